@@ -1,0 +1,7 @@
+#include "startup.h"
+
+int main(int argc, char **argv)
+{
+    StartupHooks hooks;
+    return runZpvwApplication(argc, argv, hooks);
+}

@@ -1,0 +1,108 @@
+#include "ctrlinfo.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QTime>
+
+CtrlInfo gCtrlInfo;
+CtrlInfo gCtrlInfoBackup;
+
+const QString fileExt = QStringLiteral("CZO");
+
+namespace {
+const char *const kModeSources[] = {
+    QT_TRANSLATE_NOOP("CtrlInfo", "自动提升"),   QT_TRANSLATE_NOOP("CtrlInfo", "手动提升"),
+    QT_TRANSLATE_NOOP("CtrlInfo", "手动(4s/m)"), QT_TRANSLATE_NOOP("CtrlInfo", "手动(6s/m)"),
+    QT_TRANSLATE_NOOP("CtrlInfo", "手动(8s/m)"), QT_TRANSLATE_NOOP("CtrlInfo", "无线自动提升"),
+};
+constexpr int kModeCount = 6;
+
+QString tr(const char *s) { return QCoreApplication::translate("CtrlInfo", s); }
+} // namespace
+
+QString SampleModes::sourceText(int code)
+{
+    if (code < 0 || code >= kModeCount)
+        return QString();
+    return QString::fromUtf8(kModeSources[code]);
+}
+
+QString SampleModes::text(int code)
+{
+    if (code < 0 || code >= kModeCount)
+        return QString();
+    return tr(kModeSources[code]);
+}
+
+int SampleModes::codeOf(const QString &modeText)
+{
+    for (int i = 0; i < kModeCount; ++i) {
+        if (modeText == text(i) || modeText == sourceText(i))
+            return i;
+    }
+    return -1;
+}
+
+bool SampleModes::isAutomatic(const QString &modeText)
+{
+    const int code = codeOf(modeText);
+    return code == AutoRaise || code == Wireless;
+}
+
+QString defaultProjectName() { return tr(QT_TRANSLATE_NOOP("CtrlInfo", "Talvenor")); }
+QString defaultOrganisationName() { return tr(QT_TRANSLATE_NOOP("CtrlInfo", "泰文诺检测")); }
+QString defaultTesterName() { return QStringLiteral("Talvenor"); }
+
+CtrlInfo::CtrlInfo()
+    : paramVersion(QStringLiteral("1.0.020151030")), paramDate(QStringLiteral("20151030")),
+      dataDirName(QStringLiteral("ZPV_CZL-FILE"))
+{
+    resetToDefaults();
+    holeQuality = 0;
+    sedimentThickness = 0;
+    depthFromTop = 0;
+    testTime = QTime::currentTime().toString(QStringLiteral("hh:mm:ss"));
+}
+
+void CtrlInfo::resetToDefaults()
+{
+    projectName = defaultProjectName();
+    projectPath = QStringLiteral("Talvenor");
+    testUnit = defaultOrganisationName();
+    constructionUnit = defaultOrganisationName();
+    tester = defaultTesterName();
+    holeNo = QStringLiteral("1#");
+    testDate = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+    holeDepth = 20000;
+    moveDistance = 50;
+    maxDepth = 20000;
+    elevation = 20000;
+    holeDiameter = 2000;
+    offsetAngle = 0;
+    winchSpeed = 4;
+    sampleMode = SampleModes::text(SampleModes::AutoRaise);
+    wheelD = 63;
+    lineD = 7;
+    spareValue1 = 0.0f;
+    spareValue2 = 0.0f;
+    curHoleName = QString();
+    lastHoleNo = QString();
+
+    colors = {QColor(Qt::white), QColor(Qt::white), QColor(Qt::black), QColor(Qt::black),
+              QColor(Qt::black), QColor(Qt::black), QColor(210, 215, 253), QColor(0, 118, 245),
+              QColor(255, 0, 0), QColor(Qt::white)};
+    const int sizes[8] = {17, 28, 26, 16, 15, 16, 13, 11};
+    for (int i = 0; i < 8; ++i) {
+        QFont f(QStringLiteral("yaheikr"));
+        f.setPointSize(sizes[i]);
+        f.setWeight(QFont::Normal);
+        f.setItalic(false);
+        fonts[i] = f;
+    }
+    displayFlag = 1;
+    curveRange = 50;
+    curveMagnify = 100;
+    spareInt1 = 10;
+    spareInt2 = 11;
+    fastPoll = 0;
+}

@@ -1,0 +1,115 @@
+#pragma once
+// The process-wide control-information record: hole description, sampling
+// set-up and display settings. gCtrlInfo is the live record, gCtrlInfoBackup
+// keeps the operator's set-up while stored files are reviewed.
+
+#include "sharedvalue.h"
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <array>
+#include <cstdint>
+
+struct LayerEntry {
+    // 44-byte entry of the carried layer tables; only the text is modelled.
+    int32_t words[2] = {0, 0};
+    QString text;
+};
+
+struct TextPair {
+    QString first;
+    QString second;
+};
+
+class CtrlInfo {
+public:
+    CtrlInfo();
+    CtrlInfo(const CtrlInfo &) = default;
+    CtrlInfo &operator=(const CtrlInfo &) = default;
+
+    // Defaults of the hole information, test parameters and display settings;
+    // testDate takes today's date. Judgement results, depthFromTop, testTime
+    // and the file-identity constants are left alone.
+    void resetToDefaults();
+
+    bool slowPoll = false;
+    uint8_t spareFlag = 1;
+    SharedText paramVersion;
+    SharedText paramDate;
+    SharedValue<int32_t> largeScreen{1};
+    SharedValue<uint8_t> deviceChannel{0};
+    std::array<LayerEntry, 5> layerTableA{};
+    std::array<LayerEntry, 5> layerTableB{};
+    std::array<TextPair, 4> textPairs{};
+    SharedText filePath;
+    SharedText spareText1;
+    SharedText spareText2;
+    SharedText dataDir;
+    int32_t savedFlag = 1;
+    SharedText projectName;
+    SharedText projectPath;
+    SharedText testDate;
+    SharedText testTime;
+    SharedText testUnit;
+    SharedText constructionUnit;
+    SharedText tester;
+    SharedText holeNo;
+    SharedValue<int32_t> holeDepth{20000};
+    SharedValue<int32_t> moveDistance{50};
+    SharedValue<int32_t> maxDepth{20000};
+    SharedValue<int32_t> elevation{20000};
+    SharedValue<int32_t> holeDiameter{2000};
+    SharedValue<int32_t> offsetAngle{0};
+    SharedValue<int32_t> winchSpeed{4};
+    SharedText sampleMode;
+    SharedValue<int32_t> depthFromTop{0};
+    SharedValue<int32_t> wheelD{63};
+    SharedValue<int32_t> lineD{7};
+    SharedValue<float> spareValue1{0.0f};
+    SharedValue<float> spareValue2{0.0f};
+    std::array<QColor, 10> colors;
+    int32_t displayFlag = 1;
+    std::array<QFont, 8> fonts;
+    SharedText curHoleName;
+    SharedText lastHoleNo;
+    SharedValue<int32_t> brightness{7};
+    SharedValue<int32_t> screensaverSeconds{0};
+    int32_t spareInt1 = 10;
+    int32_t spareInt2 = 11;
+    std::array<int32_t, 6> layoutSizes{{30, 50, 70, 30, 60, 70}};
+    SharedText dataDirName;
+    SharedValue<int32_t> curveRange{50};
+    uint8_t fastPoll = 0;
+    SharedValue<int32_t> curveMagnify{100};
+    SharedValue<int32_t> holeQuality{0};
+    SharedValue<int32_t> sedimentThickness{0};
+    uint8_t winchStartReq = 0;
+    uint8_t winchUpReq = 0;
+    uint8_t winchStopReq = 0;
+};
+
+extern CtrlInfo gCtrlInfo;
+extern CtrlInfo gCtrlInfoBackup;
+
+// Process-wide hole-file extension.
+extern const QString fileExt;
+
+// Sampling modes. The texts are the catalogue sources; code that needs the
+// mode compares gCtrlInfo.sampleMode with the translated texts.
+namespace SampleModes {
+enum Code : uint8_t { AutoRaise = 0, Manual = 1, Manual4 = 2, Manual6 = 3, Manual8 = 4, Wireless = 5 };
+// Untranslated (Chinese) source text of a mode code, empty for unknown codes.
+QString sourceText(int code);
+// Translated text of a mode code (through the catalogue, context "CtrlInfo").
+QString text(int code);
+// Code of a mode text, accepting the translated or the source text; -1 when unknown.
+int codeOf(const QString &modeText);
+// True for the two winch modes, in which heights come from the winch controller.
+bool isAutomatic(const QString &modeText);
+}
+
+// Translated default texts (context "CtrlInfo").
+QString defaultProjectName();
+QString defaultOrganisationName();
+QString defaultTesterName();

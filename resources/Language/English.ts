@@ -1,0 +1,39 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US" sourcelanguage="zh_CN">
+<context>
+    <name>CtrlInfo</name>
+    <message>
+        <source>自动提升</source>
+        <translation>Auto-Raise</translation>
+    </message>
+    <message>
+        <source>手动提升</source>
+        <translation>Manaul</translation>
+    </message>
+    <message>
+        <source>手动(4s/m)</source>
+        <translation>Manual(4s/m)</translation>
+    </message>
+    <message>
+        <source>手动(6s/m)</source>
+        <translation>Manual(6s/m)</translation>
+    </message>
+    <message>
+        <source>手动(8s/m)</source>
+        <translation>Manual(8s/m)</translation>
+    </message>
+    <message>
+        <source>无线自动提升</source>
+        <translation>Wireless</translation>
+    </message>
+    <message>
+        <source>Talvenor</source>
+        <translation>Talvenor</translation>
+    </message>
+    <message>
+        <source>泰文诺检测</source>
+        <translation>Talvenor</translation>
+    </message>
+</context>
+</TS>

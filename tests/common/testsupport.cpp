@@ -1,0 +1,50 @@
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcessEnvironment>
+
+TestAppDir::TestAppDir()
+    : m_dir(QDir::tempPath() + QStringLiteral("/zpvw-test-XXXXXX")),
+      m_oldApp(qgetenv("ZPVW_APP_DIR")), m_oldRoot(qgetenv("ZPVW_ROOT_DIR"))
+{
+    QDir().mkpath(rootPath());
+    qputenv("ZPVW_APP_DIR", QFile::encodeName(m_dir.path()));
+    qputenv("ZPVW_ROOT_DIR", QFile::encodeName(rootPath()));
+}
+
+TestAppDir::~TestAppDir()
+{
+    if (m_oldApp.isEmpty())
+        qunsetenv("ZPVW_APP_DIR");
+    else
+        qputenv("ZPVW_APP_DIR", m_oldApp);
+    if (m_oldRoot.isEmpty())
+        qunsetenv("ZPVW_ROOT_DIR");
+    else
+        qputenv("ZPVW_ROOT_DIR", m_oldRoot);
+}
+
+bool writeFileBytes(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return f.write(bytes) == bytes.size();
+}
+
+QByteArray readFileBytes(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return f.readAll();
+}
+
+QString testBinDir()
+{
+    const QString dir = QProcessEnvironment::systemEnvironment().value(QStringLiteral("ZPVW_TEST_BIN_DIR"));
+    return dir;
+}
