@@ -1,0 +1,140 @@
+#include "testrecord.h"
+
+#include "ctrlinfo.h"
+
+SampleList samples;
+std::atomic<int32_t> curSampleIndex{-1};
+
+int SampleList::size() const
+{
+    QMutexLocker l(&m_lock);
+    return m_v.size();
+}
+
+QVector<Sample> SampleList::snapshot() const
+{
+    QMutexLocker l(&m_lock);
+    return m_v;
+}
+
+bool SampleList::at(int index, Sample *out) const
+{
+    QMutexLocker l(&m_lock);
+    if (index < 0 || index >= m_v.size())
+        return false;
+    if (out)
+        *out = m_v.at(index);
+    return true;
+}
+
+bool SampleList::last(Sample *out) const
+{
+    QMutexLocker l(&m_lock);
+    if (m_v.isEmpty())
+        return false;
+    if (out)
+        *out = m_v.last();
+    return true;
+}
+
+void SampleList::withLocked(const std::function<void(const QVector<Sample> &)> &f) const
+{
+    QMutexLocker l(&m_lock);
+    f(m_v);
+}
+
+void SampleList::clear()
+{
+    QMutexLocker l(&m_lock);
+    m_v.clear();
+    curSampleIndex = -1;
+    ++m_revision;
+}
+
+void SampleList::assign(const QVector<Sample> &v)
+{
+    QMutexLocker l(&m_lock);
+    m_v = v;
+    curSampleIndex = m_v.size() - 1;
+    ++m_revision;
+}
+
+void SampleList::append(int32_t depth, float value)
+{
+    Sample s;
+    s.depth = depth;
+    s.resistivity = value;
+    s.rawResistivity = value;
+    appendSample(s);
+}
+
+void SampleList::appendSample(const Sample &s)
+{
+    QMutexLocker l(&m_lock);
+    m_v.append(s);
+    curSampleIndex = m_v.size() - 1;
+    ++m_revision;
+}
+
+void SampleList::replaceLast(int32_t depth, float value)
+{
+    QMutexLocker l(&m_lock);
+    Sample s;
+    s.depth = depth;
+    s.resistivity = value;
+    s.rawResistivity = value;
+    if (m_v.isEmpty())
+        m_v.append(s);
+    else
+        m_v.last() = s;
+    curSampleIndex = m_v.size() - 1;
+    ++m_revision;
+}
+
+int SampleList::removeFromEndWhileDepthNotAbove(double limit)
+{
+    QMutexLocker l(&m_lock);
+    int removed = 0;
+    while (!m_v.isEmpty() && double(m_v.last().depth) <= limit) {
+        m_v.removeLast();
+        ++removed;
+    }
+    if (!m_v.isEmpty())
+        curSampleIndex = m_v.size() - 1;
+    if (removed)
+        ++m_revision;
+    return removed;
+}
+
+bool SampleList::editResistivity(float value)
+{
+    QMutexLocker l(&m_lock);
+    const int i = curSampleIndex;
+    if (i < 0 || i >= m_v.size())
+        return false;
+    m_v[i].resistivity = value;
+    ++m_revision;
+    return true;
+}
+
+int32_t depthForRaisedDistance(int32_t raisedMm)
+{
+    double x = double(raisedMm);
+    if (int32_t(gCtrlInfo.depthFromTop) == 0)
+        x = double(int32_t(gCtrlInfo.holeDepth)) - x;
+    return int32_t(x);
+}
+
+void appendSampleForHeight(int32_t raisedMm, float value)
+{
+    samples.append(depthForRaisedDistance(raisedMm), value);
+}
+
+bool markSedimentPosition()
+{
+    Sample s;
+    if (!samples.at(curSampleIndex, &s))
+        return false;
+    gCtrlInfo.sedimentThickness = (int32_t(gCtrlInfo.maxDepth) - s.depth) / 10;
+    return true;
+}

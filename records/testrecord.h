@@ -1,0 +1,76 @@
+#pragma once
+// The sample list of the current test and its cursor.
+//
+// The acquisition thread appends, replaces and removes samples while the GUI
+// thread reads, edits, saves and clears them. Every operation takes the list's
+// mutex for that operation only; readers get a consistent copy (snapshot) or a
+// locked view. The lock is never held across file input or output.
+
+#include <QMutex>
+#include <QVector>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+struct Sample {
+    int32_t depth = 0;          // millimetres from the hole top
+    float resistivity = 0.0f;   // shown value, the operator may edit it
+    float rawResistivity = 0.0f; // value as acquired, never edited
+};
+static_assert(sizeof(Sample) == 12, "Sample is three 32-bit fields");
+
+inline bool operator==(const Sample &a, const Sample &b)
+{
+    return a.depth == b.depth && a.resistivity == b.resistivity && a.rawResistivity == b.rawResistivity;
+}
+
+class SampleList {
+public:
+    int size() const;
+    bool isEmpty() const { return size() == 0; }
+    QVector<Sample> snapshot() const;
+    // Copy of the element at index; false when out of range.
+    bool at(int index, Sample *out) const;
+    bool last(Sample *out) const;
+    // Runs f with the locked vector (keep f short: no I/O, no signals).
+    void withLocked(const std::function<void(const QVector<Sample> &)> &f) const;
+    // Monotonic counter bumped by every change (cheap change detection).
+    uint64_t revision() const { return m_revision.load(); }
+
+    // Empties the list; curSampleIndex = -1.
+    void clear();
+    // Replaces the whole list (file load); curSampleIndex = size - 1 or -1.
+    void assign(const QVector<Sample> &v);
+    // Appends {depth, value, value}; curSampleIndex = new last index.
+    void append(int32_t depth, float value);
+    void appendSample(const Sample &s);
+    // Overwrites the last sample; appends instead on an empty list.
+    void replaceLast(int32_t depth, float value);
+    // Removes samples from the end while depth <= limit (real compare);
+    // afterwards curSampleIndex = size - 1 unless the list became empty.
+    // Returns the number removed.
+    int removeFromEndWhileDepthNotAbove(double limit);
+    // Writes a new resistivity into the sample at curSampleIndex; false when
+    // the index is invalid. rawResistivity is kept.
+    bool editResistivity(float value);
+
+private:
+    mutable QMutex m_lock; // guards m_v
+    QVector<Sample> m_v;
+    std::atomic<uint64_t> m_revision{0};
+};
+
+extern SampleList samples;
+// Index of the current (last appended or selected) sample, -1 when none.
+extern std::atomic<int32_t> curSampleIndex;
+
+// Depth of a sample taken after raising the probe by raisedMm from the
+// bottom: holeDepth - raisedMm (depthFromTop 0), cut toward zero.
+int32_t depthForRaisedDistance(int32_t raisedMm);
+// Appends the sample for a raised distance with the given value.
+void appendSampleForHeight(int32_t raisedMm, float value);
+
+// Sediment thickness in centimetres for the sample at curSampleIndex:
+// (maxDepth - depth) / 10 truncated. Sets gCtrlInfo.sedimentThickness and
+// returns true, or false (nothing changed) when no valid sample is selected.
+bool markSedimentPosition();
