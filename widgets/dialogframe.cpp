@@ -1,0 +1,36 @@
+#include "dialogframe.h"
+
+#include "commonutils.h"
+#include "sysconfig.h"
+
+#include <QDialog>
+#include <QSpacerItem>
+
+namespace DialogFrame {
+
+void prepare(QDialog *dialog)
+{
+    dialog->setWindowFlags(Qt::FramelessWindowHint);
+    dialog->setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void coverScreen(QDialog *dialog)
+{
+    dialog->setGeometry(QKRVCommomUtils::screenRect());
+    QKRVCommomUtils::loadCommonStyleSheet(dialog);
+}
+
+void collapseSpacer(QSpacerItem *spacer)
+{
+    if (spacer)
+        spacer->changeSize(0, 0, QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+bool isEnglish() { return language == 1; }
+
+QString pick(const QString &chinese, const char *english)
+{
+    return isEnglish() ? QString::fromUtf8(english) : chinese;
+}
+
+} // namespace DialogFrame
