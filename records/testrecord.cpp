@@ -76,6 +76,16 @@ void SampleList::appendSample(const Sample &s)
     ++m_revision;
 }
 
+void SampleList::appendSamples(const QVector<Sample> &v)
+{
+    if (v.isEmpty())
+        return;
+    QMutexLocker l(&m_lock);
+    m_v += v;
+    curSampleIndex = m_v.size() - 1;
+    ++m_revision;
+}
+
 void SampleList::replaceLast(int32_t depth, float value)
 {
     QMutexLocker l(&m_lock);
@@ -130,11 +140,17 @@ void appendSampleForHeight(int32_t raisedMm, float value)
     samples.append(depthForRaisedDistance(raisedMm), value);
 }
 
+void replaceLastSampleForHeight(int32_t raisedMm, float value)
+{
+    samples.replaceLast(depthForRaisedDistance(raisedMm), value);
+}
+
 bool markSedimentPosition()
 {
     Sample s;
     if (!samples.at(curSampleIndex, &s))
         return false;
-    gCtrlInfo.sedimentThickness = (int32_t(gCtrlInfo.maxDepth) - s.depth) / 10;
+    // In 64 bits: a depth read from a damaged file must not overflow.
+    gCtrlInfo.sedimentThickness = int32_t((int64_t(gCtrlInfo.maxDepth) - s.depth) / 10);
     return true;
 }

@@ -44,6 +44,9 @@ public:
     // Appends {depth, value, value}; curSampleIndex = new last index.
     void append(int32_t depth, float value);
     void appendSample(const Sample &s);
+    // Appends several samples in one step (file load); curSampleIndex = new
+    // last index. Nothing happens for an empty vector.
+    void appendSamples(const QVector<Sample> &v);
     // Overwrites the last sample; appends instead on an empty list.
     void replaceLast(int32_t depth, float value);
     // Removes samples from the end while depth <= limit (real compare);
@@ -69,6 +72,9 @@ extern std::atomic<int32_t> curSampleIndex;
 int32_t depthForRaisedDistance(int32_t raisedMm);
 // Appends the sample for a raised distance with the given value.
 void appendSampleForHeight(int32_t raisedMm, float value);
+// Sampling again at the same position: overwrites the last sample with the
+// depth for the raised distance and the value (appends on an empty list).
+void replaceLastSampleForHeight(int32_t raisedMm, float value);
 
 // Sediment thickness in centimetres for the sample at curSampleIndex:
 // (maxDepth - depth) / 10 truncated. Sets gCtrlInfo.sedimentThickness and

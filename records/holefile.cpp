@@ -1,0 +1,381 @@
+#include "holefile.h"
+
+#include "atomicfile.h"
+#include "gbktext.h"
+#include "platform.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QThread>
+#include <QtEndian>
+
+namespace {
+const char kMagicComplete[] = "KRV";
+const char kMagicWriting[] = "BAD";
+const char kFormatVersion[] = "2.0.0";
+
+QString typeCode() { return fileExt.left(2); }
+
+void putInt32(QByteArray &out, int32_t v)
+{
+    char b[4];
+    qToLittleEndian<qint32>(v, b);
+    out.append(b, 4);
+}
+
+void putFloat(QByteArray &out, float v)
+{
+    char b[4];
+    qToLittleEndian<float>(v, b);
+    out.append(b, 4);
+}
+
+QByteArray sectionTable()
+{
+    QByteArray t;
+    const int32_t entries[HoleFile::TableEntries] = {HoleFile::TextsOffset, HoleFile::NumbersOffset, 0, 0, 0, 0, 0, 0,
+                                                     HoleFile::SamplesOffset};
+    for (int32_t e : entries)
+        putInt32(t, e);
+    return t;
+}
+
+uint8_t modeCodeOf(const QString &mode)
+{
+    const int code = SampleModes::codeOf(mode);
+    return code < 0 ? 0 : uint8_t(code);
+}
+
+void waitProcessingEvents(int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    do {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, ms);
+        const qint64 left = ms - t.elapsed();
+        if (left > 0)
+            QThread::msleep(quint64(qMin<qint64>(left, 2)));
+    } while (t.elapsed() < ms);
+    QCoreApplication::processEvents();
+}
+
+// Random access to a file whose size is known: a field is read only when
+// every one of its bytes lies inside the file.
+class CFieldReader {
+public:
+    explicit CFieldReader(QFile &f) : m_f(f), m_size(f.size()) {}
+    qint64 size() const { return m_size; }
+    bool fits(qint64 off, qint64 len) const { return off >= 0 && len >= 0 && off + len <= m_size; }
+    bool bytes(qint64 off, int len, QByteArray *out)
+    {
+        if (!fits(off, len) || !m_f.seek(off))
+            return false;
+        *out = m_f.read(len);
+        return out->size() == len;
+    }
+    // A little-endian 32-bit integer or real.
+    template <typename T>
+    bool value(qint64 off, T *v)
+    {
+        static_assert(sizeof(T) == 4, "32-bit fields only");
+        QByteArray b;
+        if (!bytes(off, 4, &b))
+            return false;
+        *v = qFromLittleEndian<T>(b.constData());
+        return true;
+    }
+    bool byte(qint64 off, uint8_t *v)
+    {
+        QByteArray b;
+        if (!bytes(off, 1, &b))
+            return false;
+        *v = uint8_t(b.at(0));
+        return true;
+    }
+
+private:
+    QFile &m_f;
+    qint64 m_size;
+};
+
+// Section 1: each text only when it fits; reading stops at the first that
+// does not.
+void readTexts(CFieldReader &r, qint64 off, CtrlInfo &info)
+{
+    SharedText *const texts[] = {&info.projectName, &info.holeNo, &info.testUnit, &info.constructionUnit, &info.tester};
+    for (SharedText *t : texts) {
+        QByteArray b;
+        if (!r.bytes(off, HoleFile::TextFieldSize, &b))
+            return;
+        *t = GbkText::decode(b).trimmed();
+        off += HoleFile::TextFieldSize;
+    }
+    QByteArray b;
+    if (!r.bytes(off, HoleFile::DateFieldSize, &b))
+        return;
+    info.testDate = GbkText::decode(b).trimmed();
+    off += HoleFile::DateFieldSize;
+    if (!r.bytes(off, HoleFile::TimeFieldSize, &b))
+        return;
+    info.testTime = GbkText::decode(b).trimmed();
+}
+
+// Section 2, packed, field by field; stops at the first field outside.
+void readNumbers(CFieldReader &r, qint64 off, CtrlInfo &info)
+{
+    auto word = [&](auto &field) {
+        decltype(field.load()) v;
+        if (!r.value(off, &v))
+            return false;
+        field = v;
+        off += 4;
+        return true;
+    };
+    if (!word(info.maxDepth) || !word(info.holeDiameter) || !word(info.holeDepth)
+        || !word(info.elevation) || !word(info.moveDistance) || !word(info.offsetAngle))
+        return;
+    uint8_t mode;
+    if (!r.byte(off, &mode))
+        return;
+    info.sampleMode = SampleModes::text(mode <= SampleModes::Wireless ? int(mode) : int(SampleModes::AutoRaise));
+    off += 1;
+    if (!word(info.wheelD) || !word(info.lineD))
+        return;
+    uint8_t speed;
+    if (!r.byte(off, &speed))
+        return;
+    info.winchSpeed = int32_t(speed);
+    off += 1;
+    if (!word(info.spareValue1) || !word(info.spareValue2) || !word(info.holeQuality)
+        || !word(info.sedimentThickness))
+        return;
+    // The two trailing copies of the mode code carry nothing new.
+}
+
+// Section 3. The count is only an announcement: samples are taken while
+// their fields lie inside the file, so a forged count costs nothing. A
+// trailing sample cut short is dropped (nobody can use half a sample).
+void readSamples(CFieldReader &r, qint64 off, HoleLoadResult &res)
+{
+    int32_t n = 0;
+    int32_t recordSize = 0;
+    r.value(off, &n);
+    r.value(off + 4, &recordSize);
+    off += 8;
+    res.announcedSamples = n;
+    // Each sample uses the first fields its record size covers; the next
+    // sample follows the bytes used.
+    const int fields = recordSize > 11 ? 3 : recordSize > 7 ? 2 : recordSize > 3 ? 1 : 0;
+    const qint64 stride = 4 * fields;
+    qint64 available = 0;
+    if (fields > 0 && r.size() > off)
+        available = (r.size() - off) / stride;
+    const qint64 take = qMin<qint64>(qMax<int32_t>(n, 0), qMin<qint64>(available, HoleFile::MaxSamples));
+    res.samplesTruncated = take < n;
+    res.samples.reserve(int(take));
+    // In blocks, so that no more than a block is buffered besides the samples.
+    const qint64 perBlock = 4096;
+    for (qint64 done = 0; done < take;) {
+        const qint64 count = qMin(perBlock, take - done);
+        QByteArray block;
+        if (!r.bytes(off, int(count * stride), &block))
+            break;
+        const char *p = block.constData();
+        for (qint64 i = 0; i < count; ++i, p += stride) {
+            Sample s;
+            s.depth = qFromLittleEndian<qint32>(p);
+            if (fields > 1)
+                s.resistivity = qFromLittleEndian<float>(p + 4);
+            if (fields > 2)
+                s.rawResistivity = qFromLittleEndian<float>(p + 8);
+            res.samples.append(s);
+        }
+        done += count;
+        off += count * stride;
+    }
+}
+} // namespace
+
+QString withHoleExtension(const QString &path)
+{
+    const QString ext = QLatin1Char('.') + fileExt;
+    if (path.right(ext.size()).compare(ext, Qt::CaseInsensitive) == 0)
+        return path;
+    return path + ext.toUpper();
+}
+
+QByteArray encodeHoleFile(const CtrlInfo &info, const QVector<Sample> &samples)
+{
+    QByteArray out;
+    out.reserve(int(HoleFile::fileSize(samples.size())));
+    const QString header = QString::fromLatin1(kMagicComplete) + QLatin1Char('-') + typeCode() + QLatin1Char('-')
+        + QString::fromLatin1(kFormatVersion) + QLatin1Char('-') + info.paramDate.get();
+    out += GbkText::field(header, HoleFile::HeaderSize, ' ');
+    out += sectionTable();
+
+    for (const SharedText *t : {&info.projectName, &info.holeNo, &info.testUnit, &info.constructionUnit, &info.tester})
+        out += GbkText::field(t->get(), HoleFile::TextFieldSize, ' ');
+    out += GbkText::field(info.testDate.get(), HoleFile::DateFieldSize, '\0');
+    out += GbkText::field(info.testTime.get(), HoleFile::TimeFieldSize, '\0');
+
+    const uint8_t mode = modeCodeOf(info.sampleMode.get());
+    putInt32(out, info.maxDepth);
+    putInt32(out, info.holeDiameter);
+    putInt32(out, info.holeDepth);
+    putInt32(out, info.elevation);
+    putInt32(out, info.moveDistance);
+    putInt32(out, info.offsetAngle);
+    out.append(char(mode));
+    putInt32(out, info.wheelD);
+    putInt32(out, info.lineD);
+    out.append(char(uint8_t(int32_t(info.winchSpeed) & 0xFF)));
+    putFloat(out, info.spareValue1);
+    putFloat(out, info.spareValue2);
+    putInt32(out, info.holeQuality);
+    putInt32(out, info.sedimentThickness);
+    putInt32(out, mode);
+    putInt32(out, mode);
+
+    putInt32(out, samples.size());
+    putInt32(out, HoleFile::SampleRecordSize);
+    for (const Sample &s : samples) {
+        putInt32(out, s.depth);
+        putFloat(out, s.resistivity);
+        putFloat(out, s.rawResistivity);
+    }
+    return out;
+}
+
+bool saveHoleFile(const QString &path, const CtrlInfo &info, const QVector<Sample> &samples,
+                  const HoleSaveOptions &options, QString *errorMessage)
+{
+    const QByteArray image = encodeHoleFile(info, samples);
+    CAtomicFileWriter w(withHoleExtension(path));
+    if (options.simulateKillAfterBytes >= 0)
+        w.simulateKillAfter(options.simulateKillAfterBytes);
+
+    // Same order on disk as ever: "BAD" and an empty table first, the samples,
+    // then "KRV" and the table once everything else is written.
+    QByteArray head = image.left(int(HoleFile::fileSize(0)));
+    head.replace(0, 3, kMagicWriting);
+    head.replace(HoleFile::TableOffset, 4 * HoleFile::TableEntries, QByteArray(4 * HoleFile::TableEntries, '\0'));
+    bool ok = w.open() && w.write(head);
+    if (ok && options.progress) {
+        const int n = samples.size();
+        for (int i = 0; ok && i < n; ++i) {
+            ok = w.write(image.mid(int(HoleFile::fileSize(i)), HoleFile::SampleRecordSize));
+            if (ok) {
+                options.progress(int((qint64(i) * 100) / n));
+                waitProcessingEvents(options.progressWaitMs);
+            }
+        }
+    } else if (ok) {
+        ok = w.write(image.mid(int(HoleFile::fileSize(0))));
+    }
+    ok = ok && w.seek(0) && w.write(QByteArray(kMagicComplete)) && w.seek(HoleFile::TableOffset)
+        && w.write(sectionTable()) && w.commit();
+    if (!ok) {
+        if (errorMessage)
+            *errorMessage = w.errorString();
+        return false;
+    }
+    if (options.sync) {
+        Platform::run(QStringLiteral("sync"), {});
+        QThread::msleep(100);
+        Platform::run(QStringLiteral("sync"), {});
+        QThread::msleep(100);
+        Platform::run(QStringLiteral("sync"), {});
+    }
+    return true;
+}
+
+bool rewriteReviewedFile()
+{
+    return saveHoleFile(gCtrlInfo.filePath.get(), gCtrlInfo, samples.snapshot());
+}
+
+QString HoleLoadResult::errorText() const
+{
+    switch (error) {
+    case HoleLoadError::None:
+        return samplesTruncated ? QStringLiteral("fewer samples than announced") : QString();
+    case HoleLoadError::CannotOpen:
+        return QStringLiteral("cannot open file");
+    case HoleLoadError::Incomplete:
+        return QStringLiteral("not a complete hole file (interrupted save)");
+    case HoleLoadError::NotHoleFile:
+        return QStringLiteral("not a hole file");
+    case HoleLoadError::WrongType:
+        return QStringLiteral("not a sediment test file");
+    case HoleLoadError::NoSampleSection:
+        return QStringLiteral("no sample section");
+    }
+    return QString();
+}
+
+HoleLoadResult readHoleFile(const QString &path, CtrlInfo &info)
+{
+    HoleLoadResult res;
+    res.path = withHoleExtension(path);
+    QFile f(res.path);
+    // Read-only: opening a file for review must work on write-protected media.
+    if (!f.open(QIODevice::ReadOnly)) {
+        res.error = HoleLoadError::CannotOpen;
+        return res;
+    }
+    CFieldReader r(f);
+
+    QByteArray headBytes;
+    r.bytes(0, int(qMin<qint64>(r.size(), HoleFile::HeaderSize)), &headBytes);
+    const QString header = GbkText::decode(headBytes);
+    const QString magic = header.left(3);
+    if (magic != QLatin1String(kMagicComplete) && magic != QString::fromLatin1(kMagicComplete).toLower()) {
+        res.error = magic.compare(QLatin1String(kMagicWriting), Qt::CaseInsensitive) == 0 ? HoleLoadError::Incomplete
+                                                                                        : HoleLoadError::NotHoleFile;
+        return res;
+    }
+    const QString rest = header.trimmed().mid(4);
+    const int dash = rest.indexOf(QLatin1Char('-'));
+    const QString type = (dash < 0 ? rest : rest.left(dash)).trimmed();
+    if (type != typeCode() && type != typeCode().toLower()) {
+        res.error = HoleLoadError::WrongType;
+        return res;
+    }
+
+    int32_t table[HoleFile::TableEntries] = {};
+    for (int i = 0; i < HoleFile::TableEntries; ++i) {
+        if (!r.value(HoleFile::TableOffset + 4 * i, &table[i]))
+            break; // missing entries stay 0
+    }
+    if (table[0] > 0)
+        readTexts(r, table[0], info);
+    if (table[1] > 0)
+        readNumbers(r, table[1], info);
+    if (table[8] <= 0) {
+        res.error = HoleLoadError::NoSampleSection;
+        return res;
+    }
+    readSamples(r, table[8], res);
+    res.ok = true;
+    return res;
+}
+
+HoleLoadResult loadHoleFile(const QString &path, CtrlInfo &info, const HoleLoadOptions &options)
+{
+    HoleLoadResult res = readHoleFile(path, info);
+    if (!res.headerAccepted())
+        return res;
+    if (options.beforeSamples)
+        options.beforeSamples();
+    if (options.processEvents) {
+        for (const Sample &s : qAsConst(res.samples)) {
+            QCoreApplication::processEvents();
+            samples.appendSample(s);
+        }
+    } else {
+        samples.appendSamples(res.samples);
+    }
+    return res;
+}

@@ -1,0 +1,152 @@
+#include "paramfile.h"
+
+#include "atomicfile.h"
+#include "commonutils.h"
+#include "sysconfig.h"
+
+#include <QDataStream>
+#include <QDir>
+#include <QFile>
+
+namespace {
+constexpr int kStoredColors = 7;
+constexpr int kStoredFonts = 4;
+
+QDataStream &operator<<(QDataStream &s, const SharedText &t) { return s << t.get(); }
+
+QDataStream &operator>>(QDataStream &s, SharedText &t)
+{
+    QString v;
+    s >> v;
+    t = v;
+    return s;
+}
+
+template <typename T>
+QDataStream &operator<<(QDataStream &s, const SharedValue<T> &v)
+{
+    return s << T(v);
+}
+
+template <typename T>
+QDataStream &operator>>(QDataStream &s, SharedValue<T> &v)
+{
+    T x{};
+    s >> x;
+    v = x;
+    return s;
+}
+
+void prepareStream(QDataStream &s)
+{
+    s.setVersion(QDataStream::Qt_4_0);
+    s.setByteOrder(QDataStream::BigEndian);
+    // Stream version 7 writes floats in 32 bits whatever this says; it is set
+    // so that the intent survives a change of stream version.
+    s.setFloatingPointPrecision(QDataStream::SinglePrecision);
+}
+
+// Visits the stored items in file order; Info is CtrlInfo or const CtrlInfo.
+template <typename Info, typename Op>
+void forEachItem(Info &info, Op item)
+{
+    item(info.paramVersion);
+    item(info.projectName);
+    item(info.projectPath);
+    item(info.testUnit);
+    item(info.constructionUnit);
+    item(info.tester);
+    item(info.testDate);
+    item(info.holeNo);
+    item(info.holeDepth);
+    item(info.moveDistance);
+    item(info.maxDepth);
+    item(info.elevation);
+    item(info.holeDiameter);
+    item(info.offsetAngle);
+    item(info.wheelD);
+    item(info.lineD);
+    for (int i = 0; i < kStoredColors; ++i)
+        item(info.colors[size_t(i)]);
+    item(info.displayFlag);
+    for (int i = 0; i < kStoredFonts; ++i)
+        item(info.fonts[size_t(i)]);
+    item(info.brightness);
+    item(info.screensaverSeconds);
+    item(info.curHoleName);
+    item(info.lastHoleNo);
+    item(info.sampleMode);
+    item(info.spareValue1);
+    item(info.spareValue2);
+    item(info.winchSpeed);
+    item(info.savedFlag);
+}
+
+void applyScreenFonts(CtrlInfo &info)
+{
+    static const int large[8] = {17, 28, 26, 16, 15, 14, 13, 13};
+    static const int small[8] = {16, 28, 24, 16, 15, 14, 13, 13};
+    const int *sizes = int32_t(info.largeScreen) ? large : small;
+    for (int i = 0; i < 8; ++i) {
+        QFont f(QStringLiteral("yaheikr"));
+        f.setPointSize(sizes[i]);
+        f.setWeight(50);
+        f.setItalic(false);
+        info.fonts[size_t(i)] = f;
+    }
+}
+} // namespace
+
+QString testParamFilePath() { return QKRVCommomUtils::appPath() + QStringLiteral("/ZPV_CZL.ini"); }
+
+int loadTestParams(CtrlInfo &info)
+{
+    info.dataDir = QKRVCommomUtils::appPath() + QLatin1Char('/') + info.dataDirName.get();
+    QDir().mkpath(info.dataDir.get());
+
+    QFile f(testParamFilePath());
+    if (!f.open(QIODevice::ReadOnly)) {
+        info.resetToDefaults();
+    } else {
+        QDataStream s(&f);
+        prepareStream(s);
+        QString version;
+        s >> version;
+        if (version != info.paramVersion.get()) {
+            f.close();
+            QFile::remove(testParamFilePath());
+            info.resetToDefaults();
+            return -1;
+        }
+        // Into a copy first: a file cut short (a failed write, a full disk)
+        // would otherwise leave zero depths, a zero move distance and empty
+        // names in the record.
+        CtrlInfo read(info);
+        forEachItem(read, [&s](auto &field) { s >> field; });
+        if (s.status() == QDataStream::Ok) {
+            info = read;
+            info.brightness = light;
+            info.screensaverSeconds = screensaverSecondsForLevel(screensaverLevel);
+        } else {
+            info.resetToDefaults();
+        }
+    }
+    applyScreenFonts(info);
+    return 1;
+}
+
+bool saveTestParams(const CtrlInfo &info, QString *errorMessage)
+{
+    QByteArray bytes;
+    {
+        QDataStream s(&bytes, QIODevice::WriteOnly);
+        prepareStream(s);
+        forEachItem(info, [&s](const auto &field) { s << field; });
+    }
+    CAtomicFileWriter w(testParamFilePath());
+    if (w.open() && w.write(bytes) && w.commit())
+        return true;
+    if (errorMessage)
+        *errorMessage = w.errorString();
+    return false;
+}
