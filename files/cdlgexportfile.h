@@ -1,0 +1,81 @@
+#pragma once
+// The browser over the stored tests: the projects of the data directory, or
+// the hole files of one project, fifteen to a page. A pressed item offers
+// open (a project: list its files; a hole file: review it in the main
+// dialog), export to the USB disk and delete; the bottom row deletes or
+// exports the whole list.
+//
+// The main dialog builds it with itself as parent (gMainDlgHooks already set,
+// see filehooks.h) and runs it modally. It ends with reject (退出) or with
+// accept after a file was handed to the main dialog for review.
+
+#include <QDialog>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include "filehooks.h"
+
+class QPushButton;
+
+namespace Ui {
+class CDlgExportFile;
+}
+
+class CDlgExportFile : public QDialog {
+    Q_OBJECT
+public:
+    explicit CDlgExportFile(QWidget *parent = nullptr);
+    ~CDlgExportFile() override;
+
+    // Lists the current folder again and shows the current page.
+    void RefreshList();
+    // Shows page p (1-based) of the current list.
+    void ShowPage(int p);
+    // The operations on the item of button index (0 ... 14).
+    void OnItemPressed(int index);
+
+    // Folder whose entries are listed: the data directory or a project in it.
+    QString listedFolder() const;
+
+    QList<QPushButton *> itemButtons;
+    const int itemsPerPage = 15;
+    QStringList projectNames;
+    QStringList fileNames;
+    int listMode = 0;
+    QString currentProject;
+    int currentPage = 1;
+    int pageCount = 0;
+    int projectListPage = 1;
+    int sortChoice = 0; // recorded by the hidden sort buttons, read by nothing
+    CMainDlgHooks mainDialog;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private slots:
+    void on_BtnPre_clicked();
+    void on_BtnNext_clicked();
+    void on_BtnReturn_clicked();
+    void on_BtnExportAll_clicked();
+    void on_BtnDelAll_clicked();
+    void on_BtnQuit_clicked();
+    void on_BtnByTime_2_clicked();
+    void on_BtnByTime_clicked();
+    void on_BtnBySize_clicked();
+    void on_BtnByReserve_clicked();
+
+private:
+    const QStringList &currentList() const;
+    void applyView(int page);
+    void sortBy(int choice);
+    // Closes the reviewed file when it is `path` or lies inside it.
+    void closeOpenFileWithin(const QString &path);
+    void exportItem(const QString &name, const QString &path);
+    void deleteItem(const QString &path);
+    // Runs an export dialog set up by `init` and reports how it went.
+    template <typename Init>
+    void runExport(Init init);
+
+    Ui::CDlgExportFile *ui;
+};

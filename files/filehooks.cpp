@@ -1,0 +1,3 @@
+#include "filehooks.h"
+
+CMainDlgHooks gMainDlgHooks;

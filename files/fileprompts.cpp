@@ -1,0 +1,20 @@
+#include "fileprompts.h"
+
+#include "cdlgmsgbox.h"
+#include "cdlgmsgquestion.h"
+
+namespace FilePrompts {
+
+void showMessage(const QString &text, QWidget *parent)
+{
+    CDlgMsgBox box(text, false, parent);
+    box.exec();
+}
+
+bool ask(const QString &text, bool compact, QWidget *parent)
+{
+    CDlgMsgQuestion q(text, compact, parent);
+    return q.exec() == QDialog::Accepted;
+}
+
+} // namespace FilePrompts

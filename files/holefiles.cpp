@@ -1,0 +1,133 @@
+#include "holefiles.h"
+
+#include "commonutils.h"
+#include "ctrlinfo.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace HoleFiles {
+
+QString dataDir()
+{
+    const QString configured = gCtrlInfo.dataDir.get();
+    if (!configured.isEmpty())
+        return configured;
+    return QKRVCommomUtils::appPath() + QLatin1Char('/') + gCtrlInfo.dataDirName.get();
+}
+
+bool isHoleFileName(const QString &name)
+{
+    const QString tail = name.right(3);
+    return tail == fileExt || tail == fileExt.toLower();
+}
+
+QString reportPath(const QString &holePath)
+{
+    const bool lower = holePath.right(3) == fileExt.toLower();
+    return holePath.left(holePath.size() - 3) + (lower ? QStringLiteral("pdf") : QStringLiteral("PDF"));
+}
+
+namespace {
+
+// Newest first; equal times by name, so the order does not depend on the
+// file system's listing order.
+QFileInfoList byModificationTime(const QString &dir, QDir::Filters filters)
+{
+    QFileInfoList entries = QDir(dir).entryInfoList(filters | QDir::NoDotAndDotDot | QDir::Hidden, QDir::NoSort);
+    std::sort(entries.begin(), entries.end(), [](const QFileInfo &a, const QFileInfo &b) {
+        const QDateTime ta = a.lastModified();
+        const QDateTime tb = b.lastModified();
+        if (ta != tb)
+            return ta > tb;
+        return a.fileName() < b.fileName();
+    });
+    return entries;
+}
+
+} // namespace
+
+QStringList listProjects(const QString &dir)
+{
+    QStringList out;
+    for (const QFileInfo &fi : byModificationTime(dir, QDir::Dirs))
+        out << fi.fileName();
+    return out;
+}
+
+QStringList listHoleFiles(const QString &dir)
+{
+    QStringList out;
+    for (const QFileInfo &fi : byModificationTime(dir, QDir::Files))
+        if (isHoleFileName(fi.fileName()))
+            out << fi.fileName();
+    return out;
+}
+
+QStringList holeFilesByName(const QString &dir)
+{
+    QStringList out;
+    const QStringList names =
+        QDir(dir).entryList(QDir::Files | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
+    for (const QString &n : names)
+        if (isHoleFileName(n))
+            out << n;
+    return out;
+}
+
+int countHoleFiles(const QString &dir) { return holeFilesByName(dir).size(); }
+
+bool isWithin(const QString &path, const QString &base)
+{
+    const QString p = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    const QString b = QDir::cleanPath(QFileInfo(base).absoluteFilePath());
+    if (b.isEmpty())
+        return false;
+    if (p == b)
+        return true;
+    const QString prefix = b.endsWith(QLatin1Char('/')) ? b : b + QLatin1Char('/');
+    return p.startsWith(prefix);
+}
+
+namespace {
+
+bool removeEntry(const QFileInfo &fi)
+{
+    // A link is only a name in its folder: remove the name, never its target.
+    if (fi.isSymLink() || !fi.isDir())
+        return QFile::remove(fi.absoluteFilePath()) || !fi.exists();
+    const QFileInfoList children = QDir(fi.absoluteFilePath())
+                                       .entryInfoList(QDir::AllEntries | QDir::System | QDir::Hidden
+                                                      | QDir::NoDotAndDotDot, QDir::NoSort);
+    bool ok = true;
+    for (const QFileInfo &child : children)
+        ok = removeEntry(child) && ok;
+    return QDir().rmdir(fi.absoluteFilePath()) && ok;
+}
+
+} // namespace
+
+bool removeTree(const QString &path, const QString &root)
+{
+    if (path.isEmpty() || !isWithin(path, root))
+        return false;
+    // The root itself must be a real folder, or a link in it could lead the
+    // walk into a folder elsewhere.
+    const QFileInfo rootInfo(root);
+    const QFileInfo target(path);
+    if (!target.exists() && !target.isSymLink())
+        return true;
+    // A target reached through a linked parent folder lies elsewhere.
+    const QString canonicalParent = target.dir().canonicalPath();
+    const QString canonicalRoot = rootInfo.canonicalFilePath();
+    if (canonicalParent.isEmpty() || canonicalRoot.isEmpty())
+        return false;
+    const bool isRoot = QDir::cleanPath(target.absoluteFilePath()) == QDir::cleanPath(rootInfo.absoluteFilePath());
+    if (isRoot ? target.isSymLink() : !isWithin(canonicalParent, canonicalRoot))
+        return false;
+    removeEntry(target);
+    return !QFileInfo(path).exists() && !QFileInfo(path).isSymLink();
+}
+
+} // namespace HoleFiles

@@ -1,0 +1,49 @@
+#include "itemtexts.h"
+
+#include "holefiles.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFileInfo>
+
+namespace {
+QString tr(const char *text) { return QCoreApplication::translate("CDlgExportFile", text); }
+}
+
+namespace ItemDescription {
+
+QString timeText(const QString &path)
+{
+    const QDateTime t = QFileInfo(path).lastModified();
+    return tr("修改时间: %1年%2月%3日 %4:%5:%6")
+        .arg(t.date().year())
+        .arg(t.date().month())
+        .arg(t.date().day())
+        .arg(t.time().hour())
+        .arg(t.time().minute())
+        .arg(t.time().second());
+}
+
+ItemTexts holeFile(const QString &projectDir, const QString &fileName, const QString &name)
+{
+    ItemTexts t;
+    t.path = projectDir + QLatin1Char('/') + fileName;
+    t.nameText = tr("桩文件名: ") + name;
+    const QFileInfo report(HoleFiles::reportPath(t.path));
+    const qint64 size = QFileInfo(t.path).size() + (report.exists() ? report.size() : 0);
+    t.sizeText = tr("文件大小: %1KB (%2字节)").arg(double(size) / 1024.0, 0, 'f', 1).arg(size);
+    t.timeText = timeText(t.path);
+    return t;
+}
+
+ItemTexts project(const QString &dataDir, const QString &name)
+{
+    ItemTexts t;
+    t.path = dataDir + QLatin1Char('/') + name;
+    t.nameText = tr("工程名: ") + name;
+    t.sizeText = tr("桩数量: 包含%1个桩文件").arg(HoleFiles::countHoleFiles(t.path));
+    t.timeText = timeText(t.path);
+    return t;
+}
+
+} // namespace ItemDescription

@@ -1,0 +1,250 @@
+#include "usbexport.h"
+
+#include "holefiles.h"
+#include "usbdisk.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+QString tr(const char *text) { return QCoreApplication::translate("CDlgProgress", text); }
+QString doneOne() { return QStringLiteral("导出完成！"); }
+QString doneAll() { return QStringLiteral("导出完成"); }
+}
+
+QString CUsbExport::fileMessage(const QString &project, const QString &file)
+{
+    return QStringLiteral("正在导出文件：/dev/sda1/%1/%2").arg(project, file);
+}
+
+QString CUsbExport::projectMessage(const QString &project)
+{
+    return QStringLiteral("正在导出工程：/dev/sda1/%1").arg(project);
+}
+
+QString CUsbExport::fileQuestion(const QString &name)
+{
+    return QStringLiteral("桩文件 %1 已存在，确定要重新导出吗？").arg(name);
+}
+
+QString CUsbExport::projectQuestion(const QString &project)
+{
+    return QStringLiteral("工程 %1 已存在，确定要重新导出吗？").arg(project);
+}
+
+void CUsbExport::value(int v, const QString &text)
+{
+    if (setValue)
+        setValue(v, text);
+}
+
+bool CUsbExport::question(const QString &text) { return ask ? ask(text) : false; }
+
+void CUsbExport::begin()
+{
+    m_failure.clear();
+    m_mounted = false;
+    m_unmountFailed = false;
+}
+
+bool CUsbExport::fail(const QString &text)
+{
+    if (m_failure.isEmpty())
+        m_failure = text;
+    return false;
+}
+
+bool CUsbExport::mountDisk()
+{
+    m_mounted = UsbDisk::mount();
+    return m_mounted || fail(tr("导出失败：无法挂载U盘！"));
+}
+
+void CUsbExport::unmountDisk()
+{
+    m_unmountFailed = !UsbDisk::unmount();
+    m_mounted = false;
+}
+
+void CUsbExport::abort()
+{
+    if (m_mounted)
+        UsbDisk::sync();
+    unmountDisk();
+    value(-1, m_failure);
+}
+
+bool CUsbExport::makeFolder(const QString &project, const QString &folder)
+{
+    if (QFileInfo(folder).isDir() || QDir().mkdir(folder))
+        return true;
+    return fail(tr("导出失败：无法在U盘上创建工程 %1！").arg(project));
+}
+
+bool CUsbExport::replaceFolder(const QString &project, const QString &folder)
+{
+    HoleFiles::removeTree(folder, UsbDisk::mountPoint());
+    if (!QFileInfo::exists(folder) && QDir().mkdir(folder))
+        return true;
+    return fail(tr("导出失败：无法在U盘上创建工程 %1！").arg(project));
+}
+
+CUsbExport::FolderStep CUsbExport::prepareProjectFolder(const QString &project, const QString &folder)
+{
+    if (!QFileInfo::exists(folder))
+        return makeFolder(project, folder) ? FolderStep::Ready : FolderStep::Failed;
+    if (!question(projectQuestion(project)))
+        return FolderStep::Skipped;
+    return replaceFolder(project, folder) ? FolderStep::Ready : FolderStep::Failed;
+}
+
+bool CUsbExport::copyHole(const QString &project, const QString &source, const QString &target, const QString &shown)
+{
+    return UsbDisk::copy(source, target) || fail(tr("导出失败：复制 %1/%2 失败！").arg(project, shown));
+}
+
+bool CUsbExport::copyReport(const QString &project, const QString &source, const QString &target)
+{
+    // Most hole files have no report; only a report that exists and could
+    // not be copied is a failure.
+    if (UsbDisk::copy(source, target) || !QFileInfo::exists(source))
+        return true;
+    return fail(tr("导出失败：复制 %1/%2 失败！").arg(project, QFileInfo(source).fileName()));
+}
+
+bool CUsbExport::syncDisk(const QString &what)
+{
+    return UsbDisk::sync() || fail(tr("导出失败：写入U盘失败（%1）！").arg(what));
+}
+
+bool CUsbExport::copyPair(const QString &project, const QString &sourceDir, const QString &fileName,
+                          const QString &targetDir, int v1, int v2)
+{
+    value(v1, fileMessage(project, fileName));
+    if (!copyHole(project, sourceDir + QLatin1Char('/') + fileName, targetDir + QLatin1Char('/') + fileName, fileName))
+        return false;
+    const QString report = HoleFiles::reportPath(fileName);
+    value(v2, fileMessage(project, report));
+    if (!copyReport(project, sourceDir + QLatin1Char('/') + report, targetDir + QLatin1Char('/') + report))
+        return false;
+    return syncDisk(project + QLatin1Char('/') + fileName);
+}
+
+void CUsbExport::exportAFile(const QString &project, const QString &name, const QString &sourcePath)
+{
+    begin();
+    const QString fileName = QFileInfo(sourcePath).fileName();
+    const QString target = UsbDisk::projectFolder(project) + QLatin1Char('/');
+    value(0, fileMessage(project, fileName));
+    if (!mountDisk() || !makeFolder(project, target))
+        return abort();
+    const QString existing = target + fileName;
+    if (QFileInfo::exists(existing)) {
+        if (!question(fileQuestion(name))) {
+            unmountDisk();
+            value(2, doneOne());
+            return;
+        }
+        QFile::remove(existing);
+        QFile::remove(HoleFiles::reportPath(existing));
+    }
+    if (!copyHole(project, sourcePath, target, fileName))
+        return abort();
+    value(1, fileMessage(project, name + QStringLiteral(".PDF")));
+    if (!copyReport(project, HoleFiles::reportPath(sourcePath), target) || !syncDisk(project + QLatin1Char('/') + fileName))
+        return abort();
+    unmountDisk();
+    value(2, doneOne());
+}
+
+void CUsbExport::exportAllFiles(const QString &project, const QStringList &fileNames, const QString &dataDir)
+{
+    begin();
+    const QString target = UsbDisk::projectFolder(project) + QLatin1Char('/');
+    const QString sourceDir = dataDir + QLatin1Char('/') + project + QLatin1Char('/');
+    if (!mountDisk() || !makeFolder(project, target))
+        return abort();
+    for (int i = 0; i < fileNames.size(); ++i) {
+        const QString &f = fileNames.at(i);
+        const QString name = f.left(f.size() - 4);
+        const QString message = fileMessage(project, f);
+        value(2 * i, message);
+        const QString existing = target + f;
+        if (QFileInfo::exists(existing)) {
+            if (!question(fileQuestion(name))) {
+                value(2 * i + 1, message);
+                continue;
+            }
+            QFile::remove(existing);
+            QFile::remove(HoleFiles::reportPath(existing));
+        }
+        if (!copyHole(project, sourceDir + f, target, f))
+            return abort();
+        value(2 * i + 1, fileMessage(project, name + QStringLiteral(".PDF")));
+        if (!copyReport(project, HoleFiles::reportPath(sourceDir + f), target)
+            || !syncDisk(project + QLatin1Char('/') + f))
+            return abort();
+    }
+    value(2 * fileNames.size() + 1, doneAll());
+    if (!syncDisk(project))
+        return abort();
+    unmountDisk();
+}
+
+void CUsbExport::exportAProject(const QString &project, const QString &sourceFolder, int itemCount)
+{
+    begin();
+    const QString message = projectMessage(project);
+    const QString target = UsbDisk::projectFolder(project);
+    value(0, message);
+    if (!mountDisk())
+        return abort();
+    value(1, message);
+    const FolderStep step = prepareProjectFolder(project, target);
+    if (step == FolderStep::Failed)
+        return abort();
+    if (step == FolderStep::Skipped) {
+        unmountDisk();
+        value(2 * itemCount + 1, doneAll());
+        return;
+    }
+    const QStringList files = HoleFiles::holeFilesByName(sourceFolder);
+    for (int k = 0; k < files.size(); ++k)
+        if (!copyPair(project, sourceFolder, files.at(k), target, 2 * k + 1, 2 * k + 2))
+            return abort();
+    unmountDisk();
+    value(2 * itemCount + 1, doneAll());
+}
+
+void CUsbExport::exportAllProjects(const QList<QPair<QString, int>> &projectCounts, const QString &dataDir,
+                                   int itemCount)
+{
+    begin();
+    if (!mountDisk())
+        return abort();
+    int c = 0;
+    for (const auto &entry : projectCounts) {
+        const QString &project = entry.first;
+        value(c, projectMessage(project));
+        const QString target = UsbDisk::projectFolder(project);
+        const QString source = dataDir + QLatin1Char('/') + project;
+        const FolderStep step = prepareProjectFolder(project, target);
+        if (step == FolderStep::Failed)
+            return abort();
+        if (step == FolderStep::Skipped) {
+            c += 2 * entry.second;
+            value(c, projectQuestion(project));
+            continue;
+        }
+        const QStringList files = HoleFiles::holeFilesByName(source);
+        for (const QString &f : files) {
+            if (!copyPair(project, source, f, target, c + 1, c + 2))
+                return abort();
+            c += 2;
+        }
+    }
+    value(2 * itemCount + 1, doneAll());
+    unmountDisk();
+}
