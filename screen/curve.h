@@ -17,8 +17,10 @@
 #include <cstdint>
 #include <functional>
 
+class QPaintDevice;
 class QPainter;
 class QPixmap;
+class QSize;
 
 // Pending press on the picture in widget pixels: -2 when none, -1 once the
 // drawing has turned it into a sample selection.
@@ -77,6 +79,9 @@ QVector<DepthTick> depthTicks(const QRect &strip, int maxDepth, int moveDistance
 
 // Pixel of a sample on the plot (not clipped).
 QPoint curvePoint(const QRect &plot, int range, int maxDepth, int32_t depth, float resistivity);
+// Points of the curve through list[from..]; runs of points on one pixel row
+// are reduced to the ones that draw the same pixels (first, extremes, last).
+QVector<QPoint> curvePolyline(const QRect &plot, int range, int maxDepth, const QVector<Sample> &list, int from);
 
 // Whether a press at (x, y) lies on the pick area (the plot extended 10
 // pixels downwards); when it does, *depth receives the picked depth in mm.
@@ -88,13 +93,18 @@ int pickSampleIndex(const QVector<Sample> &list, int pickDepthMm, int moveDistan
 // Draws text with a "Sans Serif" font fitted to rect and leaves that font on
 // the painter; returns the chosen size.
 int FitText(QPainter &painter, const QString &text, const QRect &rect, int flags, int weight);
-// The size FitText chooses for a rectangle height and a number of lines.
-int fitTextSize(int rectHeight, int lines, int weight);
+// The point size FitText chooses for a target line height on a device: the
+// line height of the first "Sans Serif" size whose line height reaches it
+// from below (the target itself when none does).
+int fitTextSize(const QPaintDevice *device, int target, int weight);
 
 // Draws the whole picture into pixmap (its size is the canvas) with the
 // current control information, sample list and selection, and resolves a
 // pending press. Parts that do not change between calls are cached.
 void DrawCurvePicture(QPixmap &pixmap);
+// The same onto any painter for a canvas of the given size (the widget paints
+// straight onto itself; the painter's clip limits the work).
+void DrawCurvePicture(QPainter &painter, const QSize &size);
 
 // Colours of the picture.
 QColor curveBackground(int styleSetting);

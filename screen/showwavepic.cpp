@@ -4,7 +4,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPixmap>
+#include <QPaintEvent>
 
 std::function<void(bool, bool, bool)> gUpdateWaveHook;
 
@@ -31,8 +31,10 @@ void CShowWavePic::mouseMoveEvent(QMouseEvent *) {}
 void CShowWavePic::paintEvent(QPaintEvent *event)
 {
     QWidget::paintEvent(event);
-    QPixmap pixmap(width(), height());
-    DrawCurvePicture(pixmap);
+    // Straight onto the widget: the picture's unchanging layers are cached by
+    // the drawing, and at high magnification only the exposed part of the
+    // canvas is touched (no full-size pixmap per paint).
     QPainter painter(this);
-    painter.drawPixmap(QRect(0, 0, width(), height()), pixmap, QRect(0, 0, width(), height()));
+    painter.setClipRegion(event->region());
+    DrawCurvePicture(painter, size());
 }
