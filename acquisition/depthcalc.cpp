@@ -1,0 +1,43 @@
+#include "depthcalc.h"
+
+#include "acqstate.h"
+#include "ctrlinfo.h"
+#include "device.h"
+
+bool heightFromWinch() { return SampleModes::isAutomatic(gCtrlInfo.sampleMode.get()); }
+
+bool readCurHeight(int32_t *heightMm, int32_t *aux)
+{
+    if (heightFromWinch()) {
+        if (heightMm)
+            *heightMm = winchHeight.load();
+        if (aux)
+            *aux = 0;
+        return true;
+    }
+    uint16_t h = 0;
+    uint16_t a = 0;
+    if (!readHeight(&h, &a, gCtrlInfo.deviceChannel))
+        return false;
+    if (heightMm)
+        *heightMm = int32_t(h) * 10;
+    if (aux)
+        *aux = a;
+    return true;
+}
+
+bool readWaveHeight(int32_t *heightMm)
+{
+    uint16_t h = 0;
+    if (!readWave(uint16_t(2 * waveLength), waveBuffer.load(), &h, gCtrlInfo.deviceChannel))
+        return false;
+    if (heightMm)
+        *heightMm = heightFromWinch() ? winchHeight.load() : int32_t(h) * 10;
+    return true;
+}
+
+float winchMetresForPulses(int32_t pulseCount, int32_t wheelD, int32_t lineD)
+{
+    const float circumference = float(3.1415926 * double(lineD + wheelD));
+    return float(double(pulseCount) * 0.0009765625 * double(circumference) / 1000.0);
+}
