@@ -122,6 +122,7 @@ int loadTestParams(CtrlInfo &info)
         // would otherwise leave zero depths, a zero move distance and empty
         // names in the record.
         CtrlInfo read(info);
+        f.seek(0);
         forEachItem(read, [&s](auto &field) { s >> field; });
         if (s.status() == QDataStream::Ok) {
             info = read;

@@ -1,0 +1,111 @@
+// zpvw-hole: the office's view of hole data files.
+//
+//   zpvw-hole dump FILE              the whole record as one JSON object
+//   zpvw-hole csv FILE               depth_m,resistivity,raw_resistivity
+//   zpvw-hole write JSON_FILE HOLE_FILE   a hole file from such an object
+//
+// Files are read and written by the instrument's own code. On failure one
+// line on stderr names the file and the reason, the exit status is 1 and
+// nothing is written.
+
+#include "holefile.h"
+#include "holejson.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonDocument>
+#include <cstdio>
+
+namespace {
+int failWith(const QString &file, const QString &reason)
+{
+    fprintf(stderr, "zpvw-hole: %s: %s\n", qUtf8Printable(file), qUtf8Printable(reason));
+    return 1;
+}
+
+int usage()
+{
+    fputs("usage: zpvw-hole dump FILE\n"
+          "       zpvw-hole csv FILE\n"
+          "       zpvw-hole write JSON_FILE HOLE_FILE\n",
+          stderr);
+    return 2;
+}
+
+void out(const QByteArray &bytes)
+{
+    fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    fflush(stdout);
+}
+
+// Reads a hole file; false (after the message) when the loader refuses it.
+bool read(const QString &file, CtrlInfo &info, QVector<Sample> &samples)
+{
+    const HoleLoadResult r = readHoleFile(file, info);
+    if (!r.ok) {
+        failWith(r.path, r.errorText());
+        return false;
+    }
+    if (r.samplesTruncated)
+        fprintf(stderr, "zpvw-hole: %s: the file announces %lld samples and holds %d\n", qUtf8Printable(r.path),
+                r.announcedSamples, r.samples.size());
+    samples = r.samples;
+    return true;
+}
+
+int dump(const QString &file)
+{
+    CtrlInfo info;
+    QVector<Sample> samples;
+    if (!read(file, info, samples))
+        return 1;
+    out(QJsonDocument(HoleJson::toJson(info, samples)).toJson(QJsonDocument::Compact) + "\n");
+    return 0;
+}
+
+int csv(const QString &file)
+{
+    CtrlInfo info;
+    QVector<Sample> samples;
+    if (!read(file, info, samples))
+        return 1;
+    out(HoleJson::toCsv(samples));
+    return 0;
+}
+
+int write(const QString &jsonFile, const QString &holeFile)
+{
+    QFile f(jsonFile);
+    if (!f.open(QIODevice::ReadOnly))
+        return failWith(jsonFile, QStringLiteral("cannot open file: %1").arg(f.errorString()));
+    QJsonParseError err;
+    const QJsonDocument doc = QJsonDocument::fromJson(f.readAll(), &err);
+    if (err.error != QJsonParseError::NoError)
+        return failWith(jsonFile, QStringLiteral("bad JSON: %1 at offset %2").arg(err.errorString()).arg(err.offset));
+    if (!doc.isObject())
+        return failWith(jsonFile, QStringLiteral("bad JSON: not an object"));
+    CtrlInfo info;
+    QVector<Sample> samples;
+    QString reason;
+    if (!HoleJson::fromJson(doc.object(), info, samples, &reason))
+        return failWith(jsonFile, reason);
+    HoleSaveOptions o;
+    o.sync = false;
+    if (!saveHoleFile(holeFile, info, samples, o, &reason))
+        return failWith(withHoleExtension(holeFile), reason);
+    return 0;
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList a = app.arguments();
+    if (a.size() == 3 && a.at(1) == QLatin1String("dump"))
+        return dump(a.at(2));
+    if (a.size() == 3 && a.at(1) == QLatin1String("csv"))
+        return csv(a.at(2));
+    if (a.size() == 4 && a.at(1) == QLatin1String("write"))
+        return write(a.at(2), a.at(3));
+    return usage();
+}
