@@ -111,6 +111,7 @@ private slots:
     void writeThenDumpReproducesEverything();
     void dumpOfInstrumentFile();
     void csv();
+    void dumpOfOverAnnouncedFile();
     void refusedFiles_data();
     void refusedFiles();
     void badInputWritesNothing_data();
@@ -212,6 +213,22 @@ void TestHoleTool::csv()
                                "19.950,0.1,3\n"
                                "0.005,1e-07,-2\n"
                                "-1.234,100,0\n"));
+}
+
+void TestHoleTool::dumpOfOverAnnouncedFile()
+{
+    TestAppDir dir;
+    Fixture::Hole h;
+    h.rows = {{300, 1.0f, 2.0f}, {200, 3.0f, 4.0f}};
+    h.count = 2000000000;
+    const QString path = dir.file(QStringLiteral("big.CZO"));
+    QVERIFY(writeFileBytes(path, Fixture::bytes(h)));
+    const Run d = tool({QStringLiteral("dump"), path});
+    QCOMPARE(d.exitCode, 0);
+    QCOMPARE(QJsonDocument::fromJson(d.out).object().value(QStringLiteral("samples")).toArray(),
+             (QJsonArray{QJsonArray{300, 1, 2}, QJsonArray{200, 3, 4}}));
+    QCOMPARE(QString::fromUtf8(d.err),
+             QStringLiteral("zpvw-hole: %1: the file announces 2000000000 samples and holds 2\n").arg(path));
 }
 
 void TestHoleTool::refusedFiles_data()
