@@ -36,7 +36,7 @@ QPolygon arrowTriangle(int dir, const QRect &rc)
 
 CMyTable::CMyTable(QWidget *parent) : QWidget(parent)
 {
-    const bool light = style == 0; // read once: the theme does not change while running
+    const bool light = ::style == 0; // read once: the theme does not change while running
     m_clrRow[0] = m_clrRow[2] = QColor(255, 255, 255, 0);
     m_clrRow[1] = m_clrRow[3] = QColor(240, 240, 255, 0);
     m_clrText = light ? QColor(0, 0, 0) : QColor(255, 255, 255);
