@@ -98,7 +98,7 @@ private:
     std::atomic<uint8_t> m_clearFlag{0};
     mutable QMutex m_reportLock; // guards m_report
     WinchReportCopy m_report;
-    CWinchReportAssembler m_assembler; // link thread only
+    CWinchFrameAssembler m_assembler{CWinchFrameAssembler::Reports}; // link thread only
     std::atomic<int> m_livenessIntervalMs{DefaultLivenessIntervalMs};
     std::atomic<int> m_connectAttempts{0};
     std::atomic<int> m_requestsSent{0};

@@ -1,6 +1,5 @@
 #include "winchframe.h"
 
-#include <QList>
 #include <QtEndian>
 #include <cstring>
 
@@ -64,27 +63,31 @@ WinchReport decodeWinchReport(const QByteArray &bytes)
     return r;
 }
 
-QList<QByteArray> CWinchReportAssembler::feed(const QByteArray &bytes)
+QList<QByteArray> CWinchFrameAssembler::feed(const QByteArray &bytes)
 {
+    const bool reports = m_kind == Reports;
+    const int size = reports ? ReportSize : RequestSize;
+    const char start = char(reports ? ReportStart : RequestStart);
     QList<QByteArray> out;
     m_pending.append(bytes);
     for (;;) {
-        const int start = m_pending.indexOf(char(ReportStart));
-        if (start < 0) {
+        const int at = m_pending.indexOf(start);
+        if (at < 0) {
             m_pending.clear();
             break;
         }
-        m_pending.remove(0, start);
-        // A wrong length byte is known as soon as it arrives: skip this start.
-        if (m_pending.size() > ReportLengthOffset && uchar(m_pending.at(ReportLengthOffset)) != ReportSize) {
+        m_pending.remove(0, at);
+        // Both frames carry their size in byte 1: a wrong one is known as
+        // soon as it arrives, so skip this start at once.
+        if (m_pending.size() > 1 && uchar(m_pending.at(1)) != size) {
             m_pending.remove(0, 1);
             continue;
         }
-        if (m_pending.size() < ReportSize)
+        if (m_pending.size() < size)
             break;
-        if (isWinchReport(m_pending)) {
-            out.append(m_pending.left(ReportSize));
-            m_pending.remove(0, ReportSize);
+        if (reports ? isWinchReport(m_pending) : parseWinchRequest(m_pending)) {
+            out.append(m_pending.left(size));
+            m_pending.remove(0, size);
         } else {
             m_pending.remove(0, 1);
         }

@@ -5,6 +5,7 @@
 // the layout is written down once.
 
 #include <QByteArray>
+#include <QList>
 #include <cstdint>
 
 namespace WinchFrame {
@@ -43,16 +44,19 @@ bool isWinchReport(const QByteArray &bytes);
 // Reads the fields of a report (call only on bytes that isWinchReport accepts).
 WinchReport decodeWinchReport(const QByteArray &bytes);
 
-// Reassembles reports from a byte stream: TCP may cut a report in two or glue
-// two together. Bytes that cannot begin a report are skipped, so one broken
-// frame does not misalign every later one.
-class CWinchReportAssembler {
+// Reassembles frames of one kind from a byte stream: TCP may cut a frame in
+// two or glue two together. Bytes that cannot begin a frame are skipped, so
+// one broken frame does not misalign every later one.
+class CWinchFrameAssembler {
 public:
-    // Adds received bytes and returns the complete reports they finish, in order.
+    enum Kind { Reports, Requests };
+    explicit CWinchFrameAssembler(Kind kind = Reports) : m_kind(kind) {}
+    // Adds received bytes and returns the complete frames they finish, in order.
     QList<QByteArray> feed(const QByteArray &bytes);
     void clear() { m_pending.clear(); }
     int pendingSize() const { return m_pending.size(); }
 
 private:
+    Kind m_kind;
     QByteArray m_pending;
 };

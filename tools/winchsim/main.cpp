@@ -1,0 +1,162 @@
+// zpvw-winchsim: a winch controller for running and testing the instrument
+// program without hardware. It answers each request of the winch link with a
+// report while it plays a hole: wait at the bottom, raise, stay at the top.
+
+#include "simserver.h"
+#include "winchaddress.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QHostAddress>
+#include <QSocketNotifier>
+#include <QTextStream>
+#include <QTimer>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+int gSignalFd[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char c = 1;
+    const ssize_t n = ::write(gSignalFd[0], &c, 1);
+    (void)n;
+}
+
+bool toNumber(const QString &text, double min, double *out)
+{
+    bool ok = false;
+    const double v = text.toDouble(&ok);
+    if (!ok || !(v >= min) || v > 1e9)
+        return false;
+    *out = v;
+    return true;
+}
+}
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("zpvw-winchsim"));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    QCommandLineParser p;
+    p.setApplicationDescription(QStringLiteral("Winch controller simulator for the zpvw instrument program."));
+    p.addHelpOption();
+    const QCommandLineOption listenOpt(QStringLiteral("listen"), QStringLiteral("Address to listen on (port 0: any free one)."),
+                                       QStringLiteral("HOST:PORT"), QStringLiteral("127.0.0.1:5000"));
+    const QCommandLineOption waitOpt(QStringLiteral("wait"), QStringLiteral("Seconds at the bottom before the raise."),
+                                     QStringLiteral("s"), QStringLiteral("2"));
+    const QCommandLineOption speedOpt(QStringLiteral("speed"), QStringLiteral("Raise speed, metres per second."),
+                                      QStringLiteral("m/s"), QStringLiteral("0.1"));
+    const QCommandLineOption depthOpt(QStringLiteral("depth"), QStringLiteral("Hole depth, metres."), QStringLiteral("m"),
+                                      QStringLiteral("20"));
+    const QCommandLineOption wheelOpt(QStringLiteral("wheel-d"), QStringLiteral("Pulley diameter, millimetres."),
+                                      QStringLiteral("mm"), QStringLiteral("63"));
+    const QCommandLineOption lineOpt(QStringLiteral("line-d"), QStringLiteral("Cable diameter, millimetres."),
+                                     QStringLiteral("mm"), QStringLiteral("7"));
+    const QCommandLineOption sedimentOpt(QStringLiteral("sediment"), QStringLiteral("Sediment layer thickness, metres."),
+                                         QStringLiteral("m"), QStringLiteral("0.3"));
+    const QCommandLineOption mudOpt(QStringLiteral("mud"), QStringLiteral("Raw value in the mud."), QStringLiteral("value"),
+                                    QStringLiteral("1.2"));
+    const QCommandLineOption sedValueOpt(QStringLiteral("sediment-value"), QStringLiteral("Raw value in the sediment."),
+                                         QStringLiteral("value"), QStringLiteral("3.0"));
+    const QCommandLineOption seedOpt(QStringLiteral("seed"), QStringLiteral("Seed of the deterministic noise."),
+                                     QStringLiteral("n"), QStringLiteral("1"));
+    const QCommandLineOption faultOpt(QStringLiteral("fault"),
+                                      QStringLiteral("Fault mode: silent, drop, garbage, split or double."),
+                                      QStringLiteral("mode"));
+    const QCommandLineOption faultAfterOpt(QStringLiteral("fault-after"),
+                                           QStringLiteral("Seconds after each link connects before the fault starts."),
+                                           QStringLiteral("s"), QStringLiteral("0"));
+    const QCommandLineOption maxOpt(QStringLiteral("max-seconds"), QStringLiteral("Stop after this many seconds."),
+                                    QStringLiteral("s"));
+    p.addOptions({listenOpt, waitOpt, speedOpt, depthOpt, wheelOpt, lineOpt, sedimentOpt, mudOpt, sedValueOpt, seedOpt,
+                  faultOpt, faultAfterOpt, maxOpt});
+    if (!p.parse(app.arguments())) {
+        err << "zpvw-winchsim: " << p.errorText() << '\n';
+        return 2;
+    }
+    if (p.isSet(QStringLiteral("help")))
+        p.showHelp(0);
+    if (!p.positionalArguments().isEmpty()) {
+        err << "zpvw-winchsim: unexpected argument " << p.positionalArguments().first() << '\n';
+        return 2;
+    }
+
+    auto bad = [&err](const QString &opt, const QString &value, const QString &why) {
+        err << "zpvw-winchsim: invalid --" << opt << " \"" << value << "\": " << why << '\n';
+        return 2;
+    };
+    WinchAddress listenAt;
+    QString why;
+    if (!parseWinchAddress(p.value(listenOpt), &listenAt, &why, true))
+        return bad(QStringLiteral("listen"), p.value(listenOpt), why);
+    QHostAddress listenHost;
+    if (!listenHost.setAddress(listenAt.host))
+        return bad(QStringLiteral("listen"), p.value(listenOpt), QStringLiteral("the host must be an IP address"));
+
+    SimHoleConfig cfg;
+    struct NumberOpt {
+        const QCommandLineOption *opt;
+        double min;
+        double *target;
+    };
+    double wheel = 0, line = 0, seed = 0, faultAfter = 0;
+    const NumberOpt numbers[] = {
+        {&waitOpt, 0.0, &cfg.waitSeconds}, {&speedOpt, 0.0, &cfg.speed},     {&depthOpt, 0.0, &cfg.depth},
+        {&wheelOpt, 1.0, &wheel},          {&lineOpt, 0.0, &line},            {&sedimentOpt, 0.0, &cfg.sediment},
+        {&mudOpt, -1e9, &cfg.mudValue},    {&sedValueOpt, -1e9, &cfg.sedimentValue},
+        {&seedOpt, 0.0, &seed},            {&faultAfterOpt, 0.0, &faultAfter}};
+    for (const NumberOpt &n : numbers) {
+        if (!toNumber(p.value(*n.opt), n.min, n.target))
+            return bad(n.opt->names().first(), p.value(*n.opt),
+                       QStringLiteral("expected a number not below %1").arg(n.min));
+    }
+    if (cfg.speed <= 0.0)
+        return bad(QStringLiteral("speed"), p.value(speedOpt), QStringLiteral("the speed must be above 0"));
+    cfg.wheelD = int(wheel);
+    cfg.lineD = int(line);
+    cfg.seed = uint32_t(seed);
+
+    SimFault fault = SimFault::None;
+    if (p.isSet(faultOpt) && !parseSimFault(p.value(faultOpt), &fault))
+        return bad(QStringLiteral("fault"), p.value(faultOpt),
+                   QStringLiteral("expected silent, drop, garbage, split or double"));
+    double maxSeconds = 0;
+    if (p.isSet(maxOpt) && (!toNumber(p.value(maxOpt), 0.0, &maxSeconds) || maxSeconds <= 0.0))
+        return bad(QStringLiteral("max-seconds"), p.value(maxOpt), QStringLiteral("expected a number above 0"));
+
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalFd) != 0) {
+        err << "zpvw-winchsim: cannot set up signal handling\n";
+        return 1;
+    }
+    QSocketNotifier signalNotifier(gSignalFd[1], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [&out] {
+        char c;
+        const ssize_t n = ::read(gSignalFd[1], &c, 1);
+        (void)n;
+        out << "stopping on signal\n";
+        out.flush();
+        QCoreApplication::quit();
+    });
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+
+    CWinchSimServer server(cfg, fault, faultAfter, out);
+    if (!server.listen(listenHost, listenAt.port)) {
+        err << "zpvw-winchsim: cannot listen on " << listenAt.toString() << ": " << server.errorString() << '\n';
+        return 1;
+    }
+    if (maxSeconds > 0.0) {
+        QTimer::singleShot(int(maxSeconds * 1000.0), &app, [&out] {
+            out << "stopping after --max-seconds\n";
+            out.flush();
+            QCoreApplication::quit();
+        });
+    }
+    return app.exec();
+}
