@@ -10,7 +10,9 @@ namespace DialogFrame {
 
 void prepare(QDialog *dialog)
 {
-    dialog->setWindowFlags(Qt::FramelessWindowHint);
+    // The dialog type stays: without it a dialog with a parent would become a
+    // plain child widget, drawn inside its parent and not modal.
+    dialog->setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     dialog->setAttribute(Qt::WA_TranslucentBackground);
 }
 

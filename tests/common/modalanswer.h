@@ -17,41 +17,54 @@
 #include <functional>
 #include <memory>
 
+// State of one armed answer: answered tells whether it ran; cancel() disarms
+// it (for a dialog that may or may not appear).
+struct ModalAnswer {
+    bool answered = false;
+    bool cancelled = false;
+    void cancel() { cancelled = true; }
+};
+
 // Calls answer(dialog) once a modal widget inheriting className (any modal
 // widget when className is null or empty) other than the one active now is
-// shown. Gives up after timeoutMs; the returned flag tells whether the answer
-// ran (check it after exec() returned).
-inline std::shared_ptr<bool> answerNextModal(const char *className, std::function<void(QWidget *)> answer,
-                                             int timeoutMs = 5000)
+// shown. Gives up after timeoutMs and then closes whatever is modal, so a
+// test fails instead of hanging. Check ->answered after exec() returned.
+inline std::shared_ptr<ModalAnswer> answerNextModal(const char *className, std::function<void(QWidget *)> answer,
+                                                    int timeoutMs = 5000)
 {
-    auto done = std::make_shared<bool>(false);
+    auto state = std::make_shared<ModalAnswer>();
     QPointer<QWidget> before = QApplication::activeModalWidget();
     auto *timer = new QTimer;
     timer->setInterval(0);
     auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
+    const QByteArray wantedClass(className ? className : "");
     QObject::connect(timer, &QTimer::timeout, timer, [=]() {
+        if (state->cancelled) {
+            timer->stop();
+            timer->deleteLater();
+            return;
+        }
         QWidget *w = QApplication::activeModalWidget();
         const bool wanted = w && w != before.data() && w->isVisible()
-                            && (!className || !*className || w->inherits(className));
+                            && (wantedClass.isEmpty() || w->inherits(wantedClass.constData()));
         if (wanted) {
             timer->stop();
             timer->deleteLater();
-            *done = true;
+            state->answered = true;
             answer(w);
             return;
         }
         if (clock->elapsed() > timeoutMs) {
             timer->stop();
             timer->deleteLater();
-            qWarning("answerNextModal: no modal %s appeared", className ? className : "widget");
-            // Close whatever is modal now so the test does not hang.
+            qWarning("answerNextModal: no modal %s appeared", wantedClass.constData());
             if (QWidget *stray = QApplication::activeModalWidget())
                 stray->close();
         }
     });
     timer->start();
-    return done;
+    return state;
 }
 
 // Clicks the push button with the given object name inside a widget.

@@ -21,6 +21,7 @@ private slots:
     void msgBoxResult_data();
     void msgBoxResult();
     void msgBoxCoversScreen();
+    void msgBoxOverParentIsModalWindow();
     void questionResult_data();
     void questionResult();
     void compactQuestionGeometry_data();
@@ -57,7 +58,7 @@ void TestMsgDialogs::msgBoxResult()
         QVERIFY(clickChild(w, name.constData()));
     });
     QCOMPARE(box.exec(), result);
-    QVERIFY(*answered);
+    QVERIFY(answered->answered);
     QCOMPARE(cancelShown, enableCancel);
     QCOMPARE(shownText, QStringLiteral("保存成功！"));
 }
@@ -72,6 +73,24 @@ void TestMsgDialogs::msgBoxCoversScreen()
     QVERIFY(box.testAttribute(Qt::WA_TranslucentBackground));
     // The theme's common sheet comes after the form's own.
     QVERIFY(box.styleSheet().contains(QStringLiteral("QPushButton")));
+}
+
+void TestMsgDialogs::msgBoxOverParentIsModalWindow()
+{
+    QWidget parent;
+    parent.setGeometry(50, 50, 300, 200);
+    parent.show();
+    CDlgMsgBox box(QStringLiteral("x"), false, &parent);
+    QVERIFY(box.isWindow());
+    QCOMPARE(box.geometry(), QGuiApplication::primaryScreen()->availableGeometry());
+    bool modal = false;
+    auto a = answerNextModal("CDlgMsgBox", [&](QWidget *w) {
+        modal = QApplication::activeModalWidget() == w;
+        clickChild(w, "BtnOK");
+    });
+    QCOMPARE(box.exec(), int(QDialog::Accepted));
+    QVERIFY(a->answered);
+    QVERIFY(modal);
 }
 
 void TestMsgDialogs::questionResult_data()
@@ -98,7 +117,7 @@ void TestMsgDialogs::questionResult()
         QVERIFY(clickChild(w, name.constData()));
     });
     QCOMPARE(q.exec(), result);
-    QVERIFY(*answered);
+    QVERIFY(answered->answered);
     QCOMPARE(shown, QStringLiteral("文件已存在，是否覆盖？"));
 }
 
@@ -154,7 +173,7 @@ void TestMsgDialogs::frmMessageBoxDeletesItself()
             QVERIFY(clickChild(w, name.constData()));
     });
     QCOMPARE(msg->exec(), result);
-    QVERIFY(*answered);
+    QVERIFY(answered->answered);
     QVERIFY(!cancelShown);
     QCOMPARE(title, QStringLiteral("提示"));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
