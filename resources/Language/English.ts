@@ -81,4 +81,95 @@
         <translation>CANCEL</translation>
     </message>
 </context>
+<context>
+    <name>CDlgNumKey</name>
+    <message>
+        <source>请输入一个数</source>
+        <translation>Please input a number</translation>
+    </message>
+    <message>
+        <source>输入的值为：</source>
+        <translation>The input value is：</translation>
+    </message>
+    <message>
+        <source>清除</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>后退</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>输入%1的值为：</source>
+        <translation>The %1 input value is：</translation>
+    </message>
+    <message>
+        <source>输入为空，请重新输入！</source>
+        <translation>The input is empty,please input again!</translation>
+    </message>
+    <message>
+        <source>%1的数值范围有误，请输入%2到%3之间的数!</source>
+        <translation>The %1 value is invalid，please input %2-%3!</translation>
+    </message>
+    <message>
+        <source>输入的数值范围有误，请重新输入！</source>
+        <translation>Input value range is wrong,please input again!</translation>
+    </message>
+</context>
+<context>
+    <name>CDlgSelKey</name>
+    <message>
+        <source>选择</source>
+        <translation>Select</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>keyboard</name>
+    <message>
+        <source>键盘</source>
+        <translation>Keyboard</translation>
+    </message>
+    <message>
+        <source>输入的值是：</source>
+        <translation>The input value is：</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>拼音</source>
+        <translation>Pinyin</translation>
+    </message>
+    <message>
+        <source>请输入字符串长度：</source>
+        <translation>Please input the string length: </translation>
+    </message>
+    <message>
+        <source>加载错误</source>
+        <translation>Load error</translation>
+    </message>
+    <message>
+        <source>无法加载字符编码库文件%1
+请检查文件是否有效！</source>
+        <translation>Cannot load the character library file %1
+Please check whether the file is valid!</translation>
+    </message>
+</context>
 </TS>
