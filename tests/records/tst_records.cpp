@@ -11,7 +11,9 @@
 
 #include <QDataStream>
 #include <QDir>
+#include <QThread>
 #include <QtTest>
+#include <atomic>
 #include <cstring>
 #include <limits>
 
@@ -235,6 +237,7 @@ private slots:
     void interruptedProgressSave();
     void saveFailures();
     void judgedReviewRewritesFile();
+    void saveWhileSamplesArrive();
 
     // Test-parameter file
     void paramsMissingFileGivesDefaults();
@@ -853,6 +856,32 @@ void TestRecords::judgedReviewRewritesFile()
     Fixture::Hole judged = h;
     judged.sedimentThickness = 60;
     QCOMPARE(readFileBytes(path), Fixture::bytes(judged));
+}
+
+// The acquisition thread keeps appending while the GUI thread saves: each
+// saved file is one consistent state of the list.
+void TestRecords::saveWhileSamplesArrive()
+{
+    TestAppDir dir;
+    gCtrlInfo.filePath = dir.file(QStringLiteral("live.CZO"));
+    std::atomic<bool> stop{false};
+    QThread *producer = QThread::create([&stop] {
+        for (int i = 0; i < 20000 && !stop; ++i)
+            samples.append(i, float(i));
+    });
+    producer->start();
+    for (int round = 0; round < 20; ++round) {
+        QVERIFY(saveHoleFile(gCtrlInfo.filePath.get(), gCtrlInfo, samples.snapshot(), quiet()));
+        CtrlInfo info;
+        const HoleLoadResult r = readHoleFile(gCtrlInfo.filePath.get(), info);
+        QVERIFY(r.ok);
+        QVERIFY(!r.samplesTruncated);
+        for (int i = 0; i < r.samples.size(); ++i)
+            QVERIFY(r.samples[i].depth == i && r.samples[i].rawResistivity == float(i));
+    }
+    stop = true;
+    QVERIFY(producer->wait(30000));
+    delete producer;
 }
 
 // ---- Test-parameter file -------------------------------------------------
