@@ -154,19 +154,23 @@ void CWinchCtrl::readyReadSlot()
         return;
     const QByteArray data = m_socket->readAll();
     m_bytesSinceCheck += data.size();
-    if (m_sendDisabled != 0)
+    if (m_sendDisabled != 0) {
+        m_bytesReceived += data.size();
         return;
+    }
     // Of the reports that one read completes only the first is used.
     const QList<QByteArray> reports = m_assembler.feed(data);
-    if (reports.isEmpty())
-        return;
-    {
+    if (!reports.isEmpty()) {
         QMutexLocker l(&m_reportLock);
         m_report.bytes = reports.first();
         m_report.fields = decodeWinchReport(m_report.bytes);
         ++m_report.sequence;
     }
-    emit StateChanged();
+    // Counted once the bytes are dealt with, so a test that sees the count
+    // knows their report is stored.
+    m_bytesReceived += data.size();
+    if (!reports.isEmpty())
+        emit StateChanged();
 }
 
 void CWinchCtrl::livenessCheck()

@@ -64,6 +64,7 @@ public:
     // Test seam: counts of what the thread did.
     int connectAttempts() const { return m_connectAttempts.load(); }
     int requestsSent() const { return m_requestsSent.load(); }
+    qint64 bytesReceived() const { return m_bytesReceived.load(); }
 
 signals:
     // A well-formed report was stored.
@@ -102,4 +103,5 @@ private:
     std::atomic<int> m_livenessIntervalMs{DefaultLivenessIntervalMs};
     std::atomic<int> m_connectAttempts{0};
     std::atomic<int> m_requestsSent{0};
+    std::atomic<qint64> m_bytesReceived{0};
 };

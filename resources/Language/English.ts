@@ -172,4 +172,224 @@
 Please check whether the file is valid!</translation>
     </message>
 </context>
+<context>
+    <name>CDlgExportFile</name>
+    <message>
+        <source>文件管理</source>
+        <translation>File Management</translation>
+    </message>
+    <message>
+        <source>上
+一
+页</source>
+        <translation>P
+r
+e
+v</translation>
+    </message>
+    <message>
+        <source>下
+一
+页</source>
+        <translation>N
+e
+x
+t</translation>
+    </message>
+    <message>
+        <source>工程列表</source>
+        <translation>Project List</translation>
+    </message>
+    <message>
+        <source>排序</source>
+        <translation>Sort</translation>
+    </message>
+    <message>
+        <source>按名称排列</source>
+        <translation>By Name</translation>
+    </message>
+    <message>
+        <source>按修改时间排列</source>
+        <translation>By Time</translation>
+    </message>
+    <message>
+        <source>按大小排列</source>
+        <translation>By Size</translation>
+    </message>
+    <message>
+        <source>逆序</source>
+        <translation>Reverse</translation>
+    </message>
+    <message>
+        <source>删除所有工程文件</source>
+        <translation>Delete All Projects</translation>
+    </message>
+    <message>
+        <source>导出所有工程文件</source>
+        <translation>Export All Projects</translation>
+    </message>
+    <message>
+        <source>返回工程列表</source>
+        <translation>Project List</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>删除当前工程文件</source>
+        <translation>Delete This Project</translation>
+    </message>
+    <message>
+        <source>导出当前工程文件</source>
+        <translation>Export This Project</translation>
+    </message>
+    <message>
+        <source>工程桩号列表</source>
+        <translation> Pile List</translation>
+    </message>
+    <message>
+        <source>桩文件名: </source>
+        <translation>Pile file: </translation>
+    </message>
+    <message>
+        <source>文件大小: %1KB (%2字节)</source>
+        <translation>File size: %1KB (%2 bytes)</translation>
+    </message>
+    <message>
+        <source>工程名: </source>
+        <translation>Project: </translation>
+    </message>
+    <message>
+        <source>桩数量: 包含%1个桩文件</source>
+        <translation>Piles: %1 pile files</translation>
+    </message>
+    <message>
+        <source>修改时间: %1年%2月%3日 %4:%5:%6</source>
+        <translation>Modified: %1-%2-%3 %4:%5:%6</translation>
+    </message>
+    <message>
+        <source>导出数据失败, 找不到设备!</source>
+        <translation>Export failed, no USB disk found!</translation>
+    </message>
+    <message>
+        <source>导出完成!</source>
+        <translation>Export completed!</translation>
+    </message>
+    <message>
+        <source>导出完成，但U盘未能卸载，请勿直接拔出U盘!</source>
+        <translation>Export completed, but the USB disk could not be unmounted. Do not pull it out now!</translation>
+    </message>
+    <message>
+        <source>删除文件成功!</source>
+        <translation>File deleted!</translation>
+    </message>
+    <message>
+        <source>删除文件失败!</source>
+        <translation>The file could not be deleted!</translation>
+    </message>
+    <message>
+        <source>删除工程成功!</source>
+        <translation>Project deleted!</translation>
+    </message>
+    <message>
+        <source>删除工程失败!</source>
+        <translation>The project could not be deleted!</translation>
+    </message>
+    <message>
+        <source>确定要删除所有工程及其桩文件?</source>
+        <translation>Delete all projects and their pile files?</translation>
+    </message>
+    <message>
+        <source>确定要删除当前工程下的所有桩文件?</source>
+        <translation>Delete all pile files of this project?</translation>
+    </message>
+    <message>
+        <source>删除成功!</source>
+        <translation>Deleted!</translation>
+    </message>
+    <message>
+        <source>删除失败!</source>
+        <translation>Deletion failed!</translation>
+    </message>
+</context>
+<context>
+    <name>CDlgFileOpt</name>
+    <message>
+        <source>操作</source>
+        <translation>Operation</translation>
+    </message>
+    <message>
+        <source>打  开</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>导  出</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>删  除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>返  回</source>
+        <translation>Return</translation>
+    </message>
+</context>
+<context>
+    <name>CDlgProgress</name>
+    <message>
+        <source>导出进度</source>
+        <translation>Export the progress</translation>
+    </message>
+    <message>
+        <source>正在导出中，请稍等……</source>
+        <translation>Are exported, please wait...</translation>
+    </message>
+    <message>
+        <source>导出失败：无法挂载U盘！</source>
+        <translation>Export failed: the USB disk could not be mounted!</translation>
+    </message>
+    <message>
+        <source>导出失败：无法在U盘上创建工程 %1！</source>
+        <translation>Export failed: project %1 could not be created on the USB disk!</translation>
+    </message>
+    <message>
+        <source>导出失败：复制 %1/%2 失败！</source>
+        <translation>Export failed: copying %1/%2 failed!</translation>
+    </message>
+    <message>
+        <source>导出失败：写入U盘失败（%1）！</source>
+        <translation>Export failed: writing to the USB disk failed (%1)!</translation>
+    </message>
+</context>
+<context>
+    <name>CDlgSaveMsg</name>
+    <message>
+        <source>提示</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>正在保存中，请稍等……</source>
+        <translation>Are preserved, please wait...</translation>
+    </message>
+    <message>
+        <source>  保存  </source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source> 不保存 </source>
+        <translation>Don't Save</translation>
+    </message>
+    <message>
+        <source>返回实验</source>
+        <translation>Return</translation>
+    </message>
+    <message>
+        <source>保存失败，本次测试数据未保存！
+请重新保存，或选择不保存。</source>
+        <translation>Saving failed, the test data was NOT saved!
+Save again, or choose Don't Save.</translation>
+    </message>
+</context>
 </TS>

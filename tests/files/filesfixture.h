@@ -1,0 +1,54 @@
+#pragma once
+// A data directory, a USB "disk" and a command recorder for the file dialogs.
+//
+// The disk is a temporary folder set as the mount point; its device node is a
+// temporary file (present) unless removed. Every command the dialogs run is
+// recorded in `trace` with the paths written as the instrument sees them
+// ("/mnt", "/dev/sda1", "DATA" for the data directory) and, while an export
+// runs, the value and text its progress display shows at that moment:
+//     "cp -rfa DATA/P/A12.CZO /mnt/P/ @1 正在导出文件：/dev/sda1/P/A12.PDF"
+// The copy is carried out on the temporary disk so that later steps see it.
+
+#include "platform.h"
+#include "testsupport.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+// The offscreen platform warns about every dialog it shows; call from
+// initTestCase (after the test library installed its own message handler).
+void silenceOffscreenWarnings();
+
+class FilesFixture {
+public:
+    FilesFixture();
+    ~FilesFixture();
+
+    // Creates dataDir/project/fileName with some bytes, modified at base + secs.
+    QString makeFile(const QString &project, const QString &fileName, int secs, const QByteArray &bytes = "hole");
+    // Creates a project folder modified at base + secs.
+    QString makeProject(const QString &project, int secs);
+    // Sets the modification time of a file or folder to base + secs.
+    static void setTime(const QString &path, int secs);
+    // Creates a file on the disk (mount point + "/" + relative).
+    QString makeDiskFile(const QString &relative, const QByteArray &bytes = "old");
+
+    QString norm(QString text) const;
+    // Commands only, without the progress part.
+    QStringList commands() const;
+    // Names of the entries of a folder on the disk, sorted.
+    QStringList diskEntries(const QString &relative) const;
+
+    TestAppDir app;
+    ScopedCommandRecorder recorder;
+    QString dataDir;
+    QString mountPoint;
+    QString deviceNode;
+    QStringList trace;
+    // A command whose normalised text starts with this fails with exit code 1.
+    QString failOn;
+
+private:
+    int handle(const QString &program, const QStringList &args);
+};

@@ -1,0 +1,520 @@
+#include "tst_browser.h"
+
+#include "cdlgexportfile.h"
+#include "cdlgfileopt.h"
+#include "filesfixture.h"
+#include "holefiles.h"
+#include "modalscript.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+using Step = ModalScript::Step;
+const Step kOpen{"CDlgFileOpt", "BtnOpen"};
+const Step kDelete{"CDlgFileOpt", "BtnDel"};
+const Step kChooserReturn{"CDlgFileOpt", "BtnReturn"};
+const Step kYes{"CDlgMsgQuestion", "BtnOK"};
+const Step kNo{"CDlgMsgQuestion", "BtnCancel"};
+const Step kOk{"CDlgMsgBox", "BtnOK"};
+
+QPushButton *button(QWidget *w, const char *name) { return w->findChild<QPushButton *>(QString::fromLatin1(name)); }
+
+QString labelText(QWidget *w, const char *name)
+{
+    auto *l = w->findChild<QLabel *>(QString::fromLatin1(name));
+    return l ? l->text() : QStringLiteral("<none>");
+}
+
+QStringList itemTexts(const CDlgExportFile &b)
+{
+    QStringList out;
+    for (QPushButton *p : b.itemButtons)
+        out << p->text();
+    return out;
+}
+
+int enabledItems(const CDlgExportFile &b)
+{
+    int n = 0;
+    for (QPushButton *p : b.itemButtons)
+        n += p->isEnabled() ? 1 : 0;
+    return n;
+}
+
+// Presses item `index` and answers the dialogs it opens; returns what they said.
+QStringList press(CDlgExportFile &b, int index, const QList<Step> &steps)
+{
+    ModalScript script(steps);
+    QTest::mousePress(b.itemButtons.at(index), Qt::LeftButton);
+    QStringList seen = script.seen;
+    if (!script.done())
+        seen << QStringLiteral("UNUSED STEPS");
+    return seen;
+}
+
+QStringList click(QWidget *b, const char *name, const QList<Step> &steps)
+{
+    ModalScript script(steps);
+    QTest::mouseClick(button(b, name), Qt::LeftButton);
+    QStringList seen = script.seen;
+    if (!script.done())
+        seen << QStringLiteral("UNUSED STEPS");
+    return seen;
+}
+
+// Opens project `name` from the project list.
+void enterProject(CDlgExportFile &b, const QString &name)
+{
+    const int index = itemTexts(b).indexOf(name);
+    QVERIFY(index >= 0);
+    press(b, index, {kOpen});
+    QCOMPARE(b.listMode, 1);
+    QCOMPARE(b.currentProject, name);
+}
+
+QString twoDigits(int i) { return QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0')); }
+
+} // namespace
+
+void TestBrowser::initTestCase() { silenceOffscreenWarnings(); }
+
+void TestBrowser::init() { gMainDlgHooks = CMainDlgHooks(); }
+
+void TestBrowser::pagingSixteenProjects()
+{
+    FilesFixture fx;
+    for (int i = 1; i <= 16; ++i)
+        fx.makeProject(QStringLiteral("P") + twoDigits(i), i * 60);
+    CDlgExportFile b;
+    b.show();
+
+    QCOMPARE(labelText(&b, "lbPageShow"), QStringLiteral("1/2"));
+    QCOMPARE(itemTexts(b).first(), QStringLiteral("P16"));
+    QCOMPARE(itemTexts(b).last(), QStringLiteral("P02"));
+    QCOMPARE(enabledItems(b), 15);
+    QVERIFY(button(&b, "BtnPre")->isEnabled());
+    QVERIFY(button(&b, "BtnNext")->isEnabled());
+    QVERIFY(button(&b, "BtnDelAll")->isEnabled());
+    QVERIFY(button(&b, "BtnExportAll")->isEnabled());
+    QVERIFY(!button(&b, "BtnReturn")->isEnabled());
+    QCOMPARE(b.findChild<QGroupBox *>(QStringLiteral("gbTitle"))->title(), QStringLiteral("工程列表"));
+    QCOMPARE(button(&b, "BtnDelAll")->text(), QStringLiteral("删除所有工程文件"));
+    QVERIFY(b.findChild<QGroupBox *>(QStringLiteral("groupBox_3"))->isHidden());
+
+    QTest::mouseClick(button(&b, "BtnNext"), Qt::LeftButton);
+    QCOMPARE(labelText(&b, "lbPageShow"), QStringLiteral("2/2"));
+    QCOMPARE(itemTexts(b).first(), QStringLiteral("P01"));
+    QCOMPARE(itemTexts(b).mid(1), QStringList(QVector<QString>(14).toList()));
+    QCOMPARE(enabledItems(b), 1);
+    QVERIFY(b.itemButtons.first()->isEnabled());
+    QVERIFY(!button(&b, "BtnNext")->isEnabled());
+    QVERIFY(button(&b, "BtnPre")->isEnabled());
+
+    QTest::mouseClick(button(&b, "BtnPre"), Qt::LeftButton);
+    QCOMPARE(labelText(&b, "lbPageShow"), QStringLiteral("1/2"));
+    QCOMPARE(b.currentPage, 1);
+    // The back arrow stays enabled on page 1 but goes nowhere.
+    QTest::mouseClick(button(&b, "BtnPre"), Qt::LeftButton);
+    QCOMPARE(b.currentPage, 1);
+    QCOMPARE(itemTexts(b).first(), QStringLiteral("P16"));
+}
+
+void TestBrowser::exactlyFifteenFilesIsOnePage()
+{
+    FilesFixture fx;
+    fx.makeProject(QStringLiteral("P"), 0);
+    for (int i = 1; i <= 15; ++i)
+        fx.makeFile(QStringLiteral("P"), QStringLiteral("H%1.CZO").arg(twoDigits(i)), i);
+    CDlgExportFile b;
+    b.show();
+    enterProject(b, QStringLiteral("P"));
+
+    QCOMPARE(labelText(&b, "lbPageShow"), QStringLiteral("1/1"));
+    QCOMPARE(enabledItems(b), 15);
+    QCOMPARE(itemTexts(b).first(), QStringLiteral("H15"));
+    QCOMPARE(itemTexts(b).last(), QStringLiteral("H01"));
+    QVERIFY(!button(&b, "BtnPre")->isEnabled());
+    QVERIFY(!button(&b, "BtnNext")->isEnabled());
+    QVERIFY(button(&b, "BtnReturn")->isEnabled());
+    QCOMPARE(b.findChild<QGroupBox *>(QStringLiteral("gbTitle"))->title(), QStringLiteral("P工程桩号列表"));
+    QCOMPARE(button(&b, "BtnDelAll")->text(), QStringLiteral("删除当前工程文件"));
+    QCOMPARE(button(&b, "BtnExportAll")->text(), QStringLiteral("导出当前工程文件"));
+
+    QTest::mouseClick(button(&b, "BtnReturn"), Qt::LeftButton);
+    QCOMPARE(b.listMode, 0);
+    QCOMPARE(itemTexts(b).first(), QStringLiteral("P"));
+    QVERIFY(!button(&b, "BtnReturn")->isEnabled());
+}
+
+void TestBrowser::listingFilters_data()
+{
+    QTest::addColumn<QStringList>("files");   // created in this order, one second apart
+    QTest::addColumn<QStringList>("folders"); // sub-folders of the project
+    QTest::addColumn<QStringList>("shown");   // item texts, newest first
+
+    QTest::newRow("extension cut") << QStringList{QStringLiteral("A12.CZO")} << QStringList() << QStringList{QStringLiteral("A12")};
+    QTest::newRow("lower case listed")
+        << QStringList{QStringLiteral("a7.czo"), QStringLiteral("B8.CZO")} << QStringList()
+        << QStringList{QStringLiteral("B8"), QStringLiteral("a7")};
+    QTest::newRow("other files left out")
+        << QStringList{QStringLiteral("A12.txt"), QStringLiteral("A12.CZO"), QStringLiteral("A12.PDF"),
+                       QStringLiteral("m.CZo"), QStringLiteral("x.CZO.bak")}
+        << QStringList() << QStringList{QStringLiteral("A12")};
+    QTest::newRow("sub-folders left out")
+        << QStringList{QStringLiteral("A1.CZO")} << QStringList{QStringLiteral("SUB"), QStringLiteral("D.CZO")}
+        << QStringList{QStringLiteral("A1")};
+}
+
+void TestBrowser::listingFilters()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, folders);
+    QFETCH(QStringList, shown);
+    FilesFixture fx;
+    fx.makeProject(QStringLiteral("P"), 0);
+    for (const QString &f : folders)
+        QDir().mkpath(fx.dataDir + QStringLiteral("/P/") + f);
+    for (int i = 0; i < files.size(); ++i)
+        fx.makeFile(QStringLiteral("P"), files.at(i), i + 1);
+    // A loose file in the data directory is no project.
+    writeFileBytes(fx.dataDir + QStringLiteral("/loose.CZO"), "x");
+
+    CDlgExportFile b;
+    b.show();
+    QCOMPARE(b.projectNames, QStringList{QStringLiteral("P")});
+    enterProject(b, QStringLiteral("P"));
+    QCOMPARE(itemTexts(b).mid(0, shown.size()), shown);
+    QCOMPARE(enabledItems(b), shown.size());
+}
+
+void TestBrowser::missingDataDirectoryShowsNothing()
+{
+    FilesFixture fx;
+    QDir(fx.dataDir).removeRecursively();
+    CDlgExportFile b;
+    b.show();
+    QCOMPARE(labelText(&b, "lbPageShow"), QStringLiteral("0/0"));
+    QCOMPARE(enabledItems(b), 0);
+    for (const char *name : {"BtnPre", "BtnNext", "BtnDelAll", "BtnExportAll", "BtnReturn"})
+        QVERIFY2(!button(&b, name)->isEnabled(), name);
+    QVERIFY(button(&b, "BtnQuit")->isEnabled());
+}
+
+void TestBrowser::chooserTexts()
+{
+    FilesFixture fx;
+    fx.makeProject(QStringLiteral("P"), 0);
+    fx.makeFile(QStringLiteral("P"), QStringLiteral("A12.CZO"), 3725, QByteArray(1536, 'h'));
+    fx.makeFile(QStringLiteral("P"), QStringLiteral("A12.PDF"), 3725, QByteArray(512, 'p'));
+    fx.makeFile(QStringLiteral("P"), QStringLiteral("B1.CZO"), 1);
+    FilesFixture::setTime(fx.dataDir + QStringLiteral("/P"), 7);
+    CDlgExportFile b;
+    b.show();
+
+    const QStringList seenProject = press(b, 0, {kChooserReturn});
+    QCOMPARE(seenProject, QStringList{QStringLiteral(
+                              "CDlgFileOpt: 工程名: P | 桩数量: 包含2个桩文件 | 修改时间: 2023年3月8日 10:0:7")});
+    enterProject(b, QStringLiteral("P"));
+    const QStringList seenFile = press(b, 0, {kChooserReturn});
+    QCOMPARE(seenFile, QStringList{QStringLiteral(
+                           "CDlgFileOpt: 桩文件名: A12 | 文件大小: 2.0KB (2048字节) | 修改时间: 2023年3月8日 11:2:5")});
+}
+
+void TestBrowser::chooserReturnsAction_data()
+{
+    QTest::addColumn<QByteArray>("buttonName");
+    QTest::addColumn<int>("action");
+    QTest::newRow("open") << QByteArray("BtnOpen") << 0;
+    QTest::newRow("export") << QByteArray("BtnExport") << 1;
+    QTest::newRow("delete") << QByteArray("BtnDel") << 2;
+    QTest::newRow("return") << QByteArray("BtnReturn") << -1;
+}
+
+void TestBrowser::chooserReturnsAction()
+{
+    QFETCH(QByteArray, buttonName);
+    QFETCH(int, action);
+    CDlgFileOpt opt;
+    QCOMPARE(opt.action, -1);
+    opt.nameText = QStringLiteral("桩文件名: A12");
+    opt.timeText = QStringLiteral("修改时间: 2023年3月8日 10:0:0");
+    opt.SetLabels();
+    QVERIFY(opt.findChild<QLabel *>(QStringLiteral("lbFileSize"))->isHidden());
+    QVERIFY(!opt.findChild<QLabel *>(QStringLiteral("lbFileName"))->isHidden());
+    ModalScript script({{"CDlgFileOpt", buttonName}});
+    QCOMPARE(opt.exec(), int(QDialog::Accepted));
+    QCOMPARE(opt.action, action);
+    QVERIFY(script.done());
+}
+
+void TestBrowser::openFileForReview()
+{
+    FilesFixture fx;
+    fx.makeProject(QStringLiteral("P"), 0);
+    const QString path = fx.makeFile(QStringLiteral("P"), QStringLiteral("A12.CZO"), 1);
+    const QString lower = fx.makeFile(QStringLiteral("P"), QStringLiteral("b3.czo"), 2);
+    QStringList opened;
+    gMainDlgHooks.openFileForReview = [&](const QString &p) { opened << p; };
+    CDlgExportFile b;
+    b.show();
+    enterProject(b, QStringLiteral("P"));
+    QCOMPARE(itemTexts(b).mid(0, 2), (QStringList{QStringLiteral("b3"), QStringLiteral("A12")}));
+    QVERIFY(opened.isEmpty());
+
+    press(b, 1, {kOpen});
+    QCOMPARE(opened, QStringList{path});
+    QCOMPARE(b.result(), int(QDialog::Accepted));
+    QVERIFY(!b.isVisible());
+
+    // A file saved in lower case opens under its real name.
+    CDlgExportFile again;
+    again.show();
+    enterProject(again, QStringLiteral("P"));
+    press(again, 0, {kOpen});
+    QCOMPARE(opened.last(), lower);
+}
+
+void TestBrowser::chooserReturnChangesNothing()
+{
+    FilesFixture fx;
+    fx.makeProject(QStringLiteral("P"), 0);
+    fx.makeFile(QStringLiteral("P"), QStringLiteral("A12.CZO"), 1);
+    int calls = 0;
+    gMainDlgHooks.openFileForReview = [&](const QString &) { ++calls; };
+    gMainDlgHooks.closeReviewedFile = [&]() { ++calls; };
+    CDlgExportFile b;
+    b.show();
+    press(b, 0, {kChooserReturn});
+    QCOMPARE(b.listMode, 0);
+    enterProject(b, QStringLiteral("P"));
+    press(b, 0, {kChooserReturn});
+    QCOMPARE(b.listMode, 1);
+    QVERIFY(b.isVisible());
+    QCOMPARE(calls, 0);
+    QVERIFY(QFile::exists(fx.dataDir + QStringLiteral("/P/A12.CZO")));
+    QVERIFY(fx.trace.isEmpty());
+}
+
+void TestBrowser::deleteFileWithReport_data()
+{
+    QTest::addColumn<QString>("hole");
+    QTest::addColumn<QString>("report");
+    QTest::newRow("upper case") << QStringLiteral("A12.CZO") << QStringLiteral("A12.PDF");
+    QTest::newRow("lower case") << QStringLiteral("a12.czo") << QStringLiteral("a12.pdf");
+}
+
+void TestBrowser::deleteFileWithReport()
+{
+    QFETCH(QString, hole);
+    QFETCH(QString, report);
+    FilesFixture fx;
+    fx.makeProject(QStringLiteral("P"), 0);
+    fx.makeFile(QStringLiteral("P"), QStringLiteral("B.CZO"), 1);
+    fx.makeFile(QStringLiteral("P"), QStringLiteral("B.PDF"), 1);
+    const QString holePath = fx.makeFile(QStringLiteral("P"), hole, 2);
+    const QString reportPath = fx.makeFile(QStringLiteral("P"), report, 2);
+    CDlgExportFile b;
+    b.show();
+    enterProject(b, QStringLiteral("P"));
+    QCOMPARE(itemTexts(b).first(), hole.left(3));
+
+    const QStringList seen = press(b, 0, {kDelete, kYes, kOk});
+    QCOMPARE(seen.mid(1), (QStringList{QStringLiteral("CDlgMsgQuestion: 确定要删除吗?"),
+                                       QStringLiteral("CDlgMsgBox: 删除文件成功!")}));
+    QVERIFY(!QFile::exists(holePath));
+    QVERIFY(!QFile::exists(reportPath));
+    QVERIFY(QFile::exists(fx.dataDir + QStringLiteral("/P/B.PDF")));
+    QCOMPARE(itemTexts(b).first(), QStringLiteral("B"));
+    QCOMPARE(enabledItems(b), 1);
+}
+
+void TestBrowser::deleteRefusedKeepsFiles()
+{
+    FilesFixture fx;
+    fx.makeProject(QStringLiteral("P"), 0);
+    const QString path = fx.makeFile(QStringLiteral("P"), QStringLiteral("A12.CZO"), 1);
+    CDlgExportFile b;
+    b.show();
+    press(b, 0, {kDelete, kNo});
+    QVERIFY(QFile::exists(path));
+    enterProject(b, QStringLiteral("P"));
+    press(b, 0, {kDelete, kNo});
+    QVERIFY(QFile::exists(path));
+    QCOMPARE(itemTexts(b).first(), QStringLiteral("A12"));
+}
+
+void TestBrowser::deletingLastItemStepsBackAPage()
+{
+    FilesFixture fx;
+    fx.makeProject(QStringLiteral("P"), 0);
+    for (int i = 1; i <= 16; ++i)
+        fx.makeFile(QStringLiteral("P"), QStringLiteral("H%1.CZO").arg(twoDigits(i)), i);
+    CDlgExportFile b;
+    b.show();
+    enterProject(b, QStringLiteral("P"));
+    QTest::mouseClick(button(&b, "BtnNext"), Qt::LeftButton);
+    QCOMPARE(labelText(&b, "lbPageShow"), QStringLiteral("2/2"));
+    QCOMPARE(itemTexts(b).first(), QStringLiteral("H01"));
+
+    press(b, 0, {kDelete, kYes, kOk});
+    QVERIFY(!QFile::exists(fx.dataDir + QStringLiteral("/P/H01.CZO")));
+    QCOMPARE(b.currentPage, 1);
+    QCOMPARE(labelText(&b, "lbPageShow"), QStringLiteral("1/1"));
+    QCOMPARE(enabledItems(b), 15);
+    QCOMPARE(itemTexts(b).first(), QStringLiteral("H16"));
+}
+
+void TestBrowser::closesReviewedFileBeforeDelete_data()
+{
+    QTest::addColumn<QString>("openFile");  // relative to the data directory
+    QTest::addColumn<bool>("inProject");    // press the file inside project P1, else P1 itself
+    QTest::addColumn<bool>("deleteAll");    // the bottom delete-all button instead of an item
+    QTest::addColumn<bool>("closed");
+
+    QTest::newRow("the open file") << QStringLiteral("P1/A12.CZO") << true << false << true;
+    QTest::newRow("another file") << QStringLiteral("P1/B.CZO") << true << false << false;
+    QTest::newRow("project holding it") << QStringLiteral("P1/B.CZO") << false << false << true;
+    QTest::newRow("similar project name") << QStringLiteral("P10/A12.CZO") << false << false << false;
+    QTest::newRow("all projects") << QStringLiteral("P10/A12.CZO") << false << true << true;
+    QTest::newRow("all of the project") << QStringLiteral("P1/B.CZO") << true << true << true;
+    QTest::newRow("all of another project") << QStringLiteral("P10/A12.CZO") << true << true << false;
+}
+
+void TestBrowser::closesReviewedFileBeforeDelete()
+{
+    QFETCH(QString, openFile);
+    QFETCH(bool, inProject);
+    QFETCH(bool, deleteAll);
+    QFETCH(bool, closed);
+    FilesFixture fx;
+    fx.makeProject(QStringLiteral("P10"), 0);
+    fx.makeFile(QStringLiteral("P10"), QStringLiteral("A12.CZO"), 1);
+    fx.makeProject(QStringLiteral("P1"), 100);
+    fx.makeFile(QStringLiteral("P1"), QStringLiteral("B.CZO"), 1);
+    fx.makeFile(QStringLiteral("P1"), QStringLiteral("A12.CZO"), 2);
+    const QString open = fx.dataDir + QLatin1Char('/') + openFile;
+
+    QStringList calls;
+    gMainDlgHooks.openFilePath = [&]() { return open; };
+    gMainDlgHooks.closeReviewedFile = [&]() {
+        calls << (QFile::exists(open) ? QStringLiteral("close while present") : QStringLiteral("close too late"));
+    };
+    CDlgExportFile b;
+    b.show();
+    QCOMPARE(itemTexts(b).first(), QStringLiteral("P1"));
+    if (inProject)
+        enterProject(b, QStringLiteral("P1"));
+    if (deleteAll)
+        click(&b, "BtnDelAll", {kYes, kOk});
+    else
+        press(b, 0, {kDelete, kYes, kOk});
+    QCOMPARE(calls, closed ? QStringList{QStringLiteral("close while present")} : QStringList());
+}
+
+void TestBrowser::deleteAllProjects()
+{
+    FilesFixture fx;
+    for (int i = 1; i <= 3; ++i) {
+        fx.makeProject(QStringLiteral("P%1").arg(i), i);
+        fx.makeFile(QStringLiteral("P%1").arg(i), QStringLiteral("A.CZO"), 1);
+    }
+    CDlgExportFile b;
+    b.show();
+    QCOMPARE(click(&b, "BtnDelAll", {kNo}), QStringList{QStringLiteral("CDlgMsgQuestion: 确定要删除所有工程及其桩文件?")});
+    QCOMPARE(QDir(fx.dataDir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 3);
+
+    QCOMPARE(click(&b, "BtnDelAll", {kYes, kOk}).last(), QStringLiteral("CDlgMsgBox: 删除成功!"));
+    QVERIFY(QFileInfo(fx.dataDir).isDir());
+    QVERIFY(QDir(fx.dataDir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    QCOMPARE(labelText(&b, "lbPageShow"), QStringLiteral("0/0"));
+    QVERIFY(!button(&b, "BtnDelAll")->isEnabled());
+}
+
+void TestBrowser::deleteAllOfProjectReturnsToRememberedPage()
+{
+    FilesFixture fx;
+    for (int i = 1; i <= 17; ++i)
+        fx.makeProject(QStringLiteral("P") + twoDigits(i), i * 60);
+    fx.makeFile(QStringLiteral("P01"), QStringLiteral("A.CZO"), 1);
+    fx.makeFile(QStringLiteral("P01"), QStringLiteral("A.PDF"), 1);
+    fx.makeFile(QStringLiteral("P01"), QStringLiteral("notes.txt"), 1);
+    CDlgExportFile b;
+    b.show();
+    QTest::mouseClick(button(&b, "BtnNext"), Qt::LeftButton);
+    QCOMPARE(itemTexts(b).mid(0, 2), (QStringList{QStringLiteral("P02"), QStringLiteral("P01")}));
+    enterProject(b, QStringLiteral("P01"));
+
+    const QStringList seen = click(&b, "BtnDelAll", {kYes, kOk});
+    QCOMPARE(seen, (QStringList{QStringLiteral("CDlgMsgQuestion: 确定要删除当前工程下的所有桩文件?"),
+                                QStringLiteral("CDlgMsgBox: 删除成功!")}));
+    QVERIFY(!QFileInfo::exists(fx.dataDir + QStringLiteral("/P01")));
+    QCOMPARE(b.listMode, 0);
+    QCOMPARE(labelText(&b, "lbPageShow"), QStringLiteral("2/2"));
+    QCOMPARE(itemTexts(b).first(), QStringLiteral("P02"));
+    QCOMPARE(enabledItems(b), 1);
+}
+
+void TestBrowser::deleteNeverLeavesDataDirectory_data()
+{
+    QTest::addColumn<QString>("link");   // symbolic link inside the data directory, to the outside folder
+    QTest::addColumn<bool>("deleteAll"); // delete-all of the project list instead of project P
+    QTest::newRow("link inside a project") << QStringLiteral("P/outside") << false;
+    QTest::newRow("linked hole file") << QStringLiteral("P/keep.CZO") << false;
+    QTest::newRow("linked project, delete all") << QStringLiteral("L") << true;
+    QTest::newRow("link inside a project, delete all") << QStringLiteral("P/outside") << true;
+}
+
+void TestBrowser::deleteNeverLeavesDataDirectory()
+{
+    QFETCH(QString, link);
+    QFETCH(bool, deleteAll);
+    FilesFixture fx;
+    const QString outside = fx.app.file(QStringLiteral("outside"));
+    writeFileBytes(outside + QStringLiteral("/keep.CZO"), "precious");
+    fx.makeProject(QStringLiteral("P"), 10);
+    fx.makeFile(QStringLiteral("P"), QStringLiteral("A.CZO"), 1);
+    const QString target = link.endsWith(QLatin1String(".CZO")) ? outside + QStringLiteral("/keep.CZO") : outside;
+    QVERIFY(QFile::link(target, fx.dataDir + QLatin1Char('/') + link));
+
+    CDlgExportFile b;
+    b.show();
+    if (deleteAll) {
+        click(&b, "BtnDelAll", {kYes, kOk});
+    } else {
+        QCOMPARE(itemTexts(b).first(), QStringLiteral("P"));
+        press(b, 0, {kDelete, kYes, kOk});
+    }
+    QVERIFY(!QFileInfo::exists(fx.dataDir + QStringLiteral("/P")));
+    QCOMPARE(readFileBytes(outside + QStringLiteral("/keep.CZO")), QByteArray("precious"));
+}
+
+void TestBrowser::removeTreeRefusesOutsidePaths_data()
+{
+    QTest::addColumn<QString>("relative"); // path relative to the data directory
+    QTest::newRow("dot-dot") << QStringLiteral("../outside");
+    QTest::newRow("dot-dot inside a project") << QStringLiteral("P/../../outside");
+    QTest::newRow("sibling with the same prefix") << QStringLiteral("../ZPV_CZL-FILE2");
+    QTest::newRow("through a linked folder") << QStringLiteral("L/keep.CZO");
+}
+
+void TestBrowser::removeTreeRefusesOutsidePaths()
+{
+    QFETCH(QString, relative);
+    FilesFixture fx;
+    const QString outside = fx.app.file(QStringLiteral("outside"));
+    writeFileBytes(outside + QStringLiteral("/keep.CZO"), "precious");
+    writeFileBytes(fx.app.file(QStringLiteral("ZPV_CZL-FILE2/keep.CZO")), "precious");
+    fx.makeProject(QStringLiteral("P"), 0);
+    QVERIFY(QFile::link(outside, fx.dataDir + QStringLiteral("/L")));
+
+    const QString path = fx.dataDir + QLatin1Char('/') + relative;
+    QVERIFY(!HoleFiles::removeTree(path, fx.dataDir));
+    QCOMPARE(readFileBytes(outside + QStringLiteral("/keep.CZO")), QByteArray("precious"));
+    QCOMPARE(readFileBytes(fx.app.file(QStringLiteral("ZPV_CZL-FILE2/keep.CZO"))), QByteArray("precious"));
+}

@@ -1,0 +1,23 @@
+#pragma once
+#include <QObject>
+
+class TestExport : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void noDeviceExportsNothing_data();
+    void noDeviceExportsNothing();
+    void oneFileRunsInOrder();
+    void oneFileAgainAsks_data();
+    void oneFileAgainAsks();
+    void allFilesOfProject();
+    void allFilesSkipsRefusedFile();
+    void oneProjectCopiesOnlyHoleFiles();
+    void existingProject_data();
+    void existingProject();
+    void allProjects();
+    void failureIsReportedAndDiskUnmounted_data();
+    void failureIsReportedAndDiskUnmounted();
+    void unmountFailureIsReported();
+};

@@ -1,0 +1,329 @@
+#include "tst_savemsg.h"
+
+#include "acqstate.h"
+#include "cdlgsavemsg.h"
+#include "ctrlinfo.h"
+#include "filesfixture.h"
+#include "holefile.h"
+#include "modalscript.h"
+#include "testrecord.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+using Step = ModalScript::Step;
+const Step kYes{"CDlgMsgQuestion", "BtnOK"};
+const Step kNo{"CDlgMsgQuestion", "BtnCancel"};
+const Step kOk{"CDlgMsgBox", "BtnOK"};
+
+// Stands in for the main dialog: counts the redraw events the save posts.
+class FakeMain : public QWidget {
+public:
+    int saveDoneEvents = 0;
+    bool event(QEvent *e) override
+    {
+        if (e->type() == SaveDoneEventType)
+            ++saveDoneEvents;
+        return QWidget::event(e);
+    }
+};
+
+// Records the calls into the main dialog; ResetTest and
+// RestoreSetupAndRestart empty the samples as the real ones do.
+struct HookLog {
+    QStringList calls;
+    void install(CMainDlgHooks &h)
+    {
+        h.restartAcquisition = [this] { calls << QStringLiteral("restart"); };
+        h.resetTest = [this] {
+            calls << QStringLiteral("reset");
+            samples.clear();
+        };
+        h.restoreSetupAndRestart = [this] {
+            calls << QStringLiteral("restore");
+            samples.clear();
+        };
+        h.pauseAcquisition = [this] { calls << QStringLiteral("pause"); };
+        h.resumeAcquisition = [this] { calls << QStringLiteral("resume"); };
+        h.stopAcquisition = [this] { calls << QStringLiteral("stop"); };
+    }
+};
+
+void fillSamples(int n)
+{
+    samples.clear();
+    for (int i = 0; i < n; ++i)
+        samples.append(20000 - 50 * i, float(i) * 0.5f);
+}
+
+QPushButton *button(QWidget *w, const char *name) { return w->findChild<QPushButton *>(QString::fromLatin1(name)); }
+
+QStringList click(QWidget *w, const char *name, const QList<Step> &steps)
+{
+    ModalScript script(steps);
+    QTest::mouseClick(button(w, name), Qt::LeftButton);
+    QStringList seen = script.seen;
+    if (!script.done())
+        seen << QStringLiteral("UNUSED STEPS");
+    return seen;
+}
+
+// The end-of-test dialog as the main dialog opens it, shown without its own
+// modal loop so the test can press its buttons.
+struct SaveSetup {
+    FilesFixture fx;
+    FakeMain main;
+    HookLog log;
+    std::unique_ptr<CDlgSaveMsg> dlg;
+    QString holePath;
+
+    explicit SaveSetup(bool allowReturn = true)
+    {
+        gCtrlInfo.projectPath = QStringLiteral("工程A");
+        holePath = fx.dataDir + QStringLiteral("/工程A/A12.CZO");
+        gCtrlInfo.filePath = holePath;
+        log.install(gMainDlgHooks);
+        dlg.reset(new CDlgSaveMsg(&main));
+        dlg->allowReturn = allowReturn ? 1 : 0;
+        dlg->Prepare();
+        dlg->show();
+    }
+    ~SaveSetup() { gMainDlgHooks = CMainDlgHooks(); }
+    QProgressBar *bar() const { return dlg->findChild<QProgressBar *>(QStringLiteral("pBarProgress")); }
+};
+
+} // namespace
+
+void TestSaveMsg::initTestCase() { silenceOffscreenWarnings(); }
+
+void TestSaveMsg::init()
+{
+    gMainDlgHooks = CMainDlgHooks();
+    resetAcquisitionGlobals();
+    samples.clear();
+}
+
+void TestSaveMsg::cleanup()
+{
+    samples.clear();
+    gCtrlInfo.filePath = QString();
+    gCtrlInfo.projectPath = QString();
+}
+
+void TestSaveMsg::savesWithProgress()
+{
+    SaveSetup s;
+    fillSamples(200);
+    const QVector<Sample> before = samples.snapshot();
+    QVERIFY(!QFileInfo::exists(QFileInfo(s.holePath).absolutePath()));
+    QVERIFY(s.bar()->isHidden());
+    QList<int> values;
+    connect(s.bar(), &QProgressBar::valueChanged, [&](int v) { values << v; });
+
+    const QStringList seen = click(s.dlg.get(), "BtnSave", {});
+    QVERIFY(seen.isEmpty());
+    QCOMPARE(s.dlg->result(), int(QDialog::Accepted));
+    QVERIFY(!s.dlg->isVisible());
+
+    // 1, then (i * 100) / 200 for i = 0 ... 199 (repeats do not signal), then 100.
+    QList<int> expected{1, 0};
+    for (int v = 1; v <= 100; ++v)
+        expected << v;
+    QCOMPARE(values, expected);
+    QCOMPARE(s.log.calls, (QStringList{QStringLiteral("stop"), QStringLiteral("restart"), QStringLiteral("pause"),
+                                       QStringLiteral("reset")}));
+    QCOMPARE(int(recordEnabled), 0);
+    QCOMPARE(s.fx.commands(), (QStringList{QStringLiteral("sync"), QStringLiteral("sync"), QStringLiteral("sync")}));
+
+    CtrlInfo info;
+    const HoleLoadResult r = readHoleFile(s.holePath, info);
+    QVERIFY2(r.ok, qPrintable(r.errorText()));
+    QCOMPARE(r.samples, before);
+    QCoreApplication::processEvents();
+    QCOMPARE(s.main.saveDoneEvents, 1);
+}
+
+void TestSaveMsg::secondSavePressDoesNothing()
+{
+    SaveSetup s;
+    fillSamples(20);
+    bool pressedAgain = false;
+    connect(s.bar(), &QProgressBar::valueChanged, [&](int v) {
+        if (v == 50 && !pressedAgain) {
+            pressedAgain = true;
+            QMetaObject::invokeMethod(s.dlg.get(), "on_BtnSave_clicked", Qt::DirectConnection);
+        }
+    });
+    click(s.dlg.get(), "BtnSave", {});
+    QVERIFY(pressedAgain);
+    QCOMPARE(s.log.calls, (QStringList{QStringLiteral("stop"), QStringLiteral("restart"), QStringLiteral("pause"),
+                                       QStringLiteral("reset")}));
+    QCOMPARE(s.fx.commands().size(), 3);
+    QCoreApplication::processEvents();
+    QCOMPARE(s.main.saveDoneEvents, 1);
+}
+
+void TestSaveMsg::noSamplesAsks_data()
+{
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("ok discards") << true;
+    QTest::newRow("cancel stays") << false;
+}
+
+void TestSaveMsg::noSamplesAsks()
+{
+    QFETCH(bool, yes);
+    SaveSetup s;
+    writeFileBytes(s.holePath, "left over");
+    writeFileBytes(s.fx.dataDir + QStringLiteral("/工程A/A12.PDF"), "report");
+    setState(AcqState::End);
+
+    const QStringList seen = click(s.dlg.get(), "BtnSave", {yes ? kYes : kNo});
+    QCOMPARE(seen, QStringList{QStringLiteral("CDlgMsgQuestion: 您本次实验没有采集数据，是否退出？")});
+    if (yes) {
+        QVERIFY(!QFileInfo::exists(s.holePath));
+        QVERIFY(!QFileInfo::exists(s.fx.dataDir + QStringLiteral("/工程A/A12.PDF")));
+        QCOMPARE(s.log.calls, QStringList{QStringLiteral("restore")});
+        QCOMPARE(s.dlg->result(), int(QDialog::Rejected));
+        QVERIFY(!s.dlg->isVisible());
+    } else {
+        QVERIFY(QFileInfo::exists(s.holePath));
+        QVERIFY(s.log.calls.isEmpty());
+        QVERIFY(s.dlg->isVisible());
+        QVERIFY(button(s.dlg.get(), "BtnSave")->isVisible());
+    }
+    QCOMPARE(s.dlg->returnedToTest, uint8_t(0));
+}
+
+void TestSaveMsg::discardRemovesBothFiles_data()
+{
+    QTest::addColumn<uint>("state");
+    QTest::addColumn<QStringList>("calls");
+    QTest::newRow("raising, paused") << uint(AcqState::Raising | AcqState::SubPaused)
+                                     << QStringList{QStringLiteral("resume"), QStringLiteral("stop"),
+                                                    QStringLiteral("restore")};
+    QTest::newRow("raising") << uint(AcqState::Raising)
+                             << QStringList{QStringLiteral("stop"), QStringLiteral("restore")};
+    QTest::newRow("end of hole") << uint(AcqState::End) << QStringList{QStringLiteral("restore")};
+}
+
+void TestSaveMsg::discardRemovesBothFiles()
+{
+    QFETCH(uint, state);
+    QFETCH(QStringList, calls);
+    SaveSetup s;
+    fillSamples(3);
+    writeFileBytes(s.holePath, "stale");
+    writeFileBytes(s.fx.dataDir + QStringLiteral("/工程A/A12.PDF"), "report");
+    writeFileBytes(s.fx.dataDir + QStringLiteral("/工程A/B.CZO"), "other hole");
+    setState(state);
+    recordEnabled = 1;
+
+    const QStringList seen = click(s.dlg.get(), "BtnNoSave", {kYes});
+    QCOMPARE(seen, QStringList{QStringLiteral("CDlgMsgQuestion: 是否确认不保存?选择确定将会结束实验！")});
+    QVERIFY(!QFileInfo::exists(s.holePath));
+    QVERIFY(!QFileInfo::exists(s.fx.dataDir + QStringLiteral("/工程A/A12.PDF")));
+    QVERIFY(QFileInfo::exists(s.fx.dataDir + QStringLiteral("/工程A/B.CZO")));
+    QCOMPARE(s.log.calls, calls);
+    QCOMPARE(int(recordEnabled), 0);
+    QCOMPARE(s.dlg->result(), int(QDialog::Rejected));
+    QCOMPARE(s.dlg->returnedToTest, uint8_t(0));
+    QVERIFY(!button(s.dlg.get(), "BtnSave")->isEnabled());
+}
+
+void TestSaveMsg::discardRefusedKeepsEverything()
+{
+    SaveSetup s;
+    fillSamples(3);
+    writeFileBytes(s.holePath, "stale");
+    click(s.dlg.get(), "BtnNoSave", {kNo});
+    QVERIFY(QFileInfo::exists(s.holePath));
+    QVERIFY(s.log.calls.isEmpty());
+    QCOMPARE(samples.size(), 3);
+    QVERIFY(s.dlg->isVisible());
+    QVERIFY(button(s.dlg.get(), "BtnNoSave")->isEnabled());
+}
+
+void TestSaveMsg::returnToTest()
+{
+    SaveSetup s;
+    fillSamples(3);
+    recordEnabled = 0;
+    needZeroHeight = 1;
+    needStepHeight = 1;
+    QVERIFY(button(s.dlg.get(), "BtnReturn")->isEnabled());
+    click(s.dlg.get(), "BtnReturn", {});
+    QCOMPARE(int(recordEnabled), 1);
+    QCOMPARE(int(needZeroHeight), 0);
+    QCOMPARE(int(needStepHeight), 0);
+    QCOMPARE(s.log.calls, QStringList{QStringLiteral("resume")});
+    QCOMPARE(s.dlg->returnedToTest, uint8_t(1));
+    QCOMPARE(s.dlg->result(), int(QDialog::Rejected));
+    QCOMPARE(samples.size(), 3);
+}
+
+void TestSaveMsg::returnNeedsAllowReturn()
+{
+    SaveSetup s(false);
+    QVERIFY(!button(s.dlg.get(), "BtnReturn")->isEnabled());
+    QVERIFY(button(s.dlg.get(), "BtnSave")->isEnabled());
+    QVERIFY(button(s.dlg.get(), "BtnNoSave")->isEnabled());
+}
+
+void TestSaveMsg::failedSaveKeepsTest_data()
+{
+    QTest::addColumn<QString>("obstacle"); // what stands in the way, relative to the data directory
+    QTest::addColumn<bool>("isFolder");
+    QTest::newRow("project folder cannot be made") << QStringLiteral("工程A") << false;
+    QTest::newRow("hole file cannot be written") << QStringLiteral("工程A/A12.CZO") << true;
+}
+
+void TestSaveMsg::failedSaveKeepsTest()
+{
+    QFETCH(QString, obstacle);
+    QFETCH(bool, isFolder);
+    SaveSetup s;
+    fillSamples(5);
+    const QVector<Sample> before = samples.snapshot();
+    const QString blocker = s.fx.dataDir + QLatin1Char('/') + obstacle;
+    if (isFolder)
+        QDir().mkpath(blocker + QStringLiteral("/inside"));
+    else
+        writeFileBytes(blocker, "a file where the folder belongs");
+
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^hole file not saved")));
+    const QStringList seen = click(s.dlg.get(), "BtnSave", {kOk});
+    QCOMPARE(seen.size(), 1);
+    QVERIFY2(seen.first().startsWith(QStringLiteral("CDlgMsgBox: 保存失败，本次测试数据未保存！")), qPrintable(seen.first()));
+    QVERIFY(s.dlg->isVisible());
+    QCOMPARE(samples.snapshot(), before);
+    QCOMPARE(s.log.calls, QStringList{QStringLiteral("stop")});
+    QCOMPARE(s.dlg->saving, uint8_t(0));
+    QVERIFY(button(s.dlg.get(), "BtnSave")->isVisible() && button(s.dlg.get(), "BtnSave")->isEnabled());
+    QVERIFY(button(s.dlg.get(), "BtnNoSave")->isVisible() && button(s.dlg.get(), "BtnNoSave")->isEnabled());
+    QVERIFY(!button(s.dlg.get(), "BtnReturn")->isEnabled());
+    QVERIFY(s.bar()->isHidden());
+    QCoreApplication::processEvents();
+    QCOMPARE(s.main.saveDoneEvents, 0);
+
+    // Once the obstacle is gone the same test saves.
+    if (isFolder)
+        QDir(blocker).removeRecursively();
+    else
+        QFile::remove(blocker);
+    click(s.dlg.get(), "BtnSave", {});
+    QCOMPARE(s.dlg->result(), int(QDialog::Accepted));
+    CtrlInfo info;
+    const HoleLoadResult r = readHoleFile(s.holePath, info);
+    QVERIFY2(r.ok, qPrintable(r.errorText()));
+    QCOMPARE(r.samples, before);
+}

@@ -1,0 +1,21 @@
+#pragma once
+#include <QObject>
+
+class TestSaveMsg : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void savesWithProgress();
+    void secondSavePressDoesNothing();
+    void noSamplesAsks_data();
+    void noSamplesAsks();
+    void discardRemovesBothFiles_data();
+    void discardRemovesBothFiles();
+    void discardRefusedKeepsEverything();
+    void returnToTest();
+    void returnNeedsAllowReturn();
+    void failedSaveKeepsTest_data();
+    void failedSaveKeepsTest();
+};
