@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTextCodec>
+#include <QTranslator>
 #include <QScreen>
 #include <QtTest>
 
@@ -120,6 +121,7 @@ private slots:
     void lengthNotice();
     void langSwitchDisabled();
     void pageTableCapped();
+    void catalogueTexts();
 };
 
 void TestKeyboard::construction()
@@ -329,6 +331,9 @@ void TestKeyboard::pinyinPagingByWidth()
     const QStringList mixed = QString::fromUtf8("k 中华人民共和国 建设工程 有限公司 a").split(QLatin1Char(' '));
     // 121 + 73 = 194, + 73 = 267 > 250; "a" counts 9.
     QCOMPARE(keyboard::pageCandidates(mixed), (QVector<QPair<int, int>>{{1, 3}, {4, 4}}));
+    const QStringList crossing = QString::fromUtf8("k 建设者 工程局 分公司 设计院 桩 基 础").split(QLatin1Char(' '));
+    // 4 x 57 = 228, the single character reaches 253: just past the limit.
+    QCOMPARE(keyboard::pageCandidates(crossing), (QVector<QPair<int, int>>{{1, 5}, {6, 7}}));
     QCOMPARE(keyboard::pageCandidates(QStringList{QStringLiteral("k")}), (QVector<QPair<int, int>>{}));
 }
 
@@ -532,6 +537,19 @@ void TestKeyboard::pageTableCapped()
     const auto pages = keyboard::pageCandidates(line);
     QCOMPARE(pages.size(), keyboard::kMaxPages);
     QCOMPARE(pages.last(), qMakePair(141, 150));
+}
+
+void TestKeyboard::catalogueTexts()
+{
+    QTranslator tr;
+    QVERIFY(tr.load(QStringLiteral(":/Language/English.qm")));
+    QCoreApplication::installTranslator(&tr);
+    keyboard kb{QString(), QString()};
+    QCOMPARE(child(&kb, QStringLiteral("Key_Close"))->text(), QStringLiteral("Close"));
+    QCOMPARE(childText<QLabel>(&kb, "label_input"), QStringLiteral("The input value is："));
+    pinyinMode(kb);
+    QCOMPARE(child(&kb, QStringLiteral("key_LangueChange"))->text(), QStringLiteral("Pinyin"));
+    QCoreApplication::removeTranslator(&tr);
 }
 
 QTEST_MAIN(TestKeyboard)

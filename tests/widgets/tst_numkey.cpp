@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTranslator>
 #include <QtTest>
 
 namespace {
@@ -79,6 +80,7 @@ private slots:
     void normalise();
     void constructorTexts();
     void englishTexts();
+    void catalogueTexts();
 };
 
 void TestNumKey::keys_data()
@@ -249,6 +251,20 @@ void TestNumKey::englishTexts()
     QCOMPARE(pressOk(range).message, QStringLiteral("The Depth value is invalid，please input 1-10!"));
     CDlgNumKey plaus(QStringLiteral("Depth"), QStringLiteral("-3"), 0, 0);
     QCOMPARE(pressOk(plaus).message, QStringLiteral("Input value range is wrong,please input again!"));
+}
+
+void TestNumKey::catalogueTexts()
+{
+    // The catalogue alone (language setting still Chinese) translates the
+    // keypad's texts and its refusals.
+    QTranslator tr;
+    QVERIFY(tr.load(QStringLiteral(":/Language/English.qm")));
+    QCoreApplication::installTranslator(&tr);
+    CDlgNumKey dlg(QStringLiteral("Depth"), QStringLiteral("-3"), 0, 0);
+    QCOMPARE(childText<QLabel>(&dlg, "label"), QStringLiteral("The Depth input value is："));
+    QCOMPARE(childText<QPushButton>(&dlg, "BtnNumKeyCancel"), QStringLiteral("Cancel"));
+    QCOMPARE(pressOk(dlg).message, QStringLiteral("Input value range is wrong,please input again!"));
+    QCoreApplication::removeTranslator(&tr);
 }
 
 QTEST_MAIN(TestNumKey)

@@ -16,12 +16,15 @@ about 250 pixels (each candidate counts 16 per two GBK bytes plus 9); its page
 table holds 15 pages, and lines are cut to MAX_PAGES pages so the largest one
 (ji) keeps 110 characters.
 
-Usage: make_pinyin_dict.py [--source FILE] [--phrases N] OUTPUT_DIR
+Usage: make_pinyin_dict.py [--source FILE] [--phrases N] [--check] OUTPUT_DIR
+With --check the files in OUTPUT_DIR are compared with a fresh build instead
+of written (exit 1 when they differ, 77 when the source is not installed).
 """
 import argparse
 import collections
 import os
 import sys
+import tempfile
 
 DEFAULT_SOURCE = "/usr/share/rime-data/pinyin_simp.dict.yaml"
 LETTERS = [c for c in "abcdefghijklmnopqrstuvwxyz" if c not in "iuv"]
@@ -170,12 +173,26 @@ def main():
     ap.add_argument("--source", default=DEFAULT_SOURCE)
     ap.add_argument("--phrases", type=int, default=11000,
                     help="number of phrases taken, most frequent first")
+    ap.add_argument("--check", action="store_true")
     ap.add_argument("outdir")
     a = ap.parse_args()
+    if a.check and not os.path.exists(a.source):
+        print("source dictionary not installed: " + a.source)
+        sys.exit(77)
     lines = build(read_source(a.source), a.phrases)
     stray = [k for k in lines if k[0] not in LETTERS]
     if stray:
         sys.exit("keys without a dictionary file: " + " ".join(sorted(stray)[:10]))
+    if a.check:
+        with tempfile.TemporaryDirectory() as tmp:
+            write(lines, tmp)
+            for letter in LETTERS:
+                name = "py" + letter
+                with open(os.path.join(tmp, name), "rb") as fresh, open(os.path.join(a.outdir, name), "rb") as kept:
+                    if fresh.read() != kept.read():
+                        sys.exit(name + " differs from a fresh build")
+        print("dictionary files match a fresh build")
+        return
     total = write(lines, a.outdir)
     biggest = max(lines, key=lambda k: len(lines[k]))
     print(f"{total} lines; largest line {biggest} with {len(lines[biggest])} candidates")
