@@ -77,3 +77,15 @@ void ModalScript::tick()
     }
     QTest::mouseClick(button, Qt::LeftButton);
 }
+
+QStringList answering(const QList<ModalScript::Step> &steps, const std::function<void()> &action,
+                      const std::function<void(QDialog *)> &watched)
+{
+    ModalScript script(steps);
+    script.onWatched = watched;
+    action();
+    QStringList seen = script.seen;
+    if (!script.done())
+        seen << QStringLiteral("UNUSED STEPS");
+    return seen;
+}

@@ -49,3 +49,22 @@ private:
     QElapsedTimer m_clock;
     int m_timeoutMs;
 };
+
+// The answers the file dialogs' tests give.
+namespace Answer {
+using Step = ModalScript::Step;
+const Step openItem{"CDlgFileOpt", "BtnOpen"};
+const Step exportItem{"CDlgFileOpt", "BtnExport"};
+const Step deleteItem{"CDlgFileOpt", "BtnDel"};
+const Step chooserReturn{"CDlgFileOpt", "BtnReturn"};
+const Step okQuestion{"CDlgMsgQuestion", "BtnOK"};
+const Step cancelQuestion{"CDlgMsgQuestion", "BtnCancel"};
+const Step okMessage{"CDlgMsgBox", "BtnOK"};
+}
+
+// Runs action while answering the dialogs with steps; returns what they said,
+// followed by "UNUSED STEPS" when fewer dialogs appeared than expected.
+// watched, when given, is called for each self-closing dialog.
+QStringList answering(const QList<ModalScript::Step> &steps, const std::function<void()> &action,
+                      const std::function<void(QDialog *)> &watched = nullptr);
+

@@ -16,12 +16,7 @@
 namespace {
 
 using Step = ModalScript::Step;
-const Step kOpen{"CDlgFileOpt", "BtnOpen"};
-const Step kDelete{"CDlgFileOpt", "BtnDel"};
-const Step kChooserReturn{"CDlgFileOpt", "BtnReturn"};
-const Step kYes{"CDlgMsgQuestion", "BtnOK"};
-const Step kNo{"CDlgMsgQuestion", "BtnCancel"};
-const Step kOk{"CDlgMsgBox", "BtnOK"};
+using namespace Answer;
 
 QPushButton *button(QWidget *w, const char *name) { return w->findChild<QPushButton *>(QString::fromLatin1(name)); }
 
@@ -50,22 +45,12 @@ int enabledItems(const CDlgExportFile &b)
 // Presses item `index` and answers the dialogs it opens; returns what they said.
 QStringList press(CDlgExportFile &b, int index, const QList<Step> &steps)
 {
-    ModalScript script(steps);
-    QTest::mousePress(b.itemButtons.at(index), Qt::LeftButton);
-    QStringList seen = script.seen;
-    if (!script.done())
-        seen << QStringLiteral("UNUSED STEPS");
-    return seen;
+    return answering(steps, [&] { QTest::mousePress(b.itemButtons.at(index), Qt::LeftButton); });
 }
 
 QStringList click(QWidget *b, const char *name, const QList<Step> &steps)
 {
-    ModalScript script(steps);
-    QTest::mouseClick(button(b, name), Qt::LeftButton);
-    QStringList seen = script.seen;
-    if (!script.done())
-        seen << QStringLiteral("UNUSED STEPS");
-    return seen;
+    return answering(steps, [&] { QTest::mouseClick(button(b, name), Qt::LeftButton); });
 }
 
 // Opens project `name` from the project list.
@@ -73,7 +58,7 @@ void enterProject(CDlgExportFile &b, const QString &name)
 {
     const int index = itemTexts(b).indexOf(name);
     QVERIFY(index >= 0);
-    press(b, index, {kOpen});
+    press(b, index, {openItem});
     QCOMPARE(b.listMode, 1);
     QCOMPARE(b.currentProject, name);
 }
@@ -217,11 +202,11 @@ void TestBrowser::chooserTexts()
     CDlgExportFile b;
     b.show();
 
-    const QStringList seenProject = press(b, 0, {kChooserReturn});
+    const QStringList seenProject = press(b, 0, {chooserReturn});
     QCOMPARE(seenProject, QStringList{QStringLiteral(
                               "CDlgFileOpt: 工程名: P | 桩数量: 包含2个桩文件 | 修改时间: 2023年3月8日 10:0:7")});
     enterProject(b, QStringLiteral("P"));
-    const QStringList seenFile = press(b, 0, {kChooserReturn});
+    const QStringList seenFile = press(b, 0, {chooserReturn});
     QCOMPARE(seenFile, QStringList{QStringLiteral(
                            "CDlgFileOpt: 桩文件名: A12 | 文件大小: 2.0KB (2048字节) | 修改时间: 2023年3月8日 11:2:5")});
 }
@@ -267,7 +252,7 @@ void TestBrowser::openFileForReview()
     QCOMPARE(itemTexts(b).mid(0, 2), (QStringList{QStringLiteral("b3"), QStringLiteral("A12")}));
     QVERIFY(opened.isEmpty());
 
-    press(b, 1, {kOpen});
+    press(b, 1, {openItem});
     QCOMPARE(opened, QStringList{path});
     QCOMPARE(b.result(), int(QDialog::Accepted));
     QVERIFY(!b.isVisible());
@@ -276,7 +261,7 @@ void TestBrowser::openFileForReview()
     CDlgExportFile again;
     again.show();
     enterProject(again, QStringLiteral("P"));
-    press(again, 0, {kOpen});
+    press(again, 0, {openItem});
     QCOMPARE(opened.last(), lower);
 }
 
@@ -290,10 +275,10 @@ void TestBrowser::chooserReturnChangesNothing()
     gMainDlgHooks.closeReviewedFile = [&]() { ++calls; };
     CDlgExportFile b;
     b.show();
-    press(b, 0, {kChooserReturn});
+    press(b, 0, {chooserReturn});
     QCOMPARE(b.listMode, 0);
     enterProject(b, QStringLiteral("P"));
-    press(b, 0, {kChooserReturn});
+    press(b, 0, {chooserReturn});
     QCOMPARE(b.listMode, 1);
     QVERIFY(b.isVisible());
     QCOMPARE(calls, 0);
@@ -324,7 +309,7 @@ void TestBrowser::deleteFileWithReport()
     enterProject(b, QStringLiteral("P"));
     QCOMPARE(itemTexts(b).first(), hole.left(3));
 
-    const QStringList seen = press(b, 0, {kDelete, kYes, kOk});
+    const QStringList seen = press(b, 0, {deleteItem, okQuestion, okMessage});
     QCOMPARE(seen.mid(1), (QStringList{QStringLiteral("CDlgMsgQuestion: 确定要删除吗?"),
                                        QStringLiteral("CDlgMsgBox: 删除文件成功!")}));
     QVERIFY(!QFile::exists(holePath));
@@ -341,10 +326,10 @@ void TestBrowser::deleteRefusedKeepsFiles()
     const QString path = fx.makeFile(QStringLiteral("P"), QStringLiteral("A12.CZO"), 1);
     CDlgExportFile b;
     b.show();
-    press(b, 0, {kDelete, kNo});
+    press(b, 0, {deleteItem, cancelQuestion});
     QVERIFY(QFile::exists(path));
     enterProject(b, QStringLiteral("P"));
-    press(b, 0, {kDelete, kNo});
+    press(b, 0, {deleteItem, cancelQuestion});
     QVERIFY(QFile::exists(path));
     QCOMPARE(itemTexts(b).first(), QStringLiteral("A12"));
 }
@@ -362,7 +347,7 @@ void TestBrowser::deletingLastItemStepsBackAPage()
     QCOMPARE(labelText(&b, "lbPageShow"), QStringLiteral("2/2"));
     QCOMPARE(itemTexts(b).first(), QStringLiteral("H01"));
 
-    press(b, 0, {kDelete, kYes, kOk});
+    press(b, 0, {deleteItem, okQuestion, okMessage});
     QVERIFY(!QFile::exists(fx.dataDir + QStringLiteral("/P/H01.CZO")));
     QCOMPARE(b.currentPage, 1);
     QCOMPARE(labelText(&b, "lbPageShow"), QStringLiteral("1/1"));
@@ -411,9 +396,9 @@ void TestBrowser::closesReviewedFileBeforeDelete()
     if (inProject)
         enterProject(b, QStringLiteral("P1"));
     if (deleteAll)
-        click(&b, "BtnDelAll", {kYes, kOk});
+        click(&b, "BtnDelAll", {okQuestion, okMessage});
     else
-        press(b, 0, {kDelete, kYes, kOk});
+        press(b, 0, {deleteItem, okQuestion, okMessage});
     QCOMPARE(calls, closed ? QStringList{QStringLiteral("close while present")} : QStringList());
 }
 
@@ -426,10 +411,10 @@ void TestBrowser::deleteAllProjects()
     }
     CDlgExportFile b;
     b.show();
-    QCOMPARE(click(&b, "BtnDelAll", {kNo}), QStringList{QStringLiteral("CDlgMsgQuestion: 确定要删除所有工程及其桩文件?")});
+    QCOMPARE(click(&b, "BtnDelAll", {cancelQuestion}), QStringList{QStringLiteral("CDlgMsgQuestion: 确定要删除所有工程及其桩文件?")});
     QCOMPARE(QDir(fx.dataDir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 3);
 
-    QCOMPARE(click(&b, "BtnDelAll", {kYes, kOk}).last(), QStringLiteral("CDlgMsgBox: 删除成功!"));
+    QCOMPARE(click(&b, "BtnDelAll", {okQuestion, okMessage}).last(), QStringLiteral("CDlgMsgBox: 删除成功!"));
     QVERIFY(QFileInfo(fx.dataDir).isDir());
     QVERIFY(QDir(fx.dataDir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     QCOMPARE(labelText(&b, "lbPageShow"), QStringLiteral("0/0"));
@@ -450,7 +435,7 @@ void TestBrowser::deleteAllOfProjectReturnsToRememberedPage()
     QCOMPARE(itemTexts(b).mid(0, 2), (QStringList{QStringLiteral("P02"), QStringLiteral("P01")}));
     enterProject(b, QStringLiteral("P01"));
 
-    const QStringList seen = click(&b, "BtnDelAll", {kYes, kOk});
+    const QStringList seen = click(&b, "BtnDelAll", {okQuestion, okMessage});
     QCOMPARE(seen, (QStringList{QStringLiteral("CDlgMsgQuestion: 确定要删除当前工程下的所有桩文件?"),
                                 QStringLiteral("CDlgMsgBox: 删除成功!")}));
     QVERIFY(!QFileInfo::exists(fx.dataDir + QStringLiteral("/P01")));
@@ -485,10 +470,10 @@ void TestBrowser::deleteNeverLeavesDataDirectory()
     CDlgExportFile b;
     b.show();
     if (deleteAll) {
-        click(&b, "BtnDelAll", {kYes, kOk});
+        click(&b, "BtnDelAll", {okQuestion, okMessage});
     } else {
         QCOMPARE(itemTexts(b).first(), QStringLiteral("P"));
-        press(b, 0, {kDelete, kYes, kOk});
+        press(b, 0, {deleteItem, okQuestion, okMessage});
     }
     QVERIFY(!QFileInfo::exists(fx.dataDir + QStringLiteral("/P")));
     QCOMPARE(readFileBytes(outside + QStringLiteral("/keep.CZO")), QByteArray("precious"));

@@ -15,11 +15,7 @@
 namespace {
 
 using Step = ModalScript::Step;
-const Step kOpen{"CDlgFileOpt", "BtnOpen"};
-const Step kExport{"CDlgFileOpt", "BtnExport"};
-const Step kYes{"CDlgMsgQuestion", "BtnOK"};
-const Step kNo{"CDlgMsgQuestion", "BtnCancel"};
-const Step kOk{"CDlgMsgBox", "BtnOK"};
+using namespace Answer;
 
 // What an export showed: the dialogs answered, the progress range and the
 // value and text the progress display ended with.
@@ -32,19 +28,14 @@ struct Run {
 Run watch(const std::function<void()> &action, const QList<Step> &steps, const FilesFixture &fx)
 {
     Run run;
-    ModalScript script(steps);
-    script.onWatched = [&](QDialog *d) {
+    run.seen = answering(steps, action, [&](QDialog *d) {
         auto *bar = d->findChild<QProgressBar *>(QStringLiteral("pBarProgress"));
         auto *label = d->findChild<QLabel *>(QStringLiteral("lbShow"));
         run.maximum = bar->maximum();
         QObject::connect(d, &QDialog::finished, d, [&run, bar, label, &fx](int) {
             run.finalState = QStringLiteral("%1 %2").arg(bar->value()).arg(fx.norm(label->text()));
         });
-    };
-    action();
-    run.seen = script.seen;
-    if (!script.done())
-        run.seen << QStringLiteral("UNUSED STEPS");
+    });
     return run;
 }
 
@@ -67,7 +58,7 @@ Run exportAll(CDlgExportFile &b, const QList<Step> &steps, const FilesFixture &f
 
 void enterProject(CDlgExportFile &b, const QString &name, const FilesFixture &fx)
 {
-    pressItem(b, name, {kOpen}, fx);
+    pressItem(b, name, {openItem}, fx);
     QCOMPARE(b.listMode, 1);
 }
 
@@ -101,8 +92,8 @@ void TestExport::noDeviceExportsNothing()
     b.show();
     if (inProject)
         enterProject(b, QStringLiteral("P"), fx);
-    const Run run = all ? exportAll(b, {kOk}, fx)
-                        : pressItem(b, inProject ? QStringLiteral("A12") : QStringLiteral("P"), {kExport, kOk}, fx);
+    const Run run = all ? exportAll(b, {okMessage}, fx)
+                        : pressItem(b, inProject ? QStringLiteral("A12") : QStringLiteral("P"), {exportItem, okMessage}, fx);
     QCOMPARE(run.seen.last(), QStringLiteral("CDlgMsgBox: 导出数据失败, 找不到设备!"));
     QVERIFY(fx.trace.isEmpty());
     QVERIFY(fx.diskEntries(QString()).isEmpty());
@@ -116,7 +107,7 @@ void TestExport::oneFileRunsInOrder()
     CDlgExportFile b;
     b.show();
     enterProject(b, QStringLiteral("P"), fx);
-    const Run run = pressItem(b, QStringLiteral("A12"), {kExport, kOk}, fx);
+    const Run run = pressItem(b, QStringLiteral("A12"), {exportItem, okMessage}, fx);
 
     QCOMPARE(fx.trace, (QStringList{
                            QStringLiteral("mount /dev/sda1 /mnt @0 ") + kFileP + QStringLiteral("A12.CZO"),
@@ -149,7 +140,7 @@ void TestExport::oneFileAgainAsks()
     CDlgExportFile b;
     b.show();
     enterProject(b, QStringLiteral("P"), fx);
-    const Run run = pressItem(b, QStringLiteral("A12"), {kExport, yes ? kYes : kNo, kOk}, fx);
+    const Run run = pressItem(b, QStringLiteral("A12"), {exportItem, yes ? okQuestion : cancelQuestion, okMessage}, fx);
 
     QCOMPARE(run.seen.at(1), QStringLiteral("CDlgMsgQuestion: 桩文件 A12 已存在，确定要重新导出吗？"));
     QCOMPARE(run.finalState, QStringLiteral("2 导出完成！"));
@@ -179,7 +170,7 @@ void TestExport::allFilesOfProject()
     CDlgExportFile b;
     b.show();
     enterProject(b, QStringLiteral("P"), fx);
-    const Run run = exportAll(b, {kOk}, fx);
+    const Run run = exportAll(b, {okMessage}, fx);
 
     const QString waiting = QStringLiteral("正在导出中，请稍等……");
     QCOMPARE(run.maximum, 6);
@@ -213,7 +204,7 @@ void TestExport::allFilesSkipsRefusedFile()
     CDlgExportFile b;
     b.show();
     enterProject(b, QStringLiteral("P"), fx);
-    const Run run = exportAll(b, {kNo, kOk}, fx);
+    const Run run = exportAll(b, {cancelQuestion, okMessage}, fx);
 
     QCOMPARE(run.seen.first(), QStringLiteral("CDlgMsgQuestion: 桩文件 A 已存在，确定要重新导出吗？"));
     QCOMPARE(fx.commands(), (QStringList{QStringLiteral("mount /dev/sda1 /mnt"),
@@ -237,7 +228,7 @@ void TestExport::oneProjectCopiesOnlyHoleFiles()
     fx.makeFile(QStringLiteral("P"), QStringLiteral("sub/C.CZO"), 4);
     CDlgExportFile b;
     b.show();
-    const Run run = pressItem(b, QStringLiteral("P"), {kExport, kOk}, fx);
+    const Run run = pressItem(b, QStringLiteral("P"), {exportItem, okMessage}, fx);
 
     const QString project = QStringLiteral("正在导出工程：/dev/sda1/P");
     QCOMPARE(run.maximum, 5);
@@ -274,7 +265,7 @@ void TestExport::existingProject()
     fx.makeDiskFile(QStringLiteral("P/stale.CZO"), "stale");
     CDlgExportFile b;
     b.show();
-    const Run run = pressItem(b, QStringLiteral("P"), {kExport, yes ? kYes : kNo, kOk}, fx);
+    const Run run = pressItem(b, QStringLiteral("P"), {exportItem, yes ? okQuestion : cancelQuestion, okMessage}, fx);
 
     QCOMPARE(run.seen.at(1), QStringLiteral("CDlgMsgQuestion: 工程 P 已存在，确定要重新导出吗？"));
     QCOMPARE(run.finalState, QStringLiteral("3 导出完成"));
@@ -300,7 +291,7 @@ void TestExport::allProjects()
     fx.makeDiskFile(QStringLiteral("P2/X.CZO"), "old X");
     CDlgExportFile b;
     b.show();
-    const Run run = exportAll(b, {kNo, kOk}, fx);
+    const Run run = exportAll(b, {cancelQuestion, okMessage}, fx);
 
     const QString p1 = QStringLiteral("正在导出文件：/dev/sda1/P1/");
     QCOMPARE(run.maximum, 6);
@@ -385,8 +376,8 @@ void TestExport::failureIsReportedAndDiskUnmounted()
     if (inProject)
         enterProject(b, QStringLiteral("P"), fx);
     const bool all = task == CDlgProgress::AllFiles || task == CDlgProgress::AllProjects;
-    const Run run = all ? exportAll(b, {kOk}, fx)
-                        : pressItem(b, inProject ? QStringLiteral("A") : QStringLiteral("P"), {kExport, kOk}, fx);
+    const Run run = all ? exportAll(b, {okMessage}, fx)
+                        : pressItem(b, inProject ? QStringLiteral("A") : QStringLiteral("P"), {exportItem, okMessage}, fx);
     QCOMPARE(fx.commands(), commands);
     QCOMPARE(run.seen.last(), QStringLiteral("CDlgMsgBox: ") + message);
     QVERIFY(run.finalState.endsWith(message));
@@ -401,7 +392,7 @@ void TestExport::unmountFailureIsReported()
     CDlgExportFile b;
     b.show();
     enterProject(b, QStringLiteral("P"), fx);
-    const Run run = pressItem(b, QStringLiteral("A"), {kExport, kOk}, fx);
+    const Run run = pressItem(b, QStringLiteral("A"), {exportItem, okMessage}, fx);
     QCOMPARE(fx.commands().last(), QStringLiteral("umount /mnt"));
     QCOMPARE(run.seen.last(), QStringLiteral("CDlgMsgBox: 导出完成，但U盘未能卸载，请勿直接拔出U盘!"));
 }

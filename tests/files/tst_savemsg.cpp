@@ -21,9 +21,7 @@
 namespace {
 
 using Step = ModalScript::Step;
-const Step kYes{"CDlgMsgQuestion", "BtnOK"};
-const Step kNo{"CDlgMsgQuestion", "BtnCancel"};
-const Step kOk{"CDlgMsgBox", "BtnOK"};
+using namespace Answer;
 
 // Stands in for the main dialog: counts the redraw events the save posts.
 class FakeMain : public QWidget {
@@ -69,12 +67,7 @@ QPushButton *button(QWidget *w, const char *name) { return w->findChild<QPushBut
 
 QStringList click(QWidget *w, const char *name, const QList<Step> &steps)
 {
-    ModalScript script(steps);
-    QTest::mouseClick(button(w, name), Qt::LeftButton);
-    QStringList seen = script.seen;
-    if (!script.done())
-        seen << QStringLiteral("UNUSED STEPS");
-    return seen;
+    return answering(steps, [&] { QTest::mouseClick(button(w, name), Qt::LeftButton); });
 }
 
 // The end-of-test dialog as the main dialog opens it, shown without its own
@@ -187,7 +180,7 @@ void TestSaveMsg::noSamplesAsks()
     writeFileBytes(s.fx.dataDir + QStringLiteral("/工程A/A12.PDF"), "report");
     setState(AcqState::End);
 
-    const QStringList seen = click(s.dlg.get(), "BtnSave", {yes ? kYes : kNo});
+    const QStringList seen = click(s.dlg.get(), "BtnSave", {yes ? okQuestion : cancelQuestion});
     QCOMPARE(seen, QStringList{QStringLiteral("CDlgMsgQuestion: 您本次实验没有采集数据，是否退出？")});
     if (yes) {
         QVERIFY(!QFileInfo::exists(s.holePath));
@@ -228,7 +221,7 @@ void TestSaveMsg::discardRemovesBothFiles()
     setState(state);
     recordEnabled = 1;
 
-    const QStringList seen = click(s.dlg.get(), "BtnNoSave", {kYes});
+    const QStringList seen = click(s.dlg.get(), "BtnNoSave", {okQuestion});
     QCOMPARE(seen, QStringList{QStringLiteral("CDlgMsgQuestion: 是否确认不保存?选择确定将会结束实验！")});
     QVERIFY(!QFileInfo::exists(s.holePath));
     QVERIFY(!QFileInfo::exists(s.fx.dataDir + QStringLiteral("/工程A/A12.PDF")));
@@ -245,7 +238,7 @@ void TestSaveMsg::discardRefusedKeepsEverything()
     SaveSetup s;
     fillSamples(3);
     writeFileBytes(s.holePath, "stale");
-    click(s.dlg.get(), "BtnNoSave", {kNo});
+    click(s.dlg.get(), "BtnNoSave", {cancelQuestion});
     QVERIFY(QFileInfo::exists(s.holePath));
     QVERIFY(s.log.calls.isEmpty());
     QCOMPARE(samples.size(), 3);
@@ -301,7 +294,7 @@ void TestSaveMsg::failedSaveKeepsTest()
         writeFileBytes(blocker, "a file where the folder belongs");
 
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^hole file not saved")));
-    const QStringList seen = click(s.dlg.get(), "BtnSave", {kOk});
+    const QStringList seen = click(s.dlg.get(), "BtnSave", {okMessage});
     QCOMPARE(seen.size(), 1);
     QVERIFY2(seen.first().startsWith(QStringLiteral("CDlgMsgBox: 保存失败，本次测试数据未保存！")), qPrintable(seen.first()));
     QVERIFY(s.dlg->isVisible());
