@@ -392,4 +392,48 @@ t</translation>
 Save again, or choose Don't Save.</translation>
     </message>
 </context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>电阻率</source>
+        <translation>Resistivity</translation>
+    </message>
+    <message>
+        <source>深度(m)</source>
+        <translation>Depth(m)</translation>
+    </message>
+</context>
+<context>
+    <name>CDlgMain</name>
+    <message>
+        <source>深度(m)</source>
+        <translation>Depth(m)</translation>
+    </message>
+    <message>
+        <source>电阻率</source>
+        <translation>Resistivity</translation>
+    </message>
+    <message>
+        <source>读数中......</source>
+        <translation>Reading......</translation>
+    </message>
+</context>
+<context>
+    <name>CShowPic</name>
+    <message>
+        <source>N</source>
+        <translation>N</translation>
+    </message>
+</context>
+<context>
+    <name>CDlgInfo</name>
+    <message>
+        <source>信息</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>返  回</source>
+        <translation>Back</translation>
+    </message>
+</context>
 </TS>
