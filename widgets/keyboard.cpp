@@ -323,6 +323,8 @@ void keyboard::showPage(int page)
         const bool used = j <= last - first;
         b->setText(used ? m_listCandidates.at(first + j) : QString());
         b->setEnabled(used);
+        // Unused buttons leave their room to the used ones on narrow screens.
+        b->setVisible(used);
     }
     if (m_nPageCount < 2) {
         ui->listUp->setEnabled(false);
@@ -341,6 +343,7 @@ void keyboard::clearCandidates()
     for (int j = 0; j < kCandidateButtons; ++j) {
         candidateButton(j)->setText(QString());
         candidateButton(j)->setEnabled(false);
+        candidateButton(j)->setVisible(false);
     }
     ui->listUp->setEnabled(false);
     ui->listDown->setEnabled(false);
