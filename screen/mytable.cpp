@@ -227,7 +227,9 @@ void CMyTable::doLayout()
         --c;
     m_nVisCols = qMax(1, c);
 
-    if (widthChanged)
+    // A frozen column is never also the first scrolled one (the owner may
+    // freeze columns after the first paint).
+    if (widthChanged || m_nLeftCol <= m_nFixedCols)
         m_nLeftCol = m_nFixedCols + 1;
 
     m_nColWidth = Tw / m_nVisCols;

@@ -126,6 +126,7 @@ private slots:
 
     void tableLayout_data();
     void tableLayout();
+    void columnsFrozenAfterFirstPaint();
     void pageMovesStayInBounds();
     void scrollToRowRules_data();
     void scrollToRowRules();
@@ -577,6 +578,25 @@ void TestScreenWidgets::tableLayout()
     t.doLayout();
     QVERIFY(t.dataRect().bottom() <= size.height() + 200);
     QVERIFY(t.dataRect().bottom() >= size.height() + 200 - 2 * t.rowHeight());
+}
+
+void TestScreenWidgets::columnsFrozenAfterFirstPaint()
+{
+    // Painted before the owner freezes the depth column: the second visible
+    // column must still show the second data column.
+    CMyTable t;
+    t.resize(300, 400);
+    t.show();
+    t.grab();
+    samples.assign(makeSamples(30, 20000, -50, [](int) { return 7.0f; }));
+    FillTable(&t);
+    t.grab();
+    QCOMPARE(t.leftCol(), 2);
+    QSignalSpy spy(&t, &CMyTable::SetMouseClick);
+    QTest::mouseClick(&t, Qt::LeftButton, Qt::NoModifier, cellCentre(t, 1, 2));
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(1).toInt(), 2);
+    QCOMPARE(spy.at(0).at(2).toString(), QStringLiteral("7.0000"));
 }
 
 void TestScreenWidgets::pageMovesStayInBounds()

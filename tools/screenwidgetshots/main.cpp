@@ -1,0 +1,108 @@
+// Renders the measurement screen's widgets to PNG files for visual checks:
+//   screenwidgetshots <output folder>
+// Run with QT_QPA_PLATFORM=offscreen.
+
+#include "ctrlinfo.h"
+#include "curve.h"
+#include "dlginfo.h"
+#include "mytable.h"
+#include "showpic.h"
+#include "showwavepic.h"
+#include "sysconfig.h"
+#include "testrecord.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+// A plausible hole: high resistivity in clean mud, falling into the sediment.
+void makeHole(int count, int maxDepth)
+{
+    samples.clear();
+    const int step = maxDepth / count;
+    for (int i = 0; i < count; ++i) {
+        const int depth = maxDepth - i * step;
+        const double frac = double(i) / count;
+        double v = 32 + 6 * std::sin(i / 9.0) + 3 * std::sin(i / 2.3);
+        if (frac < 0.08)
+            v = 8 + frac * 250; // sediment at the bottom
+        samples.append(depth, float(v));
+    }
+}
+
+bool screen(const QString &path, int theme, bool withArrows)
+{
+    style = theme;
+    const QColor back = theme == 0 ? QColor(236, 238, 242) : QColor(30, 36, 50);
+    QWidget host;
+    host.resize(1024, 768);
+    host.setAutoFillBackground(true);
+    QPalette pal = host.palette();
+    pal.setColor(QPalette::Window, back);
+    host.setPalette(pal);
+    CShowWavePic wave(&host);
+    wave.setGeometry(10, 10, 640, 690);
+    CMyTable table(&host);
+    table.setGeometry(665, 10, 349, 430);
+    if (theme == 0) {
+        table.SetHeaderBackground(QColor(71, 163, 248));
+        table.SetHeaderTextColor(Qt::white);
+        table.SetGridColor(QColor(201, 201, 201));
+    }
+    table.SetHeaderFont(10);
+    CShowPic pic(&host);
+    pic.setGeometry(665, 460, 349, 240);
+    if (theme != 0)
+        pic.SetColors(QColor(40, 46, 64), QColor(40, 46, 64));
+    pic.SetTubeParams(4, 30);
+    host.show();
+    table.grab(); // first layout
+    FillTable(&table);
+    // A press on the curve 60 % down, then the refresh the main dialog does.
+    pickX = 200;
+    pickY = 10 + int(0.6 * 690);
+    pickY = int(0.6 * 690);
+    wave.grab();
+    FillTable(&table);
+    if (!withArrows)
+        table.UpdateTimeHideArrow();
+    return host.grab().save(path);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QTemporaryDir appDir;
+    qputenv("ZPVW_APP_DIR", QFile::encodeName(appDir.path()));
+    qputenv("ZPVW_ROOT_DIR", QFile::encodeName(appDir.path()));
+    QApplication app(argc, argv);
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    QDir().mkpath(out);
+    bool ok = true;
+
+    gCtrlInfo.curveRange = 50;
+    gCtrlInfo.maxDepth = 20000;
+    gCtrlInfo.moveDistance = 50;
+    makeHole(300, 15000);
+    ok &= screen(out + "/widgets-300-white.png", 0, true);
+    ok &= screen(out + "/widgets-300-black.png", 1, false);
+
+    gCtrlInfo.maxDepth = 200000;
+    gCtrlInfo.moveDistance = 10;
+    makeHole(20000, 200000);
+    ok &= screen(out + "/widgets-20000-white.png", 0, true);
+    ok &= screen(out + "/widgets-20000-black.png", 1, true);
+
+    style = 0;
+    CDlgInfo info(QStringLiteral("  工程名称:示例工程\n  文件名:ZK-12\n  孔号:ZK-12\n  孔深(m):20.00\n  孔径(mm):2000\n  测试日期:2023-03-08"));
+    ok &= info.grab().save(out + "/dlginfo.png");
+
+    std::printf("%s\n", ok ? "written" : "failed");
+    return ok ? 0 : 1;
+}
