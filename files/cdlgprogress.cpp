@@ -4,6 +4,7 @@
 #include "cdlgexportfile.h"
 #include "commonutils.h"
 #include "ctrlinfo.h"
+#include "dialogfont.h"
 #include "fileprompts.h"
 #include "holefiles.h"
 
@@ -15,6 +16,8 @@ CDlgProgress::CDlgProgress(QWidget *parent)
 {
     ui->setupUi(this);
     setFont(gCtrlInfo.fonts[2]);
+    // A widget's own style sheet outweighs the theme's rules for it.
+    ui->lbShow->setStyleSheet(DialogFont::rule(gCtrlInfo.fonts[2]));
     const QRect screen = QKRVCommomUtils::screenRect();
     setFixedHeight(screen.height() * 3 / 10);
     setFixedWidth(screen.width() - 40);

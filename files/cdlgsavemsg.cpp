@@ -3,6 +3,7 @@
 
 #include "acqstate.h"
 #include "ctrlinfo.h"
+#include "dialogfont.h"
 #include "fileprompts.h"
 #include "holefile.h"
 #include "holefiles.h"
@@ -19,8 +20,11 @@ CDlgSaveMsg::CDlgSaveMsg(QWidget *parent)
 {
     ui->setupUi(this);
     setFont(gCtrlInfo.fonts[3]);
+    // A widget's own style sheet outweighs the theme's rules for it.
+    ui->lbShow->setStyleSheet(DialogFont::rule(gCtrlInfo.fonts[3]));
+    ui->pBarProgress->setStyleSheet(DialogFont::rule(gCtrlInfo.fonts[3]));
     for (QWidget *b : {ui->BtnSave, ui->BtnNoSave, ui->BtnReturn})
-        b->setFont(gCtrlInfo.fonts[2]);
+        b->setStyleSheet(DialogFont::rule(gCtrlInfo.fonts[2]));
 }
 
 CDlgSaveMsg::~CDlgSaveMsg() { delete ui; }

@@ -1,0 +1,89 @@
+// Renders the file dialogs to PNG files for a visual check (not a test):
+//     files_shots OUTPUT_DIR
+// The dialogs get a parent carrying the common style sheet, as the main
+// dialog gives them on the instrument.
+#include "cdlgexportfile.h"
+#include "cdlgfileopt.h"
+#include "cdlgprogress.h"
+#include "cdlgsavemsg.h"
+#include "commonutils.h"
+#include "ctrlinfo.h"
+#include "filesfixture.h"
+#include "sysconfig.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFont>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+static void shot(QWidget *w, const QString &dir, const QString &name)
+{
+    w->show();
+    QApplication::processEvents();
+    w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+    w->hide();
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 12));
+    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    QDir().mkpath(dir);
+
+    FilesFixture fx;
+    const QStringList projects{QStringLiteral("滨江大桥桩基"), QStringLiteral("城南污水厂"), QStringLiteral("P2023-031"),
+                               QStringLiteral("地铁5号线"), QStringLiteral("港区码头二期")};
+    for (int i = 0; i < projects.size(); ++i)
+        fx.makeProject(projects.at(i), 100 * i);
+    for (int i = 1; i <= 17; ++i)
+        fx.makeFile(projects.last(), QStringLiteral("ZK%1-%2.CZO").arg(i).arg(i % 3 + 1), i, QByteArray(800 + 12 * i, 'x'));
+
+    for (int theme = 0; theme < 2; ++theme) {
+        style = theme;
+        const QString t = theme ? QStringLiteral("-black") : QStringLiteral("-white");
+        QWidget main;
+        QKRVCommomUtils::loadCommonStyleSheet(&main);
+
+        CDlgExportFile browser(&main);
+        shot(&browser, dir, QStringLiteral("browser-projects") + t);
+        browser.listMode = 1;
+        browser.currentProject = projects.last();
+        browser.currentPage = 1;
+        browser.RefreshList();
+        shot(&browser, dir, QStringLiteral("browser-files") + t);
+        browser.currentPage = 2;
+        browser.ShowPage(2);
+        shot(&browser, dir, QStringLiteral("browser-files-page2") + t);
+
+        CDlgFileOpt opt(&main);
+        opt.nameText = QStringLiteral("桩文件名: ZK12-1");
+        opt.sizeText = QStringLiteral("文件大小: 3.4KB (3512字节)");
+        opt.timeText = QStringLiteral("修改时间: 2023年3月8日 10:4:5");
+        opt.SetLabels();
+        shot(&opt, dir, QStringLiteral("fileopt") + t);
+
+        CDlgProgress progress(&browser);
+        progress.findChild<QProgressBar *>(QStringLiteral("pBarProgress"))->setRange(0, 34);
+        progress.SetValue(13, QStringLiteral("正在导出文件：/dev/sda1/港区码头二期/ZK7-2.PDF"));
+        shot(&progress, dir, QStringLiteral("progress") + t);
+
+        CDlgSaveMsg save(&main);
+        save.allowReturn = 1;
+        save.Prepare();
+        shot(&save, dir, QStringLiteral("savemsg") + t);
+        save.allowReturn = 0;
+        save.Prepare();
+        shot(&save, dir, QStringLiteral("savemsg-noreturn") + t);
+        for (QPushButton *b : save.findChildren<QPushButton *>())
+            b->hide();
+        save.findChild<QLabel *>(QStringLiteral("lbShow"))->show();
+        save.findChild<QProgressBar *>(QStringLiteral("pBarProgress"))->show();
+        save.SetProgress(42);
+        save.adjustSize();
+        shot(&save, dir, QStringLiteral("savemsg-saving") + t);
+    }
+    return 0;
+}
