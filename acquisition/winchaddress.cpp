@@ -139,8 +139,10 @@ WinchAddress configuredWinchAddress()
             return gConfigured;
     }
     const QString env = QProcessEnvironment::systemEnvironment().value(QLatin1String(kEnvName));
-    if (env.isEmpty())
-        return builtInWinchAddress();
+    if (env.isEmpty()) {
+        qWarning("no winch address configured; the winch link stays off");
+        return WinchAddress();
+    }
     WinchAddress a;
     QString why;
     if (!parseWinchAddress(env, &a, &why)) {

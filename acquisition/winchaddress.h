@@ -38,10 +38,11 @@ struct WinchAddressChoice {
 // environment value envValue (ZPVW_WINCH; empty means unset), else built-in.
 WinchAddressChoice chooseWinchAddress(QStringList &args, const QString &envValue);
 
-// The address the application model connects to: the one installed by
-// setConfiguredWinchAddress, else ZPVW_WINCH when it parses, else the built-in
-// one. A malformed ZPVW_WINCH here (no option handling ran) yields an empty
-// host, which the link never connects to.
+// The address the application model connects to: the one installed by the
+// program's option step (handleWinchOptions: the override or the built-in
+// address). Without that step (tests, tools) only ZPVW_WINCH can name one, and
+// without it, or with a malformed one, the host is empty and the link never
+// connects: nothing but the program itself ever reaches the built-in address.
 WinchAddress configuredWinchAddress();
 void setConfiguredWinchAddress(const WinchAddress &address);
 void clearConfiguredWinchAddress();

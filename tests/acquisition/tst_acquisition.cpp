@@ -484,6 +484,15 @@ void TestAcquisition::configuredAddressNeverFallsBackSilently()
     QCOMPARE(args, QStringList{QStringLiteral("zpvw")});
     QCOMPARE(configuredWinchAddress().toString(), QStringLiteral("127.0.0.1:6125"));
     QVERIFY(errText.isEmpty());
+    // Only the program's option step picks the built-in address.
+    QStringList plain{QStringLiteral("zpvw")};
+    qunsetenv("ZPVW_WINCH");
+    QCOMPARE(handleWinchOptions(plain, err), -1);
+    QCOMPARE(configuredWinchAddress(), builtInWinchAddress());
+    clearConfiguredWinchAddress();
+    QTest::ignoreMessage(QtWarningMsg, "no winch address configured; the winch link stays off");
+    QVERIFY(configuredWinchAddress().host.isEmpty());
+    qputenv("ZPVW_WINCH", "127.0.0.1:9");
 }
 
 void TestAcquisition::programRejectsMalformedAddress_data()
