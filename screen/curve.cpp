@@ -359,6 +359,32 @@ void drawPolyline(QPainter &p, const QVector<QPoint> &pts)
         p.drawPolyline(pts.constData(), pts.size());
 }
 
+// Only the runs of segments that touch the visible area are handed to the
+// painter: at high magnification most of a long curve lies outside it, and
+// stroking clipped-away segments costs as much as visible ones.
+void drawPolylineWithin(QPainter &p, const QVector<QPoint> &pts, const QRect &visible)
+{
+    const QRect area = visible.adjusted(-3, -3, 3, 3); // pen width and joins
+    QVector<QPoint> run;
+    auto flush = [&] {
+        drawPolyline(p, run);
+        run.clear();
+    };
+    for (int i = 0; i + 1 < pts.size(); ++i) {
+        const QRect box = QRect(pts.at(i), pts.at(i + 1)).normalized();
+        if (box.intersects(area)) {
+            if (run.isEmpty())
+                run.append(pts.at(i));
+            run.append(pts.at(i + 1));
+        } else if (!run.isEmpty()) {
+            flush();
+        }
+    }
+    if (pts.size() == 1 && area.contains(pts.first()))
+        run.append(pts.first());
+    flush();
+}
+
 void drawMarker(QPainter &p, const QRect &plot, const QPoint &pt)
 {
     const QPen old = p.pen();
@@ -453,7 +479,8 @@ void DrawCurvePicture(QPainter &painter, const QSize &size)
         painter.drawPixmap(0, 0, cachedLayer(in, mirror));
     } else {
         drawStaticPart(painter, in);
-        drawPolyline(painter, curvePolyline(g.plot, in.range, in.maxDepth, data, 0));
+        const QRect visible = painter.hasClipping() ? painter.clipBoundingRect().toAlignedRect() : QRect(QPoint(0, 0), size);
+        drawPolylineWithin(painter, curvePolyline(g.plot, in.range, in.maxDepth, data, 0), visible);
     }
     painter.setPen(axisPen());
     const int sel = curSampleIndex;

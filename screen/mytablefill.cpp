@@ -18,7 +18,7 @@ QString dlgText(const char *source)
 // formatted only when it is shown or pressed.
 class CSampleRows : public CTableRowSource {
 public:
-    CSampleRows(const CSampleMirror &mirror, int count) : m_mirror(mirror), m_count(count), m_generation(mirror.generation()) {}
+    CSampleRows(const CSampleMirror &mirror, int count) : m_mirror(mirror), m_count(count) {}
 
     int rowCount() const override { return m_count; }
 
@@ -27,9 +27,9 @@ public:
         TableRow out;
         out.colorKind = (r - 1) % 2;
         out.cells.resize(2);
-        // The mirror only grows between fills; after a reset the next fill
-        // replaces this source, until then the rows stay blank.
-        if (r < 1 || r > m_count || r > m_mirror.size() || m_mirror.generation() != m_generation)
+        // The mirror may have moved on since the fill (a curve paint refreshes
+        // it); rows show its current samples, blank only if it shrank.
+        if (r < 1 || r > m_count || r > m_mirror.size())
             return out;
         const Sample &s = m_mirror.data().at(r - 1);
         out.cells[0] = depthCellText(s.depth);
@@ -40,7 +40,6 @@ public:
 private:
     const CSampleMirror &m_mirror;
     int m_count;
-    uint64_t m_generation;
 };
 
 } // namespace

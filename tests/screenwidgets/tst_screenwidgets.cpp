@@ -120,6 +120,7 @@ private slots:
     void growingCurveMatchesFreshDrawing();
     void replacedSamplesLeaveNoOldCurve();
     void polylineKeepsEveryPixelRow();
+    void magnifiedCanvasDrawsOnlyWhatIsVisible();
     void rangeBelowMinimumStillDraws();
 
     void wavePicPressReportsLeftButtonOnly();
@@ -508,6 +509,37 @@ void TestScreenWidgets::polylineKeepsEveryPixelRow()
     QCOMPARE(spanKept, spanAll);
     QCOMPARE(pts.first(), curvePoint(plot, 50, 20000, all.first().depth, all.first().resistivity));
     QCOMPARE(pts.last(), curvePoint(plot, 50, 20000, all.last().depth, all.last().resistivity));
+}
+
+void TestScreenWidgets::magnifiedCanvasDrawsOnlyWhatIsVisible()
+{
+    // A canvas this large is painted directly; a clipped paint must give the
+    // same pixels in the visible part as a whole one.
+    samples.assign(makeSamples(3000, 20000, -6, wave));
+    curSampleIndex = 1500;
+    const QSize size(2100, 2100);
+    QImage whole(size, QImage::Format_RGB32);
+    {
+        QPainter p(&whole);
+        DrawCurvePicture(p, size);
+    }
+    const QRect visible(700, 900, 400, 300);
+    QImage part(size, QImage::Format_RGB32);
+    part.fill(Qt::black);
+    {
+        QPainter p(&part);
+        p.setClipRect(visible);
+        DrawCurvePicture(p, size);
+    }
+    int curvePixels = 0;
+    for (int y = visible.top(); y <= visible.bottom(); ++y) {
+        for (int x = visible.left(); x <= visible.right(); ++x) {
+            QCOMPARE(part.pixel(x, y), whole.pixel(x, y));
+            curvePixels += whole.pixel(x, y) == curveForeground().rgb();
+        }
+    }
+    QVERIFY(curvePixels > 100); // the curve does cross the visible part
+    QCOMPARE(part.pixel(visible.left() - 1, visible.top()), qRgb(0, 0, 0));
 }
 
 void TestScreenWidgets::rangeBelowMinimumStillDraws()
