@@ -112,19 +112,26 @@ bool removeTree(const QString &path, const QString &root)
 {
     if (path.isEmpty() || !isWithin(path, root))
         return false;
-    // The root itself must be a real folder, or a link in it could lead the
-    // walk into a folder elsewhere.
-    const QFileInfo rootInfo(root);
     const QFileInfo target(path);
     if (!target.exists() && !target.isSymLink())
         return true;
-    // A target reached through a linked parent folder lies elsewhere.
-    const QString canonicalParent = target.dir().canonicalPath();
+    const QFileInfo rootInfo(root);
     const QString canonicalRoot = rootInfo.canonicalFilePath();
-    if (canonicalParent.isEmpty() || canonicalRoot.isEmpty())
+    if (canonicalRoot.isEmpty())
         return false;
-    const bool isRoot = QDir::cleanPath(target.absoluteFilePath()) == QDir::cleanPath(rootInfo.absoluteFilePath());
-    if (isRoot ? target.isSymLink() : !isWithin(canonicalParent, canonicalRoot))
+    if (QDir::cleanPath(target.absoluteFilePath()) == QDir::cleanPath(rootInfo.absoluteFilePath())) {
+        // The folder itself stays (it may be a link to the real storage);
+        // everything in it goes.
+        bool ok = true;
+        const QFileInfoList children = QDir(canonicalRoot).entryInfoList(
+            QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::NoSort);
+        for (const QFileInfo &child : children)
+            ok = removeEntry(child) && ok;
+        return ok;
+    }
+    // A target reached through a linked folder lies elsewhere.
+    const QString canonicalParent = target.dir().canonicalPath();
+    if (canonicalParent.isEmpty() || !isWithin(canonicalParent, canonicalRoot))
         return false;
     removeEntry(target);
     return !QFileInfo(path).exists() && !QFileInfo(path).isSymLink();

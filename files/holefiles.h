@@ -31,9 +31,9 @@ int countHoleFiles(const QString &dir);
 
 // Removes a file, or a folder with everything in it. A symbolic link is
 // removed as a link and never followed. Refuses (returns false, removes
-// nothing) unless the path lies inside `root` or is `root` itself, so no name
-// can make a delete reach outside the folder it belongs to. Returns true when
-// the path no longer exists afterwards.
+// nothing) unless the path lies inside `root`, so no name can make a delete
+// reach outside the folder it belongs to; `root` itself is emptied but kept.
+// Returns true when everything named is gone.
 bool removeTree(const QString &path, const QString &root);
 
 // True when path is base or lies below it (whole path components compared).

@@ -445,6 +445,22 @@ void TestBrowser::deleteAllOfProjectReturnsToRememberedPage()
     QCOMPARE(enabledItems(b), 1);
 }
 
+void TestBrowser::deleteAllThroughLinkedDataDirectory()
+{
+    FilesFixture fx;
+    const QString storage = fx.app.file(QStringLiteral("storage"));
+    writeFileBytes(storage + QStringLiteral("/P/A.CZO"), "hole");
+    QVERIFY(QDir(fx.dataDir).removeRecursively());
+    QVERIFY(QFile::link(storage, fx.dataDir));
+    CDlgExportFile b;
+    b.show();
+    QCOMPARE(itemTexts(b).first(), QStringLiteral("P"));
+    QCOMPARE(click(&b, "BtnDelAll", {okQuestion, okMessage}).last(), QStringLiteral("CDlgMsgBox: 删除成功!"));
+    QVERIFY(QFileInfo(fx.dataDir).isSymLink());
+    QVERIFY(QDir(storage).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    QCOMPARE(labelText(&b, "lbPageShow"), QStringLiteral("0/0"));
+}
+
 void TestBrowser::deleteNeverLeavesDataDirectory_data()
 {
     QTest::addColumn<QString>("link");   // symbolic link inside the data directory, to the outside folder

@@ -24,6 +24,7 @@ private slots:
     void closesReviewedFileBeforeDelete();
     void deleteAllProjects();
     void deleteAllOfProjectReturnsToRememberedPage();
+    void deleteAllThroughLinkedDataDirectory();
     void deleteNeverLeavesDataDirectory_data();
     void deleteNeverLeavesDataDirectory();
     void removeTreeRefusesOutsidePaths_data();

@@ -4,6 +4,7 @@
 #include "cdlgprogress.h"
 #include "filesfixture.h"
 #include "modalscript.h"
+#include "usbdisk.h"
 
 #include <QDir>
 #include <QFile>
@@ -69,6 +70,56 @@ const QString kFileP = QStringLiteral("正在导出文件：/dev/sda1/P/");
 void TestExport::initTestCase() { silenceOffscreenWarnings(); }
 
 void TestExport::init() { gMainDlgHooks = CMainDlgHooks(); }
+
+void TestExport::usbLocations_data()
+{
+    QTest::addColumn<QString>("envDevice");
+    QTest::addColumn<QString>("envMount");
+    QTest::addColumn<QString>("setDevice");
+    QTest::addColumn<QString>("setMount");
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QString>("mount");
+    QTest::newRow("defaults") << QString() << QString() << QString() << QString() << QStringLiteral("/dev/sda1")
+                              << QStringLiteral("/mnt");
+    QTest::newRow("environment") << QStringLiteral("/dev/sdb1") << QStringLiteral("/media/usb") << QString()
+                                 << QString() << QStringLiteral("/dev/sdb1") << QStringLiteral("/media/usb");
+    QTest::newRow("setters win") << QStringLiteral("/dev/sdb1") << QStringLiteral("/media/usb")
+                                 << QStringLiteral("/tmp/dev") << QStringLiteral("/tmp/disk") << QStringLiteral("/tmp/dev")
+                                 << QStringLiteral("/tmp/disk");
+}
+
+void TestExport::usbLocations()
+{
+    QFETCH(QString, envDevice);
+    QFETCH(QString, envMount);
+    QFETCH(QString, setDevice);
+    QFETCH(QString, setMount);
+    QFETCH(QString, device);
+    QFETCH(QString, mount);
+    const auto setEnv = [](const char *name, const QString &value) {
+        if (value.isEmpty())
+            qunsetenv(name);
+        else
+            qputenv(name, value.toLocal8Bit());
+    };
+    setEnv("ZPVW_USB_DEVICE", envDevice);
+    setEnv("ZPVW_USB_MOUNT", envMount);
+    UsbDisk::setDeviceNode(setDevice);
+    UsbDisk::setMountPoint(setMount);
+    ScopedCommandRecorder rec;
+    UsbDisk::mount();
+    UsbDisk::unmount();
+    const QString node = UsbDisk::deviceNode();
+    const QString point = UsbDisk::mountPoint();
+    qunsetenv("ZPVW_USB_DEVICE");
+    qunsetenv("ZPVW_USB_MOUNT");
+    UsbDisk::setDeviceNode(QString());
+    UsbDisk::setMountPoint(QString());
+    QCOMPARE(node, device);
+    QCOMPARE(point, mount);
+    QCOMPARE(rec.recorder.commands(), (QStringList{QStringLiteral("mount ") + device + QLatin1Char(' ') + mount,
+                                                   QStringLiteral("umount ") + mount}));
+}
 
 void TestExport::noDeviceExportsNothing_data()
 {

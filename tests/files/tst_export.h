@@ -6,6 +6,8 @@ class TestExport : public QObject {
 private slots:
     void initTestCase();
     void init();
+    void usbLocations_data();
+    void usbLocations();
     void noDeviceExportsNothing_data();
     void noDeviceExportsNothing();
     void oneFileRunsInOrder();
