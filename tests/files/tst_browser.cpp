@@ -2,6 +2,8 @@
 
 #include "cdlgexportfile.h"
 #include "cdlgfileopt.h"
+#include "cdlgprogress.h"
+#include "commonutils.h"
 #include "filesfixture.h"
 #include "holefiles.h"
 #include "modalscript.h"
@@ -70,6 +72,32 @@ QString twoDigits(int i) { return QStringLiteral("%1").arg(i, 2, 10, QLatin1Char
 void TestBrowser::initTestCase() { silenceOffscreenWarnings(); }
 
 void TestBrowser::init() { gMainDlgHooks = CMainDlgHooks(); }
+
+void TestBrowser::geometryFollowsScreen_data()
+{
+    QTest::addColumn<bool>("smallScreen");
+    QTest::addColumn<QSize>("browserSize");
+    QTest::newRow("large screen") << false << QSize(1024, 768);
+    QTest::newRow("small screen") << true << QSize(800, 600);
+}
+
+void TestBrowser::geometryFollowsScreen()
+{
+    QFETCH(bool, smallScreen);
+    QFETCH(QSize, browserSize);
+    FilesFixture fx;
+    if (smallScreen)
+        QDir().mkpath(fx.app.file(QStringLiteral("8.4")));
+    const QRect screen = QKRVCommomUtils::screenRect();
+    CDlgExportFile b;
+    QCOMPARE(b.geometry().size(), browserSize);
+    QCOMPARE(b.geometry().center(), screen.center());
+    CDlgFileOpt opt;
+    QCOMPARE(opt.geometry(), screen);
+    CDlgProgress progress;
+    QCOMPARE(progress.minimumSize(), QSize(screen.width() - 40, screen.height() * 3 / 10));
+    QCOMPARE(progress.maximumSize(), progress.minimumSize());
+}
 
 void TestBrowser::pagingSixteenProjects()
 {

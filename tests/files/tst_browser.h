@@ -6,6 +6,8 @@ class TestBrowser : public QObject {
 private slots:
     void initTestCase();
     void init();
+    void geometryFollowsScreen_data();
+    void geometryFollowsScreen();
     void pagingSixteenProjects();
     void exactlyFifteenFilesIsOnePage();
     void listingFilters_data();
