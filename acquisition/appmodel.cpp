@@ -72,7 +72,7 @@ bool CAppModel::updateFrom(const WinchReport &report, quint64 sequence)
     // settles on the exact count, so it cannot stay up to 5 mm short.
     if (std::fabs(lastWinchHeightM - h) > 0.005f || (atRest && h != lastWinchHeightM)) {
         lastWinchHeightM = h;
-        winchHeight = int32_t(h * 1000.0f);
+        winchHeight = winchMillimetres(h);
         changed = true;
     }
     const float r = report.rawValue * resiAmpFactor;

@@ -38,6 +38,18 @@ bool readWaveHeight(int32_t *heightMm)
 
 float winchMetresForPulses(int32_t pulseCount, int32_t wheelD, int32_t lineD)
 {
-    const float circumference = float(3.1415926 * double(lineD + wheelD));
+    // Summed as reals: diameters from a damaged parameter file may be huge.
+    const float circumference = float(3.1415926 * (double(lineD) + double(wheelD)));
     return float(double(pulseCount) * 0.0009765625 * double(circumference) / 1000.0);
+}
+
+int32_t winchMillimetres(float metres)
+{
+    const float mm = metres * 1000.0f;
+    // Saturate instead of the undefined conversion of an out-of-range real.
+    if (!(mm < 2147483648.0f))
+        return INT32_MAX;
+    if (!(mm >= -2147483648.0f))
+        return INT32_MIN;
+    return int32_t(mm);
 }

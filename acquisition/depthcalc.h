@@ -20,3 +20,7 @@ bool readWaveHeight(int32_t *heightMm);
 // Metres raised for a pulse count: 1024 pulses per turn on a circle whose
 // diameter is the pulley's plus the cable's (millimetres).
 float winchMetresForPulses(int32_t pulseCount, int32_t wheelD, int32_t lineD);
+
+// winchHeight for a height in metres: truncated toward zero, saturated at the
+// ends of the 32-bit range.
+int32_t winchMillimetres(float metres);
