@@ -13,8 +13,10 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <cmath>
 #include <cstdio>
 
@@ -65,12 +67,16 @@ bool screen(const QString &path, int theme, bool withArrows)
     FillTable(&table);
     // A press on the curve 60 % down, then the refresh the main dialog does.
     pickX = 200;
-    pickY = 10 + int(0.6 * 690);
     pickY = int(0.6 * 690);
     wave.grab();
     FillTable(&table);
-    if (!withArrows)
+    if (withArrows) {
+        // Panels come back with the next touch of the table.
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(20, 100), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&table, &release);
+    } else {
         table.UpdateTimeHideArrow();
+    }
     return host.grab().save(path);
 }
 
@@ -98,6 +104,19 @@ int main(int argc, char **argv)
     makeHole(20000, 200000);
     ok &= screen(out + "/widgets-20000-white.png", 0, true);
     ok &= screen(out + "/widgets-20000-black.png", 1, true);
+
+    // English catalogue, as installed when the English language is configured.
+    QTranslator english;
+    if (english.load(QStringLiteral(":/Language/English.qm"))) {
+        QCoreApplication::installTranslator(&english);
+        gCtrlInfo.maxDepth = 20000;
+        gCtrlInfo.moveDistance = 50;
+        makeHole(300, 15000);
+        ok &= screen(out + "/widgets-300-white-english.png", 0, true);
+        CDlgInfo infoEn(QStringLiteral("  Project Name:Demo\n  File Name:ZK-12"));
+        ok &= infoEn.grab().save(out + "/dlginfo-english.png");
+        QCoreApplication::removeTranslator(&english);
+    }
 
     style = 0;
     CDlgInfo info(QStringLiteral("  工程名称:示例工程\n  文件名:ZK-12\n  孔号:ZK-12\n  孔深(m):20.00\n  孔径(mm):2000\n  测试日期:2023-03-08"));
