@@ -78,7 +78,8 @@ void Cycle::lowered()
             v.oldExpectedHeight = 0;
             return;
         }
-        if (v.curHeight <= below - errorHeight) {
+        // A broken set-up without a positive step would never get there.
+        if (in.moveDistance > 0 && v.curHeight <= below - errorHeight) {
             p = below;
             continue;
         }

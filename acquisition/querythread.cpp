@@ -29,11 +29,10 @@ void QueryThread::setValueSource(std::function<float()> source) { m_valueSource 
 
 void QueryThread::start()
 {
-    if (m_valueSource) {
-        m_startValueSource = m_valueSource;
-    } else {
+    std::function<float()> source = m_valueSource;
+    if (!source) {
         CAppModel *model = CAppModel::instance();
-        m_startValueSource = [model] { return model->currentValue.load(); };
+        source = [model] { return model->currentValue.load(); };
     }
     bool loopActive;
     {
@@ -48,6 +47,7 @@ void QueryThread::start()
         return; // the running loop picks the cleared requests up
     // A loop that has just decided to end may still be finishing.
     QThread::wait();
+    m_startValueSource = std::move(source); // no loop runs now that could read it
     QThread::start(QThread::InheritPriority);
 }
 

@@ -10,7 +10,10 @@ CWinchCtrl::CWinchCtrl(QObject *parent) : QThread(parent) {}
 
 CWinchCtrl::~CWinchCtrl()
 {
-    stopLink(ConnectTimeoutMs + 2 * WriteTimeoutMs + 1000);
+    // Every blocking step of the thread is bounded (connect, write, poll
+    // interval), so this wait is too.
+    m_stopped = 1;
+    wait();
 }
 
 void CWinchCtrl::configure(int sendDisabled, const QString &host, quint16 port)
@@ -56,7 +59,12 @@ bool CWinchCtrl::stopLink(int waitMs)
 WinchReportCopy CWinchCtrl::report() const
 {
     QMutexLocker l(&m_reportLock);
-    return m_report;
+    WinchReportCopy c;
+    c.fields = m_report.fields;
+    c.sequence = m_report.sequence;
+    // A deep copy: the caller's bytes share nothing with the link thread's.
+    c.bytes = QByteArray(m_report.bytes.constData(), m_report.bytes.size());
+    return c;
 }
 
 void CWinchCtrl::run()
@@ -73,6 +81,8 @@ void CWinchCtrl::run()
             break;
         poll();
         idle(PollIntervalMs);
+        if (m_stopped)
+            break;
         if (sinceCheck.elapsed() > m_livenessIntervalMs) {
             sinceCheck.restart();
             livenessCheck();

@@ -164,6 +164,8 @@ const CycleCase kCases[] = {
      "-", "X400/100 X300/100 X200/100", "wave(1,1) wave(1,1) wave(1,1)", 200, 100, 0, "clearFinish", 12},
     {"lowered to the bottom goes back to at-bottom", 0xFA000000, 100, 20000, 20000, 300, 200, 0, 0, 20, "",
      "F7000000", "X200/100 X100/100", "wave(1,1) wave(1,1)", 100, 0, 0, "clearFinish", 12},
+    {"lowered with a zero step (broken set-up) does not loop", 0xFA000000, 0, 20000, 20000, 100, 100, 0, 0, 50, "",
+     "-", "X100/0", "wave(1,1)", 100, 100, 0, "clearFinish", 12},
     {"lowered above the hole bottom keeps the end notice", 0xFA000000, 100, 20000, 10000, 15100, 15000, 0, 0, 14880, "",
      "-", "X15000/100", "wave(1,1)", 15000, 14900, 0, "", 12},
     // the end of the hole
