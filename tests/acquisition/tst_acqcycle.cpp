@@ -238,6 +238,18 @@ struct CycleDriver {
     }
 };
 
+// A driver in the raising state with the set-up and the two points given.
+CycleDriver raising(int holeDepth, int moveDistance, int expected, int old)
+{
+    gCtrlInfo.holeDepth = gCtrlInfo.maxDepth = holeDepth;
+    gCtrlInfo.moveDistance = moveDistance;
+    setState(AcqState::Raising);
+    CycleDriver d;
+    d.vars.expectedHeight = expected;
+    d.vars.oldExpectedHeight = old;
+    return d;
+}
+
 QVector<int> depths()
 {
     QVector<int> out;
@@ -397,12 +409,7 @@ void TestAcqCycle::raiseLowerAndRaiseAgain()
 
 void TestAcqCycle::topOfUnevenHoleEndsOnceWithOneTopSample()
 {
-    gCtrlInfo.holeDepth = gCtrlInfo.maxDepth = 19900;
-    gCtrlInfo.moveDistance = 300;
-    setState(AcqState::Raising);
-    CycleDriver d;
-    d.vars.expectedHeight = 19800;
-    d.vars.oldExpectedHeight = 19500;
+    CycleDriver d = raising(19900, 300, 19800, 19500);
     d.step(19850);
     QCOMPARE(getState(), AcqState::End);
     QCOMPARE(depths(), (QVector<int>{100, 0}));
@@ -418,12 +425,7 @@ void TestAcqCycle::topOfUnevenHoleEndsOnceWithOneTopSample()
 
 void TestAcqCycle::topSampleTakenEarlyIsMeasuredAgainNotRepeated()
 {
-    gCtrlInfo.holeDepth = gCtrlInfo.maxDepth = 19900;
-    gCtrlInfo.moveDistance = 300;
-    setState(AcqState::Raising);
-    CycleDriver d;
-    d.vars.expectedHeight = 19800;
-    d.vars.oldExpectedHeight = 19500;
+    CycleDriver d = raising(19900, 300, 19800, 19500);
     d.step(19790); // point 19800, no end yet
     QCOMPARE(getState(), AcqState::Raising);
     d.step(19780); // the capped point 19900 (depth 0)
@@ -443,12 +445,7 @@ void TestAcqCycle::topSampleTakenEarlyIsMeasuredAgainNotRepeated()
 
 void TestAcqCycle::topOfEvenHoleEndsWithoutExtraSample()
 {
-    gCtrlInfo.holeDepth = gCtrlInfo.maxDepth = 20000;
-    gCtrlInfo.moveDistance = 300;
-    setState(AcqState::Raising);
-    CycleDriver d;
-    d.vars.expectedHeight = 19800;
-    d.vars.oldExpectedHeight = 19500;
+    CycleDriver d = raising(20000, 300, 19800, 19500);
     d.step(19800);
     QCOMPARE(d.vars.expectedHeight, 20000);
     d.step(19849);
@@ -460,11 +457,7 @@ void TestAcqCycle::topOfEvenHoleEndsWithoutExtraSample()
 
 void TestAcqCycle::leakPointResolvedThenSampled()
 {
-    gCtrlInfo.moveDistance = 50;
-    setState(AcqState::Raising);
-    CycleDriver d;
-    d.vars.expectedHeight = 100;
-    d.vars.oldExpectedHeight = 50;
+    CycleDriver d = raising(20000, 50, 100, 50);
     d.step(150); // catch-up for 100
     d.step(210); // no second catch-up: leak point at 150
     QCOMPARE(getState(), AcqState::Raising | AcqState::SubLeakPending);
