@@ -3,6 +3,9 @@
 //   zpvw-hole dump FILE              the whole record as one JSON object
 //   zpvw-hole csv FILE               depth_m,resistivity,raw_resistivity
 //   zpvw-hole write JSON_FILE HOLE_FILE   a hole file from such an object
+//   zpvw-hole las FILE               the log in LAS 2.0
+//   zpvw-hole report FILE [PDF]      the PDF report (default: beside FILE,
+//                                    as the instrument writes it)
 //
 // Files are read and written by the instrument's own code. On failure one
 // line on stderr names the file and the reason, the exit status is 1 and
@@ -10,11 +13,16 @@
 
 #include "holefile.h"
 #include "holejson.h"
+#include "holereport.h"
+#include "lasexport.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QJsonDocument>
 #include <cstdio>
+#include <memory>
 
 namespace {
 int failWith(const QString &file, const QString &reason)
@@ -27,7 +35,9 @@ int usage()
 {
     fputs("usage: zpvw-hole dump FILE\n"
           "       zpvw-hole csv FILE\n"
-          "       zpvw-hole write JSON_FILE HOLE_FILE\n",
+          "       zpvw-hole write JSON_FILE HOLE_FILE\n"
+          "       zpvw-hole las FILE\n"
+          "       zpvw-hole report FILE [PDF]\n",
           stderr);
     return 2;
 }
@@ -73,6 +83,25 @@ int csv(const QString &file)
     return 0;
 }
 
+int las(const QString &file)
+{
+    CtrlInfo info;
+    QVector<Sample> samples;
+    if (!read(file, info, samples))
+        return 1;
+    out(holeToLas(info, samples, QFileInfo(withHoleExtension(file)).fileName()));
+    return 0;
+}
+
+int report(const QString &holeFile, const QString &pdfFile)
+{
+    const QString target = pdfFile.isEmpty() ? holeReportPath(holeFile) : pdfFile;
+    QString reason;
+    if (!writeHoleReportTo(holeFile, target, &reason))
+        return failWith(withHoleExtension(holeFile), reason);
+    return 0;
+}
+
 int write(const QString &jsonFile, const QString &holeFile)
 {
     QFile f(jsonFile);
@@ -99,13 +128,26 @@ int write(const QString &jsonFile, const QString &holeFile)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    const QStringList a = app.arguments();
+    // Only the report draws text (fonts need a GUI application); it draws
+    // off screen, so no display is needed.
+    const bool drawing = argc >= 2 && QByteArray(argv[1]) == "report";
+    if (drawing && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app;
+    if (drawing)
+        app.reset(new QGuiApplication(argc, argv));
+    else
+        app.reset(new QCoreApplication(argc, argv));
+    const QStringList a = app->arguments();
     if (a.size() == 3 && a.at(1) == QLatin1String("dump"))
         return dump(a.at(2));
     if (a.size() == 3 && a.at(1) == QLatin1String("csv"))
         return csv(a.at(2));
     if (a.size() == 4 && a.at(1) == QLatin1String("write"))
         return write(a.at(2), a.at(3));
+    if (a.size() == 3 && a.at(1) == QLatin1String("las"))
+        return las(a.at(2));
+    if ((a.size() == 3 || a.size() == 4) && a.at(1) == QLatin1String("report"))
+        return report(a.at(2), a.size() == 4 ? a.at(3) : QString());
     return usage();
 }

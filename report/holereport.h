@@ -1,0 +1,41 @@
+#pragma once
+// The per-hole PDF report: what the operator hands to the site engineer.
+//
+// It is made from the saved hole file (never from the live record), so the
+// instrument and the office tool ("zpvw-hole report") make the same report,
+// and its footer carries the SHA-256 checksum of exactly those bytes.
+//
+// The instrument calls it after every successful save of a hole file:
+//     if (saveHoleFile(path, ...))
+//         updateHoleReport(path);          // never stops or fails the save
+// which writes the companion report beside the hole file (A12.CZO ->
+// A12.PDF, a12.czo -> a12.pdf), through a temporary file renamed into place.
+//
+// Needs a QGuiApplication (fonts); without one it fails with a reason.
+
+#include "reportdata.h"
+
+#include <QByteArray>
+#include <QString>
+
+// Path of the companion report of a hole file: the hole path (extension
+// added as the loader does) with its last three characters replaced by "pdf"
+// when they are fileExt in lower case, else by "PDF".
+QString holeReportPath(const QString &holeFilePath);
+
+// The report as PDF bytes.
+QByteArray renderHoleReportPdf(const HoleReportData &data, QString *error = nullptr);
+
+// Reads the hole file and writes its report to pdfPath (replaced safely:
+// the old file stays whole until the new one is complete). False with a
+// reason on any failure; pdfPath is then unchanged.
+bool writeHoleReportTo(const QString &holeFilePath, const QString &pdfPath, QString *error = nullptr);
+
+// Writes the companion report of a hole file. When that fails, an older
+// companion report is removed: a report that no longer matches the hole
+// file would show superseded results.
+bool writeHoleReport(const QString &holeFilePath, QString *error = nullptr);
+
+// The call after a save: writeHoleReport, with a failure written to the
+// debug output only. The hole file is never touched.
+void updateHoleReport(const QString &holeFilePath);

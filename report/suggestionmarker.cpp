@@ -1,0 +1,63 @@
+#include "suggestionmarker.h"
+
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+QColor suggestionColor()
+{
+    return QColor(230, 140, 0);
+}
+
+QString suggestionLabel(const SedimentSuggestion &s)
+{
+    return QCoreApplication::translate("CSedimentSuggestion", "建议沉渣 %1cm (%2%)")
+        .arg(s.thicknessCm)
+        .arg(int(std::lround(s.confidence * 100.0)));
+}
+
+double markerLabelTop(double y, double h, double gap, double plotTop, double plotBottom, bool preferBelow)
+{
+    const double above = y - gap - h;
+    const double below = y + gap;
+    const bool roomAbove = above >= plotTop;
+    const bool roomBelow = below + h <= plotBottom;
+    const bool useBelow = preferBelow ? roomBelow || !roomAbove : !roomAbove;
+    return useBelow ? below : above;
+}
+
+void drawSuggestionMarker(QPainter &painter, const QRect &plot, int y, const SedimentSuggestion &s, int penWidth,
+                          bool labelBelow)
+{
+    painter.save();
+    QPen pen(suggestionColor(), penWidth, Qt::DashLine);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawLine(plot.left(), y, plot.right(), y);
+
+    const QString label = suggestionLabel(s);
+    const QFontMetrics fm = painter.fontMetrics();
+    const int w = fm.horizontalAdvance(label);
+    const int h = fm.height();
+    const int x = std::max(plot.left(), plot.right() - w - 4);
+    const int top = int(markerLabelTop(y, h, 2, plot.top(), plot.bottom(), labelBelow));
+    painter.drawText(QRect(x, top, w + 4, h), Qt::AlignLeft | Qt::AlignVCenter, label);
+    painter.restore();
+}
+
+const SedimentSuggestion &CSuggestionCache::update(const QVector<Sample> &samples, int maxDepth, int moveDistance,
+                                                   uint64_t generation)
+{
+    if (!m_valid || m_size != samples.size() || m_maxDepth != maxDepth || m_moveDistance != moveDistance
+        || m_generation != generation) {
+        m_value = suggestSedimentInterface(samples, maxDepth, moveDistance);
+        m_valid = true;
+        m_size = samples.size();
+        m_maxDepth = maxDepth;
+        m_moveDistance = moveDistance;
+        m_generation = generation;
+    }
+    return m_value;
+}
