@@ -1,0 +1,79 @@
+#pragma once
+// An automatic-winch test run as the instrument does it, without the
+// screen: the winch controller simulator (a child process on a loopback
+// port), the real link and application model, and the acquisition thread
+// taking samples into the process-wide list. Tests drive it and look at what
+// it recorded.
+
+#include "appmodel.h"
+#include "querythread.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QProcess>
+#include <QStringList>
+#include <QVector>
+#include <memory>
+
+// The built simulator on a free loopback port; always ended with the object.
+class CSimProcess {
+public:
+    explicit CSimProcess(const QStringList &args);
+    ~CSimProcess();
+    // Waits for the "listening on" line; 0 when it does not come.
+    quint16 waitForPort();
+    // Everything the simulator printed so far.
+    QString output();
+    // Index in output() of the first line containing text, -1 when none yet.
+    int lineIndex(const QString &text);
+
+private:
+    QProcess m_p;
+    QString m_out;
+};
+
+struct AutoRunSetup {
+    int holeDepthMm = 2000;
+    int moveDistanceMm = 50;
+    QStringList simArgs;          // besides --listen, --depth and --max-seconds
+    int livenessIntervalMs = 500; // 5000 on the instrument
+};
+
+class CAutoRun : public QObject {
+    Q_OBJECT
+public:
+    explicit CAutoRun(const AutoRunSetup &setup, QObject *parent = nullptr);
+    ~CAutoRun() override;
+
+    // Starts the simulator, connects the link, resets the controller's count
+    // and starts the test at the bottom (as "新存" does). False (with why())
+    // when a step does not come about within its time limit.
+    bool start();
+    QString why() const { return m_why; }
+
+    CAppModel &model() { return *m_model; }
+    CSimProcess &sim() { return *m_sim; }
+    QueryThread &thread() { return m_thread; }
+
+    // What happened, in order.
+    struct LinkCheck {
+        bool connected;
+        int simOutputLength; // how much the simulator had printed by then
+    };
+    QVector<LinkCheck> linkChecks;
+    int reports = 0;
+    int leakPoints = 0;
+    bool finished = false; // QueryThreadFinish came
+
+    // Ends the test as the operator's "测试完成" does: the thread stops, and
+    // the samples are saved to path and read back; false when the file does
+    // not hold exactly the samples of the list.
+    bool finishAndSave(const QString &path);
+
+private:
+    AutoRunSetup m_setup;
+    std::unique_ptr<CSimProcess> m_sim;
+    std::unique_ptr<CAppModel> m_model;
+    QueryThread m_thread;
+    QString m_why;
+};
