@@ -436,4 +436,191 @@ Save again, or choose Don't Save.</translation>
         <translation>Back</translation>
     </message>
 </context>
+<context>
+    <name>Dialog</name>
+    <message>
+        <source>孔深、泥浆视电阻率曲线图</source>
+        <translation>Hole depth、Slurry apparent resistivity curve</translation>
+    </message>
+    <message>
+        <source>上传信息提示栏(您可以点击波列图右侧的刻度条来关闭或打开此提示框)...</source>
+        <translation>Upload the information bar...</translation>
+    </message>
+    <message>
+        <source>孔深、泥浆视电阻率数据表</source>
+        <translation>Data sheet</translation>
+    </message>
+    <message>
+        <source>沉渣绘图</source>
+        <translation>Sediment curve</translation>
+    </message>
+    <message>
+        <source>选择量程(Ω∙m)</source>
+        <translation>Range(Ω∙m)</translation>
+    </message>
+    <message>
+        <source>图形放大(%)</source>
+        <translation>Image enlarge(%)</translation>
+    </message>
+    <message>
+        <source>成孔质量</source>
+        <translation>Hole quality</translation>
+    </message>
+    <message>
+        <source>沉渣厚度(cm)</source>
+        <translation>Sediment Thickness(cm)</translation>
+    </message>
+    <message>
+        <source>深度：</source>
+        <translation>Depth:</translation>
+    </message>
+    <message>
+        <source>电阻率：</source>
+        <translation>Resistivity:</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>采样</source>
+        <translation>Sample</translation>
+    </message>
+    <message>
+        <source>移点</source>
+        <translation>Move</translation>
+    </message>
+    <message>
+        <source>新存</source>
+        <translation>New</translation>
+    </message>
+    <message>
+        <source>文件</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>判定</source>
+        <translation>Judge</translation>
+    </message>
+    <message>
+        <source>信息</source>
+        <translation>Info</translation>
+    </message>
+    <message>
+        <source>电量</source>
+        <translation>Battery</translation>
+    </message>
+</context>
+<context>
+    <name>CDlgMain</name>
+    <message>
+        <source>新存</source>
+        <translation>New</translation>
+    </message>
+    <message>
+        <source>采样</source>
+        <translation>Sample</translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>移点</source>
+        <translation>Move</translation>
+    </message>
+    <message>
+        <source>重采</source>
+        <translation>Resample</translation>
+    </message>
+    <message>
+        <source>测试完成</source>
+        <translation>Test
+Complete</translation>
+    </message>
+    <message>
+        <source>关闭文件</source>
+        <translation>Close
+File</translation>
+    </message>
+    <message>
+        <source>合格</source>
+        <translation>Qualified</translation>
+    </message>
+    <message>
+        <source>不合格</source>
+        <translation>Unqualified</translation>
+    </message>
+    <message>
+        <source>发送操作命令失败！</source>
+        <translation>Send command failed!</translation>
+    </message>
+    <message>
+        <source>文件已存在，请重新输入！</source>
+        <translation>File already exists. Please reenter it!</translation>
+    </message>
+    <message>
+        <source>文件名无效，请重新输入！</source>
+        <translation>Invalid file name. Please reenter it!</translation>
+    </message>
+    <message>
+        <source>输入无效！大于或等于零的值！</source>
+        <translation>Please input number &gt;=0!</translation>
+    </message>
+    <message>
+        <source>确定要关闭文件?</source>
+        <translation>Close the file?</translation>
+    </message>
+    <message>
+        <source>您当前实验的桩号没有修改，是否继续该实验？</source>
+        <translation>Your current experimental pile ID did not change, whether to continue the experiment?</translation>
+    </message>
+    <message>
+        <source>量程</source>
+        <translation>Range</translation>
+    </message>
+    <message>
+        <source>图形放大(%)</source>
+        <translation>Image enlarge(%)</translation>
+    </message>
+    <message>
+        <source>沉渣厚度(cm)</source>
+        <translation>Sediment
+Thickness(cm)</translation>
+    </message>
+    <message>
+        <source>成孔质量</source>
+        <translation>Hole quality</translation>
+    </message>
+    <message>
+        <source>深度%1m处的电阻率</source>
+        <translation>Depth %1m Resistivity</translation>
+    </message>
+    <message>
+        <source>  工程名称:%1
+  文件名:%2
+  孔号:%3
+  孔深(m):%4
+  孔径(mm):%5
+  测试日期:%6</source>
+        <translation>  Project Name:%1
+  File Name:%2
+  Hole No.:%3
+  Hole L(m):%4
+  Hole D(mm):%5
+  Test Date:%6</translation>
+    </message>
+    <message>
+        <source>确定要退出吗?</source>
+        <translation>Sure you want to exit?</translation>
+    </message>
+    <message>
+        <source>文件打开失败！</source>
+        <translation>Failed to open the file!</translation>
+    </message>
+    <message>
+        <source>文件保存失败！</source>
+        <translation>Failed to save the file!</translation>
+    </message>
+</context>
 </TS>

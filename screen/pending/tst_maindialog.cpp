@@ -1,0 +1,724 @@
+// The main measurement dialog driven offscreen, with the in-memory device,
+// the real acquisition thread and the winch link pointed at a loopback server
+// that never answers. Modal dialogs are answered by bounded timers.
+
+#include "dlgmain.h"
+
+#include "acqstate.h"
+#include "appmodel.h"
+#include "cdlgleak.h"
+#include "ctrlinfo.h"
+#include "curve.h"
+#include "device.h"
+#include "holefile.h"
+#include "modalanswer.h"
+#include "paramfile.h"
+#include "platform.h"
+#include "querythread.h"
+#include "sysconfig.h"
+#include "testrecord.h"
+#include "testsupport.h"
+#include "winchaddress.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+// The device says no to every operation command.
+class CRefusingDevice : public CMemoryDevice {
+public:
+    bool sendOperation() override { return false; }
+};
+
+QPushButton *button(QWidget *dlg, const char *name) { return dlg->findChild<QPushButton *>(QString::fromLatin1(name)); }
+
+template <typename T>
+T *child(QWidget *dlg, const char *name)
+{
+    return dlg->findChild<T *>(QString::fromLatin1(name));
+}
+
+// Clicks the push button showing the text (selection grid).
+bool clickButtonWithText(QWidget *w, const QString &text)
+{
+    for (QPushButton *b : w->findChildren<QPushButton *>()) {
+        if (b->text() == text && b->isEnabled()) {
+            QTest::mouseClick(b, Qt::LeftButton);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Types a name on the pinyin keyboard and confirms it.
+std::shared_ptr<ModalAnswer> answerKeyboard(const QString &name, QString *initialSeen = nullptr)
+{
+    return answerNextModal("keyboard", [name, initialSeen](QWidget *w) {
+        auto *edit = w->findChild<QLineEdit *>(QStringLiteral("valueEdit"));
+        if (initialSeen)
+            *initialSeen = edit->text();
+        edit->setText(name);
+        clickChild(w, "BtnOK");
+    });
+}
+
+std::shared_ptr<ModalAnswer> answerMessage(QString *text, int timeoutMs = 5000)
+{
+    return answerNextModal("CDlgMsgBox", [text](QWidget *w) {
+        if (text)
+            *text = childText<QLabel>(w, "labelMsg");
+        clickChild(w, "BtnOK");
+    }, timeoutMs);
+}
+
+std::shared_ptr<ModalAnswer> answerQuestion(bool accept, QString *text = nullptr)
+{
+    return answerNextModal("CDlgMsgQuestion", [accept, text](QWidget *w) {
+        if (text)
+            *text = childText<QLabel>(w, "LBShow");
+        clickChild(w, accept ? "BtnOK" : "BtnCancel");
+    });
+}
+
+std::shared_ptr<ModalAnswer> answerNumber(const QString &value, QString *initialSeen = nullptr)
+{
+    return answerNextModal("CDlgNumKey", [value, initialSeen](QWidget *w) {
+        auto *edit = w->findChild<QLineEdit *>(QStringLiteral("EditValue"));
+        if (initialSeen)
+            *initialSeen = edit->text();
+        edit->setText(value);
+        clickChild(w, "BtnNumKeyOK");
+    });
+}
+
+QVector<Sample> fileSamples(const QString &path, CtrlInfo *info)
+{
+    const HoleLoadResult r = readHoleFile(path, *info);
+    return r.ok ? r.samples : QVector<Sample>();
+}
+
+} // namespace
+
+class TestMainDialog : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+
+    void constructionState();
+    void sampleButtonCycle();
+    void refusedOperationKeepsState();
+    void wholeManualTest();
+    void existingNameAsksAgain();
+    void manualLeakPointResamples();
+    void automaticLeakNotice();
+    void judgeRewritesReviewedFile_data();
+    void judgeRewritesReviewedFile();
+    void judgeOutsideReviewWritesNothing();
+    void failedRewriteIsReported();
+    void closeReviewQuestion();
+    void brokenFileIsNotReviewed();
+    void rangeAdaptsOnOpen();
+    void sedimentPanelEntries();
+    void resistivityEditInReview();
+    void paceTimerFollowsMode();
+    void refreshMergesThreadRequests();
+    void quitSavesControlParams();
+
+private:
+    // Writes the test-parameter file the dialog loads at construction.
+    void writeParams(int sampleModeCode, int holeDepth, int moveDistance);
+    void makeDialog();
+    QString writeHoleFile(const QString &name, const QVector<Sample> &list, int range = 50);
+
+    QTcpServer m_winch;
+    std::unique_ptr<TestAppDir> m_dir;
+    std::unique_ptr<ScopedCommandRecorder> m_commands;
+    std::unique_ptr<CDlgMain> m_dlg;
+};
+
+void TestMainDialog::initTestCase()
+{
+    // The link connects here and never hears back: the screen shows the
+    // link as down, as on an instrument without its winch.
+    QVERIFY(m_winch.listen(QHostAddress::LocalHost, 0));
+    WinchAddress a;
+    a.host = QStringLiteral("127.0.0.1");
+    a.port = m_winch.serverPort();
+    setConfiguredWinchAddress(a);
+}
+
+void TestMainDialog::cleanupTestCase() { m_winch.close(); }
+
+void TestMainDialog::init()
+{
+    m_dir = std::make_unique<TestAppDir>();
+    m_commands = std::make_unique<ScopedCommandRecorder>();
+    resetSysBaseConfig();
+    resetAcquisitionGlobals();
+    gCtrlInfo = CtrlInfo();
+    gCtrlInfoBackup = CtrlInfo();
+    samples.clear();
+    pickX = -2;
+    pickY = -2;
+    setDeviceBackend(nullptr);
+    openDevice();
+    memoryDevice().resetHeight();
+}
+
+void TestMainDialog::cleanup()
+{
+    m_dlg.reset();
+    setDeviceBackend(nullptr);
+    m_commands.reset();
+    m_dir.reset();
+}
+
+void TestMainDialog::writeParams(int sampleModeCode, int holeDepth, int moveDistance)
+{
+    CtrlInfo info;
+    info.sampleMode = SampleModes::text(sampleModeCode);
+    info.holeDepth = holeDepth;
+    info.maxDepth = holeDepth;
+    info.moveDistance = moveDistance;
+    QVERIFY(saveTestParams(info));
+}
+
+void TestMainDialog::makeDialog()
+{
+    m_dlg = std::make_unique<CDlgMain>();
+    m_dlg->setQuitAction([]() {});
+    m_dlg->show();
+    m_dlg->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
+}
+
+QString TestMainDialog::writeHoleFile(const QString &name, const QVector<Sample> &list, int range)
+{
+    CtrlInfo info;
+    info.maxDepth = 20000;
+    info.holeDepth = 20000;
+    info.holeNo = QStringLiteral("R7");
+    info.curveRange = range;
+    info.sedimentThickness = 11;
+    const QString path = m_dir->file(name);
+    HoleSaveOptions o;
+    o.sync = false;
+    if (!saveHoleFile(path, info, list, o))
+        return QString();
+    return path;
+}
+
+void TestMainDialog::constructionState()
+{
+    makeDialog();
+    QCOMPARE(gMainDlg, m_dlg.get());
+    QCOMPARE(uint(curState), 0xF0000004u);
+    QCOMPARE(m_dlg->windowTitle(), QStringLiteral(" KRV-ZPV[W]-无线电阻率沉渣采集软件-V2.0.230308"));
+    for (const char *name : {"BtnSet", "BtnSample", "BtnNew", "BtnFile", "BtnQuit", "BtnInfo"})
+        QVERIFY2(button(m_dlg.get(), name)->isEnabled(), name);
+    QVERIFY(!button(m_dlg.get(), "BtnMove")->isEnabled());
+    QVERIFY(!button(m_dlg.get(), "Btnjudge")->isEnabled());
+    QCOMPARE(button(m_dlg.get(), "BtnSet")->text(), QStringLiteral("设置"));
+    QCOMPARE(button(m_dlg.get(), "BtnSample")->text(), QStringLiteral("采样"));
+    QCOMPARE(button(m_dlg.get(), "BtnMove")->text(), QStringLiteral("移点"));
+    QCOMPARE(button(m_dlg.get(), "BtnNew")->text(), QStringLiteral("新存"));
+    auto *range = child<QComboBox>(m_dlg.get(), "CBRange");
+    QCOMPARE(range->count(), 20);
+    QCOMPARE(range->currentText(), QStringLiteral("50"));
+    QCOMPARE(child<QComboBox>(m_dlg.get(), "CBResult")->count(), 2);
+    QCOMPARE(child<QComboBox>(m_dlg.get(), "CBMagnify")->currentText(), QStringLiteral("100"));
+    QVERIFY(!child<QLabel>(m_dlg.get(), "label_curDataInfo")->isVisible());
+    QCOMPARE(child<QLabel>(m_dlg.get(), "strWinchLinkState")->text(), QStringLiteral("已断开"));
+    // The default mode raises by winch: no move button, no pace timer.
+    QVERIFY(!button(m_dlg.get(), "BtnMove")->isVisible());
+    QVERIFY(!m_dlg->paceTimer());
+}
+
+void TestMainDialog::sampleButtonCycle()
+{
+    makeDialog();
+    QPushButton *sample = button(m_dlg.get(), "BtnSample");
+    QTest::mouseClick(sample, Qt::LeftButton);
+    QCOMPARE(uint(curState), 0xF6000000u);
+    QTRY_VERIFY_WITH_TIMEOUT(m_dlg->queryThread()->isRunning(), 5000);
+    QCOMPARE(sample->text(), QStringLiteral("暂停"));
+    QVERIFY(!button(m_dlg.get(), "BtnSet")->isEnabled());
+    QVERIFY(!button(m_dlg.get(), "BtnQuit")->isEnabled());
+    // Reading keeps one bottom sample fresh.
+    QTRY_COMPARE_WITH_TIMEOUT(samples.size(), 1, 5000);
+
+    QTest::mouseClick(sample, Qt::LeftButton);
+    QCOMPARE(uint(curState), 0xF6000004u);
+    QVERIFY(m_dlg->queryThread()->isPaused());
+    QCOMPARE(sample->text(), QStringLiteral("采样"));
+    QVERIFY(button(m_dlg.get(), "BtnSet")->isEnabled());
+
+    QTest::mouseClick(sample, Qt::LeftButton);
+    QCOMPARE(uint(curState), 0xF6000000u);
+    QVERIFY(!m_dlg->queryThread()->isPaused());
+}
+
+void TestMainDialog::refusedOperationKeepsState()
+{
+    makeDialog();
+    CRefusingDevice refusing;
+    setDeviceBackend(&refusing);
+    openDevice();
+    setState(0xF7000004u);
+    m_dlg->SetBtnEnableByState(curState);
+    for (int press = 0; press < 2; ++press) {
+        QString text;
+        auto done = answerMessage(&text);
+        QTest::mouseClick(button(m_dlg.get(), "BtnSample"), Qt::LeftButton);
+        QVERIFY(done->answered);
+        QCOMPARE(text, QStringLiteral("发送操作命令失败！"));
+        QCOMPARE(uint(curState), 0xF7000004u);
+    }
+    QVERIFY(!m_dlg->queryThread()->isRunning());
+
+    // From idle the refusal ends a new test before any name is asked.
+    setState(0xF0000004u);
+    m_dlg->SetBtnEnableByState(curState);
+    auto first = answerMessage(nullptr);
+    QTest::mouseClick(button(m_dlg.get(), "BtnNew"), Qt::LeftButton);
+    QVERIFY(first->answered);
+    QTRY_VERIFY_WITH_TIMEOUT(!QApplication::activeModalWidget(), 5000);
+    QCOMPARE(AcqState::code(curState), AcqState::Idle);
+    QCOMPARE(gCtrlInfo.filePath.get(), QString());
+}
+
+void TestMainDialog::wholeManualTest()
+{
+    writeParams(SampleModes::Manual, 1000, 100);
+    makeDialog();
+    m_dlg->queryThread()->setValueSource([]() { return 12.5f; });
+    QVERIFY(button(m_dlg.get(), "BtnMove")->isVisible());
+
+    auto named = answerKeyboard(QStringLiteral("H1"));
+    QTest::mouseClick(button(m_dlg.get(), "BtnNew"), Qt::LeftButton);
+    QVERIFY(named->answered);
+    QCOMPARE(uint(curState), 0xF7000000u);
+    const QString expectedPath = gCtrlInfo.dataDir.get() + QStringLiteral("/") + gCtrlInfo.projectPath.get()
+                                 + QStringLiteral("/H1.CZO");
+    QCOMPARE(gCtrlInfo.filePath.get(), expectedPath);
+    QCOMPARE(gCtrlInfo.curHoleName.get(), QStringLiteral("H1"));
+    QVERIFY(QFileInfo(QFileInfo(expectedPath).path()).isDir());
+    QCOMPARE(button(m_dlg.get(), "BtnNew")->text(), QStringLiteral("测试完成"));
+    QTRY_VERIFY_WITH_TIMEOUT(m_dlg->queryThread()->isRunning(), 5000);
+
+    // The bottom sample first: a move before it would be a skipped step.
+    QTRY_COMPARE_WITH_TIMEOUT(samples.size(), 1, 5000);
+    // Save at the top of the hole.
+    auto saved = answerNextModal("CDlgSaveMsg", [](QWidget *w) { clickChild(w, "BtnSave"); }, 60000);
+    QPushButton *move = button(m_dlg.get(), "BtnMove");
+    for (int step = 1; step <= 10 && !saved->answered; ++step) {
+        const int before = samples.size();
+        QTest::mouseClick(move, Qt::LeftButton);
+        if (step == 1)
+            QTRY_COMPARE_WITH_TIMEOUT(AcqState::code(curState), AcqState::Raising, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(samples.size() == before + 1 || saved->answered, 5000);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(saved->answered, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(uint(curState), 0xF0000004u, 20000);
+
+    CtrlInfo info;
+    const QVector<Sample> stored = fileSamples(expectedPath, &info);
+    // The bottom sample and one every 100 mm up to the top.
+    QCOMPARE(stored.size(), 11);
+    QCOMPARE(stored.first().depth, 1000);
+    QCOMPARE(stored.last().depth, 0);
+    for (const Sample &s : stored)
+        QCOMPARE(s.resistivity, 12.5f);
+    QVERIFY(samples.isEmpty());
+    QCOMPARE(button(m_dlg.get(), "BtnNew")->text(), QStringLiteral("新存"));
+}
+
+void TestMainDialog::existingNameAsksAgain()
+{
+    makeDialog();
+    const QString project = gCtrlInfo.dataDir.get() + QStringLiteral("/") + gCtrlInfo.projectPath.get();
+    QVERIFY(QDir().mkpath(project));
+    QVERIFY(writeFileBytes(project + QStringLiteral("/H1.CZO"), QByteArray("x")));
+
+    QString message;
+    QString secondInitial;
+    auto first = answerKeyboard(QStringLiteral("H1"));
+    std::shared_ptr<ModalAnswer> second;
+    auto refused = answerNextModal("CDlgMsgBox", [&](QWidget *w) {
+        message = childText<QLabel>(w, "labelMsg");
+        second = answerNextModal("keyboard", [&secondInitial](QWidget *k) {
+            secondInitial = k->findChild<QLineEdit *>(QStringLiteral("valueEdit"))->text();
+            clickChild(k, "Key_Close");
+        });
+        clickChild(w, "BtnOK");
+    });
+    QTest::mouseClick(button(m_dlg.get(), "BtnNew"), Qt::LeftButton);
+    QVERIFY(first->answered);
+    QVERIFY(refused->answered);
+    QVERIFY(second && second->answered);
+    QCOMPARE(message, QStringLiteral("文件已存在，请重新输入！"));
+    QCOMPARE(secondInitial, QStringLiteral("H1"));
+    // Cancelled: reading, paused, no test named.
+    QCOMPARE(uint(curState), 0xF6000004u);
+    QVERIFY(gCtrlInfo.curHoleName.isEmpty());
+}
+
+void TestMainDialog::manualLeakPointResamples()
+{
+    writeParams(SampleModes::Manual, 1000, 100);
+    makeDialog();
+    auto named = answerKeyboard(QStringLiteral("L1"));
+    QTest::mouseClick(button(m_dlg.get(), "BtnNew"), Qt::LeftButton);
+    QVERIFY(named->answered);
+    QTRY_COMPARE_WITH_TIMEOUT(samples.size(), 1, 5000); // the bottom
+    QTest::mouseClick(button(m_dlg.get(), "BtnMove"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(samples.size(), 2, 5000); // and 100 mm
+    QCOMPARE(uint(curState), 0xFA000000u);
+
+    // Jump three steps at once: 500 mm while 200 mm is expected.
+    QString notice;
+    auto told = answerMessage(&notice);
+    int offeredMin = -1;
+    QString offeredInitial;
+    // The resample dialog may open its keypad as soon as its entry field
+    // takes the first focus; leave the keypad without a change.
+    auto keypad = answerNextModal("CDlgNumKey", [](QWidget *w) { clickChild(w, "BtnNumKeyCancel"); }, 20000);
+    auto resampled = answerNextModal("CDlgReSample", [&](QWidget *w) {
+        offeredMin = childText<QLabel>(w, "lbCurH").toInt();
+        offeredInitial = w->findChild<QLineEdit *>(QStringLiteral("edReH"))->text();
+        clickChild(w, "BtnOK");
+    }, 10000);
+    setHeight(50);
+    QTRY_VERIFY_WITH_TIMEOUT(told->answered, 5000);
+    QCOMPARE(notice, QStringLiteral("出现漏点！当前高度：50cm， 漏点高度：80cm，请点击重采按钮！"));
+    QTRY_VERIFY_WITH_TIMEOUT(resampled->answered, 10000);
+    keypad->cancel();
+    QCOMPARE(offeredMin, 80);
+    QCOMPARE(offeredInitial, QStringLiteral("100"));
+    // The operator kept the offered 100 cm: the probe is put back to the
+    // bottom and the raise goes on.
+    QTRY_COMPARE_WITH_TIMEOUT(AcqState::sub(curState), 0u, 5000);
+    QCOMPARE(getHeight(), 0);
+}
+
+void TestMainDialog::automaticLeakNotice()
+{
+    writeParams(SampleModes::AutoRaise, 20000, 50);
+    makeDialog();
+    setState(0xFA000001u);
+    CDlgLeak *notice = m_dlg->leakNotice();
+    bool shownDuringRun = false;
+    auto answered = answerNextModal("CDlgLeak", [&](QWidget *w) {
+        shownDuringRun = w->isVisible();
+        m_dlg->OnCurHeight(12340, 12000);
+        // A second report while the notice is up does not open another one.
+        m_dlg->OnHandleLeakPoint(12400, 12000);
+        m_dlg->OnLeakOver();
+    });
+    m_dlg->OnHandleLeakPoint(12340, 12000);
+    QVERIFY(answered->answered);
+    QVERIFY(shownDuringRun);
+    QVERIFY(!notice->isVisible());
+    QVERIFY(!notice->m_bShown);
+    QCOMPARE(notice->m_nCurHeight, 12400);
+    QCOMPARE(notice->m_nLeakHeight, 12000);
+}
+
+void TestMainDialog::judgeRewritesReviewedFile_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("thickness");
+    QTest::newRow("19650 mm") << 2 << 35;
+    QTest::newRow("19655 mm: cut toward zero") << 3 << 34;
+    QTest::newRow("below the bottom") << 4 << -3;
+}
+
+void TestMainDialog::judgeRewritesReviewedFile()
+{
+    QFETCH(int, row);
+    QFETCH(int, thickness);
+    const QString path = writeHoleFile(QStringLiteral("R7.CZO"),
+                                       {{19000, 3.0f, 3.0f}, {19650, 4.0f, 4.0f}, {19655, 5.0f, 5.0f},
+                                        {20030, 6.0f, 6.0f}});
+    QVERIFY(!path.isEmpty());
+    makeDialog();
+    gCtrlInfo.sedimentThickness = 7;
+    m_dlg->OpenFileForReview(path);
+    QCOMPARE(uint(curState), 0xF4000000u);
+    QVERIFY(m_dlg->reviewMode());
+    QCOMPARE(button(m_dlg.get(), "BtnSample")->text(), QStringLiteral("关闭文件"));
+    QVERIFY(button(m_dlg.get(), "Btnjudge")->isEnabled());
+    QVERIFY(!button(m_dlg.get(), "BtnSet")->isEnabled());
+    QCOMPARE(gCtrlInfo.curHoleName.get(), QStringLiteral("R7"));
+    QCOMPARE(child<QLineEdit>(m_dlg.get(), "editPly")->text(), QStringLiteral("11"));
+
+    m_dlg->OnSetMouseClick(row, 1, QString(), 2);
+    QCOMPARE(int(curSampleIndex), row - 1);
+    QTest::mouseClick(button(m_dlg.get(), "Btnjudge"), Qt::LeftButton);
+    QCOMPARE(int(gCtrlInfo.sedimentThickness), thickness);
+    QCOMPARE(child<QLineEdit>(m_dlg.get(), "editPly")->text(), QString::number(thickness));
+    CtrlInfo stored;
+    QCOMPARE(fileSamples(path, &stored).size(), 4);
+    QCOMPARE(int(stored.sedimentThickness), thickness);
+
+    // Closing restores the thickness in force before the review.
+    auto asked = answerQuestion(true);
+    QTest::mouseClick(button(m_dlg.get(), "BtnSample"), Qt::LeftButton);
+    QVERIFY(asked->answered);
+    QCOMPARE(int(gCtrlInfo.sedimentThickness), 7);
+    QCOMPARE(child<QLineEdit>(m_dlg.get(), "editPly")->text(), QStringLiteral("7"));
+}
+
+void TestMainDialog::judgeOutsideReviewWritesNothing()
+{
+    makeDialog();
+    const QString path = m_dir->file(QStringLiteral("live.CZO"));
+    gCtrlInfo.filePath = path;
+    gCtrlInfo.maxDepth = 20000;
+    samples.append(19650, 1.0f);
+    setState(0xFA000001u);
+    m_dlg->SetBtnEnableByState(curState);
+    QVERIFY(button(m_dlg.get(), "Btnjudge")->isEnabled());
+    QTest::mouseClick(button(m_dlg.get(), "Btnjudge"), Qt::LeftButton);
+    QCOMPARE(int(gCtrlInfo.sedimentThickness), 35);
+    QCOMPARE(int(gCtrlInfoBackup.sedimentThickness), 0);
+    QVERIFY(!QFileInfo::exists(path));
+
+    // Pausing drops the leak bit and with it the judge button.
+    QTest::mouseClick(button(m_dlg.get(), "BtnSample"), Qt::LeftButton);
+    QCOMPARE(uint(curState), 0xFA000004u);
+    QVERIFY(!button(m_dlg.get(), "Btnjudge")->isEnabled());
+}
+
+void TestMainDialog::failedRewriteIsReported()
+{
+    const QString path = writeHoleFile(QStringLiteral("R7.CZO"), {{19000, 3.0f, 3.0f}, {19650, 4.0f, 4.0f}});
+    makeDialog();
+    m_dlg->OpenFileForReview(path);
+    // The folder of the reviewed file is gone (USB disk pulled, card full):
+    // a file sits where the folder should be.
+    QVERIFY(writeFileBytes(m_dir->file(QStringLiteral("blocked")), QByteArray("x")));
+    gCtrlInfo.filePath = m_dir->file(QStringLiteral("blocked/R7.CZO"));
+    m_dlg->OnSetMouseClick(2, 1, QString(), 2);
+    QString text;
+    auto told = answerMessage(&text);
+    QTest::mouseClick(button(m_dlg.get(), "Btnjudge"), Qt::LeftButton);
+    QVERIFY(told->answered);
+    QCOMPARE(text, QStringLiteral("文件保存失败！"));
+}
+
+void TestMainDialog::closeReviewQuestion()
+{
+    const QString path = writeHoleFile(QStringLiteral("R7.CZO"), {{19000, 3.0f, 3.0f}, {19650, 4.0f, 4.0f}});
+    makeDialog();
+    gCtrlInfo.holeNo = QStringLiteral("LIVE");
+    m_dlg->OpenFileForReview(path);
+    QCOMPARE(gCtrlInfo.holeNo.get(), QStringLiteral("R7"));
+
+    QString question;
+    auto refused = answerQuestion(false, &question);
+    QTest::mouseClick(button(m_dlg.get(), "BtnSample"), Qt::LeftButton);
+    QVERIFY(refused->answered);
+    QCOMPARE(question, QStringLiteral("确定要关闭文件?"));
+    QCOMPARE(uint(curState), 0xF4000000u);
+    QVERIFY(m_dlg->reviewMode());
+    QCOMPARE(m_dlg->openFile(), path);
+    QCOMPARE(samples.size(), 2);
+
+    // The browser closes without asking.
+    m_dlg->CloseReviewedFile();
+    QCOMPARE(uint(curState), 0xF0000004u);
+    QVERIFY(!m_dlg->reviewMode());
+    QVERIFY(m_dlg->openFile().isEmpty());
+    QVERIFY(samples.isEmpty());
+    QCOMPARE(gCtrlInfo.holeNo.get(), QStringLiteral("LIVE"));
+    QCOMPARE(button(m_dlg.get(), "BtnSample")->text(), QStringLiteral("采样"));
+}
+
+void TestMainDialog::brokenFileIsNotReviewed()
+{
+    makeDialog();
+    samples.append(18000, 2.0f);
+    const QString path = m_dir->file(QStringLiteral("cut.CZO"));
+    QByteArray bytes(600, ' ');
+    bytes.replace(0, 3, "BAD");
+    QVERIFY(writeFileBytes(path, bytes));
+    QString text;
+    auto told = answerMessage(&text);
+    m_dlg->OpenFileForReview(path);
+    QVERIFY(told->answered);
+    QCOMPARE(text, QStringLiteral("文件打开失败！"));
+    QCOMPARE(uint(curState), 0xF0000004u);
+    QVERIFY(!m_dlg->reviewMode());
+    QVERIFY(!button(m_dlg.get(), "Btnjudge")->isEnabled());
+    QCOMPARE(samples.size(), 1);
+}
+
+void TestMainDialog::rangeAdaptsOnOpen()
+{
+    const QString path = writeHoleFile(QStringLiteral("R7.CZO"), {{19000, 55.0f, 55.0f}, {19650, 4.0f, 4.0f}}, 50);
+    makeDialog();
+    gCtrlInfoBackup.curveRange = 50;
+    m_dlg->OpenFileForReview(path);
+    QCOMPARE(int(gCtrlInfo.curveRange), 60);
+    QCOMPARE(child<QComboBox>(m_dlg.get(), "CBRange")->currentText(), QStringLiteral("60"));
+}
+
+void TestMainDialog::sedimentPanelEntries()
+{
+    makeDialog();
+    // Range: "800" has no combo item.
+    auto ranged = answerNextModal("CDlgSelKey", [](QWidget *w) { clickButtonWithText(w, QStringLiteral("800")); });
+    QTest::mouseClick(child<QComboBox>(m_dlg.get(), "CBRange"), Qt::LeftButton);
+    QVERIFY(ranged->answered);
+    QCOMPARE(int(gCtrlInfo.curveRange), 800);
+    QCOMPARE(int(gCtrlInfoBackup.curveRange), 800);
+    QCOMPARE(child<QComboBox>(m_dlg.get(), "CBRange")->currentIndex(), -1);
+
+    // Hole quality.
+    auto judged = answerNextModal("CDlgSelKey", [](QWidget *w) { clickButtonWithText(w, QStringLiteral("不合格")); });
+    QTest::mouseClick(child<QComboBox>(m_dlg.get(), "CBResult"), Qt::LeftButton);
+    QVERIFY(judged->answered);
+    QCOMPARE(int(gCtrlInfo.holeQuality), 1);
+    QCOMPARE(int(gCtrlInfoBackup.holeQuality), 1);
+    QCOMPARE(child<QComboBox>(m_dlg.get(), "CBResult")->currentText(), QStringLiteral("不合格"));
+
+    // Typed thickness goes into both records; the keypad opens again on the
+    // next touch.
+    auto *ply = child<QLineEdit>(m_dlg.get(), "editPly");
+    for (const QString &typed : {QStringLiteral("12"), QStringLiteral("30")}) {
+        // The selection grids just closed: touch the screen again.
+        m_dlg->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
+        auto typedIn = answerNumber(typed);
+        QTest::mouseClick(ply, Qt::LeftButton);
+        QVERIFY(typedIn->answered);
+        QCOMPARE(ply->text(), typed);
+        QCOMPARE(int(gCtrlInfo.sedimentThickness), typed.toInt());
+        QCOMPARE(int(gCtrlInfoBackup.sedimentThickness), typed.toInt());
+    }
+}
+
+void TestMainDialog::resistivityEditInReview()
+{
+    const QString path = writeHoleFile(QStringLiteral("R7.CZO"), {{19000, 3.0f, 3.0f}, {19650, 4.0f, 4.0f}});
+    makeDialog();
+    // Outside review a double click opens nothing.
+    samples.append(1000, 1.0f);
+    m_dlg->OnSetMouseClick(1, 2, QStringLiteral("1.0000"), 4);
+    QVERIFY(!QApplication::activeModalWidget());
+
+    m_dlg->OpenFileForReview(path);
+    QString initial;
+    auto edited = answerNumber(QStringLiteral("7.5"), &initial);
+    m_dlg->OnSetMouseClick(2, 2, QStringLiteral("4.0000"), 4);
+    QVERIFY(edited->answered);
+    QCOMPARE(initial, QStringLiteral("4.0000"));
+    Sample s;
+    QVERIFY(samples.at(1, &s));
+    QCOMPARE(s.resistivity, 7.5f);
+    QCOMPARE(s.rawResistivity, 4.0f);
+    // A depth cell opens nothing.
+    m_dlg->OnSetMouseClick(2, 1, QStringLiteral("19.65"), 4);
+    QVERIFY(!QApplication::activeModalWidget());
+    // Rows outside the list are ignored.
+    m_dlg->OnSetMouseClick(3, 2, QString(), 2);
+    QCOMPARE(int(curSampleIndex), 1);
+}
+
+void TestMainDialog::paceTimerFollowsMode()
+{
+    writeParams(SampleModes::Manual6, 20000, 50);
+    makeDialog();
+    QVERIFY(m_dlg->paceTimer());
+    QCOMPARE(m_dlg->paceTimer()->interval(), 300);
+    QVERIFY(button(m_dlg.get(), "BtnMove")->isVisible());
+    QCOMPARE(int(gCtrlInfo.deviceChannel), 1);
+
+    // Ticks move the probe only while raising and not paused.
+    memoryDevice().resetHeight();
+    setState(0xFA000004u);
+    for (int i = 0; i < 3; ++i)
+        m_dlg->UpdateTime();
+    QCOMPARE(getHeight(), 0);
+    setState(0xFA000000u);
+    for (int i = 0; i < 6; ++i)
+        m_dlg->UpdateTime();
+    QCOMPARE(getHeight(), 10); // ticks 3 and 6, 5 cm each
+
+    gCtrlInfo.sampleMode = SampleModes::text(SampleModes::AutoRaise);
+    m_dlg->SetupPaceTimer();
+    QVERIFY(!m_dlg->paceTimer());
+    QVERIFY(!button(m_dlg.get(), "BtnMove")->isVisible());
+    QCOMPARE(int(gCtrlInfo.deviceChannel), 0);
+}
+
+void TestMainDialog::refreshMergesThreadRequests()
+{
+    makeDialog();
+    QTest::qWait(2 * kRefreshMergeMs);
+    const int fills = m_dlg->tableFillCount();
+    const int curves = m_dlg->curveRefreshCount();
+    for (int i = 0; i < 50; ++i) {
+        samples.append(20000 - 50 * i, 1.0f);
+        emit m_dlg->queryThread()->updateWaveData(true, i % 2 == 0);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(m_dlg->tableFillCount(), fills + 1, 5000);
+    QCOMPARE(m_dlg->curveRefreshCount(), curves + 1);
+    QTest::qWait(3 * kRefreshMergeMs);
+    QCOMPARE(m_dlg->tableFillCount(), fills + 1);
+    QCOMPARE(child<QLabel>(m_dlg.get(), "label_curDepth")->text(), QStringLiteral("17.55"));
+
+    // Nothing is rebuilt while the screen is hidden; showing it catches up.
+    m_dlg->hide();
+    for (int i = 0; i < 5; ++i)
+        emit m_dlg->queryThread()->updateWaveData(true, true);
+    QTest::qWait(3 * kRefreshMergeMs);
+    QCOMPARE(m_dlg->tableFillCount(), fills + 1);
+    m_dlg->show();
+    QTRY_COMPARE_WITH_TIMEOUT(m_dlg->tableFillCount(), fills + 2, 5000);
+}
+
+void TestMainDialog::quitSavesControlParams()
+{
+    makeDialog();
+    int quits = 0;
+    m_dlg->setQuitAction([&quits]() { ++quits; });
+    const QString config = m_dir->file(QStringLiteral("KRV_ZPVW_CZL_CONFIG.INI"));
+    QString question;
+    auto refused = answerQuestion(false, &question);
+    QTest::mouseClick(button(m_dlg.get(), "BtnQuit"), Qt::LeftButton);
+    QVERIFY(refused->answered);
+    QCOMPARE(question, QStringLiteral("确定要退出吗?"));
+    QVERIFY(QFileInfo::exists(config));
+    QCOMPARE(quits, 0);
+
+    QTest::mouseClick(button(m_dlg.get(), "BtnSample"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(m_dlg->queryThread()->isRunning(), 5000);
+    QTest::mouseClick(button(m_dlg.get(), "BtnSample"), Qt::LeftButton); // paused: quit allowed
+    QVERIFY(QFile::remove(config));
+    auto accepted = answerQuestion(true);
+    QTest::mouseClick(button(m_dlg.get(), "BtnQuit"), Qt::LeftButton);
+    QVERIFY(accepted->answered);
+    QCOMPARE(quits, 1);
+    QVERIFY(QFileInfo::exists(config));
+    QVERIFY(!m_dlg->queryThread()->isRunning());
+}
+
+int runMainDialogTests(int argc, char **argv)
+{
+    TestMainDialog t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "tst_maindialog.moc"
