@@ -623,4 +623,267 @@ Thickness(cm)</translation>
         <translation>Failed to save the file!</translation>
     </message>
 </context>
+<context>
+    <name>CDlgSet</name>
+    <message>
+        <source>参数设置</source>
+        <translation>Parameter Settings</translation>
+    </message>
+    <message>
+        <source>基本信息</source>
+        <translation>Basic Info</translation>
+    </message>
+    <message>
+        <source>工程名称：</source>
+        <translation>Project Name:</translation>
+    </message>
+    <message>
+        <source>检测单位：</source>
+        <translation>Test Unit:</translation>
+    </message>
+    <message>
+        <source>施工单位：</source>
+        <translation>Construction
+ Unit:</translation>
+    </message>
+    <message>
+        <source>检测人员：</source>
+        <translation>Tester:</translation>
+    </message>
+    <message>
+        <source>工程路径：</source>
+        <translation>Project File:</translation>
+    </message>
+    <message>
+        <source>孔信息</source>
+        <translation>Hole Info</translation>
+    </message>
+    <message>
+        <source>孔  号  ：</source>
+        <translation>Hole No.:</translation>
+    </message>
+    <message>
+        <source>孔深(m) ：</source>
+        <translation>Hole L(m):</translation>
+    </message>
+    <message>
+        <source>孔径(mm)：</source>
+        <translation>Hole D(mm):</translation>
+    </message>
+    <message>
+        <source>标高(m) ：</source>
+        <translation>Standard-H(m):</translation>
+    </message>
+    <message>
+        <source>偏 移 角：</source>
+        <translation>Angle:</translation>
+    </message>
+    <message>
+        <source>管位图</source>
+        <translation>Location Diagram</translation>
+    </message>
+    <message>
+        <source>基本参数</source>
+        <translation>Basic parm</translation>
+    </message>
+    <message>
+        <source>采集方式：</source>
+        <translation>Sample Mode:</translation>
+    </message>
+    <message>
+        <source>移距(mm)：</source>
+        <translation>Move(mm):</translation>
+    </message>
+    <message>
+        <source>滑轮参数</source>
+        <translation>Winch
+Parameter</translation>
+    </message>
+    <message>
+        <source>滑轮直径(mm)：</source>
+        <translation>Pulley D(mm):</translation>
+    </message>
+    <message>
+        <source>电缆直径(mm)：</source>
+        <translation>Cable D(mm):</translation>
+    </message>
+    <message>
+        <source>保存并退出</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>自动提升</source>
+        <translation>Auto-Raise</translation>
+    </message>
+    <message>
+        <source>无线自动提升</source>
+        <translation>Wireless</translation>
+    </message>
+    <message>
+        <source>手动提升</source>
+        <translation>Manaul</translation>
+    </message>
+    <message>
+        <source>手动(4s/m)</source>
+        <translation>Manual(4s/m)</translation>
+    </message>
+    <message>
+        <source>手动(6s/m)</source>
+        <translation>Manual(6s/m)</translation>
+    </message>
+    <message>
+        <source>手动(8s/m)</source>
+        <translation>Manual(8s/m)</translation>
+    </message>
+    <message>
+        <source>孔深</source>
+        <translation>Hole L</translation>
+    </message>
+    <message>
+        <source>标高</source>
+        <translation>Standard-H</translation>
+    </message>
+    <message>
+        <source>孔径</source>
+        <translation>Hole Diameter</translation>
+    </message>
+    <message>
+        <source>偏移角</source>
+        <translation>Angle</translation>
+    </message>
+    <message>
+        <source>滑轮直径</source>
+        <translation>Pulley Diameter</translation>
+    </message>
+    <message>
+        <source>电缆直径</source>
+        <translation>Cable Diameter</translation>
+    </message>
+    <message>
+        <source>移距</source>
+        <translation>Move</translation>
+    </message>
+    <message>
+        <source>采集提升方式</source>
+        <translation>Sample Model</translation>
+    </message>
+    <message>
+        <source>输入无效！偏移角超出范围(-360~360)！</source>
+        <translation>The input is invalid!The offset Angle is beyond range (360 ~ 360)!</translation>
+    </message>
+    <message>
+        <source>请输入工程名称！</source>
+        <translation>Please input project name!</translation>
+    </message>
+    <message>
+        <source>请输入工程路径！</source>
+        <translation>Please input project path!</translation>
+    </message>
+    <message>
+        <source>请输入检测单位！</source>
+        <translation>Please input test unit!</translation>
+    </message>
+    <message>
+        <source>请输入施工单位！</source>
+        <translation>Please input Construction Unit!</translation>
+    </message>
+    <message>
+        <source>请输入检测人员！</source>
+        <translation>Please input Test Personnel!</translation>
+    </message>
+    <message>
+        <source>请输入桩号！</source>
+        <translation>Please input pile id!</translation>
+    </message>
+    <message>
+        <source>请输入桩长！</source>
+        <translation>Please input pile length!</translation>
+    </message>
+    <message>
+        <source>桩长超出范围(0-200)，请重新输入！</source>
+        <translation>Pile length is beyond range (0-200), please input again!</translation>
+    </message>
+    <message>
+        <source>请输入标高！</source>
+        <translation>Please input standard height!</translation>
+    </message>
+    <message>
+        <source>标高超出范围(0-200)，请重新输入！</source>
+        <translation>Standard-H is beyond range (0-200), please input again!</translation>
+    </message>
+    <message>
+        <source>请输入桩径！</source>
+        <translation>Please input pile diameter!</translation>
+    </message>
+    <message>
+        <source>桩径超出范围(1-9999)，请重新输入！</source>
+        <translation>Pile diameter is beyond range (1-9999), please input again!</translation>
+    </message>
+    <message>
+        <source>请输入移距！</source>
+        <translation>Please input move(mm)!</translation>
+    </message>
+    <message>
+        <source>输入的移距的值不正确！</source>
+        <translation>The value of the input of the move is not correct!</translation>
+    </message>
+    <message>
+        <source>滑轮直径输入不正确！</source>
+        <translation>The pulley diameter input is not correct!</translation>
+    </message>
+    <message>
+        <source>电缆直径输入不正确！</source>
+        <translation>Cable diameter input is not correct!</translation>
+    </message>
+</context>
+<context>
+    <name>CDlgLeak</name>
+    <message>
+        <source>出现漏点</source>
+        <translation>Leak Point</translation>
+    </message>
+    <message>
+        <source>漏点高度(m)</source>
+        <translation>Leak H(m)</translation>
+    </message>
+    <message>
+        <source>当前高度(m)</source>
+        <translation>Current H(m)</translation>
+    </message>
+</context>
+<context>
+    <name>CDlgReSample</name>
+    <message>
+        <source>重采</source>
+        <translation>Resample</translation>
+    </message>
+    <message>
+        <source>当前高度(cm):</source>
+        <translation>Current H(cm):</translation>
+    </message>
+    <message>
+        <source>重采高度(cm):</source>
+        <translation>Resample H(cm):</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>重采高度</source>
+        <translation>Resample Height</translation>
+    </message>
+    <message>
+        <source>请输入合法重采高度，高度应在%1cm-%2cm范围内</source>
+        <translation>Please input a valid resample height within %1cm-%2cm</translation>
+    </message>
+    <message>
+        <source>请输入合法重采高度，高度应为移距%1mm的整倍数</source>
+        <translation>Please input a valid resample height: a multiple of the move %1mm</translation>
+    </message>
+</context>
 </TS>

@@ -1,0 +1,240 @@
+#include "cdlgset.h"
+
+#include "commonutils.h"
+#include "ctrlinfo.h"
+#include "entrydialogs.h"
+#include "setuphooks.h"
+#include "sysconfig.h"
+#include "ui_cdlgset.h"
+
+#include <QEvent>
+
+CDlgSet::CDlgSet(QWidget *parent) : QDialog(parent), ui(new Ui::CDlgSet)
+{
+    ui->setupUi(this);
+
+    QRect area(0, 0, 1024, 768);
+    if (QKRVCommomUtils::isSmallScreen())
+        area.setSize(QSize(800, 600));
+    area.moveCenter(QKRVCommomUtils::screenRect().center());
+    setGeometry(area);
+
+    QString sheet;
+    QKRVCommomUtils::loadStyleSheet(this, sheet, QString());
+
+    fillCombos();
+    loadFields();
+
+    if (::style == 1)
+        ui->showPic->SetColors(QColor(40, 46, 64), QColor(40, 46, 64));
+    else
+        ui->showPic->SetColors(QColor(236, 238, 242), QColor(Qt::white));
+
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             ui->editGCMC, ui->editJCDW, ui->editSGDW, ui->editJCRY, ui->editGCLJ, ui->editPileName,
+             ui->editPileLen, ui->editPileBG, ui->editPileD, ui->editAngle, ui->EPulleyD, ui->ELineD,
+             ui->CBMove, ui->CBSampleMode})
+        w->installEventFilter(this);
+}
+
+CDlgSet::~CDlgSet() { delete ui; }
+
+void CDlgSet::fillCombos()
+{
+    for (const char *move : {"10", "50", "100", "150", "200", "250", "500"})
+        ui->CBMove->addItem(tr(move));
+    // The wireless winch ("无线自动提升", second) is offered only by builds
+    // with a wireless winch, which this instrument has not.
+    ui->CBSampleMode->addItem(tr("自动提升"));
+    ui->CBSampleMode->addItem(tr("手动提升"));
+    ui->CBSampleMode->addItem(tr("手动(4s/m)"));
+    ui->CBSampleMode->addItem(tr("手动(6s/m)"));
+    ui->CBSampleMode->addItem(tr("手动(8s/m)"));
+}
+
+void CDlgSet::loadFields()
+{
+    // Nothing may hold the focus: the first touch of a field must count as
+    // the focus entering it.
+    ui->BtnOK->setFocus();
+    ui->editGCMC->setText(gCtrlInfo.projectName.get());
+    ui->editGCLJ->setText(gCtrlInfo.projectPath.get());
+    ui->editJCDW->setText(gCtrlInfo.testUnit.get());
+    ui->editSGDW->setText(gCtrlInfo.constructionUnit.get());
+    ui->editJCRY->setText(gCtrlInfo.tester.get());
+    ui->editPileName->setText(gCtrlInfo.holeNo.get());
+    ui->editPileLen->setText(SetupRules::metresText(gCtrlInfo.maxDepth));
+    ui->editPileBG->setText(SetupRules::metresText(gCtrlInfo.elevation));
+    ui->editPileD->setText(QString::number(gCtrlInfo.holeDiameter.load()));
+    ui->editAngle->setText(QString::number(gCtrlInfo.offsetAngle.load()));
+    ui->CBMove->setCurrentIndex(ui->CBMove->findText(QString::number(gCtrlInfo.moveDistance.load())));
+    ui->CBSampleMode->setCurrentIndex(ui->CBSampleMode->findText(gCtrlInfo.sampleMode.get()));
+    ui->EPulleyD->setText(SetupRules::millimetresText(gCtrlInfo.wheelD));
+    ui->ELineD->setText(SetupRules::millimetresText(gCtrlInfo.lineD));
+    UpdateLocationDiagram();
+}
+
+SetupFields CDlgSet::fields() const
+{
+    SetupFields f;
+    f.projectName = ui->editGCMC->text();
+    f.projectPath = ui->editGCLJ->text();
+    f.testUnit = ui->editJCDW->text();
+    f.constructionUnit = ui->editSGDW->text();
+    f.tester = ui->editJCRY->text();
+    f.holeNo = ui->editPileName->text();
+    f.holeDepth = ui->editPileLen->text();
+    f.elevation = ui->editPileBG->text();
+    f.holeDiameter = ui->editPileD->text();
+    f.angle = ui->editAngle->text();
+    f.move = ui->CBMove->currentText();
+    f.pulleyD = ui->EPulleyD->text();
+    f.lineD = ui->ELineD->text();
+    f.sampleMode = ui->CBSampleMode->currentText();
+    return f;
+}
+
+void CDlgSet::UpdateLocationDiagram()
+{
+    ui->showPic->SetTubeParams(4, SetupRules::fieldInt(ui->editAngle->text()));
+}
+
+bool CDlgSet::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusIn && handleFocusIn(watched))
+        return true;
+    if (event->type() == QEvent::MouseButtonPress && handlePress(watched))
+        return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+bool CDlgSet::handleFocusIn(QObject *watched)
+{
+    if (watched == ui->editGCMC || watched == ui->editJCDW || watched == ui->editSGDW
+        || watched == ui->editJCRY || watched == ui->editPileName) {
+        enterText(static_cast<QLineEdit *>(watched));
+    } else if (watched == ui->editGCLJ) {
+        enterProjectPath();
+    } else if (watched == ui->editPileLen) {
+        enterHoleDepth();
+    } else if (watched == ui->editPileBG) {
+        enterDecimal(ui->editPileBG, tr("标高"), true, false, 2);
+    } else if (watched == ui->editPileD) {
+        enterDecimal(ui->editPileD, tr("孔径"), false, false, 0);
+    } else if (watched == ui->editAngle) {
+        enterAngle();
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool CDlgSet::handlePress(QObject *watched)
+{
+    if (watched == ui->EPulleyD) {
+        enterDecimal(ui->EPulleyD, tr("滑轮直径"), true, false, 1);
+    } else if (watched == ui->ELineD) {
+        enterDecimal(ui->ELineD, tr("电缆直径"), true, false, 1);
+    } else if (watched == ui->CBMove) {
+        selectItem(ui->CBMove, tr("移距"));
+    } else if (watched == ui->CBSampleMode) {
+        if (ui->CBSampleMode->isEnabled())
+            selectItem(ui->CBSampleMode, tr("采集提升方式"));
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void CDlgSet::enterText(QLineEdit *edit)
+{
+    setFocus(Qt::OtherFocusReason);
+    QString text;
+    if (EntryDialogs::text(edit->text(), &text))
+        edit->setText(SetupRules::cutToGbkBytes(text));
+}
+
+void CDlgSet::enterProjectPath()
+{
+    setFocus(Qt::OtherFocusReason);
+    QString text;
+    if (!EntryDialogs::text(ui->editGCLJ->text(), &text) || text.isEmpty())
+        return;
+    ui->editGCLJ->setText(text);
+    gCtrlInfo.projectPath = text;
+}
+
+bool CDlgSet::enterNumber(QLineEdit *edit, const QString &title, bool dot, bool sign, float *value)
+{
+    setFocus(Qt::OtherFocusReason);
+    return EntryDialogs::number(title, edit->text(), dot, sign, value);
+}
+
+void CDlgSet::enterDecimal(QLineEdit *edit, const QString &title, bool dot, bool sign, int decimals)
+{
+    float value = 0.0f;
+    if (enterNumber(edit, title, dot, sign, &value))
+        edit->setText(SetupRules::fixedText(value, decimals));
+}
+
+void CDlgSet::enterHoleDepth()
+{
+    float value = 0.0f;
+    if (!enterNumber(ui->editPileLen, tr("孔深"), true, false, &value))
+        return;
+    const QString depth = SetupRules::fixedText(value, 2);
+    ui->editPileLen->setText(depth);
+    switch (SetupRules::elevationAfterDepth(depth, ui->editPileBG->text())) {
+    case SetupRules::ElevationAction::Ask:
+        if (EntryDialogs::ask(QStringLiteral("输入孔深大于标高，确定将标高设为与孔深相等吗？")))
+            ui->editPileBG->setText(depth);
+        break;
+    case SetupRules::ElevationAction::Follow:
+        ui->editPileBG->setText(depth);
+        break;
+    case SetupRules::ElevationAction::None:
+        break;
+    }
+}
+
+void CDlgSet::enterAngle()
+{
+    float value = 0.0f;
+    if (!enterNumber(ui->editAngle, tr("偏移角"), false, true, &value))
+        return;
+    if (!SetupRules::angleAccepted(value)) {
+        EntryDialogs::message(tr("输入无效！偏移角超出范围(-360~360)！"));
+        return;
+    }
+    ui->editAngle->setText(SetupRules::fixedText(value, 0));
+    UpdateLocationDiagram();
+}
+
+void CDlgSet::selectItem(QComboBox *combo, const QString &title)
+{
+    setFocus(Qt::OtherFocusReason);
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    QString chosen;
+    if (EntryDialogs::choose(title, items, &chosen))
+        combo->setCurrentIndex(combo->findText(chosen));
+}
+
+int CDlgSet::CheckPara()
+{
+    const int failed = SetupRules::firstFailingCheck(fields());
+    if (failed == 0)
+        return 1;
+    EntryDialogs::message(SetupRules::checkMessage(failed));
+    return 0;
+}
+
+void CDlgSet::on_BtnOK_clicked()
+{
+    if (CheckPara() != 1)
+        return;
+    SetupRules::storeFields(fields(), gCtrlInfo);
+    SetupHooks::callSetupPaceTimer();
+    accept();
+}

@@ -1,0 +1,1025 @@
+// The set-up dialog, the leak notice and the resample question, driven
+// through their real entry and message dialogs offscreen.
+#include "cdlgleak.h"
+#include "cdlgresample.h"
+#include "cdlgset.h"
+#include "clocationpic.h"
+#include "commonutils.h"
+#include "ctrlinfo.h"
+#include "modalscript.h"
+#include "paramfile.h"
+#include "resamplerules.h"
+#include "setuphooks.h"
+#include "setuprules.h"
+#include "sysconfig.h"
+#include "testsupport.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QTextCodec>
+#include <QTranslator>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+// Keypad: clear, type the characters, OK.
+ModalScript::Action typeNumber(const QString &text)
+{
+    return [text](QWidget *w) {
+        ModalScript::click(w, "BtnClear");
+        for (const QChar c : text) {
+            if (c == QLatin1Char('.'))
+                ModalScript::click(w, "BtnDot");
+            else if (c == QLatin1Char('-'))
+                ModalScript::click(w, "BtnSign");
+            else
+                ModalScript::click(w, QByteArray("Btn").append(c.toLatin1()).constData());
+        }
+        ModalScript::click(w, "BtnNumKeyOK");
+    };
+}
+
+// Keyboard: the text as typed, then OK.
+ModalScript::Action typeText(const QString &text)
+{
+    return [text](QWidget *w) {
+        auto *edit = w->findChild<QLineEdit *>(QStringLiteral("valueEdit"));
+        QVERIFY(edit);
+        edit->setText(text);
+        ModalScript::click(w, "BtnOK");
+    };
+}
+
+// Selection grid: the button showing text.
+ModalScript::Action chooseItem(const QString &text)
+{
+    return [text](QWidget *w) {
+        for (QPushButton *b : w->findChildren<QPushButton *>()) {
+            if (b->text() == text && b->isEnabled()) {
+                b->click();
+                return;
+            }
+        }
+        QFAIL(qPrintable(QStringLiteral("no item ") + text));
+    };
+}
+
+ModalScript::Action press(const char *button)
+{
+    return [button](QWidget *w) { ModalScript::click(w, button); };
+}
+
+// Message box or question: remember the text, press the button.
+ModalScript::Action answer(QString *shown, const char *button = "BtnOK")
+{
+    return [shown, button](QWidget *w) {
+        *shown = ModalScript::messageOf(w);
+        ModalScript::click(w, button);
+    };
+}
+
+QString titleOf(QWidget *w)
+{
+    auto *l = w->findChild<QLabel *>(QStringLiteral("DlgTitleBarTitle"));
+    return l ? l->text() : QString();
+}
+
+template <typename T = QLineEdit>
+T *field(QWidget *dlg, const char *name)
+{
+    T *w = dlg->findChild<T *>(QString::fromLatin1(name));
+    if (!w)
+        qFatal("no field %s", name);
+    return w;
+}
+
+QString text(QWidget *dlg, const char *name) { return field(dlg, name)->text(); }
+
+// A touch on a field: the press gives it the focus, as on the instrument.
+void touch(QDialog *dlg, const char *name)
+{
+    QWidget *w = field<QWidget>(dlg, name);
+    dlg->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(dlg, 2000));
+    QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, QPoint(10, w->height() / 2));
+}
+
+// Runs the script around one touch and checks that it went as written.
+#define TOUCH_WITH(dlg, name, script)                                                                   \
+    do {                                                                                               \
+        (script).start();                                                                              \
+        touch((dlg), (name));                                                                          \
+        QVERIFY2((script).finish(), (script).report().constData());                                     \
+    } while (0)
+
+// One touch answered by one entry dialog.
+#define ENTER(dlg, name, className, action)                                                              \
+    do {                                                                                               \
+        ModalScript one_;                                                                              \
+        one_.expect((className), (action));                                                            \
+        TOUCH_WITH((dlg), (name), one_);                                                               \
+    } while (0)
+
+QString gbkRepeat(const char *utf8, int n) { return QString::fromUtf8(utf8).repeated(n); }
+
+int gbkBytes(const QString &s) { return QTextCodec::codecForName("GBK")->fromUnicode(s).size(); }
+
+} // namespace
+
+class TestSetup : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void geometryAndColours_data();
+    void geometryAndColours();
+    void loadsFields();
+    void unmatchedComboTexts();
+
+    void checks_data();
+    void checks();
+    void firstComplaintOnly();
+    void storesAfterOk();
+    void paceHookFollowsMode_data();
+    void paceHookFollowsMode();
+    void closedDialogStoresNothing();
+
+    void keypadPerField_data();
+    void keypadPerField();
+    void elevationRule_data();
+    void elevationRule();
+    void angleCheck_data();
+    void angleCheck();
+    void cancelledEntryKeepsField();
+
+    void textCut_data();
+    void textCut();
+    void projectPathWrittenAtOnce();
+    void emptyProjectPathChangesNothing();
+    void selections_data();
+    void selections();
+    void disabledModeComboOpensNothing();
+
+    void metresToMillimetres();
+    void metresAsTypedOnKeypad();
+    void fixedTextNeverNegativeZero();
+
+    void chineseProjectSurvivesRestart();
+    void englishCatalogue();
+
+    void leakDepths();
+    void leakNoticeClosing();
+    void resampleField_data();
+    void resampleField();
+    void resampleChecks_data();
+    void resampleChecks();
+    void resampleTinyMoveDistance();
+
+    void locationDiagramGeometry();
+    void locationDiagramAnchors();
+
+private:
+    std::unique_ptr<TestAppDir> m_dir;
+};
+
+void TestSetup::init()
+{
+    m_dir = std::make_unique<TestAppDir>();
+    resetSysBaseConfig();
+    gCtrlInfo = CtrlInfo();
+    SetupHooks::setupPaceTimer = nullptr;
+}
+
+void TestSetup::cleanup()
+{
+    SetupHooks::setupPaceTimer = nullptr;
+    resetSysBaseConfig();
+    m_dir.reset();
+}
+
+void TestSetup::geometryAndColours_data()
+{
+    QTest::addColumn<bool>("small");
+    QTest::addColumn<int>("theme");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QColor>("back");
+    QTest::addColumn<QColor>("fill");
+    QTest::newRow("large white") << false << 0 << QSize(1024, 768) << QColor(236, 238, 242) << QColor(Qt::white);
+    QTest::newRow("large black") << false << 1 << QSize(1024, 768) << QColor(40, 46, 64) << QColor(40, 46, 64);
+    QTest::newRow("small white") << true << 0 << QSize(800, 600) << QColor(236, 238, 242) << QColor(Qt::white);
+}
+
+void TestSetup::geometryAndColours()
+{
+    QFETCH(bool, small);
+    QFETCH(int, theme);
+    QFETCH(QSize, size);
+    QFETCH(QColor, back);
+    QFETCH(QColor, fill);
+    if (small)
+        QVERIFY(QDir().mkpath(m_dir->file(QStringLiteral("8.4"))));
+    style = theme;
+    CDlgSet dlg;
+    QCOMPARE(dlg.geometry().size(), size);
+    QCOMPARE(dlg.geometry().center(), QKRVCommomUtils::screenRect().center());
+    if (small)
+        QCOMPARE(dlg.geometry().topLeft(), QPoint(100, 100));
+    auto *pic = field<CLocationPic>(&dlg, "showPic");
+    QCOMPARE(pic->backColor(), back);
+    QCOMPARE(pic->fillColor(), fill);
+    // The class sheet of the theme is in force.
+    QVERIFY(dlg.styleSheet().contains(QStringLiteral("CDlgSet")));
+    QCOMPARE(dlg.styleSheet().contains(QStringLiteral("#282E40")), theme == 1);
+}
+
+void TestSetup::loadsFields()
+{
+    gCtrlInfo.projectName = QStringLiteral("城南大桥");
+    gCtrlInfo.projectPath = QStringLiteral("CN");
+    gCtrlInfo.testUnit = QStringLiteral("检测一队");
+    gCtrlInfo.constructionUnit = QStringLiteral("路桥公司");
+    gCtrlInfo.tester = QStringLiteral("李");
+    gCtrlInfo.holeNo = QStringLiteral("7#");
+    gCtrlInfo.maxDepth = 35500;
+    gCtrlInfo.holeDepth = 1; // the field shows maxDepth
+    gCtrlInfo.elevation = 30250;
+    gCtrlInfo.holeDiameter = 1500;
+    gCtrlInfo.offsetAngle = -45;
+    gCtrlInfo.moveDistance = 250;
+    gCtrlInfo.sampleMode = QStringLiteral("手动(6s/m)");
+    gCtrlInfo.wheelD = 63;
+    gCtrlInfo.lineD = 7;
+    CDlgSet dlg;
+    QCOMPARE(text(&dlg, "editGCMC"), QStringLiteral("城南大桥"));
+    QCOMPARE(text(&dlg, "editGCLJ"), QStringLiteral("CN"));
+    QCOMPARE(text(&dlg, "editJCDW"), QStringLiteral("检测一队"));
+    QCOMPARE(text(&dlg, "editSGDW"), QStringLiteral("路桥公司"));
+    QCOMPARE(text(&dlg, "editJCRY"), QStringLiteral("李"));
+    QCOMPARE(text(&dlg, "editPileName"), QStringLiteral("7#"));
+    QCOMPARE(text(&dlg, "editPileLen"), QStringLiteral("35.50"));
+    QCOMPARE(text(&dlg, "editPileBG"), QStringLiteral("30.25"));
+    QCOMPARE(text(&dlg, "editPileD"), QStringLiteral("1500"));
+    QCOMPARE(text(&dlg, "editAngle"), QStringLiteral("-45"));
+    QCOMPARE(field<QComboBox>(&dlg, "CBMove")->currentText(), QStringLiteral("250"));
+    QCOMPARE(field<QComboBox>(&dlg, "CBSampleMode")->currentText(), QStringLiteral("手动(6s/m)"));
+    QCOMPARE(text(&dlg, "EPulleyD"), QStringLiteral("63.0"));
+    QCOMPARE(text(&dlg, "ELineD"), QStringLiteral("7.0"));
+    QCOMPARE(field<CLocationPic>(&dlg, "showPic")->angle(), -45);
+    QCOMPARE(field<CLocationPic>(&dlg, "showPic")->tubeCount(), 4);
+
+    QStringList modes;
+    auto *cb = field<QComboBox>(&dlg, "CBSampleMode");
+    for (int i = 0; i < cb->count(); ++i)
+        modes << cb->itemText(i);
+    QCOMPARE(modes, QStringList({QStringLiteral("自动提升"), QStringLiteral("手动提升"), QStringLiteral("手动(4s/m)"),
+                                 QStringLiteral("手动(6s/m)"), QStringLiteral("手动(8s/m)")}));
+    QStringList moves;
+    auto *mv = field<QComboBox>(&dlg, "CBMove");
+    for (int i = 0; i < mv->count(); ++i)
+        moves << mv->itemText(i);
+    QCOMPARE(moves, QStringList({"10", "50", "100", "150", "200", "250", "500"}));
+}
+
+void TestSetup::unmatchedComboTexts()
+{
+    gCtrlInfo.moveDistance = 75;
+    gCtrlInfo.sampleMode = QStringLiteral("自动"); // no exact item
+    CDlgSet dlg;
+    QCOMPARE(field<QComboBox>(&dlg, "CBMove")->currentIndex(), -1);
+    QCOMPARE(field<QComboBox>(&dlg, "CBSampleMode")->currentIndex(), -1);
+}
+
+void TestSetup::checks_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("message"); // empty: accepted
+    auto row = [](const char *tag, const char *name, const char *value, const char *message) {
+        QTest::newRow(tag) << QString::fromLatin1(name) << QString::fromUtf8(value) << QString::fromUtf8(message);
+    };
+    row("1 project name", "editGCMC", "", "请输入工程名称！");
+    row("2 project path", "editGCLJ", "", "请输入工程路径！");
+    row("3 test unit", "editJCDW", "", "请输入检测单位！");
+    row("4 construction unit", "editSGDW", "", "请输入施工单位！");
+    row("5 tester", "editJCRY", "", "请输入检测人员！");
+    row("6 hole number", "editPileName", "", "请输入桩号！");
+    row("7 hole depth empty", "editPileLen", "", "请输入桩长！");
+    row("8 hole depth 0", "editPileLen", "0.00", "桩长超出范围(0-200)，请重新输入！");
+    row("8 hole depth 200.01", "editPileLen", "200.01", "桩长超出范围(0-200)，请重新输入！");
+    row("8 hole depth text", "editPileLen", "abc", "桩长超出范围(0-200)，请重新输入！");
+    row("hole depth 200.00", "editPileLen", "200.00", "");
+    row("9 elevation empty", "editPileBG", "", "请输入标高！");
+    row("10 elevation 0", "editPileBG", "0", "标高超出范围(0-200)，请重新输入！");
+    row("10 elevation 250", "editPileBG", "250.00", "标高超出范围(0-200)，请重新输入！");
+    row("elevation 0.01", "editPileBG", "0.01", "");
+    row("11 diameter empty", "editPileD", "", "请输入桩径！");
+    row("12 diameter 0", "editPileD", "0", "桩径超出范围(1-9999)，请重新输入！");
+    row("12 diameter 10000", "editPileD", "10000", "桩径超出范围(1-9999)，请重新输入！");
+    row("12 diameter decimal", "editPileD", "12.5", "桩径超出范围(1-9999)，请重新输入！");
+    row("diameter 9999", "editPileD", "9999", "");
+    row("diameter 1", "editPileD", "1", "");
+    row("13 move none", "CBMove", "", "请输入移距！");
+    row("15 pulley negative", "EPulleyD", "-0.1", "滑轮直径输入不正确！");
+    row("pulley empty reads 0", "EPulleyD", "", "");
+    row("16 cable negative", "ELineD", "-1", "电缆直径输入不正确！");
+}
+
+void TestSetup::checks()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, value);
+    QFETCH(QString, message);
+    const QString before = gCtrlInfo.projectName.get();
+    int paceCalls = 0;
+    SetupHooks::setupPaceTimer = [&]() { ++paceCalls; };
+    CDlgSet dlg;
+    dlg.show();
+    if (name == QLatin1String("CBMove"))
+        field<QComboBox>(&dlg, "CBMove")->setCurrentIndex(-1);
+    else
+        field(&dlg, name.toLatin1().constData())->setText(value);
+    field(&dlg, "editGCMC")->setText(name == QLatin1String("editGCMC") ? value : QStringLiteral("新工程"));
+
+    ModalScript script;
+    QString shown;
+    if (!message.isEmpty())
+        script.expect("CDlgMsgBox", answer(&shown));
+    script.start();
+    QTest::mouseClick(field<QPushButton>(&dlg, "BtnOK"), Qt::LeftButton);
+    QVERIFY2(script.finish(), script.report().constData());
+    QCOMPARE(shown, message);
+    if (message.isEmpty()) {
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(gCtrlInfo.projectName.get(), QStringLiteral("新工程"));
+        QCOMPARE(paceCalls, 1);
+    } else {
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(gCtrlInfo.projectName.get(), before);
+        QCOMPARE(paceCalls, 0);
+    }
+}
+
+void TestSetup::firstComplaintOnly()
+{
+    gCtrlInfo.moveDistance = 75; // would fail check 13 as well
+    CDlgSet dlg;
+    dlg.show();
+    field(&dlg, "editGCMC")->clear();
+    field(&dlg, "editPileLen")->clear();
+    ModalScript script;
+    QString shown;
+    script.expect("CDlgMsgBox", answer(&shown));
+    script.start();
+    QCOMPARE(dlg.CheckPara(), 0);
+    QVERIFY2(script.finish(), script.report().constData());
+    QCOMPARE(shown, QStringLiteral("请输入工程名称！"));
+
+    // Name and depth given: the move distance 75 matched no item.
+    field(&dlg, "editGCMC")->setText(QStringLiteral("P"));
+    field(&dlg, "editPileLen")->setText(QStringLiteral("20.00"));
+    ModalScript second;
+    second.expect("CDlgMsgBox", answer(&shown));
+    second.start();
+    QCOMPARE(dlg.CheckPara(), 0);
+    QVERIFY2(second.finish(), second.report().constData());
+    QCOMPARE(shown, QStringLiteral("请输入移距！"));
+}
+
+void TestSetup::storesAfterOk()
+{
+    CDlgSet dlg;
+    dlg.show();
+    // Hole depth 12.35 m, with the elevation (20.00) above it following.
+    ENTER(&dlg, "editPileLen", "CDlgNumKey", typeNumber(QStringLiteral("12.35")));
+    ENTER(&dlg, "EPulleyD", "CDlgNumKey", typeNumber(QStringLiteral("62.7")));
+    ENTER(&dlg, "ELineD", "CDlgNumKey", typeNumber(QStringLiteral("7.9")));
+    ENTER(&dlg, "editPileD", "CDlgNumKey", typeNumber(QStringLiteral("1250")));
+    ENTER(&dlg, "editAngle", "CDlgNumKey", typeNumber(QStringLiteral("-90")));
+    ENTER(&dlg, "CBMove", "CDlgSelKey", chooseItem(QStringLiteral("150")));
+    ENTER(&dlg, "CBSampleMode", "CDlgSelKey", chooseItem(QStringLiteral("手动(4s/m)")));
+    ENTER(&dlg, "editPileName", "keyboard", typeText(QStringLiteral("A-12")));
+
+    QCOMPARE(text(&dlg, "editPileLen"), QStringLiteral("12.35"));
+    QCOMPARE(text(&dlg, "editPileBG"), QStringLiteral("12.35"));
+    QCOMPARE(text(&dlg, "EPulleyD"), QStringLiteral("62.7"));
+    QCOMPARE(gCtrlInfo.maxDepth.load(), 20000); // nothing stored before OK
+
+    ModalScript none;
+    none.start();
+    QTest::mouseClick(field<QPushButton>(&dlg, "BtnOK"), Qt::LeftButton);
+    QVERIFY2(none.finish(), none.report().constData());
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QCOMPARE(gCtrlInfo.maxDepth.load(), 12350);
+    QCOMPARE(gCtrlInfo.holeDepth.load(), 12350);
+    QCOMPARE(gCtrlInfo.elevation.load(), 12350);
+    QCOMPARE(gCtrlInfo.wheelD.load(), 62);
+    QCOMPARE(gCtrlInfo.lineD.load(), 7);
+    QCOMPARE(gCtrlInfo.holeDiameter.load(), 1250);
+    QCOMPARE(gCtrlInfo.offsetAngle.load(), -90);
+    QCOMPARE(gCtrlInfo.moveDistance.load(), 150);
+    QCOMPARE(gCtrlInfo.sampleMode.get(), QStringLiteral("手动(4s/m)"));
+    QCOMPARE(gCtrlInfo.holeNo.get(), QStringLiteral("A-12"));
+    // Untouched texts are stored as shown.
+    QCOMPARE(gCtrlInfo.projectPath.get(), QStringLiteral("Talvenor"));
+}
+
+void TestSetup::paceHookFollowsMode_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("move");
+    for (const char *m : {"自动提升", "手动提升", "手动(4s/m)", "手动(6s/m)", "手动(8s/m)"})
+        QTest::newRow(m) << QString::fromUtf8(m) << QStringLiteral("100");
+    QTest::newRow("8s/m with 500") << QStringLiteral("手动(8s/m)") << QStringLiteral("500");
+}
+
+void TestSetup::paceHookFollowsMode()
+{
+    QFETCH(QString, mode);
+    QFETCH(QString, move);
+    QStringList seen;
+    SetupHooks::setupPaceTimer = [&]() {
+        // The main dialog sets its timer from the record: it must already
+        // hold the new set-up.
+        seen << gCtrlInfo.sampleMode.get() + QLatin1Char('/') + QString::number(gCtrlInfo.moveDistance.load());
+    };
+    CDlgSet dlg;
+    dlg.show();
+    ENTER(&dlg, "CBSampleMode", "CDlgSelKey", chooseItem(mode));
+    ENTER(&dlg, "CBMove", "CDlgSelKey", chooseItem(move));
+    QVERIFY(seen.isEmpty());
+    QTest::mouseClick(field<QPushButton>(&dlg, "BtnOK"), Qt::LeftButton);
+    QCOMPARE(seen, QStringList{mode + QLatin1Char('/') + move});
+}
+
+void TestSetup::closedDialogStoresNothing()
+{
+    int paceCalls = 0;
+    SetupHooks::setupPaceTimer = [&]() { ++paceCalls; };
+    CDlgSet dlg;
+    dlg.show();
+    ModalScript s;
+    QString asked;
+    s.expect("CDlgNumKey", typeNumber(QStringLiteral("55")));
+    s.expect("CDlgMsgQuestion", answer(&asked));
+    TOUCH_WITH(&dlg, "editPileLen", s);
+    QCOMPARE(text(&dlg, "editPileBG"), QStringLiteral("55.00"));
+    dlg.reject();
+    QCOMPARE(gCtrlInfo.maxDepth.load(), 20000);
+    QCOMPARE(gCtrlInfo.elevation.load(), 20000);
+    QCOMPARE(paceCalls, 0);
+}
+
+void TestSetup::keypadPerField_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("dot");
+    QTest::addColumn<bool>("sign");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    auto row = [](const char *name, const char *title, bool dot, bool sign, const char *typed, const char *shown) {
+        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromUtf8(title) << dot << sign
+                            << QString::fromLatin1(typed) << QString::fromLatin1(shown);
+    };
+    row("editPileBG", "标高", true, false, "15.5", "15.50");
+    row("editPileD", "孔径", false, false, "800", "800");
+    row("editAngle", "偏移角", false, true, "-15", "-15");
+    row("EPulleyD", "滑轮直径", true, false, "70", "70.0");
+    row("ELineD", "电缆直径", true, false, "6.55", "6.6");
+    row("editPileLen", "孔深", true, false, "15", "15.00");
+}
+
+void TestSetup::keypadPerField()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, title);
+    QFETCH(bool, dot);
+    QFETCH(bool, sign);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    CDlgSet dlg;
+    dlg.show();
+    const QByteArray n = name.toLatin1();
+    const QString initial = text(&dlg, n.constData());
+    QString seenTitle;
+    QString seenText;
+    bool dotEnabled = !dot;
+    bool signEnabled = !sign;
+    ModalScript s;
+    s.expect("CDlgNumKey", [&](QWidget *w) {
+        seenTitle = titleOf(w);
+        seenText = w->findChild<QLineEdit *>(QStringLiteral("EditValue"))->text();
+        dotEnabled = w->findChild<QPushButton *>(QStringLiteral("BtnDot"))->isEnabled();
+        signEnabled = w->findChild<QPushButton *>(QStringLiteral("BtnSign"))->isEnabled();
+        typeNumber(typed)(w);
+    });
+    TOUCH_WITH(&dlg, n.constData(), s);
+    QCOMPARE(seenTitle, title);
+    QCOMPARE(seenText, initial);
+    QCOMPARE(dotEnabled, dot);
+    QCOMPARE(signEnabled, sign);
+    QCOMPARE(text(&dlg, n.constData()), shown);
+    // The field gave the focus back, so the next touch opens the keypad again.
+    QVERIFY(!field<QWidget>(&dlg, n.constData())->hasFocus());
+    ENTER(&dlg, n.constData(), "CDlgNumKey", press("BtnNumKeyCancel"));
+}
+
+void TestSetup::elevationRule_data()
+{
+    QTest::addColumn<QString>("elevation");
+    QTest::addColumn<QString>("depth");
+    QTest::addColumn<QString>("reply"); // button of the question, empty: no question
+    QTest::addColumn<QString>("after");
+    QTest::newRow("deeper, yes") << "25.00" << "30" << "BtnOK" << "30.00";
+    QTest::newRow("deeper, no") << "25.00" << "30" << "BtnCancel" << "25.00";
+    QTest::newRow("shallower follows") << "25.00" << "20" << "" << "20.00";
+    QTest::newRow("equal") << "25.00" << "25" << "" << "25.00";
+    QTest::newRow("elevation not a number") << "x" << "0.5" << "BtnOK" << "0.50";
+}
+
+void TestSetup::elevationRule()
+{
+    QFETCH(QString, elevation);
+    QFETCH(QString, depth);
+    QFETCH(QString, reply);
+    QFETCH(QString, after);
+    CDlgSet dlg;
+    dlg.show();
+    field(&dlg, "editPileBG")->setText(elevation);
+    ModalScript s;
+    QString asked;
+    s.expect("CDlgNumKey", typeNumber(depth));
+    const QByteArray button = reply.toLatin1();
+    if (!reply.isEmpty())
+        s.expect("CDlgMsgQuestion", answer(&asked, button.constData()));
+    TOUCH_WITH(&dlg, "editPileLen", s);
+    if (!reply.isEmpty())
+        QCOMPARE(asked, QStringLiteral("输入孔深大于标高，确定将标高设为与孔深相等吗？"));
+    QCOMPARE(text(&dlg, "editPileBG"), after);
+}
+
+void TestSetup::angleCheck_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("-360") << "-360" << true;
+    QTest::newRow("360") << "360" << true;
+    QTest::newRow("-361") << "-361" << false;
+    QTest::newRow("361") << "361" << false;
+    QTest::newRow("0") << "0" << true;
+}
+
+void TestSetup::angleCheck()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, accepted);
+    gCtrlInfo.offsetAngle = 30;
+    CDlgSet dlg;
+    dlg.show();
+    auto *pic = field<CLocationPic>(&dlg, "showPic");
+    QCOMPARE(pic->angle(), 30);
+    ModalScript s;
+    QString shown;
+    s.expect("CDlgNumKey", typeNumber(typed));
+    if (!accepted)
+        s.expect("CDlgMsgBox", answer(&shown));
+    TOUCH_WITH(&dlg, "editAngle", s);
+    if (accepted) {
+        QCOMPARE(text(&dlg, "editAngle"), typed);
+        QCOMPARE(pic->angle(), typed.toInt());
+    } else {
+        QCOMPARE(shown, QStringLiteral("输入无效！偏移角超出范围(-360~360)！"));
+        QCOMPARE(text(&dlg, "editAngle"), QStringLiteral("30"));
+        QCOMPARE(pic->angle(), 30);
+    }
+}
+
+void TestSetup::cancelledEntryKeepsField()
+{
+    CDlgSet dlg;
+    dlg.show();
+    ModalScript s;
+    s.expect("CDlgNumKey", [](QWidget *w) {
+        ModalScript::click(w, "Btn5");
+        ModalScript::click(w, "BtnNumKeyCancel");
+    });
+    s.expect("keyboard", [](QWidget *w) {
+        w->findChild<QLineEdit *>(QStringLiteral("valueEdit"))->setText(QStringLiteral("X"));
+        ModalScript::click(w, "Key_Close");
+    });
+    s.expect("CDlgSelKey", press("Btn16"));
+    s.start();
+    touch(&dlg, "editPileLen");
+    touch(&dlg, "editGCMC");
+    touch(&dlg, "CBMove");
+    QVERIFY2(s.finish(), s.report().constData());
+    QCOMPARE(text(&dlg, "editPileLen"), QStringLiteral("20.00"));
+    QCOMPARE(text(&dlg, "editGCMC"), gCtrlInfo.projectName.get());
+    QCOMPARE(field<QComboBox>(&dlg, "CBMove")->currentText(), QStringLiteral("50"));
+}
+
+void TestSetup::textCut_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("kept");
+    const QString han39 = gbkRepeat("测", 39);
+    const QString latin100 = QStringLiteral("a").repeated(100);
+    QTest::newRow("39 Chinese stay whole") << "editJCRY" << han39 << han39;
+    QTest::newRow("40 Chinese keep 39") << "editGCMC" << gbkRepeat("测", 40) << han39;
+    QTest::newRow("100 Latin keep 79") << "editGCMC" << latin100 << latin100.left(79);
+    QTest::newRow("odd byte never splits") << "editJCDW" << QStringLiteral("a") + gbkRepeat("工", 40)
+                                           << QStringLiteral("a") + gbkRepeat("工", 39);
+    QTest::newRow("mixed 79 bytes") << "editSGDW" << QStringLiteral("b") + han39 << QStringLiteral("b") + han39;
+    QTest::newRow("hole number") << "editPileName" << latin100 << latin100.left(79);
+}
+
+void TestSetup::textCut()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
+    CDlgSet dlg;
+    dlg.show();
+    const QByteArray n = name.toLatin1();
+    ENTER(&dlg, n.constData(), "keyboard", typeText(typed));
+    QCOMPARE(text(&dlg, n.constData()), kept);
+    QVERIFY(gbkBytes(text(&dlg, n.constData())) <= 79);
+}
+
+void TestSetup::projectPathWrittenAtOnce()
+{
+    const QString longPath = QStringLiteral("p").repeated(90);
+    CDlgSet dlg;
+    dlg.show();
+    ENTER(&dlg, "editGCLJ", "keyboard", typeText(longPath));
+    QCOMPARE(text(&dlg, "editGCLJ"), longPath); // no byte cut for the path
+    QCOMPARE(gCtrlInfo.projectPath.get(), longPath);
+    dlg.reject();
+    QCOMPARE(gCtrlInfo.projectPath.get(), longPath);
+}
+
+void TestSetup::emptyProjectPathChangesNothing()
+{
+    CDlgSet dlg;
+    dlg.show();
+    ENTER(&dlg, "editGCLJ", "keyboard", typeText(QStringLiteral("   ")));
+    QCOMPARE(text(&dlg, "editGCLJ"), QStringLiteral("Talvenor"));
+    QCOMPARE(gCtrlInfo.projectPath.get(), QStringLiteral("Talvenor"));
+}
+
+void TestSetup::selections_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("choice");
+    QTest::addColumn<QStringList>("offered");
+    QTest::newRow("move") << "CBMove" << QStringLiteral("移距") << "500"
+                          << QStringList{"10", "50", "100", "150", "200", "250", "500"};
+    QTest::newRow("mode") << "CBSampleMode" << QStringLiteral("采集提升方式") << QStringLiteral("手动提升")
+                          << QStringList{QStringLiteral("自动提升"), QStringLiteral("手动提升"), QStringLiteral("手动(4s/m)"),
+                                         QStringLiteral("手动(6s/m)"), QStringLiteral("手动(8s/m)")};
+}
+
+void TestSetup::selections()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, title);
+    QFETCH(QString, choice);
+    QFETCH(QStringList, offered);
+    CDlgSet dlg;
+    dlg.show();
+    const QByteArray n = name.toLatin1();
+    QString seenTitle;
+    QStringList seenItems;
+    ModalScript s;
+    s.expect("CDlgSelKey", [&](QWidget *w) {
+        seenTitle = titleOf(w);
+        for (int i = 1; i <= 15; ++i) {
+            auto *b = w->findChild<QPushButton *>(QStringLiteral("Btn%1").arg(i));
+            if (b->isEnabled())
+                seenItems << b->text();
+        }
+        chooseItem(choice)(w);
+    });
+    TOUCH_WITH(&dlg, n.constData(), s);
+    QCOMPARE(seenTitle, title);
+    QCOMPARE(seenItems, offered);
+    QCOMPARE(field<QComboBox>(&dlg, n.constData())->currentText(), choice);
+}
+
+void TestSetup::disabledModeComboOpensNothing()
+{
+    CDlgSet dlg;
+    dlg.show();
+    auto *cb = field<QComboBox>(&dlg, "CBSampleMode");
+    cb->setEnabled(false);
+    ModalScript s; // no dialog may open
+    s.start(300);
+    QMouseEvent pressEvent(QEvent::MouseButtonPress, QPointF(5, 5), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(cb, &pressEvent);
+    QTest::qWait(50);
+    QVERIFY2(s.unexpected().isEmpty(), s.report().constData());
+    QCOMPARE(cb->currentText(), QStringLiteral("自动提升"));
+}
+
+void TestSetup::metresToMillimetres()
+{
+    // Every value the keypad can leave in the field, 0.00 to 200.00 m.
+    for (int cm = 0; cm <= 20000; ++cm) {
+        const QString t = QString::number(cm / 100) + QLatin1Char('.') + QString::number(cm % 100).rightJustified(2, '0');
+        if (SetupRules::metresToMm(t) != cm * 10)
+            QFAIL(qPrintable(t + QStringLiteral(" -> ") + QString::number(SetupRules::metresToMm(t))));
+    }
+    QCOMPARE(SetupRules::metresToMm(QStringLiteral("12.3456")), 12345); // cut toward zero
+    QCOMPARE(SetupRules::metresToMm(QStringLiteral("-1.2345")), -1234);
+    QCOMPARE(SetupRules::metresToMm(QStringLiteral(".5")), 500);
+    QCOMPARE(SetupRules::metresToMm(QStringLiteral("12.")), 12000);
+    QCOMPARE(SetupRules::metresToMm(QStringLiteral("abc")), 0);
+    QCOMPARE(SetupRules::metresToMm(QStringLiteral("1e1")), 10000);
+    QCOMPARE(SetupRules::metresToMm(QStringLiteral("99999999999")), 2147483647);
+}
+
+void TestSetup::metresAsTypedOnKeypad()
+{
+    // The keypad hands over a 32-bit float; the field keeps it with two
+    // decimals, and storing gives back what was typed.
+    for (int cm = 1; cm <= 20000; ++cm) {
+        const float typed = static_cast<float>(cm / 100.0);
+        const QString shown = SetupRules::fixedText(typed, 2);
+        if (SetupRules::metresToMm(shown) != cm * 10)
+            QFAIL(qPrintable(shown));
+    }
+    SetupFields f;
+    f.holeDepth = QStringLiteral("12.35");
+    f.elevation = QStringLiteral("0.29");
+    CtrlInfo info;
+    SetupRules::storeFields(f, info);
+    QCOMPARE(info.maxDepth.load(), 12350);
+    QCOMPARE(info.holeDepth.load(), 12350);
+    QCOMPARE(info.elevation.load(), 290);
+}
+
+void TestSetup::fixedTextNeverNegativeZero()
+{
+    QCOMPARE(SetupRules::fixedText(-0.0, 0), QStringLiteral("0"));
+    QCOMPARE(SetupRules::fixedText(-0.001, 2), QStringLiteral("0.00"));
+    QCOMPARE(SetupRules::fixedText(-0.4, 0), QStringLiteral("0"));
+    QCOMPARE(SetupRules::fixedText(-12.5, 1), QStringLiteral("-12.5"));
+    QCOMPARE(SetupRules::fixedText(62.7, 1), QStringLiteral("62.7"));
+}
+
+void TestSetup::chineseProjectSurvivesRestart()
+{
+    const QString name = QStringLiteral("城南大桥桩基检测工程");
+    const QString path = QStringLiteral("城南大桥");
+    {
+        CDlgSet dlg;
+        dlg.show();
+        ENTER(&dlg, "editGCMC", "keyboard", typeText(name));
+        ENTER(&dlg, "editGCLJ", "keyboard", typeText(path));
+        ENTER(&dlg, "editJCRY", "keyboard", typeText(QStringLiteral("王工")));
+        QTest::mouseClick(field<QPushButton>(&dlg, "BtnOK"), Qt::LeftButton);
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    }
+    // What the main dialog does with an accepted set-up.
+    gCtrlInfoBackup = gCtrlInfo;
+    QVERIFY(saveTestParams(gCtrlInfo));
+
+    // A new start: fresh records, loaded from the file.
+    gCtrlInfo = CtrlInfo();
+    QCOMPARE(gCtrlInfo.projectName.get(), defaultProjectName());
+    loadTestParams(gCtrlInfo);
+    CDlgSet again;
+    QCOMPARE(text(&again, "editGCMC"), name);
+    QCOMPARE(text(&again, "editGCLJ"), path);
+    QCOMPARE(text(&again, "editJCRY"), QStringLiteral("王工"));
+}
+
+void TestSetup::englishCatalogue()
+{
+    QTranslator translator;
+    QVERIFY(translator.load(QStringLiteral(":/Language/English.qm")));
+    QCoreApplication::installTranslator(&translator);
+    language = 1;
+    gCtrlInfo = CtrlInfo(); // defaults in the language on show
+    CDlgSet dlg;
+    dlg.show();
+    QCOMPARE(field<QLabel>(&dlg, "label_GCMC")->text(), QStringLiteral("Project Name:"));
+    QCOMPARE(field<QLabel>(&dlg, "label_SGDW")->text(), QStringLiteral("Construction\n Unit:"));
+    QCOMPARE(field<QGroupBox>(&dlg, "gbPara_2")->title(), QStringLiteral("Winch\nParameter"));
+    QCOMPARE(field<QPushButton>(&dlg, "BtnOK")->text(), QStringLiteral("OK"));
+    // The stored default mode is the English text and matches its item.
+    QCOMPARE(field<QComboBox>(&dlg, "CBSampleMode")->currentText(), QStringLiteral("Auto-Raise"));
+    QCOMPARE(field<QComboBox>(&dlg, "CBSampleMode")->itemText(1), QStringLiteral("Manaul"));
+    field(&dlg, "editPileD")->setText(QStringLiteral("0"));
+    ModalScript s;
+    QString shown;
+    s.expect("CDlgMsgBox", answer(&shown));
+    s.start();
+    QCOMPARE(dlg.CheckPara(), 0);
+    QVERIFY2(s.finish(), s.report().constData());
+    QCOMPARE(shown, QStringLiteral("Pile diameter is beyond range (1-9999), please input again!"));
+
+    CDlgReSample re(500, 0);
+    QCOMPARE(field<QLabel>(&re, "lbShow2")->text(), QStringLiteral("Resample H(cm):"));
+    QCOMPARE(ResampleRules::message(ResampleRules::Verdict::NotMultiple, 500, 20000, 50),
+             QStringLiteral("Please input a valid resample height: a multiple of the move 50mm"));
+    CDlgLeak leak;
+    QCOMPARE(leak.windowTitle(), QStringLiteral("Leak Point"));
+    QCoreApplication::removeTranslator(&translator);
+}
+
+void TestSetup::leakDepths()
+{
+    gCtrlInfo.holeDepth = 20000;
+    CDlgLeak leak;
+    QCOMPARE(text(&leak, "ECurH"), QStringLiteral("20.00"));
+    QCOMPARE(text(&leak, "ELeakH"), QStringLiteral("20.00"));
+    QCOMPARE(leak.windowTitle(), QStringLiteral("出现漏点"));
+    QCOMPARE(leak.font().pointSize(), gCtrlInfo.fonts[2].pointSize());
+    QVERIFY(leak.windowFlags() & Qt::CustomizeWindowHint);
+    QVERIFY(leak.windowFlags() & Qt::WindowTitleHint);
+    leak.SetHeights(12340, 12000);
+    QCOMPARE(text(&leak, "ECurH"), QStringLiteral("7.66"));
+    QCOMPARE(text(&leak, "ELeakH"), QStringLiteral("8.00"));
+    QCOMPARE(leak.m_nCurHeight, 12340);
+    QCOMPARE(leak.m_nLeakHeight, 12000);
+    // The depth follows the hole depth at the moment of the call.
+    gCtrlInfo.holeDepth = 30000;
+    leak.SetHeights(30000, 29995);
+    QCOMPARE(text(&leak, "ECurH"), QStringLiteral("0.00"));
+    QCOMPARE(text(&leak, "ELeakH"), QStringLiteral("0.01"));
+}
+
+void TestSetup::leakNoticeClosing()
+{
+    CDlgLeak leak;
+    leak.m_bShown = true;
+    int result = -1;
+    bool visibleAfterEscape = false;
+    bool shownAfterEscape = true;
+    QTimer::singleShot(0, &leak, [&]() {
+        QTest::keyClick(&leak, Qt::Key_Escape);
+        visibleAfterEscape = leak.isVisible();
+        shownAfterEscape = leak.m_bShown;
+        leak.m_bShown = true;
+        leak.SetHeights(100, 50); // refreshed while open
+        leak.Close();
+    });
+    QTimer::singleShot(10000, &leak, [&]() { leak.done(99); }); // bound
+    result = leak.exec();
+    QCOMPARE(result, int(QDialog::Accepted));
+    QVERIFY(visibleAfterEscape);
+    QVERIFY(!shownAfterEscape);
+    QVERIFY(!leak.m_bShown);
+}
+
+void TestSetup::resampleField_data()
+{
+    QTest::addColumn<int>("initial");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("0 leaves it empty") << 0 << "";
+    QTest::newRow("negative leaves it empty") << -5 << "";
+    QTest::newRow("600") << 600 << "600";
+}
+
+void TestSetup::resampleField()
+{
+    QFETCH(int, initial);
+    QFETCH(QString, shown);
+    CDlgReSample dlg(500, initial);
+    QCOMPARE(dlg.m_nMinDepth, 500);
+    QCOMPARE(dlg.m_nReDepth, initial);
+    QCOMPARE(field<QLabel>(&dlg, "lbCurH")->text(), QStringLiteral("500"));
+    QCOMPARE(text(&dlg, "edReH"), shown);
+    QCOMPARE(dlg.geometry(), QKRVCommomUtils::screenRect());
+    QVERIFY(dlg.windowFlags() & Qt::FramelessWindowHint);
+    QVERIFY(dlg.testAttribute(Qt::WA_TranslucentBackground));
+}
+
+void TestSetup::resampleChecks_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("depth");
+    QTest::addColumn<QString>("message"); // empty: accepted
+    const QString range = QStringLiteral("请输入合法重采高度，高度应在500cm-2000cm范围内");
+    const QString multiple = QStringLiteral("请输入合法重采高度，高度应为移距50mm的整倍数");
+    QTest::newRow("500") << "500" << 500 << "";
+    QTest::newRow("2000") << "2000" << 2000 << "";
+    QTest::newRow("505") << "505" << 505 << "";
+    QTest::newRow("510") << "510" << 510 << "";
+    QTest::newRow("503") << "503" << 503 << multiple;
+    QTest::newRow("499") << "499" << 499 << range;
+    QTest::newRow("2001") << "2001" << 2001 << range;
+    QTest::newRow("505.9 is 505") << "505.9" << 505 << "";
+}
+
+void TestSetup::resampleChecks()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, depth);
+    QFETCH(QString, message);
+    gCtrlInfo.maxDepth = 20000;
+    gCtrlInfo.moveDistance = 50;
+    CDlgReSample dlg(500, 0);
+    dlg.show();
+    QString title;
+    ModalScript entry;
+    entry.expect("CDlgNumKey", [&](QWidget *w) {
+        title = titleOf(w);
+        typeNumber(typed)(w);
+    });
+    TOUCH_WITH(&dlg, "edReH", entry);
+    QCOMPARE(title, QStringLiteral("重采高度"));
+    QCOMPARE(dlg.m_nReDepth, depth);
+    QCOMPARE(text(&dlg, "edReH"), QString::number(depth));
+
+    ModalScript ok;
+    QString shown;
+    if (!message.isEmpty())
+        ok.expect("CDlgMsgBox", answer(&shown));
+    ok.start();
+    QTest::mouseClick(field<QPushButton>(&dlg, "BtnOK"), Qt::LeftButton);
+    QVERIFY2(ok.finish(), ok.report().constData());
+    QCOMPARE(shown, message);
+    QCOMPARE(dlg.isVisible(), !message.isEmpty());
+    if (message.isEmpty())
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    else
+        QCOMPARE(text(&dlg, "edReH"), QString::number(depth)); // left as typed
+}
+
+void TestSetup::resampleTinyMoveDistance()
+{
+    // A parameter file may carry a move distance below one centimetre.
+    for (int move : {0, 5, -20}) {
+        QCOMPARE(ResampleRules::check(503, 500, 20000, move), ResampleRules::Verdict::Accepted);
+        QCOMPARE(ResampleRules::check(499, 500, 20000, move), ResampleRules::Verdict::OutOfRange);
+    }
+    QCOMPARE(ResampleRules::check(530, 500, 20000, 150), ResampleRules::Verdict::Accepted);
+    QCOMPARE(ResampleRules::check(520, 500, 20000, 150), ResampleRules::Verdict::NotMultiple);
+    QCOMPARE(ResampleRules::check(2147483647, -2147483647 - 1, 2147483647, 10),
+             ResampleRules::Verdict::OutOfRange);
+}
+
+void TestSetup::locationDiagramGeometry()
+{
+    const LocationPic::Geometry g = LocationPic::geometry(300, 200);
+    QCOMPARE(g.cx, 164);
+    QCOMPARE(g.cy, 99);
+    QCOMPARE(g.radius, 79);
+    // A tall widget takes its radius from the width.
+    const LocationPic::Geometry tall = LocationPic::geometry(100, 400);
+    QCOMPARE(tall.cx, 64);
+    QCOMPARE(tall.radius, (4 * (64 - 30)) / 5);
+
+    CLocationPic pic;
+    pic.SetTubeParams(0, 10);
+    QCOMPARE(pic.tubeCount(), 1);
+    pic.SetTubeParams(9, 10);
+    QCOMPARE(pic.tubeCount(), 5);
+    pic.resize(300, 200);
+    QImage img(300, 200, QImage::Format_ARGB32);
+    img.fill(Qt::black);
+    pic.SetColors(QColor(236, 238, 242), Qt::white);
+    pic.SetTubeParams(4, 0);
+    pic.render(&img);
+    // Inside the circle the fill, outside the background, and the top dot
+    // on the rim in the line colour.
+    QCOMPARE(QColor(img.pixel(184, 139)), QColor(Qt::white));
+    QCOMPARE(QColor(img.pixel(290, 190)), QColor(236, 238, 242));
+    QCOMPARE(QColor(img.pixel(164, 99 - 79)), QColor(50, 124, 255));
+    // Turned by 90 degrees the first dot sits at the right of the circle.
+    pic.SetTubeParams(1, 90);
+    img.fill(Qt::black);
+    pic.render(&img);
+    QCOMPARE(QColor(img.pixel(164 + 79, 99)), QColor(50, 124, 255));
+    QCOMPARE(QColor(img.pixel(164 - 30, 99)), QColor(Qt::white));
+}
+
+void TestSetup::locationDiagramAnchors()
+{
+    LocationPic::Geometry g;
+    g.cx = 200;
+    g.cy = 150;
+    g.radius = 100;
+    QCOMPARE(LocationPic::labelAnchor(g, 0), QPoint(200, 51));
+    QCOMPARE(LocationPic::labelAnchor(g, 90), QPoint(299, 150));
+    QCOMPARE(LocationPic::labelAnchor(g, 180), QPoint(200, 250));
+    QCOMPARE(LocationPic::labelAnchor(g, 270), QPoint(101, 150));
+    QCOMPARE(LocationPic::labelOffset(0), QPoint(10, -15));
+    QCOMPARE(LocationPic::labelOffset(90), QPoint(10, 0));
+    QCOMPARE(LocationPic::labelOffset(180), QPoint(-20, 0));
+    QCOMPARE(LocationPic::labelOffset(270), QPoint(-20, -15));
+    QCOMPARE(LocationPic::label(1), QStringLiteral("Y'"));
+    QCOMPARE(LocationPic::label(4), QStringLiteral("H"));
+}
+
+QTEST_MAIN(TestSetup)
+#include "tst_setup.moc"
