@@ -1,4 +1,5 @@
 #include "device.h"
+#include "dlgmain.h"
 #include "startup.h"
 #include "winchaddress.h"
 
@@ -13,5 +14,9 @@ int main(int argc, char **argv)
         return handleWinchOptions(args, err);
     };
     hooks.openDevice = [] { openDevice(); };
+    hooks.runMainDialog = [] {
+        CDlgMain dlg;
+        dlg.exec();
+    };
     return runZpvwApplication(argc, argv, hooks);
 }

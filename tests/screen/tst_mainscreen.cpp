@@ -4,9 +4,12 @@
 #include "mainstate.h"
 #include "testsupport.h"
 
+#include <QApplication>
 #include <QtTest>
 
-class TestMainScreen : public QObject {
+int runMainDialogTests(int argc, char **argv);
+
+class TestMainRules : public QObject {
     Q_OBJECT
 private slots:
     void enableTable_data();
@@ -29,7 +32,7 @@ private slots:
     void leakPointNumbers();
 };
 
-void TestMainScreen::enableTable_data()
+void TestMainRules::enableTable_data()
 {
     QTest::addColumn<uint>("word");
     QTest::addColumn<bool>("known");
@@ -48,7 +51,7 @@ void TestMainScreen::enableTable_data()
     QTest::newRow("unknown code") << 0x12340000u << false << "";
 }
 
-void TestMainScreen::enableTable()
+void TestMainRules::enableTable()
 {
     QFETCH(uint, word);
     QFETCH(bool, known);
@@ -65,7 +68,7 @@ void TestMainScreen::enableTable()
 
 static QString textOrDash(const char *t) { return t ? QString::fromUtf8(t) : QStringLiteral("-"); }
 
-void TestMainScreen::textTable_data()
+void TestMainRules::textTable_data()
 {
     QTest::addColumn<uint>("word");
     QTest::addColumn<QString>("newText");
@@ -83,7 +86,7 @@ void TestMainScreen::textTable_data()
     QTest::newRow("file shown") << 0xF4000000u << "-" << "-" << "-";
 }
 
-void TestMainScreen::textTable()
+void TestMainRules::textTable()
 {
     QFETCH(uint, word);
     QFETCH(QString, newText);
@@ -95,7 +98,7 @@ void TestMainScreen::textTable()
     QCOMPARE(textOrDash(t.move), moveText);
 }
 
-void TestMainScreen::judgeRule_data()
+void TestMainRules::judgeRule_data()
 {
     QTest::addColumn<bool>("review");
     QTest::addColumn<uint>("word");
@@ -108,7 +111,7 @@ void TestMainScreen::judgeRule_data()
     QTest::newRow("idle") << false << 0xF0000004u << false;
 }
 
-void TestMainScreen::judgeRule()
+void TestMainRules::judgeRule()
 {
     QFETCH(bool, review);
     QFETCH(uint, word);
@@ -116,7 +119,7 @@ void TestMainScreen::judgeRule()
     QCOMPARE(judgeEnabled(review, word), enabled);
 }
 
-void TestMainScreen::sampleSteps_data()
+void TestMainRules::sampleSteps_data()
 {
     QTest::addColumn<uint>("word");
     QTest::addColumn<int>("kind");
@@ -145,7 +148,7 @@ void TestMainScreen::sampleSteps_data()
                                       << int(SampleThreadOp::None);
 }
 
-void TestMainScreen::sampleSteps()
+void TestMainRules::sampleSteps()
 {
     QFETCH(uint, word);
     QFETCH(int, kind);
@@ -161,7 +164,7 @@ void TestMainScreen::sampleSteps()
     QCOMPARE(s.startsReading, AcqState::code(word) == AcqState::Idle);
 }
 
-void TestMainScreen::rangeLadder_data()
+void TestMainRules::rangeLadder_data()
 {
     QTest::addColumn<int>("range");
     QTest::addColumn<float>("largest");
@@ -176,7 +179,7 @@ void TestMainScreen::rangeLadder_data()
     QTest::newRow("exactly 3000") << 50 << 3000.0f << 3000;
 }
 
-void TestMainScreen::rangeLadder()
+void TestMainRules::rangeLadder()
 {
     QFETCH(int, range);
     QFETCH(float, largest);
@@ -184,7 +187,7 @@ void TestMainScreen::rangeLadder()
     QCOMPARE(adaptedCurveRange(range, largest), expected);
 }
 
-void TestMainScreen::paceSetup_data()
+void TestMainRules::paceSetup_data()
 {
     QTest::addColumn<int>("mode");
     QTest::addColumn<int>("move");
@@ -199,7 +202,7 @@ void TestMainScreen::paceSetup_data()
     QTest::newRow("8s/m") << int(SampleModes::Manual8) << 10 << 80 << 1 << true;
 }
 
-void TestMainScreen::paceSetup()
+void TestMainRules::paceSetup()
 {
     QFETCH(int, mode);
     QFETCH(int, move);
@@ -215,7 +218,7 @@ void TestMainScreen::paceSetup()
     }
 }
 
-void TestMainScreen::paceTicks()
+void TestMainRules::paceTicks()
 {
     int32_t ticks = 0;
     QList<int> moves;
@@ -227,7 +230,7 @@ void TestMainScreen::paceTicks()
     QCOMPARE(ticks, 16);
 }
 
-void TestMainScreen::screenSaverLevels()
+void TestMainRules::screenSaverLevels()
 {
     int32_t idle = 0;
     QList<int> levels;
@@ -246,7 +249,7 @@ void TestMainScreen::screenSaverLevels()
     QCOMPARE(screenSaverIdleTick(idle, 0, 7), 7);
 }
 
-void TestMainScreen::resampleOffer_data()
+void TestMainRules::resampleOffer_data()
 {
     QTest::addColumn<int>("heightCm");
     QTest::addColumn<int>("offer");
@@ -257,7 +260,7 @@ void TestMainScreen::resampleOffer_data()
     QTest::newRow("three steps up") << 15 << 1995;
 }
 
-void TestMainScreen::resampleOffer()
+void TestMainRules::resampleOffer()
 {
     QFETCH(int, heightCm);
     QFETCH(int, offer);
@@ -265,7 +268,7 @@ void TestMainScreen::resampleOffer()
     QCOMPARE(heightForDepthCm(20000, offer), 2000 - offer);
 }
 
-void TestMainScreen::leakPointNumbers()
+void TestMainRules::leakPointNumbers()
 {
     const LeakResample r = leakResampleRange(20000, 18500, 50);
     QCOMPARE(r.minDepthCm, 150);
@@ -279,5 +282,27 @@ void TestMainScreen::leakPointNumbers()
     QCOMPARE(bottom.initialDepthCm, 2000);
 }
 
-QTEST_MAIN(TestMainScreen)
+// Runs the rule tests, then the dialog tests. With "--dialog" or "--rules"
+// as first argument only that half runs, with the remaining arguments
+// (function names, QtTest options).
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QByteArray only;
+    if (argc > 1 && (qstrcmp(argv[1], "--dialog") == 0 || qstrcmp(argv[1], "--rules") == 0)) {
+        only = argv[1];
+        argv[1] = argv[0];
+        ++argv;
+        --argc;
+    }
+    int failures = 0;
+    if (only != "--dialog") {
+        TestMainRules rules;
+        failures += QTest::qExec(&rules, argc, argv);
+    }
+    if (only != "--rules")
+        failures += runMainDialogTests(argc, argv);
+    return failures == 0 ? 0 : 1;
+}
+
 #include "tst_mainscreen.moc"
