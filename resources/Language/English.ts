@@ -886,4 +886,178 @@ Parameter</translation>
         <translation>Please input a valid resample height: a multiple of the move %1mm</translation>
     </message>
 </context>
+<context>
+    <name>CHoleReport</name>
+    <message>
+        <source>桩孔沉渣检测报告</source>
+        <translation>Pile Hole Sediment Test Report</translation>
+    </message>
+    <message>
+        <source>工程与桩孔</source>
+        <translation>Project and hole</translation>
+    </message>
+    <message>
+        <source>工程名称</source>
+        <translation>Project</translation>
+    </message>
+    <message>
+        <source>桩号</source>
+        <translation>Hole No.</translation>
+    </message>
+    <message>
+        <source>检测单位</source>
+        <translation>Testing unit</translation>
+    </message>
+    <message>
+        <source>施工单位</source>
+        <translation>Construction unit</translation>
+    </message>
+    <message>
+        <source>检测人员</source>
+        <translation>Tester</translation>
+    </message>
+    <message>
+        <source>检测日期</source>
+        <translation>Test date</translation>
+    </message>
+    <message>
+        <source>测试设置</source>
+        <translation>Set-up</translation>
+    </message>
+    <message>
+        <source>孔深(m)</source>
+        <translation>Hole depth(m)</translation>
+    </message>
+    <message>
+        <source>孔径(mm)</source>
+        <translation>Hole diameter(mm)</translation>
+    </message>
+    <message>
+        <source>孔口标高(m)</source>
+        <translation>Elevation(m)</translation>
+    </message>
+    <message>
+        <source>偏角(°)</source>
+        <translation>Offset angle(°)</translation>
+    </message>
+    <message>
+        <source>采样间距(mm)</source>
+        <translation>Move distance(mm)</translation>
+    </message>
+    <message>
+        <source>提升方式</source>
+        <translation>Raising mode</translation>
+    </message>
+    <message>
+        <source>滑轮直径(mm)</source>
+        <translation>Pulley diameter(mm)</translation>
+    </message>
+    <message>
+        <source>线径(mm)</source>
+        <translation>Cable diameter(mm)</translation>
+    </message>
+    <message>
+        <source>绞车速度</source>
+        <translation>Winch speed</translation>
+    </message>
+    <message>
+        <source>样点数</source>
+        <translation>Samples</translation>
+    </message>
+    <message>
+        <source>判定结果</source>
+        <translation>Judgement</translation>
+    </message>
+    <message>
+        <source>沉渣厚度(cm)</source>
+        <translation>Sediment thickness(cm)</translation>
+    </message>
+    <message>
+        <source>成孔质量</source>
+        <translation>Hole quality</translation>
+    </message>
+    <message>
+        <source>合格</source>
+        <translation>Qualified</translation>
+    </message>
+    <message>
+        <source>不合格</source>
+        <translation>Unqualified</translation>
+    </message>
+    <message>
+        <source>建议沉渣界面</source>
+        <translation>Suggested interface</translation>
+    </message>
+    <message>
+        <source>未发现明显的电阻率变化</source>
+        <translation>No clear change of resistivity found</translation>
+    </message>
+    <message>
+        <source>深度 %1 m，沉渣 %2 cm，置信度 %3%（仅供参考，判定以操作员为准）</source>
+        <translation>depth %1 m, sediment %2 cm, confidence %3% (advice only; the operator judges)</translation>
+    </message>
+    <message>
+        <source>文件声明 %1 个样点，实际只有 %2 个</source>
+        <translation>The file announces %1 samples and holds %2</translation>
+    </message>
+    <message>
+        <source>全孔曲线</source>
+        <translation>Whole hole</translation>
+    </message>
+    <message>
+        <source>孔底 %1 m</source>
+        <translation>Bottom %1 m</translation>
+    </message>
+    <message>
+        <source>电阻率(Ω∙m)</source>
+        <translation>Resistivity(Ω∙m)</translation>
+    </message>
+    <message>
+        <source>深度(m)</source>
+        <translation>Depth(m)</translation>
+    </message>
+    <message>
+        <source>沉渣面 %1cm</source>
+        <translation>Sediment %1cm</translation>
+    </message>
+    <message>
+        <source>样点数据</source>
+        <translation>Sample table</translation>
+    </message>
+    <message>
+        <source>样点数据（续）</source>
+        <translation>Sample table (continued)</translation>
+    </message>
+    <message>
+        <source>样点过多，表中只列出前 %1 个</source>
+        <translation>Too many samples: the table lists the first %1</translation>
+    </message>
+    <message>
+        <source>序号</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>原始值(Ω∙m)</source>
+        <translation>Raw(Ω∙m)</translation>
+    </message>
+    <message>
+        <source>文件 %1</source>
+        <translation>File %1</translation>
+    </message>
+    <message>
+        <source>报告生成时间 %1</source>
+        <translation>Report made %1</translation>
+    </message>
+    <message>
+        <source>第 %1 页 / 共 %2 页</source>
+        <translation>Page %1 of %2</translation>
+    </message>
+</context>
+<context>
+    <name>CSedimentSuggestion</name>
+    <message>
+        <source>建议沉渣 %1cm (%2%)</source>
+        <translation>Suggested %1cm (%2%)</translation>
+    </message>
+</context>
 </TS>

@@ -6,7 +6,6 @@
 #include "curvesamples.h"
 #include "dlginfo.h"
 #include "mytable.h"
-#include "showpic.h"
 #include "showwavepic.h"
 #include "sysconfig.h"
 #include "testrecord.h"
@@ -147,10 +146,6 @@ private slots:
     void fillTableLargeListFormatsOnDemand();
     void mirrorFollowsAppendsAndResets();
 
-    void locationGeometry();
-    void locationAnchors();
-    void locationTubeCountKeptInRange();
-    void locationDotFollowsAngle();
 
     void infoDialogShowsText();
 
@@ -1053,84 +1048,6 @@ void TestScreenWidgets::mirrorFollowsAppendsAndResets()
     samples.clear();
     m.refresh();
     QCOMPARE(m.size(), 0);
-}
-
-// ---------------------------------------------------------------- CShowPic
-
-void TestScreenWidgets::locationGeometry()
-{
-    const ShowPicGeometry g = showPicGeometry(300, 200);
-    QCOMPARE(g.cx, 164);
-    QCOMPARE(g.cy, 99);
-    QCOMPARE(g.radius, 79);
-    QCOMPARE(g.cy - (3 * g.radius) / 5, 52); // arrow tip
-    // A tall widget is limited by its width.
-    const ShowPicGeometry tall = showPicGeometry(200, 600);
-    QCOMPARE(tall.cx, 114);
-    QCOMPARE(tall.radius, (4 * (114 - 30)) / 5);
-}
-
-void TestScreenWidgets::locationAnchors()
-{
-    ShowPicGeometry g;
-    g.cx = 200;
-    g.cy = 150;
-    g.radius = 100;
-    QCOMPARE(showPicLabelAnchor(g, 0), QPoint(200, 51));
-    QCOMPARE(showPicLabelAnchor(g, 90), QPoint(299, 150));
-    QCOMPARE(showPicLabelAnchor(g, 180), QPoint(200, 250));
-    QCOMPARE(showPicLabelAnchor(g, 270), QPoint(101, 150));
-    QCOMPARE(showPicLabelOffset(0), QPoint(10, -15));
-    QCOMPARE(showPicLabelOffset(90), QPoint(10, 0));
-    QCOMPARE(showPicLabelOffset(180), QPoint(-20, 0));
-    QCOMPARE(showPicLabelOffset(270), QPoint(-20, -15));
-    QCOMPARE(showPicLabelOffset(72), QPoint(10, -15));
-    QCOMPARE(showPicLabel(0), QStringLiteral("X"));
-    QCOMPARE(showPicLabel(1), QStringLiteral("Y'"));
-    QCOMPARE(showPicLabel(4), QStringLiteral("H"));
-}
-
-void TestScreenWidgets::locationTubeCountKeptInRange()
-{
-    CShowPic pic;
-    pic.resize(300, 200);
-    pic.SetTubeParams(0, 10);
-    QCOMPARE(pic.tubeCount(), 1);
-    QCOMPARE(pic.angle(), 10);
-    pic.SetTubeParams(9, 0);
-    QCOMPARE(pic.tubeCount(), 5);
-    QCOMPARE(pic.grab().size(), QSize(300, 200));
-}
-
-void TestScreenWidgets::locationDotFollowsAngle()
-{
-    CShowPic pic;
-    pic.resize(300, 200);
-    const ShowPicGeometry g = showPicGeometry(300, 200);
-    const QRgb line = QColor(50, 124, 255).rgb();
-    auto near = [&](const QImage &img, int x, int y) {
-        for (int dy = -1; dy <= 1; ++dy)
-            for (int dx = -1; dx <= 1; ++dx)
-                if (img.pixel(x + dx, y + dy) == line)
-                    return true;
-        return false;
-    };
-    // The dot of 8 pixels is filled: its centre is line colour. Angle 0 puts
-    // "X" at the top; 45 turns the square so nothing sits at the top.
-    pic.SetTubeParams(4, 0);
-    QImage img = pic.grab().toImage();
-    QVERIFY(near(img, g.cx, g.cy - g.radius));
-    QVERIFY(near(img, g.cx + g.radius, g.cy));
-    pic.SetTubeParams(4, 45);
-    img = pic.grab().toImage();
-    QVERIFY(!near(img, g.cx + g.radius / 2, g.cy - g.radius - 2));
-    const int d = int(g.radius * std::sqrt(0.5));
-    QVERIFY(near(img, g.cx + d, g.cy - d));
-    // Colours for the dark theme.
-    pic.SetColors(QColor(40, 46, 64), QColor(40, 46, 64));
-    img = pic.grab().toImage();
-    QCOMPARE(img.pixel(g.cx, g.cy + 20), QColor(40, 46, 64).rgb());
-    QCOMPARE(img.pixel(5, 5), QColor(40, 46, 64).rgb());
 }
 
 // ---------------------------------------------------------------- CDlgInfo
