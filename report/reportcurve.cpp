@@ -22,6 +22,8 @@ constexpr double kBand = 20000.0;
 QColor inkColor() { return QColor(40, 40, 40); }
 QColor gridColor() { return QColor(215, 220, 228); }
 QColor curveColor() { return QColor(71, 163, 248); }
+// Labels over the curve stay readable on a light box.
+QColor labelBackground() { return QColor(255, 255, 255, 210); }
 
 QFont labelFont(double points, bool bold = false)
 {
@@ -181,7 +183,7 @@ void drawReportCurve(QPainter &painter, const ReportCurvePanel &panel, const QSt
     const bool showJudged = judged >= panel.topMm && judged <= panel.bottomMm;
     const bool showSuggestion = s.shown() && s.depth >= panel.topMm && s.depth <= panel.bottomMm;
     const bool judgedLabelBelow = showSuggestion && judged > s.depth;
-    painter.setFont(labelFont(6.5, true));
+    painter.setFont(labelFont(6.5));
     if (showJudged) {
         const double y = panel.yOfDepth(judged);
         painter.setPen(QPen(Qt::red, line));
@@ -189,11 +191,13 @@ void drawReportCurve(QPainter &painter, const ReportCurvePanel &panel, const QSt
         const QString label = reportText("沉渣面 %1cm").arg(marks.sedimentThicknessCm);
         const double h = QFontMetricsF(painter.font(), painter.device()).height();
         const double top = markerLabelTop(y, h, 0.4 * pxPerMm, plot.top(), plot.bottom(), judgedLabelBelow);
-        painter.drawText(QRectF(plot.left() + 1 * pxPerMm, top, plot.width() / 2, h),
-                         Qt::AlignLeft | Qt::AlignVCenter, label);
+        const double w = QFontMetricsF(painter.font(), painter.device()).horizontalAdvance(label);
+        const QRectF box(plot.left() + 1 * pxPerMm, top, w + 1 * pxPerMm, h);
+        painter.fillRect(box, labelBackground());
+        painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, label);
     }
     if (showSuggestion)
         drawSuggestionMarker(painter, plot.toRect(), int(std::lround(panel.yOfDepth(s.depth))), s,
-                             int(std::lround(line)), showJudged && !judgedLabelBelow);
+                             int(std::lround(line)), showJudged && !judgedLabelBelow, labelBackground());
     painter.restore();
 }

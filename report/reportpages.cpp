@@ -134,7 +134,7 @@ void firstPage(CPaperPainter &pp, const HoleReportData &d)
                 {tr("施工单位"), in.constructionUnit.get()},
                 {tr("检测人员"), in.tester.get()},
                 {tr("检测日期"), QStringLiteral("%1 %2").arg(in.testDate.get(), in.testTime.get())}},
-               2, 20, 5.8);
+               2, 27, 5.8);
 
     y = section(pp, y, tr("测试设置"));
     y = fields(pp, y,
@@ -148,14 +148,14 @@ void firstPage(CPaperPainter &pp, const HoleReportData &d)
                 {tr("线径(mm)"), QString::number(in.lineD)},
                 {tr("绞车速度"), QString::number(in.winchSpeed)},
                 {tr("样点数"), QString::number(d.samples.size())}},
-               3, 25, 5.8);
+               3, 31, 5.8);
 
     y = section(pp, y, tr("判定结果"));
     y = fields(pp, y,
                {{tr("沉渣厚度(cm)"), QString::number(in.sedimentThickness)},
                 {tr("成孔质量"), holeQualityText(in.holeQuality)}},
-               2, 28, 6.5);
-    y = fields(pp, y - 1.5, {{tr("建议沉渣界面"), suggestionText(d.suggestion)}}, 1, 28, 6.5);
+               2, 38, 6.5);
+    y = fields(pp, y - 1.5, {{tr("建议沉渣界面"), suggestionText(d.suggestion)}}, 1, 38, 6.5);
     if (d.samplesTruncated) {
         pp.text(ReportPage::MarginMm + 2, y, kContentWidthMm - 4, 5,
                 tr("文件声明 %1 个样点，实际只有 %2 个").arg(d.announcedSamples).arg(d.samples.size()), 8,

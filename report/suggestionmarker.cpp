@@ -29,7 +29,7 @@ double markerLabelTop(double y, double h, double gap, double plotTop, double plo
 }
 
 void drawSuggestionMarker(QPainter &painter, const QRect &plot, int y, const SedimentSuggestion &s, int penWidth,
-                          bool labelBelow)
+                          bool labelBelow, const QColor &labelBackground)
 {
     painter.save();
     QPen pen(suggestionColor(), penWidth, Qt::DashLine);
@@ -43,7 +43,10 @@ void drawSuggestionMarker(QPainter &painter, const QRect &plot, int y, const Sed
     const int h = fm.height();
     const int x = std::max(plot.left(), plot.right() - w - 4);
     const int top = int(markerLabelTop(y, h, 2, plot.top(), plot.bottom(), labelBelow));
-    painter.drawText(QRect(x, top, w + 4, h), Qt::AlignLeft | Qt::AlignVCenter, label);
+    const QRect box(x, top, w + 4, h);
+    if (labelBackground.alpha() > 0)
+        painter.fillRect(box, labelBackground);
+    painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, label);
     painter.restore();
 }
 

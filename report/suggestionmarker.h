@@ -32,10 +32,12 @@ double markerLabelTop(double y, double h, double gap, double plotTop, double plo
 
 // Draws the dashed line from the plot's left to its right edge at y and the
 // label at the right end, above the line (or below it when asked, or when
-// there is no room on that side), in the painter's font. The painter's state
-// is restored afterwards.
+// there is no room on that side), in the painter's font, on a box of
+// labelBackground (none when transparent). The painter's state is restored
+// afterwards.
 void drawSuggestionMarker(QPainter &painter, const QRect &plot, int y, const SedimentSuggestion &s,
-                          int penWidth = 2, bool labelBelow = false);
+                          int penWidth = 2, bool labelBelow = false,
+                          const QColor &labelBackground = QColor(Qt::transparent));
 
 // Keeps the last suggestion and computes it again only when its inputs
 // changed (the screen repaints far more often than samples arrive).

@@ -102,6 +102,12 @@ int report(const QString &holeFile, const QString &pdfFile)
     return 0;
 }
 
+void quietNotes(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        fprintf(stderr, "zpvw-hole: %s\n", qUtf8Printable(message));
+}
+
 int write(const QString &jsonFile, const QString &holeFile)
 {
     QFile f(jsonFile);
@@ -133,6 +139,10 @@ int main(int argc, char **argv)
     const bool drawing = argc >= 2 && QByteArray(argv[1]) == "report";
     if (drawing && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The GUI application's notes about its environment (no runtime folder
+    // and the like) must not mix with the tool's own lines on stderr.
+    if (drawing)
+        qInstallMessageHandler(quietNotes);
     std::unique_ptr<QCoreApplication> app;
     if (drawing)
         app.reset(new QGuiApplication(argc, argv));
