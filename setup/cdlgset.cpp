@@ -8,10 +8,14 @@
 #include "ui_cdlgset.h"
 
 #include <QEvent>
+#include <QGroupBox>
 
 CDlgSet::CDlgSet(QWidget *parent) : QDialog(parent), ui(new Ui::CDlgSet)
 {
     ui->setupUi(this);
+    // A group title has room for one line; catalogue texts may break theirs.
+    for (QGroupBox *group : findChildren<QGroupBox *>())
+        group->setTitle(group->title().replace(QLatin1Char('\n'), QLatin1Char(' ')));
 
     QRect area(0, 0, 1024, 768);
     if (QKRVCommomUtils::isSmallScreen())

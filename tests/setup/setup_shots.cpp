@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFont>
 #include <QPixmap>
+#include <QTranslator>
 
 static void shot(QWidget *w, const QString &dir, const QString &name)
 {
@@ -62,6 +63,23 @@ int main(int argc, char **argv)
         }
     }
     style = 0;
+    QTranslator english;
+    if (english.load(QStringLiteral(":/Language/English.qm"))) {
+        QCoreApplication::installTranslator(&english);
+        language = 1;
+        gCtrlInfo.sampleMode = SampleModes::text(SampleModes::Manual6);
+        QWidget host;
+        QKRVCommomUtils::loadCommonStyleSheet(&host);
+        CDlgSet set(&host);
+        shot(&set, dir, QStringLiteral("cdlgset-800-white-english"));
+        QDir(appDir.file(QStringLiteral("8.4"))).removeRecursively();
+        CDlgSet large(&host);
+        shot(&large, dir, QStringLiteral("cdlgset-1024-white-english"));
+        CDlgLeak leak;
+        shot(&leak, dir, QStringLiteral("cdlgleak-english"));
+        QCoreApplication::removeTranslator(&english);
+        language = 0;
+    }
     CDlgLeak leak;
     gCtrlInfo.holeDepth = 20000;
     leak.SetHeights(12340, 12000);

@@ -142,6 +142,8 @@ private slots:
 
     void checks_data();
     void checks();
+    void checksBeyondTheWidgets_data();
+    void checksBeyondTheWidgets();
     void firstComplaintOnly();
     void storesAfterOk();
     void paceHookFollowsMode_data();
@@ -362,6 +364,31 @@ void TestSetup::checks()
         QCOMPARE(gCtrlInfo.projectName.get(), before);
         QCOMPARE(paceCalls, 0);
     }
+}
+
+void TestSetup::checksBeyondTheWidgets_data()
+{
+    // Texts the entry dialogs cannot produce but a field may still hold.
+    QTest::addColumn<QString>("move");
+    QTest::addColumn<QString>("pulley");
+    QTest::addColumn<int>("failed");
+    QTest::newRow("move 0") << "0" << "63" << 14;
+    QTest::newRow("move text") << "abc" << "63" << 14;
+    QTest::newRow("pulley nan") << "50" << "nan" << 15;
+    QTest::newRow("pulley text reads 0") << "50" << "x" << 0;
+    QTest::newRow("all good") << "50" << "63" << 0;
+}
+
+void TestSetup::checksBeyondTheWidgets()
+{
+    QFETCH(QString, move);
+    QFETCH(QString, pulley);
+    QFETCH(int, failed);
+    CDlgSet dlg;
+    SetupFields f = dlg.fields();
+    f.move = move;
+    f.pulleyD = pulley;
+    QCOMPARE(SetupRules::firstFailingCheck(f), failed);
 }
 
 void TestSetup::firstComplaintOnly()
@@ -812,7 +839,7 @@ void TestSetup::englishCatalogue()
     dlg.show();
     QCOMPARE(field<QLabel>(&dlg, "label_GCMC")->text(), QStringLiteral("Project Name:"));
     QCOMPARE(field<QLabel>(&dlg, "label_SGDW")->text(), QStringLiteral("Construction\n Unit:"));
-    QCOMPARE(field<QGroupBox>(&dlg, "gbPara_2")->title(), QStringLiteral("Winch\nParameter"));
+    QCOMPARE(field<QGroupBox>(&dlg, "gbPara_2")->title(), QStringLiteral("Winch Parameter"));
     QCOMPARE(field<QPushButton>(&dlg, "BtnOK")->text(), QStringLiteral("OK"));
     // The stored default mode is the English text and matches its item.
     QCOMPARE(field<QComboBox>(&dlg, "CBSampleMode")->currentText(), QStringLiteral("Auto-Raise"));
