@@ -7,8 +7,10 @@
 #include "sysconfig.h"
 #include "ui_cdlgset.h"
 
+#include <QComboBox>
 #include <QEvent>
 #include <QGroupBox>
+#include <QLineEdit>
 
 CDlgSet::CDlgSet(QWidget *parent) : QDialog(parent), ui(new Ui::CDlgSet)
 {
@@ -17,11 +19,17 @@ CDlgSet::CDlgSet(QWidget *parent) : QDialog(parent), ui(new Ui::CDlgSet)
     for (QGroupBox *group : findChildren<QGroupBox *>())
         group->setTitle(group->title().replace(QLatin1Char('\n'), QLatin1Char(' ')));
 
+    const bool small = QKRVCommomUtils::isSmallScreen();
     QRect area(0, 0, 1024, 768);
-    if (QKRVCommomUtils::isSmallScreen())
+    if (small)
         area.setSize(QSize(800, 600));
     area.moveCenter(QKRVCommomUtils::screenRect().center());
     setGeometry(area);
+    // Fields as tall as a fingertip allows on each screen.
+    for (QWidget *w : findChildren<QLineEdit *>())
+        w->setMinimumHeight(small ? 32 : 40);
+    for (QWidget *w : findChildren<QComboBox *>())
+        w->setMinimumHeight(small ? 32 : 40);
 
     QString sheet;
     QKRVCommomUtils::loadStyleSheet(this, sheet, QString());

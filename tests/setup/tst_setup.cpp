@@ -207,35 +207,52 @@ void TestSetup::geometryAndColours_data()
 {
     QTest::addColumn<bool>("small");
     QTest::addColumn<int>("theme");
+    QTest::addColumn<bool>("english");
     QTest::addColumn<QSize>("size");
     QTest::addColumn<QColor>("back");
     QTest::addColumn<QColor>("fill");
-    QTest::newRow("large white") << false << 0 << QSize(1024, 768) << QColor(236, 238, 242) << QColor(Qt::white);
-    QTest::newRow("large black") << false << 1 << QSize(1024, 768) << QColor(40, 46, 64) << QColor(40, 46, 64);
-    QTest::newRow("small white") << true << 0 << QSize(800, 600) << QColor(236, 238, 242) << QColor(Qt::white);
+    const QColor light(236, 238, 242);
+    const QColor dark(40, 46, 64);
+    QTest::newRow("large white") << false << 0 << false << QSize(1024, 768) << light << QColor(Qt::white);
+    QTest::newRow("large black") << false << 1 << false << QSize(1024, 768) << dark << dark;
+    QTest::newRow("small white") << true << 0 << false << QSize(800, 600) << light << QColor(Qt::white);
+    QTest::newRow("small black English") << true << 1 << true << QSize(800, 600) << dark << dark;
 }
 
 void TestSetup::geometryAndColours()
 {
     QFETCH(bool, small);
     QFETCH(int, theme);
+    QFETCH(bool, english);
     QFETCH(QSize, size);
     QFETCH(QColor, back);
     QFETCH(QColor, fill);
     if (small)
         QVERIFY(QDir().mkpath(m_dir->file(QStringLiteral("8.4"))));
     style = theme;
-    CDlgSet dlg;
-    QCOMPARE(dlg.geometry().size(), size);
+    QTranslator translator;
+    if (english) {
+        QVERIFY(translator.load(QStringLiteral(":/Language/English.qm")));
+        QCoreApplication::installTranslator(&translator);
+    }
+    // The main dialog, the set-up dialog's parent, carries the common sheet.
+    QWidget host;
+    QKRVCommomUtils::loadCommonStyleSheet(&host);
+    CDlgSet dlg(&host);
     QCOMPARE(dlg.geometry().center(), QKRVCommomUtils::screenRect().center());
     if (small)
         QCOMPARE(dlg.geometry().topLeft(), QPoint(100, 100));
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    // Everything fits: the layout did not have to grow the dialog.
+    QCOMPARE(dlg.size(), size);
     auto *pic = field<CLocationPic>(&dlg, "showPic");
     QCOMPARE(pic->backColor(), back);
     QCOMPARE(pic->fillColor(), fill);
     // The class sheet of the theme is in force.
     QVERIFY(dlg.styleSheet().contains(QStringLiteral("CDlgSet")));
     QCOMPARE(dlg.styleSheet().contains(QStringLiteral("#282E40")), theme == 1);
+    QCoreApplication::removeTranslator(&translator);
 }
 
 void TestSetup::loadsFields()
