@@ -1,0 +1,51 @@
+#include "benchsupport.h"
+
+#include "ctrlinfo.h"
+
+#include <QDir>
+#include <QFile>
+#include <cmath>
+#include <ctime>
+
+CBenchAppDir::CBenchAppDir() : m_dir(QDir::tempPath() + QStringLiteral("/zpvw-bench-XXXXXX"))
+{
+    const QString root = m_dir.path() + QStringLiteral("/root");
+    QDir().mkpath(root);
+    qputenv("ZPVW_APP_DIR", QFile::encodeName(m_dir.path()));
+    qputenv("ZPVW_ROOT_DIR", QFile::encodeName(root));
+}
+
+float benchValue(int i)
+{
+    return float(30 + 8 * std::sin(i / 9.0) + 3 * std::sin(i / 2.3));
+}
+
+QVector<Sample> benchHole(int n, int maxDepth, int stepMm)
+{
+    QVector<Sample> v;
+    v.reserve(n);
+    for (int i = 0; i < n; ++i) {
+        const float r = benchValue(i);
+        v.append(Sample{maxDepth - i * stepMm, r, r});
+    }
+    return v;
+}
+
+void setUpBenchHole(int n, int stepMm)
+{
+    // Room for the samples the benchmark adds after the hole it starts with.
+    const int maxDepth = (n + 1000) * stepMm;
+    gCtrlInfo.moveDistance = stepMm;
+    gCtrlInfo.maxDepth = maxDepth;
+    gCtrlInfo.holeDepth = maxDepth;
+    gCtrlInfo.curveRange = 50;
+    gCtrlInfo.curveMagnify = 100;
+    samples.assign(benchHole(n, maxDepth, stepMm));
+}
+
+double monotonicMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+}

@@ -1,0 +1,34 @@
+#pragma once
+// Helpers shared by the benchmark executables: a throw-away application
+// directory, a plausible hole to draw and save, and a monotonic clock that
+// two processes can compare.
+
+#include "testrecord.h"
+
+#include <QString>
+#include <QTemporaryDir>
+#include <QVector>
+
+// A fresh application directory (ZPVW_APP_DIR) with a fake machine root
+// (ZPVW_ROOT_DIR) inside it for as long as the object lives, so nothing the
+// program writes or looks for touches the source tree or the machine.
+class CBenchAppDir {
+public:
+    CBenchAppDir();
+    QString path() const { return m_dir.path(); }
+    QString file(const QString &name) const { return m_dir.path() + QLatin1Char('/') + name; }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Resistivity of sample i of the benchmark hole: mud with some wobble.
+float benchValue(int i);
+// n samples raised from maxDepth upwards in steps of stepMm.
+QVector<Sample> benchHole(int n, int maxDepth, int stepMm);
+// Sets the control information for a hole of n samples taken every stepMm
+// (depth and range the screen would show) and fills the sample list.
+void setUpBenchHole(int n, int stepMm = 10);
+
+// Milliseconds of CLOCK_MONOTONIC: the same clock in every process.
+double monotonicMs();
