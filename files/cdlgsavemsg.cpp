@@ -7,6 +7,7 @@
 #include "fileprompts.h"
 #include "holefile.h"
 #include "holefiles.h"
+#include "holereport.h"
 #include "testrecord.h"
 
 #include <QCoreApplication>
@@ -80,6 +81,8 @@ void CDlgSaveMsg::on_BtnSave_clicked()
     if (!saveHoleFile(path, gCtrlInfo, samples.snapshot(), options, &error))
         return saveFailed(error);
     SetProgress(100);
+    // The report beside the file; its failure never undoes the save.
+    updateHoleReport(path);
 
     CMainDlgHooks::call(mainDialog.restartAcquisition);
     CMainDlgHooks::call(mainDialog.pauseAcquisition);

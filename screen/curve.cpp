@@ -2,6 +2,7 @@
 
 #include "ctrlinfo.h"
 #include "curvesamples.h"
+#include "suggestionmarker.h"
 #include "sysconfig.h"
 
 #include <QCoreApplication>
@@ -482,6 +483,11 @@ void DrawCurvePicture(QPainter &painter, const QSize &size)
         const QRect visible = painter.hasClipping() ? painter.clipBoundingRect().toAlignedRect() : QRect(QPoint(0, 0), size);
         drawPolylineWithin(painter, curvePolyline(g.plot, in.range, in.maxDepth, data, 0), visible);
     }
+    // The suggested sediment interface (advice only), under the selection.
+    static CSuggestionCache suggestion;
+    const SedimentSuggestion &s = suggestion.update(data, in.maxDepth, in.moveDistance, mirror.generation());
+    if (s.shown())
+        drawSuggestionMarker(painter, g.plot, curvePoint(g.plot, in.range, in.maxDepth, s.depth, 0).y(), s);
     painter.setPen(axisPen());
     const int sel = curSampleIndex;
     if (sel >= 0 && sel < data.size())

@@ -9,6 +9,7 @@
 #include "commonutils.h"
 #include "ctrlinfo.h"
 #include "holefile.h"
+#include "holereport.h"
 #include "paramfile.h"
 #include "sysconfig.h"
 #include "testrecord.h"
@@ -616,7 +617,11 @@ void CDlgMain::on_Btnjudge_clicked()
     if (!markSedimentPosition())
         return;
     ui->editPly->setText(QString::number(int32_t(gCtrlInfo.sedimentThickness)));
-    if (m_bReviewMode && !rewriteReviewedFile())
+    if (!m_bReviewMode)
+        return;
+    if (rewriteReviewedFile())
+        updateHoleReport(gCtrlInfo.filePath.get()); // the report follows the judgement
+    else
         showMessage(tr("文件保存失败！"));
 }
 

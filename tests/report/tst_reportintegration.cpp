@@ -1,0 +1,246 @@
+// The report where the instrument makes it: after the end-of-test save,
+// after each judgement of a reviewed file, and the suggestion on the
+// measurement screen's curve.
+
+#include "acqstate.h"
+#include "cdlgsavemsg.h"
+#include "ctrlinfo.h"
+#include "curve.h"
+#include "device.h"
+#include "dlgmain.h"
+#include "filehooks.h"
+#include "holefile.h"
+#include "holereport.h"
+#include "modalanswer.h"
+#include "platform.h"
+#include "suggestionmarker.h"
+#include "sysconfig.h"
+#include "testrecord.h"
+#include "testsupport.h"
+#include "winchaddress.h"
+
+#include <QDir>
+#include <QPixmap>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+QString u(const char *utf8) { return QString::fromUtf8(utf8); }
+
+QPushButton *button(QWidget *w, const char *name) { return w->findChild<QPushButton *>(QString::fromLatin1(name)); }
+
+// The sample list of a raised hole: sediment (30) in the bottom
+// sedimentMm, mud (12) above, every 50 mm.
+void fillSamples(int count, int sedimentMm)
+{
+    samples.clear();
+    for (int i = 0; i < count; ++i)
+        samples.append(20000 - 50 * i, 50 * i < sedimentMm ? 30.0f : 12.0f);
+}
+
+// Text of a PDF without blanks; empty without pdftotext.
+QString pdfText(const QString &pdf)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (tool.isEmpty())
+        return QString();
+    QProcess p;
+    p.start(tool, {pdf, QStringLiteral("-")});
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished(5000);
+        return QString();
+    }
+    return QString::fromUtf8(p.readAllStandardOutput()).remove(QRegularExpression(QStringLiteral("\\s+")));
+}
+
+// Pixels of the suggestion's colour on a row of the picture.
+int suggestionPixels(const QImage &image, int y)
+{
+    int n = 0;
+    for (int x = 0; x < image.width(); ++x)
+        n += image.pixelColor(x, y) == suggestionColor() ? 1 : 0;
+    return n;
+}
+
+} // namespace
+
+class TestReportIntegration : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+    void endOfTestSaveLeavesReportBeside();
+    void reportFailureDoesNotStopTheSave();
+    void judgementRewritesTheReport();
+    void curveShowsTheSuggestion();
+
+private:
+    QTcpServer m_winch;
+    std::unique_ptr<TestAppDir> m_dir;
+    std::unique_ptr<ScopedCommandRecorder> m_commands;
+};
+
+void TestReportIntegration::initTestCase()
+{
+    // The main dialog's winch link connects here and never hears back.
+    QVERIFY(m_winch.listen(QHostAddress::LocalHost, 0));
+    WinchAddress a;
+    a.host = QStringLiteral("127.0.0.1");
+    a.port = m_winch.serverPort();
+    setConfiguredWinchAddress(a);
+}
+
+void TestReportIntegration::cleanupTestCase() { m_winch.close(); }
+
+void TestReportIntegration::init()
+{
+    m_dir = std::make_unique<TestAppDir>();
+    m_commands = std::make_unique<ScopedCommandRecorder>();
+    resetSysBaseConfig();
+    resetAcquisitionGlobals();
+    gCtrlInfo = CtrlInfo();
+    gCtrlInfoBackup = CtrlInfo();
+    gCtrlInfo.dataDir = m_dir->file(QStringLiteral("ZPV_CZL-FILE"));
+    gMainDlgHooks = CMainDlgHooks();
+    samples.clear();
+}
+
+void TestReportIntegration::cleanup()
+{
+    samples.clear();
+    gMainDlgHooks = CMainDlgHooks();
+    setDeviceBackend(nullptr);
+    m_commands.reset();
+    m_dir.reset();
+}
+
+// "Save" at the end of a test leaves A12.CZO and A12.PDF side by side; the
+// report shows what the file holds.
+void TestReportIntegration::endOfTestSaveLeavesReportBeside()
+{
+    gCtrlInfo.projectPath = QStringLiteral("P");
+    gCtrlInfo.holeNo = QStringLiteral("A12");
+    gCtrlInfo.sedimentThickness = 35;
+    const QString hole = gCtrlInfo.dataDir.get() + QStringLiteral("/P/A12.CZO");
+    gCtrlInfo.filePath = hole;
+    fillSamples(30, 350);
+    QWidget main;
+    CDlgSaveMsg dlg(&main);
+    dlg.Prepare();
+    dlg.show();
+    QTest::mouseClick(button(&dlg, "BtnSave"), Qt::LeftButton);
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QCOMPARE(QDir(QFileInfo(hole).absolutePath()).entryList(QDir::Files), (QStringList{"A12.CZO", "A12.PDF"}));
+    const QString text = pdfText(holeReportPath(hole));
+    if (!text.isEmpty()) {
+        QVERIFY(text.contains(u("桩号A12")));
+        QVERIFY(text.contains(u("沉渣厚度(cm)35")));
+        QVERIFY(text.contains(sha256Hex(readFileBytes(hole))));
+    }
+}
+
+// A report that cannot be written (its name is taken by a folder) leaves
+// the save as it was: accepted, the file complete, no message.
+void TestReportIntegration::reportFailureDoesNotStopTheSave()
+{
+    gCtrlInfo.projectPath = QStringLiteral("P");
+    const QString hole = gCtrlInfo.dataDir.get() + QStringLiteral("/P/A12.CZO");
+    gCtrlInfo.filePath = hole;
+    QVERIFY(writeFileBytes(gCtrlInfo.dataDir.get() + QStringLiteral("/P/A12.PDF/keep"), "x"));
+    fillSamples(10, 100);
+    const QVector<Sample> saved = samples.snapshot();
+    QWidget main;
+    CDlgSaveMsg dlg(&main);
+    dlg.Prepare();
+    dlg.show();
+    auto message = answerNextModal("CDlgMsgBox", [](QWidget *w) { clickChild(w, "BtnOK"); }, 3000);
+    QTest::mouseClick(button(&dlg, "BtnSave"), Qt::LeftButton);
+    message->cancel();
+    QVERIFY(!message->answered);
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    CtrlInfo info;
+    const HoleLoadResult r = readHoleFile(hole, info);
+    QVERIFY(r.ok);
+    QCOMPARE(r.samples, saved);
+}
+
+// Each judgement of a reviewed file rewrites the file and its report.
+void TestReportIntegration::judgementRewritesTheReport()
+{
+    CtrlInfo info;
+    info.maxDepth = 20000;
+    info.holeDepth = 20000;
+    info.holeNo = QStringLiteral("R7");
+    info.sedimentThickness = 11;
+    const QString hole = m_dir->file(QStringLiteral("R7.CZO"));
+    HoleSaveOptions o;
+    o.sync = false;
+    QVERIFY(saveHoleFile(hole, info, {{19000, 3, 3}, {19650, 4, 4}, {19800, 5, 5}}, o));
+    QVERIFY(!QFileInfo::exists(holeReportPath(hole)));
+
+    setDeviceBackend(nullptr);
+    openDevice();
+    CDlgMain dlg;
+    dlg.setQuitAction([]() {});
+    dlg.show();
+    dlg.OpenFileForReview(hole);
+    QVERIFY(dlg.reviewMode());
+    QByteArray previous;
+    for (int row : {2, 3}) {
+        dlg.OnSetMouseClick(row, 1, QString(), 2);
+        QTest::mouseClick(button(&dlg, "Btnjudge"), Qt::LeftButton);
+        const int thickness = row == 2 ? 35 : 20;
+        QCOMPARE(int(gCtrlInfo.sedimentThickness), thickness);
+        const QByteArray report = readFileBytes(holeReportPath(hole));
+        QVERIFY(report.startsWith("%PDF-"));
+        QVERIFY(report != previous);
+        previous = report;
+        const QString text = pdfText(holeReportPath(hole));
+        if (!text.isEmpty()) {
+            QVERIFY(text.contains(u("沉渣厚度(cm)%1").arg(thickness)));
+            QVERIFY(text.contains(sha256Hex(readFileBytes(hole))));
+        }
+    }
+    auto asked = answerNextModal("CDlgMsgQuestion", [](QWidget *w) { clickChild(w, "BtnOK"); });
+    QTest::mouseClick(button(&dlg, "BtnSample"), Qt::LeftButton);
+    QVERIFY(asked->answered);
+}
+
+// The measurement screen's curve draws the suggestion as a dashed line at
+// the suggested sample's row, and nothing where the curve has no step; the
+// selection is left alone.
+void TestReportIntegration::curveShowsTheSuggestion()
+{
+    gCtrlInfo.maxDepth = 20000;
+    gCtrlInfo.moveDistance = 50;
+    gCtrlInfo.curveRange = 50;
+    QPixmap pixmap(600, 500);
+    const QRect plot = curveGeometry(600, 500).plot;
+
+    fillSamples(401, 400);
+    curSampleIndex = 200;
+    DrawCurvePicture(pixmap);
+    const SedimentSuggestion s = suggestSedimentInterface(samples.snapshot(), 20000, 50);
+    QVERIFY(s.shown());
+    QCOMPARE(s.thicknessCm, 35);
+    const int y = curvePoint(plot, 50, 20000, s.depth, 0).y();
+    QVERIFY(suggestionPixels(pixmap.toImage(), y) > plot.width() / 3);
+    QCOMPARE(int(curSampleIndex), 200);
+
+    fillSamples(401, 0);
+    DrawCurvePicture(pixmap);
+    const QImage flat = pixmap.toImage();
+    for (int row = plot.top(); row <= plot.bottom(); ++row)
+        QCOMPARE(suggestionPixels(flat, row), 0);
+}
+
+QTEST_MAIN(TestReportIntegration)
+#include "tst_reportintegration.moc"
