@@ -26,10 +26,10 @@ CDlgSet::CDlgSet(QWidget *parent) : QDialog(parent), ui(new Ui::CDlgSet)
     area.moveCenter(QKRVCommomUtils::screenRect().center());
     setGeometry(area);
     // Fields as tall as a fingertip allows on each screen.
-    for (QWidget *w : findChildren<QLineEdit *>())
-        w->setMinimumHeight(small ? 32 : 40);
-    for (QWidget *w : findChildren<QComboBox *>())
-        w->setMinimumHeight(small ? 32 : 40);
+    for (QWidget *w : findChildren<QWidget *>()) {
+        if (qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w))
+            w->setMinimumHeight(small ? 32 : 40);
+    }
 
     QString sheet;
     QKRVCommomUtils::loadStyleSheet(this, sheet, QString());
