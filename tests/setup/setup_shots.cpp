@@ -19,6 +19,7 @@ static void shot(QWidget *w, const QString &dir, const QString &name)
 {
     w->show();
     QApplication::processEvents();
+    qInfo("%s: layout needs %dx%d", qPrintable(name), w->minimumSizeHint().width(), w->minimumSizeHint().height());
     w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
     w->hide();
 }
