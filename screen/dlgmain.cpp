@@ -909,16 +909,25 @@ void CDlgMain::WinchStateChanged()
         refreshWinchDisplay();
 }
 
+// The link display is refreshed with every changed winch report (twenty a
+// second while raising); setting even the same style sheet again restyles
+// the label and its parent's layout each time.
+static void setStyleSheetIfChanged(QWidget *w, const QString &sheet)
+{
+    if (w->styleSheet() != sheet)
+        w->setStyleSheet(sheet);
+}
+
 void CDlgMain::refreshWinchDisplay()
 {
     CAppModel *model = CAppModel::instance();
     if (model->isLinkConnected()) {
-        ui->strWinchLinkState->setStyleSheet(QStringLiteral(
+        setStyleSheetIfChanged(ui->strWinchLinkState, QStringLiteral(
             "padding: 5px;border-radius:4px;font: bold 18px;background-color:#47A3F8;color:white;"));
         ui->strWinchLinkState->setText(tr("已连接"));
         ui->fResistivity->setText(QString::number(double(model->currentValue.load()), 'f', 4));
     } else {
-        ui->strWinchLinkState->setStyleSheet(QStringLiteral(
+        setStyleSheetIfChanged(ui->strWinchLinkState, QStringLiteral(
             "padding: 5px;border-radius:4px;font: bold 18px;background-color:rgb(235,84,81);color:white;"));
         ui->strWinchLinkState->setText(tr("已断开"));
         ui->fResistivity->setText(QStringLiteral("0.0000"));

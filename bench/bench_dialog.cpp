@@ -1,0 +1,119 @@
+// The main screen itself: the refresh after one new sample through the
+// dialog's own refresh (table fill, curve and table painted, value row), the
+// probe-link display, and the time from constructing the dialog to its first
+// painted frame.
+
+#include "refreshloop.h"
+
+#include "device.h"
+#include "dlgmain.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <memory>
+
+namespace {
+
+constexpr QSize kScreen(1024, 768);
+
+// Notes the first paint of a widget.
+class CPaintWatch : public QObject {
+public:
+    bool painted = false;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted = true;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// Shows the dialog and runs the event loop until its first frame is painted
+// (one pass paints the dialog and all its children). False after 5 s.
+bool showAndWaitForFirstPaint(CDlgMain &dlg)
+{
+    CPaintWatch watch;
+    dlg.installEventFilter(&watch);
+    dlg.show();
+    QElapsedTimer t;
+    t.start();
+    while (!watch.painted && t.elapsed() < 5000)
+        QApplication::processEvents();
+    dlg.removeEventFilter(&watch);
+    return watch.painted;
+}
+
+std::unique_ptr<CDlgMain> newMainScreen()
+{
+    std::unique_ptr<CDlgMain> dlg(new CDlgMain);
+    dlg->setFixedSize(kScreen);
+    return dlg;
+}
+
+CDlgMain &mainScreen()
+{
+    static std::unique_ptr<CDlgMain> dlg;
+    if (!dlg) {
+        openDevice();
+        dlg = newMainScreen();
+        showAndWaitForFirstPaint(*dlg);
+    }
+    return *dlg;
+}
+
+// The refresh done at once (isRepaint): fill, then both widgets painted in full.
+void BM_RefreshMainDialog(benchmark::State &state)
+{
+    CDlgMain &dlg = mainScreen();
+    runRefreshLoop(state, [&dlg] { dlg.updateWave(true, true, true); });
+}
+
+// The refresh as the acquisition thread's request ends up after merging:
+// fill, update requests, and the event loop painting what they marked.
+void BM_RefreshMainDialogScheduled(benchmark::State &state)
+{
+    CDlgMain &dlg = mainScreen();
+    runRefreshLoop(state, [&dlg] {
+        dlg.updateWave(true, true, false);
+        QApplication::processEvents();
+    });
+}
+
+// The probe-link display refreshed as on every changed winch report (twenty
+// a second while raising), and whatever that leaves to paint.
+void BM_WinchDisplayRefresh(benchmark::State &state)
+{
+    CDlgMain &dlg = mainScreen();
+    for (auto _ : state) {
+        dlg.WinchConnectStateChanged();
+        QApplication::processEvents();
+    }
+}
+
+// Constructing the main dialog, showing it and painting its first frame
+// (in a running process: fonts, style sheets and resources already warm).
+void BM_MainScreenToFirstPaint(benchmark::State &state)
+{
+    openDevice();
+    mainScreen().hide();
+    for (auto _ : state) {
+        QElapsedTimer t;
+        t.start();
+        std::unique_ptr<CDlgMain> dlg = newMainScreen();
+        if (!showAndWaitForFirstPaint(*dlg)) {
+            state.SkipWithError("no paint within 5 s");
+            break;
+        }
+        state.SetIterationTime(double(t.nsecsElapsed()) / 1e9);
+        dlg.reset();
+    }
+    mainScreen().show();
+}
+
+} // namespace
+
+BENCHMARK(BM_RefreshMainDialog)->Arg(500)->Arg(4000)->Arg(20000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RefreshMainDialogScheduled)->Arg(500)->Arg(4000)->Arg(20000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WinchDisplayRefresh)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MainScreenToFirstPaint)->Iterations(10)->Unit(benchmark::kMillisecond)->UseManualTime();
