@@ -1,22 +1,37 @@
+#include "appstart.h"
+#include "demorun.h"
 #include "device.h"
 #include "dlgmain.h"
 #include "startup.h"
-#include "winchaddress.h"
 
 #include <QTextStream>
 #include <cstdio>
 
 int main(int argc, char **argv)
 {
+    if (wantsDemo(argc, argv))
+        quietDebugOutput();
+
+    AppOptions options;
+    int status = 0;
     StartupHooks hooks;
-    hooks.handleOptions = [](QStringList &args) {
+    hooks.handleOptions = [&options](QStringList &args) {
         QTextStream err(stderr);
-        return handleWinchOptions(args, err);
+        return handleAppOptions(args, &options, err);
     };
     hooks.openDevice = [] { openDevice(); };
-    hooks.runMainDialog = [] {
+    hooks.runMainDialog = [&options, &status] {
         CDlgMain dlg;
-        dlg.exec();
+        applyWindowSize(dlg, options.window);
+        if (options.demo) {
+            CDemoRun run(dlg, options);
+            status = run.exec();
+        } else if (!options.screenshot.isEmpty()) {
+            status = runScreenshotOnce(dlg, options.screenshot);
+        } else {
+            dlg.exec();
+        }
     };
-    return runZpvwApplication(argc, argv, hooks);
+    const int rc = runZpvwApplication(argc, argv, hooks);
+    return rc != 0 ? rc : status;
 }

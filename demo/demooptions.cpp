@@ -1,0 +1,209 @@
+#include "demooptions.h"
+
+#include "ctrlinfo.h"
+#include "gbktext.h"
+
+#include <QRegularExpression>
+
+namespace {
+constexpr int kNameBytes = 79;
+constexpr int kMaxDepthMm = 200000;
+
+// Metres with at most `decimals` decimals to whole millimetres, exactly (no
+// binary rounding on the way).
+bool metresToMm(const QString &text, int decimals, int *mm)
+{
+    const QRegularExpression re(QStringLiteral("^(\\d{1,3})(?:\\.(\\d{1,%1}))?$").arg(decimals));
+    const QRegularExpressionMatch m = re.match(text);
+    if (!m.hasMatch())
+        return false;
+    QString fraction = m.captured(2);
+    while (fraction.size() < 3)
+        fraction.append(QLatin1Char('0'));
+    *mm = m.captured(1).toInt() * 1000 + fraction.toInt();
+    return true;
+}
+
+struct Parser {
+    QStringList &args;
+    QString *error;
+    int i = 1;
+    QString taken; // the option the last successful take() removed
+
+    bool fail(const QString &why)
+    {
+        if (error)
+            *error = why;
+        return false;
+    }
+
+    // When args[i] is "--name" or "--name=value": takes it (and its value)
+    // out of the list, stores the value and returns true.
+    bool take(const char *name, bool wantsValue, QString *value, bool *bad)
+    {
+        const QString opt = QLatin1String("--") + QLatin1String(name);
+        const QString a = args.at(i);
+        if (a == opt || (wantsValue && a.startsWith(opt + QLatin1Char('='))))
+            taken = opt;
+        if (a == opt) {
+            if (!wantsValue) {
+                args.removeAt(i);
+                return true;
+            }
+            if (i + 1 >= args.size()) {
+                *bad = true;
+                fail(QStringLiteral("%1 needs a value").arg(opt));
+                return true;
+            }
+            *value = args.at(i + 1);
+            args.erase(args.begin() + i, args.begin() + i + 2);
+            return true;
+        }
+        if (wantsValue && a.startsWith(opt + QLatin1Char('='))) {
+            *value = a.mid(opt.size() + 1);
+            args.removeAt(i);
+            return true;
+        }
+        return false;
+    }
+};
+}
+
+QStringList demoMoveDistances()
+{
+    return {QStringLiteral("10"),  QStringLiteral("50"),  QStringLiteral("100"), QStringLiteral("150"),
+            QStringLiteral("200"), QStringLiteral("250"), QStringLiteral("500")};
+}
+
+int demoModeCode(const QString &word)
+{
+    if (word == QLatin1String("auto"))
+        return SampleModes::AutoRaise;
+    if (word == QLatin1String("manual"))
+        return SampleModes::Manual;
+    if (word == QLatin1String("4s"))
+        return SampleModes::Manual4;
+    if (word == QLatin1String("6s"))
+        return SampleModes::Manual6;
+    if (word == QLatin1String("8s"))
+        return SampleModes::Manual8;
+    return -1;
+}
+
+bool isUsableDemoName(const QString &name, QString *why)
+{
+    auto no = [why](const QString &text) {
+        if (why)
+            *why = text;
+        return false;
+    };
+    if (name.trimmed().isEmpty())
+        return no(QStringLiteral("the name is empty"));
+    if (name != name.trimmed())
+        return no(QStringLiteral("the name starts or ends with a blank"));
+    if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')))
+        return no(QStringLiteral("the name holds a folder separator"));
+    if (name == QLatin1String(".") || name == QLatin1String(".."))
+        return no(QStringLiteral("the name is a folder reference"));
+    if (!GbkText::canEncode(name))
+        return no(QStringLiteral("the name has characters outside GBK"));
+    if (GbkText::encode(name).size() > kNameBytes)
+        return no(QStringLiteral("the name is longer than %1 GBK bytes").arg(kNameBytes));
+    return true;
+}
+
+bool parseAppOptions(QStringList &args, AppOptions *options, QString *error)
+{
+    AppOptions o;
+    Parser p{args, error, 1, QString()};
+    QStringList demoOnly;
+    QString judgeText;
+    while (p.i < args.size()) {
+        QString v;
+        bool bad = false;
+        if (p.take("demo", false, &v, &bad)) {
+            o.demo = true;
+        } else if (p.take("project", true, &v, &bad) || p.take("hole", true, &v, &bad)) {
+            if (bad)
+                return false;
+            QString why;
+            if (!isUsableDemoName(v, &why))
+                return p.fail(QStringLiteral("%1 \"%2\": %3").arg(p.taken, v, why));
+            (p.taken == QLatin1String("--project") ? o.project : o.hole) = v;
+            demoOnly << p.taken;
+        } else if (p.take("depth", true, &v, &bad)) {
+            if (bad)
+                return false;
+            if (!metresToMm(v, 2, &o.depthMm) || o.depthMm <= 0 || o.depthMm > kMaxDepthMm)
+                return p.fail(QStringLiteral("--depth \"%1\": expected metres above 0 and up to 200, "
+                                             "two decimals at most").arg(v));
+            demoOnly << QStringLiteral("--depth");
+        } else if (p.take("move", true, &v, &bad)) {
+            if (bad)
+                return false;
+            if (!demoMoveDistances().contains(v))
+                return p.fail(QStringLiteral("--move \"%1\": expected one of %2 (millimetres)")
+                                  .arg(v, demoMoveDistances().join(QStringLiteral(", "))));
+            o.moveMm = v.toInt();
+            demoOnly << QStringLiteral("--move");
+        } else if (p.take("mode", true, &v, &bad)) {
+            if (bad)
+                return false;
+            o.modeCode = demoModeCode(v);
+            if (o.modeCode < 0)
+                return p.fail(QStringLiteral("--mode \"%1\": expected auto, manual, 4s, 6s or 8s").arg(v));
+            demoOnly << QStringLiteral("--mode");
+        } else if (p.take("judge", true, &v, &bad)) {
+            if (bad)
+                return false;
+            if (!metresToMm(v, 3, &o.judgeDepthMm))
+                return p.fail(QStringLiteral("--judge \"%1\": expected metres, three decimals at most").arg(v));
+            o.judge = true;
+            judgeText = v;
+            demoOnly << QStringLiteral("--judge");
+        } else if (p.take("shots", true, &v, &bad)) {
+            if (bad)
+                return false;
+            if (v.isEmpty())
+                return p.fail(QStringLiteral("--shots needs a folder"));
+            o.shotsDir = v;
+            demoOnly << QStringLiteral("--shots");
+        } else if (p.take("max-seconds", true, &v, &bad)) {
+            if (bad)
+                return false;
+            bool ok = false;
+            o.maxSeconds = v.toInt(&ok);
+            if (!ok || o.maxSeconds < 1 || o.maxSeconds > 86400)
+                return p.fail(QStringLiteral("--max-seconds \"%1\": expected whole seconds from 1 to 86400").arg(v));
+            demoOnly << QStringLiteral("--max-seconds");
+        } else if (p.take("screenshot", true, &v, &bad)) {
+            if (bad)
+                return false;
+            if (v.isEmpty())
+                return p.fail(QStringLiteral("--screenshot needs a file name"));
+            o.screenshot = v;
+        } else if (p.take("window", true, &v, &bad)) {
+            if (bad)
+                return false;
+            static const QRegularExpression size(QStringLiteral("^(\\d{3,4})x(\\d{3,4})$"));
+            const QRegularExpressionMatch m = size.match(v);
+            if (!m.hasMatch())
+                return p.fail(QStringLiteral("--window \"%1\": expected WIDTHxHEIGHT, such as 1024x768").arg(v));
+            o.window = QSize(m.captured(1).toInt(), m.captured(2).toInt());
+        } else {
+            ++p.i;
+        }
+    }
+    if (!o.demo && !demoOnly.isEmpty())
+        return p.fail(QStringLiteral("%1 needs --demo").arg(demoOnly.first()));
+    if (o.demo) {
+        for (int i = 1; i < args.size(); ++i) {
+            if (args.at(i).startsWith(QLatin1String("--")))
+                return p.fail(QStringLiteral("unknown option %1").arg(args.at(i)));
+        }
+    }
+    if (o.judge && o.judgeDepthMm > o.depthMm)
+        return p.fail(QStringLiteral("--judge \"%1\": deeper than the hole").arg(judgeText));
+    *options = o;
+    return true;
+}

@@ -1,0 +1,56 @@
+#pragma once
+// The program's own command-line options besides "-V" and "--winch":
+//
+//   --demo                 run one test unattended (see demorun.h)
+//     --project NAME       project name and folder        (default "Demo")
+//     --hole NAME          hole number and file name       (default: the first
+//                          free of DEMO1, DEMO2, ... in the project folder)
+//     --depth METRES       hole depth, 0.01 ... 200, two decimals at most (2)
+//     --move MM            move distance, one of the set-up's distances (50)
+//     --mode auto|manual|4s|6s|8s                          (auto)
+//     --judge METRES       after saving, review the file and judge at this depth
+//     --shots DIR          PNG of every dialog the demo answers
+//     --max-seconds N      give up after N seconds (300)
+//   --screenshot FILE      PNG of the whole screen: at the end of the demo, or
+//                          without --demo once the main screen has painted
+//   --window WxH           a window of that size instead of the whole screen
+//
+// Values come as "--name value" or "--name=value". Recognised options are
+// taken out of the argument list.
+
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+struct AppOptions {
+    bool demo = false;
+    QString project = QStringLiteral("Demo");
+    QString hole;
+    int depthMm = 2000;
+    int moveMm = 50;
+    int modeCode = 0; // SampleModes::AutoRaise
+    bool judge = false;
+    int judgeDepthMm = 0;
+    QString shotsDir;
+    int maxSeconds = 300;
+    QString screenshot;
+    QSize window;
+};
+
+// The move distances the set-up dialog offers.
+QStringList demoMoveDistances();
+
+// Mode word of the command line ("auto", "manual", "4s", "6s", "8s") to the
+// sampling-mode code; -1 for any other word.
+int demoModeCode(const QString &word);
+
+// Parses and removes the options above from args (args[0] is the program).
+// False with *error when an option is malformed, out of range, repeated in a
+// way that contradicts itself, or belongs to the demo without --demo; with
+// --demo, any other argument starting with "--" is refused too.
+bool parseAppOptions(QStringList &args, AppOptions *options, QString *error);
+
+// True when a name can be a hole file or project folder name: not empty, no
+// folder separators, not "." or "..", every character in GBK and at most 79
+// GBK bytes (the set-up keeps no more).
+bool isUsableDemoName(const QString &name, QString *why);
