@@ -26,9 +26,12 @@ QImage grabScreen()
     // Modeless windows keep their creation order; the modal one is in front.
     if (modal && modal->isVisible())
         windows << modal;
-    for (QWidget *w : windows)
-        area |= w->geometry();
-    area.setTopLeft(QPoint(qMin(area.left(), 0), qMin(area.top(), 0)));
+    // Only a window larger than the screen widens the picture; one that
+    // merely sticks out (a window frame) is cut at the screen's edge.
+    for (QWidget *w : windows) {
+        if (w->width() > area.width() || w->height() > area.height())
+            area |= w->geometry();
+    }
 
     QImage canvas(area.size(), QImage::Format_RGB32);
     canvas.fill(Qt::black);

@@ -9,8 +9,8 @@
 class QWidget;
 
 // The whole screen: every visible top-level window at its place, the active
-// modal dialog on top, on black. The picture covers the primary screen and
-// any window that reaches beyond it.
+// modal dialog on top, on black. The picture covers the primary screen, and
+// any window larger than the screen.
 QImage grabScreen();
 
 // Writes a picture as PNG, creating the folder; false with *why on failure.

@@ -1,0 +1,335 @@
+// The demonstration end to end: the built program run as a user runs it
+// (zpvw --demo ...), against the built winch simulator on a free loopback
+// port, the saved hole file read back with the built zpvw-hole tool; the
+// screenshot option; and the run command's headless path.
+
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QtTest>
+#include <signal.h>
+#include <memory>
+#include <sys/types.h>
+
+namespace {
+constexpr int kRunLimitMs = 120000;
+
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// Ends a child that outlived its time: first politely (so that a script
+// stops what it started), then for good.
+void endChild(QProcess &p)
+{
+    if (p.state() == QProcess::NotRunning)
+        return;
+    p.terminate();
+    if (!p.waitForFinished(5000)) {
+        p.kill();
+        p.waitForFinished(5000);
+    }
+}
+
+QProcessEnvironment childEnvironment(const QString &appDir)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"ZPVW_WINCH", "ZPVW_DEMO_VERBOSE", "DISPLAY", "WAYLAND_DISPLAY"})
+        env.remove(QString::fromLatin1(name));
+    env.insert(QStringLiteral("ZPVW_APP_DIR"), appDir);
+    env.insert(QStringLiteral("ZPVW_ROOT_DIR"), appDir + QStringLiteral("/root"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return env;
+}
+
+Run runChild(const QString &program, const QStringList &args, const QProcessEnvironment &env,
+             int limitMs = kRunLimitMs)
+{
+    Run r;
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    if (!p.waitForStarted(10000))
+        return r;
+    if (!p.waitForFinished(limitMs)) {
+        endChild(p);
+        r.err = QStringLiteral("did not end within %1 ms").arg(limitMs);
+        return r;
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+// The simulator on a free loopback port, ended with the object.
+class CSimulator {
+public:
+    explicit CSimulator(const QString &depth)
+    {
+        m_p.start(testBinDir() + QStringLiteral("/zpvw-winchsim"),
+                  {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--depth"), depth,
+                   QStringLiteral("--speed"), QStringLiteral("0.5"), QStringLiteral("--wait"), QStringLiteral("0.5"),
+                   QStringLiteral("--max-seconds"), QStringLiteral("300")});
+    }
+    ~CSimulator() { endChild(m_p); }
+    // "127.0.0.1:PORT" once it listens; empty when it does not within 10 s.
+    QString address()
+    {
+        static const QRegularExpression re(QStringLiteral("listening on (127\\.0\\.0\\.1:\\d+)"));
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 10000 && m_p.state() != QProcess::NotRunning) {
+            m_p.waitForReadyRead(200);
+            m_out += QString::fromLocal8Bit(m_p.readAllStandardOutput());
+            const QRegularExpressionMatch m = re.match(m_out);
+            if (m.hasMatch())
+                return m.captured(1);
+        }
+        return QString();
+    }
+
+private:
+    QProcess m_p;
+    QString m_out;
+};
+
+QJsonObject dumpHoleFile(const QString &path, QString *why)
+{
+    const Run r = runChild(testBinDir() + QStringLiteral("/zpvw-hole"), {QStringLiteral("dump"), path},
+                           QProcessEnvironment::systemEnvironment(), 30000);
+    if (r.exitCode != 0) {
+        *why = QStringLiteral("zpvw-hole dump: %1").arg(r.err);
+        return QJsonObject();
+    }
+    return QJsonDocument::fromJson(r.out.toUtf8()).object();
+}
+
+QString holePath(const TestAppDir &dir, const QString &project, const QString &hole)
+{
+    return dir.path() + QStringLiteral("/ZPV_CZL-FILE/") + project + QLatin1Char('/') + hole + QStringLiteral(".CZO");
+}
+}
+
+class TestDemo : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void modes_data();
+    void modes();
+    void failures_data();
+    void failures();
+    void screenshotWithoutDemo_data();
+    void screenshotWithoutDemo();
+    void runCommandWithoutDisplay();
+
+private:
+    QString zpvw() const { return testBinDir() + QStringLiteral("/zpvw"); }
+    // A winch controller that accepts the link and never answers.
+    QTcpServer m_silent;
+};
+
+void TestDemo::initTestCase()
+{
+    QVERIFY2(QFileInfo(zpvw()).isExecutable(), "zpvw is not built");
+    QVERIFY(m_silent.listen(QHostAddress::LocalHost, 0));
+}
+
+void TestDemo::modes_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("winch");
+    QTest::addColumn<int>("modeCode");
+    QTest::addColumn<int>("depthMm");
+    QTest::addColumn<int>("moveMm");
+    QTest::addColumn<int>("sedimentCm"); // -1: not judged
+
+    QTest::newRow("automatic, judged") << QStringList{"--depth", "1", "--move", "50", "--judge", "0.7"} << true << 0
+                                       << 1000 << 50 << 30;
+    QTest::newRow("manual") << QStringList{"--mode", "manual", "--depth", "0.5", "--move", "50", "--hole", "M1"}
+                            << true << 1 << 500 << 50 << -1;
+    // Without a winch address: the manual modes need none.
+    QTest::newRow("4 s/m") << QStringList{"--mode", "4s", "--depth", "1", "--move", "50"} << false << 2 << 1000 << 50
+                           << -1;
+    QTest::newRow("6 s/m") << QStringList{"--mode", "6s", "--depth", "0.4", "--move", "100", "--project", "P6"}
+                           << true << 3 << 400 << 100 << -1;
+    QTest::newRow("8 s/m, judged at the bottom")
+        << QStringList{"--mode", "8s", "--depth", "0.3", "--move", "100", "--judge", "0.3"} << true << 4 << 300 << 100
+        << 0;
+}
+
+void TestDemo::modes()
+{
+    QFETCH(QStringList, args);
+    QFETCH(bool, winch);
+    QFETCH(int, depthMm);
+    QFETCH(int, moveMm);
+    QFETCH(int, sedimentCm);
+    TestAppDir dir;
+    std::unique_ptr<CSimulator> sim;
+    QStringList all{QStringLiteral("--demo"), QStringLiteral("--max-seconds"), QStringLiteral("90")};
+    if (winch) {
+        sim = std::make_unique<CSimulator>(QString::number(depthMm / 1000.0, 'f', 3));
+        const QString address = sim->address();
+        QVERIFY2(!address.isEmpty(), "the simulator did not listen");
+        all << QStringLiteral("--winch") << address;
+    }
+    all << args;
+    const Run r = runChild(zpvw(), all, childEnvironment(dir.path()));
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    QCOMPARE(r.err, QString());
+
+    const int holeAt = args.indexOf(QStringLiteral("--hole"));
+    const int projectAt = args.indexOf(QStringLiteral("--project"));
+    const QString hole = holeAt >= 0 ? args.at(holeAt + 1) : QStringLiteral("DEMO1");
+    const QString project = projectAt >= 0 ? args.at(projectAt + 1) : QStringLiteral("Demo");
+    const QString path = holePath(dir, project, hole);
+    QCOMPARE(r.out, path + QLatin1Char('\n'));
+
+    QString why;
+    const QJsonObject record = dumpHoleFile(path, &why);
+    QVERIFY2(!record.isEmpty(), qPrintable(why));
+    QCOMPARE(record.value(QStringLiteral("holeNo")).toString(), hole);
+    QCOMPARE(record.value(QStringLiteral("projectName")).toString(), project);
+    QTEST(record.value(QStringLiteral("modeCode")).toInt(), "modeCode");
+    QCOMPARE(record.value(QStringLiteral("maxDepth")).toInt(), depthMm);
+    QCOMPARE(record.value(QStringLiteral("moveDistance")).toInt(), moveMm);
+    // One sample every move distance from the bottom to the top, each once.
+    const QJsonArray taken = record.value(QStringLiteral("samples")).toArray();
+    QCOMPARE(taken.size(), depthMm / moveMm + 1);
+    for (int i = 0; i < taken.size(); ++i)
+        QCOMPARE(taken.at(i).toArray().at(0).toInt(), depthMm - i * moveMm);
+    if (winch) {
+        // Values come from the controller's reports.
+        for (const QJsonValue &s : taken)
+            QVERIFY(s.toArray().at(1).toDouble() > 0.0);
+    }
+    if (sedimentCm >= 0)
+        QCOMPARE(record.value(QStringLiteral("sedimentThickness")).toInt(), sedimentCm);
+}
+
+void TestDemo::failures_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("silentWinch");
+    QTest::addColumn<bool>("existingHole");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("complaint");
+
+    QTest::newRow("automatic without a winch address")
+        << QStringList{"--demo", "--depth", "1"} << false << false << 2 << "--winch HOST:PORT or ZPVW_WINCH";
+    QTest::newRow("unknown option") << QStringList{"--demo", "--mode", "manual", "--frob"} << false << false << 2
+                                    << "unknown option --frob";
+    QTest::newRow("winch never answers") << QStringList{"--demo", "--depth", "1", "--max-seconds", "3"} << true
+                                         << false << 1 << "not finished within 3 s";
+    QTest::newRow("hole file exists")
+        << QStringList{"--demo", "--mode", "manual", "--depth", "0.2", "--hole", "H1"} << false << true << 1
+        << "exists already";
+}
+
+void TestDemo::failures()
+{
+    QFETCH(QStringList, args);
+    QFETCH(bool, silentWinch);
+    QFETCH(bool, existingHole);
+    TestAppDir dir;
+    const QString existing = holePath(dir, QStringLiteral("Demo"), QStringLiteral("H1"));
+    const QByteArray before("not to be touched");
+    if (existingHole)
+        QVERIFY(writeFileBytes(existing, before));
+    if (silentWinch)
+        args << QStringLiteral("--winch") << QStringLiteral("127.0.0.1:%1").arg(m_silent.serverPort());
+
+    const Run r = runChild(zpvw(), args, childEnvironment(dir.path()));
+    QTEST(r.exitCode, "exitCode");
+    QCOMPARE(r.out, QString());
+    // One line on standard error, saying why.
+    QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
+    QVERIFY(r.err.endsWith(QLatin1Char('\n')));
+    QFETCH(QString, complaint);
+    QVERIFY2(r.err.contains(complaint), qPrintable(r.err));
+    if (existingHole)
+        QCOMPARE(readFileBytes(existing), before);
+    // Nothing was saved.
+    const QStringList saved = QDir(dir.path() + QStringLiteral("/ZPV_CZL-FILE/Demo"))
+                                  .entryList({QStringLiteral("*.CZO")}, QDir::Files);
+    QCOMPARE(saved, existingHole ? QStringList{QStringLiteral("H1.CZO")} : QStringList());
+}
+
+void TestDemo::screenshotWithoutDemo_data()
+{
+    QTest::addColumn<QStringList>("extra");
+    QTest::addColumn<QSize>("atLeast");
+    // The offscreen screen is 800 x 600.
+    QTest::newRow("whole screen") << QStringList() << QSize(800, 600);
+    QTest::newRow("1024x768 window") << QStringList{"--window", "1024x768"} << QSize(1024, 768);
+}
+
+void TestDemo::screenshotWithoutDemo()
+{
+    QFETCH(QStringList, extra);
+    QFETCH(QSize, atLeast);
+    TestAppDir dir;
+    const QString file = dir.file(QStringLiteral("shots/main.png"));
+    const QStringList args = QStringList{QStringLiteral("--screenshot"), file, QStringLiteral("--winch"),
+                                         QStringLiteral("127.0.0.1:%1").arg(m_silent.serverPort())}
+                             + extra;
+    const Run r = runChild(zpvw(), args, childEnvironment(dir.path()));
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    QImage shot(file);
+    QVERIFY2(!shot.isNull(), "no PNG written");
+    QVERIFY(shot.width() >= atLeast.width() && shot.height() >= atLeast.height());
+    // The screen was drawn, not left black: the main dialog's light
+    // background covers most of it.
+    const QRgb middle = shot.pixel(shot.width() / 2, shot.height() / 2);
+    QVERIFY(qGray(middle) > 128);
+}
+
+void TestDemo::runCommandWithoutDisplay()
+{
+    TestAppDir dir;
+    QProcessEnvironment env = childEnvironment(dir.path());
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.insert(QStringLiteral("ZPVW_RUN_SKIP_BUILD"), QStringLiteral("1"));
+    env.insert(QStringLiteral("BUILD_DIR"), QFileInfo(testBinDir()).absolutePath());
+    env.insert(QStringLiteral("ZPVW_DATA_DIR"), dir.file(QStringLiteral("data")));
+    env.insert(QStringLiteral("ZPVW_DEMO_DEPTH"), QStringLiteral("1"));
+    const Run r = runChild(QStringLiteral("sh"), {QStringLiteral(ZPVW_SOURCE_DIR "/scripts/run.sh")}, env);
+    QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
+
+    const QRegularExpression holeLine(QStringLiteral("^hole file: (.+)$"), QRegularExpression::MultilineOption);
+    const QRegularExpression shotLine(QStringLiteral("^screenshot: (.+)$"), QRegularExpression::MultilineOption);
+    const QRegularExpression simLine(QStringLiteral("^winch simulator \\(process (\\d+)\\) on 127\\.0\\.0\\.1:\\d+"),
+                                     QRegularExpression::MultilineOption);
+    const QString hole = holeLine.match(r.out).captured(1);
+    const QString shot = shotLine.match(r.out).captured(1);
+    QCOMPARE(hole, dir.file(QStringLiteral("data/ZPV_CZL-FILE/Demo/DEMO1.CZO")));
+    QString why;
+    const QJsonObject record = dumpHoleFile(hole, &why);
+    QVERIFY2(!record.isEmpty(), qPrintable(why));
+    // A complete automatic test, judged where the simulated sediment begins.
+    QCOMPARE(record.value(QStringLiteral("samples")).toArray().size(), 21);
+    QCOMPARE(record.value(QStringLiteral("sedimentThickness")).toInt(), 30);
+    QVERIFY2(!QImage(shot).isNull(), qPrintable(shot));
+
+    // The simulator went with the script.
+    const QRegularExpressionMatch sim = simLine.match(r.out);
+    QVERIFY2(sim.hasMatch(), qPrintable(r.out));
+    const pid_t pid = pid_t(sim.captured(1).toLongLong());
+    QVERIFY(pid > 0);
+    QVERIFY(::kill(pid, 0) != 0);
+    QVERIFY(r.out.contains(QStringLiteral("winch simulator stopped")));
+}
+
+QTEST_GUILESS_MAIN(TestDemo)
+#include "tst_demo.moc"

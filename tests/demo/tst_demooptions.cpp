@@ -1,0 +1,142 @@
+// The program's own options: what the demo, the screenshot and the window
+// options accept, what they refuse, and what they leave for others.
+
+#include "demooptions.h"
+
+#include "ctrlinfo.h"
+
+#include <QtTest>
+
+class TestDemoOptions : public QObject {
+    Q_OBJECT
+private slots:
+    void accepted_data();
+    void accepted();
+    void refused_data();
+    void refused();
+    void namesByGbkLength_data();
+    void namesByGbkLength();
+};
+
+namespace {
+QStringList words(const QString &line)
+{
+    return QStringList{QStringLiteral("zpvw")} + line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+}
+
+void TestDemoOptions::accepted_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("demo");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("depthMm");
+    QTest::addColumn<int>("moveMm");
+    QTest::addColumn<int>("judgeMm"); // -1: no judgement
+    QTest::addColumn<QString>("project");
+    QTest::addColumn<QString>("hole");
+    QTest::addColumn<QSize>("window");
+    QTest::addColumn<QStringList>("left"); // arguments left for others
+
+    const QStringList none{QStringLiteral("zpvw")};
+    QTest::newRow("defaults") << "--demo" << true << int(SampleModes::AutoRaise) << 2000 << 50 << -1
+                              << "Demo" << "" << QSize() << none;
+    QTest::newRow("paced 4 s") << "--demo --mode 4s --depth 1 --move 50" << true << int(SampleModes::Manual4)
+                               << 1000 << 50 << -1 << "Demo" << "" << QSize() << none;
+    QTest::newRow("equals form") << "--demo --mode=8s --depth=0.05 --move=10 --hole=H7" << true
+                                 << int(SampleModes::Manual8) << 50 << 10 << -1 << "Demo" << "H7" << QSize()
+                                 << none;
+    QTest::newRow("deepest hole, judged at the top") << "--demo --depth 200 --judge 0 --mode manual" << true
+                                                     << int(SampleModes::Manual) << 200000 << 50 << 0 << "Demo"
+                                                     << "" << QSize() << none;
+    // Metres to millimetres without binary rounding: 12.35 m is 12350 mm.
+    QTest::newRow("decimal depth") << "--demo --depth 12.35 --judge 12.349 --mode 6s" << true
+                                   << int(SampleModes::Manual6) << 12350 << 50 << 12349 << "Demo" << ""
+                                   << QSize() << none;
+    QTest::newRow("project") << "--demo --project 桥桩 --move 500" << true << int(SampleModes::AutoRaise) << 2000
+                             << 500 << -1 << QStringLiteral("桥桩") << "" << QSize() << none;
+    QTest::newRow("screenshot alone") << "--screenshot /tmp/a.png" << false << int(SampleModes::AutoRaise) << 2000
+                                      << 50 << -1 << "Demo" << "" << QSize() << none;
+    QTest::newRow("window") << "--window 1024x768" << false << int(SampleModes::AutoRaise) << 2000 << 50 << -1
+                            << "Demo" << "" << QSize(1024, 768) << none;
+    QTest::newRow("others' arguments stay") << "-V ver --window 800x600" << false << int(SampleModes::AutoRaise)
+                                            << 2000 << 50 << -1 << "Demo" << "" << QSize(800, 600)
+                                            << QStringList{QStringLiteral("zpvw"), QStringLiteral("-V"),
+                                                           QStringLiteral("ver")};
+}
+
+void TestDemoOptions::accepted()
+{
+    QFETCH(QString, line);
+    QStringList args = words(line);
+    AppOptions o;
+    QString error;
+    QVERIFY2(parseAppOptions(args, &o, &error), qPrintable(error));
+    QTEST(o.demo, "demo");
+    QTEST(o.modeCode, "mode");
+    QTEST(o.depthMm, "depthMm");
+    QTEST(o.moveMm, "moveMm");
+    QFETCH(int, judgeMm);
+    QCOMPARE(o.judge, judgeMm >= 0);
+    if (judgeMm >= 0)
+        QCOMPARE(o.judgeDepthMm, judgeMm);
+    QTEST(o.project, "project");
+    QTEST(o.hole, "hole");
+    QTEST(o.window, "window");
+    QTEST(args, "left");
+}
+
+void TestDemoOptions::refused_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("complaint");
+
+    QTest::newRow("demo option alone") << "--depth 3" << "--depth needs --demo";
+    QTest::newRow("missing value") << "--demo --hole" << "--hole needs a value";
+    QTest::newRow("unknown option") << "--demo --frob" << "unknown option --frob";
+    QTest::newRow("zero depth") << "--demo --depth 0" << "--depth \"0\"";
+    QTest::newRow("too deep") << "--demo --depth 200.01" << "--depth \"200.01\"";
+    QTest::newRow("three decimals") << "--demo --depth 1.005" << "--depth \"1.005\"";
+    QTest::newRow("negative depth") << "--demo --depth -1" << "--depth \"-1\"";
+    QTest::newRow("move not offered") << "--demo --move 75" << "--move \"75\"";
+    QTest::newRow("unknown mode") << "--demo --mode fast" << "--mode \"fast\"";
+    QTest::newRow("judged below the bottom") << "--demo --depth 1 --judge 1.001" << "deeper than the hole";
+    QTest::newRow("folder in the name") << "--demo --hole a/b" << "folder separator";
+    QTest::newRow("parent folder") << "--demo --project .." << "folder reference";
+    QTest::newRow("no time") << "--demo --max-seconds 0" << "--max-seconds \"0\"";
+    QTest::newRow("bad window") << "--window big" << "--window \"big\"";
+}
+
+void TestDemoOptions::refused()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, complaint);
+    QStringList args = words(line);
+    AppOptions o;
+    o.project = QStringLiteral("untouched");
+    QString error;
+    QVERIFY(!parseAppOptions(args, &o, &error));
+    QVERIFY2(error.contains(complaint), qPrintable(error));
+    QCOMPARE(o.project, QStringLiteral("untouched"));
+}
+
+void TestDemoOptions::namesByGbkLength_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("usable");
+    QTest::newRow("79 letters") << QString(79, QLatin1Char('a')) << true;
+    QTest::newRow("80 letters") << QString(80, QLatin1Char('a')) << false;
+    QTest::newRow("39 Chinese characters, 78 bytes") << QString(39, QChar(0x6869)) << true;
+    QTest::newRow("40 Chinese characters, 80 bytes") << QString(40, QChar(0x6869)) << false;
+    QTest::newRow("outside GBK") << QStringLiteral("H\u0e01") << false;
+    QTest::newRow("blank at the end") << QStringLiteral("H1 ") << false;
+}
+
+void TestDemoOptions::namesByGbkLength()
+{
+    QFETCH(QString, name);
+    QTEST(isUsableDemoName(name, nullptr), "usable");
+}
+
+QTEST_GUILESS_MAIN(TestDemoOptions)
+#include "tst_demooptions.moc"
