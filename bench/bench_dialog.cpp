@@ -58,6 +58,7 @@ CDlgMain &mainScreen()
         openDevice();
         dlg = newMainScreen();
         showAndWaitForFirstPaint(*dlg);
+        atBenchEnd([] { dlg.reset(); });
     }
     return *dlg;
 }

@@ -33,7 +33,11 @@ struct WidgetScreen {
 
 WidgetScreen &widgetScreen()
 {
-    static std::unique_ptr<WidgetScreen> s(new WidgetScreen);
+    static std::unique_ptr<WidgetScreen> s;
+    if (!s) {
+        s.reset(new WidgetScreen);
+        atBenchEnd([] { s.reset(); });
+    }
     return *s;
 }
 

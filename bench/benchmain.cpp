@@ -21,5 +21,6 @@ int main(int argc, char **argv)
         return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    runBenchEnd();
     return 0;
 }

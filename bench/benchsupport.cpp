@@ -6,6 +6,7 @@
 #include <QFile>
 #include <cmath>
 #include <ctime>
+#include <vector>
 
 CBenchAppDir::CBenchAppDir() : m_dir(QDir::tempPath() + QStringLiteral("/zpvw-bench-XXXXXX"))
 {
@@ -41,6 +42,23 @@ void setUpBenchHole(int n, int stepMm)
     gCtrlInfo.curveRange = 50;
     gCtrlInfo.curveMagnify = 100;
     samples.assign(benchHole(n, maxDepth, stepMm));
+}
+
+namespace {
+std::vector<std::function<void()>> &endActions()
+{
+    static std::vector<std::function<void()>> actions;
+    return actions;
+}
+} // namespace
+
+void atBenchEnd(std::function<void()> release) { endActions().push_back(std::move(release)); }
+
+void runBenchEnd()
+{
+    for (auto it = endActions().rbegin(); it != endActions().rend(); ++it)
+        (*it)();
+    endActions().clear();
 }
 
 double monotonicMs()

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <QVector>
+#include <functional>
 
 // A fresh application directory (ZPVW_APP_DIR) with a fake machine root
 // (ZPVW_ROOT_DIR) inside it for as long as the object lives, so nothing the
@@ -29,6 +30,11 @@ QVector<Sample> benchHole(int n, int maxDepth, int stepMm);
 // Sets the control information for a hole of n samples taken every stepMm
 // (depth and range the screen would show) and fills the sample list.
 void setUpBenchHole(int n, int stepMm = 10);
+
+// Widgets kept across benchmarks must go before the application object:
+// their owners register the release here, main() runs it at the end.
+void atBenchEnd(std::function<void()> release);
+void runBenchEnd();
 
 // Milliseconds of CLOCK_MONOTONIC: the same clock in every process.
 double monotonicMs();
