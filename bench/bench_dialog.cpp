@@ -70,6 +70,15 @@ void BM_RefreshMainDialog(benchmark::State &state)
     runRefreshLoop(state, [&dlg] { dlg.updateWave(true, true, true); });
 }
 
+// The same with the curve magnified 600 %: a canvas six times as wide and
+// high in the scroll area, of which the paint covers the part in view.
+void BM_RefreshMainDialogMagnified(benchmark::State &state)
+{
+    CDlgMain &dlg = mainScreen();
+    runRefreshLoop(state, [&dlg] { dlg.updateWave(true, true, true); }, 600);
+    dlg.updateWave(true, true, true); // back to the plain canvas for what follows
+}
+
 // The refresh as the acquisition thread's request ends up after merging:
 // fill, update requests, and the event loop painting what they marked.
 void BM_RefreshMainDialogScheduled(benchmark::State &state)
@@ -115,6 +124,7 @@ void BM_MainScreenToFirstPaint(benchmark::State &state)
 } // namespace
 
 BENCHMARK(BM_RefreshMainDialog)->Arg(500)->Arg(4000)->Arg(20000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RefreshMainDialogMagnified)->Arg(500)->Arg(4000)->Arg(20000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RefreshMainDialogScheduled)->Arg(500)->Arg(4000)->Arg(20000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_WinchDisplayRefresh)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MainScreenToFirstPaint)->Iterations(10)->Unit(benchmark::kMillisecond)->UseManualTime();

@@ -32,7 +32,7 @@ QVector<Sample> benchHole(int n, int maxDepth, int stepMm)
     return v;
 }
 
-void setUpBenchHole(int n, int stepMm)
+void setUpBenchHole(int n, int stepMm, int magnify)
 {
     // Room for the samples the benchmark adds after the hole it starts with.
     const int maxDepth = (n + 1000) * stepMm;
@@ -40,7 +40,7 @@ void setUpBenchHole(int n, int stepMm)
     gCtrlInfo.maxDepth = maxDepth;
     gCtrlInfo.holeDepth = maxDepth;
     gCtrlInfo.curveRange = 50;
-    gCtrlInfo.curveMagnify = 100;
+    gCtrlInfo.curveMagnify = magnify;
     samples.assign(benchHole(n, maxDepth, stepMm));
 }
 

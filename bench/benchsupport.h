@@ -28,8 +28,9 @@ float benchValue(int i);
 // n samples raised from maxDepth upwards in steps of stepMm.
 QVector<Sample> benchHole(int n, int maxDepth, int stepMm);
 // Sets the control information for a hole of n samples taken every stepMm
-// (depth and range the screen would show) and fills the sample list.
-void setUpBenchHole(int n, int stepMm = 10);
+// (depth and range the screen would show, the curve magnified by magnify
+// per cent) and fills the sample list.
+void setUpBenchHole(int n, int stepMm = 10, int magnify = 100);
 
 // Widgets kept across benchmarks must go before the application object:
 // their owners register the release here, main() runs it at the end.

@@ -14,10 +14,10 @@
 // Samples added before the list is set back.
 constexpr int kRefreshGrowth = 50;
 
-inline void runRefreshLoop(benchmark::State &state, const std::function<void()> &refresh)
+inline void runRefreshLoop(benchmark::State &state, const std::function<void()> &refresh, int magnify = 100)
 {
     const int n = int(state.range(0));
-    setUpBenchHole(n);
+    setUpBenchHole(n, 10, magnify);
     const QVector<Sample> start = samples.snapshot();
     refresh(); // the full redraw after the list was replaced is not measured
     int added = 0;
@@ -35,4 +35,5 @@ inline void runRefreshLoop(benchmark::State &state, const std::function<void()> 
         ++added;
     }
     state.counters["samples"] = n;
+    gCtrlInfo.curveMagnify = 100;
 }
