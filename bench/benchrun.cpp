@@ -10,7 +10,8 @@
 //                       "raising" once the acquisition reports the raise and
 //                       "samples N" every second the count changed.
 //
-// Every other option is the program's own (--winch HOST:PORT, -qws, ...).
+// Every other option is the program's own (-qws, ...). The winch address
+// (--winch HOST:PORT or ZPVW_WINCH) is required.
 
 #include "acqstate.h"
 #include "benchsupport.h"
@@ -139,6 +140,15 @@ int main(int argc, char **argv)
     }
     int keptArgc = int(kept.size());
     kept.push_back(nullptr);
+    // A benchmark talks to the simulator only: without an address given, the
+    // program would use the controller's on the instrument network.
+    bool winchGiven = !qgetenv("ZPVW_WINCH").isEmpty();
+    for (int i = 1; i < keptArgc; ++i)
+        winchGiven = winchGiven || std::strncmp(kept[size_t(i)], "--winch", 7) == 0;
+    if (!winchGiven) {
+        std::fprintf(stderr, "zpvw-benchrun: give --winch 127.0.0.1:PORT (or ZPVW_WINCH)\n");
+        return 2;
+    }
 
     // As app/main.cpp, with the pilot beside the main dialog.
     StartupHooks hooks;

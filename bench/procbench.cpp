@@ -39,7 +39,9 @@ public:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("ZPVW_APP_DIR"), m_dir.path());
         env.insert(QStringLiteral("ZPVW_ROOT_DIR"), m_dir.path() + QStringLiteral("/root"));
-        env.remove(QStringLiteral("ZPVW_WINCH"));
+        // Only loopback: a child started without --winch must never fall
+        // back to the controller's built-in address on the instrument network.
+        env.insert(QStringLiteral("ZPVW_WINCH"), QStringLiteral("127.0.0.1:9"));
         const double t0 = monotonicMs();
         if (launchMs)
             *launchMs = t0;
@@ -188,10 +190,17 @@ void raiseFigure(double seconds)
 
 void startupFigure(int starts)
 {
+    std::unique_ptr<CChild> sim;
+    const QString winch = startSimulator(sim, {QStringLiteral("--wait"), QStringLiteral("100000")});
+    if (winch.isEmpty()) {
+        std::printf("start-up: the simulator did not start\n");
+        return;
+    }
     QVector<double> ms;
     for (int i = 0; i < starts; ++i) {
         double launch = 0;
-        CChild run(QStringLiteral("zpvw-benchrun"), {QStringLiteral("--first-paint-exit")}, &launch);
+        CChild run(QStringLiteral("zpvw-benchrun"), {QStringLiteral("--first-paint-exit"), QStringLiteral("--winch"), winch},
+                   &launch);
         const QString t = run.waitForLine(QRegularExpression(QStringLiteral("first-paint-ms ([0-9.]+)")), 20000);
         if (t.isEmpty()) {
             std::printf("start-up: no first paint\n%s", qPrintable(run.output()));
