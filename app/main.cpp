@@ -12,12 +12,15 @@ int main(int argc, char **argv)
     if (wantsDemo(argc, argv))
         quietDebugOutput();
 
+    QList<QByteArray> raw;
+    for (int i = 0; i < argc; ++i)
+        raw << QByteArray(argv[i]);
     AppOptions options;
     int status = 0;
     StartupHooks hooks;
-    hooks.handleOptions = [&options](QStringList &args) {
+    hooks.handleOptions = [&options, &raw](QStringList &args) {
         QTextStream err(stderr);
-        return handleAppOptions(args, &options, err);
+        return handleAppOptions(args, raw, &options, err);
     };
     hooks.openDevice = [] { openDevice(); };
     hooks.runMainDialog = [&options, &status] {

@@ -39,8 +39,9 @@ public:
 };
 }
 
-int handleAppOptions(QStringList &args, AppOptions *options, QTextStream &err)
+int handleAppOptions(QStringList &args, const QList<QByteArray> &raw, AppOptions *options, QTextStream &err)
 {
+    redecodeNameOptions(args, raw);
     const QString env = QProcessEnvironment::systemEnvironment().value(QStringLiteral("ZPVW_WINCH"));
     const WinchAddressChoice winch = chooseWinchAddress(args, env);
     if (!winch.ok) {

@@ -18,7 +18,9 @@ class QWidget;
 // falls back to the controller's built-in address: in the automatic mode it
 // needs the override, in the manual modes it runs without a winch link when
 // none is named. Returns -1 to go on, or 2 after writing the error to err.
-int handleAppOptions(QStringList &args, AppOptions *options, QTextStream &err);
+// raw is the command line as the program got it (names are decoded from it,
+// see redecodeNameOptions).
+int handleAppOptions(QStringList &args, const QList<QByteArray> &raw, AppOptions *options, QTextStream &err);
 
 // True when the raw command line asks for the demo (before the toolkit has
 // seen it: the debug output is to be quiet from the first line on).

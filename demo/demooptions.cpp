@@ -4,6 +4,7 @@
 #include "gbktext.h"
 
 #include <QRegularExpression>
+#include <QTextCodec>
 
 namespace {
 constexpr int kNameBytes = 79;
@@ -88,6 +89,49 @@ int demoModeCode(const QString &word)
     if (word == QLatin1String("8s"))
         return SampleModes::Manual8;
     return -1;
+}
+
+QString decodeCommandLineName(const QByteArray &raw)
+{
+    QTextCodec *utf8 = QTextCodec::codecForName("UTF-8");
+    QTextCodec::ConverterState state(QTextCodec::ConvertInvalidToNull);
+    const QString text = utf8->toUnicode(raw.constData(), raw.size(), &state);
+    if (state.invalidChars == 0 && state.remainingChars == 0)
+        return text;
+    return QString::fromLocal8Bit(raw);
+}
+
+void redecodeNameOptions(QStringList &args, const QList<QByteArray> &raw)
+{
+    static const QStringList names{QStringLiteral("--project"), QStringLiteral("--hole")};
+    int r = 0;
+    bool valueNext = false;
+    for (int i = 1; i < args.size(); ++i) {
+        // The raw entry this argument was made of: the next one that decodes
+        // to it (the toolkit only ever removes entries).
+        int match = -1;
+        for (int j = r + 1; j < raw.size(); ++j) {
+            if (QString::fromLocal8Bit(raw.at(j)) == args.at(i)) {
+                match = j;
+                break;
+            }
+        }
+        if (match < 0)
+            return;
+        r = match;
+        const QString arg = args.at(i);
+        if (valueNext) {
+            args[i] = decodeCommandLineName(raw.at(r));
+            valueNext = false;
+            continue;
+        }
+        valueNext = names.contains(arg);
+        for (const QString &name : names) {
+            const QString prefix = name + QLatin1Char('=');
+            if (arg.startsWith(prefix))
+                args[i] = prefix + decodeCommandLineName(raw.at(r).mid(prefix.size()));
+        }
+    }
 }
 
 bool isUsableDemoName(const QString &name, QString *why)

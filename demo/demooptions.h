@@ -18,6 +18,8 @@
 // Values come as "--name value" or "--name=value". Recognised options are
 // taken out of the argument list.
 
+#include <QByteArray>
+#include <QList>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -49,6 +51,16 @@ int demoModeCode(const QString &word);
 // way that contradicts itself, or belongs to the demo without --demo; with
 // --demo, any other argument starting with "--" is refused too.
 bool parseAppOptions(QStringList &args, AppOptions *options, QString *error);
+
+// A name typed on a command line: UTF-8 when the bytes are valid UTF-8 (a
+// development machine's terminal), else the locale's code page (GBK on the
+// instrument, where the program makes it the locale's).
+QString decodeCommandLineName(const QByteArray &raw);
+
+// Decodes the values of --project and --hole in args again from the raw
+// command line with decodeCommandLineName; args is the list the toolkit made
+// of raw (with the locale's code page, some of its own options removed).
+void redecodeNameOptions(QStringList &args, const QList<QByteArray> &raw);
 
 // True when a name can be a hole file or project folder name: not empty, no
 // folder separators, not "." or "..", every character in GBK and at most 79

@@ -20,6 +20,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -108,7 +109,8 @@ void CDemoRun::drive()
     }
     if (!m_failed) {
         m_status = 0;
-        fprintf(stdout, "%s\n", qUtf8Printable(QDir::toNativeSeparators(m_holePath)));
+        // The path as the file system has it, so that a shell can use it.
+        fprintf(stdout, "%s\n", QFile::encodeName(m_holePath).constData());
         fflush(stdout);
         m_step = QStringLiteral("quit");
         quit();

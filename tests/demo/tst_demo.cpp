@@ -14,8 +14,10 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTcpServer>
+#include <QTextCodec>
 #include <QtTest>
 #include <signal.h>
+#include <cstdio>
 #include <memory>
 #include <sys/types.h>
 
@@ -26,6 +28,7 @@ struct Run {
     int exitCode = -1;
     QString out;
     QString err;
+    QByteArray outBytes;
 };
 
 // Ends a child that outlived its time: first politely (so that a script
@@ -67,7 +70,8 @@ Run runChild(const QString &program, const QStringList &args, const QProcessEnvi
         return r;
     }
     r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.outBytes = p.readAllStandardOutput();
+    r.out = QString::fromUtf8(r.outBytes);
     r.err = QString::fromUtf8(p.readAllStandardError());
     return r;
 }
@@ -113,6 +117,20 @@ QJsonObject dumpHoleFile(const QString &path, QString *why)
         return QJsonObject();
     }
     return QJsonDocument::fromJson(r.out.toUtf8()).object();
+}
+
+// A file named in the program's code page (GBK), read by its bytes.
+QByteArray readRawPath(const QByteArray &path)
+{
+    QByteArray data;
+    if (FILE *f = std::fopen(path.constData(), "rb")) {
+        char buffer[4096];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+            data.append(buffer, int(n));
+        std::fclose(f);
+    }
+    return data;
 }
 
 QString holePath(const TestAppDir &dir, const QString &project, const QString &hole)
@@ -161,7 +179,10 @@ void TestDemo::modes_data()
     // Without a winch address: the manual modes need none.
     QTest::newRow("4 s/m") << QStringList{"--mode", "4s", "--depth", "1", "--move", "50"} << false << 2 << 1000 << 50
                            << -1;
-    QTest::newRow("6 s/m") << QStringList{"--mode", "6s", "--depth", "0.4", "--move", "100", "--project", "P6"}
+    // Chinese names, typed on a UTF-8 terminal, stored as the instrument
+    // stores them (GBK, the folder too).
+    QTest::newRow("6 s/m") << QStringList{"--mode", "6s", "--depth", "0.4", "--move", "100", "--project", "跨江大桥",
+                                          "--hole", "桩1"}
                            << true << 3 << 400 << 100 << -1;
     QTest::newRow("8 s/m, judged at the bottom")
         << QStringList{"--mode", "8s", "--depth", "0.3", "--move", "100", "--judge", "0.3"} << true << 4 << 300 << 100
@@ -193,12 +214,16 @@ void TestDemo::modes()
     const int projectAt = args.indexOf(QStringLiteral("--project"));
     const QString hole = holeAt >= 0 ? args.at(holeAt + 1) : QStringLiteral("DEMO1");
     const QString project = projectAt >= 0 ? args.at(projectAt + 1) : QStringLiteral("Demo");
-    const QString path = holePath(dir, project, hole);
-    QCOMPARE(r.out, path + QLatin1Char('\n'));
+    QTextCodec *gbk = QTextCodec::codecForName("GBK");
+    const QByteArray path = QFile::encodeName(dir.path()) + "/ZPV_CZL-FILE/" + gbk->fromUnicode(project) + '/'
+                            + gbk->fromUnicode(hole) + ".CZO";
+    QCOMPARE(r.outBytes, path + '\n');
 
+    // The office tool reads it under a plain name.
+    const QString copy = dir.file(QStringLiteral("copy.CZO"));
+    QVERIFY(writeFileBytes(copy, readRawPath(path)));
     QString why;
-    const QJsonObject record = dumpHoleFile(path, &why);
-    QVERIFY2(!record.isEmpty(), qPrintable(why));
+    const QJsonObject record = dumpHoleFile(copy, &why);
     QCOMPARE(record.value(QStringLiteral("holeNo")).toString(), hole);
     QCOMPARE(record.value(QStringLiteral("projectName")).toString(), project);
     QTEST(record.value(QStringLiteral("modeCode")).toInt(), "modeCode");

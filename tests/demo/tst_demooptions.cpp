@@ -5,6 +5,7 @@
 
 #include "ctrlinfo.h"
 
+#include <QTextCodec>
 #include <QtTest>
 
 class TestDemoOptions : public QObject {
@@ -16,6 +17,9 @@ private slots:
     void refused();
     void namesByGbkLength_data();
     void namesByGbkLength();
+    void commandLineNames_data();
+    void commandLineNames();
+    void namesRedecodedFromRawArguments();
 };
 
 namespace {
@@ -136,6 +140,55 @@ void TestDemoOptions::namesByGbkLength()
 {
     QFETCH(QString, name);
     QTEST(isUsableDemoName(name, nullptr), "usable");
+}
+
+void TestDemoOptions::commandLineNames_data()
+{
+    QTest::addColumn<QByteArray>("raw");
+    QTest::addColumn<QString>("name");
+    const QString bridge = QStringLiteral("跨江大桥");
+    QTest::newRow("UTF-8 terminal") << bridge.toUtf8() << bridge;
+    QTest::newRow("GBK terminal") << QTextCodec::codecForName("GBK")->fromUnicode(bridge) << bridge;
+    // Three UTF-8 bytes, of which GBK would make one character and a stray.
+    QTest::newRow("odd UTF-8 length") << QStringLiteral("桥").toUtf8() << QStringLiteral("桥");
+    QTest::newRow("ASCII") << QByteArray("Z-17#") << QStringLiteral("Z-17#");
+}
+
+void TestDemoOptions::commandLineNames()
+{
+    QTextCodec *before = QTextCodec::codecForLocale();
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("GBK"));
+    QFETCH(QByteArray, raw);
+    const QString decoded = decodeCommandLineName(raw);
+    QTextCodec::setCodecForLocale(before);
+    QTEST(decoded, "name");
+}
+
+void TestDemoOptions::namesRedecodedFromRawArguments()
+{
+    // As the program sees it: the locale is GBK, the terminal UTF-8, and the
+    // toolkit took "-platform offscreen" out.
+    QTextCodec *before = QTextCodec::codecForLocale();
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("GBK"));
+    const QString project = QStringLiteral("跨江大桥");
+    const QString hole = QStringLiteral("桩1");
+    const QList<QByteArray> raw{"zpvw",           "--demo", "-platform", "offscreen", "--screenshot",
+                                "/tmp/a.png",     "--project", project.toUtf8(), ("--hole=" + hole.toUtf8()),
+                                "--mode",         "manual"};
+    QStringList args;
+    for (const QByteArray &r : raw) {
+        if (r != "-platform" && r != "offscreen")
+            args << QString::fromLocal8Bit(r);
+    }
+    redecodeNameOptions(args, raw);
+    AppOptions o;
+    QString error;
+    const bool parsed = parseAppOptions(args, &o, &error);
+    QTextCodec::setCodecForLocale(before);
+    QVERIFY2(parsed, qPrintable(error));
+    QCOMPARE(o.project, project);
+    QCOMPARE(o.hole, hole);
+    QCOMPARE(o.screenshot, QStringLiteral("/tmp/a.png"));
 }
 
 QTEST_GUILESS_MAIN(TestDemoOptions)
