@@ -7,41 +7,27 @@
 
 #include "device.h"
 #include "dlgmain.h"
+#include "firstframe.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEvent>
 #include <memory>
 
 namespace {
 
 constexpr QSize kScreen(1024, 768);
 
-// Notes the first paint of a widget.
-class CPaintWatch : public QObject {
-public:
-    bool painted = false;
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            painted = true;
-        return QObject::eventFilter(watched, event);
-    }
-};
-
-// Shows the dialog and runs the event loop until its first frame is painted
-// (one pass paints the dialog and all its children). False after 5 s.
+// Shows the dialog and runs the event loop until its first frame is painted,
+// curve and table included. False after 5 s.
 bool showAndWaitForFirstPaint(CDlgMain &dlg)
 {
-    CPaintWatch watch;
-    dlg.installEventFilter(&watch);
+    CFirstFrameWatch watch(&dlg);
     dlg.show();
     QElapsedTimer t;
     t.start();
-    while (!watch.painted && t.elapsed() < 5000)
+    while (!watch.painted() && t.elapsed() < 5000)
         QApplication::processEvents();
-    dlg.removeEventFilter(&watch);
-    return watch.painted;
+    return watch.painted();
 }
 
 std::unique_ptr<CDlgMain> newMainScreen()

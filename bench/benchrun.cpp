@@ -2,9 +2,9 @@
 // with two additions that only the process benchmarks (zpvw-procbench) use:
 //
 //   --first-paint-exit  print "first-paint-ms T" once the main screen's first
-//                       frame is painted (T counted from ZPVW_BENCH_T0, the
-//                       launcher's CLOCK_MONOTONIC milliseconds, else from
-//                       main()) and close the program;
+//                       frame is painted, curve and table included (T counted
+//                       from ZPVW_BENCH_T0, the launcher's CLOCK_MONOTONIC
+//                       milliseconds, else from main()) and close the program;
 //   --raise             take the operator's steps of a new automatic test
 //                       ("新存", the file name typed and confirmed), print
 //                       "raising" once the acquisition reports the raise and
@@ -17,6 +17,7 @@
 #include "benchsupport.h"
 #include "device.h"
 #include "dlgmain.h"
+#include "firstframe.h"
 #include "keyboard.h"
 #include "startup.h"
 #include "testrecord.h"
@@ -61,16 +62,12 @@ void answerModal()
 
 class CBenchPilot : public QObject {
 public:
-    explicit CBenchPilot(CDlgMain *dlg) : m_dlg(dlg) { dlg->installEventFilter(this); }
-
-    bool eventFilter(QObject *watched, QEvent *event) override
+    explicit CBenchPilot(CDlgMain *dlg)
+        : m_dlg(dlg), m_watch(dlg, [this] {
+              // Runs once the paint pass that completed the frame is over.
+              QTimer::singleShot(0, this, [this] { firstFrameDone(); });
+          })
     {
-        if (event->type() == QEvent::Paint && !m_painted) {
-            m_painted = true;
-            // Runs once the paint pass that delivered this event is complete.
-            QTimer::singleShot(0, this, [this] { firstFrameDone(); });
-        }
-        return QObject::eventFilter(watched, event);
     }
 
 private:
@@ -118,7 +115,7 @@ private:
     }
 
     QPointer<CDlgMain> m_dlg;
-    bool m_painted = false;
+    CFirstFrameWatch m_watch;
     uint32_t m_lastState = 0;
     int m_lastCount = -1;
 };
