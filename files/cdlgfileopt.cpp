@@ -5,12 +5,26 @@
 
 #include <QLabel>
 
+namespace {
+// The form's panel is drawn for the white theme; in the dark theme the panel's
+// own sheet (which wins over the form's) gives it the colours the common dark
+// sheet gives every other dialog.
+const char kDarkPanel[] =
+    "QWidget#DlgWidget { background: #6D7281; border-color: #6D7281; }"
+    "QWidget#DlgClientWidget { background: #495169; border-color: #495169; }"
+    "QWidget#DlgTitleBar { background: #3A4054; }"
+    "QLabel { color: #FFFFFF; }"
+    "QPushButton#BtnReturn { color: #FFFFFF; background: #626F96; }";
+}
+
 CDlgFileOpt::CDlgFileOpt(QWidget *parent) : QDialog(parent, Qt::FramelessWindowHint), ui(new Ui::CDlgFileOpt)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     ui->setupUi(this);
     setGeometry(QKRVCommomUtils::screenRect());
     QKRVCommomUtils::loadCommonStyleSheet(this);
+    if (QKRVCommomUtils::themeName() == QLatin1String("black"))
+        ui->DlgWidget->setStyleSheet(QLatin1String(kDarkPanel));
 }
 
 CDlgFileOpt::~CDlgFileOpt() { delete ui; }
