@@ -200,6 +200,10 @@ CDlgMain::~CDlgMain()
         m_pQueryThread->stop();
         m_pQueryThread->resume();
         m_pQueryThread->wait();
+        // Its destructor reports once more; this dialog no longer listens.
+        m_pQueryThread->disconnect(this);
+        delete m_pQueryThread;
+        m_pQueryThread = nullptr;
     }
     delete ui;
 }
