@@ -167,6 +167,13 @@ void CDemoRun::setUp()
 
 void CDemoRun::newTest()
 {
+    // With the winch raising, an operator starts once the screen shows the
+    // probe link up (the link reports itself at its liveness checks).
+    if (m_opt.modeCode == SampleModes::AutoRaise) {
+        note(QStringLiteral("waiting for the winch link"));
+        if (!waitFor([] { return CAppModel::instance()->isLinkConnected(); }))
+            return;
+    }
     m_pendingText = m_hole;
     expect("keyboard", [this](QWidget *w) { answerKeyboard(w); });
     // "The hole number did not change: continue?"
@@ -198,6 +205,7 @@ void CDemoRun::raise()
     auto progress = [this, points] {
         if (!m_midShotTaken && !m_opt.shotsDir.isEmpty() && samples.size() >= points / 2 + 1) {
             m_midShotTaken = true;
+            note(stepState());
             shoot(&m_dlg, QStringLiteral("main-raising"));
         }
     };
@@ -585,10 +593,14 @@ void CDemoRun::shoot(QWidget *w, const QString &name, bool settleFirst)
 QString CDemoRun::stepState() const
 {
     const bool link = CAppModel::instance()->isLinkConnected();
-    return QStringLiteral("%1; state 0x%2; %3 samples; winch link %4")
+    const uint32_t word = curState;
+    // A skipped point waits for the probe to come back down to it.
+    const bool leak = AcqState::code(word) == AcqState::Raising && (word & AcqState::SubLeakPending) != 0;
+    return QStringLiteral("%1; state 0x%2; %3 samples%4; winch link %5")
         .arg(m_step)
-        .arg(uint(curState), 8, 16, QLatin1Char('0'))
+        .arg(word, 8, 16, QLatin1Char('0'))
         .arg(samples.size())
+        .arg(leak ? QStringLiteral("; a skipped point waits for the probe to be lowered") : QString())
         .arg(link ? QStringLiteral("up") : QStringLiteral("down"));
 }
 

@@ -7,7 +7,8 @@
 //   set-up      "设置": project, folder, hole number, depth, move distance and
 //               mode typed on the keypads and chosen on the selection grid,
 //               then "保存并退出";
-//   new test    "新存": the hole-number question accepted, the file named;
+//   new test    (automatic mode: once the screen shows the winch link up)
+//               "新存": the hole-number question accepted, the file named;
 //   raising     the winch (automatic mode), "移点" at every step (manual
 //               mode), or one "移点" to leave the bottom and then the pace
 //               timer (4, 6, 8 s/m);

@@ -48,7 +48,7 @@ fi
 SIM_LOG="$DATA_DIR/winchsim.log"
 # --max-seconds: even a script killed without a chance to clean up leaves no
 # simulator behind for long.
-"$BIN/zpvw-winchsim" --listen 127.0.0.1:0 --depth "$SIM_DEPTH" --speed 0.5 --wait 1 --max-seconds 86400 \
+"$BIN/zpvw-winchsim" --listen 127.0.0.1:0 --depth "$SIM_DEPTH" --speed 0.25 --wait 1 --max-seconds 86400 \
     >"$SIM_LOG" 2>&1 &
 SIM_PID=$!
 stop_simulator() {

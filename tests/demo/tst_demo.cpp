@@ -76,14 +76,16 @@ Run runChild(const QString &program, const QStringList &args, const QProcessEnvi
     return r;
 }
 
-// The simulator on a free loopback port, ended with the object.
+// The simulator on a free loopback port, ended with the object. It raises
+// slowly: a loaded machine that holds up the acquisition for a moment must
+// not skip a point, which only lowering the winch (not simulated) resolves.
 class CSimulator {
 public:
     explicit CSimulator(const QString &depth)
     {
         m_p.start(testBinDir() + QStringLiteral("/zpvw-winchsim"),
                   {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--depth"), depth,
-                   QStringLiteral("--speed"), QStringLiteral("0.5"), QStringLiteral("--wait"), QStringLiteral("0.5"),
+                   QStringLiteral("--speed"), QStringLiteral("0.2"), QStringLiteral("--wait"), QStringLiteral("0.5"),
                    QStringLiteral("--max-seconds"), QStringLiteral("300")});
     }
     ~CSimulator() { endChild(m_p); }
