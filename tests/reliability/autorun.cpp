@@ -89,7 +89,7 @@ bool CAutoRun::start()
 
     m_sim.reset(new CSimProcess(QStringList{QStringLiteral("--depth"),
                                             QString::number(m_setup.holeDepthMm / 1000.0, 'f', 3),
-                                            QStringLiteral("--max-seconds"), QStringLiteral("3600")}
+                                            QStringLiteral("--max-seconds"), QString::number(m_setup.simMaxSeconds)}
                                 + m_setup.simArgs));
     const quint16 port = m_sim->waitForPort();
     if (port == 0) {

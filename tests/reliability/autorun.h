@@ -37,6 +37,8 @@ struct AutoRunSetup {
     int moveDistanceMm = 50;
     QStringList simArgs;          // besides --listen, --depth and --max-seconds
     int livenessIntervalMs = 500; // 5000 on the instrument
+    // The simulator ends by itself after this, even if the test is killed.
+    int simMaxSeconds = 600;
 };
 
 class CAutoRun : public QObject {

@@ -77,6 +77,9 @@ void TstSoak::wholeHoleEveryPointOnce()
     setup.simArgs = QStringList{QStringLiteral("--wait"), QStringLiteral("0.3"), QStringLiteral("--speed"),
                                 QString::number(speed, 'f', 3)};
     const int points = setup.holeDepthMm / kMove + 1;
+    // Bounded: three times the raise at the simulator's speed, plus a minute.
+    const qint64 limitMs = qint64(metres / speed * 3000.0) + 60000;
+    setup.simMaxSeconds = int(limitMs / 1000) + 60;
 
     CAutoRun run(setup);
     QVERIFY2(run.start(), qPrintable(run.why()));
@@ -98,8 +101,6 @@ void TstSoak::wholeHoleEveryPointOnce()
 
     QElapsedTimer t;
     t.start();
-    // Bounded: three times the raise at the simulator's speed, plus a minute.
-    const qint64 limitMs = qint64(metres / speed * 3000.0) + 60000;
     while (!run.finished && t.elapsed() < limitMs && run.leakPoints == 0)
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
     ticker.stop();
