@@ -40,6 +40,7 @@ keep() {
 run() {
     dir="$WORK/$1"
     mkdir -p "$dir"
+    : >"$dir/sim.log"
     sed -e "s|<language>0</language>|<language>$2</language>|" \
         -e "s|<style>0</style>|<style>$3</style>|" deploy/SysBaseConfig.INI >"$dir/SysBaseConfig.INI"
     "$BIN/zpvw-winchsim" --listen 127.0.0.1:0 --depth 6 --speed 1 --wait 0.5 --max-seconds 300 \
@@ -49,7 +50,7 @@ run() {
     tries=0
     while [ -z "$port" ] && [ "$tries" -lt 100 ]; do
         sleep 0.1
-        port="$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9][0-9]*\).*/\1/p' "$dir/sim.log")"
+        port="$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9][0-9]*\).*/\1/p' "$dir/sim.log" || true)"
         tries=$((tries + 1))
     done
     [ -n "$port" ] || { echo "the winch simulator did not start" >&2; exit 1; }

@@ -46,6 +46,7 @@ else
 fi
 
 SIM_LOG="$DATA_DIR/winchsim.log"
+: >"$SIM_LOG"
 # --max-seconds: even a script killed without a chance to clean up leaves no
 # simulator behind for long.
 "$BIN/zpvw-winchsim" --listen 127.0.0.1:0 --depth "$SIM_DEPTH" --speed 0.25 --wait 1 --max-seconds 86400 \
@@ -65,7 +66,7 @@ trap 'exit 143' TERM
 PORT=""
 tries=0
 while [ -z "$PORT" ]; do
-    PORT="$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9][0-9]*\).*/\1/p' "$SIM_LOG")"
+    PORT="$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9][0-9]*\).*/\1/p' "$SIM_LOG" || true)"
     [ -n "$PORT" ] && break
     tries=$((tries + 1))
     if [ "$tries" -gt 100 ] || ! kill -0 "$SIM_PID" 2>/dev/null; then
