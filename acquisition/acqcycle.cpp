@@ -61,6 +61,11 @@ void Cycle::atBottom()
     }
     nextExpected = in.moveDistance;
     v.oldExpectedHeight = 0;
+    // The bottom sample is no catch-up: a raise that leaves the bottom at
+    // tolerance + step (still a plain start above) must be able to catch up
+    // its first point like any other, or the same height that started the
+    // raise is a leak point one cycle later.
+    v.lastCatchUp = AcqCycleVars::NoCatchUp;
 }
 
 void Cycle::lowered()
@@ -131,7 +136,7 @@ void Cycle::raising()
         if (exp > in.holeDepth) {
             // nothing: the point lies beyond the hole
         } else if (in.moveDistance <= 100 && v.curHeight < errorHeight + in.moveDistance + exp
-                   && exp > v.lastCatchUp + in.moveDistance) {
+                   && int64_t(exp) > int64_t(v.lastCatchUp) + in.moveDistance) {
             if (in.recordEnabled) {
                 sample(AcqSampleOp::Append, exp);
                 updateWave(true);

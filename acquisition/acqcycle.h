@@ -18,6 +18,8 @@ struct AcqCycleVars {
     // The last expectedHeight taken by the catch-up rule. A full 32-bit word:
     // holes reach 200 m, beyond what 16 bits hold.
     int32_t lastCatchUp = 0;
+    // lastCatchUp of a raise that has made no catch-up yet (set at the bottom).
+    static constexpr int32_t NoCatchUp = INT32_MIN;
 };
 
 struct AcqCycleInput {

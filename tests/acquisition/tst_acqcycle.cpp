@@ -4,6 +4,7 @@
 
 #include "acqcycle.h"
 #include "acqstate.h"
+#include "appmodel.h"
 #include "ctrlinfo.h"
 #include "testrecord.h"
 #include "testsupport.h"
@@ -76,6 +77,9 @@ struct CycleCase {
     int expWait;
 };
 
+// A raise from the bottom starts without a catch-up made.
+constexpr int kNone = AcqCycleVars::NoCatchUp;
+
 // heights: md 50 -> errorHeight 25; md 100 -> 50; md 200 -> 100; md 300 -> 150.
 const CycleCase kCases[] = {
     // reading and idle states
@@ -89,21 +93,23 @@ const CycleCase kCases[] = {
      "-", "", "", 0, 0, 0, "", 15},
     // at the bottom
     {"bottom: within tolerance refreshes the bottom sample", 0xF7000000, 50, 20000, 20000, 0, 0, 0, 25, 0, "",
-     "-", "R0", "wave(1,1)", 50, 0, 0, "waveFirst", 8},
+     "-", "R0", "wave(1,1)", 50, 0, kNone, "waveFirst", 8},
     {"bottom: 74 starts the raise", 0xF7000000, 50, 20000, 20000, 0, 0, 0, 74, 0, "",
-     "FA000000", "", "ev1004 text(FA000000)", 50, 0, 0, "", 8},
+     "FA000000", "", "ev1004 text(FA000000)", 50, 0, kNone, "", 8},
     {"bottom: 75 (tolerance + step) still a plain start", 0xF7000000, 50, 20000, 20000, 0, 0, 0, 75, 0, "",
-     "FA000000", "", "ev1004 text(FA000000)", 50, 0, 0, "", 8},
+     "FA000000", "", "ev1004 text(FA000000)", 50, 0, kNone, "", 8},
     {"bottom: 76 starts with a leak point", 0xF7000000, 50, 20000, 20000, 0, 0, 0, 76, 0, "",
-     "FA000001", "", "leak(76,0) ev1004 text(FA000000)", 50, 0, 0, "", 8},
+     "FA000001", "", "leak(76,0) ev1004 text(FA000000)", 50, 0, kNone, "", 8},
     {"bottom: leak reports the expected height held", 0xF7000000, 100, 20000, 20000, 300, 200, 0, 500, 0, "",
-     "FA000001", "", "leak(500,300) ev1004 text(FA000000)", 100, 0, 0, "", 8},
+     "FA000001", "", "leak(500,300) ev1004 text(FA000000)", 100, 0, kNone, "", 8},
     {"bottom: zero request overrides the height", 0xF7000000, 50, 20000, 20000, 0, 0, 0, 500, 0, "zero",
-     "-", "R0", "wave(1,1)", 50, 0, 0, "clearZero waveFirst", 8},
+     "-", "R0", "wave(1,1)", 50, 0, kNone, "clearZero waveFirst", 8},
     {"bottom: device re-initialisation zeroes the height", 0xF7000000, 50, 20000, 20000, 0, 0, 0, 500, 0, "reinit",
-     "-", "R0", "wave(1,1)", 50, 0, 0, "reinit waveFirst", 8},
+     "-", "R0", "wave(1,1)", 50, 0, kNone, "reinit waveFirst", 8},
+    {"bottom: a catch-up of an earlier raise is forgotten", 0xF7000000, 50, 20000, 20000, 100, 50, 50, 25, 0, "",
+     "-", "R0", "wave(1,1)", 50, 0, kNone, "waveFirst", 8},
     {"bottom: paused word acts the same", 0xF7000004, 50, 20000, 20000, 0, 0, 0, 10, 0, "",
-     "-", "R0", "wave(1,1)", 50, 0, 0, "waveFirst", 8},
+     "-", "R0", "wave(1,1)", 50, 0, kNone, "waveFirst", 8},
     // raising: the window
     {"raising: 75 (bottom of window) takes the point", 0xFA000000, 50, 20000, 20000, 100, 50, 0, 0, 75, "",
      "-", "A100", "wave(1,1)", 150, 100, 0, "", 12},
@@ -124,6 +130,8 @@ const CycleCase kCases[] = {
      "-", "A100", "wave(1,1)", 150, 100, 100, "", 12},
     {"catch-up: 125 (top of window) is a catch-up", 0xFA000000, 50, 20000, 20000, 100, 50, 0, 0, 125, "",
      "-", "A100", "wave(1,1)", 150, 100, 100, "", 12},
+    {"catch-up: the first point after the bottom", 0xFA000000, 50, 20000, 20000, 50, 0, kNone, 0, 75, "",
+     "-", "A50", "wave(1,1)", 100, 50, 50, "", 12},
     {"catch-up: without recording advances without sample", 0xFA000000, 50, 20000, 20000, 100, 50, 0, 0, 150, "norecord",
      "-", "", "", 150, 100, 100, "", 12},
     {"catch-up: not twice in a row (210 after 150)", 0xFA000000, 50, 20000, 20000, 150, 100, 100, 0, 210, "",
@@ -276,6 +284,8 @@ private slots:
     void topSampleTakenEarlyIsMeasuredAgainNotRepeated();
     void topOfEvenHoleEndsWithoutExtraSample();
     void leakPointResolvedThenSampled();
+    void raiseLeavingBottomAtStepPlusToleranceHasNoLeak();
+    void heldWinchHeightAtRaiseStartHasNoLeak();
 
 private:
     TestAppDir m_dir;
@@ -469,6 +479,62 @@ void TestAcqCycle::leakPointResolvedThenSampled()
     QCOMPARE(d.notices, (QStringList{QStringLiteral("wave(1,1)"), QStringLiteral("leak(210,150)"),
                                      QStringLiteral("cur(200,150)"), QStringLiteral("quit"),
                                      QStringLiteral("wave(1,1)")}));
+}
+
+void TestAcqCycle::raiseLeavingBottomAtStepPlusToleranceHasNoLeak()
+{
+    // 75 = tolerance + step leaves the bottom without a leak point; the
+    // next cycle at the same height must not call it one either.
+    setState(AcqState::AtBottom);
+    CycleDriver d;
+    d.step(25);
+    d.step(75);
+    QCOMPARE(getState(), AcqState::Raising);
+    d.step(75);
+    QCOMPARE(getState(), AcqState::Raising);
+    QCOMPARE(depths(), (QVector<int>{20000, 19950}));
+    QCOMPARE(d.vars.expectedHeight, 100);
+    d.step(100);
+    // Back to the bottom and up again the same way: the first raise's
+    // catch-up does not block the second one's.
+    d.step(10);
+    QCOMPARE(getState(), AcqState::AtBottom);
+    d.step(10);
+    d.step(75);
+    d.step(75);
+    QCOMPARE(getState(), AcqState::Raising);
+    QCOMPARE(depths(), (QVector<int>{20000, 19950}));
+    QVERIFY2(d.notices.filter(QStringLiteral("leak")).isEmpty(), qPrintable(d.notices.join(QLatin1Char(' '))));
+}
+
+void TestAcqCycle::heldWinchHeightAtRaiseStartHasNoLeak()
+{
+    // The counts a winch controller reported at the start of a raise at
+    // 0.1 m/s, one poll (about 5 mm) apart. The model holds back steps of
+    // 5 mm or less, so the height reads 5 until 15.68 mm: it jumps over the
+    // whole window of the first 10-mm point.
+    gCtrlInfo.holeDepth = gCtrlInfo.maxDepth = 3000;
+    gCtrlInfo.moveDistance = 10;
+    gCtrlInfo.wheelD = 63;
+    gCtrlInfo.lineD = 7;
+    CAppModel model(WinchAddress{QStringLiteral("127.0.0.1"), 9}, false);
+    setState(AcqState::AtBottom);
+    CycleDriver d;
+    QVector<int> heights;
+    for (int32_t count : {0, 0, 2, 26, 49, 73, 98, 123}) {
+        WinchReport r;
+        r.pulseCount = count;
+        r.rawValue = 1.0f;
+        model.updateFrom(r);
+        heights << winchHeight.load();
+        // Several acquisition cycles run between two reports.
+        d.step(winchHeight.load());
+        d.step(winchHeight.load());
+    }
+    QCOMPARE(heights, (QVector<int>{0, 0, 0, 5, 5, 15, 21, 26}));
+    QVERIFY2(d.notices.filter(QStringLiteral("leak")).isEmpty(), qPrintable(d.notices.join(QLatin1Char(' '))));
+    QCOMPARE(getState(), AcqState::Raising);
+    QCOMPARE(depths(), (QVector<int>{3000, 2990, 2980, 2970}));
 }
 
 QTEST_GUILESS_MAIN(TestAcqCycle)
