@@ -27,13 +27,17 @@
 #include <QProcessEnvironment>
 #include <QPushButton>
 #include <QTimer>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <thread>
 
 namespace {
 constexpr int kWatchMs = 20;
 constexpr int kWaitSliceMs = 20;
 constexpr int kSettleMs = 300;
+constexpr int kHardLimitGraceSeconds = 30;
 
 QString tr(const char *context, const char *text) { return QCoreApplication::translate(context, text); }
 
@@ -68,6 +72,14 @@ CDemoRun::~CDemoRun() = default;
 
 int CDemoRun::exec()
 {
+    // The last word on the time limit: should the program hang where no
+    // event is handled any more, the process ends anyway.
+    const auto hardLimit = std::chrono::seconds(m_opt.maxSeconds + kHardLimitGraceSeconds);
+    std::thread([hardLimit] {
+        std::this_thread::sleep_for(hardLimit);
+        fputs("zpvw --demo: the program hangs; ended\n", stderr);
+        std::_Exit(3);
+    }).detach();
     m_clock.start();
     m_watch->start();
     m_dlg.show();
@@ -379,7 +391,6 @@ void CDemoRun::answerSetup(QWidget *w)
             return;
         }
     }
-    m_pendingText = m_hole;
     shoot(w, QStringLiteral("setup"));
     click(w, "BtnOK");
 }

@@ -19,7 +19,8 @@
 //   quit        "退出", the question accepted.
 //
 // A dialog the demo does not expect (a refusal, a failure message) ends the
-// run: its text becomes the failure. So does the time limit.
+// run: its text becomes the failure. So does the time limit; should the
+// program stop handling events altogether, the process ends 30 s after it.
 //
 //     CDlgMain dlg;
 //     CDemoRun run(dlg, options);
