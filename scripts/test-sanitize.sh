@@ -13,9 +13,11 @@ SUPP="$PWD/tests/reliability/sanitizer-suppressions"
 
 if [ "${TSAN:-0}" = 1 ]; then
     DIR="${TSAN_BUILD_DIR:-build-tsan}"
-    PATTERN="${TSAN_TESTS:-tst_acquisition|tst_winch|tst_linkfaults|tst_soak}"
+    TARGETS="${TSAN_TARGETS:-tst_acqcycle tst_acquisition tst_winchlink tst_winchsim tst_linkfaults tst_soak}"
+    PATTERN="${TSAN_TESTS:-^(tst_acqcycle|tst_acquisition|tst_winchlink|tst_winchsim|tst_linkfaults|tst_soak)$}"
     cmake -S . -B "$DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZPVW_TSAN=ON >/dev/null
-    cmake --build "$DIR" -j"$(nproc)"
+    # shellcheck disable=SC2086
+    cmake --build "$DIR" -j"$(nproc)" --target $TARGETS
     export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$SUPP/tsan.txt"
     cd "$DIR"
     QT_QPA_PLATFORM=offscreen ctest --output-on-failure -R "$PATTERN"

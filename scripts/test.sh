@@ -4,5 +4,11 @@ set -eu
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 ./scripts/build.sh
+# Every reader of outside data under libFuzzer, a few seconds each (clang,
+# build-fuzz); fuzz/run.sh 3600 is the long run.
+./fuzz/run.sh "${FUZZ_SECONDS:-5}"
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer
+# (build-asan).
+./scripts/test-sanitize.sh
 cd "${BUILD_DIR:-build}"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"
