@@ -11,10 +11,7 @@
 #include <QRegularExpression>
 #include <QThread>
 
-namespace {
-// Runs the event loop until done() holds or ms have passed.
-template <typename Pred>
-bool waitFor(Pred done, int ms)
+bool runEventsUntil(const std::function<bool()> &done, int ms)
 {
     QElapsedTimer t;
     t.start();
@@ -25,7 +22,6 @@ bool waitFor(Pred done, int ms)
         QThread::msleep(5);
     }
     return true;
-}
 }
 
 CSimProcess::CSimProcess(const QStringList &args)
@@ -112,13 +108,13 @@ bool CAutoRun::start()
     CAppModel *model = m_model.get();
     m_thread.setValueSource([model] { return model->currentValue.load(); });
     link->startLink();
-    if (!waitFor([this] { return reports > 0; }, 10000)) {
+    if (!runEventsUntil([this] { return reports > 0; }, 10000)) {
         m_why = QStringLiteral("no report from the simulator");
         return false;
     }
     // A new test: the controller clears its count, the probe is at the bottom.
     m_model->requestClear();
-    if (!waitFor([this] { return m_model->clearRequest == 0; }, 10000)) {
+    if (!runEventsUntil([this] { return m_model->clearRequest == 0; }, 10000)) {
         m_why = QStringLiteral("the controller did not clear its count");
         return false;
     }

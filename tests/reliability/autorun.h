@@ -13,7 +13,11 @@
 #include <QProcess>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 #include <memory>
+
+// Runs the event loop until done() holds or ms have passed; false on time-out.
+bool runEventsUntil(const std::function<bool()> &done, int ms);
 
 // The built simulator on a free loopback port; always ended with the object.
 class CSimProcess {

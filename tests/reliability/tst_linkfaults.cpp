@@ -41,21 +41,6 @@ QString valueError(const QVector<Sample> &s)
     }
     return QString();
 }
-
-// Runs the event loop until done() holds or ms have passed.
-template <typename Pred>
-bool runUntil(Pred done, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
 }
 
 class TstLinkFaults : public QObject {
@@ -102,14 +87,14 @@ void TstLinkFaults::faultDuringAutomaticTest()
     int faultAt = -1;
     if (!fault.isEmpty()) {
         const QString line = QStringLiteral("fault: ") + fault;
-        QVERIFY(runUntil([&] { return run.sim().lineIndex(line) >= 0; }, 20000));
+        QVERIFY(runEventsUntil([&] { return run.sim().lineIndex(line) >= 0; }, 20000));
         before = samples.snapshot();
         reportsAtFault = run.reports;
         faultAt = run.sim().lineIndex(line);
     }
 
     if (wholeHole) {
-        QVERIFY2(runUntil([&] { return run.finished; }, 60000),
+        QVERIFY2(runEventsUntil([&] { return run.finished; }, 60000),
                  qPrintable(QStringLiteral("%1 samples, state %2").arg(samples.size()).arg(getState(), 0, 16)));
         QCOMPARE(samples.size(), setup.holeDepthMm / kMove + 1);
         QCOMPARE(run.leakPoints, 0);
@@ -130,20 +115,20 @@ void TstLinkFaults::faultDuringAutomaticTest()
             }
             return -1;
         };
-        QVERIFY(runUntil([&] { return downCheck() != -1; }, 20000));
+        QVERIFY(runEventsUntil([&] { return downCheck() != -1; }, 20000));
         const int down = downCheck();
         QVERIFY2(down >= 0, "the link went on reporting up after the controller fell silent");
         // The controller answers again on a new connection.
         const int reportsAtDown = run.reports;
-        QVERIFY(runUntil([&] { return run.model().link()->connectAttempts() >= 2 && run.reports > reportsAtDown; },
+        QVERIFY(runEventsUntil([&] { return run.model().link()->connectAttempts() >= 2 && run.reports > reportsAtDown; },
                          20000));
-        QVERIFY(runUntil([&] { return run.linkChecks.size() > down + 1 && run.linkChecks.last().connected; },
+        QVERIFY(runEventsUntil([&] { return run.linkChecks.size() > down + 1 && run.linkChecks.last().connected; },
                          20000));
     } else {
         // Broken frames: bytes arrive, so the link stays up, but not one of
         // them becomes a report; the probe seems to stand still.
         const int checks = run.linkChecks.size();
-        QVERIFY(runUntil([&] { return run.linkChecks.size() >= checks + 3; }, 20000));
+        QVERIFY(runEventsUntil([&] { return run.linkChecks.size() >= checks + 3; }, 20000));
         for (int i = checks; i < run.linkChecks.size(); ++i)
             QVERIFY(run.linkChecks.at(i).connected);
         QVERIFY(run.reports <= reportsAtFault + 1);
