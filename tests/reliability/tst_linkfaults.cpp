@@ -70,12 +70,13 @@ void TstLinkFaults::faultDuringAutomaticTest()
     QFETCH(bool, linkDown);
     TestAppDir dir;
     AutoRunSetup setup;
-    setup.holeDepthMm = 1000;
+    setup.holeDepthMm = 600;
     setup.moveDistanceMm = kMove;
     setup.livenessIntervalMs = 500;
-    // 10 mm per 50-ms poll: no step is skipped while the link works.
+    // 5 mm per 50-ms poll: no point is skipped while the link works, even
+    // when a loaded machine holds the event loop up for most of a second.
     setup.simArgs = QStringList{QStringLiteral("--wait"), QStringLiteral("0.3"), QStringLiteral("--speed"),
-                                QStringLiteral("0.2")};
+                                QStringLiteral("0.1")};
     if (!fault.isEmpty())
         setup.simArgs << QStringLiteral("--fault") << fault << QStringLiteral("--fault-after")
                       << (wholeHole ? QStringLiteral("0") : QStringLiteral("1.5"));

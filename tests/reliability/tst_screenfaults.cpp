@@ -68,7 +68,7 @@ void TstScreenFaults::faultDuringTestOnScreen()
     openDevice();
 
     CSimProcess sim({QStringLiteral("--depth"), QStringLiteral("1"), QStringLiteral("--wait"), QStringLiteral("0.3"),
-                     QStringLiteral("--speed"), QStringLiteral("0.2"), QStringLiteral("--fault"), fault,
+                     QStringLiteral("--speed"), QStringLiteral("0.1"), QStringLiteral("--fault"), fault,
                      QStringLiteral("--fault-after"), QStringLiteral("2.5"), QStringLiteral("--max-seconds"),
                      QStringLiteral("300")});
     const quint16 port = sim.waitForPort();
