@@ -6,11 +6,12 @@
 //
 // Length and speed come from ZPVW_SOAK_METRES (default 2) and
 // ZPVW_SOAK_SPEED in metres per second (default 0.05). The full soak is
-//     ZPVW_SOAK_METRES=200 ZPVW_SOAK_SPEED=0.1 build/bin/tst_soak
-// The link polls every 50 ms and the height is taken on the GUI thread, so
-// at 0.2 m/s (10 mm a poll) any hold-up of that thread makes the probe skip
-// a point (a leak point, which asks the operator); 0.1 m/s leaves room for
-// 200-ms hold-ups, the short default for 400 ms on a loaded machine.
+//     ZPVW_SOAK_METRES=200 ZPVW_SOAK_SPEED=0.05 build/bin/tst_soak
+// (about 70 minutes). The link polls every 50 ms and the height is taken on
+// the GUI thread, so the top speed that sees every 10-mm point is below
+// 0.2 m/s, and on a loaded machine any hold-up of a thread longer than the
+// probe needs for two points makes it skip one (a leak point, which stops an
+// automatic test until the operator acts): at 0.05 m/s that is 400 ms.
 
 #include "autorun.h"
 
