@@ -19,8 +19,16 @@ if ! { cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DZPVW_BENCH=ON &&
     exit 1
 fi
 export QT_QPA_PLATFORM=offscreen
-# Three runs of each; the median is shown. (The DEBUG warning is about how
-# Debian built the benchmark library itself, not about this build.)
-"$BUILD_DIR/bin/zpvw-bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true "$@" 2>&1 |
-    grep -v -e XDG_RUNTIME_DIR -e 'built as DEBUG' -e '_mean ' -e '_stddev ' -e '_cv ' || true
+bench="$BUILD_DIR/bin/zpvw-bench"
+out="$BUILD_DIR/bench-output.txt"
+# Three runs of each, in random order so that a busy spell of the machine or
+# its disk does not fall on one benchmark alone; the median is shown, in the
+# order the benchmarks are declared. (The DEBUG warning is about how Debian
+# built the benchmark library itself.)
+"$bench" --benchmark_repetitions=3 --benchmark_min_time=0.2 --benchmark_enable_random_interleaving=true \
+    --benchmark_report_aggregates_only=true "$@" >"$out" 2>&1 || true
+grep -v -e XDG_RUNTIME_DIR -e 'built as DEBUG' -e '^BM_' -e '^ clearFlg' "$out" || true
+"$bench" --benchmark_list_tests "$@" 2>/dev/null | awk -v out="$out" '
+    BEGIN { while ((getline line < out) > 0) if (line ~ /^BM_/) { split(line, f, " "); row[f[1]] = line } }
+    { name = $1 "_median"; if (name in row) print row[name] }'
 "$BUILD_DIR/bin/zpvw-procbench" 2>&1 | grep -v XDG_RUNTIME_DIR || true
