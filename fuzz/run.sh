@@ -62,4 +62,8 @@ for t in $TARGETS; do
     fi
 done
 echo "fuzz total: $total executions"
+# A temporary work folder goes unless it holds a finding.
+if [ -z "${FUZZ_WORK:-}" ] && [ "$status" = 0 ]; then
+    rm -rf "$WORK"
+fi
 exit $status
