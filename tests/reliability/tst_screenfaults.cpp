@@ -7,6 +7,7 @@
 
 #include "acqstate.h"
 #include "appmodel.h"
+#include "cdlgleak.h"
 #include "ctrlinfo.h"
 #include "device.h"
 #include "dlgmain.h"
@@ -67,9 +68,13 @@ void TstScreenFaults::faultDuringTestOnScreen()
     setDeviceBackend(nullptr);
     openDevice();
 
-    CSimProcess sim({QStringLiteral("--depth"), QStringLiteral("1"), QStringLiteral("--wait"), QStringLiteral("0.3"),
+    // The winch stops 0.5 m up a 1-m hole, so the probe stands when the
+    // fault begins: a probe that moved on while the link was down would come
+    // back as a leak point, whose notice (modal, without buttons) holds the
+    // screen until the probe is lowered to it.
+    CSimProcess sim({QStringLiteral("--depth"), QStringLiteral("0.5"), QStringLiteral("--wait"), QStringLiteral("0.3"),
                      QStringLiteral("--speed"), QStringLiteral("0.1"), QStringLiteral("--fault"), fault,
-                     QStringLiteral("--fault-after"), QStringLiteral("2.5"), QStringLiteral("--max-seconds"),
+                     QStringLiteral("--fault-after"), QStringLiteral("9"), QStringLiteral("--max-seconds"),
                      QStringLiteral("300")});
     const quint16 port = sim.waitForPort();
     QVERIFY2(port != 0, qPrintable(sim.output()));
@@ -107,9 +112,17 @@ void TstScreenFaults::faultDuringTestOnScreen()
     const QString path = gCtrlInfo.filePath.get();
     QTRY_COMPARE_WITH_TIMEOUT(AcqState::code(curState), AcqState::Raising, 10000);
 
+    // A leak notice would block the screen: fail instead of hanging.
+    bool leakShown = false;
+    auto leakGuard = answerNextModal("CDlgLeak", [&leakShown](QWidget *w) {
+        leakShown = true;
+        qobject_cast<CDlgLeak *>(w)->Close();
+    }, 120000);
+    // The bottom and every 50 mm up to where the winch stopped.
+    QTRY_COMPARE_WITH_TIMEOUT(samples.size(), 11, 20000);
     QTRY_VERIFY_WITH_TIMEOUT(sim.lineIndex(QStringLiteral("fault: ") + fault) >= 0, 20000);
     const QVector<Sample> before = samples.snapshot();
-    QVERIFY(before.size() >= 2); // the bottom and at least one point
+    QCOMPARE(before.size(), 11);
 
     if (linkDown) {
         // The screen tells the link is down, then up again once the
@@ -129,8 +142,11 @@ void TstScreenFaults::faultDuringTestOnScreen()
     for (int i = 0; i + 1 < before.size(); ++i)
         QVERIFY(during.at(i) == before.at(i));
 
+    leakGuard->cancel();
+    QVERIFY(!leakShown);
+
     // The operator ends the test and saves it.
-    QTRY_COMPARE_WITH_TIMEOUT(AcqState::code(curState), AcqState::Raising, 10000);
+    QCOMPARE(curState.load(), AcqState::Raising);
     auto saved = answerNextModal("CDlgSaveMsg", [](QWidget *w) { clickChild(w, "BtnSave"); }, 20000);
     const QVector<Sample> atFinish = samples.snapshot();
     QTest::mouseClick(button(dlg.get(), "BtnNew"), Qt::LeftButton);
@@ -139,8 +155,9 @@ void TstScreenFaults::faultDuringTestOnScreen()
     CtrlInfo info;
     const HoleLoadResult r = readHoleFile(path, info);
     QVERIFY2(r.ok, qPrintable(path + QStringLiteral(": ") + r.errorText()));
-    QVERIFY(r.samples.size() >= atFinish.size());
-    for (int i = 0; i + 1 < before.size(); ++i)
+    QCOMPARE(r.samples.size(), atFinish.size());
+    QCOMPARE(atFinish.size(), before.size());
+    for (int i = 0; i < before.size(); ++i)
         QVERIFY(r.samples.at(i) == before.at(i));
     for (int i = 0; i < r.samples.size(); ++i)
         QCOMPARE(r.samples.at(i).depth, 1000 - 50 * i);
