@@ -428,7 +428,7 @@ void TestAcquisition::chooseAddress_data()
     QTest::addColumn<QStringList>("rest");
     QTest::addColumn<QString>("errorPart");
     const QStringList plain{"zpvw", "-x"};
-    QTest::newRow("built-in") << plain << "" << true << "192.168.0.158:5000" << plain << "";
+    QTest::newRow("built-in") << plain << "" << true << builtInWinchAddress().toString() << plain << "";
     QTest::newRow("environment") << plain << "127.0.0.1:7000" << true << "127.0.0.1:7000" << plain << "";
     QTest::newRow("option") << QStringList{"zpvw", "--winch", "127.0.0.1:6000", "-x"} << "" << true
                             << "127.0.0.1:6000" << plain << "";

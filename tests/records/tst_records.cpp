@@ -979,7 +979,7 @@ void TestRecords::paramsStreamLayout()
     // The record ends with the two reals (32-bit, big-endian), winchSpeed and
     // savedFlag.
     QCOMPARE(b.right(16), QByteArray::fromHex("3fc00000" "bdcccccd" "000000c8" "01020304"));
-    // The first colour (white) in the Qt 4.0 form: spec, alpha, r, g, b, pad.
+    // The first colour (white) in the Qt 4.0 form: colour model, alpha, r, g, b, pad.
     int off = 0;
     for (int i = 0; i < 8; ++i) {
         quint32 len = 0;
