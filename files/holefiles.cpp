@@ -1,5 +1,7 @@
 #include "holefiles.h"
 
+#include "holereport.h"
+
 #include "commonutils.h"
 #include "ctrlinfo.h"
 
@@ -23,11 +25,7 @@ bool isHoleFileName(const QString &name)
     return tail == fileExt || tail == fileExt.toLower();
 }
 
-QString reportPath(const QString &holePath)
-{
-    const bool lower = holePath.right(3) == fileExt.toLower();
-    return holePath.left(holePath.size() - 3) + (lower ? QStringLiteral("pdf") : QStringLiteral("PDF"));
-}
+QString reportPath(const QString &holePath) { return holeReportPath(holePath); }
 
 namespace {
 
