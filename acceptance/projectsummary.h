@@ -3,9 +3,11 @@
 // files' bytes (or records already read), grouped into holes and measuring
 // positions.
 //
-// Tests of one hole: the file NAME and its repeats NAME-2, NAME-3, ... (a
-// file NAME-N is a repeat when its acceptance section says it is test N of
-// its hole, or when the file NAME is in the project too). A hole's result at
+// Tests of one hole: the file NAME and its repeats NAME-2, NAME-3, ... A
+// file NAME-N with an acceptance section is a repeat when the section says
+// it is test N of its hole (so a pile named "3-12" stays a hole of its own);
+// an older file without one is a repeat when the file NAME is in the project
+// too. A hole's result at
 // a position is its latest test there (date and time, then sequence); the
 // hole passes only when every position's latest test passes, fails when any
 // fails, and is not judged otherwise.
@@ -88,8 +90,8 @@ ProjectSummary summarizeProject(const QVector<HoleTestRecord> &tests);
 ProjectSummary summarizeProjectFolder(const QString &dir);
 
 // The hole a test belongs to, given every test file name of the project
-// (names without folder). "Z17-2.CZO" -> "Z17" when "Z17.CZO" is among them
-// or sequence is 2.
+// (names without folder). "Z17-2.CZO" -> "Z17" when sequence is 2, or when
+// sequence is unknown (0) and "Z17.CZO" is among them.
 QString holeOfTest(const QString &fileName, int32_t sequence, const QStringList &allFileNames);
 
 // The name for the next test of a hole: the hole itself when no file of that
