@@ -71,8 +71,7 @@ QVector<Line> tableLines(const ProjectSummary &s)
                     << t.tester << QString::number(double(t.maxDepthMm) / 1000.0, 'f', 2)
                     << (a.judged() ? QString::number(t.sedimentThicknessCm * 10) : QString())
                     << (a.limitMm >= 0 ? QString::number(a.limitMm) : QString())
-                    << (a.designLimitMm > 0 ? basisLabel(a) + QStringLiteral(" %1 mm").arg(a.designLimitMm)
-                                            : basisLabel(a))
+                    << basisFullText(a)
                     << verdictText(t.verdict()) << (a.overridden ? tr("是") : QString())
                     << verdictText(h.verdict()) << t.sha256.left(16);
             l.failed = h.verdict() == AcceptanceVerdict::Fail;

@@ -1220,4 +1220,27 @@ Parameter</translation>
         <translation>Page %1 of %2</translation>
     </message>
 </context>
+<context>
+    <name>CHoleReport</name>
+    <message>
+        <source>（操作员改判）</source>
+        <translation> (operator override)</translation>
+    </message>
+    <message>
+        <source>验收依据</source>
+        <translation>Acceptance basis</translation>
+    </message>
+    <message>
+        <source>限值(mm)</source>
+        <translation>Limit(mm)</translation>
+    </message>
+    <message>
+        <source>测点 / 次数</source>
+        <translation>Position / test</translation>
+    </message>
+    <message>
+        <source>验收判定</source>
+        <translation>Verdict</translation>
+    </message>
+</context>
 </TS>
