@@ -130,6 +130,7 @@ CDlgMain::CDlgMain(QWidget *parent)
     connect(m_pQueryThread, &QueryThread::HandleCurHeightLeakPoint, this, &CDlgMain::OnCurHeight);
     connect(m_pQueryThread, &QueryThread::HandleQuitLeakPoint, this, &CDlgMain::OnLeakOver);
     connect(m_pQueryThread, &QueryThread::QueryThreadFinish, this, &CDlgMain::OnQueryThreadFinish);
+    connect(m_dlgLeak.get(), &CDlgLeak::pauseRequested, this, &CDlgMain::pauseFromLeakNotice);
     connect(ui->table, &CMyTable::SetMouseClick, this, &CDlgMain::OnSetMouseClick);
 
     m_pRefreshTimer = new QTimer(this);
@@ -576,6 +577,17 @@ void CDlgMain::OnCurHeight(int curHeight, int leakHeight)
 }
 
 void CDlgMain::OnLeakOver() { m_dlgLeak->Close(); }
+
+void CDlgMain::pauseFromLeakNotice()
+{
+    // The same pause as the sample button's: the thread's pause request ends
+    // the notice, and the operator finishes the test or resamples.
+    const uint32_t word = curState;
+    if (AcqState::code(word) == AcqState::Raising && (word & AcqState::SubPaused) == 0)
+        on_BtnSample_clicked();
+    if (m_dlgLeak->m_bShown || m_dlgLeak->isVisible())
+        m_dlgLeak->Close();
+}
 
 // ---------------------------------------------------------------- file, info, quit
 

@@ -850,6 +850,10 @@ Parameter</translation>
         <source>当前高度(m)</source>
         <translation>Current H(m)</translation>
     </message>
+    <message>
+        <source>暂停测试</source>
+        <translation>Pause test</translation>
+    </message>
 </context>
 <context>
     <name>CDlgReSample</name>
