@@ -15,6 +15,9 @@ CDlgLeak::CDlgLeak(QWidget *parent)
     ui->setupUi(this);
     setFont(gCtrlInfo.fonts[2]);
     SetHeights(0, 0);
+    QFont pauseFont = font();
+    pauseFont.setBold(true);
+    ui->BtnLeakPause->setFont(pauseFont);
     ui->BtnLeakPause->hide();
     m_pPauseOfferTimer->setSingleShot(true);
     m_pPauseOfferTimer->setTimerType(Qt::PreciseTimer);
@@ -70,6 +73,7 @@ void CDlgLeak::offerPause(bool offered)
     if (ui->BtnLeakPause->isVisibleTo(this) == offered)
         return;
     ui->BtnLeakPause->setVisible(offered);
+    // Grow downward only, so the depths stay where the operator read them.
     if (offered)
-        adjustSize();
+        resize(qMax(width(), minimumSizeHint().width()), qMax(height(), sizeHint().height()));
 }
