@@ -130,6 +130,7 @@ class TstScreenFaults : public QObject {
 private slots:
     void faultDuringTestOnScreen_data();
     void faultDuringTestOnScreen();
+    void leakPointWithoutReturn_data();
     void leakPointWithoutReturn();
 };
 
@@ -209,8 +210,16 @@ void TstScreenFaults::faultDuringTestOnScreen()
           int(saved.size()), link->connectAttempts());
 }
 
+void TstScreenFaults::leakPointWithoutReturn_data()
+{
+    QTest::addColumn<bool>("lowered");
+    QTest::newRow("saved as it stands") << false;
+    QTest::newRow("lowered to the skipped point, then on to the top") << true;
+}
+
 void TstScreenFaults::leakPointWithoutReturn()
 {
+    QFETCH(bool, lowered);
     // As a new user did it: 暂停 while the winch goes on raising, then 采样.
     // The probe is far above the next point, a leak point, and the winch
     // never lowers it back (the simulator only raises here, as a jammed
@@ -273,6 +282,30 @@ void TstScreenFaults::leakPointWithoutReturn()
     QVERIFY(button(dlg, "BtnNew")->isEnabled());
     QCOMPARE(samples.snapshot(), before);
 
+    if (lowered) {
+        // Once the winch can move again, the operator lowers the probe to
+        // the skipped point and continues: the samples go on from there
+        // without a gap up to the top, where the end-of-test dialog opens.
+        const int32_t leakAt = notice->m_nLeakHeight;
+        run.sim->type(QStringLiteral("goto %1 0.5").arg((1000 - leakAt) / 1000.0, 0, 'f', 3));
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(winchHeight.load() - leakAt) <= 1, 20000);
+        auto saved = answerNextModal("CDlgSaveMsg", [](QWidget *w) { clickChild(w, "BtnSave"); }, 60000);
+        QTest::mouseClick(button(dlg, "BtnSample"), Qt::LeftButton); // 采样
+        QTRY_COMPARE_WITH_TIMEOUT(samples.size(), before.size() + 1, 20000);
+        QCOMPARE(AcqState::sub(curState), 0u);
+        run.sim->type(QStringLiteral("raise 0.5"));
+        QTRY_VERIFY_WITH_TIMEOUT(saved->answered, 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(samples.isEmpty(), 30000);
+        CtrlInfo info;
+        const HoleLoadResult r = readHoleFile(run.path, info);
+        QVERIFY2(r.ok, qPrintable(run.path + QStringLiteral(": ") + r.errorText()));
+        QCOMPARE(r.samples.size(), 21);
+        for (int i = 0; i < r.samples.size(); ++i)
+            QCOMPARE(r.samples.at(i).depth, 1000 - 50 * i);
+        for (int i = 0; i < before.size(); ++i)
+            QVERIFY(r.samples.at(i) == before.at(i));
+        return;
+    }
     const QVector<Sample> saved = run.finishAndSave();
     if (QTest::currentTestFailed())
         return;
