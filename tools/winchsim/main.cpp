@@ -15,6 +15,7 @@
 #include <QTextStream>
 #include <QTimer>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -41,6 +42,10 @@ bool toNumber(const QString &text, double min, double *out)
 
 int main(int argc, char **argv)
 {
+    // Started with no standard input at all, the next socket would take its
+    // number and be read as commands: hold it with an empty input instead.
+    if (::fcntl(STDIN_FILENO, F_GETFD) == -1)
+        (void)::open("/dev/null", O_RDONLY);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zpvw-winchsim"));
     QTextStream out(stdout);

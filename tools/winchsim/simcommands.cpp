@@ -146,7 +146,7 @@ CSimCommandInput::CSimCommandInput(int fd, std::function<void(const QString &)> 
     : QObject(parent), m_fd(fd), m_onLine(std::move(onLine))
 {
     if (::fcntl(fd, F_GETFD) == -1)
-        return; // no standard input at all
+        return; // nothing to read
     m_notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &CSimCommandInput::readAvailable);
 }
