@@ -1,72 +1,15 @@
 #include "showntexts.h"
 
+#include "paintrecorder.h"
+
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QPaintDevice>
-#include <QPaintEngine>
 #include <QRegularExpression>
 #include <QVector>
-#include <algorithm>
 #include <QWidget>
+#include <algorithm>
 
 namespace {
-
-// A paint engine that draws nothing and keeps the text of every text item:
-// the painter hands it the texts of labels, buttons, group boxes, headers
-// and custom painting alike.
-class TextEngine : public QPaintEngine {
-public:
-    TextEngine() : QPaintEngine(QPaintEngine::AllFeatures) {}
-    bool begin(QPaintDevice *) override { return true; }
-    bool end() override { return true; }
-    void updateState(const QPaintEngineState &) override {}
-    void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override {}
-    void drawPolygon(const QPointF *, int, PolygonDrawMode) override {}
-    void drawPath(const QPainterPath &) override {}
-    void drawTextItem(const QPointF &, const QTextItem &item) override { texts << item.text(); }
-    Type type() const override { return QPaintEngine::User; }
-    QStringList texts;
-};
-
-class TextDevice : public QPaintDevice {
-public:
-    explicit TextDevice(const QSize &size) : m_size(size) {}
-    QPaintEngine *paintEngine() const override { return &m_engine; }
-    QStringList texts() const { return m_engine.texts; }
-
-protected:
-    int metric(PaintDeviceMetric m) const override
-    {
-        switch (m) {
-        case PdmWidth:
-            return m_size.width();
-        case PdmHeight:
-            return m_size.height();
-        case PdmWidthMM:
-            return m_size.width() * 254 / 960;
-        case PdmHeightMM:
-            return m_size.height() * 254 / 960;
-        case PdmNumColors:
-            return 0xffffff;
-        case PdmDepth:
-            return 32;
-        case PdmDpiX:
-        case PdmDpiY:
-        case PdmPhysicalDpiX:
-        case PdmPhysicalDpiY:
-            return 96;
-        case PdmDevicePixelRatio:
-            return 1;
-        case PdmDevicePixelRatioScaled:
-            return int(QPaintDevice::devicePixelRatioFScale());
-        }
-        return 0;
-    }
-
-private:
-    QSize m_size;
-    mutable TextEngine m_engine;
-};
 
 void addHeldTexts(QWidget *w, QStringList *out)
 {
@@ -88,9 +31,9 @@ QStringList shownTexts(QWidget *widget)
     if (!widget)
         return out;
     out << widget->windowTitle();
-    TextDevice device(widget->size().expandedTo(QSize(1, 1)));
+    CRecordingDevice device(widget->size().expandedTo(QSize(1, 1)), 96);
     widget->render(&device);
-    out << device.texts();
+    out << device.engine().lineTexts();
     addHeldTexts(widget, &out);
     for (QWidget *child : widget->findChildren<QWidget *>()) {
         if (child->isVisibleTo(widget))
