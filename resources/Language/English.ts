@@ -238,11 +238,11 @@ t</translation>
     </message>
     <message>
         <source>删除所有工程文件</source>
-        <translation>Delete All Projects</translation>
+        <translation>Delete All</translation>
     </message>
     <message>
         <source>导出所有工程文件</source>
-        <translation>Export All Projects</translation>
+        <translation>Export All</translation>
     </message>
     <message>
         <source>返回工程列表</source>
@@ -254,11 +254,11 @@ t</translation>
     </message>
     <message>
         <source>删除当前工程文件</source>
-        <translation>Delete This Project</translation>
+        <translation>Delete Project</translation>
     </message>
     <message>
         <source>导出当前工程文件</source>
-        <translation>Export This Project</translation>
+        <translation>Export Project</translation>
     </message>
     <message>
         <source>工程桩号列表</source>

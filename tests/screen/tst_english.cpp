@@ -3,6 +3,10 @@
 // Chinese character in anything a dialog shows except the operator's own
 // data (project, organisation and hole names, which this test makes Chinese
 // on purpose so that they show up when they are shown).
+//
+// For a look at the screens, ZPVW_SHOTS_DIR=DIR saves a picture of every
+// dialog the test looks at; ZPVW_SHOTS_STYLE=1 picks the dark theme and
+// ZPVW_SHOTS_SMALL=1 the 800x600 model.
 
 #include "showntexts.h"
 
@@ -143,6 +147,9 @@ void TestEnglish::init()
     memoryDevice().resetHeight();
     m_found.clear();
     m_looked.clear();
+    style = qEnvironmentVariableIntValue("ZPVW_SHOTS_STYLE") == 1 ? 1 : 0;
+    if (qEnvironmentVariableIntValue("ZPVW_SHOTS_SMALL") == 1)
+        QVERIFY(QDir().mkpath(m_dir->file(QStringLiteral("8.4"))));
 }
 
 void TestEnglish::cleanup()
@@ -166,6 +173,16 @@ void TestEnglish::fillUserData(CtrlInfo &info) const
 void TestEnglish::look(QWidget *w, const QString &where)
 {
     m_looked << where;
+    // Lay out texts set since the last turn of the event loop, as the
+    // screen would before showing them.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    const QString shots = qEnvironmentVariable("ZPVW_SHOTS_DIR");
+    if (!shots.isEmpty() && QDir().mkpath(shots)) {
+        static int shot = 0;
+        QString name = where;
+        name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]+")), QStringLiteral("-"));
+        w->grab().save(QStringLiteral("%1/%2-%3.png").arg(shots).arg(++shot, 2, 10, QLatin1Char('0')).arg(name));
+    }
     const QStringList texts = shownTexts(w);
     if (texts.isEmpty())
         m_found << where + QStringLiteral(": shows no text at all");
@@ -228,6 +245,7 @@ void TestEnglish::inputAndMessageDialogs()
         dlg.m_strTitle = QCoreApplication::translate("CDlgSet", "采集提升方式");
         for (int i = 0; i < 5; ++i)
             dlg.m_strItem[i] = SampleModes::text(i);
+        dlg.UpdateButtons();
         dlg.show();
         look(&dlg, QStringLiteral("selection"));
     }
