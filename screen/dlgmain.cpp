@@ -105,7 +105,7 @@ CDlgMain::CDlgMain(QWidget *parent)
     QKRVCommomUtils::loadStyleSheet(this, sheet);
     loadBatteryConfig();
 
-    setWindowTitle(QStringLiteral(" KRV-ZPV[W]-无线电阻率沉渣采集软件") + QStringLiteral("-V") + QLatin1String(kVersion));
+    setWindowTitle(tr(" KRV-ZPV[W]-无线电阻率沉渣采集软件") + QStringLiteral("-V") + QLatin1String(kVersion));
     setWindowFlags(Qt::Dialog | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
     const QScreen *screen = QGuiApplication::primaryScreen();
@@ -949,8 +949,8 @@ void CDlgMain::refreshWinchDisplay()
         ui->fResistivity->setText(QStringLiteral("0.0000"));
     }
     if (model->debugDisplay) {
-        ui->strWinchDistance->setText(QStringLiteral("线缆长度:%1m").arg(double(model->lastWinchHeightM), 0, 'f', 2)
-                                      + QStringLiteral("  编码器值:%1").arg(model->lastPulseCount));
+        ui->strWinchDistance->setText(tr("线缆长度:%1m").arg(double(model->lastWinchHeightM), 0, 'f', 2)
+                                      + tr("  编码器值:%1").arg(model->lastPulseCount));
     }
 }
 
