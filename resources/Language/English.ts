@@ -578,7 +578,7 @@ Test date:</translation>
     </message>
     <message>
         <source>采样</source>
-        <translation>Run</translation>
+        <translation>Sample</translation>
     </message>
     <message>
         <source>移点</source>
@@ -594,7 +594,7 @@ Test date:</translation>
     </message>
     <message>
         <source>判定</source>
-        <translation>Rate</translation>
+        <translation>Judge</translation>
     </message>
     <message>
         <source>信息</source>
@@ -655,11 +655,11 @@ Test date:</translation>
     </message>
     <message>
         <source>采样</source>
-        <translation>Run</translation>
+        <translation>Sample</translation>
     </message>
     <message>
         <source>暂停</source>
-        <translation>Hold</translation>
+        <translation>Pause</translation>
     </message>
     <message>
         <source>移点</source>
@@ -667,12 +667,12 @@ Test date:</translation>
     </message>
     <message>
         <source>重采</source>
-        <translation>Redo</translation>
+        <translation>Resample</translation>
     </message>
     <message>
         <source>测试完成</source>
         <translation>Test
-Done</translation>
+Complete</translation>
     </message>
     <message>
         <source>关闭文件</source>
