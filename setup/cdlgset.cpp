@@ -198,7 +198,7 @@ void CDlgSet::enterHoleDepth()
     ui->editPileLen->setText(depth);
     switch (SetupRules::elevationAfterDepth(depth, ui->editPileBG->text())) {
     case SetupRules::ElevationAction::Ask:
-        if (EntryDialogs::ask(QStringLiteral("输入孔深大于标高，确定将标高设为与孔深相等吗？")))
+        if (EntryDialogs::ask(tr("输入孔深大于标高，确定将标高设为与孔深相等吗？")))
             ui->editPileBG->setText(depth);
         break;
     case SetupRules::ElevationAction::Follow:

@@ -175,6 +175,9 @@ private slots:
 
     void leakDepths();
     void leakNoticeClosing();
+    void leakPauseOfferedAfterTenSeconds_data();
+    void leakPauseOfferedAfterTenSeconds();
+    void leakNoticeOffersPause();
     void resampleField_data();
     void resampleField();
     void resampleChecks_data();
@@ -876,6 +879,7 @@ void TestSetup::englishCatalogue()
              QStringLiteral("Please input a valid resample height: a multiple of the move 50mm"));
     CDlgLeak leak;
     QCOMPARE(leak.windowTitle(), QStringLiteral("Leak Point"));
+    QCOMPARE(field<QPushButton>(&leak, "BtnLeakPause")->text(), QStringLiteral("Pause test"));
     QCoreApplication::removeTranslator(&translator);
 }
 
@@ -922,6 +926,70 @@ void TestSetup::leakNoticeClosing()
     QVERIFY(visibleAfterEscape);
     QVERIFY(!shownAfterEscape);
     QVERIFY(!leak.m_bShown);
+}
+
+void TestSetup::leakPauseOfferedAfterTenSeconds_data()
+{
+    QTest::addColumn<qint64>("shownMs");
+    QTest::addColumn<int>("delayMs");
+    QTest::addColumn<bool>("offered");
+    QTest::newRow("just shown") << qint64(0) << kLeakPauseOfferMs << false;
+    QTest::newRow("9.999 s") << qint64(9999) << kLeakPauseOfferMs << false;
+    QTest::newRow("10 s") << qint64(10000) << kLeakPauseOfferMs << true;
+    QTest::newRow("an hour") << qint64(3600000) << kLeakPauseOfferMs << true;
+    QTest::newRow("no delay") << qint64(0) << 0 << true;
+}
+
+void TestSetup::leakPauseOfferedAfterTenSeconds()
+{
+    QFETCH(qint64, shownMs);
+    QFETCH(int, delayMs);
+    QFETCH(bool, offered);
+    QCOMPARE(leakPauseOffered(shownMs, delayMs), offered);
+    QCOMPARE(CDlgLeak().pauseOfferDelayMs(), kLeakPauseOfferMs);
+}
+
+void TestSetup::leakNoticeOffersPause()
+{
+    // The notice shows without the button, offers it once the delay has
+    // passed, and a press asks for the pause; each showing starts afresh.
+    CDlgLeak leak;
+    leak.setPauseOfferDelayMs(150);
+    auto *pause = field<QPushButton>(&leak, "BtnLeakPause");
+    QCOMPARE(pause->text(), QStringLiteral("暂停测试"));
+    QSignalSpy asked(&leak, &CDlgLeak::pauseRequested);
+    for (int showing = 0; showing < 2; ++showing) {
+        leak.m_bShown = true;
+        bool hiddenAtFirst = false;
+        qint64 offeredAfter = -1;
+        bool fits = false;
+        QElapsedTimer clock;
+        QTimer poll;
+        poll.setInterval(5);
+        connect(&poll, &QTimer::timeout, &leak, [&]() {
+            if (!clock.isValid()) {
+                clock.start();
+                hiddenAtFirst = leak.isVisible() && !pause->isVisible();
+            }
+            if (pause->isVisible()) {
+                poll.stop();
+                offeredAfter = clock.elapsed();
+                fits = leak.rect().contains(pause->geometry()) && pause->height() >= 80
+                       && pause->width() >= pause->sizeHint().width();
+                QTest::mouseClick(pause, Qt::LeftButton);
+                leak.Close(); // what the main dialog's pause does
+            }
+        });
+        poll.start();
+        QTimer::singleShot(10000, &leak, [&]() { leak.done(99); }); // bound
+        QCOMPARE(leak.exec(), int(QDialog::Accepted));
+        QVERIFY(hiddenAtFirst);
+        QVERIFY2(offeredAfter >= 0, "the pause was never offered");
+        QVERIFY(fits);
+        QCOMPARE(asked.count(), showing + 1);
+        QVERIFY(!leak.m_bShown);
+        QVERIFY(!pause->isVisibleTo(&leak));
+    }
 }
 
 void TestSetup::resampleField_data()
