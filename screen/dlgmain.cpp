@@ -38,6 +38,10 @@
 #include "dlginfo.h"
 #include "mytable.h"
 #include "showwavepic.h"
+#include "verdictpanel.h"
+
+#include "projectsummary.h"
+#include "verdict.h"
 
 #include <QCursor>
 #include <QDebug>
@@ -404,7 +408,10 @@ bool CDlgMain::confirmHoleNumber()
 
 bool CDlgMain::askHoleFileName(QString *name)
 {
-    QString proposal = gCtrlInfo.curHoleName.isEmpty() ? gCtrlInfo.holeNo.get() : gCtrlInfo.curHoleName.get();
+    const QString projectDir = gCtrlInfo.dataDir.get() + QLatin1Char('/') + gCtrlInfo.projectPath.get();
+    const QStringList existing = QDir(projectDir).entryList({QStringLiteral("*.") + fileExt}, QDir::Files);
+    // A hole tested before gets its next test's name (Z17-2, Z17-3, ...).
+    QString proposal = nextFreeTestName(gCtrlInfo.holeNo.get(), existing);
     // Each refusal needs the operator to type again, so the loop ends with
     // the operator; the bound only keeps a broken keyboard from spinning.
     for (int attempt = 0; attempt < 1000; ++attempt) {
@@ -422,9 +429,10 @@ bool CDlgMain::askHoleFileName(QString *name)
                              + QLatin1Char('/') + typed + tr(".") + fileExt;
         if (QFileInfo::exists(path)) {
             showMessage(tr("文件已存在，请重新输入！"));
-            proposal = typed;
+            proposal = nextFreeTestName(typed, existing);
             continue;
         }
+        gCtrlInfo.acceptance.sequence = testSequenceOf(typed, gCtrlInfo.holeNo.get());
         gCtrlInfo.curHoleName = typed;
         gCtrlInfo.filePath = path;
         if (gCtrlInfo.slowPoll)
@@ -632,9 +640,14 @@ void CDlgMain::on_Btnjudge_clicked()
 {
     if (!markSedimentPosition())
         return;
-    ui->editPly->setText(QString::number(int32_t(gCtrlInfo.sedimentThickness)));
-    if (!m_bReviewMode)
-        return;
+    applyVerdict(gCtrlInfo, instrumentPileLimits());
+    showSedimentPanel();
+    if (m_bReviewMode)
+        rewriteReviewedFileWithReport();
+}
+
+void CDlgMain::rewriteReviewedFileWithReport()
+{
     if (rewriteReviewedFile())
         updateHoleReport(gCtrlInfo.filePath.get()); // the report follows the judgement
     else
@@ -653,6 +666,9 @@ void CDlgMain::enterSedimentThickness()
     const int32_t value = text.toInt();
     gCtrlInfo.sedimentThickness = value;
     gCtrlInfoBackup.sedimentThickness = value;
+    for (CtrlInfo *record : {&gCtrlInfo, &gCtrlInfoBackup})
+        applyVerdict(*record, instrumentPileLimits());
+    showSedimentPanel();
 }
 
 void CDlgMain::chooseHoleQuality()
@@ -672,8 +688,13 @@ void CDlgMain::chooseHoleQuality()
         quality = 0;
     else if (chosen == tr("不合格"))
         quality = 1;
-    gCtrlInfo.holeQuality = quality;
-    gCtrlInfoBackup.holeQuality = quality;
+    // Recorded as an override when it goes against the verdict.
+    ::chooseHoleQuality(gCtrlInfo, quality);
+    ::chooseHoleQuality(gCtrlInfoBackup, quality);
+    showSedimentPanel();
+    // A reviewed file keeps the override with its verdict at once.
+    if (m_bReviewMode && gCtrlInfo.acceptance.judged())
+        rewriteReviewedFileWithReport();
 }
 
 QString CDlgMain::chooseFrom(const QString &title, const QStringList &items)
@@ -743,6 +764,7 @@ void CDlgMain::showSedimentPanel()
     ui->CBMagnify->setCurrentIndex(
         ui->CBMagnify->findText(QString::number(int32_t(gCtrlInfo.curveMagnify)), Qt::MatchExactly));
     ui->editPly->setText(QString::number(int32_t(gCtrlInfo.sedimentThickness)));
+    ui->labelVerdict->setText(verdictPanelText(gCtrlInfo, samples.snapshot()));
 }
 
 void CDlgMain::initCombos()

@@ -113,6 +113,7 @@ private:
     void closeReviewedFileNow();
     void chooseCurveRange();
     void chooseCurveMagnify();
+    void rewriteReviewedFileWithReport();
     void enterSedimentThickness();
     void chooseHoleQuality();
     void editResistivity(int iRow, const QString &str);

@@ -1394,4 +1394,15 @@ Parameter</translation>
         <translation>N</translation>
     </message>
 </context>
+<context>
+    <name>CDlgMain</name>
+    <message>
+        <source>（操作员改判）</source>
+        <translation> (operator override)</translation>
+    </message>
+    <message>
+        <source>建议：</source>
+        <translation>Suggested: </translation>
+    </message>
+</context>
 </TS>
