@@ -40,6 +40,7 @@
 #include "showwavepic.h"
 #include "verdictpanel.h"
 
+#include "pilelimits.h"
 #include "projectsummary.h"
 #include "verdict.h"
 
@@ -640,7 +641,7 @@ void CDlgMain::on_Btnjudge_clicked()
 {
     if (!markSedimentPosition())
         return;
-    applyVerdict(gCtrlInfo, instrumentPileLimits());
+    applyVerdict(gCtrlInfo, CPileLimits::instrument());
     showSedimentPanel();
     if (m_bReviewMode)
         rewriteReviewedFileWithReport();
@@ -667,7 +668,7 @@ void CDlgMain::enterSedimentThickness()
     gCtrlInfo.sedimentThickness = value;
     gCtrlInfoBackup.sedimentThickness = value;
     for (CtrlInfo *record : {&gCtrlInfo, &gCtrlInfoBackup})
-        applyVerdict(*record, instrumentPileLimits());
+        applyVerdict(*record, CPileLimits::instrument());
     showSedimentPanel();
 }
 

@@ -1,6 +1,5 @@
 #include "verdictpanel.h"
 
-#include "commonutils.h"
 #include "pilelimits.h"
 #include "sedimentsuggest.h"
 #include "verdict.h"
@@ -10,13 +9,6 @@
 namespace {
 QString tr(const char *s) { return QCoreApplication::translate("CDlgMain", s); }
 } // namespace
-
-const CPileLimits &instrumentPileLimits()
-{
-    // Read once: the table is edited between runs, not during one.
-    static const CPileLimits table = CPileLimits::load(QKRVCommomUtils::appPath());
-    return table;
-}
 
 QString verdictPanelText(const CtrlInfo &info, const QVector<Sample> &samples)
 {
@@ -28,6 +20,6 @@ QString verdictPanelText(const CtrlInfo &info, const QVector<Sample> &samples)
     const SedimentSuggestion s = suggestSedimentInterface(samples, info.maxDepth, info.moveDistance);
     if (!s.shown())
         return QString();
-    const int32_t limit = pickLimit(instrumentPileLimits(), a, info.holeDiameter, info.holeDepth).limitMm;
+    const int32_t limit = pickLimit(CPileLimits::instrument(), a, info.holeDiameter, info.holeDepth).limitMm;
     return tr("建议：") + comparisonLine(s.thicknessCm * 10, limit, basisLabel(a));
 }

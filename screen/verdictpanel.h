@@ -9,11 +9,6 @@
 #include <QString>
 #include <QVector>
 
-// The limits table the instrument uses (the user's file beside the program,
-// else the built-in one).
-class CPileLimits;
-const CPileLimits &instrumentPileLimits();
-
 // Judged: the comparison line, with "（操作员改判）" after an override.
 // Not judged, with a basis and a shown suggestion: "建议：" and the line
 // for the suggested thickness. Otherwise empty.

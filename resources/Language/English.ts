@@ -1405,4 +1405,39 @@ Parameter</translation>
         <translation>Suggested: </translation>
     </message>
 </context>
+<context>
+    <name>CDlgSet</name>
+    <message>
+        <source>验收依据：</source>
+        <translation>Basis:</translation>
+    </message>
+    <message>
+        <source>测点：</source>
+        <translation>Position:</translation>
+    </message>
+    <message>
+        <source>不指定</source>
+        <translation>Not named</translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>设计值(mm)</source>
+        <translation>Design value(mm)</translation>
+    </message>
+    <message>
+        <source>验收依据</source>
+        <translation>Acceptance basis</translation>
+    </message>
+    <message>
+        <source>输入无效！设计值应在1~100000 mm之间！</source>
+        <translation>Invalid input! The design value must be 1 to 100000 mm!</translation>
+    </message>
+    <message>
+        <source>测点</source>
+        <translation>Position</translation>
+    </message>
+</context>
 </TS>
