@@ -765,7 +765,15 @@ void CDlgMain::showSedimentPanel()
     ui->CBMagnify->setCurrentIndex(
         ui->CBMagnify->findText(QString::number(int32_t(gCtrlInfo.curveMagnify)), Qt::MatchExactly));
     ui->editPly->setText(QString::number(int32_t(gCtrlInfo.sedimentThickness)));
-    ui->labelVerdict->setText(verdictPanelText(gCtrlInfo, samples.snapshot()));
+    // Under the curve, where the line has the width it needs.
+    const QString verdict = verdictPanelText(gCtrlInfo, samples.snapshot());
+    ui->labelVerdict->setText(verdict);
+    if (ui->labelVerdict->isVisibleTo(this) != !verdict.isEmpty()) {
+        ui->labelVerdict->setVisible(!verdict.isEmpty());
+        // The curve takes the height the line leaves (or gives back).
+        layout()->activate();
+        updateWave(true, false, false);
+    }
 }
 
 void CDlgMain::initCombos()

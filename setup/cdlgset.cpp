@@ -188,6 +188,8 @@ bool CDlgSet::handleFocusIn(QObject *watched)
         enterDecimal(ui->editPileD, tr("孔径"), false, false, 0);
     } else if (watched == ui->editAngle) {
         enterAngle();
+    } else if (watched == ui->editBasis) {
+        chooseBasis(); // a touch presses it (it takes no focus); focus from code counts the same
     } else {
         return false;
     }
