@@ -1440,4 +1440,30 @@ Parameter</translation>
         <translation>Position</translation>
     </message>
 </context>
+<context>
+    <name>CDlgExportFile</name>
+    <message>
+        <source>工程汇总</source>
+        <translation>Project summary</translation>
+    </message>
+    <message>
+        <source>工程汇总已保存：
+%1
+%2</source>
+        <translation>Project summary saved:
+%1
+%2</translation>
+    </message>
+    <message>
+        <source>工程汇总保存失败！</source>
+        <translation>The project summary could not be saved!</translation>
+    </message>
+</context>
+<context>
+    <name>CDlgProgress</name>
+    <message>
+        <source>导出失败：复制 %1 失败！</source>
+        <translation>Export failed: copying %1 failed!</translation>
+    </message>
+</context>
 </TS>
