@@ -94,6 +94,7 @@ private slots:
     void parseAddress();
     void chooseAddress_data();
     void chooseAddress();
+    void builtInAddressOfThisBuild();
     void configuredAddressNeverFallsBackSilently();
     void programRejectsMalformedAddress_data();
     void programRejectsMalformedAddress();
@@ -465,6 +466,22 @@ void TestAcquisition::chooseAddress()
     } else {
         QVERIFY2(c.error.contains(errorPart), qPrintable(c.error));
     }
+}
+
+void TestAcquisition::builtInAddressOfThisBuild()
+{
+#ifdef ZPVW_INSTRUMENT_WINCH
+    const QString expected = QStringLiteral(ZPVW_INSTRUMENT_WINCH);
+#else
+    // A development build knows only the simulator's address on this machine.
+    const QString expected = QStringLiteral("127.0.0.1:5000");
+#endif
+    QCOMPARE(builtInWinchAddress().toString(), expected);
+    QStringList args{QStringLiteral("zpvw")};
+    const WinchAddressChoice c = chooseWinchAddress(args, QString());
+    QVERIFY(c.ok);
+    QVERIFY(!c.overridden);
+    QCOMPARE(c.address.toString(), expected);
 }
 
 void TestAcquisition::configuredAddressNeverFallsBackSilently()
