@@ -42,6 +42,10 @@ QByteArray sectionTable()
     return t;
 }
 
+// A negative zero is stored as zero, as the table shows it: a file must not
+// hold a value the operator never saw.
+float storedResistivity(float v) { return v == 0.0f ? 0.0f : v; }
+
 uint8_t modeCodeOf(const QString &mode)
 {
     const int code = SampleModes::codeOf(mode);
@@ -242,8 +246,8 @@ QByteArray encodeHoleFile(const CtrlInfo &info, const QVector<Sample> &samples)
     putInt32(out, HoleFile::SampleRecordSize);
     for (const Sample &s : samples) {
         putInt32(out, s.depth);
-        putFloat(out, s.resistivity);
-        putFloat(out, s.rawResistivity);
+        putFloat(out, storedResistivity(s.resistivity));
+        putFloat(out, storedResistivity(s.rawResistivity));
     }
     return out;
 }

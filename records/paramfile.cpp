@@ -2,11 +2,13 @@
 
 #include "atomicfile.h"
 #include "commonutils.h"
+#include "projectfolder.h"
 #include "sysconfig.h"
 
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
+#include <QtDebug>
 
 namespace {
 constexpr int kStoredColors = 7;
@@ -124,7 +126,13 @@ int loadTestParams(CtrlInfo &info)
         CtrlInfo read(info);
         f.seek(0);
         forEachItem(read, [&s](auto &field) { s >> field; });
-        if (s.status() == QDataStream::Ok) {
+        QString why;
+        if (s.status() == QDataStream::Ok && !isSafeProjectFolder(read.projectPath.get(), &why)) {
+            // A forged or damaged file must not send the saves anywhere else.
+            qWarning().noquote() << QStringLiteral("%1: the project folder \"%2\" %3; the defaults are used")
+                                        .arg(testParamFilePath(), read.projectPath.get(), why);
+            info.resetToDefaults();
+        } else if (s.status() == QDataStream::Ok) {
             info = read;
             info.brightness = light;
             info.screensaverSeconds = screensaverSecondsForLevel(screensaverLevel);

@@ -11,6 +11,7 @@
 #include "holefile.h"
 #include "holereport.h"
 #include "paramfile.h"
+#include "projectfolder.h"
 #include "sysconfig.h"
 #include "testrecord.h"
 
@@ -439,8 +440,9 @@ void CDlgMain::createDataFolders()
     const QString dataDir = gCtrlInfo.dataDir;
     if (!QFileInfo(dataDir).isDir())
         QDir().mkdir(dataDir);
-    const QString project = dataDir + QLatin1Char('/') + gCtrlInfo.projectPath.get();
-    if (!QFileInfo(project).isDir())
+    // An unsafe project folder gets no folder; the save then refuses it.
+    const QString project = projectFolderPath(dataDir, gCtrlInfo.projectPath.get());
+    if (!project.isEmpty() && !QFileInfo(project).isDir())
         QDir().mkdir(project);
 }
 
@@ -1005,9 +1007,7 @@ void CDlgMain::OpenFileForReview(const QString &path)
         return;
     }
 
-    QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-    name.remove(tr(".") + fileExt);
-    gCtrlInfo.curHoleName = name;
+    gCtrlInfo.curHoleName = reviewedHoleName(path);
     for (int i = 0; i < 7; ++i)
         gCtrlInfo.colors[i] = gCtrlInfoBackup.colors[i];
     gCtrlInfo.spareValue1 = gCtrlInfoBackup.spareValue1;

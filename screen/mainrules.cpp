@@ -121,3 +121,12 @@ QString manualLeakMessage(int32_t holeDepthMm, int32_t curHeightMm, int32_t leak
 }
 
 QString wholeNumberText(float value) { return QString::number(double(value), 'f', 0); }
+
+QString reviewedHoleName(const QString &path)
+{
+    QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    const QString ext = QLatin1Char('.') + fileExt;
+    if (name.size() > ext.size() && name.endsWith(ext, Qt::CaseInsensitive))
+        name.chop(ext.size());
+    return name;
+}

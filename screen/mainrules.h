@@ -52,6 +52,11 @@ struct LeakResample {
 LeakResample leakResampleRange(int32_t holeDepthMm, int32_t leakHeightMm, int32_t moveDistanceMm);
 QString manualLeakMessage(int32_t holeDepthMm, int32_t curHeightMm, int32_t leakHeightMm);
 
+// Hole name of a reviewed file: the file name without the hole-file
+// extension (fileExt in any case), which is removed only at its end:
+// "/d/P/a12.czo" -> "a12", "X.CZOb.CZO" -> "X.CZOb".
+QString reviewedHoleName(const QString &path);
+
 // Sediment thickness text: a keypad value written with no
 // decimals, rounding to the nearest whole number.
 QString wholeNumberText(float value);

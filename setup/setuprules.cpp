@@ -1,6 +1,7 @@
 #include "setuprules.h"
 
 #include "ctrlinfo.h"
+#include "projectfolder.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>
@@ -147,7 +148,8 @@ int firstFailingCheck(const SetupFields &f)
 {
     const bool passes[kCheckCount] = {
         !f.projectName.isEmpty(),
-        !f.projectPath.isEmpty(),
+        // A folder name that could lead outside the data folder is no project folder.
+        !f.projectPath.isEmpty() && isSafeProjectFolder(f.projectPath),
         !f.testUnit.isEmpty(),
         !f.constructionUnit.isEmpty(),
         !f.tester.isEmpty(),

@@ -4,6 +4,7 @@
 #include "holefile.h"
 #include "holefixture.h"
 #include "paramfile.h"
+#include "projectfolder.h"
 #include "platform.h"
 #include "sysconfig.h"
 #include "testrecord.h"
@@ -208,6 +209,7 @@ private slots:
     // Hole data file: layout
     void layoutMatchesHandBuiltFile();
     void headerOfThreeSampleFile();
+    void negativeZeroStoredAsZero();
     void progressSaveWritesSameBytes();
     void syncRuns();
     void extensionRule_data();
@@ -245,6 +247,8 @@ private slots:
     void paramsRoundTrip();
     void paramsStreamLayout();
     void paramsForeignVersionDeleted();
+    void paramsUnsafeProjectFolderRefused_data();
+    void paramsUnsafeProjectFolderRefused();
     void paramsStaleLongerFile();
     void paramsCutShortGivesDefaults();
     void paramsFontsFollowScreen_data();
@@ -366,6 +370,22 @@ void TestRecords::headerOfThreeSampleFile()
     QCOMPARE(b.mid(40, 36), Fixture::le32(76) + Fixture::le32(494) + QByteArray(24, '\0') + Fixture::le32(552));
     QCOMPARE(b.mid(552, 4), Fixture::le32(3));
     QCOMPARE(b.mid(556, 4), Fixture::le32(12));
+}
+
+void TestRecords::negativeZeroStoredAsZero()
+{
+    TestAppDir dir;
+    const QString path = dir.file(QStringLiteral("z.CZO"));
+    QVector<Sample> v(2);
+    v[0] = {20000, -0.0f, -0.0f};
+    v[1] = {19950, -1.5f, 2.0f};
+    QVERIFY(saveHoleFile(path, gCtrlInfo, v, quiet()));
+    const QByteArray b = readFileBytes(path);
+    // Sample records follow the count and the record size at 552.
+    QCOMPARE(b.mid(560, 12).toHex(), (Fixture::le32(20000) + QByteArray(8, '\0')).toHex());
+    QCOMPARE(b.mid(576, 4).toHex(), QByteArray("0000c0bf")); // -1.5 stays negative
+    const QByteArray image = encodeHoleFile(gCtrlInfo, v);
+    QCOMPARE(image.mid(560, 12), b.mid(560, 12));
 }
 
 void TestRecords::progressSaveWritesSameBytes()
@@ -996,6 +1016,48 @@ void TestRecords::paramsStreamLayout()
     QCOMPARE(b.mid(off, family.size()), family);
     QCOMPARE(b.mid(off + family.size(), 8), QByteArray::fromHex("4031000000000000")); // 17.0
     QCOMPARE(int(uchar(b.at(off + family.size() + 8 + 4 + 3))), 50);
+}
+
+void TestRecords::paramsUnsafeProjectFolderRefused_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("parent") << QStringLiteral("..") << QStringLiteral("holds \"..\"");
+    QTest::newRow("parent step") << QStringLiteral("../../etc") << QStringLiteral("is an absolute path|holds \"..\"");
+    QTest::newRow("dots inside") << QStringLiteral("a..b") << QStringLiteral("holds \"..\"");
+    QTest::newRow("absolute") << QStringLiteral("/tmp/x") << QStringLiteral("is an absolute path");
+    QTest::newRow("slash") << QStringLiteral("a/b") << QStringLiteral("holds a path separator");
+    QTest::newRow("backslash") << QStringLiteral("a\\b") << QStringLiteral("holds a path separator");
+}
+
+void TestRecords::paramsUnsafeProjectFolderRefused()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, reason);
+    TestAppDir dir;
+    // A forged file: everything else in it is an ordinary set-up.
+    CtrlInfo forged = distinctRecord();
+    forged.projectName = QStringLiteral("forged");
+    forged.projectPath = folder;
+    QVERIFY(saveTestParams(forged));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("ZPV_CZL.ini: the project folder \"%1\" (%2); the defaults are used")
+                                                              .arg(QRegularExpression::escape(folder), reason)));
+    CtrlInfo back;
+    back.projectName = QStringLiteral("before");
+    QCOMPARE(loadTestParams(back), 1);
+    const CtrlInfo defaults;
+    QCOMPARE(back.projectPath.get(), defaults.projectPath.get());
+    QCOMPARE(back.projectName.get(), defaults.projectName.get());
+    QCOMPARE(back.holeNo.get(), defaults.holeNo.get());
+    QCOMPARE(int32_t(back.holeDepth), int32_t(defaults.holeDepth));
+    QVERIFY(isSafeProjectFolder(back.projectPath.get()));
+
+    // A safe name in the same file is taken.
+    forged.projectPath = QStringLiteral("项目.1");
+    QVERIFY(saveTestParams(forged));
+    QCOMPARE(loadTestParams(back), 1);
+    QCOMPARE(back.projectPath.get(), QStringLiteral("项目.1"));
+    QCOMPARE(back.projectName.get(), QStringLiteral("forged"));
 }
 
 void TestRecords::paramsForeignVersionDeleted()

@@ -30,6 +30,8 @@ private slots:
     void resampleOffer_data();
     void resampleOffer();
     void leakPointNumbers();
+    void reviewedHoleNames_data();
+    void reviewedHoleNames();
 };
 
 void TestMainRules::enableTable_data()
@@ -280,6 +282,27 @@ void TestMainRules::leakPointNumbers()
     const LeakResample bottom = leakResampleRange(20000, 30, 50);
     QCOMPARE(bottom.minDepthCm, 1997);
     QCOMPARE(bottom.initialDepthCm, 2000);
+}
+
+void TestMainRules::reviewedHoleNames_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("upper case") << "/d/P/A12.CZO" << "A12";
+    QTest::newRow("lower case") << "/d/P/a12.czo" << "a12";
+    QTest::newRow("mixed case") << "/d/P/a12.Czo" << "a12";
+    QTest::newRow("extension inside the name stays") << "/d/P/X.CZOb.CZO" << "X.CZOb";
+    QTest::newRow("twice: only the last goes") << "/d/P/B.czo.CZO" << "B.czo";
+    QTest::newRow("no extension") << "/d/P/B7" << "B7";
+    QTest::newRow("folder with the extension") << "/d/P.CZO/C1.CZO" << "C1";
+    QTest::newRow("bare file name") << "D2.czo" << "D2";
+}
+
+void TestMainRules::reviewedHoleNames()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, name);
+    QCOMPARE(reviewedHoleName(path), name);
 }
 
 // Runs the rule tests, then the dialog tests. With "--dialog" or "--rules"

@@ -322,6 +322,10 @@ void TestSetup::checks_data()
     };
     row("1 project name", "editGCMC", "", "请输入工程名称！");
     row("2 project path", "editGCLJ", "", "请输入工程路径！");
+    row("2 project path leads out", "editGCLJ", "../x", "请输入工程路径！");
+    row("2 project path absolute", "editGCLJ", "/tmp", "请输入工程路径！");
+    row("2 project path in a folder", "editGCLJ", "a/b", "请输入工程路径！");
+    row("project path with a dot", "editGCLJ", "A.1", "");
     row("3 test unit", "editJCDW", "", "请输入检测单位！");
     row("4 construction unit", "editSGDW", "", "请输入施工单位！");
     row("5 tester", "editJCRY", "", "请输入检测人员！");
