@@ -39,6 +39,27 @@ QDataStream &operator>>(QDataStream &s, SharedValue<T> &v)
     return s;
 }
 
+// The sampling mode is stored as its text in the language on show (the
+// file's layout); the record holds its code, read back from the text in
+// either language.
+template <typename Info>
+struct ModeItem {
+    Info *info;
+};
+
+QDataStream &operator<<(QDataStream &s, const ModeItem<const CtrlInfo> &m)
+{
+    return s << SampleModes::text(m.info->sampleMode);
+}
+
+QDataStream &operator>>(QDataStream &s, ModeItem<CtrlInfo> &m)
+{
+    QString text;
+    s >> text;
+    m.info->sampleMode = SampleModes::codeOf(text);
+    return s;
+}
+
 void prepareStream(QDataStream &s)
 {
     s.setVersion(QDataStream::Qt_4_0);
@@ -77,7 +98,8 @@ void forEachItem(Info &info, Op item)
     item(info.screensaverSeconds);
     item(info.curHoleName);
     item(info.lastHoleNo);
-    item(info.sampleMode);
+    ModeItem<Info> mode{&info};
+    item(mode);
     item(info.spareValue1);
     item(info.spareValue2);
     item(info.winchSpeed);

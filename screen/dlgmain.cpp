@@ -61,19 +61,6 @@ const char *kVersion = "2.0.230308";
 constexpr QEvent::Type kRaiseBeganEvent = QEvent::Type(1004);
 constexpr QEvent::Type kSaveDoneEvent = QEvent::Type(1007);
 
-bool isManualMode(const QString &mode)
-{
-    const int code = SampleModes::codeOf(mode);
-    return code == SampleModes::Manual || code == SampleModes::Manual4 || code == SampleModes::Manual6
-           || code == SampleModes::Manual8;
-}
-
-bool isPacedManualMode(const QString &mode)
-{
-    const int code = SampleModes::codeOf(mode);
-    return code == SampleModes::Manual4 || code == SampleModes::Manual6 || code == SampleModes::Manual8;
-}
-
 float largestResistivity()
 {
     float largest = 0.0f;
@@ -503,7 +490,7 @@ void CDlgMain::on_BtnNew_clicked()
 
 void CDlgMain::finishTestByOperator()
 {
-    if (isPacedManualMode(gCtrlInfo.sampleMode) && ui->BtnSample->text() == tr("暂停"))
+    if (SampleModes::isPaced(gCtrlInfo.sampleMode) && ui->BtnSample->text() == tr("暂停"))
         on_BtnSample_clicked();
     recordEnabled = 0;
     m_pQueryThread->pause();
@@ -552,7 +539,7 @@ void CDlgMain::on_BtnMove_clicked()
 
 void CDlgMain::OnHandleLeakPoint(int curHeight, int leakHeight)
 {
-    if (isManualMode(gCtrlInfo.sampleMode)) {
+    if (SampleModes::isManual(gCtrlInfo.sampleMode)) {
         on_BtnSample_clicked();
         showMessage(manualLeakMessage(gCtrlInfo.holeDepth, curHeight, leakHeight));
         const LeakResample range = leakResampleRange(gCtrlInfo.holeDepth, leakHeight, gCtrlInfo.moveDistance);

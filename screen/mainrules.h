@@ -25,7 +25,7 @@ struct PaceSetup {
     uint8_t deviceChannel = 0; // 0 in the winch modes, 1 in the manual ones
     bool moveVisible = false;
 };
-PaceSetup paceSetupForMode(const QString &sampleMode, int32_t moveDistanceMm);
+PaceSetup paceSetupForMode(int32_t sampleMode, int32_t moveDistanceMm);
 
 // One pace-timer tick while raising: advances the tick counter (0..16) and
 // tells whether the probe moves one step. The first fifteen ticks move on

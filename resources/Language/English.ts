@@ -835,6 +835,10 @@ Parameter</translation>
         <source>电缆直径输入不正确！</source>
         <translation>Cable diameter input is not correct!</translation>
     </message>
+    <message>
+        <source>请选择采集方式！</source>
+        <translation>Please choose the sample mode!</translation>
+    </message>
 </context>
 <context>
     <name>CDlgLeak</name>

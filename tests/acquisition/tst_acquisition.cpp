@@ -190,7 +190,7 @@ void TestAcquisition::heightStore()
     QVERIFY(readWave(6144, nullptr, &wh, 1));
     QCOMPARE(int(h), read16);
     QCOMPARE(int(wh), read16);
-    gCtrlInfo.sampleMode = kManual;
+    gCtrlInfo.sampleMode = SampleModes::Manual;
     int32_t mm = 0;
     QVERIFY(readCurHeight(&mm));
     QCOMPARE(mm, read16 * 10);
@@ -275,7 +275,8 @@ void TestAcquisition::heightSource()
         QVERIFY(translator.load(QStringLiteral(":/Language/English.qm")));
         QCoreApplication::installTranslator(&translator);
     }
-    gCtrlInfo.sampleMode = mode;
+    // The mode as the screen of that language names it.
+    gCtrlInfo.sampleMode = SampleModes::codeOf(mode);
     setHeight(store);
     winchHeight = winch;
     int32_t h = -1, aux = -1;
@@ -548,7 +549,7 @@ void TestAcquisition::programRejectsMalformedAddress()
 
 void TestAcquisition::threadRunsBottomToEnd()
 {
-    gCtrlInfo.sampleMode = kManual;
+    gCtrlInfo.sampleMode = SampleModes::Manual;
     gCtrlInfo.holeDepth = gCtrlInfo.maxDepth = 1000;
     gCtrlInfo.moveDistance = 100;
     EventCounter owner;
@@ -599,7 +600,7 @@ void TestAcquisition::threadRunsBottomToEnd()
 
 void TestAcquisition::threadRestartWhileStopping()
 {
-    gCtrlInfo.sampleMode = kManual;
+    gCtrlInfo.sampleMode = SampleModes::Manual;
     setState(AcqState::Idle);
     QueryThread thread;
     thread.setValueSource([] { return 0.0f; });

@@ -68,7 +68,7 @@ CtrlInfo recordOf(const Fixture::Hole &h)
     c.elevation = h.elevation;
     c.moveDistance = h.moveDistance;
     c.offsetAngle = h.offsetAngle;
-    c.sampleMode = SampleModes::text(h.mode);
+    c.sampleMode = h.mode;
     c.wheelD = h.wheelD;
     c.lineD = h.lineD;
     c.winchSpeed = h.winchSpeed;
@@ -147,7 +147,7 @@ QVector<HoleField> holeFields()
         {"elevation", 506, 4, word(&CtrlInfo::elevation)},
         {"moveDistance", 510, 4, word(&CtrlInfo::moveDistance)},
         {"offsetAngle", 514, 4, word(&CtrlInfo::offsetAngle)},
-        {"sampleMode", 518, 1, text(&CtrlInfo::sampleMode)},
+        {"sampleMode", 518, 1, word(&CtrlInfo::sampleMode)},
         {"wheelD", 519, 4, word(&CtrlInfo::wheelD)},
         {"lineD", 523, 4, word(&CtrlInfo::lineD)},
         {"winchSpeed", 527, 1, word(&CtrlInfo::winchSpeed)},
@@ -183,7 +183,7 @@ CtrlInfo sentinelRecord()
     h.holeQuality = 14;
     h.sedimentThickness = 15;
     CtrlInfo c = recordOf(h);
-    c.sampleMode = QStringLiteral("old mode");
+    c.sampleMode = 99; // no mode
     return c;
 }
 } // namespace
@@ -484,16 +484,16 @@ void TestRecords::gbkFields()
 
 void TestRecords::modeCodes_data()
 {
-    QTest::addColumn<QString>("mode");
+    QTest::addColumn<int>("mode");
     QTest::addColumn<int>("code");
     for (int i = 0; i <= SampleModes::Wireless; ++i)
-        QTest::newRow(qPrintable(SampleModes::sourceText(i))) << SampleModes::text(i) << i;
-    QTest::newRow("unknown text") << QStringLiteral("sideways") << 0;
+        QTest::newRow(qPrintable(SampleModes::sourceText(i))) << i << i;
+    QTest::newRow("unknown mode") << -1 << 0;
 }
 
 void TestRecords::modeCodes()
 {
-    QFETCH(QString, mode);
+    QFETCH(int, mode);
     QFETCH(int, code);
     TestAppDir dir;
     CtrlInfo c;
@@ -506,7 +506,7 @@ void TestRecords::modeCodes()
     QCOMPARE(b.mid(548, 4), Fixture::le32(code));
     CtrlInfo back;
     QVERIFY(readHoleFile(path, back).ok);
-    QCOMPARE(back.sampleMode.get(), SampleModes::text(code));
+    QCOMPARE(int(back.sampleMode), code);
 }
 
 void TestRecords::saveReplacesLongerFileWhole()
@@ -919,7 +919,7 @@ void TestRecords::paramsMissingFileGivesDefaults()
     QCOMPARE(int32_t(c.holeDiameter), 2000);
     QCOMPARE(int32_t(c.wheelD), 63);
     QCOMPARE(int32_t(c.lineD), 7);
-    QCOMPARE(c.sampleMode.get(), SampleModes::text(SampleModes::AutoRaise));
+    QCOMPARE(int(c.sampleMode), int(SampleModes::AutoRaise));
     QCOMPARE(c.testDate.get(), QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
     QCOMPARE(c.dataDir.get(), dir.file(QStringLiteral("ZPV_CZL-FILE")));
     QVERIFY(QFileInfo(c.dataDir.get()).isDir());
@@ -963,11 +963,12 @@ void TestRecords::paramsRoundTrip()
     for (SharedText CtrlInfo::*t : {&CtrlInfo::paramVersion, &CtrlInfo::projectName, &CtrlInfo::projectPath,
                                      &CtrlInfo::testUnit, &CtrlInfo::constructionUnit, &CtrlInfo::tester,
                                      &CtrlInfo::testDate, &CtrlInfo::holeNo, &CtrlInfo::curHoleName,
-                                     &CtrlInfo::lastHoleNo, &CtrlInfo::sampleMode})
+                                     &CtrlInfo::lastHoleNo})
         QCOMPARE((back.*t).get(), (c.*t).get());
     for (SharedValue<int32_t> CtrlInfo::*v :
          {&CtrlInfo::holeDepth, &CtrlInfo::moveDistance, &CtrlInfo::maxDepth, &CtrlInfo::elevation,
-          &CtrlInfo::holeDiameter, &CtrlInfo::offsetAngle, &CtrlInfo::wheelD, &CtrlInfo::lineD, &CtrlInfo::winchSpeed})
+          &CtrlInfo::holeDiameter, &CtrlInfo::offsetAngle, &CtrlInfo::wheelD, &CtrlInfo::lineD, &CtrlInfo::winchSpeed,
+          &CtrlInfo::sampleMode})
         QCOMPARE(int32_t(back.*v), int32_t(c.*v));
     QVERIFY(sameBits(back.spareValue1, c.spareValue1));
     QVERIFY(sameBits(back.spareValue2, c.spareValue2));
