@@ -3,7 +3,7 @@
 #include "commonutils.h"
 #include "ctrlinfo.h"
 #include "entrydialogs.h"
-#include "setuphooks.h"
+#include "testsession.h"
 #include "sysconfig.h"
 #include "ui_cdlgset.h"
 
@@ -12,7 +12,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 
-CDlgSet::CDlgSet(QWidget *parent) : QDialog(parent), ui(new Ui::CDlgSet)
+CDlgSet::CDlgSet(CTestSession *session, QWidget *parent) : QDialog(parent), m_session(session), ui(new Ui::CDlgSet)
 {
     ui->setupUi(this);
     // A group title has room for one line; catalogue texts may break theirs.
@@ -247,6 +247,6 @@ void CDlgSet::on_BtnOK_clicked()
     if (CheckPara() != 1)
         return;
     SetupRules::storeFields(fields(), gCtrlInfo);
-    SetupHooks::callSetupPaceTimer();
+    m_session->applySamplingMode();
     accept();
 }

@@ -3,17 +3,18 @@
 // next test.
 //
 // Usage (the main dialog's set-up button):
-//     CDlgSet dlg(this);
+//     CDlgSet dlg(session, this);
 //     if (dlg.exec() == QDialog::Accepted) { ...gCtrlInfo holds the set-up... }
 //
 // The fields are a working copy of gCtrlInfo; OK checks them, stores them,
-// calls SetupHooks::setupPaceTimer and accepts. An accepted non-empty
+// lets the session follow the sampling mode and accepts. An accepted non-empty
 // project path is written to gCtrlInfo at once, whatever happens next.
 
 #include "setuprules.h"
 
 #include <QDialog>
 
+class CTestSession;
 class QComboBox;
 class QLineEdit;
 
@@ -24,7 +25,7 @@ class CDlgSet;
 class CDlgSet : public QDialog {
     Q_OBJECT
 public:
-    explicit CDlgSet(QWidget *parent = nullptr);
+    explicit CDlgSet(CTestSession *session, QWidget *parent = nullptr);
     ~CDlgSet() override;
 
     // The fields as shown.
@@ -53,5 +54,6 @@ private:
     void enterAngle();
     void selectItem(QComboBox *combo, const QString &title);
 
+    CTestSession *m_session;
     Ui::CDlgSet *ui;
 };

@@ -69,7 +69,7 @@ const QString kFileP = QStringLiteral("正在导出文件：/dev/sda1/P/");
 
 void TestExport::initTestCase() { silenceOffscreenWarnings(); }
 
-void TestExport::init() { gMainDlgHooks = CMainDlgHooks(); }
+void TestExport::init() {}
 
 void TestExport::usbLocations_data()
 {
@@ -139,7 +139,7 @@ void TestExport::noDeviceExportsNothing()
     fx.makeProject(QStringLiteral("P"), 0);
     fx.makeFile(QStringLiteral("P"), QStringLiteral("A12.CZO"), 1);
     QFile::remove(fx.deviceNode);
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     if (inProject)
         enterProject(b, QStringLiteral("P"), fx);
@@ -155,7 +155,7 @@ void TestExport::oneFileRunsInOrder()
     FilesFixture fx;
     fx.makeProject(QStringLiteral("P"), 0);
     fx.makeFile(QStringLiteral("P"), QStringLiteral("A12.CZO"), 1, "new hole");
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     enterProject(b, QStringLiteral("P"), fx);
     const Run run = pressItem(b, QStringLiteral("A12"), {exportItem, okMessage}, fx);
@@ -188,7 +188,7 @@ void TestExport::oneFileAgainAsks()
     fx.makeFile(QStringLiteral("P"), QStringLiteral("A12.CZO"), 1, "new hole");
     fx.makeDiskFile(QStringLiteral("P/A12.CZO"), "old hole");
     fx.makeDiskFile(QStringLiteral("P/A12.PDF"), "old report");
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     enterProject(b, QStringLiteral("P"), fx);
     const Run run = pressItem(b, QStringLiteral("A12"), {exportItem, yes ? okQuestion : cancelQuestion, okMessage}, fx);
@@ -218,7 +218,7 @@ void TestExport::allFilesOfProject()
     fx.makeFile(QStringLiteral("P"), QStringLiteral("B.CZO"), 2);
     fx.makeFile(QStringLiteral("P"), QStringLiteral("B.PDF"), 2);
     fx.makeFile(QStringLiteral("P"), QStringLiteral("A.CZO"), 3);
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     enterProject(b, QStringLiteral("P"), fx);
     const Run run = exportAll(b, {okMessage}, fx);
@@ -252,7 +252,7 @@ void TestExport::allFilesSkipsRefusedFile()
     fx.makeFile(QStringLiteral("P"), QStringLiteral("B.CZO"), 1, "new B");
     fx.makeFile(QStringLiteral("P"), QStringLiteral("A.CZO"), 2, "new A");
     fx.makeDiskFile(QStringLiteral("P/A.CZO"), "old A");
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     enterProject(b, QStringLiteral("P"), fx);
     const Run run = exportAll(b, {cancelQuestion, okMessage}, fx);
@@ -277,7 +277,7 @@ void TestExport::oneProjectCopiesOnlyHoleFiles()
     fx.makeFile(QStringLiteral("P"), QStringLiteral("A1.CZO"), 2);
     fx.makeFile(QStringLiteral("P"), QStringLiteral("notes.txt"), 3);
     fx.makeFile(QStringLiteral("P"), QStringLiteral("sub/C.CZO"), 4);
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     const Run run = pressItem(b, QStringLiteral("P"), {exportItem, okMessage}, fx);
 
@@ -314,7 +314,7 @@ void TestExport::existingProject()
     fx.makeFile(QStringLiteral("P"), QStringLiteral("A1.CZO"), 1, "new A1");
     fx.makeDiskFile(QStringLiteral("P/A1.CZO"), "old A1");
     fx.makeDiskFile(QStringLiteral("P/stale.CZO"), "stale");
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     const Run run = pressItem(b, QStringLiteral("P"), {exportItem, yes ? okQuestion : cancelQuestion, okMessage}, fx);
 
@@ -340,7 +340,7 @@ void TestExport::allProjects()
     fx.makeFile(QStringLiteral("P1"), QStringLiteral("A.CZO"), 1);
     fx.makeFile(QStringLiteral("P1"), QStringLiteral("B.CZO"), 1);
     fx.makeDiskFile(QStringLiteral("P2/X.CZO"), "old X");
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     const Run run = exportAll(b, {cancelQuestion, okMessage}, fx);
 
@@ -421,7 +421,7 @@ void TestExport::failureIsReportedAndDiskUnmounted()
     fx.makeFile(QStringLiteral("P"), QStringLiteral("A.CZO"), 2);
     fx.makeFile(QStringLiteral("P"), QStringLiteral("A.PDF"), 2);
     fx.failOn = failOn;
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     const bool inProject = task == CDlgProgress::AllFiles || task == CDlgProgress::OneFile;
     if (inProject)
@@ -440,7 +440,7 @@ void TestExport::unmountFailureIsReported()
     fx.makeProject(QStringLiteral("P"), 0);
     fx.makeFile(QStringLiteral("P"), QStringLiteral("A.CZO"), 1);
     fx.failOn = QStringLiteral("umount");
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     enterProject(b, QStringLiteral("P"), fx);
     const Run run = pressItem(b, QStringLiteral("A"), {exportItem, okMessage}, fx);

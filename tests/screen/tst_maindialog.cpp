@@ -168,8 +168,6 @@ void TestMainDialog::init()
     gCtrlInfo = CtrlInfo();
     gCtrlInfoBackup = CtrlInfo();
     samples.clear();
-    pickX = -2;
-    pickY = -2;
     setDeviceBackend(nullptr);
     openDevice();
     memoryDevice().resetHeight();

@@ -7,6 +7,7 @@
 #include "commonutils.h"
 #include "ctrlinfo.h"
 #include "sysconfig.h"
+#include "testsession.h"
 #include "testsupport.h"
 
 #include <QApplication>
@@ -40,6 +41,7 @@ int main(int argc, char **argv)
     gCtrlInfo.offsetAngle = 30;
 
     TestAppDir appDir;
+    CTestSession session;
     for (int small = 0; small < 2; ++small) {
         if (small)
             QDir().mkpath(appDir.file(QStringLiteral("8.4")));
@@ -51,7 +53,7 @@ int main(int argc, char **argv)
             // inherits it as its child.
             QWidget host;
             QKRVCommomUtils::loadCommonStyleSheet(&host);
-            CDlgSet set(&host);
+            CDlgSet set(&session, &host);
             shot(&set, dir, QStringLiteral("cdlgset") + size + t);
             if (!small) {
                 CDlgReSample re(500, 600, &host);
@@ -67,10 +69,10 @@ int main(int argc, char **argv)
         gCtrlInfo.sampleMode = SampleModes::text(SampleModes::Manual6);
         QWidget host;
         QKRVCommomUtils::loadCommonStyleSheet(&host);
-        CDlgSet set(&host);
+        CDlgSet set(&session, &host);
         shot(&set, dir, QStringLiteral("cdlgset-800-white-english"));
         QDir(appDir.file(QStringLiteral("8.4"))).removeRecursively();
-        CDlgSet large(&host);
+        CDlgSet large(&session, &host);
         shot(&large, dir, QStringLiteral("cdlgset-1024-white-english"));
         CDlgLeak leak;
         shot(&leak, dir, QStringLiteral("cdlgleak-english"));
