@@ -171,7 +171,7 @@ void CDemoRun::setUp()
         wrong << QStringLiteral("depth");
     if (gCtrlInfo.moveDistance != m_opt.moveMm)
         wrong << QStringLiteral("move distance");
-    if (SampleModes::codeOf(gCtrlInfo.sampleMode) != m_opt.modeCode)
+    if (gCtrlInfo.sampleMode != m_opt.modeCode)
         wrong << QStringLiteral("mode");
     if (!wrong.isEmpty())
         fail(QStringLiteral("the set-up was not stored (%1)").arg(wrong.join(QStringLiteral(", "))));

@@ -244,7 +244,7 @@ void CDlgExportFile::on_BtnExportAll_clicked()
 
 void CDlgExportFile::deleteItem(const QString &path)
 {
-    if (!FilePrompts::ask(QStringLiteral("确定要删除吗?"), false, this))
+    if (!FilePrompts::ask(tr("确定要删除吗?"), false, this))
         return;
     closeOpenFileWithin(path);
     const QString root = HoleFiles::dataDir();

@@ -10,28 +10,28 @@
 
 namespace {
 QString tr(const char *text) { return QCoreApplication::translate("CDlgProgress", text); }
-QString doneOne() { return QStringLiteral("导出完成！"); }
-QString doneAll() { return QStringLiteral("导出完成"); }
+QString doneOne() { return tr("导出完成！"); }
+QString doneAll() { return tr("导出完成"); }
 }
 
 QString CUsbExport::fileMessage(const QString &project, const QString &file)
 {
-    return QStringLiteral("正在导出文件：/dev/sda1/%1/%2").arg(project, file);
+    return tr("正在导出文件：/dev/sda1/%1/%2").arg(project, file);
 }
 
 QString CUsbExport::projectMessage(const QString &project)
 {
-    return QStringLiteral("正在导出工程：/dev/sda1/%1").arg(project);
+    return tr("正在导出工程：/dev/sda1/%1").arg(project);
 }
 
 QString CUsbExport::fileQuestion(const QString &name)
 {
-    return QStringLiteral("桩文件 %1 已存在，确定要重新导出吗？").arg(name);
+    return tr("桩文件 %1 已存在，确定要重新导出吗？").arg(name);
 }
 
 QString CUsbExport::projectQuestion(const QString &project)
 {
-    return QStringLiteral("工程 %1 已存在，确定要重新导出吗？").arg(project);
+    return tr("工程 %1 已存在，确定要重新导出吗？").arg(project);
 }
 
 void CUsbExport::value(int v, const QString &text)

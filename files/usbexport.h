@@ -36,7 +36,7 @@ public:
     // Set when the run ended complete but the disk could not be unmounted.
     bool unmountFailed() const { return m_unmountFailed; }
 
-    // Texts of the run, shown as they stand.
+    // Texts of the run, through the catalogue (context CDlgProgress).
     static QString fileMessage(const QString &project, const QString &file);
     static QString projectMessage(const QString &project);
     static QString fileQuestion(const QString &name);

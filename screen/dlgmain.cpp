@@ -56,7 +56,7 @@ CDlgMain::CDlgMain(QWidget *parent)
     QKRVCommomUtils::loadStyleSheet(this, sheet);
     loadBatteryConfig();
 
-    setWindowTitle(QStringLiteral(" KRV-ZPV[W]-无线电阻率沉渣采集软件") + QStringLiteral("-V") + QLatin1String(kVersion));
+    setWindowTitle(tr(" KRV-ZPV[W]-无线电阻率沉渣采集软件") + QStringLiteral("-V") + QLatin1String(kVersion));
     setWindowFlags(Qt::Dialog | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
     const QScreen *screen = QGuiApplication::primaryScreen();
@@ -85,6 +85,7 @@ CDlgMain::CDlgMain(QWidget *parent)
     connect(s, &CTestSession::leakHeight, this, &CDlgMain::OnCurHeight);
     connect(s, &CTestSession::leakOver, this, &CDlgMain::OnLeakOver);
     connect(s, &CTestSession::testEnded, this, &CDlgMain::OnQueryThreadFinish);
+    connect(m_dlgLeak.get(), &CDlgLeak::pauseRequested, this, &CDlgMain::pauseFromLeakNotice);
     connect(ui->table, &CMyTable::SetMouseClick, this, &CDlgMain::OnSetMouseClick);
     connect(ui->wavePic, &CShowWavePic::samplePicked, this, &CDlgMain::onSamplePicked);
     connect(ui->groupBox_3, &CSedimentPanel::curveChanged, this, [this] { updateWave(true, false, false); });
@@ -388,6 +389,17 @@ void CDlgMain::OnCurHeight(int curHeight, int leakHeight)
 
 void CDlgMain::OnLeakOver() { m_dlgLeak->Close(); }
 
+void CDlgMain::pauseFromLeakNotice()
+{
+    // The same pause as the sample button's: the thread's pause request ends
+    // the notice, and the operator finishes the test or resamples.
+    const uint32_t word = curState;
+    if (AcqState::code(word) == AcqState::Raising && (word & AcqState::SubPaused) == 0)
+        pressSample();
+    if (m_dlgLeak->m_bShown || m_dlgLeak->isVisible())
+        m_dlgLeak->Close();
+}
+
 // ---------------------------------------------------------------- file, info, quit, judge
 
 void CDlgMain::on_BtnFile_clicked()
@@ -580,8 +592,8 @@ void CDlgMain::refreshWinchDisplay()
         ui->fResistivity->setText(QStringLiteral("0.0000"));
     }
     if (model->debugDisplay) {
-        ui->strWinchDistance->setText(QStringLiteral("线缆长度:%1m").arg(double(model->lastWinchHeightM), 0, 'f', 2)
-                                      + QStringLiteral("  编码器值:%1").arg(model->lastPulseCount));
+        ui->strWinchDistance->setText(tr("线缆长度:%1m").arg(double(model->lastWinchHeightM), 0, 'f', 2)
+                                      + tr("  编码器值:%1").arg(model->lastPulseCount));
     }
 }
 

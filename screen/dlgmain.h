@@ -101,6 +101,9 @@ private:
     bool askHoleFileName(QString *name);
     bool confirmHoleNumber();
     void finishTestByOperator();
+    // The leak notice's pause button: the way out when the probe cannot be
+    // lowered back to a skipped point.
+    void pauseFromLeakNotice();
     void runSaveDialog(bool allowReturn);
     void askResample(int32_t minDepthCm, int32_t initialDepthCm);
     void editResistivity(int iRow, const QString &str);

@@ -2,6 +2,8 @@
 
 #include "ctrlinfo.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
 
 QStringList curveRangeItems()
@@ -42,10 +44,10 @@ int32_t adaptedCurveRange(int32_t currentRange, float largestResistivity)
     return 4000;
 }
 
-PaceSetup paceSetupForMode(const QString &sampleMode, int32_t moveDistanceMm)
+PaceSetup paceSetupForMode(int32_t sampleMode, int32_t moveDistanceMm)
 {
     PaceSetup p;
-    switch (SampleModes::codeOf(sampleMode)) {
+    switch (sampleMode) {
     case SampleModes::Manual:
         p.deviceChannel = 1;
         p.moveVisible = true;
@@ -53,16 +55,16 @@ PaceSetup paceSetupForMode(const QString &sampleMode, int32_t moveDistanceMm)
     case SampleModes::Manual4:
     case SampleModes::Manual6:
     case SampleModes::Manual8: {
-        const int code = SampleModes::codeOf(sampleMode);
-        const int secondsPerMetre = code == SampleModes::Manual4 ? 4 : code == SampleModes::Manual6 ? 6 : 8;
+        const int secondsPerMetre = sampleMode == SampleModes::Manual4 ? 4 : sampleMode == SampleModes::Manual6 ? 6 : 8;
         p.intervalMs = moveDistanceMm * secondsPerMetre;
         p.deviceChannel = 1;
         p.moveVisible = true;
         break;
     }
     default:
-        // The winch modes, and a mode text nobody knows: heights come from
-        // the winch, so there is nothing to step by hand.
+        // The winch modes, and a mode nobody knows (as the acquisition
+        // decides, SampleModes::isManual): heights come from the winch, so
+        // there is nothing to step by hand.
         break;
     }
     return p;
@@ -115,9 +117,18 @@ LeakResample leakResampleRange(int32_t holeDepthMm, int32_t leakHeightMm, int32_
 
 QString manualLeakMessage(int32_t holeDepthMm, int32_t curHeightMm, int32_t leakHeightMm)
 {
-    return QStringLiteral("出现漏点！当前高度：%1cm， 漏点高度：%2cm，请点击重采按钮！")
+    return QCoreApplication::translate("CDlgMain", "出现漏点！当前高度：%1cm， 漏点高度：%2cm，请点击重采按钮！")
         .arg((holeDepthMm - curHeightMm) / 10.0, 0, 'g', 6)
         .arg((holeDepthMm - leakHeightMm) / 10.0, 0, 'g', 6);
 }
 
 QString wholeNumberText(float value) { return QString::number(double(value), 'f', 0); }
+
+QString reviewedHoleName(const QString &path)
+{
+    QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    const QString ext = QLatin1Char('.') + fileExt;
+    if (name.size() > ext.size() && name.endsWith(ext, Qt::CaseInsensitive))
+        name.chop(ext.size());
+    return name;
+}

@@ -8,6 +8,7 @@
 #include "holefile.h"
 #include "holereport.h"
 #include "paramfile.h"
+#include "projectfolder.h"
 #include "testrecord.h"
 
 #include "appmodel.h"
@@ -21,19 +22,6 @@
 #include <QTimer>
 
 namespace {
-bool isManualMode(const QString &mode)
-{
-    const int code = SampleModes::codeOf(mode);
-    return code == SampleModes::Manual || code == SampleModes::Manual4 || code == SampleModes::Manual6
-           || code == SampleModes::Manual8;
-}
-
-bool isPacedManualMode(const QString &mode)
-{
-    const int code = SampleModes::codeOf(mode);
-    return code == SampleModes::Manual4 || code == SampleModes::Manual6 || code == SampleModes::Manual8;
-}
-
 float largestResistivity()
 {
     float largest = 0.0f;
@@ -262,7 +250,10 @@ void CTestSession::beginNamedTest(uint32_t newState)
 {
     const QString dataDir = gCtrlInfo.dataDir;
     makeFolder(dataDir);
-    makeFolder(dataDir + QLatin1Char('/') + gCtrlInfo.projectPath.get());
+    // An unsafe project folder gets no folder; the save then refuses it.
+    const QString project = projectFolderPath(dataDir, gCtrlInfo.projectPath.get());
+    if (!project.isEmpty())
+        makeFolder(project);
     setState(newState);
     reinitDevice = 1;
     CAppModel::instance()->requestClear();
@@ -318,7 +309,7 @@ CTestSession::Outcome CTestSession::resampleFrom(int32_t depthCm)
     return sample();
 }
 
-bool CTestSession::leakNeedsResample() const { return isManualMode(gCtrlInfo.sampleMode); }
+bool CTestSession::leakNeedsResample() const { return SampleModes::isManual(gCtrlInfo.sampleMode); }
 
 void CTestSession::paceTick()
 {
@@ -331,7 +322,7 @@ void CTestSession::paceTick()
 
 void CTestSession::finishByOperator()
 {
-    if (isPacedManualMode(gCtrlInfo.sampleMode) && !(curState & AcqState::SubPaused))
+    if (SampleModes::isPaced(gCtrlInfo.sampleMode) && !(curState & AcqState::SubPaused))
         sample();
     recordEnabled = 0;
     m_thread->pause();
@@ -356,7 +347,13 @@ bool CTestSession::saveTest(const std::function<void(int)> &progress, QString *e
         *error = QStringLiteral("no file name");
         return false;
     }
-    const QString projectDir = HoleFiles::dataDir() + QLatin1Char('/') + gCtrlInfo.projectPath.get();
+    const QString projectDir = projectFolderPath(HoleFiles::dataDir(), gCtrlInfo.projectPath.get());
+    // Whatever the parameter file or a typed name held, nothing is written
+    // outside the data folder.
+    if (projectDir.isEmpty() || !HoleFiles::isWithin(withHoleExtension(path), HoleFiles::dataDir())) {
+        *error = QStringLiteral("outside the data folder");
+        return false;
+    }
     for (const QString &dir : {projectDir, QFileInfo(withHoleExtension(path)).absolutePath()}) {
         if (!QFileInfo(dir).isDir() && !QDir().mkpath(dir)) {
             *error = QStringLiteral("cannot create folder ") + dir;
@@ -462,9 +459,7 @@ bool CTestSession::openForReview(const QString &path)
         return false;
     }
 
-    QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-    name.remove(QLatin1Char('.') + fileExt);
-    gCtrlInfo.curHoleName = name;
+    gCtrlInfo.curHoleName = reviewedHoleName(path);
     for (int i = 0; i < 7; ++i)
         gCtrlInfo.colors[i] = gCtrlInfoBackup.colors[i];
     gCtrlInfo.spareValue1 = gCtrlInfoBackup.spareValue1;

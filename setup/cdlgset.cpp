@@ -57,11 +57,13 @@ void CDlgSet::fillCombos()
         ui->CBMove->addItem(tr(move));
     // The wireless winch ("无线自动提升", second) is offered only by builds
     // with a wireless winch, which this instrument has not.
-    ui->CBSampleMode->addItem(tr("自动提升"));
-    ui->CBSampleMode->addItem(tr("手动提升"));
-    ui->CBSampleMode->addItem(tr("手动(4s/m)"));
-    ui->CBSampleMode->addItem(tr("手动(6s/m)"));
-    ui->CBSampleMode->addItem(tr("手动(8s/m)"));
+    // Each item carries its mode code, which is what the record keeps: the
+    // texts change with the language, the codes do not.
+    ui->CBSampleMode->addItem(tr("自动提升"), int(SampleModes::AutoRaise));
+    ui->CBSampleMode->addItem(tr("手动提升"), int(SampleModes::Manual));
+    ui->CBSampleMode->addItem(tr("手动(4s/m)"), int(SampleModes::Manual4));
+    ui->CBSampleMode->addItem(tr("手动(6s/m)"), int(SampleModes::Manual6));
+    ui->CBSampleMode->addItem(tr("手动(8s/m)"), int(SampleModes::Manual8));
 }
 
 void CDlgSet::loadFields()
@@ -80,7 +82,7 @@ void CDlgSet::loadFields()
     ui->editPileD->setText(QString::number(gCtrlInfo.holeDiameter.load()));
     ui->editAngle->setText(QString::number(gCtrlInfo.offsetAngle.load()));
     ui->CBMove->setCurrentIndex(ui->CBMove->findText(QString::number(gCtrlInfo.moveDistance.load())));
-    ui->CBSampleMode->setCurrentIndex(ui->CBSampleMode->findText(gCtrlInfo.sampleMode.get()));
+    ui->CBSampleMode->setCurrentIndex(ui->CBSampleMode->findData(int(gCtrlInfo.sampleMode)));
     ui->EPulleyD->setText(SetupRules::millimetresText(gCtrlInfo.wheelD));
     ui->ELineD->setText(SetupRules::millimetresText(gCtrlInfo.lineD));
     UpdateLocationDiagram();
@@ -102,7 +104,7 @@ SetupFields CDlgSet::fields() const
     f.move = ui->CBMove->currentText();
     f.pulleyD = ui->EPulleyD->text();
     f.lineD = ui->ELineD->text();
-    f.sampleMode = ui->CBSampleMode->currentText();
+    f.sampleMode = ui->CBSampleMode->currentIndex() < 0 ? -1 : ui->CBSampleMode->currentData().toInt();
     return f;
 }
 
@@ -198,7 +200,7 @@ void CDlgSet::enterHoleDepth()
     ui->editPileLen->setText(depth);
     switch (SetupRules::elevationAfterDepth(depth, ui->editPileBG->text())) {
     case SetupRules::ElevationAction::Ask:
-        if (EntryDialogs::ask(QStringLiteral("输入孔深大于标高，确定将标高设为与孔深相等吗？")))
+        if (EntryDialogs::ask(tr("输入孔深大于标高，确定将标高设为与孔深相等吗？")))
             ui->editPileBG->setText(depth);
         break;
     case SetupRules::ElevationAction::Follow:

@@ -340,8 +340,20 @@ void TestHoleReport::englishCatalogue()
     QVERIFY(written);
     const QString flat = squeezed(pdfText(holeReportPath(hole)));
     for (const char *t : {"Pile Hole Sediment Test Report", "Hole No. A12", "Sediment thickness(cm) 35",
-                          "Hole quality Unqualified", "Page 1 of 4", "Suggested 30cm (100%)", "Sediment 35cm"})
+                          "Hole quality Unqualified", "Page 1 of 4", "Suggested 30cm (100%)", "Sediment 35cm",
+                          "Raising mode Auto-Raise"})
         QVERIFY2(has(flat, QLatin1String(t)), t);
+    // Only the operator's own data stays Chinese.
+    QString rest = flat;
+    for (const QString &data : {info.projectName.get(), info.testUnit.get(), info.constructionUnit.get(),
+                                info.tester.get()}) {
+        QVERIFY2(has(flat, data), qPrintable(data));
+        rest.remove(squeezed(data));
+    }
+    const QRegularExpressionMatch han =
+        QRegularExpression(QStringLiteral(".{0,20}[\\x{3400}-\\x{4DBF}\\x{4E00}-\\x{9FFF}\\x{F900}-\\x{FAFF}].{0,20}"))
+            .match(rest);
+    QVERIFY2(!han.hasMatch(), qPrintable(han.captured()));
 }
 
 // Judging a reviewed file rewrites it; the report made afterwards replaces

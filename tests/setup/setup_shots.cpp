@@ -1,4 +1,5 @@
-// Renders the set-up, leak and resample dialogs to PNG files for a visual
+// Renders the set-up, leak and resample dialogs (the leak notice also with
+// its pause offered) to PNG files for a visual
 // check, in both themes and both screen sizes:
 //     setup_shots OUTPUT_DIR
 #include "cdlgleak.h"
@@ -59,6 +60,12 @@ int main(int argc, char **argv)
                 CDlgReSample re(500, 600, &host);
                 shot(&re, dir, QStringLiteral("cdlgresample") + t);
             }
+            // The notice as the main dialog runs it (no parent), once it
+            // offers the pause.
+            CDlgLeak leak;
+            leak.setPauseOfferDelayMs(0);
+            leak.SetHeights(12340, 12000);
+            shot(&leak, dir, QStringLiteral("cdlgleak-pause") + size + t);
         }
     }
     style = 0;
@@ -66,7 +73,7 @@ int main(int argc, char **argv)
     if (english.load(QStringLiteral(":/Language/English.qm"))) {
         QCoreApplication::installTranslator(&english);
         language = 1;
-        gCtrlInfo.sampleMode = SampleModes::text(SampleModes::Manual6);
+        gCtrlInfo.sampleMode = SampleModes::Manual6;
         QWidget host;
         QKRVCommomUtils::loadCommonStyleSheet(&host);
         CDlgSet set(&session, &host);
@@ -76,6 +83,8 @@ int main(int argc, char **argv)
         shot(&large, dir, QStringLiteral("cdlgset-1024-white-english"));
         CDlgLeak leak;
         shot(&leak, dir, QStringLiteral("cdlgleak-english"));
+        leak.setPauseOfferDelayMs(0);
+        shot(&leak, dir, QStringLiteral("cdlgleak-pause-english"));
         QCoreApplication::removeTranslator(&english);
         language = 0;
     }

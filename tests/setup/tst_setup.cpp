@@ -6,6 +6,7 @@
 #include "clocationpic.h"
 #include "commonutils.h"
 #include "ctrlinfo.h"
+#include "depthcalc.h"
 #include "modalscript.h"
 #include "paramfile.h"
 #include "resamplerules.h"
@@ -171,10 +172,17 @@ private slots:
     void fixedTextNeverNegativeZero();
 
     void chineseProjectSurvivesRestart();
+    void modeSurvivesLanguageChange_data();
+    void modeSurvivesLanguageChange();
+    void okRefusesMissingMode_data();
+    void okRefusesMissingMode();
     void englishCatalogue();
 
     void leakDepths();
     void leakNoticeClosing();
+    void leakPauseOfferedAfterTenSeconds_data();
+    void leakPauseOfferedAfterTenSeconds();
+    void leakNoticeOffersPause();
     void resampleField_data();
     void resampleField();
     void resampleChecks_data();
@@ -270,7 +278,7 @@ void TestSetup::loadsFields()
     gCtrlInfo.holeDiameter = 1500;
     gCtrlInfo.offsetAngle = -45;
     gCtrlInfo.moveDistance = 250;
-    gCtrlInfo.sampleMode = QStringLiteral("手动(6s/m)");
+    gCtrlInfo.sampleMode = SampleModes::Manual6;
     gCtrlInfo.wheelD = 63;
     gCtrlInfo.lineD = 7;
     CDlgSet dlg(m_session.get());
@@ -307,7 +315,7 @@ void TestSetup::loadsFields()
 void TestSetup::unmatchedComboTexts()
 {
     gCtrlInfo.moveDistance = 75;
-    gCtrlInfo.sampleMode = QStringLiteral("自动"); // no exact item
+    gCtrlInfo.sampleMode = SampleModes::Wireless; // offered by no item
     CDlgSet dlg(m_session.get());
     QCOMPARE(field<QComboBox>(&dlg, "CBMove")->currentIndex(), -1);
     QCOMPARE(field<QComboBox>(&dlg, "CBSampleMode")->currentIndex(), -1);
@@ -323,6 +331,10 @@ void TestSetup::checks_data()
     };
     row("1 project name", "editGCMC", "", "请输入工程名称！");
     row("2 project path", "editGCLJ", "", "请输入工程路径！");
+    row("2 project path leads out", "editGCLJ", "../x", "请输入工程路径！");
+    row("2 project path absolute", "editGCLJ", "/tmp", "请输入工程路径！");
+    row("2 project path in a folder", "editGCLJ", "a/b", "请输入工程路径！");
+    row("project path with a dot", "editGCLJ", "A.1", "");
     row("3 test unit", "editJCDW", "", "请输入检测单位！");
     row("4 construction unit", "editSGDW", "", "请输入施工单位！");
     row("5 tester", "editJCRY", "", "请输入检测人员！");
@@ -467,7 +479,7 @@ void TestSetup::storesAfterOk()
     QCOMPARE(gCtrlInfo.holeDiameter.load(), 1250);
     QCOMPARE(gCtrlInfo.offsetAngle.load(), -90);
     QCOMPARE(gCtrlInfo.moveDistance.load(), 150);
-    QCOMPARE(gCtrlInfo.sampleMode.get(), QStringLiteral("手动(4s/m)"));
+    QCOMPARE(int(gCtrlInfo.sampleMode), int(SampleModes::Manual4));
     QCOMPARE(gCtrlInfo.holeNo.get(), QStringLiteral("A-12"));
     // Untouched texts are stored as shown.
     QCOMPARE(gCtrlInfo.projectPath.get(), QStringLiteral("Talvenor"));
@@ -850,6 +862,107 @@ void TestSetup::chineseProjectSurvivesRestart()
     QCOMPARE(text(&again, "editJCRY"), QStringLiteral("王工"));
 }
 
+void TestSetup::modeSurvivesLanguageChange_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("savedInEnglish");
+    for (int mode = SampleModes::AutoRaise; mode <= SampleModes::Manual8; ++mode) {
+        const QByteArray name = SampleModes::sourceText(mode).toUtf8();
+        QTest::newRow((name + ", English then Chinese").constData()) << mode << true;
+        QTest::newRow((name + ", Chinese then English").constData()) << mode << false;
+    }
+}
+
+void TestSetup::modeSurvivesLanguageChange()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, savedInEnglish);
+    QTranslator english;
+    QVERIFY(english.load(QStringLiteral(":/Language/English.qm")));
+    const auto useEnglish = [&english](bool on) {
+        if (on)
+            QCoreApplication::installTranslator(&english);
+        else
+            QCoreApplication::removeTranslator(&english);
+    };
+    useEnglish(savedInEnglish);
+    {
+        // The operator picks the mode by its text in the language on show.
+        CDlgSet dlg(m_session.get());
+        dlg.show();
+        auto *cb = field<QComboBox>(&dlg, "CBSampleMode");
+        const QString shown = cb->itemText(cb->findData(mode));
+        ENTER(&dlg, "CBSampleMode", "CDlgSelKey", chooseItem(shown));
+        QTest::mouseClick(field<QPushButton>(&dlg, "BtnOK"), Qt::LeftButton);
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    }
+    QVERIFY(saveTestParams(gCtrlInfo));
+    // The file keeps its layout: the mode as a text, in the language on show.
+    QByteArray stored;
+    {
+        QDataStream s(&stored, QIODevice::WriteOnly);
+        s.setVersion(QDataStream::Qt_4_0);
+        s << SampleModes::text(mode);
+    }
+    QVERIFY(readFileBytes(testParamFilePath()).contains(stored));
+
+    // The next start shows the other language.
+    useEnglish(!savedInEnglish);
+    gCtrlInfo = CtrlInfo();
+    gCtrlInfo.sampleMode = -1;
+    loadTestParams(gCtrlInfo);
+    QCOMPARE(int(gCtrlInfo.sampleMode), mode);
+    CDlgSet again(m_session.get());
+    auto *cb = field<QComboBox>(&again, "CBSampleMode");
+    QCOMPARE(cb->currentData().toInt(), mode);
+    QCOMPARE(cb->currentText(), cb->itemText(mode));
+    QVERIFY(!cb->currentText().isEmpty());
+    // The screen and the acquisition agree on who raises the probe.
+    const bool byHand = mode != SampleModes::AutoRaise;
+    QCOMPARE(SampleModes::isManual(gCtrlInfo.sampleMode), byHand);
+    QCOMPARE(heightFromWinch(), !byHand);
+    // OK passes and keeps the mode.
+    ModalScript none;
+    none.start();
+    QTest::mouseClick(field<QPushButton>(&again, "BtnOK"), Qt::LeftButton);
+    QVERIFY2(none.finish(), none.report().constData());
+    QCOMPARE(int(gCtrlInfo.sampleMode), mode);
+    useEnglish(false);
+}
+
+void TestSetup::okRefusesMissingMode_data()
+{
+    QTest::addColumn<int>("stored");
+    QTest::newRow("unknown text in the file") << -1;
+    QTest::newRow("wireless, offered by no item") << int(SampleModes::Wireless);
+}
+
+void TestSetup::okRefusesMissingMode()
+{
+    QFETCH(int, stored);
+    gCtrlInfo.sampleMode = stored;
+    int paceCalls = 0;
+    connect(m_session.get(), &CTestSession::samplingModeChanged, [&] { ++paceCalls; });
+    CDlgSet dlg(m_session.get());
+    dlg.show();
+    QCOMPARE(field<QComboBox>(&dlg, "CBSampleMode")->currentIndex(), -1);
+    ModalScript script;
+    QString shown;
+    script.expect("CDlgMsgBox", answer(&shown));
+    script.start();
+    QTest::mouseClick(field<QPushButton>(&dlg, "BtnOK"), Qt::LeftButton);
+    QVERIFY2(script.finish(), script.report().constData());
+    QCOMPARE(shown, QStringLiteral("请选择采集方式！"));
+    QVERIFY(dlg.isVisible());
+    QCOMPARE(paceCalls, 0);
+    QCOMPARE(int(gCtrlInfo.sampleMode), stored);
+    // Chosen, the set-up is accepted.
+    ENTER(&dlg, "CBSampleMode", "CDlgSelKey", chooseItem(QStringLiteral("手动提升")));
+    QTest::mouseClick(field<QPushButton>(&dlg, "BtnOK"), Qt::LeftButton);
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QCOMPARE(int(gCtrlInfo.sampleMode), int(SampleModes::Manual));
+}
+
 void TestSetup::englishCatalogue()
 {
     QTranslator translator;
@@ -881,6 +994,7 @@ void TestSetup::englishCatalogue()
              QStringLiteral("Please input a valid resample height: a multiple of the move 50mm"));
     CDlgLeak leak;
     QCOMPARE(leak.windowTitle(), QStringLiteral("Leak Point"));
+    QCOMPARE(field<QPushButton>(&leak, "BtnLeakPause")->text(), QStringLiteral("Pause test"));
     QCoreApplication::removeTranslator(&translator);
 }
 
@@ -927,6 +1041,70 @@ void TestSetup::leakNoticeClosing()
     QVERIFY(visibleAfterEscape);
     QVERIFY(!shownAfterEscape);
     QVERIFY(!leak.m_bShown);
+}
+
+void TestSetup::leakPauseOfferedAfterTenSeconds_data()
+{
+    QTest::addColumn<qint64>("shownMs");
+    QTest::addColumn<int>("delayMs");
+    QTest::addColumn<bool>("offered");
+    QTest::newRow("just shown") << qint64(0) << kLeakPauseOfferMs << false;
+    QTest::newRow("9.999 s") << qint64(9999) << kLeakPauseOfferMs << false;
+    QTest::newRow("10 s") << qint64(10000) << kLeakPauseOfferMs << true;
+    QTest::newRow("an hour") << qint64(3600000) << kLeakPauseOfferMs << true;
+    QTest::newRow("no delay") << qint64(0) << 0 << true;
+}
+
+void TestSetup::leakPauseOfferedAfterTenSeconds()
+{
+    QFETCH(qint64, shownMs);
+    QFETCH(int, delayMs);
+    QFETCH(bool, offered);
+    QCOMPARE(leakPauseOffered(shownMs, delayMs), offered);
+    QCOMPARE(CDlgLeak().pauseOfferDelayMs(), kLeakPauseOfferMs);
+}
+
+void TestSetup::leakNoticeOffersPause()
+{
+    // The notice shows without the button, offers it once the delay has
+    // passed, and a press asks for the pause; each showing starts afresh.
+    CDlgLeak leak;
+    leak.setPauseOfferDelayMs(150);
+    auto *pause = field<QPushButton>(&leak, "BtnLeakPause");
+    QCOMPARE(pause->text(), QStringLiteral("暂停测试"));
+    QSignalSpy asked(&leak, &CDlgLeak::pauseRequested);
+    for (int showing = 0; showing < 2; ++showing) {
+        leak.m_bShown = true;
+        bool hiddenAtFirst = false;
+        qint64 offeredAfter = -1;
+        bool fits = false;
+        QElapsedTimer clock;
+        QTimer poll;
+        poll.setInterval(5);
+        connect(&poll, &QTimer::timeout, &leak, [&]() {
+            if (!clock.isValid()) {
+                clock.start();
+                hiddenAtFirst = leak.isVisible() && !pause->isVisible();
+            }
+            if (pause->isVisible()) {
+                poll.stop();
+                offeredAfter = clock.elapsed();
+                fits = leak.rect().contains(pause->geometry()) && pause->height() >= 80
+                       && pause->width() >= pause->sizeHint().width();
+                QTest::mouseClick(pause, Qt::LeftButton);
+                leak.Close(); // what the main dialog's pause does
+            }
+        });
+        poll.start();
+        QTimer::singleShot(10000, &leak, [&]() { leak.done(99); }); // bound
+        QCOMPARE(leak.exec(), int(QDialog::Accepted));
+        QVERIFY(hiddenAtFirst);
+        QVERIFY2(offeredAfter >= 0, "the pause was never offered");
+        QVERIFY(fits);
+        QCOMPARE(asked.count(), showing + 1);
+        QVERIFY(!leak.m_bShown);
+        QVERIFY(!pause->isVisibleTo(&leak));
+    }
 }
 
 void TestSetup::resampleField_data()
