@@ -2,6 +2,7 @@
 #include "ui_dlgmain.h"
 
 #include "batterydisplay.h"
+#include "linkdisplay.h"
 #include "mainrules.h"
 #include "mainstate.h"
 #include "screensaver.h"
@@ -80,7 +81,7 @@ CDlgMain::CDlgMain(QWidget *parent)
     connect(s, &CTestSession::reviewChanged, this, &CDlgMain::onReviewChanged);
     connect(s, &CTestSession::reviewFailed, this, [this] { showMessage(tr("文件打开失败！")); });
     connect(s, &CTestSession::samplingModeChanged, this, [this] { ui->BtnMove->setVisible(m_session->moveByHand()); });
-    connect(s, &CTestSession::linkChanged, this, &CDlgMain::refreshWinchDisplay);
+    connect(s, &CTestSession::linkChanged, this, &CDlgMain::WinchConnectStateChanged);
     connect(s, &CTestSession::leakPoint, this, &CDlgMain::OnHandleLeakPoint);
     connect(s, &CTestSession::leakHeight, this, &CDlgMain::OnCurHeight);
     connect(s, &CTestSession::leakOver, this, &CDlgMain::OnLeakOver);
@@ -101,6 +102,7 @@ CDlgMain::CDlgMain(QWidget *parent)
     refreshButtons();
 
     m_battery = new CBatteryDisplay(ui->batteryLevel, this);
+    m_link = std::make_unique<CLinkDisplay>(ui->strWinchLinkState, ui->fResistivity, ui->strWinchDistance);
     setBrightness(uint16_t(int32_t(gCtrlInfo.brightness)));
     ui->groupBox_3->setUp(s);
     applyButtonTheme();
@@ -108,7 +110,7 @@ CDlgMain::CDlgMain(QWidget *parent)
 
     ui->groupBox_3->showValues();
     updateWave(true, true, true);
-    refreshWinchDisplay();
+    m_link->refresh();
 }
 
 CDlgMain::~CDlgMain()
@@ -566,35 +568,10 @@ void CDlgMain::editResistivity(int iRow, const QString &str)
 
 // ---------------------------------------------------------------- winch display
 
-void CDlgMain::WinchConnectStateChanged() { refreshWinchDisplay(); }
-
-// The link display is refreshed with every changed winch report (twenty a
-// second while raising); setting even the same style sheet again restyles
-// the label and its parent's layout each time.
-static void setStyleSheetIfChanged(QWidget *w, const QString &sheet)
+void CDlgMain::WinchConnectStateChanged()
 {
-    if (w->styleSheet() != sheet)
-        w->setStyleSheet(sheet);
-}
-
-void CDlgMain::refreshWinchDisplay()
-{
-    CAppModel *model = CAppModel::instance();
-    if (model->isLinkConnected()) {
-        setStyleSheetIfChanged(ui->strWinchLinkState, QStringLiteral(
-            "padding: 5px;border-radius:4px;font: bold 18px;background-color:#47A3F8;color:white;"));
-        ui->strWinchLinkState->setText(tr("已连接"));
-        ui->fResistivity->setText(QString::number(double(model->currentValue.load()), 'f', 4));
-    } else {
-        setStyleSheetIfChanged(ui->strWinchLinkState, QStringLiteral(
-            "padding: 5px;border-radius:4px;font: bold 18px;background-color:rgb(235,84,81);color:white;"));
-        ui->strWinchLinkState->setText(tr("已断开"));
-        ui->fResistivity->setText(QStringLiteral("0.0000"));
-    }
-    if (model->debugDisplay) {
-        ui->strWinchDistance->setText(tr("线缆长度:%1m").arg(double(model->lastWinchHeightM), 0, 'f', 2)
-                                      + tr("  编码器值:%1").arg(model->lastPulseCount));
-    }
+    if (m_link)
+        m_link->refresh();
 }
 
 // ---------------------------------------------------------------- theme

@@ -18,6 +18,7 @@ class Dialog;
 
 class CBatteryDisplay;
 class CDlgLeak;
+class CLinkDisplay;
 class CScreenSaver;
 class CTestSession;
 class QueryThread;
@@ -87,7 +88,6 @@ protected:
 private:
     void applyButtonTheme();
     void refreshButtons();
-    void refreshWinchDisplay();
     void flushPendingRefresh();
     void onReviewChanged();
     void onSamplePicked(int index);
@@ -113,6 +113,7 @@ private:
     std::unique_ptr<CDlgLeak> m_dlgLeak;
     CScreenSaver *m_screenSaver = nullptr;
     CBatteryDisplay *m_battery = nullptr;
+    std::unique_ptr<CLinkDisplay> m_link;
     bool m_bSaveDlgOpen = false;
     bool m_bBtnStateBusy = false;
     // The next table fill selects and centres the sample a curve press picked.

@@ -16,7 +16,7 @@
 
 namespace {
 // The panel's texts belong to the main screen's catalogue context.
-QString tr(const char *source) { return QCoreApplication::translate("CDlgMain", source); }
+QString mainText(const char *source) { return QCoreApplication::translate("CDlgMain", source); }
 }
 
 CSedimentPanel::CSedimentPanel(QWidget *parent) : QGroupBox(parent) {}
@@ -36,7 +36,7 @@ void CSedimentPanel::setUp(CTestSession *session)
     for (const auto &l : lists) {
         l.combo->clear();
         for (const QString &item : l.items)
-            l.combo->addItem(tr(item.toUtf8().constData()));
+            l.combo->addItem(mainText(item.toUtf8().constData()));
     }
     for (QWidget *w : {static_cast<QWidget *>(m_range), static_cast<QWidget *>(m_result),
                        static_cast<QWidget *>(m_magnify), static_cast<QWidget *>(m_thickness)})
@@ -81,7 +81,7 @@ bool CSedimentPanel::eventFilter(QObject *watched, QEvent *event)
 void CSedimentPanel::enterSedimentThickness()
 {
     window()->setFocus(Qt::OtherFocusReason);
-    CDlgNumKey dlg(tr("沉渣厚度(cm)"), m_thickness->text(), 0, 0, nullptr);
+    CDlgNumKey dlg(mainText("沉渣厚度(cm)"), m_thickness->text(), 0, 0, nullptr);
     dlg.SetDotSignEnabled(false, false);
     if (dlg.exec() != QDialog::Accepted)
         return;
@@ -92,14 +92,14 @@ void CSedimentPanel::enterSedimentThickness()
 
 void CSedimentPanel::chooseHoleQuality()
 {
-    const QString chosen = chooseFrom(tr("成孔质量"), holeQualityItems());
+    const QString chosen = chooseFrom(mainText("成孔质量"), holeQualityItems());
     if (chosen.isEmpty())
         return;
     m_result->setCurrentIndex(m_result->findText(chosen, Qt::MatchExactly));
     int32_t quality = gCtrlInfo.holeQuality;
-    if (chosen == tr("合格"))
+    if (chosen == mainText("合格"))
         quality = 0;
-    else if (chosen == tr("不合格"))
+    else if (chosen == mainText("不合格"))
         quality = 1;
     m_session->setHoleQuality(quality);
 }
@@ -110,7 +110,7 @@ QString CSedimentPanel::chooseFrom(const QString &title, const QStringList &item
     CDlgSelKey dlg(window());
     dlg.m_strTitle = title;
     for (int i = 0; i < items.size() && i < 15; ++i)
-        dlg.m_strItem[i] = tr(items.at(i).toUtf8().constData());
+        dlg.m_strItem[i] = mainText(items.at(i).toUtf8().constData());
     dlg.UpdateButtons();
     if (dlg.exec() != QDialog::Accepted)
         return QString();
@@ -119,7 +119,7 @@ QString CSedimentPanel::chooseFrom(const QString &title, const QStringList &item
 
 void CSedimentPanel::chooseCurveRange()
 {
-    const QString chosen = chooseFrom(tr("量程") + unitText(), curveRangeChoices());
+    const QString chosen = chooseFrom(mainText("量程") + unitText(), curveRangeChoices());
     if (chosen.isEmpty())
         return;
     m_range->setCurrentIndex(m_range->findText(chosen, Qt::MatchExactly));
@@ -129,7 +129,7 @@ void CSedimentPanel::chooseCurveRange()
 
 void CSedimentPanel::chooseCurveMagnify()
 {
-    const QString chosen = chooseFrom(tr("图形放大(%)"), curveMagnifyItems());
+    const QString chosen = chooseFrom(mainText("图形放大(%)"), curveMagnifyItems());
     if (chosen.isEmpty())
         return;
     m_magnify->setCurrentIndex(m_magnify->findText(chosen, Qt::MatchExactly));
