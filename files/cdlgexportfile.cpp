@@ -9,6 +9,7 @@
 #include "holefiles.h"
 #include "itemtexts.h"
 #include "summarywriters.h"
+#include "testsession.h"
 #include "usbdisk.h"
 
 #include <QDir>
@@ -16,8 +17,8 @@
 #include <QFileInfo>
 #include <QPushButton>
 
-CDlgExportFile::CDlgExportFile(QWidget *parent)
-    : QDialog(parent), mainDialog(gMainDlgHooks), ui(new Ui::CDlgExportFile)
+CDlgExportFile::CDlgExportFile(CTestSession *session, QWidget *parent)
+    : QDialog(parent), m_session(session), ui(new Ui::CDlgExportFile)
 {
     ui->setupUi(this);
     const QPoint bottomRight = QKRVCommomUtils::isSmallScreen() ? QPoint(899, 699) : QPoint(1123, 867);
@@ -194,8 +195,7 @@ void CDlgExportFile::OnItemPressed(int index)
     switch (opt.action) {
     case CDlgFileOpt::Open:
         if (listMode == 1) {
-            if (mainDialog.openFileForReview)
-                mainDialog.openFileForReview(texts.path);
+            m_session->openForReview(texts.path);
             accept();
         } else {
             currentPage = 1;
@@ -220,9 +220,9 @@ void CDlgExportFile::OnItemPressed(int index)
 
 void CDlgExportFile::closeOpenFileWithin(const QString &path)
 {
-    const QString open = mainDialog.openFilePath ? mainDialog.openFilePath() : QString();
+    const QString open = m_session->openFile();
     if (!open.isEmpty() && HoleFiles::isWithin(open, path))
-        CMainDlgHooks::call(mainDialog.closeReviewedFile);
+        m_session->closeReview();
 }
 
 template <typename Init>
@@ -234,7 +234,8 @@ void CDlgExportFile::runExport(Init init)
     }
     CDlgProgress progress(this);
     progress.fileMode = listMode == 1;
-    progress.browser = this;
+    progress.project = currentProject;
+    progress.listedNames = currentList();
     init(progress);
     if (progress.failed())
         FilePrompts::showMessage(progress.failureText(), this);
@@ -260,12 +261,14 @@ void CDlgExportFile::deleteItem(const QString &path)
         return;
     closeOpenFileWithin(path);
     const QString root = HoleFiles::dataDir();
-    bool ok = HoleFiles::removeTree(path, root);
+    bool ok = true;
     if (listMode == 1) {
-        ok = HoleFiles::removeTree(HoleFiles::reportPath(path), root) && ok;
+        for (const QString &f : HoleFiles::companionFiles(path))
+            ok = HoleFiles::removeTree(f, root) && ok;
         RefreshList();
         FilePrompts::showMessage(ok ? tr("删除文件成功!") : tr("删除文件失败!"), this);
     } else {
+        ok = HoleFiles::removeTree(path, root);
         RefreshList();
         FilePrompts::showMessage(ok ? tr("删除工程成功!") : tr("删除工程失败!"), this);
     }

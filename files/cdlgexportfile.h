@@ -5,17 +5,15 @@
 // dialog), export to the USB disk and delete; the bottom row deletes or
 // exports the whole list.
 //
-// The main dialog builds it with itself as parent (gMainDlgHooks already set,
-// see filehooks.h) and runs it modally. It ends with reject (退出) or with
-// accept after a file was handed to the main dialog for review.
+// The main dialog runs it modally on its test session. It ends with reject
+// (退出) or with accept after a file was opened for review in the session.
 
 #include <QDialog>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-#include "filehooks.h"
-
+class CTestSession;
 class QPushButton;
 
 namespace Ui {
@@ -25,7 +23,7 @@ class CDlgExportFile;
 class CDlgExportFile : public QDialog {
     Q_OBJECT
 public:
-    explicit CDlgExportFile(QWidget *parent = nullptr);
+    CDlgExportFile(CTestSession *session, QWidget *parent = nullptr);
     ~CDlgExportFile() override;
 
     // Lists the current folder again and shows the current page.
@@ -48,7 +46,6 @@ public:
     int pageCount = 0;
     int projectListPage = 1;
     int sortChoice = 0; // recorded by the hidden sort buttons, read by nothing
-    CMainDlgHooks mainDialog;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -79,5 +76,6 @@ private:
     template <typename Init>
     void runExport(Init init);
 
+    CTestSession *m_session;
     Ui::CDlgExportFile *ui;
 };

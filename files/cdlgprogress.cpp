@@ -1,7 +1,6 @@
 #include "cdlgprogress.h"
 #include "ui_cdlgprogress.h"
 
-#include "cdlgexportfile.h"
 #include "commonutils.h"
 #include "ctrlinfo.h"
 #include "dialogfont.h"
@@ -60,17 +59,15 @@ void CDlgProgress::SetInit()
     projectCounts.clear();
     if (fileMode) {
         task = AllFiles;
-        itemCount = browser ? browser->fileNames.size() : 0;
+        itemCount = listedNames.size();
     } else {
         task = AllProjects;
         itemCount = 0;
         const QString dir = HoleFiles::dataDir();
-        if (browser) {
-            for (const QString &project : browser->projectNames) {
-                const int n = HoleFiles::countHoleFiles(dir + QLatin1Char('/') + project);
-                projectCounts.append(qMakePair(project, n));
-                itemCount += n;
-            }
+        for (const QString &name : listedNames) {
+            const int n = HoleFiles::countHoleFiles(dir + QLatin1Char('/') + name);
+            projectCounts.append(qMakePair(name, n));
+            itemCount += n;
         }
     }
     start(2 * itemCount);
@@ -114,11 +111,10 @@ void CDlgProgress::ExportAPro() { m_export.exportAProject(itemName, itemPath, it
 
 void CDlgProgress::ExportAllFile()
 {
-    const QString project = browser ? browser->currentProject : QString();
-    m_export.exportAllFiles(project, browser ? browser->fileNames : QStringList(), HoleFiles::dataDir());
+    m_export.exportAllFiles(project, listedNames, HoleFiles::dataDir());
 }
 
 void CDlgProgress::ExportAFile()
 {
-    m_export.exportAFile(browser ? browser->currentProject : QString(), itemName, itemPath);
+    m_export.exportAFile(project, itemName, itemPath);
 }

@@ -1,18 +1,19 @@
 #pragma once
 // Export of stored tests to the USB disk with a progress bar: one hole file,
 // all hole files of the listed project, one project, or all projects. The
-// browser sets `fileMode` and `browser`, then calls one of the SetInit forms,
+// browser sets `fileMode`, `project` and `listedNames` (what it lists), then
+// calls one of the SetInit forms,
 // which run the dialog until the export closes it; failed() and
 // failureText() then tell whether the export went through.
 
 #include <QDialog>
 #include <QList>
 #include <QPair>
+#include <QStringList>
 #include <QString>
 
 #include "usbexport.h"
 
-class CDlgExportFile;
 class QTimer;
 
 namespace Ui {
@@ -41,7 +42,10 @@ public:
     QString itemName;
     QString itemPath;
     int itemCount = 0;
-    CDlgExportFile *browser = nullptr;
+    // The listed project (file mode) and the names listed: hole files of
+    // that project, or project folders.
+    QString project;
+    QStringList listedNames;
     bool fileMode = false;
     int task = 0;
     QList<QPair<QString, int>> projectCounts;

@@ -1,24 +1,16 @@
 #include "cdlgsavemsg.h"
 #include "ui_cdlgsavemsg.h"
 
-#include "acqstate.h"
 #include "ctrlinfo.h"
 #include "dialogfont.h"
 #include "fileprompts.h"
-#include "holefile.h"
-#include "holefiles.h"
-#include "holereport.h"
-#include "projectfolder.h"
-#include "testrecord.h"
+#include "testsession.h"
 
-#include <QCoreApplication>
 #include <QDebug>
-#include <QDir>
-#include <QFileInfo>
 
-CDlgSaveMsg::CDlgSaveMsg(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint),
-      mainDialog(gMainDlgHooks), ui(new Ui::CDlgSaveMsg)
+CDlgSaveMsg::CDlgSaveMsg(CTestSession *session, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint), m_session(session),
+      ui(new Ui::CDlgSaveMsg)
 {
     ui->setupUi(this);
     setFont(gCtrlInfo.fonts[3]);
@@ -53,47 +45,19 @@ void CDlgSaveMsg::SetProgress(int value) { ui->pBarProgress->setValue(value); }
 
 void CDlgSaveMsg::on_BtnSave_clicked()
 {
-    if (samples.isEmpty()) {
+    if (!m_session->hasSamples()) {
         if (FilePrompts::ask(tr("您本次实验没有采集数据，是否退出？"), false, this))
             discardTest();
         return;
     }
-    recordEnabled = 0;
     if (saving)
         return;
     saving = 1;
-    CMainDlgHooks::call(mainDialog.stopAcquisition);
-
     showButtons(false);
     adjustSize();
-
-    const QString path = gCtrlInfo.filePath.get();
-    if (path.isEmpty())
-        return saveFailed(QStringLiteral("no file name"));
-    const QString projectDir = projectFolderPath(HoleFiles::dataDir(), gCtrlInfo.projectPath.get());
-    // Whatever the parameter file or a typed name held, nothing is written
-    // outside the data folder.
-    if (projectDir.isEmpty() || !HoleFiles::isWithin(withHoleExtension(path), HoleFiles::dataDir()))
-        return saveFailed(QStringLiteral("outside the data folder"));
-    for (const QString &dir : {projectDir, QFileInfo(withHoleExtension(path)).absolutePath()})
-        if (!QFileInfo(dir).isDir() && !QDir().mkpath(dir))
-            return saveFailed(QStringLiteral("cannot create folder ") + dir);
-
-    SetProgress(1);
-    HoleSaveOptions options;
-    options.progress = [this](int percent) { SetProgress(percent); };
     QString error;
-    if (!saveHoleFile(path, gCtrlInfo, samples.snapshot(), options, &error))
+    if (!m_session->saveTest([this](int percent) { SetProgress(percent); }, &error))
         return saveFailed(error);
-    SetProgress(100);
-    // The report beside the file; its failure never undoes the save.
-    updateHoleReport(path);
-
-    CMainDlgHooks::call(mainDialog.restartAcquisition);
-    CMainDlgHooks::call(mainDialog.pauseAcquisition);
-    CMainDlgHooks::call(mainDialog.resetTest);
-    if (parentWidget())
-        QCoreApplication::postEvent(parentWidget(), new QEvent(SaveDoneEventType));
     accept();
 }
 
@@ -122,30 +86,13 @@ void CDlgSaveMsg::on_BtnNoSave_clicked()
 
 void CDlgSaveMsg::discardTest()
 {
-    recordEnabled = 0;
-    const uint32_t state = getState();
-    if (state != AcqState::End) {
-        if (state & AcqState::SubPaused)
-            CMainDlgHooks::call(mainDialog.resumeAcquisition);
-        CMainDlgHooks::call(mainDialog.stopAcquisition);
-    }
-    const QString path = gCtrlInfo.filePath.get();
-    if (!path.isEmpty()) {
-        const QString file = withHoleExtension(path);
-        for (const QString &f : {file, HoleFiles::reportPath(file)})
-            if (QFileInfo(f).isFile())
-                HoleFiles::removeTree(f, HoleFiles::dataDir());
-    }
-    CMainDlgHooks::call(mainDialog.restoreSetupAndRestart);
+    m_session->discardTest();
     reject();
 }
 
 void CDlgSaveMsg::on_BtnReturn_clicked()
 {
-    recordEnabled = 1;
-    needZeroHeight = 0;
-    needStepHeight = 0;
-    CMainDlgHooks::call(mainDialog.resumeAcquisition);
+    m_session->returnToTest();
     returnedToTest = 1;
     reject();
 }

@@ -2,8 +2,8 @@
 // The dialog that ends a test: save it as a hole data file (with a progress
 // bar) and start afresh, discard it, or return to the running test.
 //
-// The main dialog (see filehooks.h for the hooks it must have set):
-//     CDlgSaveMsg dlg(this);
+// The main dialog opens it on its test session:
+//     CDlgSaveMsg dlg(session, this);
 //     dlg.allowReturn = endOfTestFlag;
 //     dlg.Prepare();
 //     dlg.exec();               // Accepted after a save, Rejected otherwise
@@ -17,7 +17,7 @@
 #include <QDialog>
 #include <cstdint>
 
-#include "filehooks.h"
+class CTestSession;
 
 namespace Ui {
 class CDlgSaveMsg;
@@ -26,7 +26,7 @@ class CDlgSaveMsg;
 class CDlgSaveMsg : public QDialog {
     Q_OBJECT
 public:
-    explicit CDlgSaveMsg(QWidget *parent = nullptr);
+    CDlgSaveMsg(CTestSession *session, QWidget *parent = nullptr);
     ~CDlgSaveMsg() override;
 
     // Buttons shown, bar and label hidden, bar 0 of 0 ... 100; BtnReturn
@@ -38,7 +38,6 @@ public:
     uint8_t allowReturn = 0;
     uint8_t saving = 0;
     uint8_t returnedToTest = 0;
-    CMainDlgHooks mainDialog;
 
 private slots:
     void on_BtnSave_clicked();
@@ -51,5 +50,6 @@ private:
     // Back to the choice after a failed save; the test stays as it was.
     void saveFailed(const QString &reason);
 
+    CTestSession *m_session;
     Ui::CDlgSaveMsg *ui;
 };

@@ -29,8 +29,9 @@ ItemTexts holeFile(const QString &projectDir, const QString &fileName, const QSt
     ItemTexts t;
     t.path = projectDir + QLatin1Char('/') + fileName;
     t.nameText = tr("桩文件名: ") + name;
-    const QFileInfo report(HoleFiles::reportPath(t.path));
-    const qint64 size = QFileInfo(t.path).size() + (report.exists() ? report.size() : 0);
+    qint64 size = 0;
+    for (const QString &f : HoleFiles::companionFiles(t.path))
+        size += QFileInfo(f).size(); // 0 for a file that is not there
     t.sizeText = tr("文件大小: %1KB (%2字节)").arg(double(size) / 1024.0, 0, 'f', 1).arg(size);
     t.timeText = timeText(t.path);
     return t;

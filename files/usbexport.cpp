@@ -135,41 +135,55 @@ bool CUsbExport::syncDisk(const QString &what)
     return UsbDisk::sync() || fail(tr("导出失败：写入U盘失败（%1）！").arg(what));
 }
 
-bool CUsbExport::copyPair(const QString &project, const QString &sourceDir, const QString &fileName,
-                          const QString &targetDir, int v1, int v2)
+bool CUsbExport::copyHoleAndReport(const QString &project, const QString &sourceHole, const QString &targetDir,
+                                   bool nameTargets, int reportValue, const QString &reportShown)
 {
-    value(v1, fileMessage(project, fileName));
-    if (!copyHole(project, sourceDir + QLatin1Char('/') + fileName, targetDir + QLatin1Char('/') + fileName, fileName))
+    const QStringList sources = HoleFiles::companionFiles(sourceHole);
+    const QString folder = targetDir + QLatin1Char('/');
+    const QString fileName = QFileInfo(sources.at(0)).fileName();
+    auto target = [&](const QString &source) { return nameTargets ? folder + QFileInfo(source).fileName() : folder; };
+    if (!copyHole(project, sources.at(0), target(sources.at(0)), fileName))
         return false;
-    const QString report = HoleFiles::reportPath(fileName);
-    value(v2, fileMessage(project, report));
-    if (!copyReport(project, sourceDir + QLatin1Char('/') + report, targetDir + QLatin1Char('/') + report))
+    value(reportValue, fileMessage(project, reportShown));
+    if (!copyReport(project, sources.at(1), target(sources.at(1))))
         return false;
     return syncDisk(project + QLatin1Char('/') + fileName);
+}
+
+bool CUsbExport::copyProjectFile(const QString &project, const QString &sourceDir, const QString &fileName,
+                                 const QString &targetDir, int v)
+{
+    value(v, fileMessage(project, fileName));
+    return copyHoleAndReport(project, sourceDir + QLatin1Char('/') + fileName, targetDir, true, v + 1,
+                             HoleFiles::reportPath(fileName));
+}
+
+bool CUsbExport::replaceAllowed(const QString &existing, const QString &name)
+{
+    if (!QFileInfo::exists(existing))
+        return true;
+    if (!question(fileQuestion(name)))
+        return false;
+    for (const QString &f : HoleFiles::companionFiles(existing))
+        QFile::remove(f);
+    return true;
 }
 
 void CUsbExport::exportAFile(const QString &project, const QString &name, const QString &sourcePath)
 {
     begin();
     const QString fileName = QFileInfo(sourcePath).fileName();
-    const QString target = UsbDisk::projectFolder(project) + QLatin1Char('/');
+    const QString folder = UsbDisk::projectFolder(project);
+    const QString target = folder + QLatin1Char('/');
     value(0, fileMessage(project, fileName));
     if (!mountDisk() || !makeFolder(project, target))
         return abort();
-    const QString existing = target + fileName;
-    if (QFileInfo::exists(existing)) {
-        if (!question(fileQuestion(name))) {
-            unmountDisk();
-            value(2, doneOne());
-            return;
-        }
-        QFile::remove(existing);
-        QFile::remove(HoleFiles::reportPath(existing));
+    if (!replaceAllowed(target + fileName, name)) {
+        unmountDisk();
+        value(2, doneOne());
+        return;
     }
-    if (!copyHole(project, sourcePath, target, fileName))
-        return abort();
-    value(1, fileMessage(project, name + QStringLiteral(".PDF")));
-    if (!copyReport(project, HoleFiles::reportPath(sourcePath), target) || !syncDisk(project + QLatin1Char('/') + fileName))
+    if (!copyHoleAndReport(project, sourcePath, folder, false, 1, name + QStringLiteral(".PDF")))
         return abort();
     unmountDisk();
     value(2, doneOne());
@@ -178,7 +192,8 @@ void CUsbExport::exportAFile(const QString &project, const QString &name, const 
 void CUsbExport::exportAllFiles(const QString &project, const QStringList &fileNames, const QString &dataDir)
 {
     begin();
-    const QString target = UsbDisk::projectFolder(project) + QLatin1Char('/');
+    const QString folder = UsbDisk::projectFolder(project);
+    const QString target = folder + QLatin1Char('/');
     const QString sourceDir = dataDir + QLatin1Char('/') + project + QLatin1Char('/');
     if (!mountDisk() || !makeFolder(project, target))
         return abort();
@@ -187,20 +202,11 @@ void CUsbExport::exportAllFiles(const QString &project, const QStringList &fileN
         const QString name = f.left(f.size() - 4);
         const QString message = fileMessage(project, f);
         value(2 * i, message);
-        const QString existing = target + f;
-        if (QFileInfo::exists(existing)) {
-            if (!question(fileQuestion(name))) {
-                value(2 * i + 1, message);
-                continue;
-            }
-            QFile::remove(existing);
-            QFile::remove(HoleFiles::reportPath(existing));
+        if (!replaceAllowed(target + f, name)) {
+            value(2 * i + 1, message);
+            continue;
         }
-        if (!copyHole(project, sourceDir + f, target, f))
-            return abort();
-        value(2 * i + 1, fileMessage(project, name + QStringLiteral(".PDF")));
-        if (!copyReport(project, HoleFiles::reportPath(sourceDir + f), target)
-            || !syncDisk(project + QLatin1Char('/') + f))
+        if (!copyHoleAndReport(project, sourceDir + f, folder, false, 2 * i + 1, name + QStringLiteral(".PDF")))
             return abort();
     }
     if (!copySummary(project, dataDir))
@@ -230,7 +236,7 @@ void CUsbExport::exportAProject(const QString &project, const QString &sourceFol
     }
     const QStringList files = HoleFiles::holeFilesByName(sourceFolder);
     for (int k = 0; k < files.size(); ++k)
-        if (!copyPair(project, sourceFolder, files.at(k), target, 2 * k + 1, 2 * k + 2))
+        if (!copyProjectFile(project, sourceFolder, files.at(k), target, 2 * k + 1))
             return abort();
     if (!copySummary(project, QFileInfo(sourceFolder).absolutePath()))
         return abort();
@@ -260,7 +266,7 @@ void CUsbExport::exportAllProjects(const QList<QPair<QString, int>> &projectCoun
         }
         const QStringList files = HoleFiles::holeFilesByName(source);
         for (const QString &f : files) {
-            if (!copyPair(project, source, f, target, c + 1, c + 2))
+            if (!copyProjectFile(project, source, f, target, c + 1))
                 return abort();
             c += 2;
         }

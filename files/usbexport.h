@@ -55,10 +55,18 @@ private:
     // A project's folder on the disk, created; an existing one is replaced
     // when the operator agrees, else the project is skipped.
     FolderStep prepareProjectFolder(const QString &project, const QString &folder);
-    // Copies a hole file, then its report file, then syncs: the common step
-    // of the project exports. v1 and v2 are the values of the two messages.
-    bool copyPair(const QString &project, const QString &sourceDir, const QString &fileName,
-                  const QString &targetDir, int v1, int v2);
+    // Copies a hole file, then its report (when it has one), into the
+    // disk's folder targetDir and syncs: the step of every export. The copy
+    // names the folder, or each file with nameTargets. The report's progress
+    // message gets reportValue and names reportShown.
+    bool copyHoleAndReport(const QString &project, const QString &sourceHole, const QString &targetDir,
+                           bool nameTargets, int reportValue, const QString &reportShown);
+    // A hole file of a project run, its message at value v, its report's at v + 1.
+    bool copyProjectFile(const QString &project, const QString &sourceDir, const QString &fileName,
+                         const QString &targetDir, int v);
+    // A hole file already on the disk is replaced (with its report) only
+    // when the operator agrees.
+    bool replaceAllowed(const QString &existing, const QString &name);
     bool copyHole(const QString &project, const QString &source, const QString &target, const QString &shown);
     bool copyReport(const QString &project, const QString &source, const QString &target);
     bool syncDisk(const QString &what);

@@ -65,18 +65,28 @@ int32_t thicknessForDepth(int maxDepth, int32_t depth)
     return int32_t((int64_t(maxDepth) - depth) / 10);
 }
 
+int64_t suggestionWindowTop(int maxDepth, int moveDistance, const SedimentSuggestOptions &options)
+{
+    // Coarse sampling still needs a handful of samples above the sediment.
+    const int64_t window = std::max<int64_t>(options.windowMm, 6 * int64_t(std::max(moveDistance, 0)));
+    return int64_t(maxDepth) - window;
+}
+
+bool countsForSuggestion(const Sample &s, int64_t windowTop)
+{
+    return std::isfinite(s.resistivity) && s.depth >= windowTop;
+}
+
 SedimentSuggestion suggestSedimentInterface(const QVector<Sample> &samples, int maxDepth, int moveDistance,
                                             const SedimentSuggestOptions &options)
 {
     SedimentSuggestion out;
-    // Coarse sampling still needs a handful of samples above the sediment.
-    const int64_t window = std::max<int64_t>(options.windowMm, 6 * int64_t(std::max(moveDistance, 0)));
-    const int64_t top = int64_t(maxDepth) - window;
+    const int64_t top = suggestionWindowTop(maxDepth, moveDistance, options);
 
     std::vector<WindowSample> w;
     for (int i = 0; i < samples.size(); ++i) {
         const Sample &s = samples.at(i);
-        if (!std::isfinite(s.resistivity) || s.depth < top)
+        if (!countsForSuggestion(s, top))
             continue;
         w.push_back({i, s.depth, double(s.resistivity)});
     }

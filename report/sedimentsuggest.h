@@ -69,5 +69,11 @@ struct SedimentSuggestion {
 SedimentSuggestion suggestSedimentInterface(const QVector<Sample> &samples, int maxDepth, int moveDistance,
                                             const SedimentSuggestOptions &options = SedimentSuggestOptions());
 
+// Depth (millimetres) of the top of the searched window: samples above it,
+// or with a value that is not a finite number, never change the suggestion.
+int64_t suggestionWindowTop(int maxDepth, int moveDistance,
+                            const SedimentSuggestOptions &options = SedimentSuggestOptions());
+bool countsForSuggestion(const Sample &s, int64_t windowTop);
+
 // Sediment thickness in centimetres that judging a sample at this depth gives.
 int32_t thicknessForDepth(int maxDepth, int32_t depth);

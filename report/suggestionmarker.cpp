@@ -53,14 +53,24 @@ void drawSuggestionMarker(QPainter &painter, const QRect &plot, int y, const Sed
 const SedimentSuggestion &CSuggestionCache::update(const QVector<Sample> &samples, int maxDepth, int moveDistance,
                                                    uint64_t generation)
 {
-    if (!m_valid || m_size != samples.size() || m_maxDepth != maxDepth || m_moveDistance != moveDistance
-        || m_generation != generation) {
-        m_value = suggestSedimentInterface(samples, maxDepth, moveDistance);
-        m_valid = true;
+    const bool sameInputs = m_valid && m_maxDepth == maxDepth && m_moveDistance == moveDistance
+                            && m_generation == generation && samples.size() >= m_size;
+    if (sameInputs) {
+        // Only new samples at the end: the suggestion stands unless one of
+        // them lies in the searched window (the probe still near the bottom).
+        const int64_t top = suggestionWindowTop(maxDepth, moveDistance);
+        bool windowChanged = false;
+        for (int i = m_size; i < samples.size() && !windowChanged; ++i)
+            windowChanged = countsForSuggestion(samples.at(i), top);
         m_size = samples.size();
-        m_maxDepth = maxDepth;
-        m_moveDistance = moveDistance;
-        m_generation = generation;
+        if (!windowChanged)
+            return m_value;
     }
+    m_value = suggestSedimentInterface(samples, maxDepth, moveDistance);
+    m_valid = true;
+    m_size = samples.size();
+    m_maxDepth = maxDepth;
+    m_moveDistance = moveDistance;
+    m_generation = generation;
     return m_value;
 }

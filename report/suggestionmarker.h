@@ -40,7 +40,9 @@ void drawSuggestionMarker(QPainter &painter, const QRect &plot, int y, const Sed
                           const QColor &labelBackground = QColor(Qt::transparent));
 
 // Keeps the last suggestion and computes it again only when its inputs
-// changed (the screen repaints far more often than samples arrive).
+// changed: a sample in the searched window, the depth, the move distance, or
+// (generation) any change other than new samples at the end. While the probe
+// rises above the bottom metres, new samples cost one comparison each.
 class CSuggestionCache {
 public:
     // generation: changes whenever samples already held were altered or

@@ -13,10 +13,6 @@
 #include <cmath>
 #include <unordered_map>
 
-std::atomic<int32_t> pickX{-2};
-std::atomic<int32_t> pickY{-2};
-std::function<QString()> gRangeUnitText;
-
 namespace {
 
 const char kFontFamily[] = "Sans Serif";
@@ -40,12 +36,7 @@ QString qobjectText(const char *source)
 
 } // namespace
 
-QString rangeUnitText()
-{
-    if (gRangeUnitText)
-        return gRangeUnitText();
-    return QStringLiteral("(Ω∙m)");
-}
+QString defaultRangeUnitText() { return QStringLiteral("(Ω∙m)"); }
 
 QColor curveBackground(int styleSetting)
 {
@@ -257,8 +248,6 @@ int FitText(QPainter &painter, const QString &text, const QRect &rect, int flags
 
 // ---------------------------------------------------------------- picture
 
-namespace {
-
 struct CurveInputs {
     QSize size;
     int range = 0;
@@ -276,7 +265,9 @@ struct CurveInputs {
     bool operator!=(const CurveInputs &o) const { return !(*this == o); }
 };
 
-CurveInputs currentInputs(const QSize &size)
+namespace {
+
+CurveInputs currentInputs(const QSize &size, const QString &unitText)
 {
     CurveInputs in;
     in.size = size;
@@ -284,7 +275,7 @@ CurveInputs currentInputs(const QSize &size)
     in.maxDepth = gCtrlInfo.maxDepth;
     in.moveDistance = gCtrlInfo.moveDistance;
     in.style = style;
-    in.resiTitle = qobjectText("电阻率") + rangeUnitText();
+    in.resiTitle = qobjectText("电阻率") + unitText;
     in.depthTitle = qobjectText("深度(m)");
     return in;
 }
@@ -398,9 +389,11 @@ void drawMarker(QPainter &p, const QRect &plot, const QPoint &pt)
     p.setPen(old);
 }
 
+} // namespace
+
 // Unchanging layers of the last canvas: background with both axes, and the
 // same with the curve drawn so far.
-struct CurveCache {
+struct CCurvePicture::Cache {
     CurveInputs inputs;
     bool valid = false;
     QPixmap axes;
@@ -408,17 +401,20 @@ struct CurveCache {
     uint64_t generation = 0;
     int drawnSamples = 0;
     QPoint lastPoint;
+    // The points of a canvas too large to cache (high magnification),
+    // extended by the new samples only.
+    CurveInputs pointInputs;
+    uint64_t pointGeneration = 0;
+    int pointSamples = -1;
+    QVector<QPoint> points;
 };
 
-CurveCache &cache()
-{
-    static CurveCache c;
-    return c;
-}
+CCurvePicture::CCurvePicture() : m_cache(std::make_unique<Cache>()), m_unitText(defaultRangeUnitText()) {}
+CCurvePicture::~CCurvePicture() = default;
 
-const QPixmap &cachedLayer(const CurveInputs &in, const CSampleMirror &mirror)
+const QPixmap &CCurvePicture::cachedLayer(const CurveInputs &in, const CSampleMirror &mirror)
 {
-    CurveCache &c = cache();
+    Cache &c = *m_cache;
     const QRect plot = curveGeometry(in.size.width(), in.size.height()).plot;
     if (!c.valid || c.inputs != in) {
         c.axes = QPixmap(in.size);
@@ -449,43 +445,60 @@ const QPixmap &cachedLayer(const CurveInputs &in, const CSampleMirror &mirror)
     return c.withCurve;
 }
 
-// Turns a pending press into the selected sample (the press stays pending
-// while there are no samples).
-void resolvePick(const QRect &plot, const CurveInputs &in, const QVector<Sample> &data)
+const QVector<QPoint> &CCurvePicture::curvePoints(const CurveInputs &in, const CSampleMirror &mirror)
 {
-    if (data.isEmpty())
-        return;
-    int depth = 0;
-    if (!pickedDepth(plot, in.maxDepth, pickX, pickY, &depth))
-        return;
-    pickX = -1;
-    pickY = -1;
-    const int index = pickSampleIndex(data, depth, in.moveDistance);
-    if (index >= 0)
-        curSampleIndex = index;
+    Cache &c = *m_cache;
+    const QVector<Sample> &data = mirror.data();
+    const bool appendOnly = c.pointSamples >= 0 && c.pointInputs == in && c.pointGeneration == mirror.generation()
+                            && data.size() >= c.pointSamples;
+    if (!appendOnly) {
+        c.points.clear();
+        c.pointSamples = 0;
+        c.pointInputs = in;
+        c.pointGeneration = mirror.generation();
+    }
+    if (data.size() > c.pointSamples) {
+        const QRect plot = curveGeometry(in.size.width(), in.size.height()).plot;
+        c.points += curvePolyline(plot, in.range, in.maxDepth, data, c.pointSamples);
+        c.pointSamples = data.size();
+    }
+    return c.points;
 }
 
-} // namespace
-
-void DrawCurvePicture(QPainter &painter, const QSize &size)
+bool CCurvePicture::pick(const QSize &size, const QPoint &press, int *index)
 {
-    const CurveInputs in = currentInputs(size);
+    CSampleMirror &mirror = guiSampleMirror();
+    mirror.refresh();
+    const QVector<Sample> &data = mirror.data();
+    if (data.isEmpty())
+        return false; // the press waits for the first sample
+    const QRect plot = curveGeometry(size.width(), size.height()).plot;
+    int depth = 0;
+    if (!pickedDepth(plot, gCtrlInfo.maxDepth, press.x(), press.y(), &depth)) {
+        *index = OffPicture;
+        return true;
+    }
+    *index = pickSampleIndex(data, depth, gCtrlInfo.moveDistance);
+    return true;
+}
+
+void CCurvePicture::paint(QPainter &painter, const QSize &size)
+{
+    const CurveInputs in = currentInputs(size, m_unitText);
     const CurveGeometry g = curveGeometry(size.width(), size.height());
     CSampleMirror &mirror = guiSampleMirror();
     mirror.refresh();
     const QVector<Sample> &data = mirror.data();
-    resolvePick(g.plot, in, data);
 
     if (int64_t(size.width()) * size.height() <= kMaxCachedPixels) {
         painter.drawPixmap(0, 0, cachedLayer(in, mirror));
     } else {
         drawStaticPart(painter, in);
         const QRect visible = painter.hasClipping() ? painter.clipBoundingRect().toAlignedRect() : QRect(QPoint(0, 0), size);
-        drawPolylineWithin(painter, curvePolyline(g.plot, in.range, in.maxDepth, data, 0), visible);
+        drawPolylineWithin(painter, curvePoints(in, mirror), visible);
     }
     // The suggested sediment interface (advice only), under the selection.
-    static CSuggestionCache suggestion;
-    const SedimentSuggestion &s = suggestion.update(data, in.maxDepth, in.moveDistance, mirror.generation());
+    const SedimentSuggestion &s = m_suggestion.update(data, in.maxDepth, in.moveDistance, mirror.generation());
     if (s.shown())
         drawSuggestionMarker(painter, g.plot, curvePoint(g.plot, in.range, in.maxDepth, s.depth, 0).y(), s);
     painter.setPen(axisPen());
@@ -499,5 +512,6 @@ void DrawCurvePicture(QPixmap &pixmap)
     if (pixmap.isNull())
         return;
     QPainter painter(&pixmap);
-    DrawCurvePicture(painter, pixmap.size());
+    CCurvePicture picture;
+    picture.paint(painter, pixmap.size());
 }

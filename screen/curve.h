@@ -6,6 +6,7 @@
 // The pure functions below hold every geometric and scale decision so that
 // they can be checked without pixels; DrawCurvePicture only paints them.
 
+#include "suggestionmarker.h"
 #include "testrecord.h"
 
 #include <QColor>
@@ -13,25 +14,16 @@
 #include <QRect>
 #include <QString>
 #include <QVector>
-#include <atomic>
 #include <cstdint>
-#include <functional>
+#include <memory>
 
 class QPaintDevice;
 class QPainter;
 class QPixmap;
 class QSize;
 
-// Pending press on the picture in widget pixels: -2 when none, -1 once the
-// drawing has turned it into a sample selection.
-extern std::atomic<int32_t> pickX;
-extern std::atomic<int32_t> pickY;
-
-// Unit suffix shown after the resistivity titles ("(Ω∙m)"). The main dialog
-// points it at the last five characters of its range label; the default
-// returns the fixed unit text.
-extern std::function<QString()> gRangeUnitText;
-QString rangeUnitText();
+// Unit suffix shown after the resistivity titles when the screen names none.
+QString defaultRangeUnitText();
 
 // The rectangles of a W x H canvas.
 struct CurveGeometry {
@@ -98,13 +90,47 @@ int FitText(QPainter &painter, const QString &text, const QRect &rect, int flags
 // from below (the target itself when none does).
 int fitTextSize(const QPaintDevice *device, int target, int weight);
 
-// Draws the whole picture into pixmap (its size is the canvas) with the
-// current control information, sample list and selection, and resolves a
-// pending press. Parts that do not change between calls are cached.
+struct CurveInputs;
+class CSampleMirror;
+
+// The picture of one curve widget, with what it keeps between paints: the
+// unchanging layers and the suggested interface.
+class CCurvePicture {
+public:
+    // A press that lies off the plot's pick area.
+    static constexpr int OffPicture = -2;
+
+    CCurvePicture();
+    ~CCurvePicture();
+    CCurvePicture(const CCurvePicture &) = delete;
+    CCurvePicture &operator=(const CCurvePicture &) = delete;
+
+    // Unit suffix of the resistivity title ("(Ω∙m)").
+    void setUnitText(const QString &text) { m_unitText = text; }
+    QString unitText() const { return m_unitText; }
+    // Draws the whole picture for a canvas of the given size with the
+    // current control information, sample list and selection; the
+    // painter's clip limits the work. Changes nothing but the caches.
+    void paint(QPainter &painter, const QSize &size);
+    // The sample a press at `press` on a canvas of that size picks: false
+    // while there are no samples (the press waits); else true with the
+    // index, -1 when no sample lies within half a move distance, or
+    // OffPicture.
+    bool pick(const QSize &size, const QPoint &press, int *index);
+
+private:
+    struct Cache;
+    const QPixmap &cachedLayer(const CurveInputs &in, const CSampleMirror &mirror);
+    const QVector<QPoint> &curvePoints(const CurveInputs &in, const CSampleMirror &mirror);
+
+    std::unique_ptr<Cache> m_cache;
+    CSuggestionCache m_suggestion;
+    QString m_unitText;
+};
+
+// Draws the whole picture into pixmap (its size is the canvas), as a fresh
+// widget would.
 void DrawCurvePicture(QPixmap &pixmap);
-// The same onto any painter for a canvas of the given size (the widget paints
-// straight onto itself; the painter's clip limits the work).
-void DrawCurvePicture(QPainter &painter, const QSize &size);
 
 // Colours of the picture.
 QColor curveBackground(int styleSetting);

@@ -1,57 +1,45 @@
 #include "dlgmain.h"
+#include "verdictpanel.h"
+
+#include "projectsummary.h"
 #include "ui_dlgmain.h"
 
+#include "batterydisplay.h"
+#include "linkdisplay.h"
 #include "mainrules.h"
 #include "mainstate.h"
+#include "screensaver.h"
+#include "testsession.h"
 
-#include "acqstate.h"
 #include "batteryconfig.h"
 #include "commonutils.h"
 #include "ctrlinfo.h"
-#include "holefile.h"
-#include "holereport.h"
-#include "paramfile.h"
-#include "projectfolder.h"
 #include "sysconfig.h"
 #include "testrecord.h"
 
 #include "appmodel.h"
 #include "device.h"
 #include "querythread.h"
-#include "winchctrl.h"
 
 #include "cdlgmsgbox.h"
 #include "cdlgmsgquestion.h"
 #include "cdlgnumkey.h"
-#include "cdlgselkey.h"
 #include "keyboard.h"
 
 #include "cdlgleak.h"
 #include "cdlgresample.h"
 #include "cdlgset.h"
-#include "setuphooks.h"
 
 #include "cdlgexportfile.h"
 #include "cdlgsavemsg.h"
-#include "filehooks.h"
 
-#include "curve.h"
 #include "dlginfo.h"
 #include "mytable.h"
 #include "showwavepic.h"
-#include "verdictpanel.h"
 
-#include "pilelimits.h"
-#include "projectsummary.h"
-#include "verdict.h"
-
-#include <QCursor>
-#include <QDebug>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QMouseEvent>
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
@@ -59,34 +47,9 @@
 #include <cstdlib>
 
 CDlgMain *gMainDlg = nullptr;
-std::atomic<int32_t> gBatteryLevel{0};
 
 namespace {
 const char *kVersion = "2.0.230308";
-constexpr QEvent::Type kRaiseBeganEvent = QEvent::Type(1004);
-constexpr QEvent::Type kSaveDoneEvent = QEvent::Type(1007);
-
-float largestResistivity()
-{
-    float largest = 0.0f;
-    bool any = false;
-    samples.withLocked([&](const QVector<Sample> &v) {
-        for (const Sample &s : v) {
-            if (!any || s.resistivity > largest)
-                largest = s.resistivity;
-            any = true;
-        }
-    });
-    return largest;
-}
-
-// A file name typed for a new test must name a file inside the project
-// folder: not empty, no folder separators, not "." or "..".
-bool isUsableFileName(const QString &name)
-{
-    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'))
-           && name != QLatin1String(".") && name != QLatin1String("..");
-}
 }
 
 CDlgMain::CDlgMain(QWidget *parent)
@@ -108,99 +71,75 @@ CDlgMain::CDlgMain(QWidget *parent)
     setFixedSize(avail.width(), avail.height() - (titleBar + 10));
 
     gMainDlg = this;
-    m_strOpenFile.clear();
-    m_bAskBeforeClose = true;
     ui->label_curDataInfo->hide();
     ui->label_upload_msg->hide();
 
     if (screen && screen->geometry().width() <= 1000)
         gCtrlInfo.largeScreen = 0;
 
-    m_pQueryThread = new QueryThread(this);
-    connect(m_pQueryThread, SIGNAL(updateWaveData(bool, bool)), this, SLOT(updateWave(bool, bool)));
-    connect(m_pQueryThread, &QueryThread::BtnTextByState, this, &CDlgMain::SetBtnTextByState);
-    connect(m_pQueryThread, &QueryThread::HandleLeakPoint, this, &CDlgMain::OnHandleLeakPoint);
-    connect(m_pQueryThread, &QueryThread::HandleCurHeightLeakPoint, this, &CDlgMain::OnCurHeight);
-    connect(m_pQueryThread, &QueryThread::HandleQuitLeakPoint, this, &CDlgMain::OnLeakOver);
-    connect(m_pQueryThread, &QueryThread::QueryThreadFinish, this, &CDlgMain::OnQueryThreadFinish);
+    m_session = std::make_unique<CTestSession>();
+    CTestSession *s = m_session.get();
+    connect(s, &CTestSession::stateChanged, this, &CDlgMain::refreshButtons);
+    connect(s, &CTestSession::samplesChanged, this, QOverload<bool, bool>::of(&CDlgMain::updateWave));
+    connect(s, &CTestSession::recordChanged, this, [this] { updateWave(true, true, false); });
+    connect(s, &CTestSession::reviewChanged, this, &CDlgMain::onReviewChanged);
+    connect(s, &CTestSession::reviewFailed, this, [this] { showMessage(tr("文件打开失败！")); });
+    connect(s, &CTestSession::samplingModeChanged, this, [this] { ui->BtnMove->setVisible(m_session->moveByHand()); });
+    connect(s, &CTestSession::linkChanged, this, &CDlgMain::WinchConnectStateChanged);
+    connect(s, &CTestSession::leakPoint, this, &CDlgMain::OnHandleLeakPoint);
+    connect(s, &CTestSession::leakHeight, this, &CDlgMain::OnCurHeight);
+    connect(s, &CTestSession::leakOver, this, &CDlgMain::OnLeakOver);
+    connect(s, &CTestSession::testEnded, this, &CDlgMain::OnQueryThreadFinish);
     connect(m_dlgLeak.get(), &CDlgLeak::pauseRequested, this, &CDlgMain::pauseFromLeakNotice);
     connect(ui->table, &CMyTable::SetMouseClick, this, &CDlgMain::OnSetMouseClick);
+    connect(ui->wavePic, &CShowWavePic::samplePicked, this, &CDlgMain::onSamplePicked);
+    connect(ui->groupBox_3, &CSedimentPanel::curveChanged, this, [this] { updateWave(true, false, false); });
+    connect(ui->groupBox_3, &CSedimentPanel::judgementShown, this, &CDlgMain::showVerdictLine);
 
     m_pRefreshTimer = new QTimer(this);
     m_pRefreshTimer->setSingleShot(true);
     m_pRefreshTimer->setInterval(kRefreshMergeMs);
     connect(m_pRefreshTimer, &QTimer::timeout, this, &CDlgMain::flushPendingRefresh);
 
-    setupScreenSaver();
-    m_bReviewMode = false;
+    m_screenSaver = new CScreenSaver(this);
+    m_screenSaver->setUp();
+    s->begin();
+    refreshButtons();
 
-    loadTestParams(gCtrlInfo);
-    SetupPaceTimer();
-    gCtrlInfoBackup = gCtrlInfo;
-
-    setState(AcqState::Idle);
-    ResetTest();
-    m_nPaceTicks = 0;
-
-    ui->BtnMove->setVisible(gCtrlInfo.deviceChannel != 0);
-    SetBtnEnableByState(curState);
-    SetBtnTextByState(curState);
-
-    m_pBatteryTimer = new QTimer(this);
-    m_pBatteryTimer->setInterval(60000);
-    connect(m_pBatteryTimer, &QTimer::timeout, this, &CDlgMain::UpdateBattery);
-    m_pBatteryTimer->start();
-    UpdateBattery();
-
+    m_battery = new CBatteryDisplay(ui->batteryLevel, this);
+    m_link = std::make_unique<CLinkDisplay>(ui->strWinchLinkState, ui->fResistivity, ui->strWinchDistance);
     setBrightness(uint16_t(int32_t(gCtrlInfo.brightness)));
-
-    for (QWidget *w : {static_cast<QWidget *>(ui->CBRange), static_cast<QWidget *>(ui->CBResult),
-                       static_cast<QWidget *>(ui->CBMagnify), static_cast<QWidget *>(ui->editPly)})
-        w->installEventFilter(this);
-
+    ui->groupBox_3->setUp(s);
     applyButtonTheme();
+    ui->wavePic->picture().setUnitText(ui->groupBox_3->unitText());
 
-    // Hooks through which the widgets and dialogs below this one call back.
-    gUpdateWaveHook = [this](bool isWave, bool isSeg, bool isRepaint) { updateWave(isWave, isSeg, isRepaint); };
-    gRangeUnitText = [this]() { return ui->label_Range->text().right(5); };
-    SetupHooks::setupPaceTimer = [this]() { SetupPaceTimer(); };
-    gMainDlgHooks.openFileForReview = [this](const QString &path) { OpenFileForReview(path); };
-    gMainDlgHooks.closeReviewedFile = [this]() { CloseReviewedFile(); };
-    gMainDlgHooks.openFilePath = [this]() { return m_strOpenFile; };
-    gMainDlgHooks.restartAcquisition = [this]() { RestartAcquisition(); };
-    gMainDlgHooks.resetTest = [this]() { ResetTest(); };
-    gMainDlgHooks.restoreSetupAndRestart = [this]() { RestoreSetupAndRestart(); };
-    gMainDlgHooks.pauseAcquisition = [this]() { m_pQueryThread->pause(); };
-    gMainDlgHooks.resumeAcquisition = [this]() { m_pQueryThread->resume(); };
-    gMainDlgHooks.stopAcquisition = [this]() { m_pQueryThread->stop(); };
-
-    initCombos();
-
-    CAppModel *model = CAppModel::instance();
-    connect(model->link(), &CWinchCtrl::StateChanged, this, &CDlgMain::WinchStateChanged);
-    connect(model->link(), &CWinchCtrl::ConnectStateChanged, this, &CDlgMain::WinchConnectStateChanged);
-    refreshWinchDisplay();
+    ui->groupBox_3->showValues();
+    updateWave(true, true, true);
+    m_link->refresh();
 }
 
 CDlgMain::~CDlgMain()
 {
     if (gMainDlg == this)
         gMainDlg = nullptr;
-    gUpdateWaveHook = nullptr;
-    gRangeUnitText = nullptr;
-    SetupHooks::setupPaceTimer = nullptr;
-    gMainDlgHooks = CMainDlgHooks();
-    if (m_pQueryThread) {
-        m_pQueryThread->stop();
-        m_pQueryThread->resume();
-        m_pQueryThread->wait();
-        // Its destructor reports once more; this dialog no longer listens.
-        m_pQueryThread->disconnect(this);
-        delete m_pQueryThread;
-        m_pQueryThread = nullptr;
-    }
+    // The session stops the acquisition; nothing it says reaches this screen
+    // any longer.
+    m_session->disconnect(this);
+    m_session.reset();
     delete ui;
 }
+
+void CDlgMain::OpenFileForReview(const QString &path) { m_session->openForReview(path); }
+void CDlgMain::CloseReviewedFile() { m_session->closeReview(); }
+void CDlgMain::SetupPaceTimer() { m_session->applySamplingMode(); }
+QueryThread *CDlgMain::queryThread() const { return m_session->thread(); }
+QString CDlgMain::openFile() const { return m_session->openFile(); }
+bool CDlgMain::reviewMode() const { return m_session->reviewing(); }
+int32_t CDlgMain::paceTicks() const { return m_session->paceTicks(); }
+QTimer *CDlgMain::paceTimer() const { return m_session->paceTimer(); }
+QTimer *CDlgMain::screenTimer() const { return m_screenSaver->timer(); }
+int32_t CDlgMain::idleSeconds() const { return m_screenSaver->idleSeconds(); }
+void CDlgMain::UpdateTime() { m_session->paceTick(); }
 
 // ---------------------------------------------------------------- helpers
 
@@ -216,21 +155,25 @@ void CDlgMain::showMessage(const QString &text)
     box.exec();
 }
 
-bool CDlgMain::sendOperationOrWarn()
+void CDlgMain::tell(int outcome)
 {
-    if (sendOperation())
-        return true;
-    showMessage(tr("发送操作命令失败！"));
-    return false;
-}
-
-void CDlgMain::refreshButtons()
-{
-    SetBtnEnableByState(curState);
-    SetBtnTextByState(curState);
+    if (outcome == CTestSession::DeviceRefused)
+        showMessage(tr("发送操作命令失败！"));
 }
 
 // ---------------------------------------------------------------- buttons by state
+
+void CDlgMain::refreshButtons()
+{
+    const uint32_t word = curState;
+    if (m_session->reviewing() && AcqState::code(word) == AcqState::FileShown) {
+        SetBtnEnable(false, true, false, true, false, false, true, true, true, true, true, false);
+        ui->BtnSample->setText(tr("关闭文件"));
+        return;
+    }
+    SetBtnEnableByState(word);
+    SetBtnTextByState(word);
+}
 
 void CDlgMain::SetBtnEnable(bool BtnSet, bool BtnSample, bool BtnSave, bool, bool, bool, bool, bool, bool, bool,
                             bool BtnFile, bool BtnMove)
@@ -242,7 +185,7 @@ void CDlgMain::SetBtnEnable(bool BtnSet, bool BtnSample, bool BtnSave, bool, boo
     ui->BtnQuit->setEnabled(BtnFile);
     ui->BtnMove->setEnabled(BtnMove);
     m_bBtnStateBusy = false;
-    ui->Btnjudge->setEnabled(judgeEnabled(m_bReviewMode, curState));
+    ui->Btnjudge->setEnabled(judgeEnabled(m_session->reviewing(), curState));
 }
 
 void CDlgMain::SetBtnEnableByState(uint word)
@@ -272,118 +215,42 @@ void CDlgMain::SetBtnTextByState(uint word)
         ui->BtnMove->setText(tr(t.move));
 }
 
-// ---------------------------------------------------------------- sample button
+// ---------------------------------------------------------------- sample button and set-up
 
-void CDlgMain::on_BtnSample_clicked()
+void CDlgMain::on_BtnSample_clicked() { pressSample(); }
+
+void CDlgMain::pressSample()
 {
-    m_bReviewMode = false;
-    const SampleButtonStep step = sampleButtonStep(curState);
-    switch (step.kind) {
-    case SampleButtonStep::Nothing:
+    const CTestSession::Outcome outcome = m_session->sample();
+    if (outcome != CTestSession::CloseFileAsked) {
+        tell(outcome);
         return;
-    case SampleButtonStep::CloseFile:
-        closeReviewedFileNow();
+    }
+    const QString question = language == 1 ? QStringLiteral("Close File?") : tr("确定要关闭文件?");
+    if (!askQuestion(question))
         return;
-    case SampleButtonStep::ChangeState:
-        break;
-    }
-    if (step.sendOperation && !sendOperationOrWarn())
-        return;
-    if (step.startsReading) {
-        prepareAcquisitionParams();
-        samples.clear();
-    }
-    setState(step.newState);
-    switch (step.threadOp) {
-    case SampleThreadOp::Start:
-        refreshButtons();
-        m_pQueryThread->start();
-        break;
-    case SampleThreadOp::Pause:
-        m_pQueryThread->pause();
-        refreshButtons();
-        break;
-    case SampleThreadOp::Resume:
-        refreshButtons();
-        m_pQueryThread->resume();
-        break;
-    case SampleThreadOp::ResumeOrStart:
-        refreshButtons();
-        if (m_pQueryThread->isRunning())
-            m_pQueryThread->resume();
-        else
-            m_pQueryThread->start();
-        break;
-    case SampleThreadOp::None:
-        refreshButtons();
-        break;
-    }
+    m_session->closeReview();
 }
 
-void CDlgMain::closeReviewedFileNow()
+void CDlgMain::onReviewChanged()
 {
-    m_bReviewMode = true;
-    if (m_bAskBeforeClose) {
-        const QString question = language == 1 ? QStringLiteral("Close File?") : tr("确定要关闭文件?");
-        if (!askQuestion(question))
-            return;
-    }
-    setState(AcqState::Idle);
-    m_strOpenFile.clear();
-    gCtrlInfo = gCtrlInfoBackup;
-    ResetTest();
-    m_bReviewMode = false;
-    showSedimentPanel();
-    updateWave(true, true, false);
-    resetHeight();
-}
-
-void CDlgMain::CloseReviewedFile()
-{
-    if (ui->BtnSample->text() != tr("关闭文件"))
+    ui->groupBox_3->showValues();
+    if (!m_session->reviewing()) {
+        updateWave(true, true, false);
         return;
-    m_bAskBeforeClose = false;
-    on_BtnSample_clicked();
-    m_bAskBeforeClose = true;
+    }
+    updateWave(true, true, true);
+    refreshButtons();
 }
-
-// ---------------------------------------------------------------- set-up
 
 void CDlgMain::on_BtnSet_clicked()
 {
-    CDlgSet dlg(this);
+    CDlgSet dlg(m_session.get(), this);
     if (dlg.exec() != QDialog::Accepted)
         return;
-    ResetTest();
-    prepareAcquisitionParams();
+    m_session->acceptSetup();
     updateWave(true, true, false);
-    gCtrlInfoBackup = gCtrlInfo;
-    saveTestParams(gCtrlInfo);
-    setupScreenSaver();
-}
-
-void CDlgMain::SetupPaceTimer()
-{
-    delete m_pPaceTimer;
-    m_pPaceTimer = nullptr;
-    const PaceSetup pace = paceSetupForMode(gCtrlInfo.sampleMode, gCtrlInfo.moveDistance);
-    gCtrlInfo.deviceChannel = pace.deviceChannel;
-    ui->BtnMove->setVisible(pace.moveVisible);
-    if (pace.intervalMs > 0) {
-        m_pPaceTimer = new QTimer(this);
-        m_pPaceTimer->setInterval(pace.intervalMs);
-        connect(m_pPaceTimer, &QTimer::timeout, this, &CDlgMain::UpdateTime);
-        m_pPaceTimer->start();
-    }
-}
-
-void CDlgMain::UpdateTime()
-{
-    const uint32_t word = curState;
-    if (AcqState::code(word) != AcqState::Raising || (word & 0xFFFFu) == AcqState::SubPaused)
-        return;
-    if (paceTickMoves(m_nPaceTicks))
-        on_BtnMove_clicked();
+    m_screenSaver->setUp();
 }
 
 // ---------------------------------------------------------------- new test and test complete
@@ -397,7 +264,7 @@ bool CDlgMain::confirmHoleNumber()
 
 bool CDlgMain::askHoleFileName(QString *name)
 {
-    const QString projectDir = gCtrlInfo.dataDir.get() + QLatin1Char('/') + gCtrlInfo.projectPath.get();
+    const QString projectDir = QFileInfo(m_session->holeFilePathFor(QStringLiteral("x"))).absolutePath();
     const QStringList existing = QDir(projectDir).entryList({QStringLiteral("*.") + fileExt}, QDir::Files);
     // A hole tested before gets its next test's name (Z17-2, Z17-3, ...).
     QString proposal = nextFreeTestName(gCtrlInfo.holeNo.get(), existing);
@@ -409,155 +276,113 @@ bool CDlgMain::askHoleFileName(QString *name)
         if (kb.exec() != QDialog::Accepted)
             return false;
         const QString typed = kb.GetText();
-        if (!isUsableFileName(typed)) {
+        proposal = typed;
+        if (!CTestSession::isUsableFileName(typed)) {
             showMessage(tr("文件名无效，请重新输入！"));
-            proposal = typed;
             continue;
         }
-        const QString path = gCtrlInfo.dataDir.get() + QLatin1Char('/') + gCtrlInfo.projectPath.get()
-                             + QLatin1Char('/') + typed + tr(".") + fileExt;
-        if (QFileInfo::exists(path)) {
+        if (QFileInfo::exists(m_session->holeFilePathFor(typed))) {
             showMessage(tr("文件已存在，请重新输入！"));
             proposal = nextFreeTestName(typed, existing);
             continue;
         }
         gCtrlInfo.acceptance.sequence = testSequenceOf(typed, gCtrlInfo.holeNo.get());
-        gCtrlInfo.curHoleName = typed;
-        gCtrlInfo.filePath = path;
-        if (gCtrlInfo.slowPoll)
-            qDebug() << QStringLiteral("dlgFileName文件名（%1）!").arg(typed);
         *name = typed;
         return true;
     }
     return false;
 }
 
-void CDlgMain::createDataFolders()
+bool CDlgMain::nameNewTest(int kind)
 {
-    const QString dataDir = gCtrlInfo.dataDir;
-    if (!QFileInfo(dataDir).isDir())
-        QDir().mkdir(dataDir);
-    // An unsafe project folder gets no folder; the save then refuses it.
-    const QString project = projectFolderPath(dataDir, gCtrlInfo.projectPath.get());
-    if (!project.isEmpty() && !QFileInfo(project).isDir())
-        QDir().mkdir(project);
-}
-
-void CDlgMain::beginNamedTest(uint32_t newState)
-{
-    createDataFolders();
-    setState(newState);
-    reinitDevice = 1;
-    CAppModel::instance()->requestClear();
+    const auto k = CTestSession::NewTestKind(kind);
+    if (!confirmHoleNumber())
+        return false;
+    if (k == CTestSession::FromIdle) {
+        const CTestSession::Outcome started = m_session->startReadingForName();
+        tell(started);
+        // Without reading (the device refused) no test can be named.
+        if (started != CTestSession::Done)
+            return false;
+    }
+    QString name;
+    if (!askHoleFileName(&name)) {
+        m_session->namingCancelled(k);
+        return false;
+    }
+    tell(m_session->nameTest(k, name));
+    return true;
 }
 
 void CDlgMain::on_BtnNew_clicked()
 {
-    needZeroHeight = 1;
-    needStepHeight = 1;
-    const uint32_t entry = curState;
-    const uint32_t code = AcqState::code(entry);
-    QString name;
-    if (code == AcqState::Idle) {
-        if (!confirmHoleNumber())
-            return;
-        on_BtnSample_clicked();
-        // The device refused to start reading (the operator has been told):
-        // no test can be named.
-        if (AcqState::code(curState) != AcqState::Reading)
-            return;
-        on_BtnSample_clicked();
-        prepareAcquisitionParams();
-        if (!askHoleFileName(&name))
-            return;
-        beginNamedTest(AcqState::AtBottom | (entry & 0xFFFFu));
-        on_BtnSample_clicked();
-        m_nPaceTicks = 0;
-        samples.clear();
-    } else if (code == AcqState::Reading && (entry & 0xFFFFu) == 0) {
-        m_pQueryThread->pause();
-        if (!confirmHoleNumber())
-            return;
-        if (!askHoleFileName(&name)) {
-            m_pQueryThread->resume();
-            return;
-        }
-        beginNamedTest(AcqState::AtBottom);
-        m_nPaceTicks = 0;
-        m_pQueryThread->start();
-    } else if (code == AcqState::Reading && (entry & 0xFFFFu) == AcqState::SubPaused) {
-        if (!confirmHoleNumber())
-            return;
-        if (!askHoleFileName(&name))
-            return;
-        beginNamedTest(AcqState::AtBottom | AcqState::SubPaused);
-        m_nPaceTicks = 0;
-    } else if (code == AcqState::Raising) {
+    const CTestSession::NewTestKind kind = m_session->newTestPressed();
+    if (kind == CTestSession::FinishTest)
         finishTestByOperator();
-    }
+    else if (kind != CTestSession::NoNewTest && !nameNewTest(kind))
+        return;
     refreshButtons();
+}
+
+void CDlgMain::runSaveDialog(bool allowReturn)
+{
+    CDlgSaveMsg dlg(m_session.get(), this);
+    dlg.allowReturn = allowReturn ? 1 : 0;
+    dlg.Prepare();
+    dlg.exec();
+    if (allowReturn && !dlg.returnedToTest) {
+        m_session->endAfterSaveDialog();
+        updateWave(true, true, false);
+    }
 }
 
 void CDlgMain::finishTestByOperator()
 {
-    if (SampleModes::isPaced(gCtrlInfo.sampleMode) && ui->BtnSample->text() == tr("暂停"))
-        on_BtnSample_clicked();
-    recordEnabled = 0;
-    m_pQueryThread->pause();
+    m_session->finishByOperator();
     updateWave(true, true, false);
     if (m_bSaveDlgOpen)
         return;
     m_bSaveDlgOpen = true;
-    CDlgSaveMsg dlg(this);
-    dlg.allowReturn = 1;
-    dlg.Prepare();
-    dlg.exec();
-    if (!dlg.returnedToTest) {
-        m_pQueryThread->stop();
-        resetHeight();
-        updateWave(true, true, false);
-    }
+    runSaveDialog(true);
     m_bSaveDlgOpen = false;
 }
 
 void CDlgMain::OnQueryThreadFinish(int type)
 {
-    m_pQueryThread->stop();
     updateWave(true, true, false);
-    CDlgSaveMsg dlg(this);
+    CDlgSaveMsg dlg(m_session.get(), this);
     dlg.allowReturn = type == 1 ? 1 : 0;
     dlg.Prepare();
     dlg.exec();
-    resetHeight();
+    m_session->afterEndOfHole();
 }
 
 // ---------------------------------------------------------------- move and leak points
 
+void CDlgMain::askResample(int32_t minDepthCm, int32_t initialDepthCm)
+{
+    CDlgReSample dlg(minDepthCm, initialDepthCm, this);
+    if (dlg.exec() == QDialog::Accepted)
+        tell(m_session->resampleFrom(dlg.m_nReDepth));
+}
+
 void CDlgMain::on_BtnMove_clicked()
 {
-    if (ui->BtnMove->text() == tr("重采")) {
-        const int32_t offer = resampleOfferCm(gCtrlInfo.maxDepth, gCtrlInfo.moveDistance, getHeight());
-        CDlgReSample dlg(offer, offer, this);
-        if (dlg.exec() != QDialog::Accepted)
-            return;
-        setHeight(heightForDepthCm(gCtrlInfo.maxDepth, dlg.m_nReDepth));
-        on_BtnSample_clicked();
+    if (!m_session->moveResamples()) {
+        m_session->move();
         return;
     }
-    addHeight(gCtrlInfo.moveDistance);
+    const int32_t offer = m_session->resampleOfferCm();
+    askResample(offer, offer);
 }
 
 void CDlgMain::OnHandleLeakPoint(int curHeight, int leakHeight)
 {
-    if (SampleModes::isManual(gCtrlInfo.sampleMode)) {
-        on_BtnSample_clicked();
+    if (m_session->leakNeedsResample()) {
+        pressSample();
         showMessage(manualLeakMessage(gCtrlInfo.holeDepth, curHeight, leakHeight));
         const LeakResample range = leakResampleRange(gCtrlInfo.holeDepth, leakHeight, gCtrlInfo.moveDistance);
-        CDlgReSample dlg(range.minDepthCm, range.initialDepthCm, this);
-        if (dlg.exec() != QDialog::Accepted)
-            return;
-        setHeight(heightForDepthCm(gCtrlInfo.maxDepth, dlg.m_nReDepth));
-        on_BtnSample_clicked();
+        askResample(range.minDepthCm, range.initialDepthCm);
         return;
     }
     m_dlgLeak->SetHeights(curHeight, leakHeight);
@@ -582,16 +407,16 @@ void CDlgMain::pauseFromLeakNotice()
     // the notice, and the operator finishes the test or resamples.
     const uint32_t word = curState;
     if (AcqState::code(word) == AcqState::Raising && (word & AcqState::SubPaused) == 0)
-        on_BtnSample_clicked();
+        pressSample();
     if (m_dlgLeak->m_bShown || m_dlgLeak->isVisible())
         m_dlgLeak->Close();
 }
 
-// ---------------------------------------------------------------- file, info, quit
+// ---------------------------------------------------------------- file, info, quit, judge
 
 void CDlgMain::on_BtnFile_clicked()
 {
-    CDlgExportFile dlg(this);
+    CDlgExportFile dlg(m_session.get(), this);
     dlg.exec();
 }
 
@@ -613,8 +438,7 @@ void CDlgMain::on_BtnQuit_clicked()
     CAppModel::instance()->saveControlParams();
     if (!askQuestion(tr("确定要退出吗?")))
         return;
-    m_pQueryThread->stop();
-    const bool ended = m_pQueryThread->wait(500);
+    const bool ended = m_session->stopAcquisition(500);
     if (m_quitAction) {
         m_quitAction();
         return;
@@ -624,136 +448,18 @@ void CDlgMain::on_BtnQuit_clicked()
     done(QDialog::Accepted);
 }
 
-// ---------------------------------------------------------------- judge and sediment panel
-
 void CDlgMain::on_Btnjudge_clicked()
 {
-    if (!markSedimentPosition())
+    const CTestSession::JudgeResult result = m_session->judge();
+    if (result == CTestSession::NotJudged)
         return;
-    applyVerdict(gCtrlInfo, CPileLimits::instrument());
-    showSedimentPanel();
-    if (m_bReviewMode)
-        rewriteReviewedFileWithReport();
-}
-
-void CDlgMain::rewriteReviewedFileWithReport()
-{
-    if (rewriteReviewedFile())
-        updateHoleReport(gCtrlInfo.filePath.get()); // the report follows the judgement
-    else
+    ui->groupBox_3->showValues(); // thickness, the quality the verdict gives, the line
+    if (result == CTestSession::SaveFailed)
         showMessage(tr("文件保存失败！"));
 }
 
-void CDlgMain::enterSedimentThickness()
+void CDlgMain::showVerdictLine()
 {
-    setFocus(Qt::OtherFocusReason);
-    CDlgNumKey dlg(tr("沉渣厚度(cm)"), ui->editPly->text(), 0, 0, nullptr);
-    dlg.SetDotSignEnabled(false, false);
-    if (dlg.exec() != QDialog::Accepted)
-        return;
-    const QString text = wholeNumberText(dlg.m_fValue);
-    ui->editPly->setText(text);
-    const int32_t value = text.toInt();
-    gCtrlInfo.sedimentThickness = value;
-    gCtrlInfoBackup.sedimentThickness = value;
-    for (CtrlInfo *record : {&gCtrlInfo, &gCtrlInfoBackup})
-        applyVerdict(*record, CPileLimits::instrument());
-    showSedimentPanel();
-}
-
-void CDlgMain::chooseHoleQuality()
-{
-    setFocus(Qt::OtherFocusReason);
-    CDlgSelKey dlg(this);
-    dlg.m_strTitle = tr("成孔质量");
-    dlg.m_strItem[0] = tr("合格");
-    dlg.m_strItem[1] = tr("不合格");
-    dlg.UpdateButtons();
-    if (dlg.exec() != QDialog::Accepted)
-        return;
-    const QString chosen = dlg.m_strSelected;
-    ui->CBResult->setCurrentIndex(ui->CBResult->findText(chosen, Qt::MatchExactly));
-    int32_t quality = gCtrlInfo.holeQuality;
-    if (chosen == tr("合格"))
-        quality = 0;
-    else if (chosen == tr("不合格"))
-        quality = 1;
-    // Recorded as an override when it goes against the verdict.
-    ::chooseHoleQuality(gCtrlInfo, quality);
-    ::chooseHoleQuality(gCtrlInfoBackup, quality);
-    showSedimentPanel();
-    // A reviewed file keeps the override with its verdict at once.
-    if (m_bReviewMode && gCtrlInfo.acceptance.judged())
-        rewriteReviewedFileWithReport();
-}
-
-QString CDlgMain::chooseFrom(const QString &title, const QStringList &items)
-{
-    setFocus(Qt::OtherFocusReason);
-    CDlgSelKey dlg(this);
-    dlg.m_strTitle = title;
-    for (int i = 0; i < items.size() && i < 15; ++i)
-        dlg.m_strItem[i] = tr(items.at(i).toUtf8().constData());
-    dlg.UpdateButtons();
-    if (dlg.exec() != QDialog::Accepted)
-        return QString();
-    return dlg.m_strSelected;
-}
-
-void CDlgMain::chooseCurveRange()
-{
-    const QString chosen = chooseFrom(tr("量程") + ui->label_Range->text().right(5), curveRangeChoices());
-    if (chosen.isEmpty())
-        return;
-    ui->CBRange->setCurrentIndex(ui->CBRange->findText(chosen, Qt::MatchExactly));
-    gCtrlInfo.curveRange = chosen.toInt();
-    gCtrlInfoBackup.curveRange = chosen.toInt();
-    updateWave(true, false, false);
-}
-
-void CDlgMain::chooseCurveMagnify()
-{
-    const QString chosen = chooseFrom(tr("图形放大(%)"), curveMagnifyItems());
-    if (chosen.isEmpty())
-        return;
-    ui->CBMagnify->setCurrentIndex(ui->CBMagnify->findText(chosen, Qt::MatchExactly));
-    gCtrlInfo.curveMagnify = chosen.toInt();
-    gCtrlInfoBackup.curveMagnify = chosen.toInt();
-    updateWave(true, false, false);
-}
-
-bool CDlgMain::eventFilter(QObject *watched, QEvent *event)
-{
-    const QEvent::Type type = event->type();
-    if (watched == ui->editPly && type == QEvent::FocusIn) {
-        enterSedimentThickness();
-        return true;
-    }
-    const bool combo = watched == ui->CBRange || watched == ui->CBResult || watched == ui->CBMagnify;
-    if (combo && type == QEvent::MouseButtonPress) {
-        if (watched == ui->CBResult)
-            chooseHoleQuality();
-        else if (watched == ui->CBRange)
-            chooseCurveRange();
-        else if (ui->CBMagnify->isEnabled())
-            chooseCurveMagnify();
-        return true;
-    }
-    // The combos only display their value: no list, no wheel, no keys.
-    if (combo && (type == QEvent::MouseButtonRelease || type == QEvent::MouseButtonDblClick
-                  || type == QEvent::Wheel || type == QEvent::KeyPress))
-        return true;
-    return QDialog::eventFilter(watched, event);
-}
-
-void CDlgMain::showSedimentPanel()
-{
-    ui->CBRange->setCurrentIndex(
-        ui->CBRange->findText(QString::number(int32_t(gCtrlInfo.curveRange)), Qt::MatchExactly));
-    ui->CBResult->setCurrentIndex(gCtrlInfo.holeQuality);
-    ui->CBMagnify->setCurrentIndex(
-        ui->CBMagnify->findText(QString::number(int32_t(gCtrlInfo.curveMagnify)), Qt::MatchExactly));
-    ui->editPly->setText(QString::number(int32_t(gCtrlInfo.sedimentThickness)));
     // Under the curve, where the line has the width it needs.
     const QString verdict = verdictPanelText(gCtrlInfo, samples.snapshot());
     ui->labelVerdict->setText(verdict);
@@ -763,23 +469,6 @@ void CDlgMain::showSedimentPanel()
         layout()->activate();
         updateWave(true, false, false);
     }
-}
-
-void CDlgMain::initCombos()
-{
-    ui->CBRange->clear();
-    for (const QString &item : curveRangeItems())
-        ui->CBRange->addItem(tr(item.toUtf8().constData()));
-    ui->CBResult->clear();
-    for (const QString &item : holeQualityItems())
-        ui->CBResult->addItem(tr(item.toUtf8().constData()));
-    ui->CBMagnify->clear();
-    for (const QString &item : curveMagnifyItems())
-        ui->CBMagnify->addItem(tr(item.toUtf8().constData()));
-    if (!samples.isEmpty())
-        gCtrlInfo.curveRange = adaptedCurveRange(gCtrlInfo.curveRange, largestResistivity());
-    showSedimentPanel();
-    updateWave(true, true, true);
 }
 
 // ---------------------------------------------------------------- refresh
@@ -810,6 +499,13 @@ void CDlgMain::updateWave(bool isWave, bool isSeg, bool isRepaint)
         const int magnify = gCtrlInfo.curveMagnify;
         ui->wavePic->setFixedSize(std::max(1, area.width() * magnify / 100),
                                   std::max(1, area.height() * magnify / 100));
+        // A press made before the first sample takes effect now.
+        int picked = -1;
+        if (ui->wavePic->takeWaitingPick(&picked)) {
+            if (picked >= 0)
+                m_session->selectSample(picked);
+            m_bShowPickedRow = true;
+        }
         if (isVisible()) {
             ++m_nCurveRefreshes;
             if (isRepaint)
@@ -819,7 +515,8 @@ void CDlgMain::updateWave(bool isWave, bool isSeg, bool isRepaint)
         }
     }
     if (isSeg && isVisible()) {
-        FillTable(ui->table);
+        FillTable(ui->table, ui->groupBox_3->unitText(), m_bShowPickedRow);
+        m_bShowPickedRow = false;
         ++m_nTableFills;
         if (isRepaint)
             ui->table->repaint();
@@ -830,6 +527,14 @@ void CDlgMain::updateWave(bool isWave, bool isSeg, bool isRepaint)
     const bool valid = samples.at(curSampleIndex, &s);
     ui->label_curDepth->setText(QString::number((valid ? s.depth : int32_t(gCtrlInfo.maxDepth)) / 1000.0, 'f', 2));
     ui->label_resistivity->setText(valid ? QString::number(double(s.resistivity), 'f', 4) : QStringLiteral("0.00"));
+}
+
+void CDlgMain::onSamplePicked(int index)
+{
+    if (index >= 0)
+        m_session->selectSample(index);
+    m_bShowPickedRow = true;
+    updateWave(true, true, true);
 }
 
 void CDlgMain::showEvent(QShowEvent *e)
@@ -847,44 +552,31 @@ void CDlgMain::resizeEvent(QResizeEvent *e)
     updateWave(true, true, true);
 }
 
-bool CDlgMain::event(QEvent *e)
-{
-    if (e->type() == kRaiseBeganEvent) {
-        SetBtnEnableByState(curState);
-        return true;
-    }
-    if (e->type() == kSaveDoneEvent) {
-        updateWave(true, true, false);
-        return true;
-    }
-    return QDialog::event(e);
-}
-
 // ---------------------------------------------------------------- table clicks
 
 void CDlgMain::OnSetMouseClick(int iRow, int iCol, QString str, int iMouseClickType)
 {
-    pickX = -2;
-    pickY = -2;
+    ui->wavePic->cancelWaitingPick();
+    m_bShowPickedRow = false;
     const int count = samples.size();
     if (iRow < 1 || iRow > count)
         return;
     if (iMouseClickType == 2) {
-        curSampleIndex = iRow - 1;
+        m_session->selectSample(iRow - 1);
         updateWave(true, false, false);
-    } else if (iMouseClickType == 4 && m_bReviewMode && iCol == 2) {
+    } else if (iMouseClickType == 4 && m_session->reviewing() && iCol == 2) {
         editResistivity(iRow, str);
     }
 }
 
 void CDlgMain::editResistivity(int iRow, const QString &str)
 {
-    curSampleIndex = iRow - 1;
+    m_session->selectSample(iRow - 1);
     ui->wavePic->update();
     Sample s;
     if (!samples.at(iRow - 1, &s))
         return;
-    const QString name = tr("深度%1m处的电阻率").arg(s.depth / 1000.0, 0, 'f', 3) + ui->label_Range->text().right(5);
+    const QString name = tr("深度%1m处的电阻率").arg(s.depth / 1000.0, 0, 'f', 3) + ui->groupBox_3->unitText();
     CDlgNumKey dlg(name, str, 0, 0, nullptr);
     dlg.SetDotSignEnabled(true, false);
     if (dlg.exec() != QDialog::Accepted)
@@ -893,160 +585,16 @@ void CDlgMain::editResistivity(int iRow, const QString &str)
         showMessage(tr("输入无效！大于或等于零的值！"));
         return;
     }
-    curSampleIndex = iRow - 1;
-    samples.editResistivity(dlg.m_fValue);
+    m_session->editResistivity(iRow - 1, dlg.m_fValue);
     updateWave(true, true, false);
-}
-
-// ---------------------------------------------------------------- timers
-
-void CDlgMain::UpdateBattery()
-{
-    const int32_t level = batteryLevel();
-    gBatteryLevel = level;
-    ui->batteryLevel->setValue(std::min(10, std::max(0, int(level))));
-}
-
-void CDlgMain::setupScreenSaver()
-{
-    m_nIdleSeconds = 0;
-    setBrightness(uint16_t(int32_t(gCtrlInfo.brightness)));
-    delete m_pScreenTimer;
-    m_pScreenTimer = nullptr;
-    if (gCtrlInfo.screensaverSeconds > 0) {
-        m_pScreenTimer = new QTimer(this);
-        m_pScreenTimer->setInterval(1000);
-        connect(m_pScreenTimer, &QTimer::timeout, this, &CDlgMain::onScreenTimer);
-        m_pScreenTimer->start();
-    }
-}
-
-void CDlgMain::onScreenTimer()
-{
-    const QPoint p = QCursor::pos();
-    if (p != m_lastCursorPos) {
-        m_lastCursorPos = p;
-        m_nIdleSeconds = 0;
-        setBrightness(uint16_t(int32_t(gCtrlInfo.brightness)));
-        return;
-    }
-    const int32_t level = screenSaverIdleTick(m_nIdleSeconds, gCtrlInfo.screensaverSeconds, gCtrlInfo.brightness);
-    if (level >= 0)
-        setBrightness(uint16_t(level));
 }
 
 // ---------------------------------------------------------------- winch display
 
-void CDlgMain::WinchConnectStateChanged() { refreshWinchDisplay(); }
-
-void CDlgMain::WinchStateChanged()
+void CDlgMain::WinchConnectStateChanged()
 {
-    if (CAppModel::instance()->update())
-        refreshWinchDisplay();
-}
-
-// The link display is refreshed with every changed winch report (twenty a
-// second while raising); setting even the same style sheet again restyles
-// the label and its parent's layout each time.
-static void setStyleSheetIfChanged(QWidget *w, const QString &sheet)
-{
-    if (w->styleSheet() != sheet)
-        w->setStyleSheet(sheet);
-}
-
-void CDlgMain::refreshWinchDisplay()
-{
-    CAppModel *model = CAppModel::instance();
-    if (model->isLinkConnected()) {
-        setStyleSheetIfChanged(ui->strWinchLinkState, QStringLiteral(
-            "padding: 5px;border-radius:4px;font: bold 18px;background-color:#47A3F8;color:white;"));
-        ui->strWinchLinkState->setText(tr("已连接"));
-        ui->fResistivity->setText(QString::number(double(model->currentValue.load()), 'f', 4));
-    } else {
-        setStyleSheetIfChanged(ui->strWinchLinkState, QStringLiteral(
-            "padding: 5px;border-radius:4px;font: bold 18px;background-color:rgb(235,84,81);color:white;"));
-        ui->strWinchLinkState->setText(tr("已断开"));
-        ui->fResistivity->setText(QStringLiteral("0.0000"));
-    }
-    if (model->debugDisplay) {
-        ui->strWinchDistance->setText(tr("线缆长度:%1m").arg(double(model->lastWinchHeightM), 0, 'f', 2)
-                                      + tr("  编码器值:%1").arg(model->lastPulseCount));
-    }
-}
-
-// ---------------------------------------------------------------- test lifecycle
-
-void CDlgMain::ResetTest()
-{
-    samples.clear();
-    if (curState != AcqState::FileShown)
-        setState(AcqState::Idle | AcqState::SubPaused);
-    resetHeight();
-    refreshButtons();
-    reinitDevice = 1;
-    finishSent = 0;
-    endReached = 0;
-    recordEnabled = 1;
-    needZeroHeight = 1;
-    needStepHeight = 1;
-}
-
-void CDlgMain::RestartAcquisition()
-{
-    setState(AcqState::Idle);
-    m_pQueryThread->resume();
-    m_pQueryThread->stop();
-    m_pQueryThread->start();
-}
-
-void CDlgMain::RestoreSetupAndRestart()
-{
-    RestartAcquisition();
-    m_pQueryThread->pause();
-    gCtrlInfo = gCtrlInfoBackup;
-    ResetTest();
-    updateWave(true, true, false);
-    resetHeight();
-}
-
-void CDlgMain::OpenFileForReview(const QString &path)
-{
-    if (path.isEmpty())
-        return;
-    const uint32_t previousState = curState;
-    const QString previousOpenFile = m_strOpenFile;
-    const QString previousFilePath = gCtrlInfo.filePath;
-    const bool firstReview = ui->BtnSample->text() != tr("关闭文件");
-    m_strOpenFile = path;
-    if (firstReview)
-        gCtrlInfoBackup = gCtrlInfo;
-    setState(AcqState::FileShown);
-    gCtrlInfo.filePath = path;
-
-    HoleLoadOptions options;
-    options.beforeSamples = [this]() { ResetTest(); };
-    options.processEvents = true;
-    const HoleLoadResult result = loadHoleFile(path, gCtrlInfo, options);
-    if (!result.headerAccepted()) {
-        // Nothing was read: stay on what was shown before, so that a judge
-        // cannot write the current samples into the refused file.
-        setState(previousState);
-        m_strOpenFile = previousOpenFile;
-        gCtrlInfo.filePath = previousFilePath;
-        showMessage(tr("文件打开失败！"));
-        return;
-    }
-
-    gCtrlInfo.curHoleName = reviewedHoleName(path);
-    for (int i = 0; i < 7; ++i)
-        gCtrlInfo.colors[i] = gCtrlInfoBackup.colors[i];
-    gCtrlInfo.spareValue1 = gCtrlInfoBackup.spareValue1;
-    gCtrlInfo.spareValue2 = gCtrlInfoBackup.spareValue2;
-
-    m_bReviewMode = true;
-    initCombos();
-    SetBtnEnable(false, true, false, true, false, false, true, true, true, true, true, false);
-    ui->BtnSample->setText(tr("关闭文件"));
+    if (m_link)
+        m_link->refresh();
 }
 
 // ---------------------------------------------------------------- theme

@@ -1,14 +1,13 @@
 #pragma once
-// The main measurement dialog: the one window the operator works in. It
+// The main measurement screen: the one window the operator works in. It
 // shows the curve and the table of the current hole, the probe link, the
-// sediment panel and the command buttons, owns the acquisition thread and
-// drives it through the shared state word curState.
+// sediment panel and the command buttons, and turns each press into an
+// operation of its test session (which owns the test's course and the
+// acquisition thread); it asks and tells the operator what the session
+// cannot.
 
 #include <QDialog>
-#include <QPoint>
 #include <QString>
-#include <QStringList>
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -17,7 +16,11 @@ namespace Ui {
 class Dialog;
 }
 
+class CBatteryDisplay;
 class CDlgLeak;
+class CLinkDisplay;
+class CScreenSaver;
+class CTestSession;
 class QueryThread;
 class QTimer;
 
@@ -27,23 +30,21 @@ public:
     explicit CDlgMain(QWidget *parent = nullptr);
     ~CDlgMain() override;
 
-    // Operations for the save dialog, the file browser and the set-up dialog.
-    void ResetTest();
-    void RestartAcquisition();
-    void RestoreSetupAndRestart();
+    CTestSession *session() const { return m_session.get(); }
+
+    // Short ways to the session and the helpers, for the demonstration and
+    // tests.
     void OpenFileForReview(const QString &path);
     void CloseReviewedFile();
     void SetupPaceTimer();
-
-    // State, for the dialogs that work with this one and for tests.
-    QueryThread *queryThread() const { return m_pQueryThread; }
+    QueryThread *queryThread() const;
     CDlgLeak *leakNotice() const { return m_dlgLeak.get(); }
-    QString openFile() const { return m_strOpenFile; }
-    bool reviewMode() const { return m_bReviewMode; }
-    int32_t paceTicks() const { return m_nPaceTicks; }
-    QTimer *paceTimer() const { return m_pPaceTimer; }
-    QTimer *screenTimer() const { return m_pScreenTimer; }
-    int32_t idleSeconds() const { return m_nIdleSeconds; }
+    QString openFile() const;
+    bool reviewMode() const;
+    int32_t paceTicks() const;
+    QTimer *paceTimer() const;
+    QTimer *screenTimer() const;
+    int32_t idleSeconds() const;
     // Ends the process once the quit question is accepted (tests replace it).
     void setQuitAction(std::function<void()> action) { m_quitAction = std::move(action); }
     // Number of curve repaints and table fills done so far (refresh checks).
@@ -78,60 +79,47 @@ public slots:
 
     void OnSetMouseClick(int iRow, int iCol, QString str, int iMouseClickType);
     void UpdateTime();
-    void UpdateBattery();
-    void onScreenTimer();
-    void WinchStateChanged();
     void WinchConnectStateChanged();
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    bool event(QEvent *e) override;
     void resizeEvent(QResizeEvent *e) override;
     void showEvent(QShowEvent *e) override;
 
 private:
-    void initCombos();
-    void setupScreenSaver();
     void applyButtonTheme();
     void refreshButtons();
-    void refreshWinchDisplay();
     void flushPendingRefresh();
-    bool sendOperationOrWarn();
+    void onReviewChanged();
+    void onSamplePicked(int index);
+    void pressSample();
+    // Tells the operator when the device refused the command.
+    void tell(int outcome);
     bool askQuestion(const QString &text);
     void showMessage(const QString &text);
-    // The file-name loop of a new test; true with the accepted name.
+    // The acceptance line under the curve (hidden while there is none).
+    void showVerdictLine();
+    // The hole-number question and the file name of a new test.
+    bool nameNewTest(int kind);
     bool askHoleFileName(QString *name);
     bool confirmHoleNumber();
     void finishTestByOperator();
     // The leak notice's pause button: the way out when the probe cannot be
     // lowered back to a skipped point.
     void pauseFromLeakNotice();
-    QString chooseFrom(const QString &title, const QStringList &items);
-    void showSedimentPanel();
-    void createDataFolders();
-    void beginNamedTest(uint32_t newState);
-    void closeReviewedFileNow();
-    void chooseCurveRange();
-    void chooseCurveMagnify();
-    void rewriteReviewedFileWithReport();
-    void enterSedimentThickness();
-    void chooseHoleQuality();
+    void runSaveDialog(bool allowReturn);
+    void askResample(int32_t minDepthCm, int32_t initialDepthCm);
     void editResistivity(int iRow, const QString &str);
 
     Ui::Dialog *ui;
-    QueryThread *m_pQueryThread = nullptr;
+    std::unique_ptr<CTestSession> m_session;
     std::unique_ptr<CDlgLeak> m_dlgLeak;
-    QString m_strOpenFile;
-    bool m_bReviewMode = false;
-    bool m_bAskBeforeClose = true;
+    CScreenSaver *m_screenSaver = nullptr;
+    CBatteryDisplay *m_battery = nullptr;
+    std::unique_ptr<CLinkDisplay> m_link;
     bool m_bSaveDlgOpen = false;
     bool m_bBtnStateBusy = false;
-    int32_t m_nPaceTicks = 0;
-    QTimer *m_pPaceTimer = nullptr;
-    QTimer *m_pScreenTimer = nullptr;
-    int32_t m_nIdleSeconds = 0;
-    QPoint m_lastCursorPos;
-    QTimer *m_pBatteryTimer = nullptr;
+    // The next table fill selects and centres the sample a curve press picked.
+    bool m_bShowPickedRow = false;
 
     // Redraw requests merged until the refresh timer fires.
     QTimer *m_pRefreshTimer = nullptr;
@@ -146,9 +134,6 @@ private:
 
 // The one main dialog, from the end of its constructor on.
 extern CDlgMain *gMainDlg;
-
-// Battery level 0..10 of the last refresh.
-extern std::atomic<int32_t> gBatteryLevel;
 
 // Delay that merges redraw requests of the acquisition thread (milliseconds).
 constexpr int kRefreshMergeMs = 40;

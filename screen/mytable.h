@@ -178,10 +178,11 @@ private:
     int32_t m_nArrowSize = 25;
 };
 
-// Fills the table from the sample list (depth in metres, resistivity) and,
-// after a press on the curve was resolved, selects and centres that sample.
-// Formats rows lazily from one snapshot of the list.
-void FillTable(CMyTable *table);
+// Fills the table from the sample list (depth in metres, resistivity, the
+// resistivity header followed by unitText) and, with showSelected (after a
+// press on the curve), selects and centres the selected sample. Formats rows
+// lazily from one snapshot of the list.
+void FillTable(CMyTable *table, const QString &unitText = QStringLiteral("(Ω∙m)"), bool showSelected = false);
 // Text of the resistivity cell of a sample; last marks the newest sample.
 QString resistivityCellText(float resistivity, bool last);
 QString depthCellText(int32_t depth);

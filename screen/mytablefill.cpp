@@ -58,7 +58,7 @@ QString resistivityCellText(float resistivity, bool last)
     return dlgText("%1").arg(double(resistivity), 0, 'f', 4);
 }
 
-void FillTable(CMyTable *table)
+void FillTable(CMyTable *table, const QString &unitText, bool showSelected)
 {
     if (!table)
         return;
@@ -71,15 +71,13 @@ void FillTable(CMyTable *table)
     table->setFixedCols(1);
     table->setHeaderRows(1);
     table->SetHeaderText(1, 1, dlgText("深度(m)"));
-    table->SetHeaderText(1, 2, dlgText("电阻率") + rangeUnitText());
+    table->SetHeaderText(1, 2, dlgText("电阻率") + unitText);
     if (mirror.size() >= 2)
         table->SetRowSource(std::make_shared<CSampleRows>(mirror, mirror.size()));
 
-    if (pickX == -1 && pickY == -1) {
+    if (showSelected) {
         const int sel = curSampleIndex;
         table->ScrollToRow(qMax(1, sel - table->visRows() / 2));
-        pickX = -2;
-        pickY = -2;
         table->SetSelectedRow(sel + 1);
     }
 }

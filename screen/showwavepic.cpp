@@ -1,12 +1,8 @@
 #include "showwavepic.h"
 
-#include "curve.h"
-
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
-
-std::function<void(bool, bool, bool)> gUpdateWaveHook;
 
 CShowWavePic::CShowWavePic(QWidget *parent) : QWidget(parent)
 {
@@ -14,14 +10,23 @@ CShowWavePic::CShowWavePic(QWidget *parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+bool CShowWavePic::takeWaitingPick(int *index)
+{
+    if (!m_waitingPress || !m_picture.pick(size(), m_press, index))
+        return false;
+    m_waitingPress = false;
+    return *index != CCurvePicture::OffPicture;
+}
+
 void CShowWavePic::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() != Qt::LeftButton)
         return;
-    pickX = event->x();
-    pickY = event->y();
-    if (gUpdateWaveHook)
-        gUpdateWaveHook(true, true, true);
+    m_press = event->pos();
+    m_waitingPress = true;
+    int index = -1;
+    if (takeWaitingPick(&index))
+        emit samplePicked(index);
 }
 
 void CShowWavePic::mouseReleaseEvent(QMouseEvent *) {}
@@ -31,10 +36,10 @@ void CShowWavePic::mouseMoveEvent(QMouseEvent *) {}
 void CShowWavePic::paintEvent(QPaintEvent *event)
 {
     QWidget::paintEvent(event);
-    // Straight onto the widget: the picture's unchanging layers are cached by
-    // the drawing, and at high magnification only the exposed part of the
-    // canvas is touched (no full-size pixmap per paint).
+    // Straight onto the widget: the picture's unchanging layers are cached,
+    // and at high magnification only the exposed part of the canvas is
+    // touched (no full-size pixmap per paint).
     QPainter painter(this);
     painter.setClipRegion(event->region());
-    DrawCurvePicture(painter, size());
+    m_picture.paint(painter, size());
 }

@@ -4,7 +4,7 @@
 #include "ctrlinfo.h"
 #include "entrydialogs.h"
 #include "pilelimits.h"
-#include "setuphooks.h"
+#include "testsession.h"
 #include "sysconfig.h"
 #include "ui_cdlgset.h"
 
@@ -13,7 +13,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 
-CDlgSet::CDlgSet(QWidget *parent) : QDialog(parent), ui(new Ui::CDlgSet)
+CDlgSet::CDlgSet(CTestSession *session, QWidget *parent) : QDialog(parent), m_session(session), ui(new Ui::CDlgSet)
 {
     ui->setupUi(this);
     // A group title has room for one line; catalogue texts may break theirs.
@@ -317,6 +317,6 @@ void CDlgSet::on_BtnOK_clicked()
     a.limitMm = -1;
     a.verdict = AcceptanceVerdict::NotJudged;
     a.overridden = false;
-    SetupHooks::callSetupPaceTimer();
+    m_session->applySamplingMode();
     accept();
 }

@@ -3,11 +3,11 @@
 // next test.
 //
 // Usage (the main dialog's set-up button):
-//     CDlgSet dlg(this);
+//     CDlgSet dlg(session, this);
 //     if (dlg.exec() == QDialog::Accepted) { ...gCtrlInfo holds the set-up... }
 //
 // The fields are a working copy of gCtrlInfo; OK checks them, stores them,
-// calls SetupHooks::setupPaceTimer and accepts. An accepted non-empty
+// lets the session follow the sampling mode and accepts. An accepted non-empty
 // project path is written to gCtrlInfo at once, whatever happens next.
 
 #include "setuprules.h"
@@ -16,6 +16,7 @@
 
 #include <QDialog>
 
+class CTestSession;
 class QComboBox;
 class QLineEdit;
 
@@ -26,7 +27,7 @@ class CDlgSet;
 class CDlgSet : public QDialog {
     Q_OBJECT
 public:
-    explicit CDlgSet(QWidget *parent = nullptr);
+    explicit CDlgSet(CTestSession *session, QWidget *parent = nullptr);
     ~CDlgSet() override;
 
     // The fields as shown.
@@ -57,6 +58,7 @@ private:
     void chooseBasis();
     void showBasis();
 
+    CTestSession *m_session;
     Ui::CDlgSet *ui;
     // Basis (design value or table row) as chosen, stored on OK.
     HoleAcceptance m_basis;

@@ -47,7 +47,7 @@ int main(int argc, char **argv)
         QWidget main;
         QKRVCommomUtils::loadCommonStyleSheet(&main);
 
-        CDlgExportFile browser(&main);
+        CDlgExportFile browser(&fx.session, &main);
         shot(&browser, dir, QStringLiteral("browser-projects") + t);
         browser.listMode = 1;
         browser.currentProject = projects.last();
@@ -76,7 +76,7 @@ int main(int argc, char **argv)
         progress.SetValue(13, QStringLiteral("正在导出文件：/dev/sda1/港区码头二期/ZK7-2.PDF"));
         shot(&progress, dir, QStringLiteral("progress") + t);
 
-        CDlgSaveMsg save(&main);
+        CDlgSaveMsg save(&fx.session, &main);
         save.allowReturn = 1;
         save.Prepare();
         shot(&save, dir, QStringLiteral("savemsg") + t);

@@ -1,5 +1,6 @@
 #pragma once
-// A data directory, a USB "disk" and a command recorder for the file dialogs.
+// A data directory, a USB "disk", a command recorder and a test session for
+// the file dialogs.
 //
 // The disk is a temporary folder set as the mount point; its device node is a
 // temporary file (present) unless removed. Every command the dialogs run is
@@ -10,6 +11,7 @@
 // The copy is carried out on the temporary disk so that later steps see it.
 
 #include "platform.h"
+#include "testsession.h"
 #include "testsupport.h"
 
 #include <QDateTime>
@@ -48,6 +50,8 @@ public:
     QStringList trace;
     // A command whose normalised text starts with this fails with exit code 1.
     QString failOn;
+    // The session the dialogs work on (the screen's own kind).
+    CTestSession session;
 
 private:
     int handle(const QString &program, const QStringList &args);

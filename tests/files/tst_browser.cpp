@@ -1,5 +1,6 @@
 #include "tst_browser.h"
 
+#include "acqstate.h"
 #include "cdlgexportfile.h"
 #include "cdlgfileopt.h"
 #include "cdlgprogress.h"
@@ -7,6 +8,7 @@
 #include "filesfixture.h"
 #include "holefiles.h"
 #include "modalscript.h"
+#include "recordfixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -71,7 +73,7 @@ QString twoDigits(int i) { return QStringLiteral("%1").arg(i, 2, 10, QLatin1Char
 
 void TestBrowser::initTestCase() { silenceOffscreenWarnings(); }
 
-void TestBrowser::init() { gMainDlgHooks = CMainDlgHooks(); }
+void TestBrowser::init() { samples.clear(); }
 
 void TestBrowser::geometryFollowsScreen_data()
 {
@@ -89,7 +91,7 @@ void TestBrowser::geometryFollowsScreen()
     if (smallScreen)
         QDir().mkpath(fx.app.file(QStringLiteral("8.4")));
     const QRect screen = QKRVCommomUtils::screenRect();
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     QCOMPARE(b.geometry().size(), browserSize);
     QCOMPARE(b.geometry().center(), screen.center());
     CDlgFileOpt opt;
@@ -104,7 +106,7 @@ void TestBrowser::pagingSixteenProjects()
     FilesFixture fx;
     for (int i = 1; i <= 16; ++i)
         fx.makeProject(QStringLiteral("P") + twoDigits(i), i * 60);
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
 
     QCOMPARE(labelText(&b, "lbPageShow"), QStringLiteral("1/2"));
@@ -144,7 +146,7 @@ void TestBrowser::exactlyFifteenFilesIsOnePage()
     fx.makeProject(QStringLiteral("P"), 0);
     for (int i = 1; i <= 15; ++i)
         fx.makeFile(QStringLiteral("P"), QStringLiteral("H%1.CZO").arg(twoDigits(i)), i);
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     enterProject(b, QStringLiteral("P"));
 
@@ -198,7 +200,7 @@ void TestBrowser::listingFilters()
     // A loose file in the data directory is no project.
     writeFileBytes(fx.dataDir + QStringLiteral("/loose.CZO"), "x");
 
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     QCOMPARE(b.projectNames, QStringList{QStringLiteral("P")});
     enterProject(b, QStringLiteral("P"));
@@ -210,7 +212,7 @@ void TestBrowser::missingDataDirectoryShowsNothing()
 {
     FilesFixture fx;
     QDir(fx.dataDir).removeRecursively();
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     QCOMPARE(labelText(&b, "lbPageShow"), QStringLiteral("0/0"));
     QCOMPARE(enabledItems(b), 0);
@@ -227,7 +229,7 @@ void TestBrowser::chooserTexts()
     fx.makeFile(QStringLiteral("P"), QStringLiteral("A12.PDF"), 3725, QByteArray(512, 'p'));
     fx.makeFile(QStringLiteral("P"), QStringLiteral("B1.CZO"), 1);
     FilesFixture::setTime(fx.dataDir + QStringLiteral("/P"), 7);
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
 
     const QStringList seenProject = press(b, 0, {chooserReturn});
@@ -270,27 +272,35 @@ void TestBrowser::openFileForReview()
 {
     FilesFixture fx;
     fx.makeProject(QStringLiteral("P"), 0);
-    const QString path = fx.makeFile(QStringLiteral("P"), QStringLiteral("A12.CZO"), 1);
-    const QString lower = fx.makeFile(QStringLiteral("P"), QStringLiteral("b3.czo"), 2);
-    QStringList opened;
-    gMainDlgHooks.openFileForReview = [&](const QString &p) { opened << p; };
-    CDlgExportFile b;
+    const QString path = RecordFixture::writeHole(fx.dataDir + QStringLiteral("/P/A12.CZO"),
+                                                  RecordFixture::filledRecord(), RecordFixture::sampleRun(7));
+    FilesFixture::setTime(path, 1);
+    const QString lower = RecordFixture::writeHole(fx.dataDir + QStringLiteral("/P/b3.czo"),
+                                                   RecordFixture::filledRecord(QStringLiteral("b3")),
+                                                   RecordFixture::sampleRun(4));
+    FilesFixture::setTime(lower, 2);
+    CDlgExportFile b(&fx.session);
     b.show();
     enterProject(b, QStringLiteral("P"));
     QCOMPARE(itemTexts(b).mid(0, 2), (QStringList{QStringLiteral("b3"), QStringLiteral("A12")}));
-    QVERIFY(opened.isEmpty());
+    QVERIFY(!fx.session.reviewing());
 
     press(b, 1, {openItem});
-    QCOMPARE(opened, QStringList{path});
+    QVERIFY(fx.session.reviewing());
+    QCOMPARE(fx.session.openFile(), path);
+    QCOMPARE(uint(curState), uint(AcqState::FileShown));
+    QCOMPARE(samples.size(), 7);
+    QCOMPARE(gCtrlInfo.curHoleName.get(), QStringLiteral("A12"));
     QCOMPARE(b.result(), int(QDialog::Accepted));
     QVERIFY(!b.isVisible());
 
     // A file saved in lower case opens under its real name.
-    CDlgExportFile again;
+    CDlgExportFile again(&fx.session);
     again.show();
     enterProject(again, QStringLiteral("P"));
     press(again, 0, {openItem});
-    QCOMPARE(opened.last(), lower);
+    QCOMPARE(fx.session.openFile(), lower);
+    QCOMPARE(samples.size(), 4);
 }
 
 void TestBrowser::chooserReturnChangesNothing()
@@ -298,10 +308,10 @@ void TestBrowser::chooserReturnChangesNothing()
     FilesFixture fx;
     fx.makeProject(QStringLiteral("P"), 0);
     fx.makeFile(QStringLiteral("P"), QStringLiteral("A12.CZO"), 1);
-    int calls = 0;
-    gMainDlgHooks.openFileForReview = [&](const QString &) { ++calls; };
-    gMainDlgHooks.closeReviewedFile = [&]() { ++calls; };
-    CDlgExportFile b;
+    int reviewChanges = 0;
+    connect(&fx.session, &CTestSession::reviewChanged, [&] { ++reviewChanges; });
+    connect(&fx.session, &CTestSession::reviewFailed, [&] { ++reviewChanges; });
+    CDlgExportFile b(&fx.session);
     b.show();
     press(b, 0, {chooserReturn});
     QCOMPARE(b.listMode, 0);
@@ -309,7 +319,7 @@ void TestBrowser::chooserReturnChangesNothing()
     press(b, 0, {chooserReturn});
     QCOMPARE(b.listMode, 1);
     QVERIFY(b.isVisible());
-    QCOMPARE(calls, 0);
+    QCOMPARE(reviewChanges, 0);
     QVERIFY(QFile::exists(fx.dataDir + QStringLiteral("/P/A12.CZO")));
     QVERIFY(fx.trace.isEmpty());
 }
@@ -332,7 +342,7 @@ void TestBrowser::deleteFileWithReport()
     fx.makeFile(QStringLiteral("P"), QStringLiteral("B.PDF"), 1);
     const QString holePath = fx.makeFile(QStringLiteral("P"), hole, 2);
     const QString reportPath = fx.makeFile(QStringLiteral("P"), report, 2);
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     enterProject(b, QStringLiteral("P"));
     QCOMPARE(itemTexts(b).first(), hole.left(3));
@@ -352,7 +362,7 @@ void TestBrowser::deleteRefusedKeepsFiles()
     FilesFixture fx;
     fx.makeProject(QStringLiteral("P"), 0);
     const QString path = fx.makeFile(QStringLiteral("P"), QStringLiteral("A12.CZO"), 1);
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     press(b, 0, {deleteItem, cancelQuestion});
     QVERIFY(QFile::exists(path));
@@ -368,7 +378,7 @@ void TestBrowser::deletingLastItemStepsBackAPage()
     fx.makeProject(QStringLiteral("P"), 0);
     for (int i = 1; i <= 16; ++i)
         fx.makeFile(QStringLiteral("P"), QStringLiteral("H%1.CZO").arg(twoDigits(i)), i);
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     enterProject(b, QStringLiteral("P"));
     QTest::mouseClick(button(&b, "BtnNext"), Qt::LeftButton);
@@ -406,19 +416,20 @@ void TestBrowser::closesReviewedFileBeforeDelete()
     QFETCH(bool, deleteAll);
     QFETCH(bool, closed);
     FilesFixture fx;
+    const QByteArray hole = encodeHoleFile(RecordFixture::filledRecord(), RecordFixture::sampleRun(3));
     fx.makeProject(QStringLiteral("P10"), 0);
-    fx.makeFile(QStringLiteral("P10"), QStringLiteral("A12.CZO"), 1);
+    fx.makeFile(QStringLiteral("P10"), QStringLiteral("A12.CZO"), 1, hole);
     fx.makeProject(QStringLiteral("P1"), 100);
-    fx.makeFile(QStringLiteral("P1"), QStringLiteral("B.CZO"), 1);
-    fx.makeFile(QStringLiteral("P1"), QStringLiteral("A12.CZO"), 2);
+    fx.makeFile(QStringLiteral("P1"), QStringLiteral("B.CZO"), 1, hole);
+    fx.makeFile(QStringLiteral("P1"), QStringLiteral("A12.CZO"), 2, hole);
     const QString open = fx.dataDir + QLatin1Char('/') + openFile;
+    QVERIFY(fx.session.openForReview(open));
 
     QStringList calls;
-    gMainDlgHooks.openFilePath = [&]() { return open; };
-    gMainDlgHooks.closeReviewedFile = [&]() {
+    connect(&fx.session, &CTestSession::reviewChanged, [&] {
         calls << (QFile::exists(open) ? QStringLiteral("close while present") : QStringLiteral("close too late"));
-    };
-    CDlgExportFile b;
+    });
+    CDlgExportFile b(&fx.session);
     b.show();
     QCOMPARE(itemTexts(b).first(), QStringLiteral("P1"));
     if (inProject)
@@ -428,6 +439,7 @@ void TestBrowser::closesReviewedFileBeforeDelete()
     else
         press(b, 0, {deleteItem, okQuestion, okMessage});
     QCOMPARE(calls, closed ? QStringList{QStringLiteral("close while present")} : QStringList());
+    QCOMPARE(fx.session.reviewing(), !closed);
 }
 
 void TestBrowser::deleteAllProjects()
@@ -437,7 +449,7 @@ void TestBrowser::deleteAllProjects()
         fx.makeProject(QStringLiteral("P%1").arg(i), i);
         fx.makeFile(QStringLiteral("P%1").arg(i), QStringLiteral("A.CZO"), 1);
     }
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     QCOMPARE(click(&b, "BtnDelAll", {cancelQuestion}), QStringList{QStringLiteral("CDlgMsgQuestion: 确定要删除所有工程及其桩文件?")});
     QCOMPARE(QDir(fx.dataDir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 3);
@@ -457,7 +469,7 @@ void TestBrowser::deleteAllOfProjectReturnsToRememberedPage()
     fx.makeFile(QStringLiteral("P01"), QStringLiteral("A.CZO"), 1);
     fx.makeFile(QStringLiteral("P01"), QStringLiteral("A.PDF"), 1);
     fx.makeFile(QStringLiteral("P01"), QStringLiteral("notes.txt"), 1);
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     QTest::mouseClick(button(&b, "BtnNext"), Qt::LeftButton);
     QCOMPARE(itemTexts(b).mid(0, 2), (QStringList{QStringLiteral("P02"), QStringLiteral("P01")}));
@@ -480,7 +492,7 @@ void TestBrowser::deleteAllThroughLinkedDataDirectory()
     writeFileBytes(storage + QStringLiteral("/P/A.CZO"), "hole");
     QVERIFY(QDir(fx.dataDir).removeRecursively());
     QVERIFY(QFile::link(storage, fx.dataDir));
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     QCOMPARE(itemTexts(b).first(), QStringLiteral("P"));
     QCOMPARE(click(&b, "BtnDelAll", {okQuestion, okMessage}).last(), QStringLiteral("CDlgMsgBox: 删除成功!"));
@@ -511,7 +523,7 @@ void TestBrowser::deleteNeverLeavesDataDirectory()
     const QString target = link.endsWith(QLatin1String(".CZO")) ? outside + QStringLiteral("/keep.CZO") : outside;
     QVERIFY(QFile::link(target, fx.dataDir + QLatin1Char('/') + link));
 
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     if (deleteAll) {
         click(&b, "BtnDelAll", {okQuestion, okMessage});

@@ -70,7 +70,7 @@ const QString kFileP = QStringLiteral("正在导出文件：/dev/sda1/P/");
 
 void TestExport::initTestCase() { silenceOffscreenWarnings(); }
 
-void TestExport::init() { gMainDlgHooks = CMainDlgHooks(); }
+void TestExport::init() {}
 
 void TestExport::builtInLocations_data()
 {
@@ -174,7 +174,7 @@ void TestExport::developmentExportWritesIntoItsFolder()
     fx.makeProject(QStringLiteral("P"), 0);
     fx.makeFile(QStringLiteral("P"), QStringLiteral("A12.CZO"), 1, "new hole");
     fx.makeFile(QStringLiteral("P"), QStringLiteral("A12.PDF"), 1, "report");
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     enterProject(b, QStringLiteral("P"), fx);
     const Run run = pressItem(b, QStringLiteral("A12"), {exportItem, okMessage}, fx);
@@ -204,7 +204,7 @@ void TestExport::noDeviceExportsNothing()
     fx.makeProject(QStringLiteral("P"), 0);
     fx.makeFile(QStringLiteral("P"), QStringLiteral("A12.CZO"), 1);
     QFile::remove(fx.deviceNode);
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     if (inProject)
         enterProject(b, QStringLiteral("P"), fx);
@@ -220,7 +220,7 @@ void TestExport::oneFileRunsInOrder()
     FilesFixture fx;
     fx.makeProject(QStringLiteral("P"), 0);
     fx.makeFile(QStringLiteral("P"), QStringLiteral("A12.CZO"), 1, "new hole");
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     enterProject(b, QStringLiteral("P"), fx);
     const Run run = pressItem(b, QStringLiteral("A12"), {exportItem, okMessage}, fx);
@@ -253,7 +253,7 @@ void TestExport::oneFileAgainAsks()
     fx.makeFile(QStringLiteral("P"), QStringLiteral("A12.CZO"), 1, "new hole");
     fx.makeDiskFile(QStringLiteral("P/A12.CZO"), "old hole");
     fx.makeDiskFile(QStringLiteral("P/A12.PDF"), "old report");
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     enterProject(b, QStringLiteral("P"), fx);
     const Run run = pressItem(b, QStringLiteral("A12"), {exportItem, yes ? okQuestion : cancelQuestion, okMessage}, fx);
@@ -283,7 +283,7 @@ void TestExport::allFilesOfProject()
     fx.makeFile(QStringLiteral("P"), QStringLiteral("B.CZO"), 2);
     fx.makeFile(QStringLiteral("P"), QStringLiteral("B.PDF"), 2);
     fx.makeFile(QStringLiteral("P"), QStringLiteral("A.CZO"), 3);
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     enterProject(b, QStringLiteral("P"), fx);
     const Run run = exportAll(b, {okMessage}, fx);
@@ -317,7 +317,7 @@ void TestExport::allFilesSkipsRefusedFile()
     fx.makeFile(QStringLiteral("P"), QStringLiteral("B.CZO"), 1, "new B");
     fx.makeFile(QStringLiteral("P"), QStringLiteral("A.CZO"), 2, "new A");
     fx.makeDiskFile(QStringLiteral("P/A.CZO"), "old A");
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     enterProject(b, QStringLiteral("P"), fx);
     const Run run = exportAll(b, {cancelQuestion, okMessage}, fx);
@@ -342,7 +342,7 @@ void TestExport::oneProjectCopiesOnlyHoleFiles()
     fx.makeFile(QStringLiteral("P"), QStringLiteral("A1.CZO"), 2);
     fx.makeFile(QStringLiteral("P"), QStringLiteral("notes.txt"), 3);
     fx.makeFile(QStringLiteral("P"), QStringLiteral("sub/C.CZO"), 4);
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     const Run run = pressItem(b, QStringLiteral("P"), {exportItem, okMessage}, fx);
 
@@ -372,7 +372,7 @@ void TestExport::projectSummaryMadeAndCarried()
     FilesFixture fx;
     fx.makeProject(QStringLiteral("P"), 0);
     fx.makeFile(QStringLiteral("P"), QStringLiteral("A1.CZO"), 2);
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     const Step summary{"CDlgFileOpt", "BtnSummary"};
     const Run made = pressItem(b, QStringLiteral("P"), {summary, okMessage}, fx);
@@ -411,7 +411,7 @@ void TestExport::existingProject()
     fx.makeFile(QStringLiteral("P"), QStringLiteral("A1.CZO"), 1, "new A1");
     fx.makeDiskFile(QStringLiteral("P/A1.CZO"), "old A1");
     fx.makeDiskFile(QStringLiteral("P/stale.CZO"), "stale");
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     const Run run = pressItem(b, QStringLiteral("P"), {exportItem, yes ? okQuestion : cancelQuestion, okMessage}, fx);
 
@@ -437,7 +437,7 @@ void TestExport::allProjects()
     fx.makeFile(QStringLiteral("P1"), QStringLiteral("A.CZO"), 1);
     fx.makeFile(QStringLiteral("P1"), QStringLiteral("B.CZO"), 1);
     fx.makeDiskFile(QStringLiteral("P2/X.CZO"), "old X");
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     const Run run = exportAll(b, {cancelQuestion, okMessage}, fx);
 
@@ -518,7 +518,7 @@ void TestExport::failureIsReportedAndDiskUnmounted()
     fx.makeFile(QStringLiteral("P"), QStringLiteral("A.CZO"), 2);
     fx.makeFile(QStringLiteral("P"), QStringLiteral("A.PDF"), 2);
     fx.failOn = failOn;
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     const bool inProject = task == CDlgProgress::AllFiles || task == CDlgProgress::OneFile;
     if (inProject)
@@ -537,7 +537,7 @@ void TestExport::unmountFailureIsReported()
     fx.makeProject(QStringLiteral("P"), 0);
     fx.makeFile(QStringLiteral("P"), QStringLiteral("A.CZO"), 1);
     fx.failOn = QStringLiteral("umount");
-    CDlgExportFile b;
+    CDlgExportFile b(&fx.session);
     b.show();
     enterProject(b, QStringLiteral("P"), fx);
     const Run run = pressItem(b, QStringLiteral("A"), {exportItem, okMessage}, fx);

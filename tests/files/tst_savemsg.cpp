@@ -2,6 +2,9 @@
 
 #include "acqstate.h"
 #include "cdlgsavemsg.h"
+#include "device.h"
+#include "querythread.h"
+#include "testsession.h"
 #include "ctrlinfo.h"
 #include "filesfixture.h"
 #include "holefile.h"
@@ -24,39 +27,6 @@ namespace {
 using Step = ModalScript::Step;
 using namespace Answer;
 
-// Stands in for the main dialog: counts the redraw events the save posts.
-class FakeMain : public QWidget {
-public:
-    int saveDoneEvents = 0;
-    bool event(QEvent *e) override
-    {
-        if (e->type() == SaveDoneEventType)
-            ++saveDoneEvents;
-        return QWidget::event(e);
-    }
-};
-
-// Records the calls into the main dialog; ResetTest and
-// RestoreSetupAndRestart empty the samples as the real ones do.
-struct HookLog {
-    QStringList calls;
-    void install(CMainDlgHooks &h)
-    {
-        h.restartAcquisition = [this] { calls << QStringLiteral("restart"); };
-        h.resetTest = [this] {
-            calls << QStringLiteral("reset");
-            samples.clear();
-        };
-        h.restoreSetupAndRestart = [this] {
-            calls << QStringLiteral("restore");
-            samples.clear();
-        };
-        h.pauseAcquisition = [this] { calls << QStringLiteral("pause"); };
-        h.resumeAcquisition = [this] { calls << QStringLiteral("resume"); };
-        h.stopAcquisition = [this] { calls << QStringLiteral("stop"); };
-    }
-};
-
 void fillSamples(int n)
 {
     samples.clear();
@@ -71,37 +41,54 @@ QStringList click(QWidget *w, const char *name, const QList<Step> &steps)
     return answering(steps, [&] { QTest::mouseClick(button(w, name), Qt::LeftButton); });
 }
 
-// The end-of-test dialog as the main dialog opens it, shown without its own
-// modal loop so the test can press its buttons.
+// The end-of-test dialog as the main screen opens it on a real test session
+// (the live record differs from the set-up kept as backup), shown without its
+// own modal loop so the test can press its buttons.
 struct SaveSetup {
     FilesFixture fx;
-    FakeMain main;
-    HookLog log;
+    QWidget main;
+    CTestSession session;
+    int recordChanges = 0;
     std::unique_ptr<CDlgSaveMsg> dlg;
     QString holePath;
 
     explicit SaveSetup(bool allowReturn = true)
     {
         gCtrlInfo.projectPath = QStringLiteral("工程A");
+        gCtrlInfo.holeNo = QStringLiteral("LIVE");
+        gCtrlInfoBackup = gCtrlInfo;
+        gCtrlInfoBackup.holeNo = QStringLiteral("SETUP");
         holePath = fx.dataDir + QStringLiteral("/工程A/A12.CZO");
         gCtrlInfo.filePath = holePath;
-        log.install(gMainDlgHooks);
-        dlg.reset(new CDlgSaveMsg(&main));
+        QObject::connect(&session, &CTestSession::recordChanged, [this] { ++recordChanges; });
+        dlg.reset(new CDlgSaveMsg(&session, &main));
         dlg->allowReturn = allowReturn ? 1 : 0;
         dlg->Prepare();
         dlg->show();
     }
-    ~SaveSetup() { gMainDlgHooks = CMainDlgHooks(); }
     QProgressBar *bar() const { return dlg->findChild<QProgressBar *>(QStringLiteral("pBarProgress")); }
+    QueryThread *thread() const { return session.thread(); }
+    // The screen starts afresh: acquisition running but paused, idle, no samples.
+    void verifyStartedAfresh() const
+    {
+        QVERIFY(!thread()->isStopped()); // started again
+        QVERIFY(thread()->isPaused());
+        QCOMPARE(uint(curState), uint(AcqState::Idle | AcqState::SubPaused));
+        QVERIFY(samples.isEmpty());
+        QCOMPARE(recordChanges, 1);
+    }
 };
 
 } // namespace
 
-void TestSaveMsg::initTestCase() { silenceOffscreenWarnings(); }
+void TestSaveMsg::initTestCase()
+{
+    silenceOffscreenWarnings();
+    openDevice();
+}
 
 void TestSaveMsg::init()
 {
-    gMainDlgHooks = CMainDlgHooks();
     resetAcquisitionGlobals();
     samples.clear();
 }
@@ -133,17 +120,16 @@ void TestSaveMsg::savesWithProgress()
     for (int v = 1; v <= 100; ++v)
         expected << v;
     QCOMPARE(values, expected);
-    QCOMPARE(s.log.calls, (QStringList{QStringLiteral("stop"), QStringLiteral("restart"), QStringLiteral("pause"),
-                                       QStringLiteral("reset")}));
-    QCOMPARE(int(recordEnabled), 0);
+    s.verifyStartedAfresh();
+    // The reset makes the next test record again.
+    QCOMPARE(int(recordEnabled), 1);
     QCOMPARE(s.fx.commands(), (QStringList{QStringLiteral("sync"), QStringLiteral("sync"), QStringLiteral("sync")}));
 
     CtrlInfo info;
     const HoleLoadResult r = readHoleFile(s.holePath, info);
     QVERIFY2(r.ok, qPrintable(r.errorText()));
     QCOMPARE(r.samples, before);
-    QCoreApplication::processEvents();
-    QCOMPARE(s.main.saveDoneEvents, 1);
+    QVERIFY(QFileInfo::exists(s.fx.dataDir + QStringLiteral("/工程A/A12.PDF")));
 }
 
 void TestSaveMsg::secondSavePressDoesNothing()
@@ -159,11 +145,8 @@ void TestSaveMsg::secondSavePressDoesNothing()
     });
     click(s.dlg.get(), "BtnSave", {});
     QVERIFY(pressedAgain);
-    QCOMPARE(s.log.calls, (QStringList{QStringLiteral("stop"), QStringLiteral("restart"), QStringLiteral("pause"),
-                                       QStringLiteral("reset")}));
+    s.verifyStartedAfresh();
     QCOMPARE(s.fx.commands().size(), 3);
-    QCoreApplication::processEvents();
-    QCOMPARE(s.main.saveDoneEvents, 1);
 }
 
 void TestSaveMsg::noSamplesAsks_data()
@@ -186,12 +169,16 @@ void TestSaveMsg::noSamplesAsks()
     if (yes) {
         QVERIFY(!QFileInfo::exists(s.holePath));
         QVERIFY(!QFileInfo::exists(s.fx.dataDir + QStringLiteral("/工程A/A12.PDF")));
-        QCOMPARE(s.log.calls, QStringList{QStringLiteral("restore")});
+        QCOMPARE(gCtrlInfo.holeNo.get(), QStringLiteral("SETUP"));
+        QVERIFY(!s.thread()->isStopped() && s.thread()->isPaused());
+        QCOMPARE(s.recordChanges, 1);
         QCOMPARE(s.dlg->result(), int(QDialog::Rejected));
         QVERIFY(!s.dlg->isVisible());
     } else {
         QVERIFY(QFileInfo::exists(s.holePath));
-        QVERIFY(s.log.calls.isEmpty());
+        QCOMPARE(gCtrlInfo.holeNo.get(), QStringLiteral("LIVE"));
+        QCOMPARE(uint(curState), uint(AcqState::End));
+        QVERIFY(!s.thread()->isRunning());
         QVERIFY(s.dlg->isVisible());
         QVERIFY(button(s.dlg.get(), "BtnSave")->isVisible());
     }
@@ -201,25 +188,26 @@ void TestSaveMsg::noSamplesAsks()
 void TestSaveMsg::discardRemovesBothFiles_data()
 {
     QTest::addColumn<uint>("state");
-    QTest::addColumn<QStringList>("calls");
-    QTest::newRow("raising, paused") << uint(AcqState::Raising | AcqState::SubPaused)
-                                     << QStringList{QStringLiteral("resume"), QStringLiteral("stop"),
-                                                    QStringLiteral("restore")};
-    QTest::newRow("raising") << uint(AcqState::Raising)
-                             << QStringList{QStringLiteral("stop"), QStringLiteral("restore")};
-    QTest::newRow("end of hole") << uint(AcqState::End) << QStringList{QStringLiteral("restore")};
+    QTest::newRow("raising, paused") << uint(AcqState::Raising | AcqState::SubPaused);
+    QTest::newRow("raising") << uint(AcqState::Raising);
+    QTest::newRow("end of hole") << uint(AcqState::End);
 }
 
 void TestSaveMsg::discardRemovesBothFiles()
 {
     QFETCH(uint, state);
-    QFETCH(QStringList, calls);
     SaveSetup s;
     fillSamples(3);
     writeFileBytes(s.holePath, "stale");
     writeFileBytes(s.fx.dataDir + QStringLiteral("/工程A/A12.PDF"), "report");
     writeFileBytes(s.fx.dataDir + QStringLiteral("/工程A/B.CZO"), "other hole");
+    // The test as it stands when the dialog opens: raising (held by the
+    // operator's pause or by "测试完成"), or ended by the thread itself.
     setState(state);
+    if (state != AcqState::End) {
+        s.thread()->start();
+        s.thread()->pause();
+    }
     recordEnabled = 1;
 
     const QStringList seen = click(s.dlg.get(), "BtnNoSave", {okQuestion});
@@ -227,8 +215,9 @@ void TestSaveMsg::discardRemovesBothFiles()
     QVERIFY(!QFileInfo::exists(s.holePath));
     QVERIFY(!QFileInfo::exists(s.fx.dataDir + QStringLiteral("/工程A/A12.PDF")));
     QVERIFY(QFileInfo::exists(s.fx.dataDir + QStringLiteral("/工程A/B.CZO")));
-    QCOMPARE(s.log.calls, calls);
-    QCOMPARE(int(recordEnabled), 0);
+    // The set-up comes back and the acquisition starts afresh, paused.
+    QCOMPARE(gCtrlInfo.holeNo.get(), QStringLiteral("SETUP"));
+    s.verifyStartedAfresh();
     QCOMPARE(s.dlg->result(), int(QDialog::Rejected));
     QCOMPARE(s.dlg->returnedToTest, uint8_t(0));
     QVERIFY(!button(s.dlg.get(), "BtnSave")->isEnabled());
@@ -241,7 +230,8 @@ void TestSaveMsg::discardRefusedKeepsEverything()
     writeFileBytes(s.holePath, "stale");
     click(s.dlg.get(), "BtnNoSave", {cancelQuestion});
     QVERIFY(QFileInfo::exists(s.holePath));
-    QVERIFY(s.log.calls.isEmpty());
+    QCOMPARE(gCtrlInfo.holeNo.get(), QStringLiteral("LIVE"));
+    QCOMPARE(s.recordChanges, 0);
     QCOMPARE(samples.size(), 3);
     QVERIFY(s.dlg->isVisible());
     QVERIFY(button(s.dlg.get(), "BtnNoSave")->isEnabled());
@@ -251,6 +241,9 @@ void TestSaveMsg::returnToTest()
 {
     SaveSetup s;
     fillSamples(3);
+    setState(AcqState::Raising | AcqState::SubPaused);
+    s.thread()->start();
+    s.thread()->pause();
     recordEnabled = 0;
     needZeroHeight = 1;
     needStepHeight = 1;
@@ -259,7 +252,8 @@ void TestSaveMsg::returnToTest()
     QCOMPARE(int(recordEnabled), 1);
     QCOMPARE(int(needZeroHeight), 0);
     QCOMPARE(int(needStepHeight), 0);
-    QCOMPARE(s.log.calls, QStringList{QStringLiteral("resume")});
+    QVERIFY(!s.thread()->isStopped());
+    QVERIFY(!s.thread()->isPaused());
     QCOMPARE(s.dlg->returnedToTest, uint8_t(1));
     QCOMPARE(s.dlg->result(), int(QDialog::Rejected));
     QCOMPARE(samples.size(), 3);
@@ -287,6 +281,7 @@ void TestSaveMsg::failedSaveKeepsTest()
     QFETCH(bool, isFolder);
     SaveSetup s;
     fillSamples(5);
+    setState(AcqState::Raising | AcqState::SubPaused);
     const QVector<Sample> before = samples.snapshot();
     const QString blocker = s.fx.dataDir + QLatin1Char('/') + obstacle;
     if (isFolder)
@@ -300,14 +295,16 @@ void TestSaveMsg::failedSaveKeepsTest()
     QVERIFY2(seen.first().startsWith(QStringLiteral("CDlgMsgBox: 保存失败，本次测试数据未保存！")), qPrintable(seen.first()));
     QVERIFY(s.dlg->isVisible());
     QCOMPARE(samples.snapshot(), before);
-    QCOMPARE(s.log.calls, QStringList{QStringLiteral("stop")});
+    // Asked to stop, nothing else: the test stays to be saved or discarded.
+    QVERIFY(s.thread()->isStopped());
+    QCOMPARE(uint(curState), uint(AcqState::Raising | AcqState::SubPaused));
+    QCOMPARE(gCtrlInfo.holeNo.get(), QStringLiteral("LIVE"));
     QCOMPARE(s.dlg->saving, uint8_t(0));
     QVERIFY(button(s.dlg.get(), "BtnSave")->isVisible() && button(s.dlg.get(), "BtnSave")->isEnabled());
     QVERIFY(button(s.dlg.get(), "BtnNoSave")->isVisible() && button(s.dlg.get(), "BtnNoSave")->isEnabled());
     QVERIFY(!button(s.dlg.get(), "BtnReturn")->isEnabled());
     QVERIFY(s.bar()->isHidden());
-    QCoreApplication::processEvents();
-    QCOMPARE(s.main.saveDoneEvents, 0);
+    QCOMPARE(s.recordChanges, 0);
 
     // Once the obstacle is gone the same test saves.
     if (isFolder)

@@ -11,7 +11,7 @@
 #include "holefile.h"
 #include "modalscript.h"
 #include "paramfile.h"
-#include "setuphooks.h"
+#include "testsession.h"
 #include "sysconfig.h"
 #include "testsupport.h"
 
@@ -114,7 +114,8 @@ void touch(QDialog *dlg, const QString &name)
 QStringList untouchedSetUp()
 {
     gCtrlInfo = CtrlInfo();
-    CDlgSet dlg;
+    CTestSession session;
+    CDlgSet dlg(&session);
     dlg.show();
     ModalScript none;
     none.start();
@@ -151,6 +152,7 @@ private slots:
 
 private:
     std::unique_ptr<TestAppDir> m_dir;
+    std::unique_ptr<CTestSession> m_session;
 };
 
 void TstBadInput::init()
@@ -158,7 +160,7 @@ void TstBadInput::init()
     m_dir = std::make_unique<TestAppDir>();
     resetSysBaseConfig();
     gCtrlInfo = CtrlInfo();
-    SetupHooks::setupPaceTimer = nullptr;
+    m_session = std::make_unique<CTestSession>();
 }
 
 void TstBadInput::cleanup()
@@ -227,7 +229,7 @@ void TstBadInput::numericEntry()
     const QStringList baseline = untouchedSetUp();
     const QStringList initial = describeRecord(gCtrlInfo);
 
-    CDlgSet dlg;
+    CDlgSet dlg(m_session.get());
     dlg.show();
     auto *edit = dlg.findChild<QLineEdit *>(field);
     QVERIFY(edit);
@@ -286,7 +288,7 @@ void TstBadInput::everyKeyboardCharacter()
 {
     QFETCH(QString, field);
     QFETCH(QString, recordField);
-    CDlgSet dlg;
+    CDlgSet dlg(m_session.get());
     dlg.show();
     QString typed;
     // Typing beyond the field's length shows the keyboard's notice.

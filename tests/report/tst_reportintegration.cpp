@@ -8,7 +8,7 @@
 #include "curve.h"
 #include "device.h"
 #include "dlgmain.h"
-#include "filehooks.h"
+#include "testsession.h"
 #include "holefile.h"
 #include "holereport.h"
 #include "modalanswer.h"
@@ -109,14 +109,12 @@ void TestReportIntegration::init()
     gCtrlInfo = CtrlInfo();
     gCtrlInfoBackup = CtrlInfo();
     gCtrlInfo.dataDir = m_dir->file(QStringLiteral("ZPV_CZL-FILE"));
-    gMainDlgHooks = CMainDlgHooks();
     samples.clear();
 }
 
 void TestReportIntegration::cleanup()
 {
     samples.clear();
-    gMainDlgHooks = CMainDlgHooks();
     setDeviceBackend(nullptr);
     m_commands.reset();
     m_dir.reset();
@@ -133,7 +131,8 @@ void TestReportIntegration::endOfTestSaveLeavesReportBeside()
     gCtrlInfo.filePath = hole;
     fillSamples(30, 350);
     QWidget main;
-    CDlgSaveMsg dlg(&main);
+    CTestSession session;
+    CDlgSaveMsg dlg(&session, &main);
     dlg.Prepare();
     dlg.show();
     QTest::mouseClick(button(&dlg, "BtnSave"), Qt::LeftButton);
@@ -158,7 +157,8 @@ void TestReportIntegration::reportFailureDoesNotStopTheSave()
     fillSamples(10, 100);
     const QVector<Sample> saved = samples.snapshot();
     QWidget main;
-    CDlgSaveMsg dlg(&main);
+    CTestSession session;
+    CDlgSaveMsg dlg(&session, &main);
     dlg.Prepare();
     dlg.show();
     auto message = answerNextModal("CDlgMsgBox", [](QWidget *w) { clickChild(w, "BtnOK"); }, 3000);

@@ -204,6 +204,19 @@ void TestSedimentSuggest::cacheFollowsItsInputs()
     edited.append(Sample{12000, 12, 12});
     QCOMPARE(cache.update(edited, 20000, 50, 2).thicknessCm, 35);
     QCOMPARE(cache.update(edited, 20100, 50, 2).thicknessCm, 45);
+
+    // While raising: samples that arrive inside the searched window are
+    // taken into account at once, later ones above it change nothing.
+    CSuggestionCache rising;
+    QVector<Sample> taken = v.mid(0, 3);
+    QVERIFY(!rising.update(taken, 20000, 50, 7).found);
+    for (int i = 3; i < v.size(); ++i) {
+        taken.append(v.at(i));
+        const SedimentSuggestion &s = rising.update(taken, 20000, 50, 7);
+        QCOMPARE(s.thicknessCm, suggestSedimentInterface(taken, 20000, 50).thicknessCm);
+        QCOMPARE(s.found, suggestSedimentInterface(taken, 20000, 50).found);
+    }
+    QCOMPARE(rising.update(taken, 20000, 50, 7).thicknessCm, 25);
 }
 
 void TestSedimentSuggest::markerLabelSide_data()

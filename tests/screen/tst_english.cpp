@@ -39,6 +39,7 @@
 #include "setuprules.h"
 #include "sysconfig.h"
 #include "testrecord.h"
+#include "testsession.h"
 #include "testsupport.h"
 #include "usbexport.h"
 #include "winchaddress.h"
@@ -272,7 +273,8 @@ void TestEnglish::inputAndMessageDialogs()
 void TestEnglish::setupDialog()
 {
     gCtrlInfo.sampleMode = SampleModes::Manual4;
-    CDlgSet dlg;
+    CTestSession session;
+    CDlgSet dlg(&session);
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
     look(&dlg, QStringLiteral("set-up"));
@@ -312,7 +314,8 @@ void TestEnglish::browserAndFileDialogs()
                          {{1000, 3.0f, 3.0f}, {900, 4.0f, 4.0f}}, o));
 
     QWidget main;
-    CDlgExportFile browser(&main);
+    CTestSession session;
+    CDlgExportFile browser(&session, &main);
     browser.show();
     look(&browser, QStringLiteral("browser, projects"));
     QVERIFY(shownTexts(&browser).contains(kProject));
@@ -344,7 +347,8 @@ void TestEnglish::browserAndFileDialogs()
 void TestEnglish::saveDialog()
 {
     QWidget main;
-    CDlgSaveMsg save(&main);
+    CTestSession session;
+    CDlgSaveMsg save(&session, &main);
     save.allowReturn = 1;
     save.Prepare();
     save.show();

@@ -170,8 +170,6 @@ void TestMainDialog::init()
     gCtrlInfo = CtrlInfo();
     gCtrlInfoBackup = CtrlInfo();
     samples.clear();
-    pickX = -2;
-    pickY = -2;
     setDeviceBackend(nullptr);
     openDevice();
     memoryDevice().resetHeight();

@@ -160,10 +160,6 @@ void TestScreenWidgets::init()
     setCurve({50, 20000, 50});
     samples.clear();
     curSampleIndex = -1;
-    pickX = -2;
-    pickY = -2;
-    gRangeUnitText = nullptr;
-    gUpdateWaveHook = nullptr;
 }
 
 void TestScreenWidgets::cleanup()
@@ -374,40 +370,43 @@ void TestScreenWidgets::pictureResolvesPendingPress()
 {
     samples.assign(makeSamples(40, 20000, -50, wave)); // 20000 .. 18050
     curSampleIndex = 0;
-    const QRect plot = curveGeometry(600, 500).plot;
+    const QSize size(600, 500);
+    const QRect plot = curveGeometry(size.width(), size.height()).plot;
     // A press at the row of depth 19000 mm.
     const int y = plot.top() + 19000 * plot.height() / 20000;
-    pickX = 300;
-    pickY = y;
     int depth = 0;
     QVERIFY(pickedDepth(plot, 20000, 300, y, &depth));
-    drawCurve(600, 500);
-    QCOMPARE(int(pickX), -1);
-    QCOMPARE(int(pickY), -1);
+    CCurvePicture picture;
+    int index = -3;
+    QVERIFY(picture.pick(size, QPoint(300, y), &index));
     const int expected = pickSampleIndex(samples.snapshot(), depth, 50);
     QVERIFY(expected >= 0);
-    QCOMPARE(int(curSampleIndex), expected);
+    QCOMPARE(index, expected);
     QVERIFY(std::abs(samples.snapshot().at(expected).depth - 19000) <= 50);
-
-    // A press outside the pick area is not consumed and changes nothing.
-    pickX = 10;
-    pickY = 10;
+    // Picking selects nothing by itself; painting neither.
     drawCurve(600, 500);
-    QCOMPARE(int(pickX), 10);
-    QCOMPARE(int(curSampleIndex), expected);
+    QCOMPARE(int(curSampleIndex), 0);
+
+    // A press outside the pick area picks nothing.
+    QVERIFY(picture.pick(size, QPoint(10, 10), &index));
+    QCOMPARE(index, int(CCurvePicture::OffPicture));
 }
 
 void TestScreenWidgets::pressOnEmptyPictureStaysPending()
 {
-    pickX = 300;
-    pickY = 300;
-    drawCurve(600, 500);
-    QCOMPARE(int(pickX), 300);
-    QCOMPARE(int(pickY), 300);
+    CShowWavePic pic;
+    pic.resize(600, 500);
+    pic.show();
+    QSignalSpy picked(&pic, &CShowWavePic::samplePicked);
+    QTest::mousePress(&pic, Qt::LeftButton, Qt::NoModifier, QPoint(300, 300));
+    QCOMPARE(picked.count(), 0);
+    int index = -3;
+    QVERIFY(!pic.takeWaitingPick(&index));
     samples.assign(makeSamples(400, 20000, -50, wave));
-    drawCurve(600, 500);
-    QCOMPARE(int(pickX), -1);
-    QVERIFY(curSampleIndex >= 0);
+    QVERIFY(pic.takeWaitingPick(&index));
+    QVERIFY(index >= 0);
+    // Taken once.
+    QVERIFY(!pic.takeWaitingPick(&index));
 }
 
 void TestScreenWidgets::markerAndSelectionLine()
@@ -516,7 +515,7 @@ void TestScreenWidgets::magnifiedCanvasDrawsOnlyWhatIsVisible()
     QImage whole(size, QImage::Format_RGB32);
     {
         QPainter p(&whole);
-        DrawCurvePicture(p, size);
+        CCurvePicture().paint(p, size);
     }
     const QRect visible(700, 900, 400, 300);
     QImage part(size, QImage::Format_RGB32);
@@ -524,7 +523,7 @@ void TestScreenWidgets::magnifiedCanvasDrawsOnlyWhatIsVisible()
     {
         QPainter p(&part);
         p.setClipRect(visible);
-        DrawCurvePicture(p, size);
+        CCurvePicture().paint(p, size);
     }
     int curvePixels = 0;
     for (int y = visible.top(); y <= visible.bottom(); ++y) {
@@ -549,26 +548,21 @@ void TestScreenWidgets::rangeBelowMinimumStillDraws()
 
 void TestScreenWidgets::wavePicPressReportsLeftButtonOnly()
 {
-    int calls = 0;
-    bool args[3] = {false, false, false};
-    gUpdateWaveHook = [&](bool a, bool b, bool c) {
-        ++calls;
-        args[0] = a;
-        args[1] = b;
-        args[2] = c;
-    };
+    samples.assign(makeSamples(400, 20000, -50, wave));
     CShowWavePic pic;
     pic.resize(600, 500);
     pic.show();
+    QSignalSpy picked(&pic, &CShowWavePic::samplePicked);
     QTest::mouseClick(&pic, Qt::RightButton, Qt::NoModifier, QPoint(100, 120));
-    QCOMPARE(int(pickX), -2);
-    QCOMPARE(calls, 0);
+    QCOMPARE(picked.count(), 0);
     QTest::mousePress(&pic, Qt::LeftButton, Qt::NoModifier, QPoint(100, 120));
-    QCOMPARE(int(pickX), 100);
-    QCOMPARE(int(pickY), 120);
-    QCOMPARE(calls, 1);
-    QVERIFY(args[0] && args[1] && args[2]);
-    gUpdateWaveHook = nullptr;
+    QCOMPARE(picked.count(), 1);
+    int expected = -3;
+    CCurvePicture().pick(pic.size(), QPoint(100, 120), &expected);
+    QCOMPARE(picked.at(0).at(0).toInt(), expected);
+    // Off the plot: nothing.
+    QTest::mousePress(&pic, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QCOMPARE(picked.count(), 1);
 }
 
 // ---------------------------------------------------------------- table
@@ -943,8 +937,7 @@ void TestScreenWidgets::fillTableTexts()
         QCOMPARE(t.rowAt(2).colorKind, 1);
     }
     // The unit follows the main dialog's range label.
-    gRangeUnitText = [] { return QStringLiteral("(X)"); };
-    FillTable(&t);
+    FillTable(&t, QStringLiteral("(X)"));
     QCOMPARE(t.headerText(1, 2), QStringLiteral("电阻率(X)"));
 }
 
@@ -981,18 +974,12 @@ void TestScreenWidgets::fillTableCentresPickedSample()
     QCOMPARE(t.topRow(), 1);
     QCOMPARE(t.selectedRow(), -1);
     // After a pick the sample is selected and shown near the middle.
-    pickX = -1;
-    pickY = -1;
-    FillTable(&t);
+    FillTable(&t, defaultRangeUnitText(), true);
     QCOMPARE(t.topRow(), 60 - 7);
     QCOMPARE(t.selectedRow(), 61);
-    QCOMPARE(int(pickX), -2);
-    QCOMPARE(int(pickY), -2);
     // Near the end the last row stays at the bottom.
     curSampleIndex = 98;
-    pickX = -1;
-    pickY = -1;
-    FillTable(&t);
+    FillTable(&t, defaultRangeUnitText(), true);
     QCOMPARE(t.topRow(), 100 + 1 - 14);
     QCOMPARE(t.selectedRow(), 99);
 }

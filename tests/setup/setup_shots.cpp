@@ -8,6 +8,7 @@
 #include "commonutils.h"
 #include "ctrlinfo.h"
 #include "sysconfig.h"
+#include "testsession.h"
 #include "testsupport.h"
 
 #include <QApplication>
@@ -44,6 +45,7 @@ int main(int argc, char **argv)
     gCtrlInfo.acceptance.position = MeasuringPosition::XPrime;
 
     TestAppDir appDir;
+    CTestSession session;
     for (int small = 0; small < 2; ++small) {
         if (small)
             QDir().mkpath(appDir.file(QStringLiteral("8.4")));
@@ -55,7 +57,7 @@ int main(int argc, char **argv)
             // inherits it as its child.
             QWidget host;
             QKRVCommomUtils::loadCommonStyleSheet(&host);
-            CDlgSet set(&host);
+            CDlgSet set(&session, &host);
             shot(&set, dir, QStringLiteral("cdlgset") + size + t);
             if (!small) {
                 CDlgReSample re(500, 600, &host);
@@ -77,10 +79,10 @@ int main(int argc, char **argv)
         gCtrlInfo.sampleMode = SampleModes::Manual6;
         QWidget host;
         QKRVCommomUtils::loadCommonStyleSheet(&host);
-        CDlgSet set(&host);
+        CDlgSet set(&session, &host);
         shot(&set, dir, QStringLiteral("cdlgset-800-white-english"));
         QDir(appDir.file(QStringLiteral("8.4"))).removeRecursively();
-        CDlgSet large(&host);
+        CDlgSet large(&session, &host);
         shot(&large, dir, QStringLiteral("cdlgset-1024-white-english"));
         CDlgLeak leak;
         shot(&leak, dir, QStringLiteral("cdlgleak-english"));

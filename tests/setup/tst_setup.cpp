@@ -10,7 +10,7 @@
 #include "modalscript.h"
 #include "paramfile.h"
 #include "resamplerules.h"
-#include "setuphooks.h"
+#include "testsession.h"
 #include "setuprules.h"
 #include "sysconfig.h"
 #include "testsupport.h"
@@ -147,8 +147,8 @@ private slots:
     void checksBeyondTheWidgets();
     void firstComplaintOnly();
     void storesAfterOk();
-    void paceHookFollowsMode_data();
-    void paceHookFollowsMode();
+    void paceFollowsMode_data();
+    void paceFollowsMode();
     void closedDialogStoresNothing();
 
     void keypadPerField_data();
@@ -195,6 +195,7 @@ private slots:
 
 private:
     std::unique_ptr<TestAppDir> m_dir;
+    std::unique_ptr<CTestSession> m_session;
 };
 
 void TestSetup::init()
@@ -202,12 +203,12 @@ void TestSetup::init()
     m_dir = std::make_unique<TestAppDir>();
     resetSysBaseConfig();
     gCtrlInfo = CtrlInfo();
-    SetupHooks::setupPaceTimer = nullptr;
+    m_session = std::make_unique<CTestSession>();
 }
 
 void TestSetup::cleanup()
 {
-    SetupHooks::setupPaceTimer = nullptr;
+    m_session.reset();
     resetSysBaseConfig();
     m_dir.reset();
 }
@@ -247,7 +248,7 @@ void TestSetup::geometryAndColours()
     // The main dialog, the set-up dialog's parent, carries the common sheet.
     QWidget host;
     QKRVCommomUtils::loadCommonStyleSheet(&host);
-    CDlgSet dlg(&host);
+    CDlgSet dlg(m_session.get(), &host);
     QCOMPARE(dlg.geometry().center(), QKRVCommomUtils::screenRect().center());
     if (small)
         QCOMPARE(dlg.geometry().topLeft(), QPoint(100, 100));
@@ -281,7 +282,7 @@ void TestSetup::loadsFields()
     gCtrlInfo.sampleMode = SampleModes::Manual6;
     gCtrlInfo.wheelD = 63;
     gCtrlInfo.lineD = 7;
-    CDlgSet dlg;
+    CDlgSet dlg(m_session.get());
     QCOMPARE(text(&dlg, "editGCMC"), QStringLiteral("城南大桥"));
     QCOMPARE(text(&dlg, "editGCLJ"), QStringLiteral("CN"));
     QCOMPARE(text(&dlg, "editJCDW"), QStringLiteral("检测一队"));
@@ -316,7 +317,7 @@ void TestSetup::unmatchedComboTexts()
 {
     gCtrlInfo.moveDistance = 75;
     gCtrlInfo.sampleMode = SampleModes::Wireless; // offered by no item
-    CDlgSet dlg;
+    CDlgSet dlg(m_session.get());
     QCOMPARE(field<QComboBox>(&dlg, "CBMove")->currentIndex(), -1);
     QCOMPARE(field<QComboBox>(&dlg, "CBSampleMode")->currentIndex(), -1);
 }
@@ -367,8 +368,8 @@ void TestSetup::checks()
     QFETCH(QString, message);
     const QString before = gCtrlInfo.projectName.get();
     int paceCalls = 0;
-    SetupHooks::setupPaceTimer = [&]() { ++paceCalls; };
-    CDlgSet dlg;
+    connect(m_session.get(), &CTestSession::samplingModeChanged, [&] { ++paceCalls; });
+    CDlgSet dlg(m_session.get());
     dlg.show();
     if (name == QLatin1String("CBMove"))
         field<QComboBox>(&dlg, "CBMove")->setCurrentIndex(-1);
@@ -414,7 +415,7 @@ void TestSetup::checksBeyondTheWidgets()
     QFETCH(QString, move);
     QFETCH(QString, pulley);
     QFETCH(int, failed);
-    CDlgSet dlg;
+    CDlgSet dlg(m_session.get());
     SetupFields f = dlg.fields();
     f.move = move;
     f.pulleyD = pulley;
@@ -424,7 +425,7 @@ void TestSetup::checksBeyondTheWidgets()
 void TestSetup::firstComplaintOnly()
 {
     gCtrlInfo.moveDistance = 75; // would fail check 13 as well
-    CDlgSet dlg;
+    CDlgSet dlg(m_session.get());
     dlg.show();
     field(&dlg, "editGCMC")->clear();
     field(&dlg, "editPileLen")->clear();
@@ -449,7 +450,7 @@ void TestSetup::firstComplaintOnly()
 
 void TestSetup::storesAfterOk()
 {
-    CDlgSet dlg;
+    CDlgSet dlg(m_session.get());
     dlg.show();
     // Hole depth 12.35 m, with the elevation (20.00) above it following.
     ENTER(&dlg, "editPileLen", "CDlgNumKey", typeNumber(QStringLiteral("12.35")));
@@ -485,7 +486,7 @@ void TestSetup::storesAfterOk()
     QCOMPARE(gCtrlInfo.projectPath.get(), QStringLiteral("Talvenor"));
 }
 
-void TestSetup::paceHookFollowsMode_data()
+void TestSetup::paceFollowsMode_data()
 {
     QTest::addColumn<QString>("mode");
     QTest::addColumn<QString>("move");
@@ -494,31 +495,34 @@ void TestSetup::paceHookFollowsMode_data()
     QTest::newRow("8s/m with 500") << QStringLiteral("手动(8s/m)") << QStringLiteral("500");
 }
 
-void TestSetup::paceHookFollowsMode()
+void TestSetup::paceFollowsMode()
 {
     QFETCH(QString, mode);
     QFETCH(QString, move);
-    QStringList seen;
-    SetupHooks::setupPaceTimer = [&]() {
-        // The main dialog sets its timer from the record: it must already
-        // hold the new set-up.
-        seen << SampleModes::sourceText(gCtrlInfo.sampleMode) + QLatin1Char('/')
-                    + QString::number(gCtrlInfo.moveDistance.load());
-    };
-    CDlgSet dlg;
+    int changes = 0;
+    connect(m_session.get(), &CTestSession::samplingModeChanged, [&] { ++changes; });
+    CDlgSet dlg(m_session.get());
     dlg.show();
     ENTER(&dlg, "CBSampleMode", "CDlgSelKey", chooseItem(mode));
     ENTER(&dlg, "CBMove", "CDlgSelKey", chooseItem(move));
-    QVERIFY(seen.isEmpty());
+    QCOMPARE(changes, 0);
+    QVERIFY(!m_session->paceTimer());
     QTest::mouseClick(field<QPushButton>(&dlg, "BtnOK"), Qt::LeftButton);
-    QCOMPARE(seen, QStringList{mode + QLatin1Char('/') + move});
+    QCOMPARE(changes, 1);
+    // The session follows the stored set-up: the pace timer steps one move
+    // distance at 4, 6 or 8 s/m, the manual modes move by hand.
+    const int perMetre = mode.contains(QLatin1Char('4')) ? 4 : mode.contains(QLatin1Char('6')) ? 6
+                         : mode.contains(QLatin1Char('8')) ? 8 : 0;
+    QCOMPARE(m_session->paceTimer() ? m_session->paceTimer()->interval() : 0, perMetre * move.toInt());
+    QCOMPARE(m_session->moveByHand(), mode != QStringLiteral("自动提升"));
+    QCOMPARE(int(gCtrlInfo.deviceChannel), mode != QStringLiteral("自动提升") ? 1 : 0);
 }
 
 void TestSetup::closedDialogStoresNothing()
 {
     int paceCalls = 0;
-    SetupHooks::setupPaceTimer = [&]() { ++paceCalls; };
-    CDlgSet dlg;
+    connect(m_session.get(), &CTestSession::samplingModeChanged, [&] { ++paceCalls; });
+    CDlgSet dlg(m_session.get());
     dlg.show();
     ModalScript s;
     QString asked;
@@ -560,7 +564,7 @@ void TestSetup::keypadPerField()
     QFETCH(bool, sign);
     QFETCH(QString, typed);
     QFETCH(QString, shown);
-    CDlgSet dlg;
+    CDlgSet dlg(m_session.get());
     dlg.show();
     const QByteArray n = name.toLatin1();
     const QString initial = text(&dlg, n.constData());
@@ -606,7 +610,7 @@ void TestSetup::elevationRule()
     QFETCH(QString, depth);
     QFETCH(QString, reply);
     QFETCH(QString, after);
-    CDlgSet dlg;
+    CDlgSet dlg(m_session.get());
     dlg.show();
     field(&dlg, "editPileBG")->setText(elevation);
     ModalScript s;
@@ -637,7 +641,7 @@ void TestSetup::angleCheck()
     QFETCH(QString, typed);
     QFETCH(bool, accepted);
     gCtrlInfo.offsetAngle = 30;
-    CDlgSet dlg;
+    CDlgSet dlg(m_session.get());
     dlg.show();
     auto *pic = field<CLocationPic>(&dlg, "showPic");
     QCOMPARE(pic->angle(), 30);
@@ -659,7 +663,7 @@ void TestSetup::angleCheck()
 
 void TestSetup::cancelledEntryKeepsField()
 {
-    CDlgSet dlg;
+    CDlgSet dlg(m_session.get());
     dlg.show();
     ModalScript s;
     s.expect("CDlgNumKey", [](QWidget *w) {
@@ -702,7 +706,7 @@ void TestSetup::textCut()
     QFETCH(QString, name);
     QFETCH(QString, typed);
     QFETCH(QString, kept);
-    CDlgSet dlg;
+    CDlgSet dlg(m_session.get());
     dlg.show();
     const QByteArray n = name.toLatin1();
     ENTER(&dlg, n.constData(), "keyboard", typeText(typed));
@@ -713,7 +717,7 @@ void TestSetup::textCut()
 void TestSetup::projectPathWrittenAtOnce()
 {
     const QString longPath = QStringLiteral("p").repeated(90);
-    CDlgSet dlg;
+    CDlgSet dlg(m_session.get());
     dlg.show();
     ENTER(&dlg, "editGCLJ", "keyboard", typeText(longPath));
     QCOMPARE(text(&dlg, "editGCLJ"), longPath); // no byte cut for the path
@@ -724,7 +728,7 @@ void TestSetup::projectPathWrittenAtOnce()
 
 void TestSetup::emptyProjectPathChangesNothing()
 {
-    CDlgSet dlg;
+    CDlgSet dlg(m_session.get());
     dlg.show();
     ENTER(&dlg, "editGCLJ", "keyboard", typeText(QStringLiteral("   ")));
     QCOMPARE(text(&dlg, "editGCLJ"), QStringLiteral("Talvenor"));
@@ -752,7 +756,7 @@ void TestSetup::selections()
     QFETCH(QString, title);
     QFETCH(QString, choice);
     QFETCH(QStringList, offered);
-    CDlgSet dlg;
+    CDlgSet dlg(m_session.get());
     dlg.show();
     const QByteArray n = name.toLatin1();
     QString seenTitle;
@@ -780,7 +784,7 @@ void TestSetup::basisAndPosition()
 {
     gCtrlInfo.acceptance.verdict = AcceptanceVerdict::Pass;
     gCtrlInfo.acceptance.limitMm = 50;
-    CDlgSet dlg;
+    CDlgSet dlg(m_session.get());
     dlg.show();
     QCOMPARE(text(&dlg, "editBasis"), QStringLiteral("无"));
     QStringList offered;
@@ -814,7 +818,7 @@ void TestSetup::basisAndPosition()
     QCOMPARE(gCtrlInfo.acceptance.verdict, int32_t(AcceptanceVerdict::NotJudged));
     QCOMPARE(gCtrlInfo.acceptance.limitMm, -1);
 
-    CDlgSet again;
+    CDlgSet again(m_session.get());
     again.show();
     QCOMPARE(text(&again, "editBasis"), QStringLiteral("设计值 80 mm"));
     QCOMPARE(field<QComboBox>(&again, "CBPosition")->currentText(), QStringLiteral("X"));
@@ -825,7 +829,7 @@ void TestSetup::basisAndPosition()
 
 void TestSetup::disabledModeComboOpensNothing()
 {
-    CDlgSet dlg;
+    CDlgSet dlg(m_session.get());
     dlg.show();
     auto *cb = field<QComboBox>(&dlg, "CBSampleMode");
     cb->setEnabled(false);
@@ -889,7 +893,7 @@ void TestSetup::chineseProjectSurvivesRestart()
     const QString name = QStringLiteral("城南大桥桩基检测工程");
     const QString path = QStringLiteral("城南大桥");
     {
-        CDlgSet dlg;
+        CDlgSet dlg(m_session.get());
         dlg.show();
         ENTER(&dlg, "editGCMC", "keyboard", typeText(name));
         ENTER(&dlg, "editGCLJ", "keyboard", typeText(path));
@@ -905,7 +909,7 @@ void TestSetup::chineseProjectSurvivesRestart()
     gCtrlInfo = CtrlInfo();
     QCOMPARE(gCtrlInfo.projectName.get(), defaultProjectName());
     loadTestParams(gCtrlInfo);
-    CDlgSet again;
+    CDlgSet again(m_session.get());
     QCOMPARE(text(&again, "editGCMC"), name);
     QCOMPARE(text(&again, "editGCLJ"), path);
     QCOMPARE(text(&again, "editJCRY"), QStringLiteral("王工"));
@@ -937,7 +941,7 @@ void TestSetup::modeSurvivesLanguageChange()
     useEnglish(savedInEnglish);
     {
         // The operator picks the mode by its text in the language on show.
-        CDlgSet dlg;
+        CDlgSet dlg(m_session.get());
         dlg.show();
         auto *cb = field<QComboBox>(&dlg, "CBSampleMode");
         const QString shown = cb->itemText(cb->findData(mode));
@@ -961,7 +965,7 @@ void TestSetup::modeSurvivesLanguageChange()
     gCtrlInfo.sampleMode = -1;
     loadTestParams(gCtrlInfo);
     QCOMPARE(int(gCtrlInfo.sampleMode), mode);
-    CDlgSet again;
+    CDlgSet again(m_session.get());
     auto *cb = field<QComboBox>(&again, "CBSampleMode");
     QCOMPARE(cb->currentData().toInt(), mode);
     QCOMPARE(cb->currentText(), cb->itemText(mode));
@@ -991,8 +995,8 @@ void TestSetup::okRefusesMissingMode()
     QFETCH(int, stored);
     gCtrlInfo.sampleMode = stored;
     int paceCalls = 0;
-    SetupHooks::setupPaceTimer = [&]() { ++paceCalls; };
-    CDlgSet dlg;
+    connect(m_session.get(), &CTestSession::samplingModeChanged, [&] { ++paceCalls; });
+    CDlgSet dlg(m_session.get());
     dlg.show();
     QCOMPARE(field<QComboBox>(&dlg, "CBSampleMode")->currentIndex(), -1);
     ModalScript script;
@@ -1019,7 +1023,7 @@ void TestSetup::englishCatalogue()
     QCoreApplication::installTranslator(&translator);
     language = 1;
     gCtrlInfo = CtrlInfo(); // defaults in the language on show
-    CDlgSet dlg;
+    CDlgSet dlg(m_session.get());
     dlg.show();
     QCOMPARE(field<QLabel>(&dlg, "label_GCMC")->text(), QStringLiteral("Project Name:"));
     QCOMPARE(field<QLabel>(&dlg, "label_SGDW")->text(), QStringLiteral("Construction\n Unit:"));

@@ -66,10 +66,11 @@ bool screen(const QString &path, int theme, bool withArrows)
     table.grab(); // first layout
     FillTable(&table);
     // A press on the curve 60 % down, then the refresh the main dialog does.
-    pickX = 200;
-    pickY = int(0.6 * 690);
+    int picked = -1;
+    if (wave.picture().pick(wave.size(), QPoint(200, int(0.6 * 690)), &picked) && picked >= 0)
+        curSampleIndex = picked;
     wave.grab();
-    FillTable(&table);
+    FillTable(&table, defaultRangeUnitText(), true);
     if (withArrows) {
         // Panels come back with the next touch of the table.
         QMouseEvent release(QEvent::MouseButtonRelease, QPointF(20, 100), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);

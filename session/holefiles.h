@@ -20,6 +20,11 @@ bool isHoleFileName(const QString &name);
 // when they are fileExt in lower case, else by "PDF".
 QString reportPath(const QString &holePath);
 
+// Every file that belongs to a stored test, the hole file first: the hole
+// file (with its extension, as the loader adds it) and its report. Saving,
+// discarding, deleting, exporting and the browser's sizes all go by it.
+QStringList companionFiles(const QString &holePath);
+
 // Project folders in dir, newest modification first (equal times by name).
 QStringList listProjects(const QString &dir);
 // Hole files (names with extension) in dir, newest first (equal times by name).

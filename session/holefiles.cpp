@@ -1,5 +1,6 @@
 #include "holefiles.h"
 
+#include "holefile.h"
 #include "holereport.h"
 
 #include "commonutils.h"
@@ -26,6 +27,12 @@ bool isHoleFileName(const QString &name)
 }
 
 QString reportPath(const QString &holePath) { return holeReportPath(holePath); }
+
+QStringList companionFiles(const QString &holePath)
+{
+    const QString hole = withHoleExtension(holePath);
+    return {hole, reportPath(hole)};
+}
 
 namespace {
 

@@ -1,3 +1,0 @@
-#include "filehooks.h"
-
-CMainDlgHooks gMainDlgHooks;

@@ -1,0 +1,50 @@
+#pragma once
+// The sediment panel of the main screen (groupBox_3 of its form): curve
+// range and magnification, hole quality and sediment thickness. Its combo
+// boxes only display; a touch opens the selection grid or the keypad, and
+// the choice goes to the test session (live record and backup).
+
+#include <QGroupBox>
+
+class CTestSession;
+class QComboBox;
+class QLineEdit;
+class QLabel;
+
+class CSedimentPanel : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit CSedimentPanel(QWidget *parent = nullptr);
+
+    // Once the form has built the children: fills the combo boxes and
+    // starts taking the touches.
+    void setUp(CTestSession *session);
+    // Shows the values of the live record.
+    void showValues();
+    // Unit suffix of the range label ("(Ω∙m)"), also used by the curve and
+    // the table titles.
+    QString unitText() const;
+
+signals:
+    // Range or magnification changed: the curve must be redrawn.
+    void curveChanged();
+    // The values were shown again (thickness, quality, verdict may differ).
+    void judgementShown();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QString chooseFrom(const QString &title, const QStringList &items);
+    void chooseCurveRange();
+    void chooseCurveMagnify();
+    void chooseHoleQuality();
+    void enterSedimentThickness();
+
+    CTestSession *m_session = nullptr;
+    QComboBox *m_range = nullptr;
+    QComboBox *m_magnify = nullptr;
+    QComboBox *m_result = nullptr;
+    QLineEdit *m_thickness = nullptr;
+    QLabel *m_rangeLabel = nullptr;
+};

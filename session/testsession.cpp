@@ -1,0 +1,522 @@
+#include "testsession.h"
+
+#include "pilelimits.h"
+#include "verdict.h"
+
+#include "holefiles.h"
+#include "mainrules.h"
+#include "mainstate.h"
+
+#include "ctrlinfo.h"
+#include "holefile.h"
+#include "holereport.h"
+#include "paramfile.h"
+#include "projectfolder.h"
+#include "testrecord.h"
+
+#include "appmodel.h"
+#include "device.h"
+#include "querythread.h"
+#include "winchctrl.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QTimer>
+
+namespace {
+float largestResistivity()
+{
+    float largest = 0.0f;
+    bool any = false;
+    samples.withLocked([&](const QVector<Sample> &v) {
+        for (const Sample &s : v) {
+            if (!any || s.resistivity > largest)
+                largest = s.resistivity;
+            any = true;
+        }
+    });
+    return largest;
+}
+
+bool makeFolder(const QString &dir) { return QFileInfo(dir).isDir() || QDir().mkdir(dir); }
+} // namespace
+
+CTestSession::CTestSession(QObject *parent) : QObject(parent), m_thread(new QueryThread(this))
+{
+    connect(m_thread, &QueryThread::updateWaveData, this, &CTestSession::samplesChanged);
+    connect(m_thread, &QueryThread::BtnTextByState, this, [this](uint) { emit stateChanged(curState); });
+    connect(m_thread, &QueryThread::HandleLeakPoint, this, &CTestSession::leakPoint);
+    connect(m_thread, &QueryThread::HandleCurHeightLeakPoint, this, &CTestSession::leakHeight);
+    connect(m_thread, &QueryThread::HandleQuitLeakPoint, this, &CTestSession::leakOver);
+    connect(m_thread, &QueryThread::QueryThreadFinish, this, [this](int type) {
+        m_thread->stop();
+        emit testEnded(type);
+    });
+    CAppModel *model = CAppModel::instance();
+    connect(model->link(), &CWinchCtrl::StateChanged, this, [this, model] {
+        if (model->update())
+            emit linkChanged();
+    });
+    connect(model->link(), &CWinchCtrl::ConnectStateChanged, this, &CTestSession::linkChanged);
+}
+
+CTestSession::~CTestSession()
+{
+    m_thread->stop();
+    m_thread->resume();
+    m_thread->wait();
+    // Its destructor reports once more; nobody listens any longer.
+    m_thread->disconnect(this);
+    delete m_thread;
+}
+
+bool CTestSession::event(QEvent *e)
+{
+    if (e->type() == QueryThread::RaiseBegunEventType) {
+        emit stateChanged(curState);
+        return true;
+    }
+    return QObject::event(e);
+}
+
+void CTestSession::begin()
+{
+    loadTestParams(gCtrlInfo);
+    applySamplingMode();
+    gCtrlInfoBackup = gCtrlInfo;
+    setState(AcqState::Idle);
+    resetTest();
+    m_paceTicks = 0;
+}
+
+bool CTestSession::moveByHand() const { return gCtrlInfo.deviceChannel != 0; }
+
+bool CTestSession::moveResamples() const
+{
+    const char *text = mainButtonTextsForState(curState).move;
+    return text && qstrcmp(text, MainTexts::Resample) == 0;
+}
+
+bool CTestSession::hasSamples() const { return !samples.isEmpty(); }
+
+bool CTestSession::stopAcquisition(int ms)
+{
+    m_thread->stop();
+    return m_thread->wait(ms);
+}
+
+void CTestSession::setStateAndTell(uint32_t word)
+{
+    setState(word);
+    emit stateChanged(curState);
+}
+
+// ---------------------------------------------------------------- set-up
+
+void CTestSession::applySamplingMode()
+{
+    delete m_paceTimer;
+    m_paceTimer = nullptr;
+    const PaceSetup pace = paceSetupForMode(gCtrlInfo.sampleMode, gCtrlInfo.moveDistance);
+    gCtrlInfo.deviceChannel = pace.deviceChannel;
+    if (pace.intervalMs > 0) {
+        m_paceTimer = new QTimer(this);
+        m_paceTimer->setInterval(pace.intervalMs);
+        connect(m_paceTimer, &QTimer::timeout, this, &CTestSession::paceTick);
+        m_paceTimer->start();
+    }
+    emit samplingModeChanged();
+}
+
+void CTestSession::acceptSetup()
+{
+    resetTest();
+    prepareAcquisitionParams();
+    gCtrlInfoBackup = gCtrlInfo;
+    saveTestParams(gCtrlInfo);
+}
+
+void CTestSession::setCurveRange(int32_t range) { gCtrlInfo.curveRange = gCtrlInfoBackup.curveRange = range; }
+void CTestSession::setCurveMagnify(int32_t percent)
+{
+    gCtrlInfo.curveMagnify = gCtrlInfoBackup.curveMagnify = percent;
+}
+void CTestSession::setSedimentThickness(int32_t cm)
+{
+    gCtrlInfo.sedimentThickness = gCtrlInfoBackup.sedimentThickness = cm;
+    for (CtrlInfo *record : {&gCtrlInfo, &gCtrlInfoBackup})
+        applyVerdict(*record, CPileLimits::instrument());
+}
+
+void CTestSession::setHoleQuality(int32_t quality)
+{
+    // Recorded as an override when it goes against the verdict.
+    chooseHoleQuality(gCtrlInfo, quality);
+    chooseHoleQuality(gCtrlInfoBackup, quality);
+    // A reviewed file keeps the override with its verdict at once.
+    if (m_reviewMode && gCtrlInfo.acceptance.judged() && rewriteReviewedFile())
+        updateHoleReport(gCtrlInfo.filePath.get());
+}
+
+void CTestSession::adaptCurveRange()
+{
+    if (!samples.isEmpty())
+        gCtrlInfo.curveRange = adaptedCurveRange(gCtrlInfo.curveRange, largestResistivity());
+}
+
+// ---------------------------------------------------------------- the sample button
+
+CTestSession::Outcome CTestSession::sample()
+{
+    const SampleButtonStep step = sampleButtonStep(curState);
+    if (step.kind == SampleButtonStep::CloseFile)
+        return CloseFileAsked;
+    m_reviewMode = false;
+    if (step.kind == SampleButtonStep::Nothing)
+        return Ignored;
+    if (step.sendOperation && !sendOperation())
+        return DeviceRefused;
+    if (step.startsReading) {
+        prepareAcquisitionParams();
+        samples.clear();
+    }
+    setState(step.newState);
+    switch (step.threadOp) {
+    case SampleThreadOp::Start:
+        emit stateChanged(curState);
+        m_thread->start();
+        break;
+    case SampleThreadOp::Pause:
+        m_thread->pause();
+        emit stateChanged(curState);
+        break;
+    case SampleThreadOp::Resume:
+        emit stateChanged(curState);
+        m_thread->resume();
+        break;
+    case SampleThreadOp::ResumeOrStart:
+        emit stateChanged(curState);
+        if (m_thread->isRunning())
+            m_thread->resume();
+        else
+            m_thread->start();
+        break;
+    case SampleThreadOp::None:
+        emit stateChanged(curState);
+        break;
+    }
+    return Done;
+}
+
+// ---------------------------------------------------------------- a new test
+
+CTestSession::NewTestKind CTestSession::newTestPressed()
+{
+    needZeroHeight = 1;
+    needStepHeight = 1;
+    const uint32_t entry = curState;
+    m_newTestEntry = entry;
+    const uint32_t sub = entry & 0xFFFFu;
+    switch (AcqState::code(entry)) {
+    case AcqState::Idle:
+        return FromIdle;
+    case AcqState::Reading:
+        if (sub == 0) {
+            m_thread->pause();
+            return WhileReading;
+        }
+        return sub == AcqState::SubPaused ? WhileReadingPaused : NoNewTest;
+    case AcqState::Raising:
+        return FinishTest;
+    default:
+        return NoNewTest;
+    }
+}
+
+CTestSession::Outcome CTestSession::startReadingForName()
+{
+    const Outcome started = sample();
+    if (started == DeviceRefused)
+        return DeviceRefused;
+    if (AcqState::code(curState) != AcqState::Reading)
+        return Ignored;
+    sample();
+    prepareAcquisitionParams();
+    return Done;
+}
+
+bool CTestSession::isUsableFileName(const QString &name)
+{
+    // Not empty, no folder separators, not "." or "..": a file inside the
+    // project folder.
+    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'))
+           && name != QLatin1String(".") && name != QLatin1String("..");
+}
+
+QString CTestSession::holeFilePathFor(const QString &name) const
+{
+    return gCtrlInfo.dataDir.get() + QLatin1Char('/') + gCtrlInfo.projectPath.get() + QLatin1Char('/') + name
+           + QLatin1Char('.') + fileExt;
+}
+
+void CTestSession::beginNamedTest(uint32_t newState)
+{
+    const QString dataDir = gCtrlInfo.dataDir;
+    makeFolder(dataDir);
+    // An unsafe project folder gets no folder; the save then refuses it.
+    const QString project = projectFolderPath(dataDir, gCtrlInfo.projectPath.get());
+    if (!project.isEmpty())
+        makeFolder(project);
+    setState(newState);
+    reinitDevice = 1;
+    CAppModel::instance()->requestClear();
+}
+
+CTestSession::Outcome CTestSession::nameTest(NewTestKind kind, const QString &name)
+{
+    gCtrlInfo.curHoleName = name;
+    gCtrlInfo.filePath = holeFilePathFor(name);
+    if (gCtrlInfo.slowPoll)
+        qDebug() << QStringLiteral("dlgFileName文件名（%1）!").arg(name);
+    Outcome outcome = Done;
+    switch (kind) {
+    case FromIdle:
+        beginNamedTest(AcqState::AtBottom | (m_newTestEntry & 0xFFFFu));
+        outcome = sample();
+        m_paceTicks = 0;
+        samples.clear();
+        break;
+    case WhileReading:
+        beginNamedTest(AcqState::AtBottom);
+        m_paceTicks = 0;
+        m_thread->start();
+        break;
+    case WhileReadingPaused:
+        beginNamedTest(AcqState::AtBottom | AcqState::SubPaused);
+        m_paceTicks = 0;
+        break;
+    default:
+        break;
+    }
+    return outcome;
+}
+
+void CTestSession::namingCancelled(NewTestKind kind)
+{
+    if (kind == WhileReading)
+        m_thread->resume();
+}
+
+// ---------------------------------------------------------------- raising
+
+void CTestSession::move() { addHeight(gCtrlInfo.moveDistance); }
+
+int32_t CTestSession::resampleOfferCm() const
+{
+    return ::resampleOfferCm(gCtrlInfo.maxDepth, gCtrlInfo.moveDistance, getHeight());
+}
+
+CTestSession::Outcome CTestSession::resampleFrom(int32_t depthCm)
+{
+    setHeight(heightForDepthCm(gCtrlInfo.maxDepth, depthCm));
+    return sample();
+}
+
+bool CTestSession::leakNeedsResample() const { return SampleModes::isManual(gCtrlInfo.sampleMode); }
+
+void CTestSession::paceTick()
+{
+    const uint32_t word = curState;
+    if (AcqState::code(word) != AcqState::Raising || (word & 0xFFFFu) == AcqState::SubPaused)
+        return;
+    if (paceTickMoves(m_paceTicks))
+        move();
+}
+
+void CTestSession::finishByOperator()
+{
+    if (SampleModes::isPaced(gCtrlInfo.sampleMode) && !(curState & AcqState::SubPaused))
+        sample();
+    recordEnabled = 0;
+    m_thread->pause();
+}
+
+void CTestSession::endAfterSaveDialog()
+{
+    m_thread->stop();
+    resetHeight();
+}
+
+void CTestSession::afterEndOfHole() { resetHeight(); }
+
+// ---------------------------------------------------------------- end of test
+
+bool CTestSession::saveTest(const std::function<void(int)> &progress, QString *error)
+{
+    recordEnabled = 0;
+    m_thread->stop();
+    const QString path = gCtrlInfo.filePath.get();
+    if (path.isEmpty()) {
+        *error = QStringLiteral("no file name");
+        return false;
+    }
+    const QString projectDir = projectFolderPath(HoleFiles::dataDir(), gCtrlInfo.projectPath.get());
+    // Whatever the parameter file or a typed name held, nothing is written
+    // outside the data folder.
+    if (projectDir.isEmpty() || !HoleFiles::isWithin(withHoleExtension(path), HoleFiles::dataDir())) {
+        *error = QStringLiteral("outside the data folder");
+        return false;
+    }
+    for (const QString &dir : {projectDir, QFileInfo(withHoleExtension(path)).absolutePath()}) {
+        if (!QFileInfo(dir).isDir() && !QDir().mkpath(dir)) {
+            *error = QStringLiteral("cannot create folder ") + dir;
+            return false;
+        }
+    }
+    progress(1);
+    HoleSaveOptions options;
+    options.progress = progress;
+    if (!saveHoleFile(path, gCtrlInfo, samples.snapshot(), options, error))
+        return false;
+    progress(100);
+    // The report beside the file; its failure never undoes the save.
+    updateHoleReport(path);
+
+    restartAcquisition();
+    m_thread->pause();
+    resetTest();
+    emit recordChanged();
+    return true;
+}
+
+void CTestSession::discardTest()
+{
+    recordEnabled = 0;
+    const uint32_t state = getState();
+    if (state != AcqState::End) {
+        if (state & AcqState::SubPaused)
+            m_thread->resume();
+        m_thread->stop();
+    }
+    const QString path = gCtrlInfo.filePath.get();
+    if (!path.isEmpty()) {
+        for (const QString &f : HoleFiles::companionFiles(path))
+            if (QFileInfo(f).isFile())
+                HoleFiles::removeTree(f, HoleFiles::dataDir());
+    }
+    restartAcquisition();
+    m_thread->pause();
+    gCtrlInfo = gCtrlInfoBackup;
+    resetTest();
+    emit recordChanged();
+    resetHeight();
+}
+
+void CTestSession::returnToTest()
+{
+    recordEnabled = 1;
+    needZeroHeight = 0;
+    needStepHeight = 0;
+    m_thread->resume();
+}
+
+void CTestSession::resetTest()
+{
+    samples.clear();
+    if (curState != AcqState::FileShown)
+        setState(AcqState::Idle | AcqState::SubPaused);
+    resetHeight();
+    emit stateChanged(curState);
+    reinitDevice = 1;
+    finishSent = 0;
+    endReached = 0;
+    recordEnabled = 1;
+    needZeroHeight = 1;
+    needStepHeight = 1;
+}
+
+void CTestSession::restartAcquisition()
+{
+    setState(AcqState::Idle);
+    m_thread->resume();
+    m_thread->stop();
+    m_thread->start();
+}
+
+// ---------------------------------------------------------------- review
+
+bool CTestSession::openForReview(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    const uint32_t previousState = curState;
+    const QString previousOpenFile = m_openFile;
+    const QString previousFilePath = gCtrlInfo.filePath;
+    m_openFile = path;
+    if (!m_reviewMode)
+        gCtrlInfoBackup = gCtrlInfo;
+    setState(AcqState::FileShown);
+    gCtrlInfo.filePath = path;
+
+    HoleLoadOptions options;
+    options.beforeSamples = [this]() { resetTest(); };
+    options.processEvents = true;
+    const HoleLoadResult result = loadHoleFile(path, gCtrlInfo, options);
+    if (!result.headerAccepted()) {
+        // Nothing was read: stay on what was shown before, so that a judge
+        // cannot write the current samples into the refused file.
+        setState(previousState);
+        m_openFile = previousOpenFile;
+        gCtrlInfo.filePath = previousFilePath;
+        emit reviewFailed();
+        return false;
+    }
+
+    gCtrlInfo.curHoleName = reviewedHoleName(path);
+    for (int i = 0; i < 7; ++i)
+        gCtrlInfo.colors[i] = gCtrlInfoBackup.colors[i];
+    gCtrlInfo.spareValue1 = gCtrlInfoBackup.spareValue1;
+    gCtrlInfo.spareValue2 = gCtrlInfoBackup.spareValue2;
+
+    m_reviewMode = true;
+    adaptCurveRange();
+    emit reviewChanged();
+    return true;
+}
+
+void CTestSession::closeReview()
+{
+    if (!m_reviewMode || AcqState::code(curState) != AcqState::FileShown)
+        return;
+    setState(AcqState::Idle);
+    m_openFile.clear();
+    gCtrlInfo = gCtrlInfoBackup;
+    // The buttons follow the reset while the file still counts as reviewed
+    // (the judge button keeps its state until the next command).
+    resetTest();
+    m_reviewMode = false;
+    emit reviewChanged();
+    resetHeight();
+}
+
+CTestSession::JudgeResult CTestSession::judge()
+{
+    if (!markSedimentPosition())
+        return NotJudged;
+    applyVerdict(gCtrlInfo, CPileLimits::instrument());
+    if (!m_reviewMode)
+        return Judged;
+    if (!rewriteReviewedFile())
+        return SaveFailed;
+    updateHoleReport(gCtrlInfo.filePath.get()); // the report follows the judgement
+    return JudgedAndSaved;
+}
+
+void CTestSession::selectSample(int index) { curSampleIndex = index; }
+
+void CTestSession::editResistivity(int index, float value)
+{
+    curSampleIndex = index;
+    samples.editResistivity(value);
+}

@@ -1,0 +1,162 @@
+#pragma once
+// The life of a test, from set-up to saved file, and the review of a stored
+// one. The dialogs above only ask and show; everything a command changes
+// happens here: the state word and its transitions, the acquisition thread,
+// the sample list, the live set-up and its backup, the reviewed file.
+//
+//     CTestSession session;                 // one per main screen
+//     session.begin();                      // set-up loaded, idle
+//     connect(&session, &CTestSession::stateChanged, view, ...);
+//     if (session.sample() == CTestSession::DeviceRefused) ... tell ...
+//
+// Nothing here opens a window: where the operator must be asked or told, the
+// operation returns what happened and the caller asks or tells.
+
+#include "acqstate.h"
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+class QueryThread;
+class QTimer;
+
+class CTestSession : public QObject {
+    Q_OBJECT
+public:
+    explicit CTestSession(QObject *parent = nullptr);
+    ~CTestSession() override;
+
+    // Loads the set-up from the test-parameter file into gCtrlInfo, keeps it
+    // as the backup and makes the state idle with an empty sample list.
+    void begin();
+
+    // ---- what the screen shows
+    uint32_t state() const { return curState; }
+    QueryThread *thread() const { return m_thread; }
+    // A stored file is reviewed: judging and editing resistivities write it.
+    bool reviewing() const { return m_reviewMode; }
+    QString openFile() const { return m_openFile; }
+    int32_t paceTicks() const { return m_paceTicks; }
+    QTimer *paceTimer() const { return m_paceTimer; }
+    // The move button has a use in this sampling mode (a manual one).
+    bool moveByHand() const;
+    // The move button resamples (a paused test) instead of stepping.
+    bool moveResamples() const;
+
+    // ---- set-up
+    // The sampling mode decides the pace timer and the height source.
+    void applySamplingMode();
+    // After an accepted set-up (already stored in gCtrlInfo): fresh test,
+    // acquisition prepared, set-up kept as backup and saved to its file.
+    void acceptSetup();
+    // Display and judgement settings of the sediment panel, kept in both
+    // the live record and the backup.
+    void setCurveRange(int32_t range);
+    void setCurveMagnify(int32_t percent);
+    void setSedimentThickness(int32_t cm);
+    void setHoleQuality(int32_t quality);
+    // Range that shows every sample, never lowered (after a file is opened).
+    void adaptCurveRange();
+
+    // ---- a test
+    enum Outcome { Done, Ignored, DeviceRefused, CloseFileAsked };
+    // The sample button: start reading, pause, continue. In review it does
+    // nothing and answers CloseFileAsked (the caller asks, then closeReview).
+    Outcome sample();
+
+    // The new-test button, first half: what the press means in this state.
+    enum NewTestKind { NoNewTest, FromIdle, WhileReading, WhileReadingPaused, FinishTest };
+    NewTestKind newTestPressed();
+    // From idle: reading started and paused, ready to be named (Done);
+    // DeviceRefused when the device refused (the caller tells the operator).
+    Outcome startReadingForName();
+    // Path of a hole file of that name in the project folder.
+    QString holeFilePathFor(const QString &name) const;
+    // A name that can name a file inside the project folder.
+    static bool isUsableFileName(const QString &name);
+    // The test is named: folders made, the probe goes to the bottom.
+    Outcome nameTest(NewTestKind kind, const QString &name);
+    // The name was not given: reading goes on where it was running.
+    void namingCancelled(NewTestKind kind);
+
+    // Move one step, or resample from a depth (centimetres from the top).
+    void move();
+    int32_t resampleOfferCm() const;
+    Outcome resampleFrom(int32_t depthCm);
+    // Leak point in a manual mode: pause; the depths the operator may pick.
+    bool leakNeedsResample() const;
+    // One tick of the pace timer: while raising, the probe moves on the
+    // paced steps.
+    void paceTick();
+    // The operator ends the test ("测试完成"): paused, nothing more recorded.
+    void finishByOperator();
+    // After the end-of-test dialog closed without returning to the test.
+    void endAfterSaveDialog();
+    // After the end-of-test dialog the thread's own end of test opened.
+    void afterEndOfHole();
+
+    // ---- the end-of-test choices
+    // Saves the test as its hole file with the report; progress 1..100.
+    // On success the screen starts afresh; on failure the test stays.
+    bool saveTest(const std::function<void(int)> &progress, QString *error);
+    // Discards the test and its files; the set-up comes back.
+    void discardTest();
+    // Goes on with the test.
+    void returnToTest();
+    bool hasSamples() const;
+
+    // ---- review
+    // Opens a stored hole file; false when it cannot be read (nothing
+    // changes then, reviewFailed is emitted).
+    bool openForReview(const QString &path);
+    // Closes the reviewed file; the set-up of the next test comes back.
+    void closeReview();
+    // Marks the selected sample as the sediment interface and, in review,
+    // writes the file with its report.
+    enum JudgeResult { NotJudged, Judged, JudgedAndSaved, SaveFailed };
+    JudgeResult judge();
+    // Corrects the resistivity of a sample of the reviewed file.
+    void editResistivity(int index, float value);
+    // Selects a sample (index into the list) from a press on the table or curve.
+    void selectSample(int index);
+
+    // Asks the acquisition thread to stop and waits for it at most ms.
+    bool stopAcquisition(int ms);
+
+signals:
+    // The state changed where the command buttons must follow it.
+    void stateChanged(uint word);
+    // The thread took, replaced or removed samples (merged redraws).
+    void samplesChanged(bool isWave, bool isSeg);
+    // The record or the sample list was replaced: redraw everything.
+    void recordChanged();
+    // A file was opened for review or the review ended.
+    void reviewChanged();
+    // A file could not be opened for review.
+    void reviewFailed();
+    void samplingModeChanged();
+    void linkChanged();
+    void leakPoint(int curHeight, int leakHeight);
+    void leakHeight(int curHeight, int leakHeight);
+    void leakOver();
+    void testEnded(int type);
+
+protected:
+    bool event(QEvent *e) override;
+
+private:
+    void resetTest();
+    void restartAcquisition();
+    void beginNamedTest(uint32_t newState);
+    void onLinkState();
+    void setStateAndTell(uint32_t word);
+
+    QueryThread *m_thread = nullptr;
+    QTimer *m_paceTimer = nullptr;
+    int32_t m_paceTicks = 0;
+    QString m_openFile;
+    bool m_reviewMode = false;
+    uint32_t m_newTestEntry = 0; // state word when the new-test button was pressed
+};
