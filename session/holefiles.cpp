@@ -1,5 +1,9 @@
 #include "holefiles.h"
 
+#include <QFile>
+#include <sys/stat.h>
+#include <vector>
+
 #include "holefile.h"
 #include "holereport.h"
 
@@ -40,15 +44,36 @@ namespace {
 // file system's listing order.
 QFileInfoList byModificationTime(const QString &dir, QDir::Filters filters)
 {
-    QFileInfoList entries = QDir(dir).entryInfoList(filters | QDir::NoDotAndDotDot | QDir::Hidden, QDir::NoSort);
-    std::sort(entries.begin(), entries.end(), [](const QFileInfo &a, const QFileInfo &b) {
-        const QDateTime ta = a.lastModified();
-        const QDateTime tb = b.lastModified();
-        if (ta != tb)
-            return ta > tb;
-        return a.fileName() < b.fileName();
+    const QFileInfoList entries = QDir(dir).entryInfoList(filters | QDir::NoDotAndDotDot | QDir::Hidden, QDir::NoSort);
+    // Each time is read once: comparing QDateTime values inside the sort
+    // converts them to local time at every comparison (seconds for a project
+    // of thousands of files).
+    struct Key {
+        qint64 msecs;
+        QString name;
+        int index;
+    };
+    std::vector<Key> keys;
+    keys.reserve(size_t(entries.size()));
+    for (int i = 0; i < entries.size(); ++i) {
+        // The modification time as the system keeps it (no time-zone work).
+        struct stat st;
+        const QByteArray path = QFile::encodeName(entries.at(i).absoluteFilePath());
+        const qint64 msecs = ::stat(path.constData(), &st) == 0
+            ? qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000
+            : entries.at(i).lastModified().toMSecsSinceEpoch();
+        keys.push_back({msecs, entries.at(i).fileName(), i});
+    }
+    std::sort(keys.begin(), keys.end(), [](const Key &a, const Key &b) {
+        if (a.msecs != b.msecs)
+            return a.msecs > b.msecs;
+        return a.name < b.name;
     });
-    return entries;
+    QFileInfoList sorted;
+    sorted.reserve(entries.size());
+    for (const Key &k : keys)
+        sorted.append(entries.at(k.index));
+    return sorted;
 }
 
 } // namespace
