@@ -1,5 +1,7 @@
 #include "pilelimits.h"
 
+#include "commonutils.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
@@ -103,6 +105,18 @@ CPileLimits CPileLimits::load(const QString &appDir, QString *reason)
             *reason = QStringLiteral("%1: %2").arg(f.fileName(), why);
     }
     return builtIn();
+}
+
+const CPileLimits &CPileLimits::instrument()
+{
+    static const CPileLimits table = [] {
+        QString reason;
+        CPileLimits t = load(QKRVCommomUtils::appPath(), &reason);
+        if (!reason.isEmpty())
+            qWarning("pile limits table not used: %s", qUtf8Printable(reason));
+        return t;
+    }();
+    return table;
 }
 
 QVector<PileBasisChoice> CPileLimits::choices() const

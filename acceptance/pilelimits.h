@@ -50,6 +50,9 @@ public:
     // given, says why a present file was not used (empty otherwise).
     static CPileLimits load(const QString &appDir, QString *reason = nullptr);
     static QString fileName() { return QStringLiteral("PileLimits.json"); }
+    // The table of this program: load() from the application directory,
+    // once per run (the table is edited between runs, not during one).
+    static const CPileLimits &instrument();
 
     // Every (code, pile type) once, in file order: the set-up's choices.
     QVector<PileBasisChoice> choices() const;

@@ -220,13 +220,19 @@ bool writeProjectSummaryPdf(const ProjectSummary &summary, const QString &path, 
     return true;
 }
 
+QStringList projectSummaryFileNames(const QString &projectFolderName)
+{
+    const QString stem = projectFolderName + QStringLiteral("-汇总");
+    return {stem + QStringLiteral(".csv"), stem + QStringLiteral(".pdf")};
+}
+
 bool writeProjectSummaryFiles(const QString &projectDir, QString *csvPath, QString *pdfPath, QString *error)
 {
     const QFileInfo dir(QDir::cleanPath(projectDir));
-    const QString stem = dir.absolutePath() + QLatin1Char('/') + dir.fileName() + QStringLiteral("-汇总");
+    const QStringList names = projectSummaryFileNames(dir.fileName());
     const ProjectSummary s = summarizeProjectFolder(dir.absoluteFilePath());
-    const QString csv = stem + QStringLiteral(".csv");
-    const QString pdf = stem + QStringLiteral(".pdf");
+    const QString csv = dir.absolutePath() + QLatin1Char('/') + names.at(0);
+    const QString pdf = dir.absolutePath() + QLatin1Char('/') + names.at(1);
     CAtomicFileWriter w(csv);
     if (!w.open() || !w.write(projectSummaryCsv(s)) || !w.commit())
         return fail(error, QStringLiteral("%1: %2").arg(csv, w.errorString()));

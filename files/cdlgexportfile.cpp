@@ -8,6 +8,7 @@
 #include "fileprompts.h"
 #include "holefiles.h"
 #include "itemtexts.h"
+#include "summarywriters.h"
 #include "testsession.h"
 #include "usbdisk.h"
 
@@ -133,6 +134,15 @@ void CDlgExportFile::on_BtnReturn_clicked()
 
 void CDlgExportFile::on_BtnQuit_clicked() { reject(); }
 
+void CDlgExportFile::writeSummary(const QString &projectPath)
+{
+    QString csv, pdf, error;
+    if (writeProjectSummaryFiles(projectPath, &csv, &pdf, &error))
+        FilePrompts::showMessage(tr("工程汇总已保存：\n%1\n%2").arg(QFileInfo(csv).fileName(), QFileInfo(pdf).fileName()), this);
+    else
+        FilePrompts::showMessage(tr("工程汇总保存失败！"), this);
+}
+
 void CDlgExportFile::sortBy(int choice)
 {
     sortChoice = choice;
@@ -196,6 +206,9 @@ void CDlgExportFile::OnItemPressed(int index)
         break;
     case CDlgFileOpt::Export:
         exportItem(name, texts.path);
+        break;
+    case CDlgFileOpt::Summary:
+        writeSummary(texts.path);
         break;
     case CDlgFileOpt::Delete:
         deleteItem(texts.path);

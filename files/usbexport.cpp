@@ -1,5 +1,7 @@
 #include "usbexport.h"
 
+#include "summarywriters.h"
+
 #include "holefiles.h"
 #include "usbdisk.h"
 
@@ -114,6 +116,20 @@ bool CUsbExport::copyReport(const QString &project, const QString &source, const
     return fail(tr("导出失败：复制 %1/%2 失败！").arg(project, QFileInfo(source).fileName()));
 }
 
+bool CUsbExport::copySummary(const QString &project, const QString &dataDir)
+{
+    bool copied = false;
+    for (const QString &name : projectSummaryFileNames(project)) {
+        const QString source = dataDir + QLatin1Char('/') + name;
+        if (!QFileInfo::exists(source))
+            continue;
+        if (!UsbDisk::copy(source, UsbDisk::mountPoint() + QLatin1Char('/') + name))
+            return fail(tr("导出失败：复制 %1 失败！").arg(name));
+        copied = true;
+    }
+    return !copied || syncDisk(project);
+}
+
 bool CUsbExport::syncDisk(const QString &what)
 {
     return UsbDisk::sync() || fail(tr("导出失败：写入U盘失败（%1）！").arg(what));
@@ -193,6 +209,8 @@ void CUsbExport::exportAllFiles(const QString &project, const QStringList &fileN
         if (!copyHoleAndReport(project, sourceDir + f, folder, false, 2 * i + 1, name + QStringLiteral(".PDF")))
             return abort();
     }
+    if (!copySummary(project, dataDir))
+        return abort();
     value(2 * fileNames.size() + 1, doneAll());
     if (!syncDisk(project))
         return abort();
@@ -220,6 +238,8 @@ void CUsbExport::exportAProject(const QString &project, const QString &sourceFol
     for (int k = 0; k < files.size(); ++k)
         if (!copyProjectFile(project, sourceFolder, files.at(k), target, 2 * k + 1))
             return abort();
+    if (!copySummary(project, QFileInfo(sourceFolder).absolutePath()))
+        return abort();
     unmountDisk();
     value(2 * itemCount + 1, doneAll());
 }
@@ -250,6 +270,8 @@ void CUsbExport::exportAllProjects(const QList<QPair<QString, int>> &projectCoun
                 return abort();
             c += 2;
         }
+        if (!copySummary(project, dataDir))
+            return abort();
     }
     value(2 * itemCount + 1, doneAll());
     unmountDisk();

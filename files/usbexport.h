@@ -70,6 +70,9 @@ private:
     bool copyHole(const QString &project, const QString &source, const QString &target, const QString &shown);
     bool copyReport(const QString &project, const QString &source, const QString &target);
     bool syncDisk(const QString &what);
+    // The project record beside the project's folder, when it was made:
+    // copied beside the project's folder on the disk, then flushed.
+    bool copySummary(const QString &project, const QString &dataDir);
     bool fail(const QString &text);
     // After a failure: flush what was written (when mounted), then unmount.
     void abort();

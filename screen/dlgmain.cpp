@@ -1,4 +1,7 @@
 #include "dlgmain.h"
+#include "verdictpanel.h"
+
+#include "projectsummary.h"
 #include "ui_dlgmain.h"
 
 #include "batterydisplay.h"
@@ -34,6 +37,7 @@
 #include "mytable.h"
 #include "showwavepic.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
@@ -90,6 +94,7 @@ CDlgMain::CDlgMain(QWidget *parent)
     connect(ui->table, &CMyTable::SetMouseClick, this, &CDlgMain::OnSetMouseClick);
     connect(ui->wavePic, &CShowWavePic::samplePicked, this, &CDlgMain::onSamplePicked);
     connect(ui->groupBox_3, &CSedimentPanel::curveChanged, this, [this] { updateWave(true, false, false); });
+    connect(ui->groupBox_3, &CSedimentPanel::judgementShown, this, &CDlgMain::showVerdictLine);
 
     m_pRefreshTimer = new QTimer(this);
     m_pRefreshTimer->setSingleShot(true);
@@ -259,7 +264,10 @@ bool CDlgMain::confirmHoleNumber()
 
 bool CDlgMain::askHoleFileName(QString *name)
 {
-    QString proposal = gCtrlInfo.curHoleName.isEmpty() ? gCtrlInfo.holeNo.get() : gCtrlInfo.curHoleName.get();
+    const QString projectDir = QFileInfo(m_session->holeFilePathFor(QStringLiteral("x"))).absolutePath();
+    const QStringList existing = QDir(projectDir).entryList({QStringLiteral("*.") + fileExt}, QDir::Files);
+    // A hole tested before gets its next test's name (Z17-2, Z17-3, ...).
+    QString proposal = nextFreeTestName(gCtrlInfo.holeNo.get(), existing);
     // Each refusal needs the operator to type again, so the loop ends with
     // the operator; the bound only keeps a broken keyboard from spinning.
     for (int attempt = 0; attempt < 1000; ++attempt) {
@@ -275,8 +283,10 @@ bool CDlgMain::askHoleFileName(QString *name)
         }
         if (QFileInfo::exists(m_session->holeFilePathFor(typed))) {
             showMessage(tr("文件已存在，请重新输入！"));
+            proposal = nextFreeTestName(typed, existing);
             continue;
         }
+        gCtrlInfo.acceptance.sequence = testSequenceOf(typed, gCtrlInfo.holeNo.get());
         *name = typed;
         return true;
     }
@@ -443,9 +453,22 @@ void CDlgMain::on_Btnjudge_clicked()
     const CTestSession::JudgeResult result = m_session->judge();
     if (result == CTestSession::NotJudged)
         return;
-    ui->editPly->setText(QString::number(int32_t(gCtrlInfo.sedimentThickness)));
+    ui->groupBox_3->showValues(); // thickness, the quality the verdict gives, the line
     if (result == CTestSession::SaveFailed)
         showMessage(tr("文件保存失败！"));
+}
+
+void CDlgMain::showVerdictLine()
+{
+    // Under the curve, where the line has the width it needs.
+    const QString verdict = verdictPanelText(gCtrlInfo, samples.snapshot());
+    ui->labelVerdict->setText(verdict);
+    if (ui->labelVerdict->isVisibleTo(this) != !verdict.isEmpty()) {
+        ui->labelVerdict->setVisible(!verdict.isEmpty());
+        // The curve takes the height the line leaves (or gives back).
+        layout()->activate();
+        updateWave(true, false, false);
+    }
 }
 
 // ---------------------------------------------------------------- refresh

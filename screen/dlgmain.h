@@ -96,6 +96,8 @@ private:
     void tell(int outcome);
     bool askQuestion(const QString &text);
     void showMessage(const QString &text);
+    // The acceptance line under the curve (hidden while there is none).
+    void showVerdictLine();
     // The hole-number question and the file name of a new test.
     bool nameNewTest(int kind);
     bool askHoleFileName(QString *name);

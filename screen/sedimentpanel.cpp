@@ -52,6 +52,7 @@ void CSedimentPanel::showValues()
     m_magnify->setCurrentIndex(
         m_magnify->findText(QString::number(int32_t(gCtrlInfo.curveMagnify)), Qt::MatchExactly));
     m_thickness->setText(QString::number(int32_t(gCtrlInfo.sedimentThickness)));
+    emit judgementShown();
 }
 
 bool CSedimentPanel::eventFilter(QObject *watched, QEvent *event)
@@ -88,6 +89,7 @@ void CSedimentPanel::enterSedimentThickness()
     const QString text = wholeNumberText(dlg.m_fValue);
     m_thickness->setText(text);
     m_session->setSedimentThickness(text.toInt());
+    showValues(); // the verdict presets the hole quality
 }
 
 void CSedimentPanel::chooseHoleQuality()
@@ -102,6 +104,7 @@ void CSedimentPanel::chooseHoleQuality()
     else if (chosen == mainText("不合格"))
         quality = 1;
     m_session->setHoleQuality(quality);
+    showValues();
 }
 
 QString CSedimentPanel::chooseFrom(const QString &title, const QStringList &items)

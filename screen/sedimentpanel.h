@@ -28,6 +28,8 @@ public:
 signals:
     // Range or magnification changed: the curve must be redrawn.
     void curveChanged();
+    // The values were shown again (thickness, quality, verdict may differ).
+    void judgementShown();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

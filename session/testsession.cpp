@@ -1,5 +1,8 @@
 #include "testsession.h"
 
+#include "pilelimits.h"
+#include "verdict.h"
+
 #include "holefiles.h"
 #include "mainrules.h"
 #include "mainstate.h"
@@ -142,8 +145,19 @@ void CTestSession::setCurveMagnify(int32_t percent)
 void CTestSession::setSedimentThickness(int32_t cm)
 {
     gCtrlInfo.sedimentThickness = gCtrlInfoBackup.sedimentThickness = cm;
+    for (CtrlInfo *record : {&gCtrlInfo, &gCtrlInfoBackup})
+        applyVerdict(*record, CPileLimits::instrument());
 }
-void CTestSession::setHoleQuality(int32_t quality) { gCtrlInfo.holeQuality = gCtrlInfoBackup.holeQuality = quality; }
+
+void CTestSession::setHoleQuality(int32_t quality)
+{
+    // Recorded as an override when it goes against the verdict.
+    chooseHoleQuality(gCtrlInfo, quality);
+    chooseHoleQuality(gCtrlInfoBackup, quality);
+    // A reviewed file keeps the override with its verdict at once.
+    if (m_reviewMode && gCtrlInfo.acceptance.judged() && rewriteReviewedFile())
+        updateHoleReport(gCtrlInfo.filePath.get());
+}
 
 void CTestSession::adaptCurveRange()
 {
@@ -490,6 +504,7 @@ CTestSession::JudgeResult CTestSession::judge()
 {
     if (!markSedimentPosition())
         return NotJudged;
+    applyVerdict(gCtrlInfo, CPileLimits::instrument());
     if (!m_reviewMode)
         return Judged;
     if (!rewriteReviewedFile())

@@ -12,6 +12,8 @@
 
 #include "setuprules.h"
 
+#include "holeacceptance.h"
+
 #include <QDialog>
 
 class CTestSession;
@@ -53,7 +55,11 @@ private:
     void enterHoleDepth();
     void enterAngle();
     void selectItem(QComboBox *combo, const QString &title);
+    void chooseBasis();
+    void showBasis();
 
     CTestSession *m_session;
     Ui::CDlgSet *ui;
+    // Basis (design value or table row) as chosen, stored on OK.
+    HoleAcceptance m_basis;
 };

@@ -1398,4 +1398,76 @@ Parameter</translation>
         <translation>N</translation>
     </message>
 </context>
+<context>
+    <name>CDlgMain</name>
+    <message>
+        <source>（操作员改判）</source>
+        <translation> (operator override)</translation>
+    </message>
+    <message>
+        <source>建议：</source>
+        <translation>Suggested: </translation>
+    </message>
+</context>
+<context>
+    <name>CDlgSet</name>
+    <message>
+        <source>验收依据：</source>
+        <translation>Basis:</translation>
+    </message>
+    <message>
+        <source>测点：</source>
+        <translation>Position:</translation>
+    </message>
+    <message>
+        <source>不指定</source>
+        <translation>Not named</translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>设计值(mm)</source>
+        <translation>Design value(mm)</translation>
+    </message>
+    <message>
+        <source>验收依据</source>
+        <translation>Acceptance basis</translation>
+    </message>
+    <message>
+        <source>输入无效！设计值应在1~100000 mm之间！</source>
+        <translation>Invalid input! The design value must be 1 to 100000 mm!</translation>
+    </message>
+    <message>
+        <source>测点</source>
+        <translation>Position</translation>
+    </message>
+</context>
+<context>
+    <name>CDlgExportFile</name>
+    <message>
+        <source>工程汇总</source>
+        <translation>Project summary</translation>
+    </message>
+    <message>
+        <source>工程汇总已保存：
+%1
+%2</source>
+        <translation>Project summary saved:
+%1
+%2</translation>
+    </message>
+    <message>
+        <source>工程汇总保存失败！</source>
+        <translation>The project summary could not be saved!</translation>
+    </message>
+</context>
+<context>
+    <name>CDlgProgress</name>
+    <message>
+        <source>导出失败：复制 %1 失败！</source>
+        <translation>Export failed: copying %1 failed!</translation>
+    </message>
+</context>
 </TS>

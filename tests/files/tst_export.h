@@ -21,6 +21,7 @@ private slots:
     void allFilesOfProject();
     void allFilesSkipsRefusedFile();
     void oneProjectCopiesOnlyHoleFiles();
+    void projectSummaryMadeAndCarried();
     void existingProject_data();
     void existingProject();
     void allProjects();

@@ -40,6 +40,9 @@ int main(int argc, char **argv)
     gCtrlInfo.maxDepth = 35500;
     gCtrlInfo.elevation = 30000;
     gCtrlInfo.offsetAngle = 30;
+    gCtrlInfo.acceptance.code = QStringLiteral("JTG/T 3650-2020");
+    gCtrlInfo.acceptance.pileType = QStringLiteral("摩擦桩");
+    gCtrlInfo.acceptance.position = MeasuringPosition::XPrime;
 
     TestAppDir appDir;
     CTestSession session;

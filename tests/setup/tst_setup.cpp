@@ -166,6 +166,7 @@ private slots:
     void selections_data();
     void selections();
     void disabledModeComboOpensNothing();
+    void basisAndPosition();
 
     void metresToMillimetres();
     void metresAsTypedOnKeypad();
@@ -745,6 +746,8 @@ void TestSetup::selections_data()
     QTest::newRow("mode") << "CBSampleMode" << QStringLiteral("采集提升方式") << QStringLiteral("手动提升")
                           << QStringList{QStringLiteral("自动提升"), QStringLiteral("手动提升"), QStringLiteral("手动(4s/m)"),
                                          QStringLiteral("手动(6s/m)"), QStringLiteral("手动(8s/m)")};
+    QTest::newRow("position") << "CBPosition" << QStringLiteral("测点") << QStringLiteral("Y'")
+                              << QStringList{QStringLiteral("不指定"), QStringLiteral("中心"), "X", "X'", "Y", "Y'"};
 }
 
 void TestSetup::selections()
@@ -772,6 +775,56 @@ void TestSetup::selections()
     QCOMPARE(seenTitle, title);
     QCOMPARE(seenItems, offered);
     QCOMPARE(field<QComboBox>(&dlg, n.constData())->currentText(), choice);
+}
+
+// The basis: a pile type of the limits table from the grid, or a design value
+// on the keypad (which then wins), or none; stored with the position on OK,
+// and a new basis starts the test unjudged.
+void TestSetup::basisAndPosition()
+{
+    gCtrlInfo.acceptance.verdict = AcceptanceVerdict::Pass;
+    gCtrlInfo.acceptance.limitMm = 50;
+    CDlgSet dlg(m_session.get());
+    dlg.show();
+    QCOMPARE(text(&dlg, "editBasis"), QStringLiteral("无"));
+    QStringList offered;
+    ENTER(&dlg, "editBasis", "CDlgSelKey", [&](QWidget *w) {
+        for (int i = 1; i <= 15; ++i) {
+            auto *b = w->findChild<QPushButton *>(QStringLiteral("Btn%1").arg(i));
+            if (b->isEnabled())
+                offered << b->text();
+        }
+        chooseItem(QStringLiteral("JTG/T 3650 摩擦桩"))(w);
+    });
+    QCOMPARE(offered, (QStringList{QStringLiteral("无"), QStringLiteral("JGJ 94 端承桩"), QStringLiteral("JGJ 94 摩擦桩"),
+                                   QStringLiteral("JGJ 94 抗拔、抗水平力桩"), QStringLiteral("GB 50202 端承桩"),
+                                   QStringLiteral("GB 50202 摩擦桩"), QStringLiteral("JTG/T 3650 端承桩"),
+                                   QStringLiteral("JTG/T 3650 摩擦桩"), QStringLiteral("设计值(mm)")}));
+    QCOMPARE(text(&dlg, "editBasis"), QStringLiteral("JTG/T 3650 摩擦桩"));
+
+    ModalScript design;
+    design.expect("CDlgSelKey", chooseItem(QStringLiteral("设计值(mm)")));
+    design.expect("CDlgNumKey", typeNumber(QStringLiteral("80")));
+    TOUCH_WITH(&dlg, "editBasis", design);
+    QCOMPARE(text(&dlg, "editBasis"), QStringLiteral("设计值 80 mm"));
+    ENTER(&dlg, "CBPosition", "CDlgSelKey", chooseItem(QStringLiteral("X")));
+    QCOMPARE(gCtrlInfo.acceptance.designLimitMm, 0); // nothing stored before OK
+
+    QTest::mouseClick(field<QPushButton>(&dlg, "BtnOK"), Qt::LeftButton);
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QCOMPARE(gCtrlInfo.acceptance.designLimitMm, 80);
+    QVERIFY(gCtrlInfo.acceptance.code.isEmpty());
+    QCOMPARE(gCtrlInfo.acceptance.position, int32_t(MeasuringPosition::X));
+    QCOMPARE(gCtrlInfo.acceptance.verdict, int32_t(AcceptanceVerdict::NotJudged));
+    QCOMPARE(gCtrlInfo.acceptance.limitMm, -1);
+
+    CDlgSet again(m_session.get());
+    again.show();
+    QCOMPARE(text(&again, "editBasis"), QStringLiteral("设计值 80 mm"));
+    QCOMPARE(field<QComboBox>(&again, "CBPosition")->currentText(), QStringLiteral("X"));
+    ENTER(&again, "editBasis", "CDlgSelKey", chooseItem(QStringLiteral("无")));
+    QTest::mouseClick(field<QPushButton>(&again, "BtnOK"), Qt::LeftButton);
+    QVERIFY(!gCtrlInfo.acceptance.hasBasis());
 }
 
 void TestSetup::disabledModeComboOpensNothing()
