@@ -46,16 +46,16 @@ QByteArray sectionTable(int32_t acceptanceOffset)
     return t;
 }
 
-// A record with nothing to accept (no basis, no verdict, no position, first
-// test) is written in the older layout, byte for byte.
-bool needsAcceptanceSection(const HoleAcceptance &a) { return a != HoleAcceptance(); }
-
 // A negative zero is stored as zero, as the table shows it: a file must not
 // hold a value the operator never saw.
 float storedResistivity(float v) { return v == 0.0f ? 0.0f : v; }
 
 // A mode nobody knows is stored as the automatic one, as ever.
 uint8_t storedModeCode(int32_t code) { return SampleModes::isKnown(code) ? uint8_t(code) : 0; }
+
+// A record with nothing to accept (no basis, no verdict, no position, first
+// test) is written in the older layout, byte for byte.
+bool needsAcceptanceSection(const HoleAcceptance &a) { return a != HoleAcceptance(); }
 
 void waitProcessingEvents(int ms)
 {

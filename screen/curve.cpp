@@ -317,10 +317,16 @@ void drawResistivityAxis(QPainter &p, const QRect &strip, const CurveInputs &in)
     p.drawLine(x2 + 5, y2 + 3, x2 + 15, y2);
 }
 
-void drawDepthAxis(QPainter &p, const QRect &strip, const CurveInputs &in)
+// Ticks and labels further than this from the part in view touch none of
+// its pixels (a label is a square of the strip's width, 30 pixels).
+const int kTickReach = 40;
+
+void drawDepthAxis(QPainter &p, const QRect &strip, const CurveInputs &in, const QRect &visible)
 {
     const int x2 = strip.right(), y1 = strip.top(), y2 = strip.bottom();
     for (const DepthTick &t : depthTicks(strip, in.maxDepth, in.moveDistance)) {
+        if (t.y < visible.top() - kTickReach || t.y > visible.bottom() + kTickReach)
+            continue;
         p.drawLine(x2 - t.tickLength, t.y, x2, t.y);
         if (!t.label.isEmpty())
             p.drawText(QRect(t.labelTopLeft, QSize(t.labelSide, t.labelSide)), Qt::AlignLeft | Qt::AlignTop, t.label);
@@ -332,14 +338,16 @@ void drawDepthAxis(QPainter &p, const QRect &strip, const CurveInputs &in)
     p.drawLine(x2 + 3, y2 + 5, x2, y2 + 15);
 }
 
-void drawStaticPart(QPainter &p, const CurveInputs &in)
+// visible: the part of the canvas that must come out right (all of it for
+// the cached layer).
+void drawStaticPart(QPainter &p, const CurveInputs &in, const QRect &visible)
 {
     const CurveGeometry g = curveGeometry(in.size.width(), in.size.height());
     const QColor back = curveBackground(in.style);
     p.fillRect(QRect(QPoint(0, 0), in.size), back);
     p.setPen(QPen(back, 1));
     drawResistivityAxis(p, g.resiStrip, in);
-    drawDepthAxis(p, g.depthStrip, in);
+    drawDepthAxis(p, g.depthStrip, in, visible);
 }
 
 void drawPolyline(QPainter &p, const QVector<QPoint> &pts)
@@ -419,7 +427,7 @@ const QPixmap &CCurvePicture::cachedLayer(const CurveInputs &in, const CSampleMi
     if (!c.valid || c.inputs != in) {
         c.axes = QPixmap(in.size);
         QPainter p(&c.axes);
-        drawStaticPart(p, in);
+        drawStaticPart(p, in, QRect(QPoint(0, 0), in.size));
         c.inputs = in;
         c.valid = true;
         c.drawnSamples = -1; // curve must be redrawn
@@ -493,8 +501,8 @@ void CCurvePicture::paint(QPainter &painter, const QSize &size)
     if (int64_t(size.width()) * size.height() <= kMaxCachedPixels) {
         painter.drawPixmap(0, 0, cachedLayer(in, mirror));
     } else {
-        drawStaticPart(painter, in);
         const QRect visible = painter.hasClipping() ? painter.clipBoundingRect().toAlignedRect() : QRect(QPoint(0, 0), size);
+        drawStaticPart(painter, in, visible);
         drawPolylineWithin(painter, curvePoints(in, mirror), visible);
     }
     // The suggested sediment interface (advice only), under the selection.

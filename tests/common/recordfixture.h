@@ -10,49 +10,48 @@
 
 #include <QString>
 #include <QVector>
-#include <cmath>
 #include <cstdint>
 
 namespace RecordFixture {
 
-// Every text and number of a test's description set to something of its own.
+// A 20 m hole sampled every 50 mm from the bottom up, judged at 35 cm and
+// qualified: every text of the description set to something of its own.
+inline void fill(CtrlInfo &info, const QString &holeNo = QStringLiteral("A12"))
+{
+    info.projectName = QString::fromUtf8("跨江大桥桩基检测工程");
+    info.holeNo = holeNo;
+    info.testUnit = QString::fromUtf8("检测中心");
+    info.constructionUnit = QString::fromUtf8("第三工程局");
+    info.tester = QString::fromUtf8("王五");
+    info.testDate = QStringLiteral("2024-05-06");
+    info.testTime = QStringLiteral("10:11:12");
+    info.maxDepth = 20000;
+    info.holeDepth = 20000;
+    info.elevation = 12500;
+    info.holeDiameter = 1500;
+    info.moveDistance = 50;
+    info.sedimentThickness = 35;
+    info.holeQuality = 0;
+}
+
 inline CtrlInfo filledRecord(const QString &holeNo = QStringLiteral("A12"))
 {
     CtrlInfo info;
-    info.projectName = QStringLiteral("桥梁一标");
-    info.projectPath = QStringLiteral("QL1");
-    info.holeNo = holeNo;
-    info.testUnit = QStringLiteral("检测公司");
-    info.constructionUnit = QStringLiteral("施工单位");
-    info.tester = QStringLiteral("张三");
-    info.testDate = QStringLiteral("2026-12-10");
-    info.testTime = QStringLiteral("09:30:00");
-    info.maxDepth = 20000;
-    info.holeDepth = 20000;
-    info.moveDistance = 50;
-    info.holeDiameter = 1500;
-    info.elevation = 20000;
-    info.offsetAngle = 30;
-    info.sampleMode = SampleModes::AutoRaise;
-    info.wheelD = 63;
-    info.lineD = 7;
-    info.curveRange = 50;
-    info.holeQuality = 0;
-    info.sedimentThickness = 0;
+    fill(info, holeNo);
     return info;
 }
 
-// n samples from the bottom upwards, one move distance apart, with a mud
-// level of 12 ohm-metres and a little ripple.
-inline QVector<Sample> sampleRun(int n, int32_t bottomDepth = 20000, int32_t step = 50)
+// The first count samples of that hole, bottom first: 30 ohm-metres in the
+// bottom sedimentMm, 12 (with a little ripple) above.
+inline QVector<Sample> holeSamples(int count = 401, int sedimentMm = 350)
 {
-    QVector<Sample> list;
-    list.reserve(n);
-    for (int i = 0; i < n; ++i) {
-        const float value = 12.0f + float(std::sin(i * 0.7));
-        list.append({bottomDepth - step * i, value, value});
+    QVector<Sample> v;
+    for (int i = 0; i < count; ++i) {
+        const int h = i * 50;
+        const float value = h < sedimentMm ? 30.0f : 12.0f + 0.01f * float(i % 7);
+        v.append(Sample{20000 - h, value, value});
     }
-    return list;
+    return v;
 }
 
 // Writes the hole file of a record and its samples; returns the path.

@@ -273,11 +273,11 @@ void TestBrowser::openFileForReview()
     FilesFixture fx;
     fx.makeProject(QStringLiteral("P"), 0);
     const QString path = RecordFixture::writeHole(fx.dataDir + QStringLiteral("/P/A12.CZO"),
-                                                  RecordFixture::filledRecord(), RecordFixture::sampleRun(7));
+                                                  RecordFixture::filledRecord(), RecordFixture::holeSamples(7));
     FilesFixture::setTime(path, 1);
     const QString lower = RecordFixture::writeHole(fx.dataDir + QStringLiteral("/P/b3.czo"),
                                                    RecordFixture::filledRecord(QStringLiteral("b3")),
-                                                   RecordFixture::sampleRun(4));
+                                                   RecordFixture::holeSamples(4));
     FilesFixture::setTime(lower, 2);
     CDlgExportFile b(&fx.session);
     b.show();
@@ -416,7 +416,7 @@ void TestBrowser::closesReviewedFileBeforeDelete()
     QFETCH(bool, deleteAll);
     QFETCH(bool, closed);
     FilesFixture fx;
-    const QByteArray hole = encodeHoleFile(RecordFixture::filledRecord(), RecordFixture::sampleRun(3));
+    const QByteArray hole = encodeHoleFile(RecordFixture::filledRecord(), RecordFixture::holeSamples(3));
     fx.makeProject(QStringLiteral("P10"), 0);
     fx.makeFile(QStringLiteral("P10"), QStringLiteral("A12.CZO"), 1, hole);
     fx.makeProject(QStringLiteral("P1"), 100);

@@ -9,6 +9,7 @@
 #include "reportcurve.h"
 #include "reportpages.h"
 #include "suggestionmarker.h"
+#include "recordfixture.h"
 #include "testsupport.h"
 
 #include <QCryptographicHash>
@@ -25,36 +26,9 @@ namespace {
 
 QString u(const char *utf8) { return QString::fromUtf8(utf8); }
 
-// A 20 m hole sampled every 50 mm from the bottom up: 30 ohm-m in the
-// bottom 35 cm, 12 above, judged at 35 cm and qualified.
-void fillRecord(CtrlInfo &info)
-{
-    info.projectName = u("跨江大桥桩基检测工程");
-    info.holeNo = QStringLiteral("A12");
-    info.testUnit = u("检测中心");
-    info.constructionUnit = u("第三工程局");
-    info.tester = u("王五");
-    info.testDate = QStringLiteral("2024-05-06");
-    info.testTime = QStringLiteral("10:11:12");
-    info.maxDepth = 20000;
-    info.holeDepth = 20000;
-    info.elevation = 12500;
-    info.holeDiameter = 1500;
-    info.moveDistance = 50;
-    info.sedimentThickness = 35;
-    info.holeQuality = 0;
-}
+using RecordFixture::holeSamples;
+using RecordFixture::fill;
 
-QVector<Sample> holeSamples(int count = 401, int sedimentMm = 350)
-{
-    QVector<Sample> v;
-    for (int i = 0; i < count; ++i) {
-        const int h = i * 50;
-        const float value = h < sedimentMm ? 30.0f : 12.0f + 0.01f * float(i % 7);
-        v.append(Sample{20000 - h, value, value});
-    }
-    return v;
-}
 
 bool saveHole(const QString &path, const CtrlInfo &info, const QVector<Sample> &samples)
 {
@@ -270,7 +244,7 @@ void TestHoleReport::reportContent()
     TestAppDir app;
     const QString hole = app.file(QStringLiteral("ZPV_CZL-FILE/Bridge/A12.CZO"));
     CtrlInfo info;
-    fillRecord(info);
+    RecordFixture::fill(info);
     QVERIFY(saveHole(hole, info, holeSamples()));
     QString error;
     QVERIFY2(writeHoleReport(hole, &error), qPrintable(error));
@@ -333,7 +307,7 @@ void TestHoleReport::englishCatalogue()
     QCoreApplication::installTranslator(&translator);
     const QString hole = app.file(QStringLiteral("P/A12.CZO"));
     CtrlInfo info;
-    fillRecord(info);
+    RecordFixture::fill(info);
     info.holeQuality = 1;
     info.acceptance.code = QStringLiteral("JGJ 94-2008");
     info.acceptance.pileType = u("端承桩");
@@ -371,7 +345,7 @@ void TestHoleReport::acceptanceOnFirstPage()
     TestAppDir app;
     const QString hole = app.file(QStringLiteral("P/Z17-2.CZO"));
     CtrlInfo info;
-    fillRecord(info);
+    fill(info);
     info.sedimentThickness = 9;
     info.holeQuality = 0; // the verdict says fail: chosen against it
     info.acceptance.designLimitMm = 80;
@@ -389,7 +363,7 @@ void TestHoleReport::acceptanceOnFirstPage()
 
     const QString plain = app.file(QStringLiteral("P/A12.CZO"));
     CtrlInfo older;
-    fillRecord(older);
+    fill(older);
     QVERIFY(saveHole(plain, older, holeSamples()));
     QVERIFY(writeHoleReport(plain));
     const QString plainText = squeezed(pdfText(holeReportPath(plain)));
@@ -406,7 +380,7 @@ void TestHoleReport::judgementRewriteReplacesReport()
     TestAppDir app;
     const QString hole = app.file(QStringLiteral("P/a7.czo"));
     CtrlInfo info;
-    fillRecord(info);
+    RecordFixture::fill(info);
     QVERIFY(saveHole(hole, info, holeSamples()));
     QVERIFY(writeHoleReport(hole));
     const QString pdf = app.file(QStringLiteral("P/a7.pdf"));
@@ -445,7 +419,7 @@ void TestHoleReport::failureLeavesNoReport()
     const QString hole = app.file(QStringLiteral("P/A12.CZO"));
     const QString pdf = app.file(QStringLiteral("P/A12.PDF"));
     CtrlInfo info;
-    fillRecord(info);
+    RecordFixture::fill(info);
     QVERIFY(saveHole(hole, info, holeSamples()));
     if (kind == QLatin1String("bad")) {
         QByteArray bytes = readFileBytes(hole);
@@ -478,7 +452,7 @@ void TestHoleReport::officeTool()
     TestAppDir app;
     const QString hole = app.file(QStringLiteral("P/A12.CZO"));
     CtrlInfo info;
-    fillRecord(info);
+    RecordFixture::fill(info);
     QVERIFY(saveHole(hole, info, holeSamples()));
 
     Run r = tool({QStringLiteral("report"), app.file(QStringLiteral("P/A12"))});
@@ -515,7 +489,7 @@ void TestHoleReport::longHole()
     TestAppDir app;
     const QString hole = app.file(QStringLiteral("P/L1.CZO"));
     CtrlInfo info;
-    fillRecord(info);
+    RecordFixture::fill(info);
     info.maxDepth = 200000;
     info.moveDistance = 10;
     QVector<Sample> v;

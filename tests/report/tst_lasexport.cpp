@@ -2,6 +2,7 @@
 // (depth order, spacing, values that are not numbers), texts that could
 // break the format, and the office tool's "las" command.
 
+#include "recordfixture.h"
 #include "ctrlinfo.h"
 #include "holefile.h"
 #include "lasexport.h"
@@ -19,21 +20,10 @@ namespace {
 
 QString u(const char *utf8) { return QString::fromUtf8(utf8); }
 
+// The filled record, judged unqualified.
 CtrlInfo record()
 {
-    CtrlInfo info;
-    info.projectName = u("跨江大桥");
-    info.holeNo = QStringLiteral("A12");
-    info.testUnit = u("检测中心");
-    info.constructionUnit = u("第三工程局");
-    info.tester = u("王五");
-    info.testDate = QStringLiteral("2024-05-06");
-    info.testTime = QStringLiteral("10:11:12");
-    info.maxDepth = 20000;
-    info.moveDistance = 50;
-    info.holeDiameter = 1500;
-    info.elevation = 12500;
-    info.sedimentThickness = 35;
+    CtrlInfo info = RecordFixture::filledRecord();
     info.holeQuality = 1;
     return info;
 }
@@ -126,7 +116,7 @@ void TestLasExport::structure()
     QCOMPARE(field(las, "W", "NULL"), QStringLiteral("-999.25"));
     QCOMPARE(las.fields["W"]["STRT"].first, QStringLiteral("M"));
     QCOMPARE(field(las, "W", "WELL"), QStringLiteral("A12"));
-    QCOMPARE(field(las, "W", "FLD"), u("跨江大桥"));
+    QCOMPARE(field(las, "W", "FLD"), u("跨江大桥桩基检测工程"));
     QCOMPARE(field(las, "W", "COMP"), u("第三工程局"));
     QCOMPARE(field(las, "W", "SRVC"), u("检测中心"));
     QCOMPARE(field(las, "W", "DATE"), QStringLiteral("2024-05-06 10:11:12"));
