@@ -27,7 +27,6 @@ namespace {
 QString u(const char *utf8) { return QString::fromUtf8(utf8); }
 
 using RecordFixture::holeSamples;
-using RecordFixture::fill;
 
 
 bool saveHole(const QString &path, const CtrlInfo &info, const QVector<Sample> &samples)
@@ -345,7 +344,7 @@ void TestHoleReport::acceptanceOnFirstPage()
     TestAppDir app;
     const QString hole = app.file(QStringLiteral("P/Z17-2.CZO"));
     CtrlInfo info;
-    fill(info);
+    RecordFixture::fill(info);
     info.sedimentThickness = 9;
     info.holeQuality = 0; // the verdict says fail: chosen against it
     info.acceptance.designLimitMm = 80;
@@ -363,7 +362,7 @@ void TestHoleReport::acceptanceOnFirstPage()
 
     const QString plain = app.file(QStringLiteral("P/A12.CZO"));
     CtrlInfo older;
-    fill(older);
+    RecordFixture::fill(older);
     QVERIFY(saveHole(plain, older, holeSamples()));
     QVERIFY(writeHoleReport(plain));
     const QString plainText = squeezed(pdfText(holeReportPath(plain)));
