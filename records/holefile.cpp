@@ -4,6 +4,7 @@
 #include "gbktext.h"
 #include "platform.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -61,11 +62,11 @@ void waitProcessingEvents(int ms)
     QCoreApplication::processEvents();
 }
 
-// Random access to a file whose size is known: a field is read only when
-// every one of its bytes lies inside the file.
+// Random access to a file (or file image) whose size is known: a field is
+// read only when every one of its bytes lies inside the file.
 class CFieldReader {
 public:
-    explicit CFieldReader(QFile &f) : m_f(f), m_size(f.size()) {}
+    explicit CFieldReader(QIODevice &f) : m_f(f), m_size(f.size()) {}
     qint64 size() const { return m_size; }
     bool fits(qint64 off, qint64 len) const { return off >= 0 && len >= 0 && off + len <= m_size; }
     bool bytes(qint64 off, int len, QByteArray *out)
@@ -96,7 +97,7 @@ public:
     }
 
 private:
-    QFile &m_f;
+    QIODevice &m_f;
     qint64 m_size;
 };
 
@@ -315,16 +316,10 @@ QString HoleLoadResult::errorText() const
     return QString();
 }
 
-HoleLoadResult readHoleFile(const QString &path, CtrlInfo &info)
+namespace {
+// Reads an open hole-file image; res.path is left to the caller.
+void readHoleDevice(QIODevice &f, CtrlInfo &info, HoleLoadResult &res)
 {
-    HoleLoadResult res;
-    res.path = withHoleExtension(path);
-    QFile f(res.path);
-    // Read-only: opening a file for review must work on write-protected media.
-    if (!f.open(QIODevice::ReadOnly)) {
-        res.error = HoleLoadError::CannotOpen;
-        return res;
-    }
     CFieldReader r(f);
 
     QByteArray headBytes;
@@ -334,14 +329,14 @@ HoleLoadResult readHoleFile(const QString &path, CtrlInfo &info)
     if (magic != QLatin1String(kMagicComplete) && magic != QString::fromLatin1(kMagicComplete).toLower()) {
         res.error = magic.compare(QLatin1String(kMagicWriting), Qt::CaseInsensitive) == 0 ? HoleLoadError::Incomplete
                                                                                         : HoleLoadError::NotHoleFile;
-        return res;
+        return;
     }
     const QString rest = header.trimmed().mid(4);
     const int dash = rest.indexOf(QLatin1Char('-'));
     const QString type = (dash < 0 ? rest : rest.left(dash)).trimmed();
     if (type != typeCode() && type != typeCode().toLower()) {
         res.error = HoleLoadError::WrongType;
-        return res;
+        return;
     }
 
     int32_t table[HoleFile::TableEntries] = {};
@@ -355,10 +350,37 @@ HoleLoadResult readHoleFile(const QString &path, CtrlInfo &info)
         readNumbers(r, table[1], info);
     if (table[8] <= 0) {
         res.error = HoleLoadError::NoSampleSection;
-        return res;
+        return;
     }
     readSamples(r, table[8], res);
     res.ok = true;
+}
+} // namespace
+
+HoleLoadResult readHoleFile(const QString &path, CtrlInfo &info)
+{
+    HoleLoadResult res;
+    res.path = withHoleExtension(path);
+    QFile f(res.path);
+    // Read-only: opening a file for review must work on write-protected media.
+    if (!f.open(QIODevice::ReadOnly)) {
+        res.error = HoleLoadError::CannotOpen;
+        return res;
+    }
+    readHoleDevice(f, info, res);
+    return res;
+}
+
+HoleLoadResult readHoleBytes(const QByteArray &bytes, CtrlInfo &info)
+{
+    HoleLoadResult res;
+    QBuffer buffer;
+    buffer.setData(bytes);
+    if (!buffer.open(QIODevice::ReadOnly)) {
+        res.error = HoleLoadError::CannotOpen;
+        return res;
+    }
+    readHoleDevice(buffer, info, res);
     return res;
 }
 

@@ -118,6 +118,9 @@ struct HoleLoadResult {
 // returns the samples in the result; the process-wide sample list is not
 // touched. On a refusal the record is unchanged.
 HoleLoadResult readHoleFile(const QString &path, CtrlInfo &info);
+// The same from a file image already in memory (an archive's stored bytes);
+// path stays empty in the result.
+HoleLoadResult readHoleBytes(const QByteArray &bytes, CtrlInfo &info);
 
 struct HoleLoadOptions {
     // Called once the header checks have passed, before the samples go into

@@ -1,0 +1,305 @@
+#include "archiveimport.h"
+
+#include "audittrail.h"
+#include "holefacts.h"
+#include "preparedquery.h"
+#include "reportdata.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QThread>
+#include <cstdio>
+
+QString ImportSummary::line() const
+{
+    return QStringLiteral("new %1, versions %2, skipped %3, refused %4").arg(added).arg(versions).arg(skipped).arg(refused);
+}
+
+namespace {
+struct SourceFolder {
+    QString path;
+    QStringList holeFiles; // names inside the folder, sorted
+};
+
+// Groups the hole files named by PATHs by their folder, in a stable order.
+QVector<SourceFolder> collectSources(const QStringList &paths, QStringList *missing)
+{
+    QMap<QString, QStringList> byFolder;
+    auto add = [&](const QFileInfo &fi) {
+        if (isHoleFileName(fi.fileName()))
+            byFolder[fi.absolutePath()] << fi.fileName();
+    };
+    for (const QString &p : paths) {
+        const QFileInfo fi(p);
+        if (fi.isDir()) {
+            QDirIterator it(fi.absoluteFilePath(), QDir::Files, QDirIterator::Subdirectories);
+            while (it.hasNext()) {
+                it.next();
+                add(it.fileInfo());
+            }
+        } else if (fi.exists()) {
+            if (isHoleFileName(fi.fileName()))
+                add(fi);
+            else
+                *missing << QStringLiteral("%1: not a hole file (extension %2)").arg(p, fileExt);
+        } else {
+            *missing << QStringLiteral("%1: no such file or folder").arg(p);
+        }
+    }
+    QVector<SourceFolder> out;
+    for (auto it = byFolder.cbegin(); it != byFolder.cend(); ++it) {
+        QStringList names = it.value();
+        names.sort();
+        names.removeDuplicates();
+        out.append({it.key(), names});
+    }
+    return out;
+}
+
+bool readFile(const QString &path, QByteArray *bytes, QString *reason)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        *reason = QStringLiteral("cannot read: %1").arg(f.errorString());
+        return false;
+    }
+    *bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError) {
+        *reason = QStringLiteral("cannot read: %1").arg(f.errorString());
+        return false;
+    }
+    return true;
+}
+
+class CImporter {
+public:
+    CImporter(CArchiveDb &db, const ImportOptions &options, ImportSummary &summary)
+        : m_db(db), m_options(options), m_summary(summary), m_trail(db),
+          m_seen(db, QStringLiteral("SELECT 1 FROM versions WHERE sha256 = ?")),
+          m_findHole(db, QStringLiteral("SELECT id FROM holes WHERE project = ? AND hole = ?")),
+          m_addHole(db, QStringLiteral("INSERT INTO holes (project, hole) VALUES (?, ?) RETURNING id")),
+          m_findTest(db, QStringLiteral("SELECT id FROM tests WHERE hole_id = ? AND test_date = ? AND test_time = ?")),
+          m_addTest(db, QStringLiteral("INSERT INTO tests (hole_id, test_date, test_time) VALUES (?, ?, ?) RETURNING id")),
+          m_lastVersion(db, QStringLiteral("SELECT MAX(version) FROM versions WHERE test_id = ?")),
+          m_addBlob(db, QStringLiteral("INSERT INTO blobs (sha256, size, content) VALUES (?, ?, ?)"
+                                       " ON CONFLICT (sha256) DO NOTHING")),
+          m_addVersion(db, QStringLiteral(
+                               "INSERT INTO versions (test_id, version, sha256, file_name, source, imported_at,"
+                               " imported_by, tester, test_unit, construction_unit, hole_depth, max_depth,"
+                               " move_distance, thickness_cm, quality, limit_cm, verdict, samples)"
+                               " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id")),
+          m_addCompanion(db, QStringLiteral("INSERT INTO companions (version_id, name, sha256) VALUES (?, ?, ?)")),
+          m_latestStamp(db, QStringLiteral("SELECT t.test_date, t.test_time FROM holes h"
+                                           " JOIN versions v ON v.id = h.latest_version"
+                                           " JOIN tests t ON t.id = v.test_id WHERE h.id = ?")),
+          m_setLatest(db, QStringLiteral("UPDATE holes SET latest_version = ? WHERE id = ?"))
+    {
+        m_who = archiveUser();
+    }
+
+    bool importFolder(const SourceFolder &folder, int total, QString *error)
+    {
+        if (!m_db.begin(error))
+            return false;
+        m_trail.restart();
+        const ImportSummary before = m_summary;
+        const int doneBefore = m_done;
+        const QMap<QString, QStringList> companions = companionsIn(folder.path);
+        int stored = 0;
+        for (const QString &name : folder.holeFiles) {
+            bool wasStored = false;
+            if (!importFile(folder.path, name, companions.value(QFileInfo(name).completeBaseName().toLower()),
+                            &wasStored, error)) {
+                m_db.rollback();
+                m_trail.restart();
+                m_summary = before;
+                m_done = doneBefore;
+                return false;
+            }
+            if (wasStored && ++stored == m_options.pauseAfterFiles)
+                waitToBeKilled();
+            ++m_done;
+            if (m_options.progress)
+                m_options.progress(m_done, total);
+        }
+        if (!m_db.commit(error)) {
+            m_db.rollback();
+            m_summary = before;
+            return false;
+        }
+        m_trail.restart();
+        return true;
+    }
+
+private:
+    static void waitToBeKilled()
+    {
+        fputs("paused\n", stderr);
+        fflush(stderr);
+        for (int i = 0; i < 600; ++i)
+            QThread::msleep(100);
+        fputs("not killed within a minute: going on\n", stderr);
+    }
+
+    // Companion files by lower-case base name: every other file beside the
+    // hole files whose name differs only in the extension.
+    static QMap<QString, QStringList> companionsIn(const QString &folder)
+    {
+        QMap<QString, QStringList> map;
+        const QStringList all = QDir(folder).entryList(QDir::Files, QDir::Name);
+        for (const QString &n : all) {
+            if (!isHoleFileName(n))
+                map[QFileInfo(n).completeBaseName().toLower()] << n;
+        }
+        return map;
+    }
+
+    void refuse(const QString &path, const QString &reason)
+    {
+        ++m_summary.refused;
+        m_summary.refusals << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
+    }
+
+    bool storeBlob(const QString &sha, const QByteArray &bytes, QString *error)
+    {
+        return m_addBlob.run({sha, bytes.size(), bytes}, error);
+    }
+
+    bool importFile(const QString &folder, const QString &name, const QStringList &companionNames, bool *stored,
+                    QString *error)
+    {
+        const QString path = folder + QLatin1Char('/') + name;
+        QByteArray bytes;
+        QString reason;
+        if (!readFile(path, &bytes, &reason)) {
+            refuse(path, reason);
+            return true;
+        }
+        const QString sha = sha256Hex(bytes);
+        if (!m_seen.run({sha}, error))
+            return false;
+        if (m_seen.query().next()) {
+            ++m_summary.skipped;
+            return true;
+        }
+        const HoleFactsResult read = readHoleFacts(bytes, QFileInfo(folder).fileName(), name);
+        if (!read.ok) {
+            refuse(path, read.reason);
+            return true;
+        }
+        const HoleFacts &f = read.facts;
+
+        if (!m_findHole.run({f.project, f.hole}, error))
+            return false;
+        QVariant holeId = m_findHole.firstValue();
+        if (!holeId.isValid()) {
+            if (!m_addHole.run({f.project, f.hole}, error))
+                return false;
+            holeId = m_addHole.firstValue();
+        }
+        if (!m_findTest.run({holeId, f.testDate, f.testTime}, error))
+            return false;
+        QVariant testId = m_findTest.firstValue();
+        int version = 1;
+        if (!testId.isValid()) {
+            if (!m_addTest.run({holeId, f.testDate, f.testTime}, error))
+                return false;
+            testId = m_addTest.firstValue();
+        } else {
+            if (!m_lastVersion.run({testId}, error))
+                return false;
+            version = m_lastVersion.firstValue().toInt() + 1;
+        }
+        if (!storeBlob(sha, bytes, error))
+            return false;
+        const QString now = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
+        if (!m_addVersion.run({testId, version, sha, name, QDir::toNativeSeparators(path), now, m_who, f.tester,
+                               f.testUnit, f.constructionUnit, f.holeDepth, f.maxDepth, f.moveDistance,
+                               f.thicknessCm, f.quality,
+                               f.limitCm ? QVariant(*f.limitCm) : QVariant(QVariant::Int),
+                               f.verdict ? QVariant(*f.verdict) : QVariant(QVariant::String), f.samples},
+                              error))
+            return false;
+        const QVariant versionId = m_addVersion.firstValue();
+
+        QStringList kept;
+        for (const QString &c : companionNames) {
+            QByteArray cb;
+            if (!readFile(folder + QLatin1Char('/') + c, &cb, &reason)) {
+                refuse(folder + QLatin1Char('/') + c, reason);
+                continue;
+            }
+            const QString csha = sha256Hex(cb);
+            if (!storeBlob(csha, cb, error) || !m_addCompanion.run({versionId, c, csha}, error))
+                return false;
+            kept << QStringLiteral("%1 %2").arg(c, csha);
+        }
+
+        // The hole's latest test is the one with the latest test date and
+        // time; among its versions, the newest.
+        if (!m_latestStamp.run({holeId}, error))
+            return false;
+        bool latest = true;
+        if (m_latestStamp.query().next()) {
+            const QString current = m_latestStamp.query().value(0).toString() + QLatin1Char(' ')
+                                  + m_latestStamp.query().value(1).toString();
+            latest = f.testDate + QLatin1Char(' ') + f.testTime >= current;
+        }
+        if (latest && !m_setLatest.run({versionId, holeId}, error))
+            return false;
+
+        QString detail = QStringLiteral("%1 from %2: test %3 %4, version %5, %6 samples, thickness %7 cm")
+                             .arg(name, QDir::toNativeSeparators(folder), f.testDate, f.testTime)
+                             .arg(version)
+                             .arg(f.samples)
+                             .arg(f.thicknessCm);
+        if (!kept.isEmpty())
+            detail += QStringLiteral("; with ") + kept.join(QStringLiteral(", "));
+        if (!m_trail.append(version == 1 ? QStringLiteral("import") : QStringLiteral("version"), f.project, f.hole,
+                            detail, sha, error))
+            return false;
+        if (version == 1)
+            ++m_summary.added;
+        else
+            ++m_summary.versions;
+        *stored = true;
+        return true;
+    }
+
+    CArchiveDb &m_db;
+    const ImportOptions &m_options;
+    ImportSummary &m_summary;
+    CAuditTrail m_trail;
+    QString m_who;
+    int m_done = 0;
+    CPreparedQuery m_seen, m_findHole, m_addHole, m_findTest, m_addTest, m_lastVersion, m_addBlob, m_addVersion,
+        m_addCompanion, m_latestStamp, m_setLatest;
+};
+} // namespace
+
+bool importIntoArchive(CArchiveDb &db, const QStringList &paths, const ImportOptions &options,
+                       ImportSummary *summary, QString *error)
+{
+    QStringList missing;
+    const QVector<SourceFolder> sources = collectSources(paths, &missing);
+    for (const QString &m : missing) {
+        ++summary->refused;
+        summary->refusals << m;
+    }
+    int total = 0;
+    for (const SourceFolder &s : sources)
+        total += s.holeFiles.size();
+    CImporter importer(db, options, *summary);
+    for (const SourceFolder &s : sources) {
+        if (!importer.importFolder(s, total, error)) {
+            *error = QStringLiteral("%1: %2 (this folder was left out; the folders before it are imported)")
+                         .arg(QDir::toNativeSeparators(s.path), *error);
+            return false;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,85 @@
+#include "archiveverify.h"
+
+#include <QCryptographicHash>
+#include <QHash>
+#include <QSqlQuery>
+
+namespace {
+// Names of the files stored under each SHA-256, for the messages.
+bool fileNames(CArchiveDb &db, QHash<QString, QString> *names, QString *error)
+{
+    QSqlQuery q = db.query();
+    if (!db.exec(q,
+                 QStringLiteral("SELECT v.sha256, h.project, h.hole, v.file_name FROM versions v"
+                                " JOIN tests t ON t.id = v.test_id JOIN holes h ON h.id = t.hole_id"
+                                " UNION ALL SELECT c.sha256, h.project, h.hole, c.name FROM companions c"
+                                " JOIN versions v ON v.id = c.version_id JOIN tests t ON t.id = v.test_id"
+                                " JOIN holes h ON h.id = t.hole_id"),
+                 {}, error))
+        return false;
+    while (q.next())
+        names->insert(q.value(0).toString().trimmed(),
+                      QStringLiteral("%1 / %2 / %3").arg(q.value(1).toString(), q.value(2).toString(),
+                                                         q.value(3).toString()));
+    return true;
+}
+} // namespace
+
+bool verifyArchive(CArchiveDb &db, VerifyReport *report, QString *error)
+{
+    VerifyReport r;
+    QHash<QString, QString> names;
+    if (!fileNames(db, &names, error))
+        return false;
+    {
+        QSqlQuery q = db.query();
+        q.setForwardOnly(true); // one stored file in memory at a time
+        if (!db.exec(q, QStringLiteral("SELECT sha256, size, content FROM blobs"), {}, error))
+            return false;
+        while (q.next()) {
+            const QString sha = q.value(0).toString().trimmed();
+            const QByteArray bytes = q.value(2).toByteArray();
+            const QString actual =
+                QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+            if (actual != sha || bytes.size() != q.value(1).toLongLong())
+                r.faults << QStringLiteral("stored bytes of %1 (SHA-256 %2) were altered: they now hash to %3")
+                                .arg(names.value(sha, QStringLiteral("an unlisted file")), sha, actual);
+            ++r.files;
+            r.bytes += bytes.size();
+        }
+    }
+    {
+        // A version without its import entry: the entry was removed.
+        QSqlQuery q = db.query();
+        if (!db.exec(q,
+                     QStringLiteral("SELECT v.sha256 FROM versions v WHERE NOT EXISTS (SELECT 1 FROM audit a"
+                                    " WHERE a.sha256 = v.sha256 AND a.action IN ('import', 'version'))"),
+                     {}, error))
+            return false;
+        while (q.next()) {
+            const QString sha = q.value(0).toString().trimmed();
+            r.faults << QStringLiteral("%1 (SHA-256 %2) has no import entry in the audit trail")
+                            .arg(names.value(sha), sha);
+        }
+    }
+    if (!checkAuditChain(db, &r.chain, error))
+        return false;
+    r.faults << r.chain.faults;
+
+    CAuditTrail trail(db);
+    const QString detail = QStringLiteral("%1 files, %2 bytes, %3 audit entries: %4")
+                               .arg(r.files)
+                               .arg(r.bytes)
+                               .arg(r.chain.entries)
+                               .arg(r.ok() ? QStringLiteral("all correct")
+                                           : QStringLiteral("%1 faults").arg(r.faults.size()));
+    if (!db.begin(error))
+        return false;
+    if (!trail.append(QStringLiteral("verify"), QString(), QString(), detail, r.chain.headHash, error)
+        || !db.commit(error)) {
+        db.rollback();
+        return false;
+    }
+    *report = r;
+    return true;
+}

@@ -1,0 +1,52 @@
+#include "holefacts.h"
+
+#include "holefile.h"
+
+#include <QFileInfo>
+
+bool isHoleFileName(const QString &fileName)
+{
+    return fileName.size() > fileExt.size() + 1
+        && fileName.endsWith(QLatin1Char('.') + fileExt, Qt::CaseInsensitive);
+}
+
+HoleFactsResult readHoleFacts(const QByteArray &bytes, const QString &folderName, const QString &fileName)
+{
+    HoleFactsResult r;
+    // Start from an empty record: nothing of the defaults may pass for a
+    // value read from the file.
+    r.info.projectName = QString();
+    r.info.holeNo = QString();
+    r.info.testUnit = QString();
+    r.info.constructionUnit = QString();
+    r.info.tester = QString();
+    r.info.testDate = QString();
+    r.info.testTime = QString();
+    const HoleLoadResult load = readHoleBytes(bytes, r.info);
+    if (!load.ok || load.samplesTruncated) {
+        r.reason = load.errorText();
+        return r;
+    }
+    r.samples = load.samples;
+    HoleFacts &f = r.facts;
+    const CtrlInfo &i = r.info;
+    f.project = i.projectName.get().trimmed();
+    if (f.project.isEmpty())
+        f.project = folderName;
+    f.hole = i.holeNo.get().trimmed();
+    if (f.hole.isEmpty())
+        f.hole = QFileInfo(fileName).completeBaseName();
+    f.testDate = i.testDate.get();
+    f.testTime = i.testTime.get();
+    f.tester = i.tester.get();
+    f.testUnit = i.testUnit.get();
+    f.constructionUnit = i.constructionUnit.get();
+    f.holeDepth = i.holeDepth;
+    f.maxDepth = i.maxDepth;
+    f.moveDistance = i.moveDistance;
+    f.thicknessCm = i.sedimentThickness;
+    f.quality = i.holeQuality;
+    f.samples = load.samples.size();
+    r.ok = true;
+    return r;
+}
