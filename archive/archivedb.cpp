@@ -133,6 +133,9 @@ bool CArchiveDb::open(const ArchiveAddress &address, QString *error)
     }
     if (!isPostgres() && !exec(QStringLiteral("PRAGMA foreign_keys = ON"), error))
         return false;
+    // A lock held elsewhere gives a clear error instead of an endless wait.
+    if (isPostgres() && !exec(QStringLiteral("SET lock_timeout = '5s'"), error))
+        return false;
     if (!migrate(error)) {
         *error = QStringLiteral("%1: %2").arg(address.display(), *error);
         return false;

@@ -109,7 +109,6 @@ public:
         const ImportSummary before = m_summary;
         const int doneBefore = m_done;
         const QMap<QString, QStringList> companions = companionsIn(folder.path);
-        int stored = 0;
         for (const QString &name : folder.holeFiles) {
             bool wasStored = false;
             if (!importFile(folder.path, name, companions.value(QFileInfo(name).completeBaseName().toLower()),
@@ -120,7 +119,7 @@ public:
                 m_done = doneBefore;
                 return false;
             }
-            if (wasStored && ++stored == m_options.pauseAfterFiles)
+            if (wasStored && ++m_stored == m_options.pauseAfterFiles)
                 waitToBeKilled();
             ++m_done;
             if (m_options.progress)
@@ -182,7 +181,7 @@ private:
         const QString sha = sha256Hex(bytes);
         if (!m_seen.run({sha}, error))
             return false;
-        if (m_seen.query().next()) {
+        if (!m_seen.firstRow().isEmpty()) {
             ++m_summary.skipped;
             return true;
         }
@@ -244,11 +243,9 @@ private:
         if (!m_latestStamp.run({holeId}, error))
             return false;
         bool latest = true;
-        if (m_latestStamp.query().next()) {
-            const QString current = m_latestStamp.query().value(0).toString() + QLatin1Char(' ')
-                                  + m_latestStamp.query().value(1).toString();
-            latest = f.testDate + QLatin1Char(' ') + f.testTime >= current;
-        }
+        const QVariantList stamp = m_latestStamp.firstRow();
+        if (!stamp.isEmpty())
+            latest = f.testDate + QLatin1Char(' ') + f.testTime >= stamp.at(0).toString() + QLatin1Char(' ') + stamp.at(1).toString();
         if (latest && !m_setLatest.run({versionId, holeId}, error))
             return false;
 
@@ -276,6 +273,7 @@ private:
     CAuditTrail m_trail;
     QString m_who;
     int m_done = 0;
+    int m_stored = 0;
     CPreparedQuery m_seen, m_findHole, m_addHole, m_findTest, m_addTest, m_lastVersion, m_addBlob, m_addVersion,
         m_addCompanion, m_latestStamp, m_setLatest;
 };

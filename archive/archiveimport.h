@@ -29,8 +29,9 @@ struct ImportSummary {
 struct ImportOptions {
     // After each hole file: files handled so far and in all.
     std::function<void(int done, int total)> progress;
-    // Test aid: after this many files stored inside a folder's transaction,
-    // report "paused" on stderr and wait to be killed.
+    // Test aid: once this many files are stored (counted over the whole
+    // import), report "paused" on stderr inside the folder's transaction and
+    // wait to be killed.
     int pauseAfterFiles = -1;
 };
 

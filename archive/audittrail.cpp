@@ -76,11 +76,13 @@ bool CAuditTrail::append(const QString &action, const QString &project, const QS
     e.seq = m_lastSeq + 1;
     e.at = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
     e.who = m_who;
-    e.action = action;
-    e.project = project;
-    e.hole = hole;
-    e.detail = detail;
-    e.sha256 = sha256;
+    // Empty, never NULL: every field takes part in the hash.
+    auto text = [](const QString &t) { return t.isNull() ? QStringLiteral("") : t; };
+    e.action = text(action);
+    e.project = text(project);
+    e.hole = text(hole);
+    e.detail = text(detail);
+    e.sha256 = text(sha256);
     e.prevHash = m_lastHash;
     e.hash = auditEntryHash(e);
     QSqlQuery q = m_db.query();

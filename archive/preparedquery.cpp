@@ -1,6 +1,7 @@
 #include "preparedquery.h"
 
 #include <QSqlError>
+#include <QSqlRecord>
 
 bool CPreparedQuery::run(const QVariantList &values, QString *error)
 {
@@ -21,9 +22,19 @@ bool CPreparedQuery::run(const QVariantList &values, QString *error)
     return true;
 }
 
+QVariantList CPreparedQuery::firstRow()
+{
+    QVariantList row;
+    if (m_query.isActive() && m_query.next()) {
+        for (int i = 0; i < m_query.record().count(); ++i)
+            row << m_query.value(i);
+    }
+    m_query.finish();
+    return row;
+}
+
 QVariant CPreparedQuery::firstValue()
 {
-    if (m_query.isActive() && m_query.next())
-        return m_query.value(0);
-    return QVariant();
+    const QVariantList row = firstRow();
+    return row.isEmpty() ? QVariant() : row.first();
 }

@@ -15,7 +15,10 @@ public:
     bool run(const QVariantList &values, QString *error);
     QSqlQuery &query() { return m_query; }
     // The first column of the first row, or an invalid value when no row.
+    // Ends the statement: a transaction cannot commit while one is open.
     QVariant firstValue();
+    // The first row's columns (empty when no row); ends the statement too.
+    QVariantList firstRow();
 
 private:
     CArchiveDb &m_db;
