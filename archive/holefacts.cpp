@@ -47,6 +47,11 @@ HoleFactsResult readHoleFacts(const QByteArray &bytes, const QString &folderName
     f.thicknessCm = i.sedimentThickness;
     f.quality = i.holeQuality;
     f.samples = load.samples.size();
+    // Empty texts, never null ones: the archive's columns are NOT NULL.
+    for (QString *t : {&f.project, &f.hole, &f.testDate, &f.testTime, &f.tester, &f.testUnit, &f.constructionUnit}) {
+        if (t->isNull())
+            *t = QStringLiteral("");
+    }
     r.ok = true;
     return r;
 }

@@ -63,6 +63,10 @@ private slots:
     void initTestCase()
     {
         m_engine = new CTestEngine;
+        // The tool run as another user (read-only case) must read the files.
+        QFile::setPermissions(m_files.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                                  | QFileDevice::ReadGroup | QFileDevice::ExeGroup
+                                                  | QFileDevice::ReadOther | QFileDevice::ExeOther);
         QString why;
         if (m_engine->skipBecauseAbsent()) {
             QString reason;
@@ -479,6 +483,77 @@ private slots:
         const ToolRun again = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("import"), src});
         QCOMPARE(again.exitCode, 0);
         QCOMPARE(again.out.trimmed(), QByteArray("new 4, versions 0, skipped 4, refused 0"));
+    }
+    // Another program holds the archive: a clear error, nothing half done.
+    void lockedArchiveGivesClearError()
+    {
+        const QString db = m_engine->freshArchive();
+        CArchiveDb holder;
+        QVERIFY(openArchive(holder, db));
+        QString error;
+        QVERIFY2(holder.exec(m_engine->isPostgres() ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN EXCLUSIVE"), &error),
+                 qUtf8Printable(error));
+        if (m_engine->isPostgres())
+            QVERIFY2(holder.exec(QStringLiteral("LOCK TABLE audit IN ACCESS EXCLUSIVE MODE"), &error), qUtf8Printable(error));
+        HoleSpec a;
+        writeHole(folder(QStringLiteral("locked")), QStringLiteral("A1.CZO"), a);
+        const ToolRun r = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("import"), folder(QStringLiteral("locked"))});
+        holder.rollback();
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains("the archive is locked by another program"), r.err.constData());
+        QString count;
+        QVERIFY(m_engine->ownClient(db, QStringLiteral("SELECT COUNT(*) FROM blobs"), &count));
+        QCOMPARE(count, QStringLiteral("0"));
+    }
+
+    void readOnlyArchiveGivesClearError()
+    {
+        const QString db = m_engine->freshArchive();
+        HoleSpec a;
+        writeHole(folder(QStringLiteral("ro/1")), QStringLiteral("A1.CZO"), a);
+        a.hole = QStringLiteral("A2");
+        writeHole(folder(QStringLiteral("ro/2")), QStringLiteral("A2.CZO"), a);
+        QCOMPARE(runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("import"), folder(QStringLiteral("ro/1"))}).exitCode, 0);
+        QStringList prefix;
+        QVERIFY(m_engine->makeReadOnly(db, &prefix));
+        const ToolRun r = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("import"), folder(QStringLiteral("ro/2"))}, {},
+                                         prefix);
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains("the archive cannot be written here: it is read-only"), r.err.constData());
+        // Reading still works.
+        const ToolRun holes = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("holes"), QStringLiteral("Bridge 7")}, {},
+                                             prefix);
+        QCOMPARE(holes.exitCode, 0);
+        QVERIFY2(holes.out.contains("\nA1\t2026-03-01 09:00:00\t12\t-\t-\tqualified\t1\n"), holes.out.constData());
+    }
+
+    // Every input of the hole-file fuzz corpus, named as a hole file: the
+    // import never crashes, accounts for every file and stays verifiable.
+    void hostileFilesNeverCrashImport()
+    {
+        const QDir corpus(QStringLiteral(ZPVW_HOLEFILE_CORPUS));
+        const QStringList inputs = corpus.entryList(QDir::Files);
+        QVERIFY(inputs.size() > 20);
+        const QString src = folder(QStringLiteral("hostile"));
+        QVERIFY(QDir().mkpath(src));
+        for (const QString &n : inputs)
+            QVERIFY(QFile::copy(corpus.filePath(n), src + QLatin1Char('/') + n + QStringLiteral(".CZO")));
+        const QString db = m_engine->freshArchive();
+        const ToolRun r = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("import"), src});
+        QVERIFY2(r.exitCode == 0 || r.exitCode == 2, r.err.constData());
+        const QList<QByteArray> lines = r.out.trimmed().split('\n');
+        const QRegularExpression summary(QStringLiteral("^new (\\d+), versions (\\d+), skipped (\\d+), refused (\\d+)$"));
+        const QRegularExpressionMatch m = summary.match(QString::fromUtf8(lines.last()));
+        QVERIFY2(m.hasMatch(), r.out.constData());
+        int total = 0;
+        for (int i = 1; i <= 4; ++i)
+            total += m.captured(i).toInt();
+        QCOMPARE(total, inputs.size());
+        QCOMPARE(lines.size() - 1, m.captured(4).toInt()); // one line per refused file
+        QVERIFY(m.captured(1).toInt() > 0);
+        QVERIFY(m.captured(4).toInt() > 0);
+        const ToolRun v = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("verify")});
+        QVERIFY2(v.exitCode == 0, v.out.constData());
     }
 };
 
