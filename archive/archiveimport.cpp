@@ -90,8 +90,8 @@ public:
           m_addVersion(db, QStringLiteral(
                                "INSERT INTO versions (test_id, version, sha256, file_name, source, imported_at,"
                                " imported_by, tester, test_unit, construction_unit, hole_depth, max_depth,"
-                               " move_distance, thickness_cm, quality, limit_cm, verdict, samples)"
-                               " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id")),
+                               " move_distance, thickness_cm, quality, limit_mm, verdict, basis, position, sequence, samples)"
+                               " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id")),
           m_addCompanion(db, QStringLiteral("INSERT INTO companions (version_id, name, sha256) VALUES (?, ?, ?)")),
           m_latestStamp(db, QStringLiteral("SELECT t.test_date, t.test_time FROM holes h"
                                            " JOIN versions v ON v.id = h.latest_version"
@@ -219,8 +219,9 @@ private:
         if (!m_addVersion.run({testId, version, sha, name, QDir::toNativeSeparators(path), now, m_who, f.tester,
                                f.testUnit, f.constructionUnit, f.holeDepth, f.maxDepth, f.moveDistance,
                                f.thicknessCm, f.quality,
-                               f.limitCm ? QVariant(*f.limitCm) : QVariant(QVariant::Int),
-                               f.verdict ? QVariant(*f.verdict) : QVariant(QVariant::String), f.samples},
+                               f.limitMm ? QVariant(*f.limitMm) : QVariant(QVariant::Int),
+                               f.verdict ? QVariant(*f.verdict) : QVariant(QVariant::String), f.basis, f.position,
+                               f.sequence, f.samples},
                               error))
             return false;
         const QVariant versionId = m_addVersion.firstValue();

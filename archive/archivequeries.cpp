@@ -26,8 +26,7 @@ QString containsPattern(const QString &text)
 bool HoleRow::failed() const
 {
     if (!verdict.isEmpty())
-        return verdict.compare(QLatin1String("fail"), Qt::CaseInsensitive) == 0
-            || verdict == QStringLiteral("不合格");
+        return verdict == QLatin1String("fail");
     return quality != 0;
 }
 
@@ -73,7 +72,7 @@ bool listHoles(CArchiveDb &db, const QString &project, QVector<HoleRow> *out, QS
     QSqlQuery q = db.query();
     q.setForwardOnly(true);
     if (!db.exec(q,
-                 QStringLiteral("SELECT h.hole, t.test_date, t.test_time, v.thickness_cm, v.quality, v.limit_cm,"
+                 QStringLiteral("SELECT h.hole, t.test_date, t.test_time, v.thickness_cm, v.quality, v.limit_mm,"
                                 " v.verdict, v.samples, v.id, v.version, v.sha256, v.file_name"
                                 " FROM holes h JOIN versions v ON v.id = h.latest_version"
                                 " JOIN tests t ON t.id = v.test_id WHERE h.project = ?"),
@@ -88,7 +87,7 @@ bool listHoles(CArchiveDb &db, const QString &project, QVector<HoleRow> *out, QS
         r.testTime = q.value(2).toString();
         r.thicknessCm = q.value(3).toInt();
         r.quality = q.value(4).toInt();
-        r.limitCm = optionalInt(q.value(5));
+        r.limitMm = optionalInt(q.value(5));
         r.verdict = q.value(6).toString();
         r.samples = q.value(7).toInt();
         r.versionId = q.value(8).toLongLong();
@@ -146,7 +145,7 @@ bool holeHistory(CArchiveDb &db, const QString &project, const QString &hole, QV
     if (!db.exec(q,
                  QStringLiteral("SELECT v.id, t.test_date, t.test_time, v.version, v.sha256, b.size, v.file_name,"
                                 " v.source, v.imported_at, v.imported_by, v.tester, v.thickness_cm, v.quality,"
-                                " v.limit_cm, v.verdict, v.samples"
+                                " v.limit_mm, v.verdict, v.samples"
                                 " FROM holes h JOIN tests t ON t.hole_id = h.id JOIN versions v ON v.test_id = t.id"
                                 " JOIN blobs b ON b.sha256 = v.sha256"
                                 " WHERE h.project = ? AND h.hole = ?"
@@ -170,7 +169,7 @@ bool holeHistory(CArchiveDb &db, const QString &project, const QString &hole, QV
         r.tester = q.value(10).toString();
         r.thicknessCm = q.value(11).toInt();
         r.quality = q.value(12).toInt();
-        r.limitCm = optionalInt(q.value(13));
+        r.limitMm = optionalInt(q.value(13));
         r.verdict = q.value(14).toString();
         r.samples = q.value(15).toInt();
         index.insert(r.id, out->size());

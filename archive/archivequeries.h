@@ -25,8 +25,8 @@ struct HoleRow {
     QString testTime;
     int thicknessCm = 0;
     int quality = 0;
-    std::optional<int> limitCm;
-    QString verdict;       // as the hole file states it, empty when it states none
+    std::optional<int> limitMm;
+    QString verdict;       // "pass", "fail", "not judged"; empty when the file has no acceptance section
     int samples = 0;
     qint64 versionId = 0;
     int version = 0;
@@ -55,7 +55,7 @@ struct VersionRow {
     QString tester;
     int thicknessCm = 0;
     int quality = 0;
-    std::optional<int> limitCm;
+    std::optional<int> limitMm;
     QString verdict;
     int samples = 0;
     QVector<CompanionRow> companions;

@@ -23,7 +23,8 @@ QStringList version1(bool pg)
             " imported_at TEXT NOT NULL, imported_by TEXT NOT NULL, tester TEXT NOT NULL, test_unit TEXT NOT NULL,"
             " construction_unit TEXT NOT NULL, hole_depth INTEGER NOT NULL, max_depth INTEGER NOT NULL,"
             " move_distance INTEGER NOT NULL, thickness_cm INTEGER NOT NULL, quality INTEGER NOT NULL,"
-            " limit_cm INTEGER, verdict TEXT, samples INTEGER NOT NULL, UNIQUE (test_id, version))")
+            " limit_mm INTEGER, verdict TEXT, basis TEXT NOT NULL, position TEXT NOT NULL, sequence INTEGER NOT NULL,"
+            " samples INTEGER NOT NULL, UNIQUE (test_id, version))")
             .arg(id),
         QStringLiteral("CREATE TABLE companions (id %1, version_id BIGINT NOT NULL REFERENCES versions (id),"
                        " name TEXT NOT NULL, sha256 CHAR(64) NOT NULL REFERENCES blobs (sha256),"

@@ -1,6 +1,7 @@
 #include "holefacts.h"
 
 #include "holefile.h"
+#include "verdict.h"
 
 #include <QFileInfo>
 
@@ -22,7 +23,7 @@ HoleFactsResult readHoleFacts(const QByteArray &bytes, const QString &folderName
     r.info.tester = QString();
     r.info.testDate = QString();
     r.info.testTime = QString();
-    const HoleLoadResult load = readHoleBytes(bytes, r.info);
+    const HoleLoadResult load = decodeHoleFile(bytes, r.info);
     if (!load.ok || load.samplesTruncated) {
         r.reason = load.errorText();
         return r;
@@ -47,8 +48,21 @@ HoleFactsResult readHoleFacts(const QByteArray &bytes, const QString &folderName
     f.thicknessCm = i.sedimentThickness;
     f.quality = i.holeQuality;
     f.samples = load.samples.size();
+    if (load.hasAcceptance) {
+        const HoleAcceptance &a = i.acceptance;
+        if (a.limitMm >= 0)
+            f.limitMm = a.limitMm;
+        f.verdict = verdictKey(finalVerdict(i));
+        if (a.designLimitMm > 0)
+            f.basis = QStringLiteral("design %1 mm").arg(a.designLimitMm);
+        else if (!a.code.isEmpty())
+            f.basis = a.code + QLatin1Char(' ') + a.pileType;
+        f.position = MeasuringPosition::key(a.position);
+        f.sequence = a.sequence;
+    }
     // Empty texts, never null ones: the archive's columns are NOT NULL.
-    for (QString *t : {&f.project, &f.hole, &f.testDate, &f.testTime, &f.tester, &f.testUnit, &f.constructionUnit}) {
+    for (QString *t : {&f.project, &f.hole, &f.testDate, &f.testTime, &f.tester, &f.testUnit, &f.constructionUnit,
+                       &f.basis, &f.position}) {
         if (t->isNull())
             *t = QStringLiteral("");
     }

@@ -23,8 +23,12 @@ struct HoleFacts {
     int moveDistance = 0;     // mm
     int thicknessCm = 0;      // judged sediment thickness
     int quality = 0;          // 0 qualified, 1 unqualified
-    std::optional<int> limitCm;   // acceptance limit, when the file carries one
-    std::optional<QString> verdict; // acceptance verdict, when the file carries one
+    // From the file's acceptance section, when it has one:
+    std::optional<int> limitMm;     // the limit in force (none: not set)
+    std::optional<QString> verdict; // "pass", "fail" or "not judged"
+    QString basis;                  // e.g. "JGJ 94-2008 端承桩", "design 80 mm"
+    QString position;               // measuring position key ("", "centre", "X", ...)
+    int sequence = 1;               // test of its hole: 1, 2 for NAME-2, ...
     int samples = 0;
 };
 

@@ -3,6 +3,7 @@
 // set-up and display settings. gCtrlInfo is the live record, gCtrlInfoBackup
 // keeps the operator's set-up while stored files are reviewed.
 
+#include "holeacceptance.h"
 #include "sharedvalue.h"
 
 #include <QColor>
@@ -84,6 +85,8 @@ public:
     SharedValue<int32_t> curveMagnify{100};
     SharedValue<int32_t> holeQuality{0};
     SharedValue<int32_t> sedimentThickness{0};
+    // Basis, verdict, position and sequence of the test (GUI thread only).
+    HoleAcceptance acceptance;
     uint8_t winchStartReq = 0;
     uint8_t winchUpReq = 0;
     uint8_t winchStopReq = 0;

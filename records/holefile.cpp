@@ -1,16 +1,17 @@
 #include "holefile.h"
 
+#include "acceptancesection.h"
 #include "atomicfile.h"
 #include "gbktext.h"
 #include "platform.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QThread>
 #include <QtEndian>
+#include <limits>
 
 namespace {
 const char kMagicComplete[] = "KRV";
@@ -33,15 +34,21 @@ void putFloat(QByteArray &out, float v)
     out.append(b, 4);
 }
 
-QByteArray sectionTable()
+// acceptanceOffset 0: no acceptance section (the table of every older file).
+QByteArray sectionTable(int32_t acceptanceOffset)
 {
     QByteArray t;
-    const int32_t entries[HoleFile::TableEntries] = {HoleFile::TextsOffset, HoleFile::NumbersOffset, 0, 0, 0, 0, 0, 0,
-                                                     HoleFile::SamplesOffset};
+    int32_t entries[HoleFile::TableEntries] = {HoleFile::TextsOffset, HoleFile::NumbersOffset, 0, 0, 0, 0, 0, 0,
+                                               HoleFile::SamplesOffset};
+    entries[AcceptanceSection::TableEntry] = acceptanceOffset;
     for (int32_t e : entries)
         putInt32(t, e);
     return t;
 }
+
+// A record with nothing to accept (no basis, no verdict, no position, first
+// test) is written in the older layout, byte for byte.
+bool needsAcceptanceSection(const HoleAcceptance &a) { return a != HoleAcceptance(); }
 
 uint8_t modeCodeOf(const QString &mode)
 {
@@ -62,48 +69,47 @@ void waitProcessingEvents(int ms)
     QCoreApplication::processEvents();
 }
 
-// Random access to a file (or file image) whose size is known: a field is
-// read only when every one of its bytes lies inside the file.
+// Random access to a file's bytes: a field is read only when every one of
+// its bytes lies inside the data.
 class CFieldReader {
 public:
-    explicit CFieldReader(QIODevice &f) : m_f(f), m_size(f.size()) {}
+    explicit CFieldReader(const QByteArray &data) : m_data(data), m_size(data.size()) {}
     qint64 size() const { return m_size; }
     bool fits(qint64 off, qint64 len) const { return off >= 0 && len >= 0 && off + len <= m_size; }
-    bool bytes(qint64 off, int len, QByteArray *out)
+    const char *at(qint64 off) const { return m_data.constData() + off; }
+    bool bytes(qint64 off, int len, QByteArray *out) const
     {
-        if (!fits(off, len) || !m_f.seek(off))
+        if (!fits(off, len))
             return false;
-        *out = m_f.read(len);
-        return out->size() == len;
+        *out = m_data.mid(int(off), len);
+        return true;
     }
     // A little-endian 32-bit integer or real.
     template <typename T>
-    bool value(qint64 off, T *v)
+    bool value(qint64 off, T *v) const
     {
         static_assert(sizeof(T) == 4, "32-bit fields only");
-        QByteArray b;
-        if (!bytes(off, 4, &b))
+        if (!fits(off, 4))
             return false;
-        *v = qFromLittleEndian<T>(b.constData());
+        *v = qFromLittleEndian<T>(at(off));
         return true;
     }
-    bool byte(qint64 off, uint8_t *v)
+    bool byte(qint64 off, uint8_t *v) const
     {
-        QByteArray b;
-        if (!bytes(off, 1, &b))
+        if (!fits(off, 1))
             return false;
-        *v = uint8_t(b.at(0));
+        *v = uint8_t(*at(off));
         return true;
     }
 
 private:
-    QIODevice &m_f;
+    const QByteArray &m_data;
     qint64 m_size;
 };
 
 // Section 1: each text only when it fits; reading stops at the first that
 // does not.
-void readTexts(CFieldReader &r, qint64 off, CtrlInfo &info)
+void readTexts(const CFieldReader &r, qint64 off, CtrlInfo &info)
 {
     SharedText *const texts[] = {&info.projectName, &info.holeNo, &info.testUnit, &info.constructionUnit, &info.tester};
     for (SharedText *t : texts) {
@@ -124,7 +130,7 @@ void readTexts(CFieldReader &r, qint64 off, CtrlInfo &info)
 }
 
 // Section 2, packed, field by field; stops at the first field outside.
-void readNumbers(CFieldReader &r, qint64 off, CtrlInfo &info)
+void readNumbers(const CFieldReader &r, qint64 off, CtrlInfo &info)
 {
     auto word = [&](auto &field) {
         decltype(field.load()) v;
@@ -158,7 +164,9 @@ void readNumbers(CFieldReader &r, qint64 off, CtrlInfo &info)
 // Section 3. The count is only an announcement: samples are taken while
 // their fields lie inside the file, so a forged count costs nothing. A
 // trailing sample cut short is dropped (nobody can use half a sample).
-void readSamples(CFieldReader &r, qint64 off, HoleLoadResult &res)
+// dataEnd: where the sample data ends (the file's end, or the acceptance
+// section that follows the samples).
+void readSamples(const CFieldReader &r, qint64 off, qint64 dataEnd, bool keep, HoleLoadResult &res)
 {
     int32_t n = 0;
     int32_t recordSize = 0;
@@ -171,31 +179,36 @@ void readSamples(CFieldReader &r, qint64 off, HoleLoadResult &res)
     const int fields = recordSize > 11 ? 3 : recordSize > 7 ? 2 : recordSize > 3 ? 1 : 0;
     const qint64 stride = 4 * fields;
     qint64 available = 0;
-    if (fields > 0 && r.size() > off)
-        available = (r.size() - off) / stride;
+    const qint64 end = qMin(dataEnd, r.size());
+    if (fields > 0 && end > off)
+        available = (end - off) / stride;
     const qint64 take = qMin<qint64>(qMax<int32_t>(n, 0), qMin<qint64>(available, HoleFile::MaxSamples));
     res.samplesTruncated = take < n;
+    res.sampleCount = take;
+    if (!keep)
+        return;
     res.samples.reserve(int(take));
-    // In blocks, so that no more than a block is buffered besides the samples.
-    const qint64 perBlock = 4096;
-    for (qint64 done = 0; done < take;) {
-        const qint64 count = qMin(perBlock, take - done);
-        QByteArray block;
-        if (!r.bytes(off, int(count * stride), &block))
-            break;
-        const char *p = block.constData();
-        for (qint64 i = 0; i < count; ++i, p += stride) {
-            Sample s;
-            s.depth = qFromLittleEndian<qint32>(p);
-            if (fields > 1)
-                s.resistivity = qFromLittleEndian<float>(p + 4);
-            if (fields > 2)
-                s.rawResistivity = qFromLittleEndian<float>(p + 8);
-            res.samples.append(s);
-        }
-        done += count;
-        off += count * stride;
+    const char *p = r.at(off);
+    for (qint64 i = 0; i < take; ++i, p += stride) {
+        Sample s;
+        s.depth = qFromLittleEndian<qint32>(p);
+        if (fields > 1)
+            s.resistivity = qFromLittleEndian<float>(p + 4);
+        if (fields > 2)
+            s.rawResistivity = qFromLittleEndian<float>(p + 8);
+        res.samples.append(s);
     }
+}
+
+// The acceptance section when entry 2 names one that lies after the
+// samples' start and inside the file; false otherwise.
+bool readAcceptance(const CFieldReader &r, int32_t offset, int32_t samplesOffset, HoleAcceptance *out)
+{
+    if (offset <= samplesOffset || !r.fits(offset, AcceptanceSection::HeaderSize))
+        return false;
+    QByteArray b;
+    r.bytes(offset, int(qMin<qint64>(r.size() - offset, AcceptanceSection::MaxSize)), &b);
+    return AcceptanceSection::decode(b, out);
 }
 } // namespace
 
@@ -214,7 +227,7 @@ QByteArray encodeHoleFile(const CtrlInfo &info, const QVector<Sample> &samples)
     const QString header = QString::fromLatin1(kMagicComplete) + QLatin1Char('-') + typeCode() + QLatin1Char('-')
         + QString::fromLatin1(kFormatVersion) + QLatin1Char('-') + info.paramDate.get();
     out += GbkText::field(header, HoleFile::HeaderSize, ' ');
-    out += sectionTable();
+    out += sectionTable(0);
 
     for (const SharedText *t : {&info.projectName, &info.holeNo, &info.testUnit, &info.constructionUnit, &info.tester})
         out += GbkText::field(t->get(), HoleFile::TextFieldSize, ' ');
@@ -246,6 +259,11 @@ QByteArray encodeHoleFile(const CtrlInfo &info, const QVector<Sample> &samples)
         putFloat(out, s.resistivity);
         putFloat(out, s.rawResistivity);
     }
+    if (needsAcceptanceSection(info.acceptance)) {
+        out += AcceptanceSection::encode(info.acceptance);
+        out.replace(HoleFile::TableOffset, 4 * HoleFile::TableEntries,
+                    sectionTable(int32_t(HoleFile::fileSize(samples.size()))));
+    }
     return out;
 }
 
@@ -263,8 +281,8 @@ bool saveHoleFile(const QString &path, const CtrlInfo &info, const QVector<Sampl
     head.replace(0, 3, kMagicWriting);
     head.replace(HoleFile::TableOffset, 4 * HoleFile::TableEntries, QByteArray(4 * HoleFile::TableEntries, '\0'));
     bool ok = w.open() && w.write(head);
+    const int n = samples.size();
     if (ok && options.progress) {
-        const int n = samples.size();
         for (int i = 0; ok && i < n; ++i) {
             ok = w.write(image.mid(int(HoleFile::fileSize(i)), HoleFile::SampleRecordSize));
             if (ok) {
@@ -272,11 +290,12 @@ bool saveHoleFile(const QString &path, const CtrlInfo &info, const QVector<Sampl
                 waitProcessingEvents(options.progressWaitMs);
             }
         }
+        ok = ok && w.write(image.mid(int(HoleFile::fileSize(n)))); // the acceptance section, if any
     } else if (ok) {
         ok = w.write(image.mid(int(HoleFile::fileSize(0))));
     }
     ok = ok && w.seek(0) && w.write(QByteArray(kMagicComplete)) && w.seek(HoleFile::TableOffset)
-        && w.write(sectionTable()) && w.commit();
+        && w.write(image.mid(HoleFile::TableOffset, 4 * HoleFile::TableEntries)) && w.commit();
     if (!ok) {
         if (errorMessage)
             *errorMessage = w.errorString();
@@ -316,11 +335,10 @@ QString HoleLoadResult::errorText() const
     return QString();
 }
 
-namespace {
-// Reads an open hole-file image; res.path is left to the caller.
-void readHoleDevice(QIODevice &f, CtrlInfo &info, HoleLoadResult &res)
+HoleLoadResult decodeHoleFile(const QByteArray &bytes, CtrlInfo &info, bool keepSamples)
 {
-    CFieldReader r(f);
+    HoleLoadResult res;
+    const CFieldReader r(bytes);
 
     QByteArray headBytes;
     r.bytes(0, int(qMin<qint64>(r.size(), HoleFile::HeaderSize)), &headBytes);
@@ -329,14 +347,14 @@ void readHoleDevice(QIODevice &f, CtrlInfo &info, HoleLoadResult &res)
     if (magic != QLatin1String(kMagicComplete) && magic != QString::fromLatin1(kMagicComplete).toLower()) {
         res.error = magic.compare(QLatin1String(kMagicWriting), Qt::CaseInsensitive) == 0 ? HoleLoadError::Incomplete
                                                                                         : HoleLoadError::NotHoleFile;
-        return;
+        return res;
     }
     const QString rest = header.trimmed().mid(4);
     const int dash = rest.indexOf(QLatin1Char('-'));
     const QString type = (dash < 0 ? rest : rest.left(dash)).trimmed();
     if (type != typeCode() && type != typeCode().toLower()) {
         res.error = HoleLoadError::WrongType;
-        return;
+        return res;
     }
 
     int32_t table[HoleFile::TableEntries] = {};
@@ -348,39 +366,37 @@ void readHoleDevice(QIODevice &f, CtrlInfo &info, HoleLoadResult &res)
         readTexts(r, table[0], info);
     if (table[1] > 0)
         readNumbers(r, table[1], info);
+    HoleAcceptance acceptance;
+    const int32_t acceptanceOffset = table[AcceptanceSection::TableEntry];
+    res.hasAcceptance = readAcceptance(r, acceptanceOffset, table[8], &acceptance);
+    info.acceptance = acceptance;
     if (table[8] <= 0) {
         res.error = HoleLoadError::NoSampleSection;
-        return;
-    }
-    readSamples(r, table[8], res);
-    res.ok = true;
-}
-} // namespace
-
-HoleLoadResult readHoleFile(const QString &path, CtrlInfo &info)
-{
-    HoleLoadResult res;
-    res.path = withHoleExtension(path);
-    QFile f(res.path);
-    // Read-only: opening a file for review must work on write-protected media.
-    if (!f.open(QIODevice::ReadOnly)) {
-        res.error = HoleLoadError::CannotOpen;
         return res;
     }
-    readHoleDevice(f, info, res);
+    readSamples(r, table[8], res.hasAcceptance ? acceptanceOffset : r.size(), keepSamples, res);
+    res.ok = true;
     return res;
 }
 
-HoleLoadResult readHoleBytes(const QByteArray &bytes, CtrlInfo &info)
+HoleLoadResult readHoleFile(const QString &path, CtrlInfo &info)
 {
-    HoleLoadResult res;
-    QBuffer buffer;
-    buffer.setData(bytes);
-    if (!buffer.open(QIODevice::ReadOnly)) {
+    const QString target = withHoleExtension(path);
+    QFile f(target);
+    // Read-only: opening a file for review must work on write-protected media.
+    if (!f.open(QIODevice::ReadOnly) || f.size() > std::numeric_limits<int>::max()) {
+        HoleLoadResult res;
+        res.path = target;
         res.error = HoleLoadError::CannotOpen;
         return res;
     }
-    readHoleDevice(buffer, info, res);
+    // Mapped when the system allows it: no copy of a large file.
+    const qint64 size = f.size();
+    uchar *mapped = size > 0 ? f.map(0, size) : nullptr;
+    const QByteArray bytes = mapped ? QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), int(size))
+                                    : f.readAll();
+    HoleLoadResult res = decodeHoleFile(bytes, info);
+    res.path = target;
     return res;
 }
 

@@ -26,7 +26,9 @@
 //
 // The reader never trusts the sample count: it loads the complete samples
 // present in the file and stops at the end of the data (samplesTruncated then
-// tells that the file announced more).
+// tells that the file announced more). The end of the data is the end of the
+// file or, when the file has one, the start of the acceptance section that
+// follows the samples (acceptancesection.h): its bytes are never samples.
 
 #include "ctrlinfo.h"
 #include "testrecord.h"
@@ -103,6 +105,8 @@ struct HoleLoadResult {
     QString path;                 // the path after the extension rule
     QVector<Sample> samples;      // the samples read from the file
     qint64 announcedSamples = 0;  // the count stored in the file
+    qint64 sampleCount = 0;       // samples present (also when they were not kept)
+    bool hasAcceptance = false;   // the file carries an acceptance section
     bool samplesTruncated = false; // the file holds fewer samples than announced
     // True once the header checks passed (the record may then have been
     // partly filled even when ok is false).
@@ -116,11 +120,13 @@ struct HoleLoadResult {
 
 // Reads a hole file into the record (fields that lie inside the file) and
 // returns the samples in the result; the process-wide sample list is not
-// touched. On a refusal the record is unchanged.
+// touched. On a refusal the record is unchanged. A file without an
+// acceptance section leaves info.acceptance at its defaults.
 HoleLoadResult readHoleFile(const QString &path, CtrlInfo &info);
-// The same from a file image already in memory (an archive's stored bytes);
-// path stays empty in the result.
-HoleLoadResult readHoleBytes(const QByteArray &bytes, CtrlInfo &info);
+
+// The same from a file's bytes (path left empty). With keepSamples false the
+// samples are counted (sampleCount) but not copied.
+HoleLoadResult decodeHoleFile(const QByteArray &bytes, CtrlInfo &info, bool keepSamples = true);
 
 struct HoleLoadOptions {
     // Called once the header checks have passed, before the samples go into

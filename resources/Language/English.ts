@@ -1060,4 +1060,164 @@ Parameter</translation>
         <translation>Suggested %1cm (%2%)</translation>
     </message>
 </context>
+<context>
+    <name>Acceptance</name>
+    <message>
+        <source>沉渣 %1 mm（未设验收依据）</source>
+        <translation>Sediment %1 mm (no acceptance basis)</translation>
+    </message>
+    <message>
+        <source>沉渣 %1 mm %2 %3 mm（%4）%5</source>
+        <translation>Sediment %1 mm %2 %3 mm (%4): %5</translation>
+    </message>
+    <message>
+        <source>合格</source>
+        <translation>qualified</translation>
+    </message>
+    <message>
+        <source>不合格</source>
+        <translation>unqualified</translation>
+    </message>
+    <message>
+        <source>未判定</source>
+        <translation>not judged</translation>
+    </message>
+</context>
+<context>
+    <name>MeasuringPosition</name>
+    <message>
+        <source>中心</source>
+        <translation>Centre</translation>
+    </message>
+    <message>
+        <source>X</source>
+        <translation>X</translation>
+    </message>
+    <message>
+        <source>X&apos;</source>
+        <translation>X&apos;</translation>
+    </message>
+    <message>
+        <source>Y</source>
+        <translation>Y</translation>
+    </message>
+    <message>
+        <source>Y&apos;</source>
+        <translation>Y&apos;</translation>
+    </message>
+</context>
+<context>
+    <name>PileLimits</name>
+    <message>
+        <source>端承桩</source>
+        <translation>end-bearing</translation>
+    </message>
+    <message>
+        <source>摩擦桩</source>
+        <translation>friction</translation>
+    </message>
+    <message>
+        <source>抗拔、抗水平力桩</source>
+        <translation>uplift or horizontal</translation>
+    </message>
+    <message>
+        <source>设计值</source>
+        <translation>design value</translation>
+    </message>
+</context>
+<context>
+    <name>CProjectSummary</name>
+    <message>
+        <source>桩号</source>
+        <translation>Hole</translation>
+    </message>
+    <message>
+        <source>测点</source>
+        <translation>Position</translation>
+    </message>
+    <message>
+        <source>次数</source>
+        <translation>Tests</translation>
+    </message>
+    <message>
+        <source>检测时间</source>
+        <translation>Tested</translation>
+    </message>
+    <message>
+        <source>检测人员</source>
+        <translation>Tester</translation>
+    </message>
+    <message>
+        <source>孔深(m)</source>
+        <translation>Depth(m)</translation>
+    </message>
+    <message>
+        <source>沉渣(mm)</source>
+        <translation>Sediment(mm)</translation>
+    </message>
+    <message>
+        <source>限值(mm)</source>
+        <translation>Limit(mm)</translation>
+    </message>
+    <message>
+        <source>验收依据</source>
+        <translation>Basis</translation>
+    </message>
+    <message>
+        <source>判定</source>
+        <translation>Verdict</translation>
+    </message>
+    <message>
+        <source>改判</source>
+        <translation>Override</translation>
+    </message>
+    <message>
+        <source>桩孔结论</source>
+        <translation>Hole result</translation>
+    </message>
+    <message>
+        <source>文件 SHA-256</source>
+        <translation>File SHA-256</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>yes</translation>
+    </message>
+    <message>
+        <source>工程汇总</source>
+        <translation>Project summary</translation>
+    </message>
+    <message>
+        <source>检测 %1 孔，合格 %2，不合格 %3，未判定 %4</source>
+        <translation>%1 holes tested, %2 qualified, %3 unqualified, %4 not judged</translation>
+    </message>
+    <message>
+        <source>检测桩孔</source>
+        <translation>Holes tested</translation>
+    </message>
+    <message>
+        <source>合格</source>
+        <translation>Qualified</translation>
+    </message>
+    <message>
+        <source>不合格</source>
+        <translation>Unqualified</translation>
+    </message>
+    <message>
+        <source>未判定</source>
+        <translation>Not judged</translation>
+    </message>
+    <message>
+        <source>无法读取的文件：%1</source>
+        <translation>Files that cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>生成时间 %1</source>
+        <translation>Made %1</translation>
+    </message>
+    <message>
+        <source>第 %1 页 / 共 %2 页</source>
+        <translation>Page %1 of %2</translation>
+    </message>
+</context>
 </TS>

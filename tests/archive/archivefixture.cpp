@@ -42,6 +42,13 @@ QByteArray holeFileBytes(const HoleSpec &spec)
     info.sedimentThickness = spec.thicknessCm;
     info.holeQuality = spec.quality;
     info.paramDate = QStringLiteral("20151030");
+    if (spec.limitMm >= 0) {
+        info.acceptance.code = QStringLiteral("JGJ 94-2008");
+        info.acceptance.pileType = QString::fromUtf8("端承桩");
+        info.acceptance.limitMm = spec.limitMm;
+        info.acceptance.verdict = spec.verdict;
+        info.acceptance.sequence = spec.sequence;
+    }
     return encodeHoleFile(info, holeSamples(spec));
 }
 

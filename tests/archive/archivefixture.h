@@ -25,6 +25,11 @@ struct HoleSpec {
     int quality = 0;
     int samples = 40;
     int depthMm = 20000;
+    // Acceptance section (written when limitMm >= 0): the limit in force and
+    // the automatic verdict, as judging stores them.
+    int limitMm = -1;
+    int verdict = -1; // -1 not judged, 0 pass, 1 fail
+    int sequence = 1;
 };
 // The complete file image the instrument writes for such a test.
 QByteArray holeFileBytes(const HoleSpec &spec);

@@ -8,6 +8,8 @@
 #include "archivefixture.h"
 #include "archiveimport.h"
 #include "archivequeries.h"
+#include "projectsummary.h"
+#include "summarywriters.h"
 #include "archiveverify.h"
 #include "audittrail.h"
 #include "holefile.h"
@@ -225,6 +227,72 @@ private slots:
         QCOMPARE(holes.size(), 1);
         QCOMPARE(holes.at(0).testDate, QStringLiteral("2026-04-02"));
         QCOMPARE(holes.at(0).thicknessCm, 5);
+    }
+
+    // The archive's summary is the instrument's summary of the same files;
+    // holes shows the limit and verdict the files carry.
+    void summaryIsTheInstrumentsSummary()
+    {
+        const QString db = m_engine->freshArchive();
+        const QString site = folder(QStringLiteral("summary/site"));
+        const QString latest = folder(QStringLiteral("summary/latest")); // what the instrument holds now
+        HoleSpec z1;
+        z1.project = u("跨江大桥");
+        z1.hole = QStringLiteral("Z1");
+        z1.thicknessCm = 3;
+        z1.limitMm = 50;
+        z1.verdict = 0;
+        HoleSpec z2 = z1;
+        z2.hole = QStringLiteral("Z2");
+        z2.thicknessCm = 8;
+        z2.verdict = 1;
+        z2.quality = 1;
+        HoleSpec z2again = z2;
+        z2again.time = QStringLiteral("15:30:00");
+        z2again.thicknessCm = 4;
+        z2again.verdict = 0;
+        z2again.quality = 0;
+        z2again.sequence = 2;
+        HoleSpec z10 = z1;
+        z10.hole = QStringLiteral("Z10");
+        z10.limitMm = -1; // an older file without acceptance section
+        writeHole(site, QStringLiteral("Z1.CZO"), z1);
+        writeHole(site, QStringLiteral("Z2.CZO"), z2);
+        writeHole(site, QStringLiteral("Z2-2.CZO"), z2again);
+        writeHole(site, QStringLiteral("Z10.CZO"), z10);
+        HoleSpec z1judged = z1; // judged again in the office: now failing
+        z1judged.thicknessCm = 7;
+        z1judged.verdict = 1;
+        z1judged.quality = 1;
+        writeHole(latest, QStringLiteral("Z1.CZO"), z1judged);
+        writeHole(latest, QStringLiteral("Z2.CZO"), z2);
+        writeHole(latest, QStringLiteral("Z2-2.CZO"), z2again);
+        writeHole(latest, QStringLiteral("Z10.CZO"), z10);
+        QCOMPARE(runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("import"), site}).exitCode, 0);
+        const ToolRun second = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("import"), latest});
+        QCOMPARE(second.out.trimmed(), QByteArray("new 0, versions 1, skipped 3, refused 0"));
+
+        const ToolRun holes = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("holes"), z1.project});
+        QCOMPARE(holes.exitCode, 0);
+        QCOMPARE(QString::fromUtf8(holes.out),
+                 QStringLiteral("hole\ttested\tthickness_cm\tlimit_mm\tverdict\tquality\tversion\n"
+                                "Z1\t2026-03-01 09:00:00\t7\t50\tfail\tunqualified\t2\n"
+                                "Z2\t2026-03-01 15:30:00\t4\t50\tpass\tqualified\t1\n"
+                                "Z10\t2026-03-01 09:00:00\t3\t-\t-\tqualified\t1\n"));
+
+        const QString csv = folder(QStringLiteral("summary/out.csv"));
+        const QString pdf = folder(QStringLiteral("summary/out.pdf"));
+        const ToolRun r = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("summary"), z1.project,
+                                          QStringLiteral("--csv"), csv, QStringLiteral("--pdf"), pdf});
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        const QByteArray expected = projectSummaryCsv(summarizeProjectFolder(latest));
+        QVERIFY(expected.contains("Z2-2.CZO"));
+        QCOMPARE(readFileBytes(csv), expected);
+        QVERIFY(readFileBytes(pdf).startsWith("%PDF"));
+        const ToolRun missing = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("summary"), QStringLiteral("nope"),
+                                                QStringLiteral("--csv"), csv});
+        QCOMPARE(missing.exitCode, 1);
+        QCOMPARE(readFileBytes(csv), expected);
     }
 
     void exportGivesBackExactBytes()

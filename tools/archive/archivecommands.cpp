@@ -3,6 +3,9 @@
 #include "archiveexport.h"
 #include "archiveimport.h"
 #include "archivequeries.h"
+#include "archivesummary.h"
+#include "atomicfile.h"
+#include "summarywriters.h"
 #include "archiveverify.h"
 #include "audittrail.h"
 
@@ -82,12 +85,12 @@ int holes(CArchiveDb &db, const QString &project)
         return fail(error);
     if (rows.isEmpty())
         return fail(QStringLiteral("no project %1 in the archive").arg(project));
-    line(QStringLiteral("hole\ttested\tthickness_cm\tlimit_cm\tverdict\tquality\tversion"));
+    line(QStringLiteral("hole\ttested\tthickness_cm\tlimit_mm\tverdict\tquality\tversion"));
     for (const HoleRow &r : rows)
         line(QStringLiteral("%1\t%2 %3\t%4\t%5\t%6\t%7\t%8")
                  .arg(r.hole, r.testDate, r.testTime)
                  .arg(r.thicknessCm)
-                 .arg(limitText(r.limitCm), textOrDash(r.verdict), qualityText(r.quality))
+                 .arg(limitText(r.limitMm), textOrDash(r.verdict), qualityText(r.quality))
                  .arg(r.version));
     return 0;
 }
@@ -100,13 +103,13 @@ int history(CArchiveDb &db, const QString &project, const QString &hole)
         return fail(error);
     if (rows.isEmpty())
         return fail(QStringLiteral("no hole %1 in project %2").arg(hole, project));
-    line(QStringLiteral("tested\tversion\tthickness_cm\tlimit_cm\tverdict\tquality\tsamples\tfile\tsha256\timported\tby"));
+    line(QStringLiteral("tested\tversion\tthickness_cm\tlimit_mm\tverdict\tquality\tsamples\tfile\tsha256\timported\tby"));
     for (const VersionRow &r : rows) {
         line(QStringLiteral("%1 %2\t%3\t%4\t%5\t%6\t%7\t%8\t%9")
                  .arg(r.testDate, r.testTime)
                  .arg(r.version)
                  .arg(r.thicknessCm)
-                 .arg(limitText(r.limitCm), textOrDash(r.verdict), qualityText(r.quality))
+                 .arg(limitText(r.limitMm), textOrDash(r.verdict), qualityText(r.quality))
                  .arg(r.samples)
                  .arg(r.fileName)
              + QStringLiteral("\t%1\t%2\t%3").arg(r.sha256, r.importedAt, r.importedBy));
@@ -153,6 +156,26 @@ int log(CArchiveDb &db, const QString &project, const QString &hole)
     line(QStringLiteral("seq\tat\twho\taction\thole\tsha256\tdetail"));
     for (const AuditEntry &e : entries)
         line(QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7").arg(e.seq).arg(e.at, e.who, e.action, e.hole, e.sha256, e.detail));
+    return 0;
+}
+
+int summary(CArchiveDb &db, const QString &project, const QString &csvPath, const QString &pdfPath)
+{
+    ProjectSummary s;
+    QString error;
+    if (!archiveProjectSummary(db, project, &s, &error))
+        return fail(error);
+    if (!csvPath.isEmpty()) {
+        CAtomicFileWriter w(csvPath);
+        if (!w.open() || !w.write(projectSummaryCsv(s)) || !w.commit())
+            return fail(QStringLiteral("%1: %2").arg(csvPath, w.errorString()));
+        line(csvPath);
+    }
+    if (!pdfPath.isEmpty()) {
+        if (!writeProjectSummaryPdf(s, pdfPath, &error))
+            return fail(QStringLiteral("%1: %2").arg(pdfPath, error));
+        line(pdfPath);
+    }
     return 0;
 }
 

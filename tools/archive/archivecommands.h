@@ -16,5 +16,6 @@ int exportFiles(CArchiveDb &db, const QString &project, const QString &hole, int
 int verify(CArchiveDb &db);
 int log(CArchiveDb &db, const QString &project, const QString &hole);
 int find(CArchiveDb &db, const QString &text);
+int summary(CArchiveDb &db, const QString &project, const QString &csvPath, const QString &pdfPath);
 int fail(const QString &reason);
 }

@@ -112,6 +112,13 @@ int main(int argc, char **argv)
             return usage();
         return ArchiveCommands::exportFiles(db, args.at(0), args.at(1), n, test, args.at(2));
     }
+    if (command == QLatin1String("summary")) {
+        QString csv, pdf;
+        if (!takeOption(args, QStringLiteral("--csv"), &csv) || !takeOption(args, QStringLiteral("--pdf"), &pdf)
+            || args.size() != 1 || (csv.isEmpty() && pdf.isEmpty()))
+            return usage();
+        return ArchiveCommands::summary(db, args.at(0), csv, pdf);
+    }
     if (command == QLatin1String("verify") && args.isEmpty())
         return ArchiveCommands::verify(db);
     if (command == QLatin1String("log") && (args.size() == 1 || args.size() == 2))

@@ -127,6 +127,59 @@ bool readMode(const QJsonObject &o, CtrlInfo &info, QString *error)
     return true;
 }
 
+QJsonObject acceptanceJson(const HoleAcceptance &a)
+{
+    return QJsonObject{{QStringLiteral("designLimitMm"), a.designLimitMm},
+                       {QStringLiteral("code"), a.code},
+                       {QStringLiteral("pileType"), a.pileType},
+                       {QStringLiteral("limitMm"), a.limitMm},
+                       {QStringLiteral("verdict"), a.verdict},
+                       {QStringLiteral("overridden"), a.overridden},
+                       {QStringLiteral("position"), MeasuringPosition::key(a.position)},
+                       {QStringLiteral("sequence"), a.sequence}};
+}
+
+bool readAcceptance(const QJsonValue &v, HoleAcceptance &a, QString *error)
+{
+    if (!v.isObject())
+        return fail(error, QStringLiteral("acceptance must be an object"));
+    const QJsonObject o = v.toObject();
+    struct Int {
+        const char *key;
+        int32_t *field;
+        qint64 lo, hi;
+    };
+    const Int ints[] = {{"designLimitMm", &a.designLimitMm, 0, kMax32},
+                        {"limitMm", &a.limitMm, -1, kMax32},
+                        {"verdict", &a.verdict, -1, 1},
+                        {"sequence", &a.sequence, 1, kMax32}};
+    for (auto it = o.begin(); it != o.end(); ++it) {
+        const QString key = it.key();
+        const QJsonValue value = it.value();
+        const Int *i = std::find_if(std::begin(ints), std::end(ints), [&](const Int &x) { return key == QLatin1String(x.key); });
+        if (i != std::end(ints)) {
+            if (!readInt(value, i->lo, i->hi, i->field))
+                return fail(error, QStringLiteral("acceptance.%1 must be a whole number from %2 to %3").arg(key).arg(i->lo).arg(i->hi));
+        } else if (key == QLatin1String("code") || key == QLatin1String("pileType")) {
+            if (!value.isString() || !GbkText::canEncode(value.toString()))
+                return fail(error, QStringLiteral("acceptance.%1 must be a GBK text").arg(key));
+            (key == QLatin1String("code") ? a.code : a.pileType) = value.toString();
+        } else if (key == QLatin1String("overridden")) {
+            if (!value.isBool())
+                return fail(error, QStringLiteral("acceptance.overridden must be true or false"));
+            a.overridden = value.toBool();
+        } else if (key == QLatin1String("position")) {
+            const QString p = value.toString();
+            if (!value.isString() || (!p.isEmpty() && MeasuringPosition::fromKey(p) == MeasuringPosition::Unnamed))
+                return fail(error, QStringLiteral("acceptance.position must be one of \"\", centre, X, X', Y, Y'"));
+            a.position = MeasuringPosition::fromKey(p);
+        } else {
+            return fail(error, QStringLiteral("unknown key acceptance.%1").arg(key));
+        }
+    }
+    return true;
+}
+
 bool readSamples(const QJsonValue &v, QVector<Sample> &samples, QString *error)
 {
     if (!v.isArray())
@@ -174,12 +227,15 @@ QJsonObject HoleJson::toJson(const CtrlInfo &info, const QVector<Sample> &sample
     for (const Sample &s : samples)
         rows.append(QJsonArray{s.depth, realValue(s.resistivity), realValue(s.rawResistivity)});
     o.insert(QStringLiteral("samples"), rows);
+    if (info.acceptance != HoleAcceptance())
+        o.insert(QStringLiteral("acceptance"), acceptanceJson(info.acceptance));
     return o;
 }
 
 bool HoleJson::fromJson(const QJsonObject &o, CtrlInfo &info, QVector<Sample> &samples, QString *error)
 {
-    QStringList known{QStringLiteral("sampleMode"), QStringLiteral("modeCode"), QStringLiteral("samples")};
+    QStringList known{QStringLiteral("sampleMode"), QStringLiteral("modeCode"), QStringLiteral("samples"),
+                      QStringLiteral("acceptance")};
     for (const TextKey &k : kTexts) {
         known << QLatin1String(k.key);
         if (!o.contains(QLatin1String(k.key)))
@@ -220,6 +276,8 @@ bool HoleJson::fromJson(const QJsonObject &o, CtrlInfo &info, QVector<Sample> &s
     if (!readMode(o, info, error))
         return false;
     if (o.contains(QLatin1String("samples")) && !readSamples(o.value(QLatin1String("samples")), samples, error))
+        return false;
+    if (o.contains(QLatin1String("acceptance")) && !readAcceptance(o.value(QLatin1String("acceptance")), info.acceptance, error))
         return false;
     return true;
 }

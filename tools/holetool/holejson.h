@@ -6,6 +6,9 @@
 // holeDiameter, holeDepth, elevation, moveDistance, offsetAngle, modeCode,
 // wheelD, lineD, winchSpeed, spareValue1, spareValue2, holeQuality,
 // sedimentThickness. samples: [[depth, resistivity, rawResistivity], ...].
+// acceptance (only when the file has an acceptance section): {designLimitMm,
+// code, pileType, limitMm, verdict (-1, 0 pass, 1 fail), overridden,
+// position ("", "centre", "X", "X'", "Y", "Y'"), sequence}.
 //
 // Reals print with the fewest digits that read back to the same 32-bit
 // value; the values JSON numbers cannot hold travel as the strings "NaN",

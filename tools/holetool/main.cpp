@@ -6,6 +6,11 @@
 //   zpvw-hole las FILE               the log in LAS 2.0
 //   zpvw-hole report FILE [PDF]      the PDF report (default: beside FILE,
 //                                    as the instrument writes it)
+//   zpvw-hole suggest FILE           the suggested sediment interface the
+//                                    screen shows, as one JSON line, or null
+//   zpvw-hole project DIR [--csv FILE] [--pdf FILE]
+//                                    the project record of the hole files in
+//                                    DIR (CSV on stdout without --csv/--pdf)
 //
 // Files are read and written by the instrument's own code. On failure one
 // line on stderr names the file and the reason, the exit status is 1 and
@@ -15,6 +20,9 @@
 #include "holejson.h"
 #include "holereport.h"
 #include "lasexport.h"
+#include "projectsummary.h"
+#include "sedimentsuggest.h"
+#include "summarywriters.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -37,7 +45,9 @@ int usage()
           "       zpvw-hole csv FILE\n"
           "       zpvw-hole write JSON_FILE HOLE_FILE\n"
           "       zpvw-hole las FILE\n"
-          "       zpvw-hole report FILE [PDF]\n",
+          "       zpvw-hole report FILE [PDF]\n"
+          "       zpvw-hole suggest FILE\n"
+          "       zpvw-hole project DIR [--csv FILE] [--pdf FILE]\n",
           stderr);
     return 2;
 }
@@ -102,6 +112,61 @@ int report(const QString &holeFile, const QString &pdfFile)
     return 0;
 }
 
+int suggest(const QString &file)
+{
+    CtrlInfo info;
+    QVector<Sample> samples;
+    if (!read(file, info, samples))
+        return 1;
+    const SedimentSuggestion s = suggestSedimentInterface(samples, info.maxDepth, info.moveDistance);
+    if (!s.shown()) {
+        out("null\n");
+        return 0;
+    }
+    // Written by hand so the numbers keep their fixed decimals.
+    out(QStringLiteral("{\"depth_m\":%1,\"thickness_mm\":%2,\"confidence\":%3}\n")
+            .arg(QString::number(s.depth / 1000.0, 'f', 3))
+            .arg(qint64(s.thicknessCm) * 10)
+            .arg(QString::number(s.confidence, 'f', 2))
+            .toUtf8());
+    return 0;
+}
+
+int project(const QStringList &args)
+{
+    const QString dir = args.value(0);
+    QString csvFile, pdfFile;
+    for (int i = 1; i < args.size(); i += 2) {
+        if (i + 1 >= args.size())
+            return usage();
+        if (args.at(i) == QLatin1String("--csv"))
+            csvFile = args.at(i + 1);
+        else if (args.at(i) == QLatin1String("--pdf"))
+            pdfFile = args.at(i + 1);
+        else
+            return usage();
+    }
+    if (!QFileInfo(dir).isDir())
+        return failWith(dir, QStringLiteral("not a folder"));
+    const ProjectSummary s = summarizeProjectFolder(dir);
+    for (const HoleTestRecord &t : s.unreadable)
+        fprintf(stderr, "zpvw-hole: %s: %s (left out)\n", qUtf8Printable(t.fileName), qUtf8Printable(t.error));
+    const QByteArray csvBytes = projectSummaryCsv(s);
+    if (csvFile.isEmpty() && pdfFile.isEmpty()) {
+        out(csvBytes);
+        return 0;
+    }
+    if (!csvFile.isEmpty()) {
+        QFile f(csvFile);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(csvBytes) != csvBytes.size())
+            return failWith(csvFile, f.errorString());
+    }
+    QString reason;
+    if (!pdfFile.isEmpty() && !writeProjectSummaryPdf(s, pdfFile, &reason))
+        return failWith(pdfFile, reason);
+    return 0;
+}
+
 void quietNotes(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
     if (type == QtCriticalMsg || type == QtFatalMsg)
@@ -136,7 +201,7 @@ int main(int argc, char **argv)
 {
     // Only the report draws text (fonts need a GUI application); it draws
     // off screen, so no display is needed.
-    const bool drawing = argc >= 2 && QByteArray(argv[1]) == "report";
+    const bool drawing = argc >= 2 && (QByteArray(argv[1]) == "report" || QByteArray(argv[1]) == "project");
     if (drawing && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // The GUI application's notes about its environment (no runtime folder
@@ -159,5 +224,9 @@ int main(int argc, char **argv)
         return las(a.at(2));
     if ((a.size() == 3 || a.size() == 4) && a.at(1) == QLatin1String("report"))
         return report(a.at(2), a.size() == 4 ? a.at(3) : QString());
+    if (a.size() == 3 && a.at(1) == QLatin1String("suggest"))
+        return suggest(a.at(2));
+    if (a.size() >= 3 && a.at(1) == QLatin1String("project"))
+        return project(a.mid(2));
     return usage();
 }

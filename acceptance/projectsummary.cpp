@@ -1,0 +1,284 @@
+#include "projectsummary.h"
+
+#include "holefile.h"
+#include "verdict.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+#include <QRegularExpression>
+#include <algorithm>
+#include <map>
+
+namespace {
+QString baseName(const QString &fileName)
+{
+    const QString name = QFileInfo(fileName).fileName();
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? name.left(dot) : name;
+}
+
+// "Z17-2" -> ("Z17", 2); no repeat suffix -> (name, 1).
+std::pair<QString, int32_t> splitRepeat(const QString &name)
+{
+    static const QRegularExpression suffix(QStringLiteral("^(.+)-([2-9]|[1-9]\\d{1,3})$"));
+    const QRegularExpressionMatch m = suffix.match(name);
+    if (!m.hasMatch())
+        return {name, 1};
+    return {m.captured(1), m.captured(2).toInt()};
+}
+
+bool laterThan(const HoleTestRecord &a, const HoleTestRecord &b)
+{
+    const QString da = a.dateTime(), db = b.dateTime();
+    if (da != db)
+        return da > db;
+    if (a.acceptance.sequence != b.acceptance.sequence)
+        return a.acceptance.sequence > b.acceptance.sequence;
+    return a.fileName > b.fileName;
+}
+
+// Names with their digit runs compared as numbers: Z2 before Z10.
+bool naturalLess(const QString &a, const QString &b)
+{
+    int i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a.at(i).isDigit() && b.at(j).isDigit()) {
+            int ei = i, ej = j;
+            while (ei < a.size() && a.at(ei).isDigit())
+                ++ei;
+            while (ej < b.size() && b.at(ej).isDigit())
+                ++ej;
+            int si = i, sj = j; // leading zeros do not count
+            while (si + 1 < ei && a.at(si) == QLatin1Char('0'))
+                ++si;
+            while (sj + 1 < ej && b.at(sj) == QLatin1Char('0'))
+                ++sj;
+            const QStringRef ta = a.midRef(si, ei - si), tb = b.midRef(sj, ej - sj);
+            if (ta.size() != tb.size())
+                return ta.size() < tb.size();
+            if (const int c = ta.compare(tb); c != 0)
+                return c < 0;
+            i = ei;
+            j = ej;
+            continue;
+        }
+        const QChar ca = a.at(i).toLower(), cb = b.at(j).toLower();
+        if (ca != cb)
+            return ca < cb;
+        ++i;
+        ++j;
+    }
+    return a.size() - i < b.size() - j;
+}
+
+int32_t combine(int32_t a, int32_t b)
+{
+    if (a == AcceptanceVerdict::Fail || b == AcceptanceVerdict::Fail)
+        return AcceptanceVerdict::Fail;
+    if (a == AcceptanceVerdict::NotJudged || b == AcceptanceVerdict::NotJudged)
+        return AcceptanceVerdict::NotJudged;
+    return AcceptanceVerdict::Pass;
+}
+} // namespace
+
+int32_t HoleTestRecord::verdict() const
+{
+    if (!readable || !acceptance.judged())
+        return AcceptanceVerdict::NotJudged;
+    return holeQuality == 0 ? AcceptanceVerdict::Pass : AcceptanceVerdict::Fail;
+}
+
+HoleTestRecord holeTestFromRecord(const QString &fileName, const CtrlInfo &info, int sampleCount,
+                                  const QString &sha256)
+{
+    HoleTestRecord t;
+    t.fileName = QFileInfo(fileName).fileName();
+    t.sha256 = sha256;
+    t.readable = true;
+    t.projectName = info.projectName;
+    t.holeNo = info.holeNo;
+    t.tester = info.tester;
+    t.testDate = info.testDate;
+    t.testTime = info.testTime;
+    t.maxDepthMm = info.maxDepth;
+    t.holeDiameterMm = info.holeDiameter;
+    t.sedimentThicknessCm = info.sedimentThickness;
+    t.holeQuality = info.holeQuality;
+    t.sampleCount = sampleCount;
+    t.acceptance = info.acceptance;
+    return t;
+}
+
+HoleTestRecord holeTestFromBytes(const QString &fileName, const QByteArray &bytes)
+{
+    CtrlInfo info;
+    const HoleLoadResult r = decodeHoleFile(bytes, info, false);
+    const QString sha = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    if (!r.ok) {
+        HoleTestRecord t;
+        t.fileName = QFileInfo(fileName).fileName();
+        t.sha256 = sha;
+        t.error = r.errorText();
+        return t;
+    }
+    HoleTestRecord t = holeTestFromRecord(fileName, info, int(r.sampleCount), sha);
+    t.hasAcceptance = r.hasAcceptance;
+    return t;
+}
+
+QString holeOfTest(const QString &fileName, int32_t sequence, const QStringList &allFileNames)
+{
+    const QString name = baseName(fileName);
+    const auto [hole, n] = splitRepeat(name);
+    if (n < 2)
+        return name;
+    if (sequence > 0) // the file says which test it is
+        return sequence == n ? hole : name;
+    for (const QString &other : allFileNames) {
+        if (baseName(other).compare(hole, Qt::CaseInsensitive) == 0)
+            return baseName(other);
+    }
+    return name;
+}
+
+int32_t testSequenceOf(const QString &testName, const QString &hole)
+{
+    const QString name = baseName(testName);
+    if (name.compare(hole, Qt::CaseInsensitive) == 0)
+        return 1;
+    const auto [base, n] = splitRepeat(name);
+    return base.compare(hole, Qt::CaseInsensitive) == 0 ? n : 1;
+}
+
+QString nextFreeTestName(const QString &hole, const QStringList &existingFileNames)
+{
+    QSet<QString> taken;
+    for (const QString &f : existingFileNames)
+        taken.insert(baseName(f).toLower());
+    if (!taken.contains(hole.toLower()))
+        return hole;
+    for (int n = 2;; ++n) {
+        const QString candidate = QStringLiteral("%1-%2").arg(hole).arg(n);
+        if (!taken.contains(candidate.toLower()))
+            return candidate;
+    }
+}
+
+int32_t HoleResult::verdict() const
+{
+    if (positions.isEmpty())
+        return AcceptanceVerdict::NotJudged;
+    int32_t v = AcceptanceVerdict::Pass;
+    for (const PositionResult &p : positions)
+        v = combine(v, p.verdict());
+    return v;
+}
+
+const HoleTestRecord &HoleResult::latest() const
+{
+    const PositionResult *best = &positions.first();
+    for (const PositionResult &p : positions) {
+        if (laterThan(p.latest, best->latest))
+            best = &p;
+    }
+    return best->latest;
+}
+
+int ProjectSummary::passed() const
+{
+    return int(std::count_if(holes.begin(), holes.end(),
+                             [](const HoleResult &h) { return h.verdict() == AcceptanceVerdict::Pass; }));
+}
+
+int ProjectSummary::failed() const
+{
+    return int(std::count_if(holes.begin(), holes.end(),
+                             [](const HoleResult &h) { return h.verdict() == AcceptanceVerdict::Fail; }));
+}
+
+int ProjectSummary::notJudged() const { return tested() - passed() - failed(); }
+
+ProjectSummary summarizeProject(const QVector<HoleTestRecord> &tests)
+{
+    ProjectSummary s;
+    QStringList names;
+    names.reserve(tests.size());
+    for (const HoleTestRecord &t : tests) {
+        if (t.readable)
+            names.append(t.fileName);
+    }
+    // Hole name (lower case) -> tests, each position's tests in order.
+    QHash<QString, QString> holeName;
+    QHash<QString, QVector<const HoleTestRecord *>> byHole;
+    const HoleTestRecord *newest = nullptr;
+    for (const HoleTestRecord &t : tests) {
+        if (!t.readable) {
+            s.unreadable.append(t);
+            continue;
+        }
+        const QString hole = holeOfTest(t.fileName, t.hasAcceptance ? t.acceptance.sequence : 0, names);
+        const QString key = hole.toLower();
+        if (!holeName.contains(key) || testSequenceOf(t.fileName, hole) == 1)
+            holeName.insert(key, hole);
+        byHole[key].append(&t);
+        if (!newest || laterThan(t, *newest))
+            newest = &t;
+    }
+    if (newest)
+        s.projectName = newest->projectName;
+    s.holes.reserve(byHole.size());
+    for (auto it = byHole.begin(); it != byHole.end(); ++it) {
+        QVector<const HoleTestRecord *> list = it.value();
+        std::sort(list.begin(), list.end(), [](const HoleTestRecord *a, const HoleTestRecord *b) { return laterThan(*b, *a); });
+        HoleResult h;
+        h.hole = holeName.value(it.key());
+        std::map<int32_t, PositionResult> positions;
+        for (const HoleTestRecord *t : list) {
+            h.testFiles.append(t->fileName);
+            PositionResult &p = positions[t->acceptance.position];
+            p.position = t->acceptance.position;
+            ++p.tests;
+            p.latest = *t; // oldest first: the last one stays
+        }
+        for (auto &kv : positions)
+            h.positions.append(kv.second);
+        s.holes.append(h);
+    }
+    std::sort(s.holes.begin(), s.holes.end(),
+              [](const HoleResult &a, const HoleResult &b) { return naturalLess(a.hole, b.hole); });
+    return s;
+}
+
+ProjectSummary summarizeProject(const QVector<HoleFileBytes> &files)
+{
+    QVector<HoleTestRecord> tests;
+    tests.reserve(files.size());
+    for (const HoleFileBytes &f : files)
+        tests.append(holeTestFromBytes(f.fileName, f.bytes));
+    return summarizeProject(tests);
+}
+
+ProjectSummary summarizeProjectFolder(const QString &dir)
+{
+    QVector<HoleTestRecord> tests;
+    const QString ext = QLatin1Char('.') + fileExt;
+    const QFileInfoList entries = QDir(dir).entryInfoList(QDir::Files, QDir::Name);
+    for (const QFileInfo &fi : entries) {
+        if (!fi.fileName().endsWith(ext, Qt::CaseInsensitive))
+            continue;
+        QFile f(fi.filePath());
+        if (!f.open(QIODevice::ReadOnly)) {
+            HoleTestRecord t;
+            t.fileName = fi.fileName();
+            t.error = f.errorString();
+            tests.append(t);
+            continue;
+        }
+        tests.append(holeTestFromBytes(fi.fileName(), f.readAll()));
+    }
+    return summarizeProject(tests);
+}

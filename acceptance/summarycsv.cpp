@@ -1,0 +1,60 @@
+#include "summarywriters.h"
+
+#include "pilelimits.h"
+#include "verdict.h"
+
+#include <QStringList>
+
+namespace {
+QString csvField(const QString &s)
+{
+    if (!s.contains(QLatin1Char(',')) && !s.contains(QLatin1Char('"')) && !s.contains(QLatin1Char('\n'))
+        && !s.contains(QLatin1Char('\r')))
+        return s;
+    QString q = s;
+    q.replace(QLatin1String("\""), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+// The basis as data: "JGJ 94-2008 端承桩", "design 80 mm", or empty.
+QString basisField(const HoleAcceptance &a)
+{
+    if (a.designLimitMm > 0)
+        return QStringLiteral("design %1 mm").arg(a.designLimitMm);
+    if (a.code.isEmpty())
+        return QString();
+    return a.code + QLatin1Char(' ') + a.pileType;
+}
+} // namespace
+
+QByteArray projectSummaryCsv(const ProjectSummary &summary)
+{
+    QStringList lines;
+    lines << QStringLiteral("hole,position,tests,date,tester,depth_m,thickness_mm,limit_mm,basis,verdict,override,"
+                            "sha256,file,hole_verdict");
+    for (const HoleResult &h : summary.holes) {
+        const QString holeVerdict = verdictKey(h.verdict());
+        for (const PositionResult &p : h.positions) {
+            const HoleTestRecord &t = p.latest;
+            const HoleAcceptance &a = t.acceptance;
+            const bool judged = a.judged();
+            QStringList f;
+            f << csvField(h.hole) << MeasuringPosition::key(p.position) << QString::number(p.tests)
+              << csvField(t.dateTime()) << csvField(t.tester)
+              << QString::number(double(t.maxDepthMm) / 1000.0, 'f', 2)
+              << (judged ? QString::number(t.sedimentThicknessCm * 10) : QString())
+              << (a.limitMm >= 0 ? QString::number(a.limitMm) : QString()) << csvField(basisField(a))
+              << verdictKey(t.verdict()) << (a.overridden ? QStringLiteral("yes") : QStringLiteral("no"))
+              << t.sha256 << csvField(t.fileName) << holeVerdict;
+            lines << f.join(QLatin1Char(','));
+        }
+    }
+    lines << QString();
+    lines << QStringLiteral("tested,%1").arg(summary.tested());
+    lines << QStringLiteral("passed,%1").arg(summary.passed());
+    lines << QStringLiteral("failed,%1").arg(summary.failed());
+    lines << QStringLiteral("not judged,%1").arg(summary.notJudged());
+    if (!summary.unreadable.isEmpty())
+        lines << QStringLiteral("unreadable,%1").arg(summary.unreadable.size());
+    return (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+}

@@ -1,0 +1,27 @@
+#pragma once
+// The project record on paper and as data.
+//
+// CSV (UTF-8): a header row
+//   hole,position,tests,date,tester,depth_m,thickness_mm,limit_mm,basis,
+//   verdict,override,sha256,file,hole_verdict
+// one row per hole and position (the latest test there), an empty line, then
+// the totals as "name,count" rows: tested, passed, failed, not judged (and
+// unreadable, when files could not be read). verdict and hole_verdict are
+// "pass", "fail" or "not judged"; override "yes" or "no"; thickness and limit
+// are empty when not known.
+
+#include "projectsummary.h"
+
+#include <QByteArray>
+#include <QString>
+
+QByteArray projectSummaryCsv(const ProjectSummary &summary);
+
+// A4 PDF (QPdfWriter): title, the hole table, the totals; footer with the
+// time it was made and the page number. Texts through the catalogue (context
+// "CProjectSummary"). Written to a temporary file and renamed over path.
+bool writeProjectSummaryPdf(const ProjectSummary &summary, const QString &path, QString *error);
+
+// Writes both beside the project's folder: "<folder>-汇总.csv" and
+// "<folder>-汇总.pdf" next to it (the export carries them with the project).
+bool writeProjectSummaryFiles(const QString &projectDir, QString *csvPath, QString *pdfPath, QString *error);

@@ -1,0 +1,73 @@
+#include "verdict.h"
+
+#include <QCoreApplication>
+
+namespace {
+QString tr(const char *s) { return QCoreApplication::translate("Acceptance", s); }
+} // namespace
+
+int32_t verdictFor(int32_t thicknessMm, int32_t limitMm)
+{
+    if (limitMm < 0)
+        return AcceptanceVerdict::NotJudged;
+    return thicknessMm <= limitMm ? AcceptanceVerdict::Pass : AcceptanceVerdict::Fail;
+}
+
+QString comparisonLine(int32_t thicknessMm, int32_t limitMm, const QString &basisLabel)
+{
+    const int32_t v = verdictFor(thicknessMm, limitMm);
+    if (v == AcceptanceVerdict::NotJudged)
+        return tr("沉渣 %1 mm（未设验收依据）").arg(thicknessMm);
+    return tr("沉渣 %1 mm %2 %3 mm（%4）%5")
+        .arg(thicknessMm)
+        .arg(v == AcceptanceVerdict::Pass ? QStringLiteral("≤") : QStringLiteral(">"))
+        .arg(limitMm)
+        .arg(basisLabel, verdictText(v));
+}
+
+QString comparisonLine(const CtrlInfo &info)
+{
+    return comparisonLine(info.sedimentThickness * 10, info.acceptance.limitMm, basisLabel(info.acceptance));
+}
+
+void applyVerdict(CtrlInfo &info, const CPileLimits &table)
+{
+    HoleAcceptance &a = info.acceptance;
+    a.limitMm = pickLimit(table, a, info.holeDiameter, info.holeDepth).limitMm;
+    a.verdict = verdictFor(info.sedimentThickness * 10, a.limitMm);
+    a.overridden = false;
+    if (a.judged())
+        info.holeQuality = a.verdict == AcceptanceVerdict::Pass ? 0 : 1;
+}
+
+void chooseHoleQuality(CtrlInfo &info, int32_t quality)
+{
+    info.holeQuality = quality;
+    HoleAcceptance &a = info.acceptance;
+    a.overridden = a.judged() && quality != (a.verdict == AcceptanceVerdict::Pass ? 0 : 1);
+}
+
+int32_t finalVerdict(const CtrlInfo &info)
+{
+    if (!info.acceptance.judged())
+        return AcceptanceVerdict::NotJudged;
+    return info.holeQuality == 0 ? AcceptanceVerdict::Pass : AcceptanceVerdict::Fail;
+}
+
+QString verdictText(int32_t verdict)
+{
+    switch (verdict) {
+    case AcceptanceVerdict::Pass: return tr("合格");
+    case AcceptanceVerdict::Fail: return tr("不合格");
+    default: return tr("未判定");
+    }
+}
+
+QString verdictKey(int32_t verdict)
+{
+    switch (verdict) {
+    case AcceptanceVerdict::Pass: return QStringLiteral("pass");
+    case AcceptanceVerdict::Fail: return QStringLiteral("fail");
+    default: return QStringLiteral("not judged");
+    }
+}

@@ -1,0 +1,40 @@
+#pragma once
+// The automatic verdict of a judged sediment thickness against the limit in
+// force, and the one line that states it.
+
+#include "ctrlinfo.h"
+#include "pilelimits.h"
+
+#include <QString>
+#include <cstdint>
+
+// Pass when thicknessMm <= limitMm, fail above it; not judged without a limit
+// (limitMm < 0).
+int32_t verdictFor(int32_t thicknessMm, int32_t limitMm);
+
+// "沉渣 30 mm ≤ 50 mm（JGJ 94 端承桩）合格" (catalogue context "Acceptance";
+// English "Sediment 30 mm ≤ 50 mm (JGJ 94 end-bearing): qualified"). Without
+// a limit: "沉渣 30 mm（未设验收依据）".
+QString comparisonLine(int32_t thicknessMm, int32_t limitMm, const QString &basisLabel);
+
+// The comparison line of a record (its thickness in centimetres, its stored
+// limit and basis).
+QString comparisonLine(const CtrlInfo &info);
+
+// Judging a thickness: picks the limit for the record's basis, hole diameter
+// and hole depth, stores limit and verdict, presets holeQuality from the
+// verdict (when there is one) and clears the override.
+void applyVerdict(CtrlInfo &info, const CPileLimits &table);
+
+// The operator chose a hole quality (0 qualified, 1 unqualified): stored,
+// and recorded as an override when it differs from the verdict.
+void chooseHoleQuality(CtrlInfo &info, int32_t quality);
+
+// Verdict in force for a record: the hole quality once a verdict exists
+// (the operator's choice stands), NotJudged before.
+int32_t finalVerdict(const CtrlInfo &info);
+
+// "合格", "不合格", "未判定" through the catalogue (context "Acceptance").
+QString verdictText(int32_t verdict);
+// "pass", "fail", "not judged": the words of the CSV.
+QString verdictKey(int32_t verdict);
