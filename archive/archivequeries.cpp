@@ -125,16 +125,24 @@ bool listProjects(CArchiveDb &db, QVector<ProjectRow> *out, QString *error)
                                 " JOIN versions v ON v.id = h.latest_version"),
                  {}, error))
         return false;
-    QHash<QString, int> failed;
+    QHash<QString, int> passed, failed, notJudged;
     while (f.next()) {
         HoleRow r;
         r.quality = f.value(1).toInt();
         r.verdict = f.value(2).toString();
+        const QString project = f.value(0).toString();
         if (r.failed())
-            ++failed[f.value(0).toString()];
+            ++failed[project];
+        else if (r.verdict == QLatin1String("not judged"))
+            ++notJudged[project];
+        else
+            ++passed[project];
     }
-    for (ProjectRow &r : *out)
+    for (ProjectRow &r : *out) {
+        r.passed = passed.value(r.project);
         r.failed = failed.value(r.project);
+        r.notJudged = notJudged.value(r.project);
+    }
     return true;
 }
 

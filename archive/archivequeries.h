@@ -14,7 +14,9 @@ struct ProjectRow {
     int holes = 0;
     int tests = 0;
     int versions = 0;
+    int passed = 0; // holes whose latest test passed
     int failed = 0; // holes whose latest test failed
+    int notJudged = 0;
 };
 
 // The latest test of a hole, at its newest version.

@@ -11,4 +11,5 @@ $SUDO apt-get install -y --no-install-recommends \
     fonts-wqy-microhei xvfb xauth x11-utils imagemagick python3 \
     poppler-utils libbenchmark-dev \
     clang libclang-rt-dev llvm \
-    libqt5sql5-sqlite libqt5sql5-psql postgresql postgresql-client sqlite3
+    libqt5sql5-sqlite libqt5sql5-psql postgresql postgresql-client sqlite3 \
+    libcpp-httplib-dev chromium

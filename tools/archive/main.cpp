@@ -10,6 +10,8 @@
 //     verify                         re-hash everything, walk the audit trail
 //     log PROJECT [HOLE]             the audit trail of a project or hole
 //     find TEXT                      project, hole, tester and unit names
+//     serve [--listen HOST:PORT] [--lang zh|en]   read-only web pages
+//                                    (default 127.0.0.1:8080, Chinese)
 //
 // Without --db the archive is a SQLite file in the user's data folder.
 // Exit status: 0 done, 1 failure (reason on stderr), 2 usage or (import)
@@ -18,9 +20,11 @@
 #include "archiveaddress.h"
 #include "archivecommands.h"
 #include "archivedb.h"
+#include "archiveserver.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QTranslator>
 #include <cstdio>
 #include <memory>
 
@@ -36,7 +40,8 @@ int usage()
           "  summary PROJECT --csv FILE|--pdf FILE\n"
           "  verify\n"
           "  log PROJECT [HOLE]\n"
-          "  find TEXT\n",
+          "  find TEXT\n"
+          "  serve [--listen HOST:PORT] [--lang zh|en]\n",
           stderr);
     return 2;
 }
@@ -123,6 +128,27 @@ int main(int argc, char **argv)
         return ArchiveCommands::verify(db);
     if (command == QLatin1String("log") && (args.size() == 1 || args.size() == 2))
         return ArchiveCommands::log(db, args.at(0), args.value(1));
+    if (command == QLatin1String("serve")) {
+        QString listen = QStringLiteral("127.0.0.1:8080"), lang = QStringLiteral("zh");
+        if (!takeOption(args, QStringLiteral("--listen"), &listen) || !takeOption(args, QStringLiteral("--lang"), &lang)
+            || !args.isEmpty() || (lang != QLatin1String("zh") && lang != QLatin1String("en")))
+            return usage();
+        ListenAddress where;
+        if (!parseListenAddress(listen, &where, &error))
+            return ArchiveCommands::fail(error);
+        QTranslator english;
+        if (lang == QLatin1String("en") && english.load(QStringLiteral(":/Language/English.qm")))
+            QCoreApplication::installTranslator(&english);
+        db.close(); // every server thread opens its own connection
+        CArchiveWebServer server(address);
+        if (!server.bind(where, &error))
+            return ArchiveCommands::fail(error);
+        printf("serving %s on http://%s:%d/\n", qUtf8Printable(address.display()),
+               qUtf8Printable(where.host.contains(QLatin1Char(':')) ? QLatin1Char('[') + where.host + QLatin1Char(']') : where.host),
+               server.boundPort());
+        fflush(stdout);
+        return server.run() ? 0 : 1;
+    }
     if (command == QLatin1String("find") && args.size() == 1)
         return ArchiveCommands::find(db, args.at(0));
     return usage();
