@@ -3,15 +3,16 @@
 #include "audittrail.h"
 #include "holefacts.h"
 #include "preparedquery.h"
+#include "rawfiles.h"
 #include "reportdata.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
 #include <QThread>
+#include <algorithm>
 #include <cstdio>
 
 QString ImportSummary::line() const
@@ -21,29 +22,30 @@ QString ImportSummary::line() const
 
 namespace {
 struct SourceFolder {
-    QString path;
-    QStringList holeFiles; // names inside the folder, sorted
+    QByteArray path;
+    QVector<QByteArray> holeFiles; // names inside the folder, sorted
 };
 
+bool isHoleName(const QByteArray &name) { return isHoleFileName(RawFiles::display(name)); }
+
 // Groups the hole files named by PATHs by their folder, in a stable order.
+// Paths are taken as the bytes the command line gave.
 QVector<SourceFolder> collectSources(const QStringList &paths, QStringList *missing)
 {
-    QMap<QString, QStringList> byFolder;
-    auto add = [&](const QFileInfo &fi) {
-        if (isHoleFileName(fi.fileName()))
-            byFolder[fi.absolutePath()] << fi.fileName();
-    };
+    QMap<QByteArray, QVector<QByteArray>> byFolder;
     for (const QString &p : paths) {
-        const QFileInfo fi(p);
-        if (fi.isDir()) {
-            QDirIterator it(fi.absoluteFilePath(), QDir::Files, QDirIterator::Subdirectories);
-            while (it.hasNext()) {
-                it.next();
-                add(it.fileInfo());
+        const QByteArray path = RawFiles::absolute(QFile::encodeName(p));
+        if (RawFiles::isDir(path)) {
+            for (const QByteArray &folder : RawFiles::foldersUnder(path)) {
+                for (const QByteArray &name : RawFiles::filesIn(folder)) {
+                    if (isHoleName(name))
+                        byFolder[folder] << name;
+                }
             }
-        } else if (fi.exists()) {
-            if (isHoleFileName(fi.fileName()))
-                add(fi);
+        } else if (RawFiles::isFile(path)) {
+            const QByteArray name = RawFiles::baseName(path);
+            if (isHoleName(name))
+                byFolder[RawFiles::parent(path)] << name;
             else
                 *missing << QStringLiteral("%1: not a hole file (extension %2)").arg(p, fileExt);
         } else {
@@ -52,27 +54,19 @@ QVector<SourceFolder> collectSources(const QStringList &paths, QStringList *miss
     }
     QVector<SourceFolder> out;
     for (auto it = byFolder.cbegin(); it != byFolder.cend(); ++it) {
-        QStringList names = it.value();
-        names.sort();
-        names.removeDuplicates();
+        QVector<QByteArray> names = it.value();
+        std::sort(names.begin(), names.end());
+        names.erase(std::unique(names.begin(), names.end()), names.end());
         out.append({it.key(), names});
     }
     return out;
 }
 
-bool readFile(const QString &path, QByteArray *bytes, QString *reason)
+// Base name (without the last extension), lower-case ASCII, as bytes.
+QByteArray stem(const QByteArray &name)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        *reason = QStringLiteral("cannot read: %1").arg(f.errorString());
-        return false;
-    }
-    *bytes = f.readAll();
-    if (f.error() != QFileDevice::NoError) {
-        *reason = QStringLiteral("cannot read: %1").arg(f.errorString());
-        return false;
-    }
-    return true;
+    const int dot = name.lastIndexOf('.');
+    return (dot > 0 ? name.left(dot) : name).toLower();
 }
 
 class CImporter {
@@ -108,11 +102,10 @@ public:
         m_trail.restart();
         const ImportSummary before = m_summary;
         const int doneBefore = m_done;
-        const QMap<QString, QStringList> companions = companionsIn(folder.path);
-        for (const QString &name : folder.holeFiles) {
+        const QMap<QByteArray, QVector<QByteArray>> companions = companionsIn(folder.path);
+        for (const QByteArray &name : folder.holeFiles) {
             bool wasStored = false;
-            if (!importFile(folder.path, name, companions.value(QFileInfo(name).completeBaseName().toLower()),
-                            &wasStored, error)) {
+            if (!importFile(folder.path, name, companions.value(stem(name)), &wasStored, error)) {
                 m_db.rollback();
                 m_trail.restart();
                 m_summary = before;
@@ -146,13 +139,12 @@ private:
 
     // Companion files by lower-case base name: every other file beside the
     // hole files whose name differs only in the extension.
-    static QMap<QString, QStringList> companionsIn(const QString &folder)
+    static QMap<QByteArray, QVector<QByteArray>> companionsIn(const QByteArray &folder)
     {
-        QMap<QString, QStringList> map;
-        const QStringList all = QDir(folder).entryList(QDir::Files, QDir::Name);
-        for (const QString &n : all) {
-            if (!isHoleFileName(n))
-                map[QFileInfo(n).completeBaseName().toLower()] << n;
+        QMap<QByteArray, QVector<QByteArray>> map;
+        for (const QByteArray &n : RawFiles::filesIn(folder)) {
+            if (!isHoleName(n))
+                map[stem(n)] << n;
         }
         return map;
     }
@@ -168,13 +160,15 @@ private:
         return m_addBlob.run({sha, bytes.size(), bytes}, error);
     }
 
-    bool importFile(const QString &folder, const QString &name, const QStringList &companionNames, bool *stored,
-                    QString *error)
+    bool importFile(const QByteArray &folderBytes, const QByteArray &nameBytes,
+                    const QVector<QByteArray> &companionNames, bool *stored, QString *error)
     {
+        const QString folder = RawFiles::display(folderBytes);
+        const QString name = RawFiles::display(nameBytes);
         const QString path = folder + QLatin1Char('/') + name;
         QByteArray bytes;
         QString reason;
-        if (!readFile(path, &bytes, &reason)) {
+        if (!RawFiles::read(folderBytes + '/' + nameBytes, &bytes, &reason)) {
             refuse(path, reason);
             return true;
         }
@@ -185,7 +179,7 @@ private:
             ++m_summary.skipped;
             return true;
         }
-        const HoleFactsResult read = readHoleFacts(bytes, QFileInfo(folder).fileName(), name);
+        const HoleFactsResult read = readHoleFacts(bytes, RawFiles::display(RawFiles::baseName(folderBytes)), name);
         if (!read.ok) {
             refuse(path, read.reason);
             return true;
@@ -227,9 +221,10 @@ private:
         const QVariant versionId = m_addVersion.firstValue();
 
         QStringList kept;
-        for (const QString &c : companionNames) {
+        for (const QByteArray &cn : companionNames) {
+            const QString c = RawFiles::display(cn);
             QByteArray cb;
-            if (!readFile(folder + QLatin1Char('/') + c, &cb, &reason)) {
+            if (!RawFiles::read(folderBytes + '/' + cn, &cb, &reason)) {
                 refuse(folder + QLatin1Char('/') + c, reason);
                 continue;
             }
@@ -296,7 +291,7 @@ bool importIntoArchive(CArchiveDb &db, const QStringList &paths, const ImportOpt
     for (const SourceFolder &s : sources) {
         if (!importer.importFolder(s, total, error)) {
             *error = QStringLiteral("%1: %2 (this folder was left out; the folders before it are imported)")
-                         .arg(QDir::toNativeSeparators(s.path), *error);
+                         .arg(RawFiles::display(s.path), *error);
             return false;
         }
     }

@@ -21,7 +21,11 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QtTest>
+#include <QTextCodec>
 #include <csignal>
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 QString u(const char *utf8) { return QString::fromUtf8(utf8); }
@@ -204,6 +208,42 @@ private slots:
         QCOMPARE(projects.at(0).tests, 3);
         QCOMPARE(projects.at(0).versions, 4);
         QCOMPARE(projects.at(0).failed, 2);
+    }
+
+    // The instrument's USB disk names folders and files in GBK, which a
+    // UTF-8 office PC cannot decode: they are found, read and named anyway.
+    void gbkNamedFoldersAndFiles()
+    {
+        CArchiveDb archive;
+        QVERIFY(openArchive(archive, m_engine->freshArchive()));
+        QTextCodec *gbk = QTextCodec::codecForName("GBK");
+        const QByteArray root = QFile::encodeName(folder(QStringLiteral("gbk")));
+        const QByteArray project = root + '/' + gbk->fromUnicode(u("跨江大桥"));
+        QVERIFY(QDir().mkpath(folder(QStringLiteral("gbk"))));
+        QCOMPARE(::mkdir(project.constData(), 0755), 0);
+        HoleSpec z;
+        z.project = u("跨江大桥");
+        z.hole = u("桩1");
+        const QByteArray bytes = holeFileBytes(z);
+        for (const QByteArray &name : {gbk->fromUnicode(u("桩1.CZO")), gbk->fromUnicode(u("桩1.PDF"))}) {
+            FILE *f = ::fopen((project + '/' + name).constData(), "wb");
+            QVERIFY(f);
+            QCOMPARE(::fwrite(bytes.constData(), 1, size_t(bytes.size()), f), size_t(bytes.size()));
+            ::fclose(f);
+        }
+        QCOMPARE(importPaths(archive, {folder(QStringLiteral("gbk"))}).line(), QStringLiteral("new 1, versions 0, skipped 0, refused 0"));
+        QVector<VersionRow> history;
+        QString error;
+        QVERIFY(holeHistory(archive, u("跨江大桥"), u("桩1"), &history, &error));
+        QCOMPARE(history.size(), 1);
+        QCOMPARE(history.at(0).fileName, u("桩1.CZO"));
+        QCOMPARE(history.at(0).companions.size(), 1);
+        QCOMPARE(history.at(0).companions.at(0).name, u("桩1.PDF"));
+        QVERIFY(history.at(0).source.contains(u("跨江大桥")));
+        // Qt cannot remove what it cannot name.
+        for (const QByteArray &name : {gbk->fromUnicode(u("桩1.CZO")), gbk->fromUnicode(u("桩1.PDF"))})
+            ::unlink((project + '/' + name).constData());
+        ::rmdir(project.constData());
     }
 
     // A hole's latest test is the one tested last, whatever the import order.
