@@ -167,7 +167,7 @@ QByteArray hole(const HolePageData &d)
 
     // Every test and version, with the files to download.
     b += QStringLiteral("<section><h2>%1</h2><table class=\"list\"><thead><tr><th>%2</th><th>%3</th><th>%4</th>"
-                        "<th>%5</th><th>%6</th><th>%7</th><th>SHA-256</th><th>%8</th></tr></thead><tbody>\n")
+                        "<th>%5</th><th>%6</th><th>SHA-256</th><th>%7</th></tr></thead><tbody>\n")
              .arg(esc(tr("检测与版本")), esc(tr("检测时间")), esc(tr("版本")), esc(tr("沉渣厚度 (cm)")), esc(tr("结论")),
                   esc(tr("文件")), esc(tr("导入")));
     for (const VersionRow &r : d.history) {
