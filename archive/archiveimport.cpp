@@ -74,23 +74,28 @@ public:
     CImporter(CArchiveDb &db, const ImportOptions &options, ImportSummary &summary)
         : m_db(db), m_options(options), m_summary(summary), m_trail(db),
           m_seen(db, QStringLiteral("SELECT 1 FROM versions WHERE sha256 = ?")),
-          m_findHole(db, QStringLiteral("SELECT id FROM holes WHERE project = ? AND hole = ?")),
-          m_addHole(db, QStringLiteral("INSERT INTO holes (project, hole) VALUES (?, ?) RETURNING id")),
-          m_findTest(db, QStringLiteral("SELECT id FROM tests WHERE hole_id = ? AND test_date = ? AND test_time = ?")),
-          m_addTest(db, QStringLiteral("INSERT INTO tests (hole_id, test_date, test_time) VALUES (?, ?, ?) RETURNING id")),
-          m_lastVersion(db, QStringLiteral("SELECT MAX(version) FROM versions WHERE test_id = ?")),
+          // Each file costs a few round trips only (they dominate on a
+          // server): a hole and a test are found or made in one statement,
+          // the version number is taken in the insert itself.
+          m_hole(db, QStringLiteral("INSERT INTO holes (project, hole) VALUES (?, ?) ON CONFLICT (project, hole)"
+                                    " DO UPDATE SET hole = excluded.hole RETURNING id")),
+          m_test(db, QStringLiteral("INSERT INTO tests (hole_id, test_date, test_time) VALUES (?, ?, ?)"
+                                    " ON CONFLICT (hole_id, test_date, test_time) DO UPDATE SET test_time = excluded.test_time"
+                                    " RETURNING id")),
           m_addBlob(db, QStringLiteral("INSERT INTO blobs (sha256, size, content) VALUES (?, ?, ?)"
                                        " ON CONFLICT (sha256) DO NOTHING")),
           m_addVersion(db, QStringLiteral(
                                "INSERT INTO versions (test_id, version, sha256, file_name, source, imported_at,"
                                " imported_by, tester, test_unit, construction_unit, hole_depth, max_depth,"
                                " move_distance, thickness_cm, quality, limit_mm, verdict, basis, position, sequence, samples)"
-                               " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id")),
+                               " SELECT ?, COALESCE(MAX(version), 0) + 1, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
+                               " ?, ? FROM versions WHERE test_id = ? RETURNING id, version")),
           m_addCompanion(db, QStringLiteral("INSERT INTO companions (version_id, name, sha256) VALUES (?, ?, ?)")),
-          m_latestStamp(db, QStringLiteral("SELECT t.test_date, t.test_time FROM holes h"
-                                           " JOIN versions v ON v.id = h.latest_version"
-                                           " JOIN tests t ON t.id = v.test_id WHERE h.id = ?")),
-          m_setLatest(db, QStringLiteral("UPDATE holes SET latest_version = ? WHERE id = ?"))
+          // The hole's latest test is the one with the latest test date and
+          // time; among its versions, the newest.
+          m_setLatest(db, QStringLiteral("UPDATE holes SET latest_version = ? WHERE id = ? AND (latest_version IS NULL"
+                                         " OR ? >= (SELECT t.test_date || ' ' || t.test_time FROM versions v"
+                                         " JOIN tests t ON t.id = v.test_id WHERE v.id = holes.latest_version))"))
     {
         m_who = archiveUser();
     }
@@ -186,39 +191,30 @@ private:
         }
         const HoleFacts &f = read.facts;
 
-        if (!m_findHole.run({f.project, f.hole}, error))
+        if (!m_hole.run({f.project, f.hole}, error))
             return false;
-        QVariant holeId = m_findHole.firstValue();
-        if (!holeId.isValid()) {
-            if (!m_addHole.run({f.project, f.hole}, error))
-                return false;
-            holeId = m_addHole.firstValue();
-        }
-        if (!m_findTest.run({holeId, f.testDate, f.testTime}, error))
+        const QVariant holeId = m_hole.firstValue();
+        if (!m_test.run({holeId, f.testDate, f.testTime}, error))
             return false;
-        QVariant testId = m_findTest.firstValue();
-        int version = 1;
-        if (!testId.isValid()) {
-            if (!m_addTest.run({holeId, f.testDate, f.testTime}, error))
-                return false;
-            testId = m_addTest.firstValue();
-        } else {
-            if (!m_lastVersion.run({testId}, error))
-                return false;
-            version = m_lastVersion.firstValue().toInt() + 1;
-        }
+        const QVariant testId = m_test.firstValue();
         if (!storeBlob(sha, bytes, error))
             return false;
         const QString now = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
-        if (!m_addVersion.run({testId, version, sha, name, QDir::toNativeSeparators(path), now, m_who, f.tester,
+        if (!m_addVersion.run({testId, sha, name, QDir::toNativeSeparators(path), now, m_who, f.tester,
                                f.testUnit, f.constructionUnit, f.holeDepth, f.maxDepth, f.moveDistance,
                                f.thicknessCm, f.quality,
                                f.limitMm ? QVariant(*f.limitMm) : QVariant(QVariant::Int),
                                f.verdict ? QVariant(*f.verdict) : QVariant(QVariant::String), f.basis, f.position,
-                               f.sequence, f.samples},
+                               f.sequence, f.samples, testId},
                               error))
             return false;
-        const QVariant versionId = m_addVersion.firstValue();
+        const QVariantList added = m_addVersion.firstRow();
+        if (added.size() != 2) {
+            *error = QStringLiteral("the new version was not stored");
+            return false;
+        }
+        const QVariant versionId = added.at(0);
+        const int version = added.at(1).toInt();
 
         QStringList kept;
         for (const QByteArray &cn : companionNames) {
@@ -234,15 +230,7 @@ private:
             kept << QStringLiteral("%1 %2").arg(c, csha);
         }
 
-        // The hole's latest test is the one with the latest test date and
-        // time; among its versions, the newest.
-        if (!m_latestStamp.run({holeId}, error))
-            return false;
-        bool latest = true;
-        const QVariantList stamp = m_latestStamp.firstRow();
-        if (!stamp.isEmpty())
-            latest = f.testDate + QLatin1Char(' ') + f.testTime >= stamp.at(0).toString() + QLatin1Char(' ') + stamp.at(1).toString();
-        if (latest && !m_setLatest.run({versionId, holeId}, error))
+        if (!m_setLatest.run({versionId, holeId, f.testDate + QLatin1Char(' ') + f.testTime}, error))
             return false;
 
         QString detail = QStringLiteral("%1 from %2: test %3 %4, version %5, %6 samples, thickness %7 cm")
@@ -270,8 +258,7 @@ private:
     QString m_who;
     int m_done = 0;
     int m_stored = 0;
-    CPreparedQuery m_seen, m_findHole, m_addHole, m_findTest, m_addTest, m_lastVersion, m_addBlob, m_addVersion,
-        m_addCompanion, m_latestStamp, m_setLatest;
+    CPreparedQuery m_seen, m_hole, m_test, m_addBlob, m_addVersion, m_addCompanion, m_setLatest;
 };
 } // namespace
 

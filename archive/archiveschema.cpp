@@ -37,6 +37,7 @@ QStringList version1(bool pg)
         QStringLiteral("CREATE INDEX versions_test ON versions (test_id)"),
         QStringLiteral("CREATE INDEX companions_version ON companions (version_id)"),
         QStringLiteral("CREATE INDEX audit_project ON audit (project, hole)"),
+        QStringLiteral("CREATE INDEX audit_sha256 ON audit (sha256)"),
     };
     // The trail is append-only for the program too: changing or removing an
     // entry needs the database's own tools (and verify then sees it).

@@ -92,9 +92,9 @@ bool CPostgresServer::start(QString *error)
              &out, error, 120000))
         return false;
     // No TCP at all: only the socket in our own folder.
-    const QString options = QStringLiteral("-c listen_addresses='' -c unix_socket_directories='%1' -c fsync=off"
+    const QString options = QStringLiteral("-c listen_addresses='' -c unix_socket_directories='%1' -c fsync=%2"
                                            " -c max_connections=30")
-                                .arg(socketDir());
+                                .arg(socketDir(), m_durable ? QStringLiteral("on") : QStringLiteral("off"));
     if (!run(bin + QStringLiteral("/pg_ctl"),
              {QStringLiteral("-D"), data, QStringLiteral("-o"), options, QStringLiteral("-l"),
               m_folder + QStringLiteral("/server.log"), QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("60"),

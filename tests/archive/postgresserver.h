@@ -9,7 +9,9 @@
 
 class CPostgresServer {
 public:
-    explicit CPostgresServer(QString folder) : m_folder(std::move(folder)) {}
+    // durable: flush to the disk as a production server does (benchmarks);
+    // tests run without, for speed.
+    explicit CPostgresServer(QString folder, bool durable = false) : m_folder(std::move(folder)), m_durable(durable) {}
     ~CPostgresServer() { stop(); }
     // Folder of Debian's server binaries, empty when they are not installed.
     static QString binDir();
@@ -27,5 +29,6 @@ private:
     bool run(const QString &program, const QStringList &args, QString *out, QString *error, int timeoutMs = 60000) const;
 
     QString m_folder;
+    bool m_durable = false;
     bool m_running = false;
 };
