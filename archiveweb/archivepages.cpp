@@ -186,7 +186,8 @@ QByteArray hole(const HolePageData &d)
                               : holeLink(d.project, d.hole, QString::number(r.version), r.id))
                  .arg(r.thicknessCm)
                  .arg(verdictCell(r.verdict, r.quality), files, shas,
-                      esc(r.importedAt.left(19).replace(QLatin1Char('T'), QLatin1Char(' ')) + QLatin1Char(' ') + r.importedBy));
+                      esc(r.importedAt.left(19).replace(QLatin1Char('T'), QLatin1Char(' '))) + QStringLiteral("<br>")
+                          + esc(r.importedBy));
     }
     b += QStringLiteral("</tbody></table></section>\n");
 
@@ -264,11 +265,11 @@ QByteArray styleSheet()
         "h1{font-size:22px;margin:14px 0 8px}h2{font-size:17px;margin:22px 0 8px}\n"
         "a{color:var(--blue)}\n"
         "table{border-collapse:collapse}th,td{padding:4px 10px;border-bottom:1px solid var(--rule);text-align:left;"
-        "vertical-align:top}\n"
+        "vertical-align:top;white-space:nowrap}\n"
         "thead th{background:var(--band);font-weight:600}\n"
         "td.num{text-align:right;font-variant-numeric:tabular-nums}\n"
         ".pass{color:var(--green)}.fail{color:var(--red);font-weight:600}tr.failed{background:#fdf0ef}\n"
-        "tr.current{background:#eef5ff}td.sha code{font-size:11px;word-break:break-all}\n"
+        "tr.current{background:#eef5ff}td.sha code{font-size:11px}\n"
         "dl{display:grid;grid-template-columns:max-content auto max-content auto;gap:4px 14px;margin:0}\n"
         "dt{color:var(--muted)}dd{margin:0}\n"
         "svg.curve{border:1px solid var(--rule);background:#fff;display:block}\n"

@@ -153,17 +153,20 @@ QByteArray curveSvg(const QVector<CurveSeries> &series, const CurveMarks &marks,
             out += "\"><title>" + htmlEscape(c.label).toUtf8() + "</title></polyline>\n";
         }
     }
-    auto marker = [&](const char *cls, double depth, const QString &label) {
+    // The judged label at the left end, the suggestion's at the right: the
+    // two often mark the same depth.
+    auto marker = [&](const char *cls, double depth, const QString &label, bool left) {
         const QByteArray y = num(yOf(depth));
         out += "<line class=\"" + QByteArray(cls) + "\" x1=\"" + QByteArray::number(kLeft) + "\" y1=\"" + y
              + "\" x2=\"" + QByteArray::number(kLeft + plotW) + "\" y2=\"" + y + "\"/><text class=\"" + QByteArray(cls)
-             + "\" x=\"" + QByteArray::number(kLeft + plotW - 4) + "\" y=\"" + y
-             + "\" dy=\"-5\" text-anchor=\"end\">" + htmlEscape(label).toUtf8() + "</text>\n";
+             + "\" x=\"" + QByteArray::number(left ? kLeft + 4 : kLeft + plotW - 4) + "\" y=\"" + y
+             + "\" dy=\"-5\" text-anchor=\"" + (left ? "start" : "end") + "\">" + htmlEscape(label).toUtf8()
+             + "</text>\n";
     };
     if (marks.judgedThicknessCm > 0)
-        marker("judged", judgedInterfaceDepth(marks.maxDepthMm, marks.judgedThicknessCm), marks.judgedLabel);
+        marker("judged", judgedInterfaceDepth(marks.maxDepthMm, marks.judgedThicknessCm), marks.judgedLabel, true);
     if (marks.suggested)
-        marker("suggested", marks.suggestedDepthMm, marks.suggestedLabel);
+        marker("suggested", marks.suggestedDepthMm, marks.suggestedLabel, false);
     out += "</svg>\n";
     return out;
 }
