@@ -3,6 +3,9 @@
 #include <QCryptographicHash>
 #include <QHash>
 #include <QSqlQuery>
+#include <QThread>
+#include <thread>
+#include <vector>
 
 namespace {
 // Names of the files stored under each SHA-256, for the messages.
@@ -32,21 +35,66 @@ bool verifyArchive(CArchiveDb &db, VerifyReport *report, QString *error)
     if (!fileNames(db, &names, error))
         return false;
     {
+        // Stored files are read in batches of a few megabytes and each batch
+        // is hashed on every core while the next is fetched.
         QSqlQuery q = db.query();
-        q.setForwardOnly(true); // one stored file in memory at a time
+        q.setForwardOnly(true);
         if (!db.exec(q, QStringLiteral("SELECT sha256, size, content FROM blobs"), {}, error))
             return false;
+        struct Stored {
+            QString sha;
+            qint64 size;
+            QByteArray bytes;
+            QByteArray actual;
+        };
+        const int workers = qMax(1, QThread::idealThreadCount());
+        auto hashAll = [workers](QVector<Stored> *batch) {
+            std::vector<std::thread> pool;
+            for (int w = 0; w < workers; ++w) {
+                pool.emplace_back([batch, w, workers] {
+                    for (int i = w; i < batch->size(); i += workers) {
+                        Stored &s = (*batch)[i];
+                        s.actual = QCryptographicHash::hash(s.bytes, QCryptographicHash::Sha256).toHex();
+                    }
+                });
+            }
+            for (std::thread &t : pool)
+                t.join();
+        };
+        auto check = [&](QVector<Stored> &batch) {
+            for (const Stored &s : batch) {
+                const QString actual = QString::fromLatin1(s.actual);
+                if (actual != s.sha || s.bytes.size() != s.size)
+                    r.faults << QStringLiteral("stored bytes of %1 (SHA-256 %2) were altered: they now hash to %3")
+                                    .arg(names.value(s.sha, QStringLiteral("an unlisted file")), s.sha, actual);
+                ++r.files;
+                r.bytes += s.bytes.size();
+            }
+            batch.clear();
+        };
+        constexpr qint64 kBatchBytes = 8 * 1024 * 1024;
+        QVector<Stored> batch, hashing;
+        std::thread running;
+        qint64 batchBytes = 0;
+        auto flush = [&] {
+            if (running.joinable()) {
+                running.join();
+                check(hashing);
+            }
+            hashing.swap(batch);
+            batchBytes = 0;
+            running = std::thread([&hashing, &hashAll] { hashAll(&hashing); });
+        };
         while (q.next()) {
-            const QString sha = q.value(0).toString().trimmed();
-            const QByteArray bytes = q.value(2).toByteArray();
-            const QString actual =
-                QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
-            if (actual != sha || bytes.size() != q.value(1).toLongLong())
-                r.faults << QStringLiteral("stored bytes of %1 (SHA-256 %2) were altered: they now hash to %3")
-                                .arg(names.value(sha, QStringLiteral("an unlisted file")), sha, actual);
-            ++r.files;
-            r.bytes += bytes.size();
+            Stored s{q.value(0).toString().trimmed(), q.value(1).toLongLong(), q.value(2).toByteArray(), {}};
+            batchBytes += s.bytes.size();
+            batch.append(std::move(s));
+            if (batchBytes >= kBatchBytes)
+                flush();
         }
+        flush();
+        running.join();
+        check(hashing);
     }
     {
         // A version without its import entry: the entry was removed.

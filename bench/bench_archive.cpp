@@ -16,6 +16,7 @@
 #include "holefile.h"
 #include "postgresserver.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -220,6 +221,28 @@ void BM_ReadHoleFiles(benchmark::State &state)
     state.counters["MB/s"] = benchmark::Counter(double(bytes) / 1e6 * state.iterations(), benchmark::Counter::kIsRate);
 }
 
+// The same bytes read and hashed (SHA-256), one file after the other.
+void BM_ReadAndHashHoleFiles(benchmark::State &state)
+{
+    World &w = world();
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        bytes = 0;
+        for (int folder = 0; folder < kFiles / 1000; ++folder) {
+            const QString path = QStringLiteral("%1/%2").arg(w.files).arg(folder);
+            for (const QString &name : QDir(path).entryList(QDir::Files)) {
+                QFile f(path + QLatin1Char('/') + name);
+                if (!f.open(QIODevice::ReadOnly))
+                    continue;
+                const QByteArray b = f.readAll();
+                benchmark::DoNotOptimize(QCryptographicHash::hash(b, QCryptographicHash::Sha256));
+                bytes += b.size();
+            }
+        }
+    }
+    state.counters["MB/s"] = benchmark::Counter(double(bytes) / 1e6 * state.iterations(), benchmark::Counter::kIsRate);
+}
+
 // Reading the SQLite archive file itself, start to end.
 void BM_ReadArchiveFile(benchmark::State &state)
 {
@@ -297,6 +320,7 @@ BENCHMARK(BM_Import)->Arg(0)->Arg(1)->Iterations(1)->UseRealTime()->Unit(benchma
 BENCHMARK(BM_Holes5000)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Verify)->Arg(0)->Arg(1)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadHoleFiles)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadAndHashHoleFiles)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadArchiveFile)->Iterations(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HolePage20000)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 
