@@ -159,6 +159,10 @@ bool parseListenAddress(const QString &text, ListenAddress *out, QString *error)
 CArchiveWebServer::CArchiveWebServer(const ArchiveAddress &archive)
     : m_archive(archive), m_server(std::make_unique<httplib::Server>())
 {
+    // Each server thread keeps its own database connection for the server's
+    // life (a PostgreSQL connection costs a server process): a few threads
+    // serve an office well and all of them are soon connected.
+    m_server->new_task_queue = [] { return new httplib::ThreadPool(4); };
     routes();
 }
 

@@ -541,6 +541,42 @@ private slots:
         QCOMPARE(count, QStringLiteral("0"));
     }
 
+    // Two office PCs importing into one archive at the same time: both
+    // complete and the trail stays one unbroken chain.
+    void importsAtOnceTakeTurns()
+    {
+        const QString db = m_engine->freshArchive();
+        QCOMPARE(runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("projects")}).exitCode, 0);
+        HoleSpec a;
+        for (int pc = 1; pc <= 2; ++pc) {
+            for (int i = 1; i <= 30; ++i) {
+                a.hole = QStringLiteral("P%1-%2").arg(pc).arg(i);
+                writeHole(folder(QStringLiteral("atonce/%1/x").arg(pc)), a.hole + QStringLiteral(".CZO"), a);
+                writeHole(folder(QStringLiteral("atonce/%1/y").arg(pc)), a.hole + QStringLiteral("b.CZO"),
+                          [&] { HoleSpec b = a; b.hole += QStringLiteral("b"); return b; }());
+            }
+        }
+        QProcess first, second;
+        for (QProcess *p : {&first, &second}) {
+            const int pc = p == &first ? 1 : 2;
+            p->start(testBinDir() + QStringLiteral("/zpvw-archive"),
+                     {QStringLiteral("--db"), db, QStringLiteral("import"), folder(QStringLiteral("atonce/%1").arg(pc))});
+        }
+        for (QProcess *p : {&first, &second}) {
+            QVERIFY(p->waitForFinished(120000));
+            QCOMPARE(p->exitCode(), 0);
+            QCOMPARE(p->readAllStandardOutput().trimmed(), QByteArray("new 60, versions 0, skipped 0, refused 0"));
+        }
+        CArchiveDb archive;
+        QVERIFY(openArchive(archive, db));
+        VerifyReport r;
+        QString error;
+        QVERIFY2(verifyArchive(archive, &r, &error), qUtf8Printable(error));
+        QVERIFY2(r.ok(), qUtf8Printable(r.faults.join('\n')));
+        QCOMPARE(r.files, 120);
+        QCOMPARE(r.chain.entries, 120);
+    }
+
     // SIGKILL in the middle of a folder: earlier folders stay, the cut one is
     // wholly absent, and the next import completes the work.
     void killedImportLeavesConsistentArchive()
