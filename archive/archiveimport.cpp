@@ -90,10 +90,31 @@ public:
                                " move_distance, thickness_cm, quality, limit_mm, verdict, basis, position, sequence, samples)"
                                " SELECT ?, COALESCE(MAX(version), 0) + 1, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
                                " ?, ? FROM versions WHERE test_id = ? RETURNING id, version")),
+          // PostgreSQL does the seen check, the hole, the test, the bytes and
+          // the version in one statement: each round trip to a busy server
+          // costs more than all the work of a file. No row back: seen before.
+          m_storeAll(db, QStringLiteral(
+                             "WITH seen AS (SELECT 1 FROM versions WHERE sha256 = ?),"
+                             " h AS (INSERT INTO holes (project, hole) SELECT ?::text, ?::text"
+                             " WHERE NOT EXISTS (SELECT 1 FROM seen)"
+                             " ON CONFLICT (project, hole) DO UPDATE SET hole = EXCLUDED.hole RETURNING id),"
+                             " t AS (INSERT INTO tests (hole_id, test_date, test_time) SELECT id, ?::text, ?::text FROM h"
+                             " ON CONFLICT (hole_id, test_date, test_time) DO UPDATE SET test_time = EXCLUDED.test_time"
+                             " RETURNING id),"
+                             " b AS (INSERT INTO blobs (sha256, size, content) SELECT ?::text, ?::bigint, ?::bytea FROM t"
+                             " ON CONFLICT (sha256) DO NOTHING)"
+                             " INSERT INTO versions (test_id, version, sha256, file_name, source, imported_at,"
+                             " imported_by, tester, test_unit, construction_unit, hole_depth, max_depth,"
+                             " move_distance, thickness_cm, quality, limit_mm, verdict, basis, position, sequence, samples)"
+                             " SELECT t.id, COALESCE((SELECT MAX(v.version) FROM versions v WHERE v.test_id = t.id), 0) + 1,"
+                             " ?::text, ?::text, ?::text, ?::text, ?::text, ?::text, ?::text, ?::text, ?::integer,"
+                             " ?::integer, ?::integer, ?::integer, ?::integer, ?::integer, ?::text, ?::text, ?::text,"
+                             " ?::integer, ?::integer FROM t RETURNING id, version, test_id")),
           m_addCompanion(db, QStringLiteral("INSERT INTO companions (version_id, name, sha256) VALUES (?, ?, ?)")),
           // The hole's latest test is the one with the latest test date and
           // time; among its versions, the newest.
-          m_setLatest(db, QStringLiteral("UPDATE holes SET latest_version = ? WHERE id = ? AND (latest_version IS NULL"
+          m_setLatest(db, QStringLiteral("UPDATE holes SET latest_version = ? WHERE id = (SELECT hole_id FROM tests"
+                                         " WHERE id = ?) AND (latest_version IS NULL"
                                          " OR ? >= (SELECT t.test_date || ' ' || t.test_time FROM versions v"
                                          " JOIN tests t ON t.id = v.test_id WHERE v.id = holes.latest_version))"))
     {
@@ -178,11 +199,13 @@ private:
             return true;
         }
         const QString sha = sha256Hex(bytes);
-        if (!m_seen.run({sha}, error))
-            return false;
-        if (!m_seen.firstRow().isEmpty()) {
-            ++m_summary.skipped;
-            return true;
+        if (!m_db.isPostgres()) {
+            if (!m_seen.run({sha}, error))
+                return false;
+            if (!m_seen.firstRow().isEmpty()) {
+                ++m_summary.skipped;
+                return true;
+            }
         }
         const HoleFactsResult read = readHoleFacts(bytes, RawFiles::display(RawFiles::baseName(folderBytes)), name);
         if (!read.ok) {
@@ -190,31 +213,42 @@ private:
             return true;
         }
         const HoleFacts &f = read.facts;
-
-        if (!m_hole.run({f.project, f.hole}, error))
-            return false;
-        const QVariant holeId = m_hole.firstValue();
-        if (!m_test.run({holeId, f.testDate, f.testTime}, error))
-            return false;
-        const QVariant testId = m_test.firstValue();
-        if (!storeBlob(sha, bytes, error))
-            return false;
         const QString now = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
-        if (!m_addVersion.run({testId, sha, name, QDir::toNativeSeparators(path), now, m_who, f.tester,
-                               f.testUnit, f.constructionUnit, f.holeDepth, f.maxDepth, f.moveDistance,
-                               f.thicknessCm, f.quality,
-                               f.limitMm ? QVariant(*f.limitMm) : QVariant(QVariant::Int),
-                               f.verdict ? QVariant(*f.verdict) : QVariant(QVariant::String), f.basis, f.position,
-                               f.sequence, f.samples, testId},
-                              error))
-            return false;
-        const QVariantList added = m_addVersion.firstRow();
-        if (added.size() != 2) {
+        const QVariantList versionFields{sha, name, QDir::toNativeSeparators(path), now, m_who, f.tester,
+                                         f.testUnit, f.constructionUnit, f.holeDepth, f.maxDepth, f.moveDistance,
+                                         f.thicknessCm, f.quality,
+                                         f.limitMm ? QVariant(*f.limitMm) : QVariant(QVariant::Int),
+                                         f.verdict ? QVariant(*f.verdict) : QVariant(QVariant::String), f.basis,
+                                         f.position, f.sequence, f.samples};
+        QVariantList added; // version id, version number, test id
+        if (m_db.isPostgres()) {
+            if (!m_storeAll.run(QVariantList{sha, f.project, f.hole, f.testDate, f.testTime, sha, bytes.size(), bytes}
+                                    + versionFields,
+                                error))
+                return false;
+            added = m_storeAll.firstRow();
+            if (added.isEmpty()) {
+                ++m_summary.skipped;
+                return true;
+            }
+        } else {
+            if (!m_hole.run({f.project, f.hole}, error))
+                return false;
+            const QVariant holeId = m_hole.firstValue();
+            if (!m_test.run({holeId, f.testDate, f.testTime}, error))
+                return false;
+            const QVariant testId = m_test.firstValue();
+            if (!storeBlob(sha, bytes, error) || !m_addVersion.run(QVariantList{testId} + versionFields + QVariantList{testId}, error))
+                return false;
+            added = m_addVersion.firstRow() << testId;
+        }
+        if (added.size() != 3) {
             *error = QStringLiteral("the new version was not stored");
             return false;
         }
         const QVariant versionId = added.at(0);
         const int version = added.at(1).toInt();
+        const QVariant testId = added.at(2);
 
         QStringList kept;
         for (const QByteArray &cn : companionNames) {
@@ -230,7 +264,7 @@ private:
             kept << QStringLiteral("%1 %2").arg(c, csha);
         }
 
-        if (!m_setLatest.run({versionId, holeId, f.testDate + QLatin1Char(' ') + f.testTime}, error))
+        if (!m_setLatest.run({versionId, testId, f.testDate + QLatin1Char(' ') + f.testTime}, error))
             return false;
 
         QString detail = QStringLiteral("%1 from %2: test %3 %4, version %5, %6 samples, thickness %7 cm")
@@ -258,7 +292,7 @@ private:
     QString m_who;
     int m_done = 0;
     int m_stored = 0;
-    CPreparedQuery m_seen, m_hole, m_test, m_addBlob, m_addVersion, m_addCompanion, m_setLatest;
+    CPreparedQuery m_seen, m_hole, m_test, m_addBlob, m_addVersion, m_storeAll, m_addCompanion, m_setLatest;
 };
 } // namespace
 

@@ -121,12 +121,12 @@ bool verifyArchive(CArchiveDb &db, VerifyReport *report, QString *error)
                                .arg(r.chain.entries)
                                .arg(r.ok() ? QStringLiteral("all correct")
                                            : QStringLiteral("%1 faults").arg(r.faults.size()));
-    if (!db.begin(error))
-        return false;
-    if (!trail.append(QStringLiteral("verify"), QString(), QString(), detail, r.chain.headHash, error)
-        || !db.commit(error)) {
+    QString recordError;
+    if (!db.begin(&recordError)
+        || !trail.append(QStringLiteral("verify"), QString(), QString(), detail, r.chain.headHash, &recordError)
+        || !db.commit(&recordError)) {
         db.rollback();
-        return false;
+        r.notRecorded = recordError;
     }
     *report = r;
     return true;

@@ -14,9 +14,11 @@ struct VerifyReport {
     qint64 bytes = 0;
     AuditChainCheck chain;
     QStringList faults; // stored bytes, missing entries and the chain's faults
+    QString notRecorded; // why the verification is not in the trail (a read-only archive)
     bool ok() const { return faults.isEmpty(); }
 };
 
-// Checks, then records the verification in the trail (its own transaction).
-// False only when the archive could not be read or written.
+// Checks, then records the verification in the trail (its own transaction;
+// an archive that cannot be written is still checked, see notRecorded).
+// False only when the archive could not be read.
 bool verifyArchive(CArchiveDb &db, VerifyReport *report, QString *error);

@@ -669,6 +669,12 @@ private slots:
                                              prefix);
         QCOMPARE(holes.exitCode, 0);
         QVERIFY2(holes.out.contains("\nA1\t2026-03-01 09:00:00\t12\t-\t-\tqualified\t1\n"), holes.out.constData());
+        // So does verify, saying that it could not record itself.
+        const ToolRun verify = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("verify")}, {}, prefix);
+        QCOMPARE(verify.exitCode, 0);
+        QVERIFY(verify.out.contains("1 files"));
+        QVERIFY2(verify.err.contains("not recorded in the audit trail: the archive cannot be written here"),
+                 verify.err.constData());
     }
 
     // Every input of the hole-file fuzz corpus, named as a hole file: the

@@ -144,6 +144,9 @@ int verify(CArchiveDb &db)
              .arg(r.bytes)
              .arg(r.chain.entries)
              .arg(r.ok() ? QStringLiteral("all correct") : QStringLiteral("%1 faults").arg(r.faults.size())));
+    if (!r.notRecorded.isEmpty())
+        fprintf(stderr, "zpvw-archive: this verification is not recorded in the audit trail: %s\n",
+                qUtf8Printable(r.notRecorded));
     return r.ok() ? 0 : 3;
 }
 
