@@ -1,5 +1,7 @@
 #include "pilelimits.h"
 
+#include "commonutils.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
@@ -105,6 +107,18 @@ CPileLimits CPileLimits::load(const QString &appDir, QString *reason)
     return builtIn();
 }
 
+const CPileLimits &CPileLimits::instrument()
+{
+    static const CPileLimits table = [] {
+        QString reason;
+        CPileLimits t = load(QKRVCommomUtils::appPath(), &reason);
+        if (!reason.isEmpty())
+            qWarning("pile limits table not used: %s", qUtf8Printable(reason));
+        return t;
+    }();
+    return table;
+}
+
 QVector<PileBasisChoice> CPileLimits::choices() const
 {
     QVector<PileBasisChoice> out;
@@ -152,6 +166,29 @@ QString basisLabel(const HoleAcceptance &basis)
         return QCoreApplication::translate("PileLimits", "设计值");
     if (basis.code.isEmpty())
         return QString();
-    const QByteArray type = basis.pileType.toUtf8();
-    return shortCodeName(basis.code) + QLatin1Char(' ') + QCoreApplication::translate("PileLimits", type.constData());
+    return shortCodeName(basis.code) + QLatin1Char(' ') + pileTypeText(basis.pileType);
+}
+
+QString pileTypeText(const QString &pileType)
+{
+    const QByteArray type = pileType.toUtf8();
+    return QCoreApplication::translate("PileLimits", type.constData());
+}
+
+QString basisFullText(const HoleAcceptance &basis)
+{
+    if (basis.designLimitMm > 0)
+        return basisLabel(basis) + QStringLiteral(" %1 mm").arg(basis.designLimitMm);
+    if (basis.code.isEmpty())
+        return QString();
+    return basis.code + QLatin1Char(' ') + pileTypeText(basis.pileType);
+}
+
+QString basisDataText(const HoleAcceptance &basis)
+{
+    if (basis.designLimitMm > 0)
+        return QStringLiteral("design %1 mm").arg(basis.designLimitMm);
+    if (basis.code.isEmpty())
+        return QString();
+    return basis.code + QLatin1Char(' ') + basis.pileType;
 }

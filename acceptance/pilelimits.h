@@ -50,6 +50,9 @@ public:
     // given, says why a present file was not used (empty otherwise).
     static CPileLimits load(const QString &appDir, QString *reason = nullptr);
     static QString fileName() { return QStringLiteral("PileLimits.json"); }
+    // The table of this program: load() from the application directory,
+    // once per run (the table is edited between runs, not during one).
+    static const CPileLimits &instrument();
 
     // Every (code, pile type) once, in file order: the set-up's choices.
     QVector<PileBasisChoice> choices() const;
@@ -73,3 +76,14 @@ QString shortCodeName(const QString &code);
 // through the catalogue, context "PileLimits"), "设计值" for a design value
 // ("design value"), empty without a basis.
 QString basisLabel(const HoleAcceptance &basis);
+
+// A pile type through the catalogue (context "PileLimits"); types a user
+// added to the table come back as they are.
+QString pileTypeText(const QString &pileType);
+
+// The basis in full for reports: "JGJ 94-2008 端承桩", "设计值 80 mm".
+QString basisFullText(const HoleAcceptance &basis);
+
+// The basis as data (CSV, LAS): "JGJ 94-2008 端承桩", "design 80 mm", or
+// empty without a basis. Never translated.
+QString basisDataText(const HoleAcceptance &basis);

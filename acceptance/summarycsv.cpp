@@ -15,16 +15,6 @@ QString csvField(const QString &s)
     q.replace(QLatin1String("\""), QLatin1String("\"\""));
     return QLatin1Char('"') + q + QLatin1Char('"');
 }
-
-// The basis as data: "JGJ 94-2008 端承桩", "design 80 mm", or empty.
-QString basisField(const HoleAcceptance &a)
-{
-    if (a.designLimitMm > 0)
-        return QStringLiteral("design %1 mm").arg(a.designLimitMm);
-    if (a.code.isEmpty())
-        return QString();
-    return a.code + QLatin1Char(' ') + a.pileType;
-}
 } // namespace
 
 QByteArray projectSummaryCsv(const ProjectSummary &summary)
@@ -43,7 +33,7 @@ QByteArray projectSummaryCsv(const ProjectSummary &summary)
               << csvField(t.dateTime()) << csvField(t.tester)
               << QString::number(double(t.maxDepthMm) / 1000.0, 'f', 2)
               << (judged ? QString::number(t.sedimentThicknessCm * 10) : QString())
-              << (a.limitMm >= 0 ? QString::number(a.limitMm) : QString()) << csvField(basisField(a))
+              << (a.limitMm >= 0 ? QString::number(a.limitMm) : QString()) << csvField(basisDataText(a))
               << verdictKey(t.verdict()) << (a.overridden ? QStringLiteral("yes") : QStringLiteral("no"))
               << t.sha256 << csvField(t.fileName) << holeVerdict;
             lines << f.join(QLatin1Char(','));

@@ -71,8 +71,7 @@ QVector<Line> tableLines(const ProjectSummary &s)
                     << t.tester << QString::number(double(t.maxDepthMm) / 1000.0, 'f', 2)
                     << (a.judged() ? QString::number(t.sedimentThicknessCm * 10) : QString())
                     << (a.limitMm >= 0 ? QString::number(a.limitMm) : QString())
-                    << (a.designLimitMm > 0 ? basisLabel(a) + QStringLiteral(" %1 mm").arg(a.designLimitMm)
-                                            : basisLabel(a))
+                    << basisFullText(a)
                     << verdictText(t.verdict()) << (a.overridden ? tr("是") : QString())
                     << verdictText(h.verdict()) << t.sha256.left(16);
             l.failed = h.verdict() == AcceptanceVerdict::Fail;
@@ -221,13 +220,19 @@ bool writeProjectSummaryPdf(const ProjectSummary &summary, const QString &path, 
     return true;
 }
 
+QStringList projectSummaryFileNames(const QString &projectFolderName)
+{
+    const QString stem = projectFolderName + QStringLiteral("-汇总");
+    return {stem + QStringLiteral(".csv"), stem + QStringLiteral(".pdf")};
+}
+
 bool writeProjectSummaryFiles(const QString &projectDir, QString *csvPath, QString *pdfPath, QString *error)
 {
     const QFileInfo dir(QDir::cleanPath(projectDir));
-    const QString stem = dir.absolutePath() + QLatin1Char('/') + dir.fileName() + QStringLiteral("-汇总");
+    const QStringList names = projectSummaryFileNames(dir.fileName());
     const ProjectSummary s = summarizeProjectFolder(dir.absoluteFilePath());
-    const QString csv = stem + QStringLiteral(".csv");
-    const QString pdf = stem + QStringLiteral(".pdf");
+    const QString csv = dir.absolutePath() + QLatin1Char('/') + names.at(0);
+    const QString pdf = dir.absolutePath() + QLatin1Char('/') + names.at(1);
     CAtomicFileWriter w(csv);
     if (!w.open() || !w.write(projectSummaryCsv(s)) || !w.commit())
         return fail(error, QStringLiteral("%1: %2").arg(csv, w.errorString()));

@@ -14,6 +14,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 QByteArray projectSummaryCsv(const ProjectSummary &summary);
 
@@ -21,6 +22,10 @@ QByteArray projectSummaryCsv(const ProjectSummary &summary);
 // time it was made and the page number. Texts through the catalogue (context
 // "CProjectSummary"). Written to a temporary file and renamed over path.
 bool writeProjectSummaryPdf(const ProjectSummary &summary, const QString &path, QString *error);
+
+// Names of the two files for a project folder's name: "<name>-汇总.csv" and
+// "<name>-汇总.pdf" (the export copies them beside the project on the disk).
+QStringList projectSummaryFileNames(const QString &projectFolderName);
 
 // Writes both beside the project's folder: "<folder>-汇总.csv" and
 // "<folder>-汇总.pdf" next to it (the export carries them with the project).

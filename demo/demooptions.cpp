@@ -1,5 +1,7 @@
 #include "demooptions.h"
 
+#include "holeacceptance.h"
+
 #include "ctrlinfo.h"
 #include "gbktext.h"
 
@@ -103,7 +105,7 @@ QString decodeCommandLineName(const QByteArray &raw)
 
 void redecodeNameOptions(QStringList &args, const QList<QByteArray> &raw)
 {
-    static const QStringList names{QStringLiteral("--project"), QStringLiteral("--hole")};
+    static const QStringList names{QStringLiteral("--project"), QStringLiteral("--hole"), QStringLiteral("--basis")};
     int r = 0;
     bool valueNext = false;
     for (int i = 1; i < args.size(); ++i) {
@@ -197,6 +199,28 @@ bool parseAppOptions(QStringList &args, AppOptions *options, QString *error)
             if (o.modeCode < 0)
                 return p.fail(QStringLiteral("--mode \"%1\": expected auto, manual, 4s, 6s or 8s").arg(v));
             demoOnly << QStringLiteral("--mode");
+        } else if (p.take("basis", true, &v, &bad)) {
+            if (bad)
+                return false;
+            if (v.trimmed().isEmpty())
+                return p.fail(QStringLiteral("--basis needs a pile type as the set-up offers it, such as \"JGJ 94 端承桩\""));
+            o.basis = v.trimmed();
+            demoOnly << QStringLiteral("--basis");
+        } else if (p.take("limit", true, &v, &bad)) {
+            if (bad)
+                return false;
+            bool ok = false;
+            o.limitMm = v.toInt(&ok);
+            if (!ok || o.limitMm < 1 || o.limitMm > 100000)
+                return p.fail(QStringLiteral("--limit \"%1\": expected whole millimetres from 1 to 100000").arg(v));
+            demoOnly << QStringLiteral("--limit");
+        } else if (p.take("position", true, &v, &bad)) {
+            if (bad)
+                return false;
+            o.position = MeasuringPosition::fromKey(v);
+            if (o.position == MeasuringPosition::Unnamed)
+                return p.fail(QStringLiteral("--position \"%1\": expected centre, X, X', Y or Y'").arg(v));
+            demoOnly << QStringLiteral("--position");
         } else if (p.take("judge", true, &v, &bad)) {
             if (bad)
                 return false;
@@ -246,6 +270,8 @@ bool parseAppOptions(QStringList &args, AppOptions *options, QString *error)
                 return p.fail(QStringLiteral("unknown option %1").arg(args.at(i)));
         }
     }
+    if (!o.basis.isEmpty() && o.limitMm > 0)
+        return p.fail(QStringLiteral("--basis and --limit name two bases: give one"));
     if (o.judge && o.judgeDepthMm > o.depthMm)
         return p.fail(QStringLiteral("--judge \"%1\": deeper than the hole").arg(judgeText));
     *options = o;

@@ -8,6 +8,10 @@
 //     --depth METRES       hole depth, 0.01 ... 200, two decimals at most (2)
 //     --move MM            move distance, one of the set-up's distances (50)
 //     --mode auto|manual|4s|6s|8s                          (auto)
+//     --basis TEXT         acceptance basis as the set-up's grid offers it,
+//                          e.g. "JGJ 94 端承桩"
+//     --limit MM           acceptance basis: a design value, 1 ... 100000 mm
+//     --position P         measuring position: centre, X, X', Y or Y'
 //     --judge METRES       after saving, review the file and judge at this depth
 //     --shots DIR          PNG of every dialog the demo answers
 //     --max-seconds N      give up after N seconds (300)
@@ -31,6 +35,9 @@ struct AppOptions {
     int depthMm = 2000;
     int moveMm = 50;
     int modeCode = 0; // SampleModes::AutoRaise
+    QString basis;
+    int limitMm = 0;
+    int position = 0; // MeasuringPosition::Unnamed
     bool judge = false;
     int judgeDepthMm = 0;
     QString shotsDir;

@@ -1,5 +1,8 @@
 #include "demorun.h"
 
+#include "pilelimits.h"
+#include "projectsummary.h"
+
 #include "demoinput.h"
 #include "screenshot.h"
 
@@ -143,12 +146,12 @@ void CDemoRun::setUp()
         fail(QStringLiteral("no free hole name DEMO1 ... DEMO9999 in project %1").arg(m_opt.project));
         return;
     }
-    const QString path = gCtrlInfo.dataDir.get() + QLatin1Char('/') + m_opt.project + QLatin1Char('/') + m_hole
-                         + QLatin1Char('.') + fileExt;
-    if (QFileInfo::exists(path)) {
-        fail(QStringLiteral("the hole file %1 exists already; name another hole with --hole").arg(path));
-        return;
-    }
+    // A hole tested before gets its next test (Z17-2, ...), as the keyboard
+    // proposes it: no file is ever overwritten.
+    const QString projectDir = gCtrlInfo.dataDir.get() + QLatin1Char('/') + m_opt.project;
+    m_testName = nextFreeTestName(m_hole, QDir(projectDir).entryList({QStringLiteral("*.") + fileExt}, QDir::Files));
+    if (m_testName != m_hole)
+        note(QStringLiteral("hole %1 was tested before: this test is %2").arg(m_hole, m_testName));
     expect("CDlgSet", [this](QWidget *w) { answerSetup(w); });
     expect("keyboard", [this](QWidget *w) { answerKeyboard(w); });
     expect("CDlgNumKey", [this](QWidget *w) { answerKeypad(w); });
@@ -173,6 +176,11 @@ void CDemoRun::setUp()
         wrong << QStringLiteral("move distance");
     if (SampleModes::codeOf(gCtrlInfo.sampleMode) != m_opt.modeCode)
         wrong << QStringLiteral("mode");
+    const HoleAcceptance &a = gCtrlInfo.acceptance;
+    if (a.designLimitMm != m_opt.limitMm || (!m_opt.basis.isEmpty() && basisLabel(a) != m_opt.basis))
+        wrong << QStringLiteral("acceptance basis");
+    if (a.position != m_opt.position)
+        wrong << QStringLiteral("measuring position");
     if (!wrong.isEmpty())
         fail(QStringLiteral("the set-up was not stored (%1)").arg(wrong.join(QStringLiteral(", "))));
 }
@@ -186,7 +194,7 @@ void CDemoRun::newTest()
         if (!waitFor([] { return CAppModel::instance()->isLinkConnected(); }))
             return;
     }
-    m_pendingText = m_hole;
+    m_pendingText = m_testName;
     expect("keyboard", [this](QWidget *w) { answerKeyboard(w); });
     // "The hole number did not change: continue?"
     expect("CDlgMsgQuestion", [this](QWidget *w) { answerQuestion(w); });
@@ -359,6 +367,7 @@ void CDemoRun::answerSetup(QWidget *w)
         const char *name;
         QString text;        // keyboard or keypad text
         QStringList choices; // selection grid
+        QString shown;       // what the field then shows, when not text
     };
     const QString depth = QString::number(m_opt.depthMm / 1000.0, 'f', 2);
     const Field fields[] = {
@@ -369,7 +378,16 @@ void CDemoRun::answerSetup(QWidget *w)
         {"CBMove", QString(), {QString::number(m_opt.moveMm)}},
         {"CBSampleMode", QString(), modeTexts(m_opt.modeCode)},
     };
-    for (const Field &f : fields) {
+    QVector<Field> all(std::begin(fields), std::end(fields));
+    if (!m_opt.basis.isEmpty())
+        all.append({"editBasis", QString(), {m_opt.basis}, m_opt.basis});
+    if (m_opt.limitMm > 0)
+        all.append({"editBasis", QString::number(m_opt.limitMm),
+                    {QCoreApplication::translate("CDlgSet", "设计值(mm)")},
+                    QCoreApplication::translate("PileLimits", "设计值") + QStringLiteral(" %1 mm").arg(m_opt.limitMm)});
+    if (m_opt.position != MeasuringPosition::Unnamed)
+        all.append({"CBPosition", QString(), {MeasuringPosition::text(m_opt.position)}, QString()});
+    for (const Field &f : all) {
         QWidget *field = w->findChild<QWidget *>(QString::fromLatin1(f.name));
         if (!field) {
             fail(QStringLiteral("the set-up has no field %1").arg(QLatin1String(f.name)));
@@ -382,7 +400,7 @@ void CDemoRun::answerSetup(QWidget *w)
             return;
         bool taken = false;
         if (auto *edit = qobject_cast<QLineEdit *>(field))
-            taken = edit->text() == f.text;
+            taken = edit->text() == (f.shown.isEmpty() ? f.text : f.shown);
         else if (auto *combo = qobject_cast<QComboBox *>(field))
             taken = f.choices.contains(combo->currentText());
         if (!taken) {
@@ -457,7 +475,7 @@ void CDemoRun::answerBrowser(QWidget *w)
         return;
     }
     // The projects first, then the project's files.
-    for (const QString &name : {m_opt.project, m_hole}) {
+    for (const QString &name : {m_opt.project, m_testName}) {
         shoot(w, QStringLiteral("browser"));
         QString why;
         if (!DemoInput::pressListedItem(browser, name, &why)) {

@@ -103,6 +103,7 @@ private:
     CDlgMain &m_dlg;
     AppOptions m_opt;
     QString m_hole;
+    QString m_testName; // the hole file's name: the hole, or its next test (Z17-2)
     QString m_modeText;
     QString m_holePath;
     QString m_step;

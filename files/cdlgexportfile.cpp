@@ -8,6 +8,7 @@
 #include "fileprompts.h"
 #include "holefiles.h"
 #include "itemtexts.h"
+#include "summarywriters.h"
 #include "usbdisk.h"
 
 #include <QDir>
@@ -132,6 +133,15 @@ void CDlgExportFile::on_BtnReturn_clicked()
 
 void CDlgExportFile::on_BtnQuit_clicked() { reject(); }
 
+void CDlgExportFile::writeSummary(const QString &projectPath)
+{
+    QString csv, pdf, error;
+    if (writeProjectSummaryFiles(projectPath, &csv, &pdf, &error))
+        FilePrompts::showMessage(tr("工程汇总已保存：\n%1\n%2").arg(QFileInfo(csv).fileName(), QFileInfo(pdf).fileName()), this);
+    else
+        FilePrompts::showMessage(tr("工程汇总保存失败！"), this);
+}
+
 void CDlgExportFile::sortBy(int choice)
 {
     sortChoice = choice;
@@ -197,6 +207,9 @@ void CDlgExportFile::OnItemPressed(int index)
     case CDlgFileOpt::Export:
         exportItem(name, texts.path);
         break;
+    case CDlgFileOpt::Summary:
+        writeSummary(texts.path);
+        break;
     case CDlgFileOpt::Delete:
         deleteItem(texts.path);
         break;
@@ -243,7 +256,7 @@ void CDlgExportFile::on_BtnExportAll_clicked()
 
 void CDlgExportFile::deleteItem(const QString &path)
 {
-    if (!FilePrompts::ask(QStringLiteral("确定要删除吗?"), false, this))
+    if (!FilePrompts::ask(tr("确定要删除吗?"), false, this))
         return;
     closeOpenFileWithin(path);
     const QString root = HoleFiles::dataDir();

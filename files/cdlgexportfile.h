@@ -73,6 +73,8 @@ private:
     void closeOpenFileWithin(const QString &path);
     void exportItem(const QString &name, const QString &path);
     void deleteItem(const QString &path);
+    // Writes the project record (CSV and PDF) beside the project's folder.
+    void writeSummary(const QString &projectPath);
     // Runs an export dialog set up by `init` and reports how it went.
     template <typename Init>
     void runExport(Init init);

@@ -38,6 +38,7 @@ void CDlgFileOpt::SetLabels()
     put(ui->lbFileName, nameText);
     put(ui->lbFileSize, sizeText);
     put(ui->lbFileTime, timeText);
+    ui->BtnSummary->setVisible(listMode == 0);
 }
 
 void CDlgFileOpt::choose(int chosen)
@@ -49,4 +50,5 @@ void CDlgFileOpt::choose(int chosen)
 void CDlgFileOpt::on_BtnOpen_clicked() { choose(Open); }
 void CDlgFileOpt::on_BtnExport_clicked() { choose(Export); }
 void CDlgFileOpt::on_BtnDel_clicked() { choose(Delete); }
+void CDlgFileOpt::on_BtnSummary_clicked() { choose(Summary); }
 void CDlgFileOpt::on_BtnReturn_clicked() { choose(Return); }

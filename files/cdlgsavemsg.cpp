@@ -53,7 +53,7 @@ void CDlgSaveMsg::SetProgress(int value) { ui->pBarProgress->setValue(value); }
 void CDlgSaveMsg::on_BtnSave_clicked()
 {
     if (samples.isEmpty()) {
-        if (FilePrompts::ask(QStringLiteral("您本次实验没有采集数据，是否退出？"), false, this))
+        if (FilePrompts::ask(tr("您本次实验没有采集数据，是否退出？"), false, this))
             discardTest();
         return;
     }
@@ -107,7 +107,7 @@ void CDlgSaveMsg::saveFailed(const QString &reason)
 
 void CDlgSaveMsg::on_BtnNoSave_clicked()
 {
-    if (!FilePrompts::ask(QStringLiteral("是否确认不保存?选择确定将会结束实验！"), false, this))
+    if (!FilePrompts::ask(tr("是否确认不保存?选择确定将会结束实验！"), false, this))
         return;
     ui->BtnSave->setEnabled(false);
     ui->BtnNoSave->setEnabled(false);

@@ -1,5 +1,7 @@
 #include "usbexport.h"
 
+#include "summarywriters.h"
+
 #include "holefiles.h"
 #include "usbdisk.h"
 
@@ -10,28 +12,28 @@
 
 namespace {
 QString tr(const char *text) { return QCoreApplication::translate("CDlgProgress", text); }
-QString doneOne() { return QStringLiteral("导出完成！"); }
-QString doneAll() { return QStringLiteral("导出完成"); }
+QString doneOne() { return tr("导出完成！"); }
+QString doneAll() { return tr("导出完成"); }
 }
 
 QString CUsbExport::fileMessage(const QString &project, const QString &file)
 {
-    return QStringLiteral("正在导出文件：/dev/sda1/%1/%2").arg(project, file);
+    return tr("正在导出文件：/dev/sda1/%1/%2").arg(project, file);
 }
 
 QString CUsbExport::projectMessage(const QString &project)
 {
-    return QStringLiteral("正在导出工程：/dev/sda1/%1").arg(project);
+    return tr("正在导出工程：/dev/sda1/%1").arg(project);
 }
 
 QString CUsbExport::fileQuestion(const QString &name)
 {
-    return QStringLiteral("桩文件 %1 已存在，确定要重新导出吗？").arg(name);
+    return tr("桩文件 %1 已存在，确定要重新导出吗？").arg(name);
 }
 
 QString CUsbExport::projectQuestion(const QString &project)
 {
-    return QStringLiteral("工程 %1 已存在，确定要重新导出吗？").arg(project);
+    return tr("工程 %1 已存在，确定要重新导出吗？").arg(project);
 }
 
 void CUsbExport::value(int v, const QString &text)
@@ -114,6 +116,20 @@ bool CUsbExport::copyReport(const QString &project, const QString &source, const
     return fail(tr("导出失败：复制 %1/%2 失败！").arg(project, QFileInfo(source).fileName()));
 }
 
+bool CUsbExport::copySummary(const QString &project, const QString &dataDir)
+{
+    bool copied = false;
+    for (const QString &name : projectSummaryFileNames(project)) {
+        const QString source = dataDir + QLatin1Char('/') + name;
+        if (!QFileInfo::exists(source))
+            continue;
+        if (!UsbDisk::copy(source, UsbDisk::mountPoint() + QLatin1Char('/') + name))
+            return fail(tr("导出失败：复制 %1 失败！").arg(name));
+        copied = true;
+    }
+    return !copied || syncDisk(project);
+}
+
 bool CUsbExport::syncDisk(const QString &what)
 {
     return UsbDisk::sync() || fail(tr("导出失败：写入U盘失败（%1）！").arg(what));
@@ -187,6 +203,8 @@ void CUsbExport::exportAllFiles(const QString &project, const QStringList &fileN
             || !syncDisk(project + QLatin1Char('/') + f))
             return abort();
     }
+    if (!copySummary(project, dataDir))
+        return abort();
     value(2 * fileNames.size() + 1, doneAll());
     if (!syncDisk(project))
         return abort();
@@ -214,6 +232,8 @@ void CUsbExport::exportAProject(const QString &project, const QString &sourceFol
     for (int k = 0; k < files.size(); ++k)
         if (!copyPair(project, sourceFolder, files.at(k), target, 2 * k + 1, 2 * k + 2))
             return abort();
+    if (!copySummary(project, QFileInfo(sourceFolder).absolutePath()))
+        return abort();
     unmountDisk();
     value(2 * itemCount + 1, doneAll());
 }
@@ -244,6 +264,8 @@ void CUsbExport::exportAllProjects(const QList<QPair<QString, int>> &projectCoun
                 return abort();
             c += 2;
         }
+        if (!copySummary(project, dataDir))
+            return abort();
     }
     value(2 * itemCount + 1, doneAll());
     unmountDisk();

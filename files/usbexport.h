@@ -36,7 +36,7 @@ public:
     // Set when the run ended complete but the disk could not be unmounted.
     bool unmountFailed() const { return m_unmountFailed; }
 
-    // Texts of the run, shown as they stand.
+    // Texts of the run, through the catalogue (context CDlgProgress).
     static QString fileMessage(const QString &project, const QString &file);
     static QString projectMessage(const QString &project);
     static QString fileQuestion(const QString &name);
@@ -62,6 +62,9 @@ private:
     bool copyHole(const QString &project, const QString &source, const QString &target, const QString &shown);
     bool copyReport(const QString &project, const QString &source, const QString &target);
     bool syncDisk(const QString &what);
+    // The project record beside the project's folder, when it was made:
+    // copied beside the project's folder on the disk, then flushed.
+    bool copySummary(const QString &project, const QString &dataDir);
     bool fail(const QString &text);
     // After a failure: flush what was written (when mounted), then unmount.
     void abort();

@@ -6,6 +6,7 @@
 
 #include "fuzzsupport.h"
 
+#include "acceptancesection.h"
 #include "ctrlinfo.h"
 #include "holefile.h"
 #include "testrecord.h"
@@ -60,7 +61,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // What was read writes back and reads again unchanged (numbers and samples;
     // texts may lose undecodable bytes on the first pass).
     const QByteArray image = encodeHoleFile(info, r.samples);
-    FUZZ_CHECK(image.size() == HoleFile::fileSize(r.samples.size()));
+    // The older layout exactly, unless acceptance fields were read.
+    FUZZ_CHECK(image.size() == HoleFile::fileSize(r.samples.size())
+               + (info.acceptance == HoleAcceptance() ? 0 : AcceptanceSection::encode(info.acceptance).size()));
+    FUZZ_CHECK(r.hasAcceptance || info.acceptance == HoleAcceptance());
     QFile f(gPath);
     FUZZ_CHECK(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(image) == image.size());
     f.close();
@@ -71,5 +75,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(sameSamples(r.samples, r2.samples));
     FUZZ_CHECK(encodeHoleFile(again, r2.samples).mid(HoleFile::NumbersOffset)
                == image.mid(HoleFile::NumbersOffset));
+    FUZZ_CHECK(again.acceptance == info.acceptance);
     return 0;
 }

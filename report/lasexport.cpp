@@ -1,5 +1,8 @@
 #include "lasexport.h"
 
+#include "pilelimits.h"
+#include "verdict.h"
+
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
@@ -104,6 +107,16 @@ QByteArray holeToLas(const CtrlInfo &info, const QVector<Sample> &samples, const
                       QStringLiteral("SEDIMENT THICKNESS"));
     out += headerLine(QStringLiteral("HQUA"), QString(), QString::number(info.holeQuality),
                       QStringLiteral("HOLE QUALITY (0 QUALIFIED, 1 UNQUALIFIED)"));
+    const HoleAcceptance &a = info.acceptance;
+    out += headerLine(QStringLiteral("BASIS"), QString(), basisDataText(a), QStringLiteral("ACCEPTANCE BASIS"));
+    out += headerLine(QStringLiteral("SLIM"), QStringLiteral("MM"), a.limitMm >= 0 ? QString::number(a.limitMm) : QString(),
+                      QStringLiteral("SEDIMENT LIMIT"));
+    out += headerLine(QStringLiteral("VERD"), QString(), verdictKey(a.verdict), QStringLiteral("VERDICT OF THE THICKNESS"));
+    out += headerLine(QStringLiteral("OVRD"), QString(), a.overridden ? QStringLiteral("yes") : QStringLiteral("no"),
+                      QStringLiteral("HOLE QUALITY CHOSEN AGAINST THE VERDICT"));
+    out += headerLine(QStringLiteral("POSN"), QString(), MeasuringPosition::key(a.position),
+                      QStringLiteral("MEASURING POSITION"));
+    out += headerLine(QStringLiteral("TSEQ"), QString(), QString::number(a.sequence), QStringLiteral("TEST OF THE HOLE"));
     out += headerLine(QStringLiteral("TSTR"), QString(), info.tester.get(), QStringLiteral("TESTER"));
     out += headerLine(QStringLiteral("SRCF"), QString(), sourceName, QStringLiteral("SOURCE FILE"));
 

@@ -1,6 +1,8 @@
 #include "reportpages.h"
 
+#include "pilelimits.h"
 #include "reportcurve.h"
+#include "verdict.h"
 #include "suggestionmarker.h"
 
 #include <QCoreApplication>
@@ -151,10 +153,19 @@ void firstPage(CPaperPainter &pp, const HoleReportData &d)
                3, 31, 5.8);
 
     y = section(pp, y, tr("判定结果"));
-    y = fields(pp, y,
-               {{tr("沉渣厚度(cm)"), QString::number(in.sedimentThickness)},
-                {tr("成孔质量"), holeQualityText(in.holeQuality)}},
-               2, 38, 6.5);
+    QVector<Field> judged{{tr("沉渣厚度(cm)"), QString::number(in.sedimentThickness)},
+                          {tr("成孔质量"), holeQualityText(in.holeQuality)
+                                               + (in.acceptance.overridden ? tr("（操作员改判）") : QString())}};
+    const HoleAcceptance &acc = in.acceptance;
+    if (acc.hasBasis() || acc.judged()) {
+        judged.append({tr("验收依据"), basisFullText(acc)});
+        judged.append({tr("限值(mm)"), acc.limitMm >= 0 ? QString::number(acc.limitMm) : QStringLiteral("-")});
+    }
+    if (acc.position != MeasuringPosition::Unnamed || acc.sequence > 1)
+        judged.append({tr("测点 / 次数"), QStringLiteral("%1 / %2").arg(MeasuringPosition::text(acc.position)).arg(acc.sequence)});
+    y = fields(pp, y, judged, 2, 38, 6.5);
+    if (acc.judged())
+        y = fields(pp, y - 1.5, {{tr("验收判定"), comparisonLine(in)}}, 1, 38, 6.5);
     y = fields(pp, y - 1.5, {{tr("建议沉渣界面"), suggestionText(d.suggestion)}}, 1, 38, 6.5);
     if (d.samplesTruncated) {
         pp.text(ReportPage::MarginMm + 2, y, kContentWidthMm - 4, 5,

@@ -86,8 +86,9 @@ SedimentSuggestion suggestSedimentInterface(const QVector<Sample> &samples, int 
         w.resize(size_t(options.maxWindowSamples));
 
     const int minUpper = std::max(1, options.minUpperSamples);
+    const int minLower = std::max(1, options.minLowerSamples);
     const int n = int(w.size());
-    if (n < minUpper + 1)
+    if (n < minUpper + minLower)
         return out;
 
     std::vector<double> down(static_cast<size_t>(n)), up(static_cast<size_t>(n));
@@ -101,7 +102,7 @@ SedimentSuggestion suggestSedimentInterface(const QVector<Sample> &samples, int 
 
     int best = -1;
     double bestCost = std::numeric_limits<double>::infinity();
-    for (int k = 1; k <= n - minUpper; ++k) {
+    for (int k = minLower; k <= n - minUpper; ++k) {
         const double c = lowCost[size_t(k)] + upCost[size_t(n - k)];
         if (c < bestCost) {
             bestCost = c;
@@ -119,10 +120,36 @@ SedimentSuggestion suggestSedimentInterface(const QVector<Sample> &samples, int 
         dev.push_back(std::fabs(down[size_t(i)] - (i < best ? lower : upper)));
     std::nth_element(dev.begin(), dev.begin() + n / 2, dev.end());
     double noise = 1.4826 * dev[size_t(n / 2)];
+    // The deviations from the two fitted levels understate the noise when
+    // there are few samples (the split is chosen to make them small): the
+    // differences between neighbours within each part do not, so the larger
+    // of the two estimates counts.
+    std::vector<double> steps;
+    steps.reserve(size_t(n));
+    for (int i = 1; i < n; ++i) {
+        if (i != best)
+            steps.push_back(std::fabs(down[size_t(i)] - down[size_t(i - 1)]));
+    }
+    if (!steps.empty()) {
+        std::nth_element(steps.begin(), steps.begin() + steps.size() / 2, steps.end());
+        noise = std::max(noise, 1.4826 * steps[steps.size() / 2] / std::sqrt(2.0));
+    }
     // Noise-free data: measure the step against the levels' own precision.
     const double floor = 1e-6 * std::max({std::fabs(lower), std::fabs(upper), 1e-6});
     noise = std::max(noise, floor);
     const double step = std::fabs(lower - upper);
+
+    // Enough mud, over enough height, on a level of its own.
+    const int upperCount = n - best;
+    if (int64_t(w[size_t(best)].depth) - w[size_t(n - 1)].depth < options.minUpperSpanMm)
+        return out;
+    const int third = std::max(1, upperCount / 3);
+    std::vector<double> deepest(down.begin() + best, down.begin() + best + third);
+    std::vector<double> shallowest(down.end() - third, down.end());
+    std::sort(deepest.begin(), deepest.end());
+    std::sort(shallowest.begin(), shallowest.end());
+    if (std::fabs(sortedMedian(shallowest) - sortedMedian(deepest)) > options.plateauShare * step)
+        return out;
 
     const WindowSample &interface = w[size_t(best - 1)];
     out.found = true;

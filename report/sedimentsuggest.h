@@ -9,6 +9,9 @@
 // confidence grows with the step between the two medians measured in units of
 // the noise (a robust spread of the deviations).
 //
+// Nothing is suggested until both parts are enough to judge: the sediment
+// below and a settled level of mud above it (see the options).
+//
 // The suggestion is advice only: nothing here changes a sample or a judgement.
 // The operator accepts it by selecting the suggested sample and judging as
 // usual, which gives exactly `thicknessCm`.
@@ -21,8 +24,17 @@
 struct SedimentSuggestOptions {
     // Height above the hole bottom that is searched, millimetres.
     int windowMm = 3000;
-    // Fewest samples the upper part (the mud) must keep.
-    int minUpperSamples = 3;
+    // Evidence before anything is suggested. The sediment is at least the
+    // bottom sample. The mud above it must hold this many samples over at
+    // least this height (while the probe is still in the sediment there is
+    // no mud at all), and it must have settled: the medians of its deepest
+    // and of its shallowest third lie within plateauShare of the step of
+    // each other. While the probe rises through the change the upper part is
+    // still a slope and fails that.
+    int minLowerSamples = 1;
+    int minUpperSamples = 5;
+    int minUpperSpanMm = 150;
+    double plateauShare = 0.25;
     // The deepest samples of the window taken at most (bounds the work on
     // very fine sampling).
     int maxWindowSamples = 2000;

@@ -38,6 +38,11 @@
 #include "dlginfo.h"
 #include "mytable.h"
 #include "showwavepic.h"
+#include "verdictpanel.h"
+
+#include "pilelimits.h"
+#include "projectsummary.h"
+#include "verdict.h"
 
 #include <QCursor>
 #include <QDebug>
@@ -105,7 +110,7 @@ CDlgMain::CDlgMain(QWidget *parent)
     QKRVCommomUtils::loadStyleSheet(this, sheet);
     loadBatteryConfig();
 
-    setWindowTitle(QStringLiteral(" KRV-ZPV[W]-无线电阻率沉渣采集软件") + QStringLiteral("-V") + QLatin1String(kVersion));
+    setWindowTitle(tr(" KRV-ZPV[W]-无线电阻率沉渣采集软件") + QStringLiteral("-V") + QLatin1String(kVersion));
     setWindowFlags(Qt::Dialog | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
     const QScreen *screen = QGuiApplication::primaryScreen();
@@ -130,6 +135,7 @@ CDlgMain::CDlgMain(QWidget *parent)
     connect(m_pQueryThread, &QueryThread::HandleCurHeightLeakPoint, this, &CDlgMain::OnCurHeight);
     connect(m_pQueryThread, &QueryThread::HandleQuitLeakPoint, this, &CDlgMain::OnLeakOver);
     connect(m_pQueryThread, &QueryThread::QueryThreadFinish, this, &CDlgMain::OnQueryThreadFinish);
+    connect(m_dlgLeak.get(), &CDlgLeak::pauseRequested, this, &CDlgMain::pauseFromLeakNotice);
     connect(ui->table, &CMyTable::SetMouseClick, this, &CDlgMain::OnSetMouseClick);
 
     m_pRefreshTimer = new QTimer(this);
@@ -403,7 +409,10 @@ bool CDlgMain::confirmHoleNumber()
 
 bool CDlgMain::askHoleFileName(QString *name)
 {
-    QString proposal = gCtrlInfo.curHoleName.isEmpty() ? gCtrlInfo.holeNo.get() : gCtrlInfo.curHoleName.get();
+    const QString projectDir = gCtrlInfo.dataDir.get() + QLatin1Char('/') + gCtrlInfo.projectPath.get();
+    const QStringList existing = QDir(projectDir).entryList({QStringLiteral("*.") + fileExt}, QDir::Files);
+    // A hole tested before gets its next test's name (Z17-2, Z17-3, ...).
+    QString proposal = nextFreeTestName(gCtrlInfo.holeNo.get(), existing);
     // Each refusal needs the operator to type again, so the loop ends with
     // the operator; the bound only keeps a broken keyboard from spinning.
     for (int attempt = 0; attempt < 1000; ++attempt) {
@@ -421,9 +430,10 @@ bool CDlgMain::askHoleFileName(QString *name)
                              + QLatin1Char('/') + typed + tr(".") + fileExt;
         if (QFileInfo::exists(path)) {
             showMessage(tr("文件已存在，请重新输入！"));
-            proposal = typed;
+            proposal = nextFreeTestName(typed, existing);
             continue;
         }
+        gCtrlInfo.acceptance.sequence = testSequenceOf(typed, gCtrlInfo.holeNo.get());
         gCtrlInfo.curHoleName = typed;
         gCtrlInfo.filePath = path;
         if (gCtrlInfo.slowPoll)
@@ -577,6 +587,17 @@ void CDlgMain::OnCurHeight(int curHeight, int leakHeight)
 
 void CDlgMain::OnLeakOver() { m_dlgLeak->Close(); }
 
+void CDlgMain::pauseFromLeakNotice()
+{
+    // The same pause as the sample button's: the thread's pause request ends
+    // the notice, and the operator finishes the test or resamples.
+    const uint32_t word = curState;
+    if (AcqState::code(word) == AcqState::Raising && (word & AcqState::SubPaused) == 0)
+        on_BtnSample_clicked();
+    if (m_dlgLeak->m_bShown || m_dlgLeak->isVisible())
+        m_dlgLeak->Close();
+}
+
 // ---------------------------------------------------------------- file, info, quit
 
 void CDlgMain::on_BtnFile_clicked()
@@ -620,9 +641,14 @@ void CDlgMain::on_Btnjudge_clicked()
 {
     if (!markSedimentPosition())
         return;
-    ui->editPly->setText(QString::number(int32_t(gCtrlInfo.sedimentThickness)));
-    if (!m_bReviewMode)
-        return;
+    applyVerdict(gCtrlInfo, CPileLimits::instrument());
+    showSedimentPanel();
+    if (m_bReviewMode)
+        rewriteReviewedFileWithReport();
+}
+
+void CDlgMain::rewriteReviewedFileWithReport()
+{
     if (rewriteReviewedFile())
         updateHoleReport(gCtrlInfo.filePath.get()); // the report follows the judgement
     else
@@ -641,6 +667,9 @@ void CDlgMain::enterSedimentThickness()
     const int32_t value = text.toInt();
     gCtrlInfo.sedimentThickness = value;
     gCtrlInfoBackup.sedimentThickness = value;
+    for (CtrlInfo *record : {&gCtrlInfo, &gCtrlInfoBackup})
+        applyVerdict(*record, CPileLimits::instrument());
+    showSedimentPanel();
 }
 
 void CDlgMain::chooseHoleQuality()
@@ -660,8 +689,13 @@ void CDlgMain::chooseHoleQuality()
         quality = 0;
     else if (chosen == tr("不合格"))
         quality = 1;
-    gCtrlInfo.holeQuality = quality;
-    gCtrlInfoBackup.holeQuality = quality;
+    // Recorded as an override when it goes against the verdict.
+    ::chooseHoleQuality(gCtrlInfo, quality);
+    ::chooseHoleQuality(gCtrlInfoBackup, quality);
+    showSedimentPanel();
+    // A reviewed file keeps the override with its verdict at once.
+    if (m_bReviewMode && gCtrlInfo.acceptance.judged())
+        rewriteReviewedFileWithReport();
 }
 
 QString CDlgMain::chooseFrom(const QString &title, const QStringList &items)
@@ -731,6 +765,15 @@ void CDlgMain::showSedimentPanel()
     ui->CBMagnify->setCurrentIndex(
         ui->CBMagnify->findText(QString::number(int32_t(gCtrlInfo.curveMagnify)), Qt::MatchExactly));
     ui->editPly->setText(QString::number(int32_t(gCtrlInfo.sedimentThickness)));
+    // Under the curve, where the line has the width it needs.
+    const QString verdict = verdictPanelText(gCtrlInfo, samples.snapshot());
+    ui->labelVerdict->setText(verdict);
+    if (ui->labelVerdict->isVisibleTo(this) != !verdict.isEmpty()) {
+        ui->labelVerdict->setVisible(!verdict.isEmpty());
+        // The curve takes the height the line leaves (or gives back).
+        layout()->activate();
+        updateWave(true, false, false);
+    }
 }
 
 void CDlgMain::initCombos()
@@ -937,8 +980,8 @@ void CDlgMain::refreshWinchDisplay()
         ui->fResistivity->setText(QStringLiteral("0.0000"));
     }
     if (model->debugDisplay) {
-        ui->strWinchDistance->setText(QStringLiteral("线缆长度:%1m").arg(double(model->lastWinchHeightM), 0, 'f', 2)
-                                      + QStringLiteral("  编码器值:%1").arg(model->lastPulseCount));
+        ui->strWinchDistance->setText(tr("线缆长度:%1m").arg(double(model->lastWinchHeightM), 0, 'f', 2)
+                                      + tr("  编码器值:%1").arg(model->lastPulseCount));
     }
 }
 

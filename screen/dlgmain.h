@@ -103,6 +103,9 @@ private:
     bool askHoleFileName(QString *name);
     bool confirmHoleNumber();
     void finishTestByOperator();
+    // The leak notice's pause button: the way out when the probe cannot be
+    // lowered back to a skipped point.
+    void pauseFromLeakNotice();
     QString chooseFrom(const QString &title, const QStringList &items);
     void showSedimentPanel();
     void createDataFolders();
@@ -110,6 +113,7 @@ private:
     void closeReviewedFileNow();
     void chooseCurveRange();
     void chooseCurveMagnify();
+    void rewriteReviewedFileWithReport();
     void enterSedimentThickness();
     void chooseHoleQuality();
     void editResistivity(int iRow, const QString &str);

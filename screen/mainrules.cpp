@@ -2,6 +2,8 @@
 
 #include "ctrlinfo.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
 
 QStringList curveRangeItems()
@@ -115,7 +117,7 @@ LeakResample leakResampleRange(int32_t holeDepthMm, int32_t leakHeightMm, int32_
 
 QString manualLeakMessage(int32_t holeDepthMm, int32_t curHeightMm, int32_t leakHeightMm)
 {
-    return QStringLiteral("出现漏点！当前高度：%1cm， 漏点高度：%2cm，请点击重采按钮！")
+    return QCoreApplication::translate("CDlgMain", "出现漏点！当前高度：%1cm， 漏点高度：%2cm，请点击重采按钮！")
         .arg((holeDepthMm - curHeightMm) / 10.0, 0, 'g', 6)
         .arg((holeDepthMm - leakHeightMm) / 10.0, 0, 'g', 6);
 }

@@ -1,8 +1,9 @@
 #!/bin/sh
 # Makes the user guide's pictures (docs/*.png) with the demonstration, on a
 # 1024x768 X screen of its own (xvfb-run), against the winch simulator:
-# the main screen in Chinese, in English and in the dark theme, the set-up
-# dialog, the end-of-test dialog and the file browser.
+# the main screen in Chinese, in English and in the dark theme, and the
+# set-up dialog, the raising test, the end-of-test dialog and the file
+# browser in Chinese and in English.
 #
 #   scripts/doc-shots.sh                 # uses build/
 #   BUILD_DIR=build-x scripts/doc-shots.sh
@@ -75,7 +76,9 @@ keep "$WORK/en/screen.png" "$OUT/main-en.png"
 keep "$WORK/dark/screen.png" "$OUT/main-dark.png"
 keep "$(ls "$WORK"/zh/shots/*-setup.png)" "$OUT/setup-zh.png"
 keep "$(ls "$WORK"/en/shots/*-setup.png)" "$OUT/setup-en.png"
-keep "$(ls "$WORK"/zh/shots/*-main-raising.png)" "$OUT/raising-zh.png"
-keep "$(ls "$WORK"/zh/shots/*-save.png)" "$OUT/save-zh.png"
-keep "$(ls "$WORK"/zh/shots/*-browser.png | tail -n 1)" "$OUT/browser-zh.png"
+for lang in zh en; do
+    keep "$(ls "$WORK"/$lang/shots/*-main-raising.png)" "$OUT/raising-$lang.png"
+    keep "$(ls "$WORK"/$lang/shots/*-save.png)" "$OUT/save-$lang.png"
+    keep "$(ls "$WORK"/$lang/shots/*-browser.png | tail -n 1)" "$OUT/browser-$lang.png"
+done
 ls -l "$OUT"

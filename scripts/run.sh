@@ -4,6 +4,8 @@
 #
 #   With a display (DISPLAY or WAYLAND_DISPLAY set) the program opens in a
 #   1024x768 window; run tests as on the instrument, quit with its exit button.
+#   The simulator then takes steering commands typed in this terminal (it
+#   prints them).
 #   Without one it runs the demonstration: a complete automatic test, saved,
 #   reviewed and judged, then says where the hole file and the screenshot are.
 #
@@ -47,15 +49,40 @@ fi
 
 SIM_LOG="$DATA_DIR/winchsim.log"
 : >"$SIM_LOG"
+# The simulator takes steering commands (raise, lower, stop, goto, status) on
+# its standard input. With a display it reads them from this terminal, or,
+# when the script has no terminal, from a FIFO in the application directory
+# (held open here, so that one writer's end is not the end of the input).
+# The demonstration gives it no input. File descriptor 3 carries the choice:
+# a command run in the background of a script would otherwise read nothing.
+SIM_FIFO=""
+if [ "$HAVE_DISPLAY" = 1 ] && [ -t 0 ]; then
+    exec 3<&0
+elif [ "$HAVE_DISPLAY" = 1 ]; then
+    SIM_FIFO="$DATA_DIR/winchsim.commands"
+    rm -f "$SIM_FIFO"
+    mkfifo "$SIM_FIFO"
+    exec 3<>"$SIM_FIFO"
+else
+    exec 3</dev/null
+fi
 # --max-seconds: even a script killed without a chance to clean up leaves no
 # simulator behind for long.
 "$BIN/zpvw-winchsim" --listen 127.0.0.1:0 --depth "$SIM_DEPTH" --speed 0.25 --wait 1 --max-seconds 86400 \
-    >"$SIM_LOG" 2>&1 &
+    <&3 >"$SIM_LOG" 2>&1 &
 SIM_PID=$!
+exec 3<&-
+TAIL_PID=""
 stop_simulator() {
+    if [ -n "$TAIL_PID" ]; then
+        kill "$TAIL_PID" 2>/dev/null || true
+    fi
     if kill -0 "$SIM_PID" 2>/dev/null; then
         kill "$SIM_PID" 2>/dev/null || true
         wait "$SIM_PID" 2>/dev/null || true
+    fi
+    if [ -n "$SIM_FIFO" ]; then
+        rm -f "$SIM_FIFO"
     fi
     echo "winch simulator stopped"
 }
@@ -80,6 +107,23 @@ echo "winch simulator (process $SIM_PID) on 127.0.0.1:$PORT (log: $SIM_LOG)"
 echo "application directory: $DATA_DIR"
 
 if [ "$HAVE_DISPLAY" = 1 ]; then
+    if [ -n "$SIM_FIFO" ]; then
+        where="from another terminal, e.g.: echo lower > $SIM_FIFO"
+    else
+        where="type them here, one a line, while the program runs"
+    fi
+    cat <<EOF
+Steer the simulated winch as an operator does at the winch ($where):
+  raise [SPEED]       raise the probe to the top (m/s; default 0.25)
+  lower [SPEED]       lower the probe to the bottom
+  stop                hold the probe where it is
+  goto DEPTH [SPEED]  move the probe to DEPTH metres below the hole top
+  status              where the probe is
+A new test starts the winch again: 1 s at the bottom, then it raises.
+The simulator's answers follow below.
+EOF
+    tail -n 0 -f "$SIM_LOG" &
+    TAIL_PID=$!
     if [ -z "${DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
         export QT_QPA_PLATFORM="wayland;xcb"
     fi

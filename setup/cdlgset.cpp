@@ -3,6 +3,7 @@
 #include "commonutils.h"
 #include "ctrlinfo.h"
 #include "entrydialogs.h"
+#include "pilelimits.h"
 #include "setuphooks.h"
 #include "sysconfig.h"
 #include "ui_cdlgset.h"
@@ -30,6 +31,10 @@ CDlgSet::CDlgSet(QWidget *parent) : QDialog(parent), ui(new Ui::CDlgSet)
         if (qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w))
             w->setMinimumHeight(small ? 32 : 40);
     }
+    // The hole group's sixth row (the basis) fits the small screen only with
+    // tighter rows.
+    if (small)
+        ui->grid_gbPile->setVerticalSpacing(2);
 
     QString sheet;
     QKRVCommomUtils::loadStyleSheet(this, sheet, QString());
@@ -45,7 +50,7 @@ CDlgSet::CDlgSet(QWidget *parent) : QDialog(parent), ui(new Ui::CDlgSet)
     for (QWidget *w : std::initializer_list<QWidget *>{
              ui->editGCMC, ui->editJCDW, ui->editSGDW, ui->editJCRY, ui->editGCLJ, ui->editPileName,
              ui->editPileLen, ui->editPileBG, ui->editPileD, ui->editAngle, ui->EPulleyD, ui->ELineD,
-             ui->CBMove, ui->CBSampleMode})
+             ui->CBMove, ui->CBSampleMode, ui->editBasis, ui->CBPosition})
         w->installEventFilter(this);
 }
 
@@ -62,6 +67,9 @@ void CDlgSet::fillCombos()
     ui->CBSampleMode->addItem(tr("手动(4s/m)"));
     ui->CBSampleMode->addItem(tr("手动(6s/m)"));
     ui->CBSampleMode->addItem(tr("手动(8s/m)"));
+    ui->CBPosition->addItem(tr("不指定"));
+    for (int32_t p = MeasuringPosition::Centre; p <= MeasuringPosition::Last; ++p)
+        ui->CBPosition->addItem(MeasuringPosition::text(p));
 }
 
 void CDlgSet::loadFields()
@@ -83,7 +91,52 @@ void CDlgSet::loadFields()
     ui->CBSampleMode->setCurrentIndex(ui->CBSampleMode->findText(gCtrlInfo.sampleMode.get()));
     ui->EPulleyD->setText(SetupRules::millimetresText(gCtrlInfo.wheelD));
     ui->ELineD->setText(SetupRules::millimetresText(gCtrlInfo.lineD));
+    m_basis = gCtrlInfo.acceptance;
+    showBasis();
+    ui->CBPosition->setCurrentIndex(qBound(0, int(gCtrlInfo.acceptance.position), ui->CBPosition->count() - 1));
     UpdateLocationDiagram();
+}
+
+void CDlgSet::showBasis()
+{
+    // The short form ("JGJ 94 端承桩", "设计值 80 mm") fits the small screen.
+    const QString text = m_basis.designLimitMm > 0 ? basisFullText(m_basis) : basisLabel(m_basis);
+    ui->editBasis->setText(text.isEmpty() ? tr("无") : text);
+    ui->editBasis->setCursorPosition(0);
+}
+
+// A pile type of the limits table on the selection grid, or a design value
+// in millimetres on the keypad; "无" clears the basis.
+void CDlgSet::chooseBasis()
+{
+    setFocus(Qt::OtherFocusReason);
+    const QVector<PileBasisChoice> choices = CPileLimits::instrument().choices();
+    QStringList items{tr("无")};
+    for (const PileBasisChoice &c : choices)
+        items << shortCodeName(c.code) + QLatin1Char(' ') + pileTypeText(c.pileType);
+    items << tr("设计值(mm)");
+    items = items.mid(0, 15); // the grid's size
+    QString chosen;
+    if (!EntryDialogs::choose(tr("验收依据"), items, &chosen))
+        return;
+    const int index = items.indexOf(chosen);
+    HoleAcceptance basis;
+    if (chosen == tr("设计值(mm)")) {
+        float value = 0.0f;
+        const QString current = m_basis.designLimitMm > 0 ? QString::number(m_basis.designLimitMm) : QString();
+        if (!EntryDialogs::number(tr("设计值(mm)"), current, false, false, &value))
+            return;
+        if (value < 1.0f || value > 100000.0f) {
+            EntryDialogs::message(tr("输入无效！设计值应在1~100000 mm之间！"));
+            return;
+        }
+        basis.designLimitMm = SetupRules::truncToInt(value);
+    } else if (index > 0 && index <= choices.size()) {
+        basis.code = choices.at(index - 1).code;
+        basis.pileType = choices.at(index - 1).pileType;
+    }
+    m_basis = basis;
+    showBasis();
 }
 
 SetupFields CDlgSet::fields() const
@@ -135,6 +188,8 @@ bool CDlgSet::handleFocusIn(QObject *watched)
         enterDecimal(ui->editPileD, tr("孔径"), false, false, 0);
     } else if (watched == ui->editAngle) {
         enterAngle();
+    } else if (watched == ui->editBasis) {
+        chooseBasis(); // a touch presses it (it takes no focus); focus from code counts the same
     } else {
         return false;
     }
@@ -149,6 +204,10 @@ bool CDlgSet::handlePress(QObject *watched)
         enterDecimal(ui->ELineD, tr("电缆直径"), true, false, 1);
     } else if (watched == ui->CBMove) {
         selectItem(ui->CBMove, tr("移距"));
+    } else if (watched == ui->editBasis) {
+        chooseBasis();
+    } else if (watched == ui->CBPosition) {
+        selectItem(ui->CBPosition, tr("测点"));
     } else if (watched == ui->CBSampleMode) {
         if (ui->CBSampleMode->isEnabled())
             selectItem(ui->CBSampleMode, tr("采集提升方式"));
@@ -198,7 +257,7 @@ void CDlgSet::enterHoleDepth()
     ui->editPileLen->setText(depth);
     switch (SetupRules::elevationAfterDepth(depth, ui->editPileBG->text())) {
     case SetupRules::ElevationAction::Ask:
-        if (EntryDialogs::ask(QStringLiteral("输入孔深大于标高，确定将标高设为与孔深相等吗？")))
+        if (EntryDialogs::ask(tr("输入孔深大于标高，确定将标高设为与孔深相等吗？")))
             ui->editPileBG->setText(depth);
         break;
     case SetupRules::ElevationAction::Follow:
@@ -247,6 +306,15 @@ void CDlgSet::on_BtnOK_clicked()
     if (CheckPara() != 1)
         return;
     SetupRules::storeFields(fields(), gCtrlInfo);
+    // A new basis or position starts a test not yet judged.
+    HoleAcceptance &a = gCtrlInfo.acceptance;
+    a.designLimitMm = m_basis.designLimitMm;
+    a.code = m_basis.code;
+    a.pileType = m_basis.pileType;
+    a.position = ui->CBPosition->currentIndex();
+    a.limitMm = -1;
+    a.verdict = AcceptanceVerdict::NotJudged;
+    a.overridden = false;
     SetupHooks::callSetupPaceTimer();
     accept();
 }

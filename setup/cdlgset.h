@@ -12,6 +12,8 @@
 
 #include "setuprules.h"
 
+#include "holeacceptance.h"
+
 #include <QDialog>
 
 class QComboBox;
@@ -52,6 +54,10 @@ private:
     void enterHoleDepth();
     void enterAngle();
     void selectItem(QComboBox *combo, const QString &title);
+    void chooseBasis();
+    void showBasis();
 
     Ui::CDlgSet *ui;
+    // Basis (design value or table row) as chosen, stored on OK.
+    HoleAcceptance m_basis;
 };

@@ -65,6 +65,10 @@
         <source>取消</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>Content</source>
+        <translation>Content</translation>
+    </message>
 </context>
 <context>
     <name>frmMessageBox</name>
@@ -123,6 +127,10 @@
         <source>输入的数值范围有误，请重新输入！</source>
         <translation>Input value range is wrong,please input again!</translation>
     </message>
+    <message>
+        <source>title</source>
+        <translation>title</translation>
+    </message>
 </context>
 <context>
     <name>CDlgSelKey</name>
@@ -133,6 +141,10 @@
     <message>
         <source>取消</source>
         <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>title</source>
+        <translation>title</translation>
     </message>
 </context>
 <context>
@@ -170,6 +182,10 @@
 请检查文件是否有效！</source>
         <translation>Cannot load the character library file %1
 Please check whether the file is valid!</translation>
+    </message>
+    <message>
+        <source>title</source>
+        <translation>title</translation>
     </message>
 </context>
 <context>
@@ -222,11 +238,11 @@ t</translation>
     </message>
     <message>
         <source>删除所有工程文件</source>
-        <translation>Delete All Projects</translation>
+        <translation>Delete All</translation>
     </message>
     <message>
         <source>导出所有工程文件</source>
-        <translation>Export All Projects</translation>
+        <translation>Export All</translation>
     </message>
     <message>
         <source>返回工程列表</source>
@@ -238,11 +254,11 @@ t</translation>
     </message>
     <message>
         <source>删除当前工程文件</source>
-        <translation>Delete This Project</translation>
+        <translation>Delete Project</translation>
     </message>
     <message>
         <source>导出当前工程文件</source>
-        <translation>Export This Project</translation>
+        <translation>Export Project</translation>
     </message>
     <message>
         <source>工程桩号列表</source>
@@ -312,6 +328,10 @@ t</translation>
         <source>删除失败!</source>
         <translation>Deletion failed!</translation>
     </message>
+    <message>
+        <source>确定要删除吗?</source>
+        <translation>Delete it?</translation>
+    </message>
 </context>
 <context>
     <name>CDlgFileOpt</name>
@@ -362,6 +382,30 @@ t</translation>
         <source>导出失败：写入U盘失败（%1）！</source>
         <translation>Export failed: writing to the USB disk failed (%1)!</translation>
     </message>
+    <message>
+        <source>导出完成！</source>
+        <translation>Export completed!</translation>
+    </message>
+    <message>
+        <source>导出完成</source>
+        <translation>Export completed</translation>
+    </message>
+    <message>
+        <source>正在导出文件：/dev/sda1/%1/%2</source>
+        <translation>Exporting file: /dev/sda1/%1/%2</translation>
+    </message>
+    <message>
+        <source>正在导出工程：/dev/sda1/%1</source>
+        <translation>Exporting project: /dev/sda1/%1</translation>
+    </message>
+    <message>
+        <source>桩文件 %1 已存在，确定要重新导出吗？</source>
+        <translation>Pile file %1 already exists. Export it again?</translation>
+    </message>
+    <message>
+        <source>工程 %1 已存在，确定要重新导出吗？</source>
+        <translation>Project %1 already exists. Export it again?</translation>
+    </message>
 </context>
 <context>
     <name>CDlgSaveMsg</name>
@@ -391,6 +435,14 @@ t</translation>
         <translation>Saving failed, the test data was NOT saved!
 Save again, or choose Don't Save.</translation>
     </message>
+    <message>
+        <source>您本次实验没有采集数据，是否退出？</source>
+        <translation>No data was sampled in this test. Leave it?</translation>
+    </message>
+    <message>
+        <source>是否确认不保存?选择确定将会结束实验！</source>
+        <translation>Discard the test? OK ends it without saving!</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>
@@ -417,6 +469,34 @@ Save again, or choose Don't Save.</translation>
         <source>读数中......</source>
         <translation>Reading......</translation>
     </message>
+    <message>
+        <source>已连接</source>
+        <translation>Connected</translation>
+    </message>
+    <message>
+        <source>已断开</source>
+        <translation>Disconnected</translation>
+    </message>
+    <message>
+        <source>.</source>
+        <translation>.</translation>
+    </message>
+    <message>
+        <source> KRV-ZPV[W]-无线电阻率沉渣采集软件</source>
+        <translation> KRV-ZPV[W]-Wireless Resistivity Sediment Tester</translation>
+    </message>
+    <message>
+        <source>线缆长度:%1m</source>
+        <translation>Cable length:%1m</translation>
+    </message>
+    <message>
+        <source>  编码器值:%1</source>
+        <translation>  Encoder:%1</translation>
+    </message>
+    <message>
+        <source>出现漏点！当前高度：%1cm， 漏点高度：%2cm，请点击重采按钮！</source>
+        <translation>Leak point! Current H: %1cm, leak H: %2cm. Press Resample!</translation>
+    </message>
 </context>
 <context>
     <name>CShowPic</name>
@@ -434,6 +514,20 @@ Save again, or choose Don't Save.</translation>
     <message>
         <source>返  回</source>
         <translation>Back</translation>
+    </message>
+    <message>
+        <source>桩号:
+管数:
+桩长:
+桩径:
+始测深度:
+测试日期：</source>
+        <translation>Pile No.:
+Tubes:
+Pile length:
+Pile diameter:
+Start depth:
+Test date:</translation>
     </message>
 </context>
 <context>
@@ -509,6 +603,48 @@ Save again, or choose Don't Save.</translation>
     <message>
         <source>电量</source>
         <translation>Battery</translation>
+    </message>
+    <message>
+        <source>探头状态</source>
+        <translation>Probe Status</translation>
+    </message>
+    <message>
+        <source>连接状态:</source>
+        <translation>Link:</translation>
+    </message>
+    <message>
+        <source>已断开</source>
+        <translation>Disconnected</translation>
+    </message>
+    <message>
+        <source>实时电阻率：</source>
+        <translation>Resistivity now:</translation>
+    </message>
+    <message>
+        <source>桩号:
+管数:
+桩长:
+桩径:
+始测深度:
+测试日期：</source>
+        <translation>Pile No.:
+Tubes:
+Pile length:
+Pile diameter:
+Start depth:
+Test date:</translation>
+    </message>
+    <message>
+        <source>20.00</source>
+        <translation>20.00</translation>
+    </message>
+    <message>
+        <source>m</source>
+        <translation>m</translation>
+    </message>
+    <message>
+        <source>0.00</source>
+        <translation>0.00</translation>
     </message>
 </context>
 <context>
@@ -835,6 +971,10 @@ Parameter</translation>
         <source>电缆直径输入不正确！</source>
         <translation>Cable diameter input is not correct!</translation>
     </message>
+    <message>
+        <source>输入孔深大于标高，确定将标高设为与孔深相等吗？</source>
+        <translation>The hole depth is above Standard-H. Set Standard-H to the hole depth?</translation>
+    </message>
 </context>
 <context>
     <name>CDlgLeak</name>
@@ -849,6 +989,10 @@ Parameter</translation>
     <message>
         <source>当前高度(m)</source>
         <translation>Current H(m)</translation>
+    </message>
+    <message>
+        <source>暂停测试</source>
+        <translation>Pause test</translation>
     </message>
 </context>
 <context>
@@ -1413,6 +1557,108 @@ Parameter</translation>
     <message>
         <source>项目汇总</source>
         <translation>Project summary</translation>
+    </message>
+</context>
+<context>
+    <name>CHoleReport</name>
+    <message>
+        <source>（操作员改判）</source>
+        <translation> (operator override)</translation>
+    </message>
+    <message>
+        <source>验收依据</source>
+        <translation>Acceptance basis</translation>
+    </message>
+    <message>
+        <source>限值(mm)</source>
+        <translation>Limit(mm)</translation>
+    </message>
+    <message>
+        <source>测点 / 次数</source>
+        <translation>Position / test</translation>
+    </message>
+    <message>
+        <source>验收判定</source>
+        <translation>Verdict</translation>
+    </message>
+</context>
+<context>
+    <name>CLocationPic</name>
+    <message>
+        <source>N</source>
+        <translation>N</translation>
+    </message>
+</context>
+<context>
+    <name>CDlgMain</name>
+    <message>
+        <source>（操作员改判）</source>
+        <translation> (operator override)</translation>
+    </message>
+    <message>
+        <source>建议：</source>
+        <translation>Suggested: </translation>
+    </message>
+</context>
+<context>
+    <name>CDlgSet</name>
+    <message>
+        <source>验收依据：</source>
+        <translation>Basis:</translation>
+    </message>
+    <message>
+        <source>测点：</source>
+        <translation>Position:</translation>
+    </message>
+    <message>
+        <source>不指定</source>
+        <translation>Not named</translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>设计值(mm)</source>
+        <translation>Design value(mm)</translation>
+    </message>
+    <message>
+        <source>验收依据</source>
+        <translation>Acceptance basis</translation>
+    </message>
+    <message>
+        <source>输入无效！设计值应在1~100000 mm之间！</source>
+        <translation>Invalid input! The design value must be 1 to 100000 mm!</translation>
+    </message>
+    <message>
+        <source>测点</source>
+        <translation>Position</translation>
+    </message>
+</context>
+<context>
+    <name>CDlgExportFile</name>
+    <message>
+        <source>工程汇总</source>
+        <translation>Project summary</translation>
+    </message>
+    <message>
+        <source>工程汇总已保存：
+%1
+%2</source>
+        <translation>Project summary saved:
+%1
+%2</translation>
+    </message>
+    <message>
+        <source>工程汇总保存失败！</source>
+        <translation>The project summary could not be saved!</translation>
+    </message>
+</context>
+<context>
+    <name>CDlgProgress</name>
+    <message>
+        <source>导出失败：复制 %1 失败！</source>
+        <translation>Export failed: copying %1 failed!</translation>
     </message>
 </context>
 </TS>

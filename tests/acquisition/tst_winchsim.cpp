@@ -5,6 +5,7 @@
 #include "appmodel.h"
 #include "ctrlinfo.h"
 #include "depthcalc.h"
+#include "simcommands.h"
 #include "simhole.h"
 #include "testsupport.h"
 #include "winchctrl.h"
@@ -56,6 +57,8 @@ public:
         return m_out;
     }
     QProcess &process() { return m_p; }
+    // Types one line on the simulator's standard input.
+    void type(const QString &line) { m_p.write((line + QLatin1Char('\n')).toLocal8Bit()); }
 
 private:
     QProcess m_p;
@@ -80,8 +83,13 @@ private slots:
     void profileHasSedimentLayer();
     void holeTimeline();
     void clearRestartsTheRaise();
+    void commandParsing_data();
+    void commandParsing();
+    void steering_data();
+    void steering();
 
     void raiseThroughTheLink();
+    void steeringThroughTheLink();
     void faults_data();
     void faults();
     void badOptions_data();
@@ -212,6 +220,121 @@ void TestWinchSim::clearRestartsTheRaise()
     QCOMPARE(r.pulseCount, hole.pulsesForHeight(1.0));
 }
 
+void TestWinchSim::commandParsing_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<double>("depth");
+    QTest::addColumn<double>("speed");
+    QTest::addColumn<QString>("errorPart");
+    QTest::newRow("empty") << "   " << int(SimCommand::Empty) << 0.0 << 0.0 << "";
+    QTest::newRow("raise") << "raise" << int(SimCommand::Raise) << 0.0 << 0.0 << "";
+    QTest::newRow("any case and spacing") << "  RAISE   0.5 " << int(SimCommand::Raise) << 0.0 << 0.5 << "";
+    QTest::newRow("lower at a speed") << "lower 2" << int(SimCommand::Lower) << 0.0 << 2.0 << "";
+    QTest::newRow("stop") << "stop" << int(SimCommand::Stop) << 0.0 << 0.0 << "";
+    QTest::newRow("goto") << "goto 12.5" << int(SimCommand::GoTo) << 12.5 << 0.0 << "";
+    QTest::newRow("goto at a speed") << "goto 0 3" << int(SimCommand::GoTo) << 0.0 << 3.0 << "";
+    QTest::newRow("status") << "status" << int(SimCommand::Status) << 0.0 << 0.0 << "";
+    QTest::newRow("help") << "help" << int(SimCommand::Help) << 0.0 << 0.0 << "";
+    QTest::newRow("unknown") << "jump 3" << int(SimCommand::Invalid) << 0.0 << 0.0 << "unknown command \"jump\"";
+    QTest::newRow("speed 0") << "raise 0" << int(SimCommand::Invalid) << 0.0 << 0.0 << "speed";
+    QTest::newRow("speed not a number") << "lower fast" << int(SimCommand::Invalid) << 0.0 << 0.0 << "\"fast\"";
+    QTest::newRow("speed beyond a winch") << "raise 1000" << int(SimCommand::Invalid) << 0.0 << 0.0 << "speed";
+    QTest::newRow("goto without a depth") << "goto" << int(SimCommand::Invalid) << 0.0 << 0.0 << "usage: goto";
+    QTest::newRow("goto above the top") << "goto -1" << int(SimCommand::Invalid) << 0.0 << 0.0 << "depth";
+    QTest::newRow("goto, bad speed") << "goto 3 x" << int(SimCommand::Invalid) << 0.0 << 0.0 << "speed";
+    QTest::newRow("stop takes nothing") << "stop now" << int(SimCommand::Invalid) << 0.0 << 0.0 << "usage: stop";
+}
+
+void TestWinchSim::commandParsing()
+{
+    QFETCH(QString, line);
+    QFETCH(int, kind);
+    QFETCH(double, depth);
+    QFETCH(double, speed);
+    QFETCH(QString, errorPart);
+    const SimCommand c = parseSimCommand(line);
+    QCOMPARE(int(c.kind), kind);
+    QCOMPARE(c.depth, depth);
+    QCOMPARE(c.speed, speed);
+    QVERIFY2(c.error.contains(errorPart), qPrintable(c.error));
+    // An invalid line answers with one error line and leaves the hole alone.
+    if (c.kind == SimCommand::Invalid) {
+        SimHoleConfig cfg;
+        CSimHole hole(cfg);
+        hole.answer(false, 0.0);
+        const QStringList answer = applySimCommand(hole, c, 5.0);
+        QCOMPARE(answer.size(), 1);
+        QVERIFY(answer.first().startsWith(QStringLiteral("error: ")));
+        QCOMPARE(hole.heightAt(20.0), (20.0 - cfg.waitSeconds) * cfg.speed);
+    }
+}
+
+void TestWinchSim::steering_data()
+{
+    // A 10-m hole raised at 0.5 m/s after 1 s at the bottom; the link's
+    // first request comes at 0 s. Steps are "SECONDS COMMAND" ("clear": the
+    // program's clear request); checks are "SECONDS=HEIGHT" (metres above the
+    // bottom, as the count of a plain request at that time reports it).
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("checks");
+    QTest::newRow("raise faster") << QStringList{"3 raise 2"} << QStringList{"3=1", "4=3", "7.5=10", "60=10"};
+    QTest::newRow("stop holds the probe")
+        << QStringList{"5 stop"} << QStringList{"5=2", "6=2", "600=2"};
+    QTest::newRow("lower to the bottom and stay")
+        << QStringList{"5 lower"} << QStringList{"6=1.5", "9=0", "60=0"};
+    QTest::newRow("lower at a speed, then raise again")
+        << QStringList{"9 lower 1", "11 raise"} << QStringList{"10=3", "11=2", "13=3"};
+    QTest::newRow("goto a depth below the probe lowers it")
+        << QStringList{"5 goto 9"} << QStringList{"6=1.5", "7=1", "100=1"};
+    QTest::newRow("goto a depth above the probe raises it")
+        << QStringList{"3 goto 4 3"} << QStringList{"4=4", "5=6", "100=6"};
+    QTest::newRow("goto the top and the bottom")
+        << QStringList{"0 goto 0 10", "2 goto 10 10"} << QStringList{"1=10", "2=10", "2.5=5", "3=0"};
+    QTest::newRow("goto beyond the hole is refused")
+        << QStringList{"3 goto 10.5"} << QStringList{"3=1", "5=2"};
+    QTest::newRow("a new test plays again after steering")
+        << QStringList{"5 stop", "6 clear"} << QStringList{"5.5=2", "7=0", "7.9=0", "9=0.5"};
+}
+
+void TestWinchSim::steering()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, checks);
+    SimHoleConfig cfg;
+    cfg.waitSeconds = 1.0;
+    cfg.speed = 0.5;
+    cfg.depth = 10.0;
+    CSimHole hole(cfg);
+    hole.answer(false, 0.0);
+    int step = 0;
+    for (const QString &check : checks) {
+        const double at = check.section(QLatin1Char('='), 0, 0).toDouble();
+        const double height = check.section(QLatin1Char('='), 1).toDouble();
+        // Carry out the steps due by then; the link asks all the while.
+        for (; step < steps.size() && steps.at(step).section(QLatin1Char(' '), 0, 0).toDouble() <= at; ++step) {
+            const double t = steps.at(step).section(QLatin1Char(' '), 0, 0).toDouble();
+            const QString line = steps.at(step).section(QLatin1Char(' '), 1);
+            if (line == QLatin1String("clear")) {
+                hole.answer(true, t); // the program starts a new test
+                continue;
+            }
+            const QStringList answer = applySimCommand(hole, parseSimCommand(line), t);
+            QCOMPARE(answer.size(), 1);
+            QVERIFY2(answer.first().startsWith(line.contains(QLatin1String("10.5")) ? "error: " : "ok: "),
+                     qPrintable(answer.first()));
+        }
+        const WinchReport r = decodeWinchReport(hole.answer(false, at));
+        QVERIFY2(r.pulseCount == hole.pulsesForHeight(height),
+                 qPrintable(QStringLiteral("at %1 s: count %2, expected %3 for %4 m")
+                                .arg(at)
+                                .arg(r.pulseCount)
+                                .arg(hole.pulsesForHeight(height))
+                                .arg(height)));
+    }
+    QCOMPARE(step, steps.size());
+}
+
 void TestWinchSim::raiseThroughTheLink()
 {
     SimProcess sim({QStringLiteral("--depth"), QStringLiteral("2"), QStringLiteral("--speed"), QStringLiteral("0.5"),
@@ -276,6 +399,55 @@ void TestWinchSim::raiseThroughTheLink()
     QCOMPARE(sim.process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(sim.process().exitCode(), 0);
     QVERIFY(sim.output().contains(QStringLiteral("stopping on signal")));
+}
+
+void TestWinchSim::steeringThroughTheLink()
+{
+    // Typed commands move the height the program computes from the reports.
+    SimProcess sim({QStringLiteral("--depth"), QStringLiteral("5"), QStringLiteral("--speed"), QStringLiteral("0.1"),
+                    QStringLiteral("--wait"), QStringLiteral("0")});
+    const quint16 port = sim.waitForPort();
+    QVERIFY2(port != 0, qPrintable(sim.output()));
+    CAppModel model({QStringLiteral("127.0.0.1"), port}, true);
+    int reports = 0;
+    connect(model.link(), &CWinchCtrl::StateChanged, &model, [&] {
+        model.update();
+        ++reports;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(winchHeight.load() > 0, 10000);
+    const int32_t pulseMm = int32_t(std::ceil(M_PI * 70 / 1024.0)); // one count at 63 + 7 mm
+
+    // goto 3.5 m below the top of a 5-m hole: 1.5 m up.
+    sim.type(QStringLiteral("goto 3.5 2"));
+    QTRY_VERIFY_WITH_TIMEOUT(std::abs(winchHeight.load() - 1500) <= pulseMm, 10000);
+    sim.type(QStringLiteral("lower 3"));
+    QTRY_COMPARE_WITH_TIMEOUT(winchHeight.load(), 0, 10000);
+    sim.type(QStringLiteral("raise 1"));
+    QTRY_VERIFY_WITH_TIMEOUT(winchHeight.load() >= 500, 10000);
+    sim.type(QStringLiteral("stop"));
+    QTRY_VERIFY_WITH_TIMEOUT(sim.output().contains(QStringLiteral("phase: stopped at")), 10000);
+    int before = reports;
+    QTRY_VERIFY_WITH_TIMEOUT(reports >= before + 5, 10000); // the reports after the stop
+    const int32_t held = winchHeight.load();
+    before = reports;
+    QTRY_VERIFY_WITH_TIMEOUT(reports >= before + 10, 10000);
+    QVERIFY2(std::abs(winchHeight.load() - held) <= pulseMm, qPrintable(QString::number(winchHeight.load())));
+    QVERIFY(held >= 500 && held < 5000);
+
+    sim.type(QStringLiteral("status"));
+    sim.type(QStringLiteral("fly"));
+    QTRY_VERIFY_WITH_TIMEOUT(sim.output().contains(QStringLiteral("error: unknown command \"fly\"")), 10000);
+    const QString out = sim.output();
+    QVERIFY2(out.contains(QStringLiteral("status: height ")) && out.contains(QStringLiteral("standing, link connected")),
+             qPrintable(out));
+    QVERIFY(out.contains(QStringLiteral("phase: lowering at 3 m/s")));
+
+    // The end of the input leaves it serving, and still where it was.
+    sim.process().closeWriteChannel();
+    const int atEnd = reports;
+    QTRY_VERIFY_WITH_TIMEOUT(reports >= atEnd + 10, 10000);
+    QVERIFY(std::abs(winchHeight.load() - held) <= pulseMm);
+    QCOMPARE(sim.process().state(), QProcess::Running);
 }
 
 void TestWinchSim::faults_data()

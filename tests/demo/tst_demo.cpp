@@ -11,6 +11,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QCryptographicHash>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTcpServer>
@@ -152,6 +153,7 @@ private slots:
     void screenshotWithoutDemo_data();
     void screenshotWithoutDemo();
     void runCommandWithoutDisplay();
+    void projectWithRepeatTest();
 
 private:
     QString zpvw() const { return testBinDir() + QStringLiteral("/zpvw"); }
@@ -259,9 +261,9 @@ void TestDemo::failures_data()
                                     << "unknown option --frob";
     QTest::newRow("winch never answers") << QStringList{"--demo", "--depth", "1", "--max-seconds", "3"} << true
                                          << false << 1 << "not finished within 3 s";
-    QTest::newRow("hole file exists")
-        << QStringList{"--demo", "--mode", "manual", "--depth", "0.2", "--hole", "H1"} << false << true << 1
-        << "exists already";
+    QTest::newRow("basis not offered")
+        << QStringList{"--demo", "--mode", "manual", "--depth", "0.2", "--hole", "H1", "--basis", "DB 1 端承桩"}
+        << false << true << 1 << "is not offered";
 }
 
 void TestDemo::failures()
@@ -356,6 +358,60 @@ void TestDemo::runCommandWithoutDisplay()
     QVERIFY(pid > 0);
     QVERIFY(::kill(pid, 0) != 0);
     QVERIFY(r.out.contains(QStringLiteral("winch simulator stopped")));
+}
+
+
+// A project made by the demonstration: two holes, one tested again after
+// cleaning (its first file untouched, the repeat named Z2-2). The summary's
+// rows match the hole files they name.
+void TestDemo::projectWithRepeatTest()
+{
+    TestAppDir dir;
+    const QStringList common{"--demo", "--mode", "manual", "--depth", "0.5", "--move", "100", "--project", "Bridge"};
+    const QList<QStringList> runs{
+        {"--hole", "Z1", "--limit", "100", "--position", "centre", "--judge", "0.4"}, // 100 mm: pass
+        {"--hole", "Z2", "--basis", QStringLiteral("GB 50202 摩擦桩"), "--judge", "0.3"},   // 200 mm > 150: fail
+        {"--hole", "Z2", "--basis", QStringLiteral("GB 50202 摩擦桩"), "--judge", "0.4"},   // repeat: pass
+    };
+    QStringList made;
+    for (const QStringList &run : runs) {
+        const Run r = runChild(zpvw(), common + run, childEnvironment(dir.path()));
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        made << QFileInfo(r.out.trimmed()).fileName();
+    }
+    QCOMPARE(made, (QStringList{"Z1.CZO", "Z2.CZO", "Z2-2.CZO"}));
+
+    const QString project = dir.file(QStringLiteral("ZPV_CZL-FILE/Bridge"));
+    const Run summary = runChild(testBinDir() + QStringLiteral("/zpvw-hole"), {QStringLiteral("project"), project},
+                                 QProcessEnvironment::systemEnvironment());
+    QCOMPARE(summary.exitCode, 0);
+    const QStringList lines = summary.out.split(QLatin1Char('\n'));
+    const QStringList header = lines.first().split(QLatin1Char(','));
+    QCOMPARE(lines.mid(3), (QStringList{"", "tested,2", "passed,2", "failed,0", "not judged,0", ""}));
+    for (int i = 1; i <= 2; ++i) {
+        const QStringList row = lines.at(i).split(QLatin1Char(','));
+        auto col = [&](const char *name) { return row.value(header.indexOf(QLatin1String(name))); };
+        const QString file = project + QLatin1Char('/') + col("file");
+        QString why;
+        const QJsonObject r = dumpHoleFile(file, &why);
+        QVERIFY2(why.isEmpty(), qPrintable(why));
+        const QJsonObject a = r.value(QStringLiteral("acceptance")).toObject();
+        QCOMPARE(col("hole"), i == 1 ? QStringLiteral("Z1") : QStringLiteral("Z2"));
+        QCOMPARE(col("tests"), i == 1 ? QStringLiteral("1") : QStringLiteral("2"));
+        QCOMPARE(col("file"), i == 1 ? QStringLiteral("Z1.CZO") : QStringLiteral("Z2-2.CZO"));
+        QCOMPARE(col("date"), r.value(QStringLiteral("testDate")).toString() + QLatin1Char(' ')
+                                  + r.value(QStringLiteral("testTime")).toString());
+        QCOMPARE(col("thickness_mm").toInt(), r.value(QStringLiteral("sedimentThickness")).toInt() * 10);
+        QCOMPARE(col("limit_mm").toInt(), a.value(QStringLiteral("limitMm")).toInt());
+        QCOMPARE(col("position"), a.value(QStringLiteral("position")).toString());
+        QCOMPARE(col("verdict"), QStringLiteral("pass"));
+        QCOMPARE(col("sha256"), QString::fromLatin1(QCryptographicHash::hash(readFileBytes(file), QCryptographicHash::Sha256).toHex()));
+    }
+    // The first test of Z2 stays as it was saved, with its own verdict.
+    QString why;
+    const QJsonObject first = dumpHoleFile(project + QStringLiteral("/Z2.CZO"), &why);
+    QCOMPARE(first.value(QStringLiteral("acceptance")).toObject().value(QStringLiteral("verdict")).toInt(), 1);
+    QCOMPARE(first.value(QStringLiteral("acceptance")).toObject().value(QStringLiteral("sequence")).toInt(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestDemo)

@@ -2,6 +2,7 @@
 // options accept, what they refuse, and what they leave for others.
 
 #include "demooptions.h"
+#include "holeacceptance.h"
 
 #include "ctrlinfo.h"
 
@@ -15,6 +16,8 @@ private slots:
     void accepted();
     void refused_data();
     void refused();
+    void acceptanceOptions_data();
+    void acceptanceOptions();
     void namesByGbkLength_data();
     void namesByGbkLength();
     void commandLineNames_data();
@@ -109,6 +112,36 @@ void TestDemoOptions::refused_data()
     QTest::newRow("parent folder") << "--demo --project .." << "folder reference";
     QTest::newRow("no time") << "--demo --max-seconds 0" << "--max-seconds \"0\"";
     QTest::newRow("bad window") << "--window big" << "--window \"big\"";
+    QTest::newRow("limit zero") << "--demo --limit 0" << "--limit \"0\"";
+    QTest::newRow("limit in metres") << "--demo --limit 0.05" << "--limit \"0.05\"";
+    QTest::newRow("unknown position") << "--demo --position Z" << "--position \"Z\"";
+    QTest::newRow("two bases") << "--demo --basis GB --limit 50" << "two bases";
+    QTest::newRow("basis without demo") << "--basis GB" << "--basis needs --demo";
+}
+
+void TestDemoOptions::acceptanceOptions_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("basis");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<int>("position");
+    QTest::newRow("none") << QStringList{"zpvw", "--demo"} << QString() << 0 << int(MeasuringPosition::Unnamed);
+    QTest::newRow("table row, centre") << QStringList{"zpvw", "--demo", "--basis", QStringLiteral("JGJ 94 端承桩"), "--position", "centre"}
+                                       << QStringLiteral("JGJ 94 端承桩") << 0 << int(MeasuringPosition::Centre);
+    QTest::newRow("design value, Y'") << QStringList{"zpvw", "--demo", "--limit=80", "--position=Y'"} << QString() << 80
+                                      << int(MeasuringPosition::YPrime);
+}
+
+void TestDemoOptions::acceptanceOptions()
+{
+    QFETCH(QStringList, args);
+    AppOptions o;
+    QString error;
+    QVERIFY2(parseAppOptions(args, &o, &error), qPrintable(error));
+    QTEST(o.basis, "basis");
+    QTEST(o.limitMm, "limit");
+    QTEST(o.position, "position");
+    QCOMPARE(args, QStringList{"zpvw"});
 }
 
 void TestDemoOptions::refused()

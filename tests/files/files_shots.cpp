@@ -62,8 +62,14 @@ int main(int argc, char **argv)
         opt.nameText = QStringLiteral("桩文件名: ZK12-1");
         opt.sizeText = QStringLiteral("文件大小: 3.4KB (3512字节)");
         opt.timeText = QStringLiteral("修改时间: 2023年3月8日 10:4:5");
+        opt.listMode = 1;
         opt.SetLabels();
         shot(&opt, dir, QStringLiteral("fileopt") + t);
+        // A project: the project summary is offered too.
+        opt.nameText = QStringLiteral("工程名: 港区码头二期");
+        opt.listMode = 0;
+        opt.SetLabels();
+        shot(&opt, dir, QStringLiteral("fileopt-project") + t);
 
         CDlgProgress progress(&browser);
         progress.findChild<QProgressBar *>(QStringLiteral("pBarProgress"))->setRange(0, 34);

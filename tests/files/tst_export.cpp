@@ -1,6 +1,7 @@
 #include "tst_export.h"
 
 #include "cdlgexportfile.h"
+#include "cdlgfileopt.h"
 #include "cdlgprogress.h"
 #include "filesfixture.h"
 #include "modalscript.h"
@@ -297,6 +298,38 @@ void TestExport::oneProjectCopiesOnlyHoleFiles()
     QCOMPARE(run.seen.last(), QStringLiteral("CDlgMsgBox: 导出完成!"));
     QCOMPARE(fx.diskEntries(QStringLiteral("P")),
              (QStringList{QStringLiteral("A1.CZO"), QStringLiteral("b2.czo"), QStringLiteral("b2.pdf")}));
+}
+
+// "工程汇总" on a pressed project writes its CSV and PDF beside the project's
+// folder; exporting the project then copies both beside its folder on the
+// disk. A hole file is offered no summary.
+void TestExport::projectSummaryMadeAndCarried()
+{
+    FilesFixture fx;
+    fx.makeProject(QStringLiteral("P"), 0);
+    fx.makeFile(QStringLiteral("P"), QStringLiteral("A1.CZO"), 2);
+    CDlgExportFile b;
+    b.show();
+    const Step summary{"CDlgFileOpt", "BtnSummary"};
+    const Run made = pressItem(b, QStringLiteral("P"), {summary, okMessage}, fx);
+    QCOMPARE(made.seen.last(), QStringLiteral("CDlgMsgBox: 工程汇总已保存：\nP-汇总.csv\nP-汇总.pdf"));
+    QVERIFY(QFile::exists(fx.dataDir + QStringLiteral("/P-汇总.csv")));
+    QVERIFY(QFile::exists(fx.dataDir + QStringLiteral("/P-汇总.pdf")));
+    QCOMPARE(b.projectNames, QStringList{QStringLiteral("P")}); // files, not projects
+
+    pressItem(b, QStringLiteral("P"), {exportItem, okMessage}, fx);
+    const QStringList tail = fx.trace.mid(fx.trace.size() - 4);
+    QVERIFY2(tail.at(0).startsWith(QStringLiteral("cp -rfa DATA/P-汇总.csv /mnt/P-汇总.csv")), qPrintable(tail.join('\n')));
+    QVERIFY(tail.at(1).startsWith(QStringLiteral("cp -rfa DATA/P-汇总.pdf /mnt/P-汇总.pdf")));
+    QVERIFY(tail.at(2).startsWith(QStringLiteral("sync")));
+    QVERIFY(tail.at(3).startsWith(QStringLiteral("umount /mnt")));
+
+    for (int mode : {0, 1}) {
+        CDlgFileOpt opt;
+        opt.listMode = mode;
+        opt.SetLabels();
+        QCOMPARE(opt.findChild<QPushButton *>(QStringLiteral("BtnSummary"))->isVisibleTo(&opt), mode == 0);
+    }
 }
 
 void TestExport::existingProject_data()

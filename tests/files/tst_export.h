@@ -16,6 +16,7 @@ private slots:
     void allFilesOfProject();
     void allFilesSkipsRefusedFile();
     void oneProjectCopiesOnlyHoleFiles();
+    void projectSummaryMadeAndCarried();
     void existingProject_data();
     void existingProject();
     void allProjects();

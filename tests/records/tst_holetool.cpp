@@ -100,6 +100,15 @@ QJsonObject awkwardRecord()
     }
     rows.append(QJsonArray{-5, 1, 2});
     o.insert(QStringLiteral("samples"), rows);
+    o.insert(QStringLiteral("acceptance"),
+             QJsonObject{{QStringLiteral("designLimitMm"), 0},
+                         {QStringLiteral("code"), u("JTG/T 3650-2020")},
+                         {QStringLiteral("pileType"), u("摩擦桩")},
+                         {QStringLiteral("limitMm"), 300},
+                         {QStringLiteral("verdict"), 1},
+                         {QStringLiteral("overridden"), true},
+                         {QStringLiteral("position"), QStringLiteral("Y'")},
+                         {QStringLiteral("sequence"), 4}});
     return o;
 }
 } // namespace
@@ -116,6 +125,9 @@ private slots:
     void refusedFiles();
     void badInputWritesNothing_data();
     void badInputWritesNothing();
+    void suggest_data();
+    void suggest();
+    void project();
 };
 
 void TestHoleTool::writeThenDumpReproducesEverything()
@@ -283,6 +295,15 @@ void TestHoleTool::badInputWritesNothing_data()
     QTest::newRow("bad sample") << QByteArray("{\"samples\": [[1, 2, 3], [1, 2]]}")
                                 << "sample 1 must be [depth, resistivity, rawResistivity]";
     QTest::newRow("bad real") << QByteArray("{\"spareValue1\": \"one\"}") << "spareValue1 must be a number";
+    QTest::newRow("acceptance not an object") << QByteArray("{\"acceptance\": 5}") << "acceptance must be an object";
+    QTest::newRow("unknown position") << QByteArray("{\"acceptance\": {\"position\": \"Z\"}}")
+                                      << "acceptance.position must be one of";
+    QTest::newRow("verdict out of range") << QByteArray("{\"acceptance\": {\"verdict\": 2}}")
+                                          << "acceptance.verdict must be a whole number from -1 to 1";
+    QTest::newRow("sequence 0") << QByteArray("{\"acceptance\": {\"sequence\": 0}}")
+                                << "acceptance.sequence must be a whole number from 1";
+    QTest::newRow("unknown acceptance key") << QByteArray("{\"acceptance\": {\"limit\": 50}}")
+                                            << "unknown key acceptance.limit";
 }
 
 void TestHoleTool::badInputWritesNothing()
@@ -302,6 +323,92 @@ void TestHoleTool::badInputWritesNothing()
     QCOMPARE(err.count(QLatin1Char('\n')), 1);
     QCOMPARE(readFileBytes(hole), old);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+void TestHoleTool::suggest_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("sedimentMm");
+    QTest::addColumn<QByteArray>("expected");
+    // 20 m hole, 50 mm steps, 30 ohm-m sediment, 12 above.
+    QTest::newRow("clear step") << 401 << 350 << QByteArray(R"({"depth_m":19.700,"thickness_mm":300,"confidence":1.00})");
+    QTest::newRow("flat") << 401 << 0 << QByteArray("null");
+    QTest::newRow("four samples, all in the sediment") << 4 << 350 << QByteArray("null");
+    QTest::newRow("no samples") << 0 << 350 << QByteArray("null");
+}
+
+// The suggestion the screen shows, as one JSON line, or null.
+void TestHoleTool::suggest()
+{
+    QFETCH(int, count);
+    QFETCH(int, sedimentMm);
+    QFETCH(QByteArray, expected);
+    TestAppDir dir;
+    Fixture::Hole h;
+    h.maxDepth = 20000;
+    h.moveDistance = 50;
+    for (int i = 0; i < count; ++i)
+        h.rows.append({20000 - 50 * i, 50 * i < sedimentMm ? 30.0f : 12.0f, 0.0f});
+    QVERIFY(writeFileBytes(dir.file(QStringLiteral("A.CZO")), Fixture::bytes(h)));
+    const Run r = tool({QStringLiteral("suggest"), dir.file(QStringLiteral("A.CZO"))});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out, expected + "\n");
+    if (expected != "null") {
+        const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+        QCOMPARE(o.keys(), (QStringList{"confidence", "depth_m", "thickness_mm"}));
+    }
+}
+
+// The project record from a folder: CSV on stdout, or the files asked for;
+// files that cannot be read are named on stderr and counted.
+void TestHoleTool::project()
+{
+    TestAppDir dir;
+    const QString folder = dir.file(QStringLiteral("Bridge"));
+    QVERIFY(QDir().mkpath(folder));
+    auto hole = [&](const QString &name, const QString &date, int thicknessCm, int verdict, int sequence) {
+        QJsonObject o{{QStringLiteral("holeNo"), name},
+                      {QStringLiteral("tester"), u("李工")},
+                      {QStringLiteral("testDate"), date},
+                      {QStringLiteral("testTime"), QStringLiteral("10:00:00")},
+                      {QStringLiteral("maxDepth"), 15000},
+                      {QStringLiteral("sedimentThickness"), thicknessCm},
+                      {QStringLiteral("holeQuality"), verdict},
+                      {QStringLiteral("acceptance"),
+                       QJsonObject{{QStringLiteral("code"), QStringLiteral("GB 50202-2018")},
+                                   {QStringLiteral("pileType"), u("摩擦桩")},
+                                   {QStringLiteral("limitMm"), 150},
+                                   {QStringLiteral("verdict"), verdict},
+                                   {QStringLiteral("sequence"), sequence}}}};
+        const QString json = dir.file(name + QStringLiteral(".json"));
+        QVERIFY(writeFileBytes(json, QJsonDocument(o).toJson()));
+        QCOMPARE(tool({QStringLiteral("write"), json, folder + QLatin1Char('/') + name}).exitCode, 0);
+    };
+    hole(QStringLiteral("Z1"), QStringLiteral("2026-12-01"), 20, 1, 1);
+    hole(QStringLiteral("Z1-2"), QStringLiteral("2026-12-02"), 10, 0, 2);
+    hole(QStringLiteral("Z2"), QStringLiteral("2026-12-01"), 30, 1, 1);
+    QVERIFY(writeFileBytes(folder + QStringLiteral("/Z3.CZO"), QByteArray("BAD-CZ-2.0.0")));
+
+    const Run r = tool({QStringLiteral("project"), folder});
+    QCOMPARE(r.exitCode, 0);
+    const QStringList lines = QString::fromUtf8(r.out).split(QLatin1Char('\n'));
+    QVERIFY(lines.first().startsWith(QStringLiteral("hole,position,tests,date,tester,depth_m,thickness_mm,limit_mm,basis,verdict,override,sha256")));
+    QVERIFY(lines.at(1).startsWith(u("Z1,,2,2026-12-02 10:00:00,李工,15.00,100,150,GB 50202-2018 摩擦桩,pass,no,")));
+    QVERIFY(lines.at(2).startsWith(u("Z2,,1,2026-12-01 10:00:00,李工,15.00,300,150,GB 50202-2018 摩擦桩,fail,no,")));
+    QCOMPARE(lines.mid(4), (QStringList{"tested,2", "passed,1", "failed,1", "not judged,0", "unreadable,1", ""}));
+    QVERIFY(QString::fromUtf8(r.err).contains(QStringLiteral("Z3.CZO")));
+
+    const QString csv = dir.file(QStringLiteral("out/summary.csv"));
+    const QString pdf = dir.file(QStringLiteral("summary.pdf"));
+    QVERIFY(QDir().mkpath(dir.file(QStringLiteral("out"))));
+    const Run files = tool({QStringLiteral("project"), folder, QStringLiteral("--csv"), csv, QStringLiteral("--pdf"), pdf});
+    QCOMPARE(files.exitCode, 0);
+    QVERIFY(files.out.isEmpty());
+    QCOMPARE(readFileBytes(csv), r.out);
+    QVERIFY(readFileBytes(pdf).startsWith("%PDF"));
+
+    QCOMPARE(tool({QStringLiteral("project"), dir.file(QStringLiteral("none"))}).exitCode, 1);
+    QCOMPARE(tool({QStringLiteral("project"), folder, QStringLiteral("--xls"), csv}).exitCode, 2);
 }
 
 QTEST_MAIN(TestHoleTool)

@@ -61,6 +61,8 @@ QString CSimProcess::output()
 
 int CSimProcess::lineIndex(const QString &text) { return output().indexOf(text); }
 
+void CSimProcess::type(const QString &line) { m_p.write((line + QLatin1Char('\n')).toLocal8Bit()); }
+
 CAutoRun::CAutoRun(const AutoRunSetup &setup, QObject *parent) : QObject(parent), m_setup(setup) {}
 
 CAutoRun::~CAutoRun()

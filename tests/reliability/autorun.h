@@ -30,6 +30,8 @@ public:
     QString output();
     // Index in output() of the first line containing text, -1 when none yet.
     int lineIndex(const QString &text);
+    // Types one steering command on the simulator's standard input.
+    void type(const QString &line);
 
 private:
     QProcess m_p;

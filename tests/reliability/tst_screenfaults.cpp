@@ -2,6 +2,8 @@
 // controller simulator falls silent, drops the connection or sends broken
 // frames while a test runs. The screen shows the link state, the samples
 // already taken stay, and the operator can finish the test and save it.
+// Likewise a leak point whose probe never comes back: the notice's pause
+// lets the operator save what was measured.
 
 #include "autorun.h"
 
@@ -36,6 +38,91 @@ QString linkText(QWidget *dlg)
     auto *l = dlg->findChild<QLabel *>(QStringLiteral("strWinchLinkState"));
     return l ? l->text() : QString();
 }
+
+// The real main screen in the automatic mode on a 1-m hole with 50-mm steps,
+// its link on the simulator, a test named and the probe rising. Check
+// QTest::currentTestFailed() after start().
+struct ScreenRun {
+    TestAppDir dir;
+    ScopedCommandRecorder commands;
+    std::unique_ptr<CSimProcess> sim;
+    std::unique_ptr<CDlgMain> dlg;
+    CWinchCtrl *link = nullptr;
+    QString path; // the hole file of the test
+
+    void start(const QStringList &simArgs, const QString &hole)
+    {
+        resetSysBaseConfig();
+        resetAcquisitionGlobals();
+        gCtrlInfo = CtrlInfo();
+        gCtrlInfoBackup = CtrlInfo();
+        samples.clear();
+        setDeviceBackend(nullptr);
+        openDevice();
+        sim = std::make_unique<CSimProcess>(simArgs + QStringList{QStringLiteral("--max-seconds"),
+                                                                  QStringLiteral("300")});
+        const quint16 port = sim->waitForPort();
+        QVERIFY2(port != 0, qPrintable(sim->output()));
+        setConfiguredWinchAddress(WinchAddress{QStringLiteral("127.0.0.1"), port});
+
+        CtrlInfo params;
+        params.sampleMode = SampleModes::text(SampleModes::AutoRaise);
+        params.holeDepth = 1000;
+        params.maxDepth = 1000;
+        params.moveDistance = 50;
+        QVERIFY(saveTestParams(params));
+
+        dlg = std::make_unique<CDlgMain>();
+        dlg->setQuitAction([]() {});
+        // The one model of the process may have been made by an earlier
+        // test: point its link at this one's simulator.
+        link = CAppModel::instance()->link();
+        QVERIFY(link->stopLink());
+        link->setLivenessIntervalMs(500);
+        link->configure(0, QStringLiteral("127.0.0.1"), port);
+        link->startLink();
+        dlg->show();
+        dlg->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dlg.get()));
+        QTRY_COMPARE_WITH_TIMEOUT(linkText(dlg.get()), QStringLiteral("已连接"), 10000);
+
+        // A new test: the controller clears its count and the raise begins
+        // after its wait at the bottom.
+        auto named = answerNextModal("keyboard", [hole](QWidget *w) {
+            w->findChild<QLineEdit *>(QStringLiteral("valueEdit"))->setText(hole);
+            clickChild(w, "BtnOK");
+        });
+        QTest::mouseClick(button(dlg.get(), "BtnNew"), Qt::LeftButton);
+        QVERIFY(named->answered);
+        path = gCtrlInfo.filePath.get();
+        QTRY_COMPARE_WITH_TIMEOUT(AcqState::code(curState), AcqState::Raising, 10000);
+    }
+
+    // "测试完成", then 保存 in the end-of-test dialog; the samples the file
+    // holds afterwards (empty, with a failure, when it cannot be read).
+    QVector<Sample> finishAndSave()
+    {
+        auto saved = answerNextModal("CDlgSaveMsg", [](QWidget *w) { clickChild(w, "BtnSave"); }, 20000);
+        QTest::mouseClick(button(dlg.get(), "BtnNew"), Qt::LeftButton);
+        if (!QTest::qWaitFor([&]() { return saved->answered; }, 20000)
+            || !QTest::qWaitFor([]() { return samples.isEmpty(); }, 30000)) {
+            QTest::qFail("the test was not saved", __FILE__, __LINE__);
+            return {};
+        }
+        CtrlInfo info;
+        const HoleLoadResult r = readHoleFile(path, info);
+        if (!r.ok)
+            QTest::qFail(qPrintable(path + QStringLiteral(": ") + r.errorText()), __FILE__, __LINE__);
+        return r.samples;
+    }
+
+    ~ScreenRun()
+    {
+        dlg.reset();
+        if (link)
+            link->stopLink();
+    }
+};
 }
 
 class TstScreenFaults : public QObject {
@@ -43,6 +130,8 @@ class TstScreenFaults : public QObject {
 private slots:
     void faultDuringTestOnScreen_data();
     void faultDuringTestOnScreen();
+    void leakPointWithoutReturn_data();
+    void leakPointWithoutReturn();
 };
 
 void TstScreenFaults::faultDuringTestOnScreen_data()
@@ -58,59 +147,19 @@ void TstScreenFaults::faultDuringTestOnScreen()
 {
     QFETCH(QString, fault);
     QFETCH(bool, linkDown);
-    TestAppDir dir;
-    ScopedCommandRecorder commands;
-    resetSysBaseConfig();
-    resetAcquisitionGlobals();
-    gCtrlInfo = CtrlInfo();
-    gCtrlInfoBackup = CtrlInfo();
-    samples.clear();
-    setDeviceBackend(nullptr);
-    openDevice();
-
     // The winch stops 0.5 m up a 1-m hole, so the probe stands when the
     // fault begins: a probe that moved on while the link was down would come
-    // back as a leak point, whose notice (modal, without buttons) holds the
-    // screen until the probe is lowered to it.
-    CSimProcess sim({QStringLiteral("--depth"), QStringLiteral("0.5"), QStringLiteral("--wait"), QStringLiteral("0.3"),
-                     QStringLiteral("--speed"), QStringLiteral("0.1"), QStringLiteral("--fault"), fault,
-                     QStringLiteral("--fault-after"), QStringLiteral("9"), QStringLiteral("--max-seconds"),
-                     QStringLiteral("300")});
-    const quint16 port = sim.waitForPort();
-    QVERIFY2(port != 0, qPrintable(sim.output()));
-    setConfiguredWinchAddress(WinchAddress{QStringLiteral("127.0.0.1"), port});
-
-    CtrlInfo params;
-    params.sampleMode = SampleModes::text(SampleModes::AutoRaise);
-    params.holeDepth = 1000;
-    params.maxDepth = 1000;
-    params.moveDistance = 50;
-    QVERIFY(saveTestParams(params));
-
-    auto dlg = std::make_unique<CDlgMain>();
-    dlg->setQuitAction([]() {});
-    // The one model of the process may have been made by an earlier row:
-    // point its link at this row's simulator.
-    CWinchCtrl *link = CAppModel::instance()->link();
-    QVERIFY(link->stopLink());
-    link->setLivenessIntervalMs(500);
-    link->configure(0, QStringLiteral("127.0.0.1"), port);
-    link->startLink();
-    dlg->show();
-    dlg->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(dlg.get()));
-    QTRY_COMPARE_WITH_TIMEOUT(linkText(dlg.get()), QStringLiteral("已连接"), 10000);
-
-    // A new test named F1: the controller clears its count and the raise
-    // begins after its wait at the bottom.
-    auto named = answerNextModal("keyboard", [](QWidget *w) {
-        w->findChild<QLineEdit *>(QStringLiteral("valueEdit"))->setText(QStringLiteral("F1"));
-        clickChild(w, "BtnOK");
-    });
-    QTest::mouseClick(button(dlg.get(), "BtnNew"), Qt::LeftButton);
-    QVERIFY(named->answered);
-    const QString path = gCtrlInfo.filePath.get();
-    QTRY_COMPARE_WITH_TIMEOUT(AcqState::code(curState), AcqState::Raising, 10000);
+    // back as a leak point.
+    ScreenRun run;
+    run.start({QStringLiteral("--depth"), QStringLiteral("0.5"), QStringLiteral("--wait"), QStringLiteral("0.3"),
+               QStringLiteral("--speed"), QStringLiteral("0.1"), QStringLiteral("--fault"), fault,
+               QStringLiteral("--fault-after"), QStringLiteral("9")},
+              QStringLiteral("F1"));
+    if (QTest::currentTestFailed())
+        return;
+    CDlgMain *dlg = run.dlg.get();
+    CWinchCtrl *link = run.link;
+    CSimProcess &sim = *run.sim;
 
     // A leak notice would block the screen: fail instead of hanging.
     bool leakShown = false;
@@ -127,14 +176,14 @@ void TstScreenFaults::faultDuringTestOnScreen()
     if (linkDown) {
         // The screen tells the link is down, then up again once the
         // controller answers on a new connection.
-        QTRY_COMPARE_WITH_TIMEOUT(linkText(dlg.get()), QStringLiteral("已断开"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(linkText(dlg), QStringLiteral("已断开"), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(link->connectAttempts() >= 2, 20000);
-        QTRY_COMPARE_WITH_TIMEOUT(linkText(dlg.get()), QStringLiteral("已连接"), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(linkText(dlg), QStringLiteral("已连接"), 20000);
     } else {
         // Broken frames keep bytes coming: the link is up, nothing moves.
         const int attempts = link->connectAttempts();
         QTest::qWait(2000);
-        QCOMPARE(linkText(dlg.get()), QStringLiteral("已连接"));
+        QCOMPARE(linkText(dlg), QStringLiteral("已连接"));
         QCOMPARE(link->connectAttempts(), attempts);
     }
     const QVector<Sample> during = samples.snapshot();
@@ -147,24 +196,122 @@ void TstScreenFaults::faultDuringTestOnScreen()
 
     // The operator ends the test and saves it.
     QCOMPARE(curState.load(), AcqState::Raising);
-    auto saved = answerNextModal("CDlgSaveMsg", [](QWidget *w) { clickChild(w, "BtnSave"); }, 20000);
     const QVector<Sample> atFinish = samples.snapshot();
-    QTest::mouseClick(button(dlg.get(), "BtnNew"), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(saved->answered, 20000);
-    QTRY_VERIFY_WITH_TIMEOUT(samples.isEmpty(), 30000);
-    CtrlInfo info;
-    const HoleLoadResult r = readHoleFile(path, info);
-    QVERIFY2(r.ok, qPrintable(path + QStringLiteral(": ") + r.errorText()));
-    QCOMPARE(r.samples.size(), atFinish.size());
+    const QVector<Sample> saved = run.finishAndSave();
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(saved.size(), atFinish.size());
     QCOMPARE(atFinish.size(), before.size());
     for (int i = 0; i < before.size(); ++i)
-        QVERIFY(r.samples.at(i) == before.at(i));
-    for (int i = 0; i < r.samples.size(); ++i)
-        QCOMPARE(r.samples.at(i).depth, 1000 - 50 * i);
+        QVERIFY(saved.at(i) == before.at(i));
+    for (int i = 0; i < saved.size(); ++i)
+        QCOMPARE(saved.at(i).depth, 1000 - 50 * i);
     qInfo("%s: %d samples before the fault, %d saved, %d connects", qPrintable(fault), int(before.size()),
-          int(r.samples.size()), link->connectAttempts());
-    dlg.reset();
-    link->stopLink();
+          int(saved.size()), link->connectAttempts());
+}
+
+void TstScreenFaults::leakPointWithoutReturn_data()
+{
+    QTest::addColumn<bool>("lowered");
+    QTest::newRow("saved as it stands") << false;
+    QTest::newRow("lowered to the skipped point, then on to the top") << true;
+}
+
+void TstScreenFaults::leakPointWithoutReturn()
+{
+    QFETCH(bool, lowered);
+    // As a new user did it: 暂停 while the winch goes on raising, then 采样.
+    // The probe is far above the next point, a leak point, and the winch
+    // never lowers it back (the simulator only raises here, as a jammed
+    // winch would). The notice offers its pause; the operator saves.
+    ScreenRun run;
+    run.start({QStringLiteral("--depth"), QStringLiteral("1"), QStringLiteral("--wait"), QStringLiteral("0.3"),
+               QStringLiteral("--speed"), QStringLiteral("0.1")},
+              QStringLiteral("L1"));
+    if (QTest::currentTestFailed())
+        return;
+    CDlgMain *dlg = run.dlg.get();
+    QTRY_VERIFY_WITH_TIMEOUT(samples.size() >= 6, 20000);
+    QTest::mouseClick(button(dlg, "BtnSample"), Qt::LeftButton);
+    QCOMPARE(curState.load(), AcqState::Raising | AcqState::SubPaused);
+    const int32_t pausedAt = winchHeight.load();
+    QTRY_VERIFY_WITH_TIMEOUT(winchHeight.load() >= pausedAt + 200, 20000);
+    const QVector<Sample> before = samples.snapshot();
+    for (int i = 0; i < before.size(); ++i)
+        QCOMPARE(before.at(i).depth, 1000 - 50 * i);
+
+    CDlgLeak *notice = dlg->leakNotice();
+    notice->setPauseOfferDelayMs(300); // 10 s on the instrument
+    bool hiddenAtFirst = false;
+    bool pressed = false;
+    auto leak = answerNextModal("CDlgLeak", [&](QWidget *w) {
+        auto *pause = button(w, "BtnLeakPause");
+        hiddenAtFirst = pause && !pause->isVisible();
+        // Press it once offered; give up (and end the notice) after 20 s.
+        auto *poll = new QTimer(w);
+        auto clock = std::make_shared<QElapsedTimer>();
+        clock->start();
+        poll->setInterval(20);
+        QObject::connect(poll, &QTimer::timeout, w, [=, &pressed]() {
+            if (pause && pause->isVisible()) {
+                poll->stop();
+                pressed = true;
+                QTest::mouseClick(pause, Qt::LeftButton);
+            } else if (clock->elapsed() > 20000) {
+                poll->stop();
+                qobject_cast<CDlgLeak *>(w)->Close();
+            }
+        });
+        poll->start();
+    }, 20000);
+    QTest::mouseClick(button(dlg, "BtnSample"), Qt::LeftButton); // 采样: the leak point
+    QTRY_VERIFY_WITH_TIMEOUT(leak->answered, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!notice->isVisible(), 30000);
+    QVERIFY(hiddenAtFirst);
+    QVERIFY2(pressed, "the notice never offered its pause");
+    QVERIFY(!notice->m_bShown);
+    QCOMPARE(notice->m_nLeakHeight, 50 * before.size());
+    // Beyond the point and the one step the thread may catch up.
+    QVERIFY2(notice->m_nCurHeight >= notice->m_nLeakHeight + 75,
+             qPrintable(QStringLiteral("%1 / %2").arg(notice->m_nCurHeight).arg(notice->m_nLeakHeight)));
+
+    // Paused: the leak is dropped, the operator may finish or go on.
+    QCOMPARE(curState.load(), AcqState::Raising | AcqState::SubPaused);
+    QCOMPARE(button(dlg, "BtnSample")->text(), QStringLiteral("采样"));
+    QCOMPARE(button(dlg, "BtnNew")->text(), QStringLiteral("测试完成"));
+    QVERIFY(button(dlg, "BtnNew")->isEnabled());
+    QCOMPARE(samples.snapshot(), before);
+
+    if (lowered) {
+        // Once the winch can move again, the operator lowers the probe to
+        // the skipped point and continues: the samples go on from there
+        // without a gap up to the top, where the end-of-test dialog opens.
+        const int32_t leakAt = notice->m_nLeakHeight;
+        run.sim->type(QStringLiteral("goto %1 0.5").arg((1000 - leakAt) / 1000.0, 0, 'f', 3));
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(winchHeight.load() - leakAt) <= 1, 20000);
+        auto saved = answerNextModal("CDlgSaveMsg", [](QWidget *w) { clickChild(w, "BtnSave"); }, 60000);
+        QTest::mouseClick(button(dlg, "BtnSample"), Qt::LeftButton); // 采样
+        QTRY_COMPARE_WITH_TIMEOUT(samples.size(), before.size() + 1, 20000);
+        QCOMPARE(AcqState::sub(curState), 0u);
+        run.sim->type(QStringLiteral("raise 0.5"));
+        QTRY_VERIFY_WITH_TIMEOUT(saved->answered, 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(samples.isEmpty(), 30000);
+        CtrlInfo info;
+        const HoleLoadResult r = readHoleFile(run.path, info);
+        QVERIFY2(r.ok, qPrintable(run.path + QStringLiteral(": ") + r.errorText()));
+        QCOMPARE(r.samples.size(), 21);
+        for (int i = 0; i < r.samples.size(); ++i)
+            QCOMPARE(r.samples.at(i).depth, 1000 - 50 * i);
+        for (int i = 0; i < before.size(); ++i)
+            QVERIFY(r.samples.at(i) == before.at(i));
+        return;
+    }
+    const QVector<Sample> saved = run.finishAndSave();
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(saved, before);
+    qInfo("leak at %d mm with the probe at %d mm: %d samples saved", notice->m_nLeakHeight, notice->m_nCurHeight,
+          int(saved.size()));
 }
 
 QTEST_MAIN(TstScreenFaults)

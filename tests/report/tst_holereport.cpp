@@ -141,6 +141,7 @@ private slots:
     void curveMarks();
     void reportContent();
     void englishCatalogue();
+    void acceptanceOnFirstPage();
     void judgementRewriteReplacesReport();
     void failureLeavesNoReport_data();
     void failureLeavesNoReport();
@@ -334,14 +335,66 @@ void TestHoleReport::englishCatalogue()
     CtrlInfo info;
     fillRecord(info);
     info.holeQuality = 1;
+    info.acceptance.code = QStringLiteral("JGJ 94-2008");
+    info.acceptance.pileType = u("端承桩");
+    info.acceptance.limitMm = 50;
+    info.acceptance.verdict = AcceptanceVerdict::Fail;
     QVERIFY(saveHole(hole, info, holeSamples()));
     const bool written = writeHoleReport(hole);
     QCoreApplication::removeTranslator(&translator);
     QVERIFY(written);
     const QString flat = squeezed(pdfText(holeReportPath(hole)));
     for (const char *t : {"Pile Hole Sediment Test Report", "Hole No. A12", "Sediment thickness(cm) 35",
-                          "Hole quality Unqualified", "Page 1 of 4", "Suggested 30cm (100%)", "Sediment 35cm"})
+                          "Hole quality Unqualified", "Page 1 of 4", "Suggested 30cm (100%)", "Sediment 35cm",
+                          "Raising mode Auto-Raise", "Acceptance basis JGJ 94-2008 end-bearing", "Limit(mm) 50",
+                          "Verdict Sediment 350 mm > 50 mm (JGJ 94 end-bearing): unqualified"})
         QVERIFY2(has(flat, QLatin1String(t)), t);
+    // Only the operator's own data stays Chinese.
+    QString rest = flat;
+    for (const QString &data : {info.projectName.get(), info.testUnit.get(), info.constructionUnit.get(),
+                                info.tester.get()}) {
+        QVERIFY2(has(flat, data), qPrintable(data));
+        rest.remove(squeezed(data));
+    }
+    const QRegularExpressionMatch han =
+        QRegularExpression(QStringLiteral(".{0,20}[\\x{3400}-\\x{4DBF}\\x{4E00}-\\x{9FFF}\\x{F900}-\\x{FAFF}].{0,20}"))
+            .match(rest);
+    QVERIFY2(!han.hasMatch(), qPrintable(han.captured()));
+}
+
+// The basis, the limit, the comparison line and an operator's override are
+// on the first page; a file without a basis shows none of them.
+void TestHoleReport::acceptanceOnFirstPage()
+{
+    if (pdfToText().isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    TestAppDir app;
+    const QString hole = app.file(QStringLiteral("P/Z17-2.CZO"));
+    CtrlInfo info;
+    fillRecord(info);
+    info.sedimentThickness = 9;
+    info.holeQuality = 0; // the verdict says fail: chosen against it
+    info.acceptance.designLimitMm = 80;
+    info.acceptance.limitMm = 80;
+    info.acceptance.verdict = AcceptanceVerdict::Fail;
+    info.acceptance.overridden = true;
+    info.acceptance.position = MeasuringPosition::X;
+    info.acceptance.sequence = 2;
+    QVERIFY(saveHole(hole, info, holeSamples()));
+    QVERIFY(writeHoleReport(hole));
+    const QString flat = squeezed(pdfText(holeReportPath(hole)));
+    for (const QString &t : {u("成孔质量 合格（操作员改判）"), u("验收依据 设计值 80 mm"), u("限值(mm) 80"),
+                             u("测点 / 次数 X / 2"), u("验收判定 沉渣 90 mm > 80 mm（设计值）不合格")})
+        QVERIFY2(has(flat, t), qPrintable(t));
+
+    const QString plain = app.file(QStringLiteral("P/A12.CZO"));
+    CtrlInfo older;
+    fillRecord(older);
+    QVERIFY(saveHole(plain, older, holeSamples()));
+    QVERIFY(writeHoleReport(plain));
+    const QString plainText = squeezed(pdfText(holeReportPath(plain)));
+    for (const QString &t : {u("验收依据"), u("验收判定"), u("改判")})
+        QVERIFY2(!has(plainText, t), qPrintable(t));
 }
 
 // Judging a reviewed file rewrites it; the report made afterwards replaces

@@ -13,6 +13,7 @@
 #include <limits>
 
 Q_DECLARE_METATYPE(QVector<Sample>)
+Q_DECLARE_METATYPE(HoleAcceptance)
 
 namespace {
 
@@ -101,6 +102,8 @@ class TestLasExport : public QObject {
     Q_OBJECT
 private slots:
     void structure();
+    void acceptanceFields_data();
+    void acceptanceFields();
     void rows_data();
     void rows();
     void textsCannotBreakTheFormat();
@@ -243,6 +246,43 @@ void TestLasExport::officeTool()
     const QByteArray err = p.readAllStandardError();
     QVERIFY(err.startsWith("zpvw-hole: "));
     QCOMPARE(err.count('\n'), 1);
+}
+
+void TestLasExport::acceptanceFields_data()
+{
+    QTest::addColumn<HoleAcceptance>("acceptance");
+    QTest::addColumn<QStringList>("expected"); // BASIS, SLIM, VERD, OVRD, POSN, TSEQ
+    HoleAcceptance table;
+    table.code = QStringLiteral("JTG/T 3650-2020");
+    table.pileType = u("摩擦桩");
+    table.limitMm = 300;
+    table.verdict = AcceptanceVerdict::Fail;
+    table.overridden = true;
+    table.position = MeasuringPosition::YPrime;
+    table.sequence = 3;
+    HoleAcceptance design;
+    design.designLimitMm = 80;
+    design.limitMm = 80;
+    design.verdict = AcceptanceVerdict::Pass;
+    QTest::newRow("none") << HoleAcceptance() << QStringList{"", "", "not judged", "no", "", "1"};
+    QTest::newRow("table row, overridden") << table << QStringList{u("JTG/T 3650-2020 摩擦桩"), "300", "fail", "yes", "Y'", "3"};
+    QTest::newRow("design value") << design << QStringList{"design 80 mm", "80", "pass", "no", "", "1"};
+}
+
+// The header names the basis, the limit, the verdict and any override, as
+// data that does not depend on the language.
+void TestLasExport::acceptanceFields()
+{
+    QFETCH(HoleAcceptance, acceptance);
+    QFETCH(QStringList, expected);
+    CtrlInfo info = record();
+    info.acceptance = acceptance;
+    const ParsedLas las = parse(holeToLas(info, {Sample{20000, 1, 1}}, QStringLiteral("A12.CZO")));
+    QCOMPARE(las.errors, QStringList());
+    QStringList got;
+    for (const char *m : {"BASIS", "SLIM", "VERD", "OVRD", "POSN", "TSEQ"})
+        got << field(las, "P", m);
+    QCOMPARE(got, expected);
 }
 
 QTEST_MAIN(TestLasExport)

@@ -61,6 +61,7 @@ private slots:
     void markerLabelSide_data();
     void markerLabelSide();
     void accuracyOnSimulatedHoles();
+    void waitsForEvidenceDuringRaise();
 };
 
 void TestSedimentSuggest::cleanStep_data()
@@ -279,6 +280,53 @@ void TestSedimentSuggest::accuracyOnSimulatedHoles()
     printf("largest error on a clear step: %s\n", qPrintable(worst));
     fflush(stdout);
     QCOMPARE(failures, 0);
+}
+
+// A raise replayed one sample at a time, as the screen sees it: while the
+// probe is still in the sediment (the last sample at or below the sediment's
+// top) nothing is suggested, whatever the sediment, move distance, noise and
+// seed; and once the probe is well clear of it a clear step is suggested.
+void TestSedimentSuggest::waitsForEvidenceDuringRaise()
+{
+    const int maxDepth = 20000;
+    int early = 0, replays = 0, foundOnce = 0, clearSteps = 0;
+    QString first;
+    for (int move : {10, 50, 100}) {
+        for (double sediment : {0.05, 0.1, 0.3, 0.6, 1.5}) {
+            for (double noise : {0.02, 0.10, 0.30}) {
+                for (uint32_t seed = 1; seed <= 8; ++seed) {
+                    const QVector<Sample> hole = simulatedHole(maxDepth, move, sediment, noise, seed);
+                    const int sedimentMm = int(std::lround(sediment * 1000));
+                    // Well clear: four move distances and the change's width above the top.
+                    const int clearMm = sedimentMm + 4 * move + 150;
+                    bool shownWhenClear = false;
+                    ++replays;
+                    for (int n = 1; n <= hole.size(); ++n) {
+                        const int height = maxDepth - hole.at(n - 1).depth;
+                        if (height > clearMm + 3000)
+                            break;
+                        const SedimentSuggestion s = suggestSedimentInterface(hole.mid(0, n), maxDepth, move);
+                        if (s.shown() && height <= sedimentMm) {
+                            if (!early++)
+                                first = QStringLiteral("move %1 mm, sediment %2 m, noise %3, seed %4: shown at %5 mm "
+                                                       "(%6 samples): %7 cm, %8 %")
+                                            .arg(move).arg(sediment).arg(noise).arg(seed).arg(height).arg(n)
+                                            .arg(s.thicknessCm).arg(int(s.confidence * 100));
+                        }
+                        if (height >= clearMm && s.shown())
+                            shownWhenClear = true;
+                    }
+                    const bool clearStep = sedimentMm >= 2 * move && noise <= 0.10;
+                    clearSteps += clearStep ? 1 : 0;
+                    foundOnce += clearStep && shownWhenClear ? 1 : 0;
+                }
+            }
+        }
+    }
+    printf("\nraise replays: %d; suggestions while the probe was in the sediment: %d; clear steps suggested once clear: "
+           "%d of %d\n", replays, early, foundOnce, clearSteps);
+    QVERIFY2(early == 0, qPrintable(first));
+    QCOMPARE(foundOnce, clearSteps);
 }
 
 QTEST_MAIN(TestSedimentSuggest)

@@ -124,6 +124,7 @@ private slots:
     void judgeRewritesReviewedFile_data();
     void judgeRewritesReviewedFile();
     void judgeOutsideReviewWritesNothing();
+    void judgeStatesVerdictAndOverride();
     void failedRewriteIsReported();
     void closeReviewQuestion();
     void brokenFileIsNotReviewed();
@@ -138,7 +139,8 @@ private:
     // Writes the test-parameter file the dialog loads at construction.
     void writeParams(int sampleModeCode, int holeDepth, int moveDistance);
     void makeDialog();
-    QString writeHoleFile(const QString &name, const QVector<Sample> &list, int range = 50);
+    QString writeHoleFile(const QString &name, const QVector<Sample> &list, int range = 50,
+                          const HoleAcceptance &acceptance = HoleAcceptance());
 
     QTcpServer m_winch;
     std::unique_ptr<TestAppDir> m_dir;
@@ -202,9 +204,11 @@ void TestMainDialog::makeDialog()
     QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
 }
 
-QString TestMainDialog::writeHoleFile(const QString &name, const QVector<Sample> &list, int range)
+QString TestMainDialog::writeHoleFile(const QString &name, const QVector<Sample> &list, int range,
+                                      const HoleAcceptance &acceptance)
 {
     CtrlInfo info;
+    info.acceptance = acceptance;
     info.maxDepth = 20000;
     info.holeDepth = 20000;
     info.holeNo = QStringLiteral("R7");
@@ -367,7 +371,8 @@ void TestMainDialog::existingNameAsksAgain()
     QVERIFY(refused->answered);
     QVERIFY(second && second->answered);
     QCOMPARE(message, QStringLiteral("文件已存在，请重新输入！"));
-    QCOMPARE(secondInitial, QStringLiteral("H1"));
+    // The keyboard comes back with the hole's next test.
+    QCOMPARE(secondInitial, QStringLiteral("H1-2"));
     // Cancelled: reading, paused, no test named.
     QCOMPARE(uint(curState), 0xF6000004u);
     QVERIFY(gCtrlInfo.curHoleName.isEmpty());
@@ -477,6 +482,47 @@ void TestMainDialog::judgeRewritesReviewedFile()
     QVERIFY(asked->answered);
     QCOMPARE(int(gCtrlInfo.sedimentThickness), 7);
     QCOMPARE(child<QLineEdit>(m_dlg.get(), "editPly")->text(), QStringLiteral("7"));
+}
+
+// Judging a file with a design value of 300 mm: the panel states the line,
+// the hole quality follows the verdict and goes into the file; choosing the
+// other quality is stored and shown as the operator's override.
+void TestMainDialog::judgeStatesVerdictAndOverride()
+{
+    HoleAcceptance basis;
+    basis.designLimitMm = 300;
+    const QString path = writeHoleFile(QStringLiteral("V1.CZO"),
+                                       {{19000, 3.0f, 3.0f}, {19650, 4.0f, 4.0f}, {19800, 5.0f, 5.0f}}, 50, basis);
+    makeDialog();
+    m_dlg->OpenFileForReview(path);
+    auto *verdict = child<QLabel>(m_dlg.get(), "labelVerdict");
+    QCOMPARE(verdict->text(), QString()); // not judged, no suggestion on three samples
+
+    m_dlg->OnSetMouseClick(2, 1, QString(), 2); // 19650 mm: 350 mm of sediment
+    QTest::mouseClick(button(m_dlg.get(), "Btnjudge"), Qt::LeftButton);
+    QCOMPARE(verdict->text(), QStringLiteral("沉渣 350 mm > 300 mm（设计值）不合格"));
+    QCOMPARE(child<QComboBox>(m_dlg.get(), "CBResult")->currentText(), QStringLiteral("不合格"));
+    CtrlInfo stored;
+    fileSamples(path, &stored);
+    QCOMPARE(stored.acceptance.limitMm, 300);
+    QCOMPARE(stored.acceptance.verdict, int32_t(AcceptanceVerdict::Fail));
+    QCOMPARE(int(stored.holeQuality), 1);
+
+    auto chosen = answerNextModal("CDlgSelKey", [](QWidget *w) { clickButtonWithText(w, QStringLiteral("合格")); });
+    QTest::mouseClick(child<QComboBox>(m_dlg.get(), "CBResult"), Qt::LeftButton);
+    QVERIFY(chosen->answered);
+    QVERIFY(gCtrlInfo.acceptance.overridden);
+    QCOMPARE(verdict->text(), QStringLiteral("沉渣 350 mm > 300 mm（设计值）不合格（操作员改判）"));
+    fileSamples(path, &stored);
+    QVERIFY(stored.acceptance.overridden);
+    QCOMPARE(int(stored.holeQuality), 0);
+
+    m_dlg->OnSetMouseClick(3, 1, QString(), 2); // 19800 mm: 200 mm, judged again
+    QTest::mouseClick(button(m_dlg.get(), "Btnjudge"), Qt::LeftButton);
+    QVERIFY(!gCtrlInfo.acceptance.overridden);
+    QCOMPARE(verdict->text(), QStringLiteral("沉渣 200 mm ≤ 300 mm（设计值）合格"));
+    fileSamples(path, &stored);
+    QCOMPARE(stored.acceptance.verdict, int32_t(AcceptanceVerdict::Pass));
 }
 
 void TestMainDialog::judgeOutsideReviewWritesNothing()

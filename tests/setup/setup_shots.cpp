@@ -1,4 +1,5 @@
-// Renders the set-up, leak and resample dialogs to PNG files for a visual
+// Renders the set-up, leak and resample dialogs (the leak notice also with
+// its pause offered) to PNG files for a visual
 // check, in both themes and both screen sizes:
 //     setup_shots OUTPUT_DIR
 #include "cdlgleak.h"
@@ -38,6 +39,9 @@ int main(int argc, char **argv)
     gCtrlInfo.maxDepth = 35500;
     gCtrlInfo.elevation = 30000;
     gCtrlInfo.offsetAngle = 30;
+    gCtrlInfo.acceptance.code = QStringLiteral("JTG/T 3650-2020");
+    gCtrlInfo.acceptance.pileType = QStringLiteral("摩擦桩");
+    gCtrlInfo.acceptance.position = MeasuringPosition::XPrime;
 
     TestAppDir appDir;
     for (int small = 0; small < 2; ++small) {
@@ -57,6 +61,12 @@ int main(int argc, char **argv)
                 CDlgReSample re(500, 600, &host);
                 shot(&re, dir, QStringLiteral("cdlgresample") + t);
             }
+            // The notice as the main dialog runs it (no parent), once it
+            // offers the pause.
+            CDlgLeak leak;
+            leak.setPauseOfferDelayMs(0);
+            leak.SetHeights(12340, 12000);
+            shot(&leak, dir, QStringLiteral("cdlgleak-pause") + size + t);
         }
     }
     style = 0;
@@ -74,6 +84,8 @@ int main(int argc, char **argv)
         shot(&large, dir, QStringLiteral("cdlgset-1024-white-english"));
         CDlgLeak leak;
         shot(&leak, dir, QStringLiteral("cdlgleak-english"));
+        leak.setPauseOfferDelayMs(0);
+        shot(&leak, dir, QStringLiteral("cdlgleak-pause-english"));
         QCoreApplication::removeTranslator(&english);
         language = 0;
     }

@@ -165,6 +165,7 @@ private slots:
     void selections_data();
     void selections();
     void disabledModeComboOpensNothing();
+    void basisAndPosition();
 
     void metresToMillimetres();
     void metresAsTypedOnKeypad();
@@ -175,6 +176,9 @@ private slots:
 
     void leakDepths();
     void leakNoticeClosing();
+    void leakPauseOfferedAfterTenSeconds_data();
+    void leakPauseOfferedAfterTenSeconds();
+    void leakNoticeOffersPause();
     void resampleField_data();
     void resampleField();
     void resampleChecks_data();
@@ -728,6 +732,8 @@ void TestSetup::selections_data()
     QTest::newRow("mode") << "CBSampleMode" << QStringLiteral("采集提升方式") << QStringLiteral("手动提升")
                           << QStringList{QStringLiteral("自动提升"), QStringLiteral("手动提升"), QStringLiteral("手动(4s/m)"),
                                          QStringLiteral("手动(6s/m)"), QStringLiteral("手动(8s/m)")};
+    QTest::newRow("position") << "CBPosition" << QStringLiteral("测点") << QStringLiteral("Y'")
+                              << QStringList{QStringLiteral("不指定"), QStringLiteral("中心"), "X", "X'", "Y", "Y'"};
 }
 
 void TestSetup::selections()
@@ -755,6 +761,56 @@ void TestSetup::selections()
     QCOMPARE(seenTitle, title);
     QCOMPARE(seenItems, offered);
     QCOMPARE(field<QComboBox>(&dlg, n.constData())->currentText(), choice);
+}
+
+// The basis: a pile type of the limits table from the grid, or a design value
+// on the keypad (which then wins), or none; stored with the position on OK,
+// and a new basis starts the test unjudged.
+void TestSetup::basisAndPosition()
+{
+    gCtrlInfo.acceptance.verdict = AcceptanceVerdict::Pass;
+    gCtrlInfo.acceptance.limitMm = 50;
+    CDlgSet dlg;
+    dlg.show();
+    QCOMPARE(text(&dlg, "editBasis"), QStringLiteral("无"));
+    QStringList offered;
+    ENTER(&dlg, "editBasis", "CDlgSelKey", [&](QWidget *w) {
+        for (int i = 1; i <= 15; ++i) {
+            auto *b = w->findChild<QPushButton *>(QStringLiteral("Btn%1").arg(i));
+            if (b->isEnabled())
+                offered << b->text();
+        }
+        chooseItem(QStringLiteral("JTG/T 3650 摩擦桩"))(w);
+    });
+    QCOMPARE(offered, (QStringList{QStringLiteral("无"), QStringLiteral("JGJ 94 端承桩"), QStringLiteral("JGJ 94 摩擦桩"),
+                                   QStringLiteral("JGJ 94 抗拔、抗水平力桩"), QStringLiteral("GB 50202 端承桩"),
+                                   QStringLiteral("GB 50202 摩擦桩"), QStringLiteral("JTG/T 3650 端承桩"),
+                                   QStringLiteral("JTG/T 3650 摩擦桩"), QStringLiteral("设计值(mm)")}));
+    QCOMPARE(text(&dlg, "editBasis"), QStringLiteral("JTG/T 3650 摩擦桩"));
+
+    ModalScript design;
+    design.expect("CDlgSelKey", chooseItem(QStringLiteral("设计值(mm)")));
+    design.expect("CDlgNumKey", typeNumber(QStringLiteral("80")));
+    TOUCH_WITH(&dlg, "editBasis", design);
+    QCOMPARE(text(&dlg, "editBasis"), QStringLiteral("设计值 80 mm"));
+    ENTER(&dlg, "CBPosition", "CDlgSelKey", chooseItem(QStringLiteral("X")));
+    QCOMPARE(gCtrlInfo.acceptance.designLimitMm, 0); // nothing stored before OK
+
+    QTest::mouseClick(field<QPushButton>(&dlg, "BtnOK"), Qt::LeftButton);
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QCOMPARE(gCtrlInfo.acceptance.designLimitMm, 80);
+    QVERIFY(gCtrlInfo.acceptance.code.isEmpty());
+    QCOMPARE(gCtrlInfo.acceptance.position, int32_t(MeasuringPosition::X));
+    QCOMPARE(gCtrlInfo.acceptance.verdict, int32_t(AcceptanceVerdict::NotJudged));
+    QCOMPARE(gCtrlInfo.acceptance.limitMm, -1);
+
+    CDlgSet again;
+    again.show();
+    QCOMPARE(text(&again, "editBasis"), QStringLiteral("设计值 80 mm"));
+    QCOMPARE(field<QComboBox>(&again, "CBPosition")->currentText(), QStringLiteral("X"));
+    ENTER(&again, "editBasis", "CDlgSelKey", chooseItem(QStringLiteral("无")));
+    QTest::mouseClick(field<QPushButton>(&again, "BtnOK"), Qt::LeftButton);
+    QVERIFY(!gCtrlInfo.acceptance.hasBasis());
 }
 
 void TestSetup::disabledModeComboOpensNothing()
@@ -876,6 +932,7 @@ void TestSetup::englishCatalogue()
              QStringLiteral("Please input a valid resample height: a multiple of the move 50mm"));
     CDlgLeak leak;
     QCOMPARE(leak.windowTitle(), QStringLiteral("Leak Point"));
+    QCOMPARE(field<QPushButton>(&leak, "BtnLeakPause")->text(), QStringLiteral("Pause test"));
     QCoreApplication::removeTranslator(&translator);
 }
 
@@ -922,6 +979,70 @@ void TestSetup::leakNoticeClosing()
     QVERIFY(visibleAfterEscape);
     QVERIFY(!shownAfterEscape);
     QVERIFY(!leak.m_bShown);
+}
+
+void TestSetup::leakPauseOfferedAfterTenSeconds_data()
+{
+    QTest::addColumn<qint64>("shownMs");
+    QTest::addColumn<int>("delayMs");
+    QTest::addColumn<bool>("offered");
+    QTest::newRow("just shown") << qint64(0) << kLeakPauseOfferMs << false;
+    QTest::newRow("9.999 s") << qint64(9999) << kLeakPauseOfferMs << false;
+    QTest::newRow("10 s") << qint64(10000) << kLeakPauseOfferMs << true;
+    QTest::newRow("an hour") << qint64(3600000) << kLeakPauseOfferMs << true;
+    QTest::newRow("no delay") << qint64(0) << 0 << true;
+}
+
+void TestSetup::leakPauseOfferedAfterTenSeconds()
+{
+    QFETCH(qint64, shownMs);
+    QFETCH(int, delayMs);
+    QFETCH(bool, offered);
+    QCOMPARE(leakPauseOffered(shownMs, delayMs), offered);
+    QCOMPARE(CDlgLeak().pauseOfferDelayMs(), kLeakPauseOfferMs);
+}
+
+void TestSetup::leakNoticeOffersPause()
+{
+    // The notice shows without the button, offers it once the delay has
+    // passed, and a press asks for the pause; each showing starts afresh.
+    CDlgLeak leak;
+    leak.setPauseOfferDelayMs(150);
+    auto *pause = field<QPushButton>(&leak, "BtnLeakPause");
+    QCOMPARE(pause->text(), QStringLiteral("暂停测试"));
+    QSignalSpy asked(&leak, &CDlgLeak::pauseRequested);
+    for (int showing = 0; showing < 2; ++showing) {
+        leak.m_bShown = true;
+        bool hiddenAtFirst = false;
+        qint64 offeredAfter = -1;
+        bool fits = false;
+        QElapsedTimer clock;
+        QTimer poll;
+        poll.setInterval(5);
+        connect(&poll, &QTimer::timeout, &leak, [&]() {
+            if (!clock.isValid()) {
+                clock.start();
+                hiddenAtFirst = leak.isVisible() && !pause->isVisible();
+            }
+            if (pause->isVisible()) {
+                poll.stop();
+                offeredAfter = clock.elapsed();
+                fits = leak.rect().contains(pause->geometry()) && pause->height() >= 80
+                       && pause->width() >= pause->sizeHint().width();
+                QTest::mouseClick(pause, Qt::LeftButton);
+                leak.Close(); // what the main dialog's pause does
+            }
+        });
+        poll.start();
+        QTimer::singleShot(10000, &leak, [&]() { leak.done(99); }); // bound
+        QCOMPARE(leak.exec(), int(QDialog::Accepted));
+        QVERIFY(hiddenAtFirst);
+        QVERIFY2(offeredAfter >= 0, "the pause was never offered");
+        QVERIFY(fits);
+        QCOMPARE(asked.count(), showing + 1);
+        QVERIFY(!leak.m_bShown);
+        QVERIFY(!pause->isVisibleTo(&leak));
+    }
 }
 
 void TestSetup::resampleField_data()

@@ -1,7 +1,10 @@
 // zpvw-winchsim: a winch controller for running and testing the instrument
 // program without hardware. It answers each request of the winch link with a
 // report while it plays a hole: wait at the bottom, raise, stay at the top.
+// Commands on its standard input steer the winch while it runs
+// (simcommands.h).
 
+#include "simcommands.h"
 #include "simserver.h"
 #include "winchaddress.h"
 
@@ -12,6 +15,7 @@
 #include <QTextStream>
 #include <QTimer>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -38,13 +42,18 @@ bool toNumber(const QString &text, double min, double *out)
 
 int main(int argc, char **argv)
 {
+    // Started with no standard input at all, the next socket would take its
+    // number and be read as commands: hold it with an empty input instead.
+    if (::fcntl(STDIN_FILENO, F_GETFD) == -1)
+        (void)::open("/dev/null", O_RDONLY);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zpvw-winchsim"));
     QTextStream out(stdout);
     QTextStream err(stderr);
 
     QCommandLineParser p;
-    p.setApplicationDescription(QStringLiteral("Winch controller simulator for the zpvw instrument program."));
+    p.setApplicationDescription(QStringLiteral("Winch controller simulator for the zpvw instrument program.\n\n")
+                                + simCommandHelp());
     p.addHelpOption();
     const QCommandLineOption listenOpt(QStringLiteral("listen"), QStringLiteral("Address to listen on (port 0: any free one)."),
                                        QStringLiteral("HOST:PORT"), QStringLiteral("127.0.0.1:5000"));
@@ -145,12 +154,16 @@ int main(int argc, char **argv)
     });
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
+    // Started in the background of a terminal, reading it must not stop the
+    // simulator: the read fails instead, and commands are off.
+    std::signal(SIGTTIN, SIG_IGN);
 
     CWinchSimServer server(cfg, fault, faultAfter, out);
     if (!server.listen(listenHost, listenAt.port)) {
         err << "zpvw-winchsim: cannot listen on " << listenAt.toString() << ": " << server.errorString() << '\n';
         return 1;
     }
+    CSimCommandInput commands(STDIN_FILENO, [&server](const QString &l) { server.command(l); });
     if (maxSeconds > 0.0) {
         QTimer::singleShot(int(maxSeconds * 1000.0), &app, [&out] {
             out << "stopping after --max-seconds\n";

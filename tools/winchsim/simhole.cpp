@@ -2,6 +2,7 @@
 
 #include "winchframe.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -44,32 +45,71 @@ float CSimHole::valueAtHeight(double metres) const
 
 void CSimHole::restart(double now)
 {
-    m_start = now;
+    m_motion = Motion{now, m_cfg.waitSeconds, 0.0, m_cfg.depth, m_cfg.speed};
     m_started = true;
 }
+
+double CSimHole::travelAt(double now) const { return now - m_motion.since - m_motion.delay; }
+
+double CSimHole::speedOrDefault(double speed) const { return speed > 0.0 ? speed : m_cfg.speed; }
 
 CSimHole::Phase CSimHole::phaseAt(double now) const
 {
     if (!m_started)
         return NotStarted;
-    const double t = now - m_start;
-    if (t < m_cfg.waitSeconds)
+    if (travelAt(now) < 0.0)
         return Waiting;
-    if (m_cfg.speed <= 0.0)
+    const double h = heightAt(now);
+    if (h != m_motion.to && m_motion.speed > 0.0)
+        return m_motion.to > m_motion.from ? Raising : Lowering;
+    if (h >= m_cfg.depth)
+        return AtTop;
+    // The play's raise that cannot start is still the wait at the bottom.
+    if (m_motion.speed <= 0.0 && m_motion.delay > 0.0)
         return Waiting;
-    if ((t - m_cfg.waitSeconds) * m_cfg.speed < m_cfg.depth)
-        return Raising;
-    return AtTop;
+    return Stopped;
 }
 
 double CSimHole::heightAt(double now) const
 {
     if (!m_started)
         return 0.0;
-    const double t = now - m_start - m_cfg.waitSeconds;
-    if (t <= 0.0 || m_cfg.speed <= 0.0)
-        return 0.0;
-    return std::min(m_cfg.depth, t * m_cfg.speed);
+    const double t = travelAt(now);
+    if (t <= 0.0 || m_motion.speed <= 0.0)
+        return m_motion.from;
+    const double span = m_motion.to - m_motion.from;
+    const double moved = t * m_motion.speed;
+    if (moved >= std::fabs(span))
+        return m_motion.to;
+    return m_motion.from + (span > 0.0 ? moved : -moved);
+}
+
+double CSimHole::velocityAt(double now) const
+{
+    const Phase p = phaseAt(now);
+    if (p == Raising)
+        return m_motion.speed;
+    if (p == Lowering)
+        return -m_motion.speed;
+    return 0.0;
+}
+
+void CSimHole::moveTo(double now, double height, double speed)
+{
+    const double from = heightAt(now);
+    m_motion = Motion{now, 0.0, from, std::clamp(height, 0.0, m_cfg.depth), speedOrDefault(speed)};
+    m_started = true;
+}
+
+void CSimHole::raise(double now, double speed) { moveTo(now, m_cfg.depth, speed); }
+
+void CSimHole::lower(double now, double speed) { moveTo(now, 0.0, speed); }
+
+void CSimHole::stop(double now)
+{
+    const double here = heightAt(now);
+    m_motion = Motion{now, 0.0, here, here, 0.0};
+    m_started = true;
 }
 
 QByteArray CSimHole::answer(bool clearRequested, double now)
@@ -115,7 +155,10 @@ QString CSimHole::phaseLine() const
     case Waiting:
         return QStringLiteral("phase: waiting at the bottom for %1 s (hole %2 m)")
             .arg(m_cfg.waitSeconds).arg(m_cfg.depth);
-    case Raising: return QStringLiteral("phase: raising at %1 m/s").arg(m_cfg.speed);
+    case Raising: return QStringLiteral("phase: raising at %1 m/s").arg(m_motion.speed);
+    case Lowering: return QStringLiteral("phase: lowering at %1 m/s").arg(m_motion.speed);
+    case Stopped:
+        return QStringLiteral("phase: stopped at %1 m, count %2").arg(m_motion.to, 0, 'f', 3).arg(m_lastCount);
     case AtTop:
         return QStringLiteral("phase: at the top, %1 m, count %2").arg(m_cfg.depth).arg(m_lastCount);
     }

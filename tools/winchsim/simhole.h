@@ -1,6 +1,7 @@
 #pragma once
 // The hole the winch controller simulator plays: the probe waits at the
-// bottom, rises at a fixed speed to the top, then stays. The pulse count
+// bottom, rises at a fixed speed to the top, then stays, unless the user
+// steers the winch (raise, lower, stop, go to a depth). The pulse count
 // follows from the pulley and cable diameters (1024 pulses per turn) and the
 // reported value from a mud profile with a sediment layer at the bottom.
 // Everything is a function of the time given, so tests need no clock.
@@ -25,7 +26,7 @@ struct SimHoleConfig {
 
 class CSimHole {
 public:
-    enum Phase { NotStarted, Cleared, Waiting, Raising, AtTop };
+    enum Phase { NotStarted, Cleared, Waiting, Raising, Lowering, Stopped, AtTop };
 
     explicit CSimHole(const SimHoleConfig &config);
     const SimHoleConfig &config() const { return m_cfg; }
@@ -44,6 +45,19 @@ public:
     // Metres raised at time now.
     double heightAt(double now) const;
 
+    // Steering, as an operator at the winch does, from time now: move up to
+    // the top, down to the bottom, or to a height (metres above the bottom,
+    // kept within the hole), at speed metres per second (the configured
+    // speed when 0 or less); or hold where the probe is. A later clear
+    // request (a new test) starts the play afresh.
+    void raise(double now, double speed);
+    void lower(double now, double speed);
+    void moveTo(double now, double height, double speed);
+    void stop(double now);
+    // Speed and direction of the current motion at time now (m/s, negative
+    // while lowering, 0 while standing).
+    double velocityAt(double now) const;
+
     // The report answering one request at time now. A request with the clear
     // flag zeroes the count and is answered with count 0 and the cleared byte;
     // the first request without it starts the raise afresh. The first request
@@ -56,8 +70,20 @@ public:
     QString phaseLine() const;
 
 private:
+    // One straight motion: from a height, after a delay, at a speed, to a
+    // target height, where it stays.
+    struct Motion {
+        double since = 0.0;
+        double delay = 0.0;
+        double from = 0.0;
+        double to = 0.0;
+        double speed = 0.0;
+    };
+    double travelAt(double now) const; // seconds of movement so far, < 0 in the delay
+    double speedOrDefault(double speed) const;
+
     SimHoleConfig m_cfg;
-    double m_start = 0.0;
+    Motion m_motion;
     bool m_started = false;
     bool m_cleared = false;
     Phase m_phase = NotStarted;

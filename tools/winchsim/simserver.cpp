@@ -1,5 +1,7 @@
 #include "simserver.h"
 
+#include "simcommands.h"
+
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTextStream>
@@ -43,6 +45,16 @@ bool CWinchSimServer::listen(const QHostAddress &address, quint16 port)
 quint16 CWinchSimServer::serverPort() const { return m_server->serverPort(); }
 
 QString CWinchSimServer::errorString() const { return m_server->errorString(); }
+
+void CWinchSimServer::command(const QString &text)
+{
+    const SimCommand c = parseSimCommand(text);
+    QStringList answer = applySimCommand(m_hole, c, now());
+    if (c.kind == SimCommand::Status && !answer.isEmpty())
+        answer.last() += m_link ? QStringLiteral(", link connected") : QStringLiteral(", no link");
+    for (const QString &l : answer)
+        line(l);
+}
 
 void CWinchSimServer::line(const QString &text)
 {

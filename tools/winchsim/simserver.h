@@ -31,6 +31,9 @@ public:
     bool listen(const QHostAddress &address, quint16 port);
     quint16 serverPort() const;
     QString errorString() const;
+    // Carries out one typed steering command (simcommands.h) now and
+    // prints its answer.
+    void command(const QString &line);
 
 private:
     void onNewConnection();

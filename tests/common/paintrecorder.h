@@ -1,8 +1,8 @@
 #pragma once
 // A paint device that keeps what is drawn on it (lines with their pens,
 // texts with their positions, polylines) instead of pixels, so tests can ask
-// where something was drawn. It has the size and resolution of an A4 page
-// at 300 dpi.
+// where something was drawn, or what a widget shows. By default it has the
+// size and resolution of an A4 page at 300 dpi.
 
 #include <QLineF>
 #include <QPainterPath>
@@ -12,6 +12,7 @@
 #include <QPen>
 #include <QPointF>
 #include <QPolygonF>
+#include <QSize>
 #include <QVector>
 #include <algorithm>
 #include <cmath>
@@ -90,6 +91,9 @@ private:
 
 class CRecordingDevice : public QPaintDevice {
 public:
+    CRecordingDevice() = default;
+    // A canvas of `size` pixels at `dpi` (a screen: 96).
+    CRecordingDevice(const QSize &size, int dpi) : m_size(size), m_dpi(dpi) {}
     QPaintEngine *paintEngine() const override { return &m_engine; }
     CRecordingEngine &engine() const { return m_engine; }
 
@@ -97,16 +101,16 @@ protected:
     int metric(PaintDeviceMetric m) const override
     {
         switch (m) {
-        case PdmWidth: return 2480;
-        case PdmHeight: return 3508;
-        case PdmWidthMM: return 210;
-        case PdmHeightMM: return 297;
+        case PdmWidth: return m_size.width();
+        case PdmHeight: return m_size.height();
+        case PdmWidthMM: return int(m_size.width() * 25.4 / m_dpi + 0.5);
+        case PdmHeightMM: return int(m_size.height() * 25.4 / m_dpi + 0.5);
         case PdmNumColors: return 0x7fffffff;
         case PdmDepth: return 32;
         case PdmDpiX:
         case PdmDpiY:
         case PdmPhysicalDpiX:
-        case PdmPhysicalDpiY: return 300;
+        case PdmPhysicalDpiY: return m_dpi;
         case PdmDevicePixelRatio: return 1;
         case PdmDevicePixelRatioScaled: return int(QPaintDevice::devicePixelRatioFScale());
         }
@@ -114,5 +118,7 @@ protected:
     }
 
 private:
+    QSize m_size{2480, 3508};
+    int m_dpi = 300;
     mutable CRecordingEngine m_engine;
 };
