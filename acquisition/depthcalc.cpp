@@ -4,7 +4,7 @@
 #include "ctrlinfo.h"
 #include "device.h"
 
-bool heightFromWinch() { return SampleModes::isAutomatic(gCtrlInfo.sampleMode.get()); }
+bool heightFromWinch() { return !SampleModes::isManual(gCtrlInfo.sampleMode); }
 
 bool readCurHeight(int32_t *heightMm, int32_t *aux)
 {

@@ -36,7 +36,22 @@ QString WinchAddress::toString() const
     return h + QLatin1Char(':') + QString::number(port);
 }
 
-WinchAddress builtInWinchAddress() { return {QStringLiteral("192.168.0.158"), 5000}; }
+WinchAddress simulatorWinchAddress() { return {QStringLiteral("127.0.0.1"), 5000}; }
+
+WinchAddress builtInWinchAddress()
+{
+#ifdef ZPVW_INSTRUMENT_WINCH
+    // Only the instrument build carries the controller's network address.
+    WinchAddress a;
+    QString why;
+    if (parseWinchAddress(QStringLiteral(ZPVW_INSTRUMENT_WINCH), &a, &why))
+        return a;
+    qWarning().noquote() << "the instrument's winch address" << ZPVW_INSTRUMENT_WINCH << "is invalid:" << why;
+    return WinchAddress();
+#else
+    return simulatorWinchAddress();
+#endif
+}
 
 bool parseWinchAddress(const QString &text, WinchAddress *out, QString *error, bool allowZeroPort)
 {

@@ -1,9 +1,11 @@
 #pragma once
-// Where the winch link connects. The instrument's controller sits at a fixed
-// address on its private network; every other use (simulator, tests,
-// development) names another one through the environment variable ZPVW_WINCH
-// or the option "--winch HOST:PORT" (the option wins). A malformed value is an
-// error, never a silent fall-back to the built-in address.
+// Where the winch link connects. The instrument build (CMake option
+// ZPVW_INSTRUMENT_BUILD) knows the controller's fixed address on the
+// instrument's private network; every other build knows only 127.0.0.1:5000,
+// where zpvw-winchsim listens by default, and holds no private address at
+// all. The environment variable ZPVW_WINCH or the option "--winch HOST:PORT"
+// (the option wins) names another one. A malformed value is an error, never a
+// silent fall-back to the built-in address.
 
 #include <QString>
 #include <QStringList>
@@ -18,7 +20,11 @@ struct WinchAddress {
     bool operator==(const WinchAddress &o) const { return host == o.host && port == o.port; }
 };
 
-// The controller's address on the instrument network.
+// Where zpvw-winchsim listens unless told otherwise: 127.0.0.1:5000.
+WinchAddress simulatorWinchAddress();
+// The address this build uses when nothing names one: the controller's on the
+// instrument network in the instrument build, simulatorWinchAddress() in
+// every other build.
 WinchAddress builtInWinchAddress();
 
 // Parses "HOST:PORT": an IPv4 address, a host name or a bracketed IPv6 address,

@@ -94,8 +94,10 @@ private:
     std::atomic<int> m_bytesSinceCheck{0};
     std::atomic<int> m_sendDisabled{0};
     mutable QMutex m_configLock; // guards m_host, m_port
-    QString m_host = QStringLiteral("192.168.0.25");
-    quint16 m_port = 9125;
+    // No address until configure() gives one: without it the link never
+    // attempts a connection.
+    QString m_host;
+    quint16 m_port = 0;
     std::atomic<uint8_t> m_clearFlag{0};
     mutable QMutex m_reportLock; // guards m_report
     WinchReportCopy m_report;

@@ -70,27 +70,35 @@ QList<QByteArray> CWinchFrameAssembler::feed(const QByteArray &bytes)
     const char start = char(reports ? ReportStart : RequestStart);
     QList<QByteArray> out;
     m_pending.append(bytes);
-    for (;;) {
-        const int at = m_pending.indexOf(start);
-        if (at < 0) {
-            m_pending.clear();
+    const char *const data = m_pending.constData();
+    const int end = m_pending.size();
+    // Candidates are passed over by moving a read offset; the consumed bytes
+    // leave the buffer once at the end. Each byte is thus looked at a bounded
+    // number of times, however many false starts the stream holds.
+    int at = 0;
+    while (at < end) {
+        const void *found = std::memchr(data + at, start, size_t(end - at));
+        if (!found) {
+            at = end;
             break;
         }
-        m_pending.remove(0, at);
+        at = int(static_cast<const char *>(found) - data);
         // Both frames carry their size in byte 1: a wrong one is known as
         // soon as it arrives, so skip this start at once.
-        if (m_pending.size() > 1 && uchar(m_pending.at(1)) != size) {
-            m_pending.remove(0, 1);
+        if (end - at > 1 && uchar(data[at + 1]) != size) {
+            ++at;
             continue;
         }
-        if (m_pending.size() < size)
+        if (end - at < size)
             break;
-        if (reports ? isWinchReport(m_pending) : parseWinchRequest(m_pending)) {
-            out.append(m_pending.left(size));
-            m_pending.remove(0, size);
+        const QByteArray candidate = QByteArray::fromRawData(data + at, size);
+        if (reports ? isWinchReport(candidate) : parseWinchRequest(candidate)) {
+            out.append(QByteArray(data + at, size));
+            at += size;
         } else {
-            m_pending.remove(0, 1);
+            ++at;
         }
     }
+    m_pending.remove(0, at);
     return out;
 }

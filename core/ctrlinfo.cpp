@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QTime>
+#include <QTranslator>
 
 CtrlInfo gCtrlInfo;
 CtrlInfo gCtrlInfoBackup;
@@ -34,20 +35,44 @@ QString SampleModes::text(int code)
     return tr(kModeSources[code]);
 }
 
+namespace {
+// The English catalogue, read on its own: a text stored while English was on
+// show is recognised while Chinese is, and the other way round.
+const QTranslator *englishCatalogue()
+{
+    static const QTranslator *const catalogue = [] {
+        auto *t = new QTranslator;
+        if (!t->load(QStringLiteral(":/Language/English.qm"))) {
+            delete t;
+            return static_cast<QTranslator *>(nullptr);
+        }
+        return t;
+    }();
+    return catalogue;
+}
+} // namespace
+
 int SampleModes::codeOf(const QString &modeText)
 {
+    if (modeText.isEmpty())
+        return -1;
+    const QTranslator *english = englishCatalogue();
     for (int i = 0; i < kModeCount; ++i) {
         if (modeText == text(i) || modeText == sourceText(i))
+            return i;
+        if (english
+            && (modeText == english->translate("CtrlInfo", kModeSources[i])
+                || modeText == english->translate("CDlgSet", kModeSources[i])))
             return i;
     }
     return -1;
 }
 
-bool SampleModes::isAutomatic(const QString &modeText)
-{
-    const int code = codeOf(modeText);
-    return code == AutoRaise || code == Wireless;
-}
+bool SampleModes::isKnown(int code) { return code >= 0 && code < kModeCount; }
+
+bool SampleModes::isManual(int code) { return code >= Manual && code <= Manual8; }
+
+bool SampleModes::isPaced(int code) { return code >= Manual4 && code <= Manual8; }
 
 QString defaultProjectName() { return tr(QT_TRANSLATE_NOOP("CtrlInfo", "Talvenor")); }
 QString defaultOrganisationName() { return tr(QT_TRANSLATE_NOOP("CtrlInfo", "泰文诺检测")); }
@@ -80,7 +105,7 @@ void CtrlInfo::resetToDefaults()
     holeDiameter = 2000;
     offsetAngle = 0;
     winchSpeed = 4;
-    sampleMode = SampleModes::text(SampleModes::AutoRaise);
+    sampleMode = SampleModes::AutoRaise;
     wheelD = 63;
     lineD = 7;
     spareValue1 = 0.0f;

@@ -63,7 +63,10 @@ public:
     SharedValue<int32_t> holeDiameter{2000};
     SharedValue<int32_t> offsetAngle{0};
     SharedValue<int32_t> winchSpeed{4};
-    SharedText sampleMode;
+    // Code of SampleModes (-1: a mode text nobody knows, read from a file).
+    // Kept as a code so that it means the same whatever language is on show;
+    // the files hold the text (parameter file) or the code (hole file).
+    SharedValue<int32_t> sampleMode{0};
     SharedValue<int32_t> depthFromTop{0};
     SharedValue<int32_t> wheelD{63};
     SharedValue<int32_t> lineD{7};
@@ -98,18 +101,26 @@ extern CtrlInfo gCtrlInfoBackup;
 // Process-wide hole-file extension.
 extern const QString fileExt;
 
-// Sampling modes. The texts are the catalogue sources; code that needs the
-// mode compares gCtrlInfo.sampleMode with the translated texts.
+// Sampling modes. The record holds the code; the texts are the catalogue
+// sources (context "CtrlInfo") and what the parameter file stores.
 namespace SampleModes {
 enum Code : uint8_t { AutoRaise = 0, Manual = 1, Manual4 = 2, Manual6 = 3, Manual8 = 4, Wireless = 5 };
 // Untranslated (Chinese) source text of a mode code, empty for unknown codes.
 QString sourceText(int code);
 // Translated text of a mode code (through the catalogue, context "CtrlInfo").
 QString text(int code);
-// Code of a mode text, accepting the translated or the source text; -1 when unknown.
+// Code of a mode text in either language, whichever is on show: the source
+// text, the installed translation or the English catalogue's text (of the
+// record's or the set-up's context); -1 when unknown.
 int codeOf(const QString &modeText);
-// True for the two winch modes, in which heights come from the winch controller.
-bool isAutomatic(const QString &modeText);
+// True for a code of a mode (0 to 5).
+bool isKnown(int code);
+// True for the four modes in which the operator raises the probe by hand.
+// Every other code, an unknown one too, takes heights from the winch: the
+// screen and the acquisition both decide through this one test.
+bool isManual(int code);
+// True for the three paced manual modes (4, 6, 8 s/m).
+bool isPaced(int code);
 }
 
 // Translated default texts (context "CtrlInfo").

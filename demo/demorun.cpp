@@ -174,7 +174,7 @@ void CDemoRun::setUp()
         wrong << QStringLiteral("depth");
     if (gCtrlInfo.moveDistance != m_opt.moveMm)
         wrong << QStringLiteral("move distance");
-    if (SampleModes::codeOf(gCtrlInfo.sampleMode) != m_opt.modeCode)
+    if (gCtrlInfo.sampleMode != m_opt.modeCode)
         wrong << QStringLiteral("mode");
     const HoleAcceptance &a = gCtrlInfo.acceptance;
     if (a.designLimitMm != m_opt.limitMm || (!m_opt.basis.isEmpty() && basisLabel(a) != m_opt.basis))

@@ -8,6 +8,7 @@
 #include "holefile.h"
 #include "holefiles.h"
 #include "holereport.h"
+#include "projectfolder.h"
 #include "testrecord.h"
 
 #include <QCoreApplication>
@@ -69,7 +70,11 @@ void CDlgSaveMsg::on_BtnSave_clicked()
     const QString path = gCtrlInfo.filePath.get();
     if (path.isEmpty())
         return saveFailed(QStringLiteral("no file name"));
-    const QString projectDir = HoleFiles::dataDir() + QLatin1Char('/') + gCtrlInfo.projectPath.get();
+    const QString projectDir = projectFolderPath(HoleFiles::dataDir(), gCtrlInfo.projectPath.get());
+    // Whatever the parameter file or a typed name held, nothing is written
+    // outside the data folder.
+    if (projectDir.isEmpty() || !HoleFiles::isWithin(withHoleExtension(path), HoleFiles::dataDir()))
+        return saveFailed(QStringLiteral("outside the data folder"));
     for (const QString &dir : {projectDir, QFileInfo(withHoleExtension(path)).absolutePath()})
         if (!QFileInfo(dir).isDir() && !QDir().mkpath(dir))
             return saveFailed(QStringLiteral("cannot create folder ") + dir);

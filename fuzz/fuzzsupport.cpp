@@ -79,7 +79,7 @@ QStringList describeRecord(const CtrlInfo &info)
                  {"dataDir", &info.dataDir}, {"projectName", &info.projectName}, {"projectPath", &info.projectPath},
                  {"testDate", &info.testDate}, {"testTime", &info.testTime}, {"testUnit", &info.testUnit},
                  {"constructionUnit", &info.constructionUnit}, {"tester", &info.tester}, {"holeNo", &info.holeNo},
-                 {"sampleMode", &info.sampleMode}, {"curHoleName", &info.curHoleName},
+                 {"curHoleName", &info.curHoleName},
                  {"lastHoleNo", &info.lastHoleNo}, {"dataDirName", &info.dataDirName}};
     for (const auto &t : texts)
         out << QStringLiteral("%1=\"%2\"").arg(QLatin1String(t.name), t.text->get());
@@ -93,7 +93,7 @@ QStringList describeRecord(const CtrlInfo &info)
                    {"lineD", &info.lineD}, {"brightness", &info.brightness},
                    {"screensaverSeconds", &info.screensaverSeconds}, {"curveRange", &info.curveRange},
                    {"curveMagnify", &info.curveMagnify}, {"holeQuality", &info.holeQuality},
-                   {"sedimentThickness", &info.sedimentThickness}};
+                   {"sedimentThickness", &info.sedimentThickness}, {"sampleMode", &info.sampleMode}};
     for (const auto &n : numbers)
         out << QStringLiteral("%1=%2").arg(QLatin1String(n.name)).arg(n.value->load());
     // Reals by their bits, so that a NaN equals itself.
@@ -155,7 +155,7 @@ void fillSentinelRecord(CtrlInfo &info)
     info.spareValue2 = -2.5f;
     info.holeQuality = 1;
     info.sedimentThickness = 42;
-    info.sampleMode = SampleModes::text(SampleModes::Manual6);
+    info.sampleMode = SampleModes::Manual6;
     info.savedFlag = 7;
     info.displayFlag = 5;
     info.brightness = 3;

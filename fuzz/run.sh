@@ -24,9 +24,11 @@ if [ "${FUZZ_NO_BUILD:-0}" != 1 ]; then
         echo "fuzz/run.sh: clang++ not found (scripts/install-deps.sh installs it)" >&2
         exit 2
     fi
+    # The log lives in the build folder, like everything else of the build.
+    mkdir -p "$BUILD_DIR"
     cmake -S . -B "$BUILD_DIR" -DCMAKE_CXX_COMPILER="$CXX_CLANG" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DZPVW_FUZZ=ON -DZPVW_SANITIZE=ON >"$BUILD_DIR.configure.log" 2>&1 \
-        || { cat "$BUILD_DIR.configure.log"; exit 2; }
+        -DZPVW_FUZZ=ON -DZPVW_SANITIZE=ON >"$BUILD_DIR/configure.log" 2>&1 \
+        || { cat "$BUILD_DIR/configure.log"; exit 2; }
     cmake --build "$BUILD_DIR" -j"$(nproc)" --target zpvw_fuzzers
 fi
 

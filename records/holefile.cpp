@@ -50,11 +50,12 @@ QByteArray sectionTable(int32_t acceptanceOffset)
 // test) is written in the older layout, byte for byte.
 bool needsAcceptanceSection(const HoleAcceptance &a) { return a != HoleAcceptance(); }
 
-uint8_t modeCodeOf(const QString &mode)
-{
-    const int code = SampleModes::codeOf(mode);
-    return code < 0 ? 0 : uint8_t(code);
-}
+// A negative zero is stored as zero, as the table shows it: a file must not
+// hold a value the operator never saw.
+float storedResistivity(float v) { return v == 0.0f ? 0.0f : v; }
+
+// A mode nobody knows is stored as the automatic one, as ever.
+uint8_t storedModeCode(int32_t code) { return SampleModes::isKnown(code) ? uint8_t(code) : 0; }
 
 void waitProcessingEvents(int ms)
 {
@@ -146,7 +147,7 @@ void readNumbers(const CFieldReader &r, qint64 off, CtrlInfo &info)
     uint8_t mode;
     if (!r.byte(off, &mode))
         return;
-    info.sampleMode = SampleModes::text(mode <= SampleModes::Wireless ? int(mode) : int(SampleModes::AutoRaise));
+    info.sampleMode = SampleModes::isKnown(mode) ? int32_t(mode) : int32_t(SampleModes::AutoRaise);
     off += 1;
     if (!word(info.wheelD) || !word(info.lineD))
         return;
@@ -234,7 +235,7 @@ QByteArray encodeHoleFile(const CtrlInfo &info, const QVector<Sample> &samples)
     out += GbkText::field(info.testDate.get(), HoleFile::DateFieldSize, '\0');
     out += GbkText::field(info.testTime.get(), HoleFile::TimeFieldSize, '\0');
 
-    const uint8_t mode = modeCodeOf(info.sampleMode.get());
+    const uint8_t mode = storedModeCode(info.sampleMode);
     putInt32(out, info.maxDepth);
     putInt32(out, info.holeDiameter);
     putInt32(out, info.holeDepth);
@@ -256,8 +257,8 @@ QByteArray encodeHoleFile(const CtrlInfo &info, const QVector<Sample> &samples)
     putInt32(out, HoleFile::SampleRecordSize);
     for (const Sample &s : samples) {
         putInt32(out, s.depth);
-        putFloat(out, s.resistivity);
-        putFloat(out, s.rawResistivity);
+        putFloat(out, storedResistivity(s.resistivity));
+        putFloat(out, storedResistivity(s.rawResistivity));
     }
     if (needsAcceptanceSection(info.acceptance)) {
         out += AcceptanceSection::encode(info.acceptance);

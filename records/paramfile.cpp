@@ -2,11 +2,13 @@
 
 #include "atomicfile.h"
 #include "commonutils.h"
+#include "projectfolder.h"
 #include "sysconfig.h"
 
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
+#include <QtDebug>
 
 namespace {
 constexpr int kStoredColors = 7;
@@ -34,6 +36,27 @@ QDataStream &operator>>(QDataStream &s, SharedValue<T> &v)
     T x{};
     s >> x;
     v = x;
+    return s;
+}
+
+// The sampling mode is stored as its text in the language on show (the
+// file's layout); the record holds its code, read back from the text in
+// either language.
+template <typename Info>
+struct ModeItem {
+    Info *info;
+};
+
+QDataStream &operator<<(QDataStream &s, const ModeItem<const CtrlInfo> &m)
+{
+    return s << SampleModes::text(m.info->sampleMode);
+}
+
+QDataStream &operator>>(QDataStream &s, ModeItem<CtrlInfo> &m)
+{
+    QString text;
+    s >> text;
+    m.info->sampleMode = SampleModes::codeOf(text);
     return s;
 }
 
@@ -75,7 +98,8 @@ void forEachItem(Info &info, Op item)
     item(info.screensaverSeconds);
     item(info.curHoleName);
     item(info.lastHoleNo);
-    item(info.sampleMode);
+    ModeItem<Info> mode{&info};
+    item(mode);
     item(info.spareValue1);
     item(info.spareValue2);
     item(info.winchSpeed);
@@ -124,7 +148,13 @@ int loadTestParams(CtrlInfo &info)
         CtrlInfo read(info);
         f.seek(0);
         forEachItem(read, [&s](auto &field) { s >> field; });
-        if (s.status() == QDataStream::Ok) {
+        QString why;
+        if (s.status() == QDataStream::Ok && !isSafeProjectFolder(read.projectPath.get(), &why)) {
+            // A forged or damaged file must not send the saves anywhere else.
+            qWarning().noquote() << QStringLiteral("%1: the project folder \"%2\" %3; the defaults are used")
+                                        .arg(testParamFilePath(), read.projectPath.get(), why);
+            info.resetToDefaults();
+        } else if (s.status() == QDataStream::Ok) {
             info = read;
             info.brightness = light;
             info.screensaverSeconds = screensaverSecondsForLevel(screensaverLevel);

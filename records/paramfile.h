@@ -18,7 +18,9 @@ QString testParamFilePath();
 // Sets info.dataDir (creating the folder when missing) and loads the file
 // into info. A missing, unreadable or cut-short file gives the defaults
 // (returns 1); a file of another layout version is deleted and gives the
-// defaults (returns -1). After a load brightness and the screen-saver delay
+// defaults (returns -1). A file whose project folder could lead outside the
+// data folder (isSafeProjectFolder) gives the defaults too, with a warning in
+// the log. After a load brightness and the screen-saver delay
 // follow the basic configuration, and the fonts follow info.largeScreen.
 int loadTestParams(CtrlInfo &info);
 

@@ -97,7 +97,7 @@ QByteArray holeToLas(const CtrlInfo &info, const QVector<Sample> &samples, const
                       QStringLiteral("OFFSET ANGLE"));
     out += headerLine(QStringLiteral("MDIS"), QStringLiteral("MM"), QString::number(info.moveDistance),
                       QStringLiteral("MOVE DISTANCE"));
-    out += headerLine(QStringLiteral("MODE"), QString(), info.sampleMode.get(), QStringLiteral("RAISING MODE"));
+    out += headerLine(QStringLiteral("MODE"), QString(), SampleModes::text(info.sampleMode), QStringLiteral("RAISING MODE"));
     out += headerLine(QStringLiteral("WHLD"), QStringLiteral("MM"), QString::number(info.wheelD),
                       QStringLiteral("PULLEY DIAMETER"));
     out += headerLine(QStringLiteral("LIND"), QStringLiteral("MM"), QString::number(info.lineD),

@@ -145,7 +145,7 @@ void firstPage(CPaperPainter &pp, const HoleReportData &d)
                 {tr("孔口标高(m)"), metres(in.elevation, 2)},
                 {tr("偏角(°)"), QString::number(in.offsetAngle)},
                 {tr("采样间距(mm)"), QString::number(in.moveDistance)},
-                {tr("提升方式"), in.sampleMode.get()},
+                {tr("提升方式"), SampleModes::text(in.sampleMode)},
                 {tr("滑轮直径(mm)"), QString::number(in.wheelD)},
                 {tr("线径(mm)"), QString::number(in.lineD)},
                 {tr("绞车速度"), QString::number(in.winchSpeed)},

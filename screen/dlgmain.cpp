@@ -11,6 +11,7 @@
 #include "holefile.h"
 #include "holereport.h"
 #include "paramfile.h"
+#include "projectfolder.h"
 #include "sysconfig.h"
 #include "testrecord.h"
 
@@ -64,19 +65,6 @@ namespace {
 const char *kVersion = "2.0.230308";
 constexpr QEvent::Type kRaiseBeganEvent = QEvent::Type(1004);
 constexpr QEvent::Type kSaveDoneEvent = QEvent::Type(1007);
-
-bool isManualMode(const QString &mode)
-{
-    const int code = SampleModes::codeOf(mode);
-    return code == SampleModes::Manual || code == SampleModes::Manual4 || code == SampleModes::Manual6
-           || code == SampleModes::Manual8;
-}
-
-bool isPacedManualMode(const QString &mode)
-{
-    const int code = SampleModes::codeOf(mode);
-    return code == SampleModes::Manual4 || code == SampleModes::Manual6 || code == SampleModes::Manual8;
-}
 
 float largestResistivity()
 {
@@ -449,8 +437,9 @@ void CDlgMain::createDataFolders()
     const QString dataDir = gCtrlInfo.dataDir;
     if (!QFileInfo(dataDir).isDir())
         QDir().mkdir(dataDir);
-    const QString project = dataDir + QLatin1Char('/') + gCtrlInfo.projectPath.get();
-    if (!QFileInfo(project).isDir())
+    // An unsafe project folder gets no folder; the save then refuses it.
+    const QString project = projectFolderPath(dataDir, gCtrlInfo.projectPath.get());
+    if (!project.isEmpty() && !QFileInfo(project).isDir())
         QDir().mkdir(project);
 }
 
@@ -511,7 +500,7 @@ void CDlgMain::on_BtnNew_clicked()
 
 void CDlgMain::finishTestByOperator()
 {
-    if (isPacedManualMode(gCtrlInfo.sampleMode) && ui->BtnSample->text() == tr("暂停"))
+    if (SampleModes::isPaced(gCtrlInfo.sampleMode) && ui->BtnSample->text() == tr("暂停"))
         on_BtnSample_clicked();
     recordEnabled = 0;
     m_pQueryThread->pause();
@@ -560,7 +549,7 @@ void CDlgMain::on_BtnMove_clicked()
 
 void CDlgMain::OnHandleLeakPoint(int curHeight, int leakHeight)
 {
-    if (isManualMode(gCtrlInfo.sampleMode)) {
+    if (SampleModes::isManual(gCtrlInfo.sampleMode)) {
         on_BtnSample_clicked();
         showMessage(manualLeakMessage(gCtrlInfo.holeDepth, curHeight, leakHeight));
         const LeakResample range = leakResampleRange(gCtrlInfo.holeDepth, leakHeight, gCtrlInfo.moveDistance);
@@ -1048,9 +1037,7 @@ void CDlgMain::OpenFileForReview(const QString &path)
         return;
     }
 
-    QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-    name.remove(tr(".") + fileExt);
-    gCtrlInfo.curHoleName = name;
+    gCtrlInfo.curHoleName = reviewedHoleName(path);
     for (int i = 0; i < 7; ++i)
         gCtrlInfo.colors[i] = gCtrlInfoBackup.colors[i];
     gCtrlInfo.spareValue1 = gCtrlInfoBackup.spareValue1;

@@ -44,10 +44,10 @@ int32_t adaptedCurveRange(int32_t currentRange, float largestResistivity)
     return 4000;
 }
 
-PaceSetup paceSetupForMode(const QString &sampleMode, int32_t moveDistanceMm)
+PaceSetup paceSetupForMode(int32_t sampleMode, int32_t moveDistanceMm)
 {
     PaceSetup p;
-    switch (SampleModes::codeOf(sampleMode)) {
+    switch (sampleMode) {
     case SampleModes::Manual:
         p.deviceChannel = 1;
         p.moveVisible = true;
@@ -55,16 +55,16 @@ PaceSetup paceSetupForMode(const QString &sampleMode, int32_t moveDistanceMm)
     case SampleModes::Manual4:
     case SampleModes::Manual6:
     case SampleModes::Manual8: {
-        const int code = SampleModes::codeOf(sampleMode);
-        const int secondsPerMetre = code == SampleModes::Manual4 ? 4 : code == SampleModes::Manual6 ? 6 : 8;
+        const int secondsPerMetre = sampleMode == SampleModes::Manual4 ? 4 : sampleMode == SampleModes::Manual6 ? 6 : 8;
         p.intervalMs = moveDistanceMm * secondsPerMetre;
         p.deviceChannel = 1;
         p.moveVisible = true;
         break;
     }
     default:
-        // The winch modes, and a mode text nobody knows: heights come from
-        // the winch, so there is nothing to step by hand.
+        // The winch modes, and a mode nobody knows (as the acquisition
+        // decides, SampleModes::isManual): heights come from the winch, so
+        // there is nothing to step by hand.
         break;
     }
     return p;
@@ -123,3 +123,12 @@ QString manualLeakMessage(int32_t holeDepthMm, int32_t curHeightMm, int32_t leak
 }
 
 QString wholeNumberText(float value) { return QString::number(double(value), 'f', 0); }
+
+QString reviewedHoleName(const QString &path)
+{
+    QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    const QString ext = QLatin1Char('.') + fileExt;
+    if (name.size() > ext.size() && name.endsWith(ext, Qt::CaseInsensitive))
+        name.chop(ext.size());
+    return name;
+}

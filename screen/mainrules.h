@@ -25,7 +25,7 @@ struct PaceSetup {
     uint8_t deviceChannel = 0; // 0 in the winch modes, 1 in the manual ones
     bool moveVisible = false;
 };
-PaceSetup paceSetupForMode(const QString &sampleMode, int32_t moveDistanceMm);
+PaceSetup paceSetupForMode(int32_t sampleMode, int32_t moveDistanceMm);
 
 // One pace-timer tick while raising: advances the tick counter (0..16) and
 // tells whether the probe moves one step. The first fifteen ticks move on
@@ -51,6 +51,11 @@ struct LeakResample {
 };
 LeakResample leakResampleRange(int32_t holeDepthMm, int32_t leakHeightMm, int32_t moveDistanceMm);
 QString manualLeakMessage(int32_t holeDepthMm, int32_t curHeightMm, int32_t leakHeightMm);
+
+// Hole name of a reviewed file: the file name without the hole-file
+// extension (fileExt in any case), which is removed only at its end:
+// "/d/P/a12.czo" -> "a12", "X.CZOb.CZO" -> "X.CZOb".
+QString reviewedHoleName(const QString &path);
 
 // Sediment thickness text: a keypad value written with no
 // decimals, rounding to the nearest whole number.

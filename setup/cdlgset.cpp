@@ -62,11 +62,13 @@ void CDlgSet::fillCombos()
         ui->CBMove->addItem(tr(move));
     // The wireless winch ("无线自动提升", second) is offered only by builds
     // with a wireless winch, which this instrument has not.
-    ui->CBSampleMode->addItem(tr("自动提升"));
-    ui->CBSampleMode->addItem(tr("手动提升"));
-    ui->CBSampleMode->addItem(tr("手动(4s/m)"));
-    ui->CBSampleMode->addItem(tr("手动(6s/m)"));
-    ui->CBSampleMode->addItem(tr("手动(8s/m)"));
+    // Each item carries its mode code, which is what the record keeps: the
+    // texts change with the language, the codes do not.
+    ui->CBSampleMode->addItem(tr("自动提升"), int(SampleModes::AutoRaise));
+    ui->CBSampleMode->addItem(tr("手动提升"), int(SampleModes::Manual));
+    ui->CBSampleMode->addItem(tr("手动(4s/m)"), int(SampleModes::Manual4));
+    ui->CBSampleMode->addItem(tr("手动(6s/m)"), int(SampleModes::Manual6));
+    ui->CBSampleMode->addItem(tr("手动(8s/m)"), int(SampleModes::Manual8));
     ui->CBPosition->addItem(tr("不指定"));
     for (int32_t p = MeasuringPosition::Centre; p <= MeasuringPosition::Last; ++p)
         ui->CBPosition->addItem(MeasuringPosition::text(p));
@@ -88,7 +90,7 @@ void CDlgSet::loadFields()
     ui->editPileD->setText(QString::number(gCtrlInfo.holeDiameter.load()));
     ui->editAngle->setText(QString::number(gCtrlInfo.offsetAngle.load()));
     ui->CBMove->setCurrentIndex(ui->CBMove->findText(QString::number(gCtrlInfo.moveDistance.load())));
-    ui->CBSampleMode->setCurrentIndex(ui->CBSampleMode->findText(gCtrlInfo.sampleMode.get()));
+    ui->CBSampleMode->setCurrentIndex(ui->CBSampleMode->findData(int(gCtrlInfo.sampleMode)));
     ui->EPulleyD->setText(SetupRules::millimetresText(gCtrlInfo.wheelD));
     ui->ELineD->setText(SetupRules::millimetresText(gCtrlInfo.lineD));
     m_basis = gCtrlInfo.acceptance;
@@ -155,7 +157,7 @@ SetupFields CDlgSet::fields() const
     f.move = ui->CBMove->currentText();
     f.pulleyD = ui->EPulleyD->text();
     f.lineD = ui->ELineD->text();
-    f.sampleMode = ui->CBSampleMode->currentText();
+    f.sampleMode = ui->CBSampleMode->currentIndex() < 0 ? -1 : ui->CBSampleMode->currentData().toInt();
     return f;
 }
 

@@ -1,6 +1,7 @@
 #include "setuprules.h"
 
 #include "ctrlinfo.h"
+#include "projectfolder.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>
@@ -43,8 +44,9 @@ const char *const kCheckMessages[] = {
     QT_TRANSLATE_NOOP("CDlgSet", "输入的移距的值不正确！"),
     QT_TRANSLATE_NOOP("CDlgSet", "滑轮直径输入不正确！"),
     QT_TRANSLATE_NOOP("CDlgSet", "电缆直径输入不正确！"),
+    QT_TRANSLATE_NOOP("CDlgSet", "请选择采集方式！"),
 };
-constexpr int kCheckCount = 16;
+constexpr int kCheckCount = 17;
 
 bool metresInRange(const QString &text)
 {
@@ -147,7 +149,8 @@ int firstFailingCheck(const SetupFields &f)
 {
     const bool passes[kCheckCount] = {
         !f.projectName.isEmpty(),
-        !f.projectPath.isEmpty(),
+        // A folder name that could lead outside the data folder is no project folder.
+        !f.projectPath.isEmpty() && isSafeProjectFolder(f.projectPath),
         !f.testUnit.isEmpty(),
         !f.constructionUnit.isEmpty(),
         !f.tester.isEmpty(),
@@ -162,6 +165,7 @@ int firstFailingCheck(const SetupFields &f)
         fieldInt(f.move) >= 1,
         fieldValue(f.pulleyD) >= 0.0,
         fieldValue(f.lineD) >= 0.0,
+        SampleModes::isKnown(f.sampleMode),
     };
     for (int i = 0; i < kCheckCount; ++i) {
         if (!passes[i])

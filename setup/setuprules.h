@@ -24,7 +24,7 @@ struct SetupFields {
     QString move;         // millimetres
     QString pulleyD;      // millimetres
     QString lineD;        // millimetres
-    QString sampleMode;
+    int sampleMode = -1; // code of the current mode item, -1 when none
 };
 
 namespace SetupRules {
@@ -64,7 +64,8 @@ ElevationAction elevationAfterDepth(const QString &depthText, const QString &ele
 bool angleAccepted(double angle);
 
 // The checks before storing, in order: 0 when all pass, else the number
-// (1 to 16) of the first that fails.
+// (1 to 17) of the first that fails. Check 17 refuses an empty or unknown
+// sampling mode.
 int firstFailingCheck(const SetupFields &fields);
 // Message of a failing check through the catalogue (context CDlgSet); empty
 // for 0 or an unknown number.

@@ -975,6 +975,10 @@ Parameter</translation>
         <source>输入孔深大于标高，确定将标高设为与孔深相等吗？</source>
         <translation>The hole depth is above Standard-H. Set Standard-H to the hole depth?</translation>
     </message>
+    <message>
+        <source>请选择采集方式！</source>
+        <translation>Please choose the sample mode!</translation>
+    </message>
 </context>
 <context>
     <name>CDlgLeak</name>

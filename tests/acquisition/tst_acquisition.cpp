@@ -94,6 +94,7 @@ private slots:
     void parseAddress();
     void chooseAddress_data();
     void chooseAddress();
+    void builtInAddressOfThisBuild();
     void configuredAddressNeverFallsBackSilently();
     void programRejectsMalformedAddress_data();
     void programRejectsMalformedAddress();
@@ -189,7 +190,7 @@ void TestAcquisition::heightStore()
     QVERIFY(readWave(6144, nullptr, &wh, 1));
     QCOMPARE(int(h), read16);
     QCOMPARE(int(wh), read16);
-    gCtrlInfo.sampleMode = kManual;
+    gCtrlInfo.sampleMode = SampleModes::Manual;
     int32_t mm = 0;
     QVERIFY(readCurHeight(&mm));
     QCOMPARE(mm, read16 * 10);
@@ -274,7 +275,8 @@ void TestAcquisition::heightSource()
         QVERIFY(translator.load(QStringLiteral(":/Language/English.qm")));
         QCoreApplication::installTranslator(&translator);
     }
-    gCtrlInfo.sampleMode = mode;
+    // The mode as the screen of that language names it.
+    gCtrlInfo.sampleMode = SampleModes::codeOf(mode);
     setHeight(store);
     winchHeight = winch;
     int32_t h = -1, aux = -1;
@@ -467,6 +469,22 @@ void TestAcquisition::chooseAddress()
     }
 }
 
+void TestAcquisition::builtInAddressOfThisBuild()
+{
+#ifdef ZPVW_INSTRUMENT_WINCH
+    const QString expected = QStringLiteral(ZPVW_INSTRUMENT_WINCH);
+#else
+    // A development build knows only the simulator's address on this machine.
+    const QString expected = QStringLiteral("127.0.0.1:5000");
+#endif
+    QCOMPARE(builtInWinchAddress().toString(), expected);
+    QStringList args{QStringLiteral("zpvw")};
+    const WinchAddressChoice c = chooseWinchAddress(args, QString());
+    QVERIFY(c.ok);
+    QVERIFY(!c.overridden);
+    QCOMPARE(c.address.toString(), expected);
+}
+
 void TestAcquisition::configuredAddressNeverFallsBackSilently()
 {
     qputenv("ZPVW_WINCH", "127.0.0.1:6123");
@@ -531,7 +549,7 @@ void TestAcquisition::programRejectsMalformedAddress()
 
 void TestAcquisition::threadRunsBottomToEnd()
 {
-    gCtrlInfo.sampleMode = kManual;
+    gCtrlInfo.sampleMode = SampleModes::Manual;
     gCtrlInfo.holeDepth = gCtrlInfo.maxDepth = 1000;
     gCtrlInfo.moveDistance = 100;
     EventCounter owner;
@@ -582,7 +600,7 @@ void TestAcquisition::threadRunsBottomToEnd()
 
 void TestAcquisition::threadRestartWhileStopping()
 {
-    gCtrlInfo.sampleMode = kManual;
+    gCtrlInfo.sampleMode = SampleModes::Manual;
     setState(AcqState::Idle);
     QueryThread thread;
     thread.setValueSource([] { return 0.0f; });

@@ -152,6 +152,7 @@ private slots:
     void clearHandshake();
     void sendDisabledSendsNothingAndIgnoresReports();
     void stopsWhileNothingAnswers();
+    void neverToldAnAddressNeverConnects();
     void frameReassembly_data();
     void frameReassembly();
 };
@@ -343,6 +344,21 @@ void TestWinchLink::stopsWhileNothingAnswers()
     QVERIFY(!link->isRunning());
 }
 
+void TestWinchLink::neverToldAnAddressNeverConnects()
+{
+    CWinchCtrl link;
+    QVERIFY(link.host().isEmpty());
+    link.setLivenessIntervalMs(50);
+    LinkWatch watch(link);
+    link.startLink();
+    // Each liveness check that finds no data would reconnect: two of them
+    // have passed without a single attempt.
+    QTRY_VERIFY_WITH_TIMEOUT(watch.checksDown >= 2, 10000);
+    QCOMPARE(link.connectAttempts(), 0);
+    QCOMPARE(link.requestsSent(), 0);
+    QVERIFY(link.stopLink());
+}
+
 void TestWinchLink::frameReassembly_data()
 {
     QTest::addColumn<QList<QByteArray>>("chunks");
@@ -358,6 +374,10 @@ void TestWinchLink::frameReassembly_data()
     QTest::newRow("two glued") << QList<QByteArray>{a + b} << QVector<int>{1, 2};
     QTest::newRow("noise before") << QList<QByteArray>{QByteArray("xyzG\x27") + a} << QVector<int>{1};
     QTest::newRow("cut frame then a whole one") << QList<QByteArray>{a.left(20), b} << QVector<int>{2};
+    QTest::newRow("many false starts, then a report")
+        << QList<QByteArray>{QByteArray("G(").repeated(5000) + QByteArray("G") + a} << QVector<int>{1};
+    QTest::newRow("false starts across reads") << QList<QByteArray>{QByteArray("G(").repeated(30), QByteArray("GG(") + a.left(7), a.mid(7)}
+                                               << QVector<int>{1};
     QTest::newRow("glued across reads") << QList<QByteArray>{a + b.left(10), b.mid(10)} << QVector<int>{1, 2};
 }
 

@@ -153,11 +153,18 @@ void TestCore::catalogueTranslatesModes()
     QCOMPARE(SampleModes::text(SampleModes::Wireless), QStringLiteral("Wireless"));
     QCOMPARE(SampleModes::codeOf(QStringLiteral("手动(6s/m)")), int(SampleModes::Manual6));
     QCOMPARE(SampleModes::codeOf(QStringLiteral("Manual(6s/m)")), int(SampleModes::Manual6));
-    QVERIFY(SampleModes::isAutomatic(QStringLiteral("Auto-Raise")));
+    QVERIFY(!SampleModes::isManual(SampleModes::codeOf(QStringLiteral("Auto-Raise"))));
+    QStringList english;
+    for (int code = 0; code <= SampleModes::Wireless; ++code)
+        english << SampleModes::text(code);
     QCoreApplication::removeTranslator(&tr);
     QCOMPARE(SampleModes::text(SampleModes::Manual), QStringLiteral("手动提升"));
-    QVERIFY(!SampleModes::isAutomatic(QStringLiteral("手动(4s/m)")));
+    QVERIFY(SampleModes::isManual(SampleModes::codeOf(QStringLiteral("手动(4s/m)"))));
+    // A text stored while English was on show is still known in Chinese.
+    for (int code = 0; code <= SampleModes::Wireless; ++code)
+        QCOMPARE(SampleModes::codeOf(english.at(code)), code);
     QCOMPARE(SampleModes::codeOf(QStringLiteral("bogus")), -1);
+    QCOMPARE(SampleModes::codeOf(QString()), -1);
 }
 
 void TestCore::sysBaseConfig_data()
@@ -327,7 +334,7 @@ void TestCore::ctrlInfoDefaults()
     QCOMPARE(int(c.holeDiameter), 2000);
     QCOMPARE(int(c.wheelD), 63);
     QCOMPARE(int(c.lineD), 7);
-    QCOMPARE(c.sampleMode.get(), QStringLiteral("自动提升"));
+    QCOMPARE(int(c.sampleMode), int(SampleModes::AutoRaise));
     QCOMPARE(c.paramVersion.get(), QStringLiteral("1.0.020151030"));
     QCOMPARE(c.dataDirName.get(), QStringLiteral("ZPV_CZL-FILE"));
     QCOMPARE(c.colors[6], QColor(210, 215, 253));
@@ -351,7 +358,7 @@ void TestCore::ctrlInfoFullCopy()
 {
     CtrlInfo a;
     a.projectName = QStringLiteral("工程甲");
-    a.sampleMode = QStringLiteral("手动(8s/m)");
+    a.sampleMode = SampleModes::Manual8;
     a.colors[3] = QColor(1, 2, 3);
     a.fonts[2].setPointSize(9);
     a.spareValue1 = 1.5f;
@@ -360,7 +367,7 @@ void TestCore::ctrlInfoFullCopy()
     CtrlInfo b;
     b = a;
     QCOMPARE(b.projectName.get(), QStringLiteral("工程甲"));
-    QCOMPARE(b.sampleMode.get(), QStringLiteral("手动(8s/m)"));
+    QCOMPARE(int(b.sampleMode), int(SampleModes::Manual8));
     QCOMPARE(b.colors[3], QColor(1, 2, 3));
     QCOMPARE(b.fonts[2].pointSize(), 9);
     QCOMPARE(float(b.spareValue1), 1.5f);

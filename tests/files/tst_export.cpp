@@ -72,19 +72,47 @@ void TestExport::initTestCase() { silenceOffscreenWarnings(); }
 
 void TestExport::init() { gMainDlgHooks = CMainDlgHooks(); }
 
+void TestExport::builtInLocations_data()
+{
+    QTest::addColumn<bool>("instrument");
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QString>("mount");
+    QTest::newRow("instrument build: the real disk") << true << QStringLiteral("/dev/sda1") << QStringLiteral("/mnt");
+    QTest::newRow("development build: a folder") << false << QString() << QStringLiteral("/app/usb");
+}
+
+void TestExport::builtInLocations()
+{
+    QFETCH(bool, instrument);
+    QFETCH(QString, device);
+    QFETCH(QString, mount);
+    const UsbDisk::Location l = UsbDisk::builtInLocation(instrument, QStringLiteral("/app"));
+    QCOMPARE(l.deviceNode, device);
+    QCOMPARE(l.mountPoint, mount);
+}
+
 void TestExport::usbLocations_data()
 {
+    // "APP" stands for the application directory.
     QTest::addColumn<QString>("envDevice");
     QTest::addColumn<QString>("envMount");
     QTest::addColumn<QString>("setDevice");
     QTest::addColumn<QString>("setMount");
     QTest::addColumn<QString>("device");
     QTest::addColumn<QString>("mount");
+#ifdef ZPVW_INSTRUMENT_BUILD
     QTest::newRow("defaults") << QString() << QString() << QString() << QString() << QStringLiteral("/dev/sda1")
                               << QStringLiteral("/mnt");
     QTest::newRow("environment") << QStringLiteral("/dev/sdb1") << QStringLiteral("/media/usb") << QString()
                                  << QString() << QStringLiteral("/dev/sdb1") << QStringLiteral("/media/usb");
-    QTest::newRow("setters win") << QStringLiteral("/dev/sdb1") << QStringLiteral("/media/usb")
+#else
+    QTest::newRow("defaults: a folder") << QString() << QString() << QString() << QString() << QString()
+                                        << QStringLiteral("APP/usb");
+    QTest::newRow("environment: the folder moves, a device is ignored")
+        << QStringLiteral("/dev/sdb1") << QStringLiteral("APP/stick") << QString() << QString() << QString()
+        << QStringLiteral("APP/stick");
+#endif
+    QTest::newRow("setters win") << QStringLiteral("/dev/sdb1") << QStringLiteral("APP/stick")
                                  << QStringLiteral("/tmp/dev") << QStringLiteral("/tmp/disk") << QStringLiteral("/tmp/dev")
                                  << QStringLiteral("/tmp/disk");
 }
@@ -97,30 +125,66 @@ void TestExport::usbLocations()
     QFETCH(QString, setMount);
     QFETCH(QString, device);
     QFETCH(QString, mount);
-    const auto setEnv = [](const char *name, const QString &value) {
+    TestAppDir app;
+    const auto inApp = [&app](QString text) { return text.replace(QStringLiteral("APP"), app.path()); };
+    const auto setEnv = [&](const char *name, const QString &value) {
         if (value.isEmpty())
             qunsetenv(name);
         else
-            qputenv(name, value.toLocal8Bit());
+            qputenv(name, inApp(value).toLocal8Bit());
     };
     setEnv("ZPVW_USB_DEVICE", envDevice);
     setEnv("ZPVW_USB_MOUNT", envMount);
     UsbDisk::setDeviceNode(setDevice);
     UsbDisk::setMountPoint(setMount);
     ScopedCommandRecorder rec;
-    UsbDisk::mount();
-    UsbDisk::unmount();
+    const bool mounted = UsbDisk::mount();
+    const bool synced = UsbDisk::sync();
+    const bool unmounted = UsbDisk::unmount();
     const QString node = UsbDisk::deviceNode();
     const QString point = UsbDisk::mountPoint();
+    const bool present = UsbDisk::isPresent();
     qunsetenv("ZPVW_USB_DEVICE");
     qunsetenv("ZPVW_USB_MOUNT");
     UsbDisk::setDeviceNode(QString());
     UsbDisk::setMountPoint(QString());
     QCOMPARE(node, device);
-    QCOMPARE(point, mount);
-    QCOMPARE(rec.recorder.commands(), (QStringList{QStringLiteral("mount ") + device + QLatin1Char(' ') + mount,
-                                                   QStringLiteral("umount ") + mount}));
+    QCOMPARE(point, inApp(mount));
+    QVERIFY(mounted && synced && unmounted);
+    if (device.isEmpty()) {
+        // A simulated disk: no command at all, the folder made by the mount.
+        QVERIFY(rec.recorder.commands().isEmpty());
+        QVERIFY(QFileInfo(point).isDir());
+        QVERIFY(present);
+    } else {
+        QCOMPARE(rec.recorder.commands(), (QStringList{QStringLiteral("mount ") + device + QLatin1Char(' ') + mount,
+                                                       QStringLiteral("sync"), QStringLiteral("umount ") + mount}));
+    }
 }
+
+#ifndef ZPVW_INSTRUMENT_BUILD
+void TestExport::developmentExportWritesIntoItsFolder()
+{
+    FilesFixture fx;
+    // Nothing named: the build's own disk, the folder usb/ of the application
+    // directory (the fixture's disk folder is that very folder).
+    UsbDisk::setDeviceNode(QString());
+    UsbDisk::setMountPoint(QString());
+    QVERIFY(QDir(fx.mountPoint).removeRecursively());
+    fx.makeProject(QStringLiteral("P"), 0);
+    fx.makeFile(QStringLiteral("P"), QStringLiteral("A12.CZO"), 1, "new hole");
+    fx.makeFile(QStringLiteral("P"), QStringLiteral("A12.PDF"), 1, "report");
+    CDlgExportFile b;
+    b.show();
+    enterProject(b, QStringLiteral("P"), fx);
+    const Run run = pressItem(b, QStringLiteral("A12"), {exportItem, okMessage}, fx);
+    QCOMPARE(run.seen.last(), QStringLiteral("CDlgMsgBox: 导出完成!"));
+    QCOMPARE(fx.commands(), (QStringList{QStringLiteral("cp -rfa DATA/P/A12.CZO /mnt/P/"),
+                                        QStringLiteral("cp -rfa DATA/P/A12.PDF /mnt/P/")}));
+    QCOMPARE(readFileBytes(fx.app.file(QStringLiteral("usb/P/A12.CZO"))), QByteArray("new hole"));
+    QCOMPARE(readFileBytes(fx.app.file(QStringLiteral("usb/P/A12.PDF"))), QByteArray("report"));
+}
+#endif
 
 void TestExport::noDeviceExportsNothing_data()
 {

@@ -6,8 +6,13 @@ class TestExport : public QObject {
 private slots:
     void initTestCase();
     void init();
+    void builtInLocations_data();
+    void builtInLocations();
     void usbLocations_data();
     void usbLocations();
+#ifndef ZPVW_INSTRUMENT_BUILD
+    void developmentExportWritesIntoItsFolder();
+#endif
     void noDeviceExportsNothing_data();
     void noDeviceExportsNothing();
     void oneFileRunsInOrder();

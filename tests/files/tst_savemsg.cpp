@@ -9,6 +9,7 @@
 #include "testrecord.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -319,4 +320,41 @@ void TestSaveMsg::failedSaveKeepsTest()
     const HoleLoadResult r = readHoleFile(s.holePath, info);
     QVERIFY2(r.ok, qPrintable(r.errorText()));
     QCOMPARE(r.samples, before);
+}
+
+void TestSaveMsg::saveNeverLeavesDataFolder_data()
+{
+    // "APP" stands for the application directory, which holds the data folder.
+    QTest::addColumn<QString>("project");
+    QTest::addColumn<QString>("filePath");
+    QTest::newRow("parent step") << QStringLiteral("../out") << QStringLiteral("APP/ZPV_CZL-FILE/../out/A12.CZO");
+    QTest::newRow("absolute") << QStringLiteral("APP/abs") << QStringLiteral("APP/abs/A12.CZO");
+    QTest::newRow("file outside, safe project") << QStringLiteral("工程A") << QStringLiteral("APP/elsewhere/A12.CZO");
+}
+
+void TestSaveMsg::saveNeverLeavesDataFolder()
+{
+    QFETCH(QString, project);
+    QFETCH(QString, filePath);
+    SaveSetup s;
+    const auto inApp = [&s](QString t) { return t.replace(QStringLiteral("APP"), s.fx.app.path()); };
+    gCtrlInfo.projectPath = inApp(project);
+    gCtrlInfo.filePath = inApp(filePath);
+    fillSamples(5);
+    const auto everything = [&s] {
+        QStringList all;
+        QDirIterator it(s.fx.app.path(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            all << it.next();
+        all.sort();
+        return all;
+    };
+    const QStringList before = everything();
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^hole file not saved.*outside the data folder")));
+    const QStringList seen = click(s.dlg.get(), "BtnSave", {okMessage});
+    QCOMPARE(seen.size(), 1);
+    QVERIFY2(seen.first().startsWith(QStringLiteral("CDlgMsgBox: 保存失败")), qPrintable(seen.first()));
+    QVERIFY(!QFileInfo::exists(inApp(filePath)));
+    QVERIFY(!QFileInfo::exists(QFileInfo(inApp(filePath)).absolutePath()));
+    QCOMPARE(everything(), before);
 }

@@ -18,4 +18,6 @@ private slots:
     void returnNeedsAllowReturn();
     void failedSaveKeepsTest_data();
     void failedSaveKeepsTest();
+    void saveNeverLeavesDataFolder_data();
+    void saveNeverLeavesDataFolder();
 };

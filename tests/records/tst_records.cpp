@@ -4,6 +4,7 @@
 #include "holefile.h"
 #include "holefixture.h"
 #include "paramfile.h"
+#include "projectfolder.h"
 #include "platform.h"
 #include "sysconfig.h"
 #include "testrecord.h"
@@ -67,7 +68,7 @@ CtrlInfo recordOf(const Fixture::Hole &h)
     c.elevation = h.elevation;
     c.moveDistance = h.moveDistance;
     c.offsetAngle = h.offsetAngle;
-    c.sampleMode = SampleModes::text(h.mode);
+    c.sampleMode = h.mode;
     c.wheelD = h.wheelD;
     c.lineD = h.lineD;
     c.winchSpeed = h.winchSpeed;
@@ -146,7 +147,7 @@ QVector<HoleField> holeFields()
         {"elevation", 506, 4, word(&CtrlInfo::elevation)},
         {"moveDistance", 510, 4, word(&CtrlInfo::moveDistance)},
         {"offsetAngle", 514, 4, word(&CtrlInfo::offsetAngle)},
-        {"sampleMode", 518, 1, text(&CtrlInfo::sampleMode)},
+        {"sampleMode", 518, 1, word(&CtrlInfo::sampleMode)},
         {"wheelD", 519, 4, word(&CtrlInfo::wheelD)},
         {"lineD", 523, 4, word(&CtrlInfo::lineD)},
         {"winchSpeed", 527, 1, word(&CtrlInfo::winchSpeed)},
@@ -182,7 +183,7 @@ CtrlInfo sentinelRecord()
     h.holeQuality = 14;
     h.sedimentThickness = 15;
     CtrlInfo c = recordOf(h);
-    c.sampleMode = QStringLiteral("old mode");
+    c.sampleMode = 99; // no mode
     return c;
 }
 } // namespace
@@ -208,6 +209,7 @@ private slots:
     // Hole data file: layout
     void layoutMatchesHandBuiltFile();
     void headerOfThreeSampleFile();
+    void negativeZeroStoredAsZero();
     void progressSaveWritesSameBytes();
     void syncRuns();
     void extensionRule_data();
@@ -245,6 +247,8 @@ private slots:
     void paramsRoundTrip();
     void paramsStreamLayout();
     void paramsForeignVersionDeleted();
+    void paramsUnsafeProjectFolderRefused_data();
+    void paramsUnsafeProjectFolderRefused();
     void paramsStaleLongerFile();
     void paramsCutShortGivesDefaults();
     void paramsFontsFollowScreen_data();
@@ -368,6 +372,22 @@ void TestRecords::headerOfThreeSampleFile()
     QCOMPARE(b.mid(556, 4), Fixture::le32(12));
 }
 
+void TestRecords::negativeZeroStoredAsZero()
+{
+    TestAppDir dir;
+    const QString path = dir.file(QStringLiteral("z.CZO"));
+    QVector<Sample> v(2);
+    v[0] = {20000, -0.0f, -0.0f};
+    v[1] = {19950, -1.5f, 2.0f};
+    QVERIFY(saveHoleFile(path, gCtrlInfo, v, quiet()));
+    const QByteArray b = readFileBytes(path);
+    // Sample records follow the count and the record size at 552.
+    QCOMPARE(b.mid(560, 12).toHex(), (Fixture::le32(20000) + QByteArray(8, '\0')).toHex());
+    QCOMPARE(b.mid(576, 4).toHex(), QByteArray("0000c0bf")); // -1.5 stays negative
+    const QByteArray image = encodeHoleFile(gCtrlInfo, v);
+    QCOMPARE(image.mid(560, 12), b.mid(560, 12));
+}
+
 void TestRecords::progressSaveWritesSameBytes()
 {
     TestAppDir dir;
@@ -464,16 +484,16 @@ void TestRecords::gbkFields()
 
 void TestRecords::modeCodes_data()
 {
-    QTest::addColumn<QString>("mode");
+    QTest::addColumn<int>("mode");
     QTest::addColumn<int>("code");
     for (int i = 0; i <= SampleModes::Wireless; ++i)
-        QTest::newRow(qPrintable(SampleModes::sourceText(i))) << SampleModes::text(i) << i;
-    QTest::newRow("unknown text") << QStringLiteral("sideways") << 0;
+        QTest::newRow(qPrintable(SampleModes::sourceText(i))) << i << i;
+    QTest::newRow("unknown mode") << -1 << 0;
 }
 
 void TestRecords::modeCodes()
 {
-    QFETCH(QString, mode);
+    QFETCH(int, mode);
     QFETCH(int, code);
     TestAppDir dir;
     CtrlInfo c;
@@ -486,7 +506,7 @@ void TestRecords::modeCodes()
     QCOMPARE(b.mid(548, 4), Fixture::le32(code));
     CtrlInfo back;
     QVERIFY(readHoleFile(path, back).ok);
-    QCOMPARE(back.sampleMode.get(), SampleModes::text(code));
+    QCOMPARE(int(back.sampleMode), code);
 }
 
 void TestRecords::saveReplacesLongerFileWhole()
@@ -899,7 +919,7 @@ void TestRecords::paramsMissingFileGivesDefaults()
     QCOMPARE(int32_t(c.holeDiameter), 2000);
     QCOMPARE(int32_t(c.wheelD), 63);
     QCOMPARE(int32_t(c.lineD), 7);
-    QCOMPARE(c.sampleMode.get(), SampleModes::text(SampleModes::AutoRaise));
+    QCOMPARE(int(c.sampleMode), int(SampleModes::AutoRaise));
     QCOMPARE(c.testDate.get(), QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
     QCOMPARE(c.dataDir.get(), dir.file(QStringLiteral("ZPV_CZL-FILE")));
     QVERIFY(QFileInfo(c.dataDir.get()).isDir());
@@ -943,11 +963,12 @@ void TestRecords::paramsRoundTrip()
     for (SharedText CtrlInfo::*t : {&CtrlInfo::paramVersion, &CtrlInfo::projectName, &CtrlInfo::projectPath,
                                      &CtrlInfo::testUnit, &CtrlInfo::constructionUnit, &CtrlInfo::tester,
                                      &CtrlInfo::testDate, &CtrlInfo::holeNo, &CtrlInfo::curHoleName,
-                                     &CtrlInfo::lastHoleNo, &CtrlInfo::sampleMode})
+                                     &CtrlInfo::lastHoleNo})
         QCOMPARE((back.*t).get(), (c.*t).get());
     for (SharedValue<int32_t> CtrlInfo::*v :
          {&CtrlInfo::holeDepth, &CtrlInfo::moveDistance, &CtrlInfo::maxDepth, &CtrlInfo::elevation,
-          &CtrlInfo::holeDiameter, &CtrlInfo::offsetAngle, &CtrlInfo::wheelD, &CtrlInfo::lineD, &CtrlInfo::winchSpeed})
+          &CtrlInfo::holeDiameter, &CtrlInfo::offsetAngle, &CtrlInfo::wheelD, &CtrlInfo::lineD, &CtrlInfo::winchSpeed,
+          &CtrlInfo::sampleMode})
         QCOMPARE(int32_t(back.*v), int32_t(c.*v));
     QVERIFY(sameBits(back.spareValue1, c.spareValue1));
     QVERIFY(sameBits(back.spareValue2, c.spareValue2));
@@ -996,6 +1017,48 @@ void TestRecords::paramsStreamLayout()
     QCOMPARE(b.mid(off, family.size()), family);
     QCOMPARE(b.mid(off + family.size(), 8), QByteArray::fromHex("4031000000000000")); // 17.0
     QCOMPARE(int(uchar(b.at(off + family.size() + 8 + 4 + 3))), 50);
+}
+
+void TestRecords::paramsUnsafeProjectFolderRefused_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("parent") << QStringLiteral("..") << QStringLiteral("holds \"..\"");
+    QTest::newRow("parent step") << QStringLiteral("../../etc") << QStringLiteral("is an absolute path|holds \"..\"");
+    QTest::newRow("dots inside") << QStringLiteral("a..b") << QStringLiteral("holds \"..\"");
+    QTest::newRow("absolute") << QStringLiteral("/tmp/x") << QStringLiteral("is an absolute path");
+    QTest::newRow("slash") << QStringLiteral("a/b") << QStringLiteral("holds a path separator");
+    QTest::newRow("backslash") << QStringLiteral("a\\b") << QStringLiteral("holds a path separator");
+}
+
+void TestRecords::paramsUnsafeProjectFolderRefused()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, reason);
+    TestAppDir dir;
+    // A forged file: everything else in it is an ordinary set-up.
+    CtrlInfo forged = distinctRecord();
+    forged.projectName = QStringLiteral("forged");
+    forged.projectPath = folder;
+    QVERIFY(saveTestParams(forged));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("ZPV_CZL.ini: the project folder \"%1\" (%2); the defaults are used")
+                                                              .arg(QRegularExpression::escape(folder), reason)));
+    CtrlInfo back;
+    back.projectName = QStringLiteral("before");
+    QCOMPARE(loadTestParams(back), 1);
+    const CtrlInfo defaults;
+    QCOMPARE(back.projectPath.get(), defaults.projectPath.get());
+    QCOMPARE(back.projectName.get(), defaults.projectName.get());
+    QCOMPARE(back.holeNo.get(), defaults.holeNo.get());
+    QCOMPARE(int32_t(back.holeDepth), int32_t(defaults.holeDepth));
+    QVERIFY(isSafeProjectFolder(back.projectPath.get()));
+
+    // A safe name in the same file is taken.
+    forged.projectPath = QStringLiteral("项目.1");
+    QVERIFY(saveTestParams(forged));
+    QCOMPARE(loadTestParams(back), 1);
+    QCOMPARE(back.projectPath.get(), QStringLiteral("项目.1"));
+    QCOMPARE(back.projectName.get(), QStringLiteral("forged"));
 }
 
 void TestRecords::paramsForeignVersionDeleted()

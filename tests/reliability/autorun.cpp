@@ -78,7 +78,7 @@ bool CAutoRun::start()
     resetAcquisitionGlobals();
     samples.clear();
     gCtrlInfo = CtrlInfo();
-    gCtrlInfo.sampleMode = SampleModes::text(SampleModes::AutoRaise);
+    gCtrlInfo.sampleMode = SampleModes::AutoRaise;
     gCtrlInfo.holeDepth = m_setup.holeDepthMm;
     gCtrlInfo.maxDepth = m_setup.holeDepthMm;
     gCtrlInfo.moveDistance = m_setup.moveDistanceMm;

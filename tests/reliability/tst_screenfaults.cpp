@@ -66,7 +66,7 @@ struct ScreenRun {
         setConfiguredWinchAddress(WinchAddress{QStringLiteral("127.0.0.1"), port});
 
         CtrlInfo params;
-        params.sampleMode = SampleModes::text(SampleModes::AutoRaise);
+        params.sampleMode = SampleModes::AutoRaise;
         params.holeDepth = 1000;
         params.maxDepth = 1000;
         params.moveDistance = 50;

@@ -271,7 +271,7 @@ void TestEnglish::inputAndMessageDialogs()
 
 void TestEnglish::setupDialog()
 {
-    gCtrlInfo.sampleMode = SampleModes::text(SampleModes::Manual4);
+    gCtrlInfo.sampleMode = SampleModes::Manual4;
     CDlgSet dlg;
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
@@ -391,7 +391,7 @@ void TestEnglish::mainDialogThroughATest()
 {
     CtrlInfo params;
     fillUserData(params);
-    params.sampleMode = SampleModes::text(SampleModes::Manual);
+    params.sampleMode = SampleModes::Manual;
     params.holeDepth = params.maxDepth = 500;
     params.moveDistance = 100;
     params.lastHoleNo = kHole;

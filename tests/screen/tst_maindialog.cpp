@@ -188,7 +188,7 @@ void TestMainDialog::cleanup()
 void TestMainDialog::writeParams(int sampleModeCode, int holeDepth, int moveDistance)
 {
     CtrlInfo info;
-    info.sampleMode = SampleModes::text(sampleModeCode);
+    info.sampleMode = sampleModeCode;
     info.holeDepth = holeDepth;
     info.maxDepth = holeDepth;
     info.moveDistance = moveDistance;
@@ -702,7 +702,7 @@ void TestMainDialog::paceTimerFollowsMode()
         m_dlg->UpdateTime();
     QCOMPARE(getHeight(), 10); // ticks 3 and 6, 5 cm each
 
-    gCtrlInfo.sampleMode = SampleModes::text(SampleModes::AutoRaise);
+    gCtrlInfo.sampleMode = SampleModes::AutoRaise;
     m_dlg->SetupPaceTimer();
     QVERIFY(!m_dlg->paceTimer());
     QVERIFY(!button(m_dlg.get(), "BtnMove")->isVisible());

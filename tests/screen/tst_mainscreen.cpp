@@ -30,6 +30,8 @@ private slots:
     void resampleOffer_data();
     void resampleOffer();
     void leakPointNumbers();
+    void reviewedHoleNames_data();
+    void reviewedHoleNames();
 };
 
 void TestMainRules::enableTable_data()
@@ -200,6 +202,7 @@ void TestMainRules::paceSetup_data()
     QTest::newRow("4s/m") << int(SampleModes::Manual4) << 100 << 400 << 1 << true;
     QTest::newRow("6s/m") << int(SampleModes::Manual6) << 50 << 300 << 1 << true;
     QTest::newRow("8s/m") << int(SampleModes::Manual8) << 10 << 80 << 1 << true;
+    QTest::newRow("unknown: the winch, as the acquisition decides") << -1 << 50 << 0 << 0 << false;
 }
 
 void TestMainRules::paceSetup()
@@ -209,13 +212,12 @@ void TestMainRules::paceSetup()
     QFETCH(int, interval);
     QFETCH(int, channel);
     QFETCH(bool, visible);
-    // Both the translated and the source text name the mode.
-    for (const QString &text : {SampleModes::text(mode), SampleModes::sourceText(mode)}) {
-        const PaceSetup p = paceSetupForMode(text, move);
-        QCOMPARE(p.intervalMs, interval);
-        QCOMPARE(int(p.deviceChannel), channel);
-        QCOMPARE(p.moveVisible, visible);
-    }
+    const PaceSetup p = paceSetupForMode(mode, move);
+    QCOMPARE(p.intervalMs, interval);
+    QCOMPARE(int(p.deviceChannel), channel);
+    QCOMPARE(p.moveVisible, visible);
+    // The screen steps by hand exactly where the acquisition reads the device.
+    QCOMPARE(p.moveVisible, SampleModes::isManual(mode));
 }
 
 void TestMainRules::paceTicks()
@@ -280,6 +282,27 @@ void TestMainRules::leakPointNumbers()
     const LeakResample bottom = leakResampleRange(20000, 30, 50);
     QCOMPARE(bottom.minDepthCm, 1997);
     QCOMPARE(bottom.initialDepthCm, 2000);
+}
+
+void TestMainRules::reviewedHoleNames_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("upper case") << "/d/P/A12.CZO" << "A12";
+    QTest::newRow("lower case") << "/d/P/a12.czo" << "a12";
+    QTest::newRow("mixed case") << "/d/P/a12.Czo" << "a12";
+    QTest::newRow("extension inside the name stays") << "/d/P/X.CZOb.CZO" << "X.CZOb";
+    QTest::newRow("twice: only the last goes") << "/d/P/B.czo.CZO" << "B.czo";
+    QTest::newRow("no extension") << "/d/P/B7" << "B7";
+    QTest::newRow("folder with the extension") << "/d/P.CZO/C1.CZO" << "C1";
+    QTest::newRow("bare file name") << "D2.czo" << "D2";
+}
+
+void TestMainRules::reviewedHoleNames()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, name);
+    QCOMPARE(reviewedHoleName(path), name);
 }
 
 // Runs the rule tests, then the dialog tests. With "--dialog" or "--rules"

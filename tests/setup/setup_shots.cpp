@@ -74,7 +74,7 @@ int main(int argc, char **argv)
     if (english.load(QStringLiteral(":/Language/English.qm"))) {
         QCoreApplication::installTranslator(&english);
         language = 1;
-        gCtrlInfo.sampleMode = SampleModes::text(SampleModes::Manual6);
+        gCtrlInfo.sampleMode = SampleModes::Manual6;
         QWidget host;
         QKRVCommomUtils::loadCommonStyleSheet(&host);
         CDlgSet set(&host);

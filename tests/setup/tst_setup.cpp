@@ -6,6 +6,7 @@
 #include "clocationpic.h"
 #include "commonutils.h"
 #include "ctrlinfo.h"
+#include "depthcalc.h"
 #include "modalscript.h"
 #include "paramfile.h"
 #include "resamplerules.h"
@@ -172,6 +173,10 @@ private slots:
     void fixedTextNeverNegativeZero();
 
     void chineseProjectSurvivesRestart();
+    void modeSurvivesLanguageChange_data();
+    void modeSurvivesLanguageChange();
+    void okRefusesMissingMode_data();
+    void okRefusesMissingMode();
     void englishCatalogue();
 
     void leakDepths();
@@ -273,7 +278,7 @@ void TestSetup::loadsFields()
     gCtrlInfo.holeDiameter = 1500;
     gCtrlInfo.offsetAngle = -45;
     gCtrlInfo.moveDistance = 250;
-    gCtrlInfo.sampleMode = QStringLiteral("手动(6s/m)");
+    gCtrlInfo.sampleMode = SampleModes::Manual6;
     gCtrlInfo.wheelD = 63;
     gCtrlInfo.lineD = 7;
     CDlgSet dlg;
@@ -310,7 +315,7 @@ void TestSetup::loadsFields()
 void TestSetup::unmatchedComboTexts()
 {
     gCtrlInfo.moveDistance = 75;
-    gCtrlInfo.sampleMode = QStringLiteral("自动"); // no exact item
+    gCtrlInfo.sampleMode = SampleModes::Wireless; // offered by no item
     CDlgSet dlg;
     QCOMPARE(field<QComboBox>(&dlg, "CBMove")->currentIndex(), -1);
     QCOMPARE(field<QComboBox>(&dlg, "CBSampleMode")->currentIndex(), -1);
@@ -326,6 +331,10 @@ void TestSetup::checks_data()
     };
     row("1 project name", "editGCMC", "", "请输入工程名称！");
     row("2 project path", "editGCLJ", "", "请输入工程路径！");
+    row("2 project path leads out", "editGCLJ", "../x", "请输入工程路径！");
+    row("2 project path absolute", "editGCLJ", "/tmp", "请输入工程路径！");
+    row("2 project path in a folder", "editGCLJ", "a/b", "请输入工程路径！");
+    row("project path with a dot", "editGCLJ", "A.1", "");
     row("3 test unit", "editJCDW", "", "请输入检测单位！");
     row("4 construction unit", "editSGDW", "", "请输入施工单位！");
     row("5 tester", "editJCRY", "", "请输入检测人员！");
@@ -470,7 +479,7 @@ void TestSetup::storesAfterOk()
     QCOMPARE(gCtrlInfo.holeDiameter.load(), 1250);
     QCOMPARE(gCtrlInfo.offsetAngle.load(), -90);
     QCOMPARE(gCtrlInfo.moveDistance.load(), 150);
-    QCOMPARE(gCtrlInfo.sampleMode.get(), QStringLiteral("手动(4s/m)"));
+    QCOMPARE(int(gCtrlInfo.sampleMode), int(SampleModes::Manual4));
     QCOMPARE(gCtrlInfo.holeNo.get(), QStringLiteral("A-12"));
     // Untouched texts are stored as shown.
     QCOMPARE(gCtrlInfo.projectPath.get(), QStringLiteral("Talvenor"));
@@ -493,7 +502,8 @@ void TestSetup::paceHookFollowsMode()
     SetupHooks::setupPaceTimer = [&]() {
         // The main dialog sets its timer from the record: it must already
         // hold the new set-up.
-        seen << gCtrlInfo.sampleMode.get() + QLatin1Char('/') + QString::number(gCtrlInfo.moveDistance.load());
+        seen << SampleModes::sourceText(gCtrlInfo.sampleMode) + QLatin1Char('/')
+                    + QString::number(gCtrlInfo.moveDistance.load());
     };
     CDlgSet dlg;
     dlg.show();
@@ -899,6 +909,107 @@ void TestSetup::chineseProjectSurvivesRestart()
     QCOMPARE(text(&again, "editGCMC"), name);
     QCOMPARE(text(&again, "editGCLJ"), path);
     QCOMPARE(text(&again, "editJCRY"), QStringLiteral("王工"));
+}
+
+void TestSetup::modeSurvivesLanguageChange_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("savedInEnglish");
+    for (int mode = SampleModes::AutoRaise; mode <= SampleModes::Manual8; ++mode) {
+        const QByteArray name = SampleModes::sourceText(mode).toUtf8();
+        QTest::newRow((name + ", English then Chinese").constData()) << mode << true;
+        QTest::newRow((name + ", Chinese then English").constData()) << mode << false;
+    }
+}
+
+void TestSetup::modeSurvivesLanguageChange()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, savedInEnglish);
+    QTranslator english;
+    QVERIFY(english.load(QStringLiteral(":/Language/English.qm")));
+    const auto useEnglish = [&english](bool on) {
+        if (on)
+            QCoreApplication::installTranslator(&english);
+        else
+            QCoreApplication::removeTranslator(&english);
+    };
+    useEnglish(savedInEnglish);
+    {
+        // The operator picks the mode by its text in the language on show.
+        CDlgSet dlg;
+        dlg.show();
+        auto *cb = field<QComboBox>(&dlg, "CBSampleMode");
+        const QString shown = cb->itemText(cb->findData(mode));
+        ENTER(&dlg, "CBSampleMode", "CDlgSelKey", chooseItem(shown));
+        QTest::mouseClick(field<QPushButton>(&dlg, "BtnOK"), Qt::LeftButton);
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    }
+    QVERIFY(saveTestParams(gCtrlInfo));
+    // The file keeps its layout: the mode as a text, in the language on show.
+    QByteArray stored;
+    {
+        QDataStream s(&stored, QIODevice::WriteOnly);
+        s.setVersion(QDataStream::Qt_4_0);
+        s << SampleModes::text(mode);
+    }
+    QVERIFY(readFileBytes(testParamFilePath()).contains(stored));
+
+    // The next start shows the other language.
+    useEnglish(!savedInEnglish);
+    gCtrlInfo = CtrlInfo();
+    gCtrlInfo.sampleMode = -1;
+    loadTestParams(gCtrlInfo);
+    QCOMPARE(int(gCtrlInfo.sampleMode), mode);
+    CDlgSet again;
+    auto *cb = field<QComboBox>(&again, "CBSampleMode");
+    QCOMPARE(cb->currentData().toInt(), mode);
+    QCOMPARE(cb->currentText(), cb->itemText(mode));
+    QVERIFY(!cb->currentText().isEmpty());
+    // The screen and the acquisition agree on who raises the probe.
+    const bool byHand = mode != SampleModes::AutoRaise;
+    QCOMPARE(SampleModes::isManual(gCtrlInfo.sampleMode), byHand);
+    QCOMPARE(heightFromWinch(), !byHand);
+    // OK passes and keeps the mode.
+    ModalScript none;
+    none.start();
+    QTest::mouseClick(field<QPushButton>(&again, "BtnOK"), Qt::LeftButton);
+    QVERIFY2(none.finish(), none.report().constData());
+    QCOMPARE(int(gCtrlInfo.sampleMode), mode);
+    useEnglish(false);
+}
+
+void TestSetup::okRefusesMissingMode_data()
+{
+    QTest::addColumn<int>("stored");
+    QTest::newRow("unknown text in the file") << -1;
+    QTest::newRow("wireless, offered by no item") << int(SampleModes::Wireless);
+}
+
+void TestSetup::okRefusesMissingMode()
+{
+    QFETCH(int, stored);
+    gCtrlInfo.sampleMode = stored;
+    int paceCalls = 0;
+    SetupHooks::setupPaceTimer = [&]() { ++paceCalls; };
+    CDlgSet dlg;
+    dlg.show();
+    QCOMPARE(field<QComboBox>(&dlg, "CBSampleMode")->currentIndex(), -1);
+    ModalScript script;
+    QString shown;
+    script.expect("CDlgMsgBox", answer(&shown));
+    script.start();
+    QTest::mouseClick(field<QPushButton>(&dlg, "BtnOK"), Qt::LeftButton);
+    QVERIFY2(script.finish(), script.report().constData());
+    QCOMPARE(shown, QStringLiteral("请选择采集方式！"));
+    QVERIFY(dlg.isVisible());
+    QCOMPARE(paceCalls, 0);
+    QCOMPARE(int(gCtrlInfo.sampleMode), stored);
+    // Chosen, the set-up is accepted.
+    ENTER(&dlg, "CBSampleMode", "CDlgSelKey", chooseItem(QStringLiteral("手动提升")));
+    QTest::mouseClick(field<QPushButton>(&dlg, "BtnOK"), Qt::LeftButton);
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QCOMPARE(int(gCtrlInfo.sampleMode), int(SampleModes::Manual));
 }
 
 void TestSetup::englishCatalogue()

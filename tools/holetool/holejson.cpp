@@ -123,7 +123,7 @@ bool readMode(const QJsonObject &o, CtrlInfo &info, QString *error)
         code = c;
     }
     if (code >= 0)
-        info.sampleMode = SampleModes::sourceText(code);
+        info.sampleMode = code;
     return true;
 }
 
@@ -217,10 +217,12 @@ QJsonObject HoleJson::toJson(const CtrlInfo &info, const QVector<Sample> &sample
     QJsonObject o;
     for (const TextKey &k : kTexts)
         o.insert(QLatin1String(k.key), (info.*k.field).get());
-    o.insert(QStringLiteral("sampleMode"), info.sampleMode.get());
+    // A hole file holds a known code (an unknown one is stored as 0).
+    const int mode = SampleModes::isKnown(info.sampleMode) ? int(info.sampleMode) : int(SampleModes::AutoRaise);
+    o.insert(QStringLiteral("sampleMode"), SampleModes::sourceText(mode));
     for (const IntKey &k : kInts)
         o.insert(QLatin1String(k.key), int32_t(info.*k.field));
-    o.insert(QStringLiteral("modeCode"), qMax(0, SampleModes::codeOf(info.sampleMode.get())));
+    o.insert(QStringLiteral("modeCode"), mode);
     for (const RealKey &k : kReals)
         o.insert(QLatin1String(k.key), realValue(info.*k.field));
     QJsonArray rows;

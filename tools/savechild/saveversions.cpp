@@ -13,7 +13,7 @@ void holeVersion(int g, CtrlInfo &info, QVector<Sample> &samples)
     info.holeDepth = 20000 + g;
     info.moveDistance = 10;
     info.sedimentThickness = g % 100;
-    info.sampleMode = SampleModes::text(g % 6);
+    info.sampleMode = g % 6;
     // Sizes differ from one version to the next (a few kB to about 100 kB),
     // so that a mix of two versions cannot pass for either.
     const int n = 300 + (g * 1237) % 8000;

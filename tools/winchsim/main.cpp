@@ -56,7 +56,7 @@ int main(int argc, char **argv)
                                 + simCommandHelp());
     p.addHelpOption();
     const QCommandLineOption listenOpt(QStringLiteral("listen"), QStringLiteral("Address to listen on (port 0: any free one)."),
-                                       QStringLiteral("HOST:PORT"), QStringLiteral("127.0.0.1:5000"));
+                                       QStringLiteral("HOST:PORT"), simulatorWinchAddress().toString());
     const QCommandLineOption waitOpt(QStringLiteral("wait"), QStringLiteral("Seconds at the bottom before the raise."),
                                      QStringLiteral("s"), QStringLiteral("2"));
     const QCommandLineOption speedOpt(QStringLiteral("speed"), QStringLiteral("Raise speed, metres per second."),
