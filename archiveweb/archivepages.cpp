@@ -42,8 +42,10 @@ QString verdictText(const QString &verdict, int quality)
 QString verdictCell(const QString &verdict, int quality)
 {
     const bool failed = verdict.isEmpty() ? quality != 0 : verdict == QLatin1String("fail");
+    const bool open = verdict == QLatin1String("not judged");
     return QStringLiteral("<td class=\"%1\">%2</td>")
-        .arg(failed ? QStringLiteral("fail") : QStringLiteral("pass"), esc(verdictText(verdict, quality)));
+        .arg(open ? QStringLiteral("open") : failed ? QStringLiteral("fail") : QStringLiteral("pass"),
+             esc(verdictText(verdict, quality)));
 }
 
 QString limitCell(const std::optional<int> &limitMm)
@@ -268,7 +270,7 @@ QByteArray styleSheet()
         "vertical-align:top;white-space:nowrap}\n"
         "thead th{background:var(--band);font-weight:600}\n"
         "td.num{text-align:right;font-variant-numeric:tabular-nums}\n"
-        ".pass{color:var(--green)}.fail{color:var(--red);font-weight:600}tr.failed{background:#fdf0ef}\n"
+        ".pass{color:var(--green)}.fail{color:var(--red);font-weight:600}.open{color:var(--muted)}tr.failed{background:#fdf0ef}\n"
         "tr.current{background:#eef5ff}td.sha code{font-size:11px}\n"
         "dl{display:grid;grid-template-columns:max-content auto max-content auto;gap:4px 14px;margin:0}\n"
         "dt{color:var(--muted)}dd{margin:0}\n"

@@ -1,6 +1,6 @@
 #!/bin/sh
 # The office archive on a demonstration's USB export: three demonstration
-# tests of a 3 m hole against the winch simulator (two judged), laid out as
+# tests of a 3 m hole against the winch simulator (limit 200 mm, two judged), laid out as
 # the USB export lays them out (one folder per project), one of them judged
 # again in the office; imported, queried and verified with zpvw-archive,
 # served on 127.0.0.1 and photographed in headless Chromium into
@@ -55,21 +55,24 @@ demo() {
     set -- "$1" "$2"
     if [ -n "$2" ]; then set -- --hole "$1" --judge "$2"; else set -- --hole "$1"; fi
     ZPVW_APP_DIR="$WORK/instrument" "$BIN/zpvw" --demo --winch "127.0.0.1:$port" --project "跨江大桥" \
-        --depth 3 --move 50 --max-seconds 120 "$@" >/dev/null
+        --depth 3 --move 50 --limit 200 --max-seconds 120 "$@" >/dev/null
     stop "$SIM_PID"
     SIM_PID=""
 }
 
 demo Z1 2.70 0.3 1
 demo Z2 "" 0.1 2
-demo Z3 2.92 0.1 3
+demo Z3 2.70 0.3 3
 # The USB export: the project's folder with its files, copied as they are.
 mkdir -p "$WORK/usb"
 cp -a "$WORK/instrument/ZPV_CZL-FILE/"* "$WORK/usb/"
-# Z1 judged again in the office (thickness 25 cm): a new version of its test.
+# Z1 judged again in the office (15 cm, within the 200 mm limit): a new
+# version of its test.
 project_dir="$(ls -d "$WORK/usb/"*)"
 cp "$project_dir/Z1.CZO" "$WORK/z1.CZO"
-"$BIN/zpvw-hole" dump "$WORK/z1.CZO" | sed 's/"sedimentThickness":[0-9]*/"sedimentThickness":25/' >"$WORK/z1.json"
+"$BIN/zpvw-hole" dump "$WORK/z1.CZO" |
+    sed -e 's/"sedimentThickness":[0-9]*/"sedimentThickness":15/' -e 's/"verdict":1/"verdict":0/' \
+        -e 's/"holeQuality":1/"holeQuality":0/' >"$WORK/z1.json"
 mkdir -p "$WORK/office"
 "$BIN/zpvw-hole" write "$WORK/z1.json" "$WORK/office/Z1.CZO"
 
@@ -112,5 +115,5 @@ shot() {
 }
 shot archive-projects.png "/" 1100,320
 shot archive-project.png "/project?name=$P" 1100,420
-shot archive-hole.png "/hole?project=$P&hole=Z1" 1100,1500
+shot archive-hole.png "/hole?project=$P&hole=Z1" 1240,1500
 echo "pictures: docs/archive-projects.png docs/archive-project.png docs/archive-hole.png"
