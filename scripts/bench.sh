@@ -13,7 +13,7 @@ mkdir -p "$BUILD_DIR"
 log="$BUILD_DIR/bench-build.log"
 if ! { cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DZPVW_BENCH=ON &&
        cmake --build "$BUILD_DIR" -j"$(nproc)" \
-           --target zpvw zpvw-winchsim zpvw-bench zpvw-benchrun zpvw-procbench; } >"$log" 2>&1; then
+           --target zpvw zpvw-winchsim zpvw-bench zpvw-benchrun zpvw-procbench zpvw-archivebench; } >"$log" 2>&1; then
     tail -40 "$log"
     echo "bench.sh: the build failed (whole log: $log)" >&2
     exit 1
@@ -32,3 +32,6 @@ grep -v -e XDG_RUNTIME_DIR -e 'built as DEBUG' -e '^BM_' -e '^ clearFlg' "$out" 
     BEGIN { while ((getline line < out) > 0) if (line ~ /^BM_/) { split(line, f, " "); row[f[1]] = line } }
     { name = $1 "_median"; if (name in row) print row[name] }'
 "$BUILD_DIR/bin/zpvw-procbench" 2>&1 | grep -v XDG_RUNTIME_DIR || true
+# The office archive: SQLite and a PostgreSQL server of its own (Unix socket
+# in a temporary folder, fsync on), once each: the import alone takes seconds.
+"$BUILD_DIR/bin/zpvw-archivebench" 2>&1 | grep -v -e XDG_RUNTIME_DIR -e 'built as DEBUG' || true

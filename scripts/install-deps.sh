@@ -10,4 +10,6 @@ $SUDO apt-get install -y --no-install-recommends \
     qtbase5-dev qttools5-dev qttools5-dev-tools libqt5opengl5-dev \
     fonts-wqy-microhei xvfb xauth x11-utils imagemagick python3 \
     poppler-utils libbenchmark-dev rime-data-pinyin-simp \
-    clang libclang-rt-dev llvm
+    clang libclang-rt-dev llvm \
+    libqt5sql5-sqlite libqt5sql5-psql postgresql postgresql-client sqlite3 \
+    libcpp-httplib-dev chromium

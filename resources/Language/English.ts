@@ -1369,6 +1369,201 @@ Parameter</translation>
     </message>
 </context>
 <context>
+    <name>CArchivePages</name>
+    <message>
+        <source>zh</source>
+        <translation>en</translation>
+    </message>
+    <message>
+        <source>“%1”：%2 个孔</source>
+        <translation>“%1”: %2 holes</translation>
+    </message>
+    <message>
+        <source>不合格</source>
+        <translation>Unqualified</translation>
+    </message>
+    <message>
+        <source>其他检测与版本 (叠加)</source>
+        <translation>Other tests and versions (overlaid)</translation>
+    </message>
+    <message>
+        <source>判定的沉渣面</source>
+        <translation>Judged sediment interface</translation>
+    </message>
+    <message>
+        <source>匹配</source>
+        <translation>Matched</translation>
+    </message>
+    <message>
+        <source>原始值</source>
+        <translation>Raw value</translation>
+    </message>
+    <message>
+        <source>参数不正确。</source>
+        <translation>The request's parameters are not valid.</translation>
+    </message>
+    <message>
+        <source>合格</source>
+        <translation>Qualified</translation>
+    </message>
+    <message>
+        <source>孔</source>
+        <translation>Hole</translation>
+    </message>
+    <message>
+        <source>孔号</source>
+        <translation>Hole</translation>
+    </message>
+    <message>
+        <source>孔数</source>
+        <translation>Holes</translation>
+    </message>
+    <message>
+        <source>孔深</source>
+        <translation>Hole depth</translation>
+    </message>
+    <message>
+        <source>导入</source>
+        <translation>Imported</translation>
+    </message>
+    <message>
+        <source>工程</source>
+        <translation>Projects</translation>
+    </message>
+    <message>
+        <source>工程“%1”中没有孔“%2”。</source>
+        <translation>Project “%1” has no hole “%2”.</translation>
+    </message>
+    <message>
+        <source>工程、孔号、检测人、单位</source>
+        <translation>Project, hole, tester, unit</translation>
+    </message>
+    <message>
+        <source>建议的沉渣面</source>
+        <translation>Suggested sediment interface</translation>
+    </message>
+    <message>
+        <source>搜索</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <source>文件</source>
+        <translation>Files</translation>
+    </message>
+    <message>
+        <source>未判定</source>
+        <translation>Not judged</translation>
+    </message>
+    <message>
+        <source>本次</source>
+        <translation>This test</translation>
+    </message>
+    <message>
+        <source>档案中没有工程“%1”。</source>
+        <translation>The archive has no project “%1”.</translation>
+    </message>
+    <message>
+        <source>档案中没有这个文件。</source>
+        <translation>The archive has no such file.</translation>
+    </message>
+    <message>
+        <source>档案中还没有孔。</source>
+        <translation>The archive holds no holes yet.</translation>
+    </message>
+    <message>
+        <source>桩孔沉渣检测档案</source>
+        <translation>Pile-hole sediment archive</translation>
+    </message>
+    <message>
+        <source>检测与版本</source>
+        <translation>Tests and versions</translation>
+    </message>
+    <message>
+        <source>检测人</source>
+        <translation>Tester</translation>
+    </message>
+    <message>
+        <source>检测单位</source>
+        <translation>Testing unit</translation>
+    </message>
+    <message>
+        <source>检测时间</source>
+        <translation>Tested</translation>
+    </message>
+    <message>
+        <source>检测次数</source>
+        <translation>Tests</translation>
+    </message>
+    <message>
+        <source>沉渣 %1 cm</source>
+        <translation>Sediment %1 cm</translation>
+    </message>
+    <message>
+        <source>沉渣厚度 (cm)</source>
+        <translation>Sediment (cm)</translation>
+    </message>
+    <message>
+        <source>沉渣厚度</source>
+        <translation>Sediment thickness</translation>
+    </message>
+    <message>
+        <source>没有这个页面。</source>
+        <translation>There is no such page.</translation>
+    </message>
+    <message>
+        <source>深度 (m)</source>
+        <translation>Depth (m)</translation>
+    </message>
+    <message>
+        <source>版本</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>版本数</source>
+        <translation>Versions</translation>
+    </message>
+    <message>
+        <source>电阻率</source>
+        <translation>Resistivity</translation>
+    </message>
+    <message>
+        <source>电阻率曲线</source>
+        <translation>Resistivity curve</translation>
+    </message>
+    <message>
+        <source>结论</source>
+        <translation>Verdict</translation>
+    </message>
+    <message>
+        <source>请求不正确。</source>
+        <translation>The request is not valid.</translation>
+    </message>
+    <message>
+        <source>返回工程列表</source>
+        <translation>Back to the projects</translation>
+    </message>
+    <message>
+        <source>这个孔没有这个版本。</source>
+        <translation>This hole has no such version.</translation>
+    </message>
+    <message>
+        <source>采样点</source>
+        <translation>Samples</translation>
+    </message>
+    <message>
+        <source>限值 (mm)</source>
+        <translation>Limit (mm)</translation>
+    </message>
+    <message>
+        <source>限值</source>
+        <translation>Limit</translation>
+    </message>
+    <message>
+        <source>项目汇总</source>
+        <translation>Project summary</translation>
+    </message>
+</context>
+<context>
     <name>CHoleReport</name>
     <message>
         <source>（操作员改判）</source>

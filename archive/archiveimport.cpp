@@ -1,0 +1,320 @@
+#include "archiveimport.h"
+
+#include "audittrail.h"
+#include "holefacts.h"
+#include "preparedquery.h"
+#include "rawfiles.h"
+#include "reportdata.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QThread>
+#include <algorithm>
+#include <cstdio>
+
+QString ImportSummary::line() const
+{
+    return QStringLiteral("new %1, versions %2, skipped %3, refused %4").arg(added).arg(versions).arg(skipped).arg(refused);
+}
+
+namespace {
+struct SourceFolder {
+    QByteArray path;
+    QVector<QByteArray> holeFiles; // names inside the folder, sorted
+};
+
+bool isHoleName(const QByteArray &name) { return isHoleFileName(RawFiles::display(name)); }
+
+// Groups the hole files named by PATHs by their folder, in a stable order.
+// Paths are taken as the bytes the command line gave.
+QVector<SourceFolder> collectSources(const QStringList &paths, QStringList *missing)
+{
+    QMap<QByteArray, QVector<QByteArray>> byFolder;
+    for (const QString &p : paths) {
+        const QByteArray path = RawFiles::absolute(QFile::encodeName(p));
+        if (RawFiles::isDir(path)) {
+            for (const QByteArray &folder : RawFiles::foldersUnder(path)) {
+                for (const QByteArray &name : RawFiles::filesIn(folder)) {
+                    if (isHoleName(name))
+                        byFolder[folder] << name;
+                }
+            }
+        } else if (RawFiles::isFile(path)) {
+            const QByteArray name = RawFiles::baseName(path);
+            if (isHoleName(name))
+                byFolder[RawFiles::parent(path)] << name;
+            else
+                *missing << QStringLiteral("%1: not a hole file (extension %2)").arg(p, fileExt);
+        } else {
+            *missing << QStringLiteral("%1: no such file or folder").arg(p);
+        }
+    }
+    QVector<SourceFolder> out;
+    for (auto it = byFolder.cbegin(); it != byFolder.cend(); ++it) {
+        QVector<QByteArray> names = it.value();
+        std::sort(names.begin(), names.end());
+        names.erase(std::unique(names.begin(), names.end()), names.end());
+        out.append({it.key(), names});
+    }
+    return out;
+}
+
+// Base name (without the last extension), lower-case ASCII, as bytes.
+QByteArray stem(const QByteArray &name)
+{
+    const int dot = name.lastIndexOf('.');
+    return (dot > 0 ? name.left(dot) : name).toLower();
+}
+
+class CImporter {
+public:
+    CImporter(CArchiveDb &db, const ImportOptions &options, ImportSummary &summary)
+        : m_db(db), m_options(options), m_summary(summary), m_trail(db),
+          m_seen(db, QStringLiteral("SELECT 1 FROM versions WHERE sha256 = ?")),
+          // Each file costs a few round trips only (they dominate on a
+          // server): a hole and a test are found or made in one statement,
+          // the version number is taken in the insert itself.
+          m_hole(db, QStringLiteral("INSERT INTO holes (project, hole) VALUES (?, ?) ON CONFLICT (project, hole)"
+                                    " DO UPDATE SET hole = excluded.hole RETURNING id")),
+          m_test(db, QStringLiteral("INSERT INTO tests (hole_id, test_date, test_time) VALUES (?, ?, ?)"
+                                    " ON CONFLICT (hole_id, test_date, test_time) DO UPDATE SET test_time = excluded.test_time"
+                                    " RETURNING id")),
+          m_addBlob(db, QStringLiteral("INSERT INTO blobs (sha256, size, content) VALUES (?, ?, ?)"
+                                       " ON CONFLICT (sha256) DO NOTHING")),
+          m_addVersion(db, QStringLiteral(
+                               "INSERT INTO versions (test_id, version, sha256, file_name, source, imported_at,"
+                               " imported_by, tester, test_unit, construction_unit, hole_depth, max_depth,"
+                               " move_distance, thickness_cm, quality, limit_mm, verdict, basis, position, sequence, samples)"
+                               " SELECT ?, COALESCE(MAX(version), 0) + 1, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
+                               " ?, ? FROM versions WHERE test_id = ? RETURNING id, version")),
+          // PostgreSQL does the seen check, the hole, the test, the bytes and
+          // the version in one statement: each round trip to a busy server
+          // costs more than all the work of a file. No row back: seen before.
+          m_storeAll(db, QStringLiteral(
+                             "WITH seen AS (SELECT 1 FROM versions WHERE sha256 = ?),"
+                             " h AS (INSERT INTO holes (project, hole) SELECT ?::text, ?::text"
+                             " WHERE NOT EXISTS (SELECT 1 FROM seen)"
+                             " ON CONFLICT (project, hole) DO UPDATE SET hole = EXCLUDED.hole RETURNING id),"
+                             " t AS (INSERT INTO tests (hole_id, test_date, test_time) SELECT id, ?::text, ?::text FROM h"
+                             " ON CONFLICT (hole_id, test_date, test_time) DO UPDATE SET test_time = EXCLUDED.test_time"
+                             " RETURNING id),"
+                             " b AS (INSERT INTO blobs (sha256, size, content) SELECT ?::text, ?::bigint, ?::bytea FROM t"
+                             " ON CONFLICT (sha256) DO NOTHING)"
+                             " INSERT INTO versions (test_id, version, sha256, file_name, source, imported_at,"
+                             " imported_by, tester, test_unit, construction_unit, hole_depth, max_depth,"
+                             " move_distance, thickness_cm, quality, limit_mm, verdict, basis, position, sequence, samples)"
+                             " SELECT t.id, COALESCE((SELECT MAX(v.version) FROM versions v WHERE v.test_id = t.id), 0) + 1,"
+                             " ?::text, ?::text, ?::text, ?::text, ?::text, ?::text, ?::text, ?::text, ?::integer,"
+                             " ?::integer, ?::integer, ?::integer, ?::integer, ?::integer, ?::text, ?::text, ?::text,"
+                             " ?::integer, ?::integer FROM t RETURNING id, version, test_id")),
+          m_addCompanion(db, QStringLiteral("INSERT INTO companions (version_id, name, sha256) VALUES (?, ?, ?)")),
+          // The hole's latest test is the one with the latest test date and
+          // time; among its versions, the newest.
+          m_setLatest(db, QStringLiteral("UPDATE holes SET latest_version = ? WHERE id = (SELECT hole_id FROM tests"
+                                         " WHERE id = ?) AND (latest_version IS NULL"
+                                         " OR ? >= (SELECT t.test_date || ' ' || t.test_time FROM versions v"
+                                         " JOIN tests t ON t.id = v.test_id WHERE v.id = holes.latest_version))"))
+    {
+        m_who = archiveUser();
+    }
+
+    bool importFolder(const SourceFolder &folder, int total, QString *error)
+    {
+        if (!m_db.begin(error))
+            return false;
+        m_trail.restart();
+        const ImportSummary before = m_summary;
+        const int doneBefore = m_done;
+        const QMap<QByteArray, QVector<QByteArray>> companions = companionsIn(folder.path);
+        for (const QByteArray &name : folder.holeFiles) {
+            bool wasStored = false;
+            if (!importFile(folder.path, name, companions.value(stem(name)), &wasStored, error)) {
+                m_db.rollback();
+                m_trail.restart();
+                m_summary = before;
+                m_done = doneBefore;
+                return false;
+            }
+            if (wasStored && ++m_stored == m_options.pauseAfterFiles)
+                waitToBeKilled();
+            ++m_done;
+            if (m_options.progress)
+                m_options.progress(m_done, total);
+        }
+        if (!m_db.commit(error)) {
+            m_db.rollback();
+            m_summary = before;
+            return false;
+        }
+        m_trail.restart();
+        return true;
+    }
+
+private:
+    static void waitToBeKilled()
+    {
+        fputs("paused\n", stderr);
+        fflush(stderr);
+        for (int i = 0; i < 600; ++i)
+            QThread::msleep(100);
+        fputs("not killed within a minute: going on\n", stderr);
+    }
+
+    // Companion files by lower-case base name: every other file beside the
+    // hole files whose name differs only in the extension.
+    static QMap<QByteArray, QVector<QByteArray>> companionsIn(const QByteArray &folder)
+    {
+        QMap<QByteArray, QVector<QByteArray>> map;
+        for (const QByteArray &n : RawFiles::filesIn(folder)) {
+            if (!isHoleName(n))
+                map[stem(n)] << n;
+        }
+        return map;
+    }
+
+    void refuse(const QString &path, const QString &reason)
+    {
+        ++m_summary.refused;
+        m_summary.refusals << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
+    }
+
+    bool storeBlob(const QString &sha, const QByteArray &bytes, QString *error)
+    {
+        return m_addBlob.run({sha, bytes.size(), bytes}, error);
+    }
+
+    bool importFile(const QByteArray &folderBytes, const QByteArray &nameBytes,
+                    const QVector<QByteArray> &companionNames, bool *stored, QString *error)
+    {
+        const QString folder = RawFiles::display(folderBytes);
+        const QString name = RawFiles::display(nameBytes);
+        const QString path = folder + QLatin1Char('/') + name;
+        QByteArray bytes;
+        QString reason;
+        if (!RawFiles::read(folderBytes + '/' + nameBytes, &bytes, &reason)) {
+            refuse(path, reason);
+            return true;
+        }
+        const QString sha = sha256Hex(bytes);
+        if (!m_db.isPostgres()) {
+            if (!m_seen.run({sha}, error))
+                return false;
+            if (!m_seen.firstRow().isEmpty()) {
+                ++m_summary.skipped;
+                return true;
+            }
+        }
+        const HoleFactsResult read = readHoleFacts(bytes, RawFiles::display(RawFiles::baseName(folderBytes)), name);
+        if (!read.ok) {
+            refuse(path, read.reason);
+            return true;
+        }
+        const HoleFacts &f = read.facts;
+        const QString now = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
+        const QVariantList versionFields{sha, name, QDir::toNativeSeparators(path), now, m_who, f.tester,
+                                         f.testUnit, f.constructionUnit, f.holeDepth, f.maxDepth, f.moveDistance,
+                                         f.thicknessCm, f.quality,
+                                         f.limitMm ? QVariant(*f.limitMm) : QVariant(QVariant::Int),
+                                         f.verdict ? QVariant(*f.verdict) : QVariant(QVariant::String), f.basis,
+                                         f.position, f.sequence, f.samples};
+        QVariantList added; // version id, version number, test id
+        if (m_db.isPostgres()) {
+            if (!m_storeAll.run(QVariantList{sha, f.project, f.hole, f.testDate, f.testTime, sha, bytes.size(), bytes}
+                                    + versionFields,
+                                error))
+                return false;
+            added = m_storeAll.firstRow();
+            if (added.isEmpty()) {
+                ++m_summary.skipped;
+                return true;
+            }
+        } else {
+            if (!m_hole.run({f.project, f.hole}, error))
+                return false;
+            const QVariant holeId = m_hole.firstValue();
+            if (!m_test.run({holeId, f.testDate, f.testTime}, error))
+                return false;
+            const QVariant testId = m_test.firstValue();
+            if (!storeBlob(sha, bytes, error) || !m_addVersion.run(QVariantList{testId} + versionFields + QVariantList{testId}, error))
+                return false;
+            added = m_addVersion.firstRow() << testId;
+        }
+        if (added.size() != 3) {
+            *error = QStringLiteral("the new version was not stored");
+            return false;
+        }
+        const QVariant versionId = added.at(0);
+        const int version = added.at(1).toInt();
+        const QVariant testId = added.at(2);
+
+        QStringList kept;
+        for (const QByteArray &cn : companionNames) {
+            const QString c = RawFiles::display(cn);
+            QByteArray cb;
+            if (!RawFiles::read(folderBytes + '/' + cn, &cb, &reason)) {
+                refuse(folder + QLatin1Char('/') + c, reason);
+                continue;
+            }
+            const QString csha = sha256Hex(cb);
+            if (!storeBlob(csha, cb, error) || !m_addCompanion.run({versionId, c, csha}, error))
+                return false;
+            kept << QStringLiteral("%1 %2").arg(c, csha);
+        }
+
+        if (!m_setLatest.run({versionId, testId, f.testDate + QLatin1Char(' ') + f.testTime}, error))
+            return false;
+
+        QString detail = QStringLiteral("%1 from %2: test %3 %4, version %5, %6 samples, thickness %7 cm")
+                             .arg(name, QDir::toNativeSeparators(folder), f.testDate, f.testTime)
+                             .arg(version)
+                             .arg(f.samples)
+                             .arg(f.thicknessCm);
+        if (!kept.isEmpty())
+            detail += QStringLiteral("; with ") + kept.join(QStringLiteral(", "));
+        if (!m_trail.append(version == 1 ? QStringLiteral("import") : QStringLiteral("version"), f.project, f.hole,
+                            detail, sha, error))
+            return false;
+        if (version == 1)
+            ++m_summary.added;
+        else
+            ++m_summary.versions;
+        *stored = true;
+        return true;
+    }
+
+    CArchiveDb &m_db;
+    const ImportOptions &m_options;
+    ImportSummary &m_summary;
+    CAuditTrail m_trail;
+    QString m_who;
+    int m_done = 0;
+    int m_stored = 0;
+    CPreparedQuery m_seen, m_hole, m_test, m_addBlob, m_addVersion, m_storeAll, m_addCompanion, m_setLatest;
+};
+} // namespace
+
+bool importIntoArchive(CArchiveDb &db, const QStringList &paths, const ImportOptions &options,
+                       ImportSummary *summary, QString *error)
+{
+    QStringList missing;
+    const QVector<SourceFolder> sources = collectSources(paths, &missing);
+    for (const QString &m : missing) {
+        ++summary->refused;
+        summary->refusals << m;
+    }
+    int total = 0;
+    for (const SourceFolder &s : sources)
+        total += s.holeFiles.size();
+    CImporter importer(db, options, *summary);
+    for (const SourceFolder &s : sources) {
+        if (!importer.importFolder(s, total, error)) {
+            *error = QStringLiteral("%1: %2 (this folder was left out; the folders before it are imported)")
+                         .arg(RawFiles::display(s.path), *error);
+            return false;
+        }
+    }
+    return true;
+}

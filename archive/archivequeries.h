@@ -1,0 +1,98 @@
+#pragma once
+// Reading the archive: projects, holes, the history of a hole, stored files
+// and searches. Every function is one or a few queries; none writes.
+
+#include "archivedb.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+#include <optional>
+
+struct ProjectRow {
+    QString project;
+    int holes = 0;
+    int tests = 0;
+    int versions = 0;
+    int passed = 0; // holes whose latest test passed
+    int failed = 0; // holes whose latest test failed
+    int notJudged = 0;
+};
+
+// The latest test of a hole, at its newest version.
+struct HoleRow {
+    QString project;
+    QString hole;
+    QString testDate;
+    QString testTime;
+    int thicknessCm = 0;
+    int quality = 0;
+    std::optional<int> limitMm;
+    QString verdict;       // "pass", "fail", "not judged"; empty when the file has no acceptance section
+    int samples = 0;
+    qint64 versionId = 0;
+    int version = 0;
+    QString sha256;
+    QString fileName;
+    bool failed() const;   // the file's verdict, else the judged hole quality
+};
+
+struct CompanionRow {
+    QString name;
+    QString sha256;
+    qint64 size = 0;
+};
+
+struct VersionRow {
+    qint64 id = 0;
+    QString testDate;
+    QString testTime;
+    int version = 0;
+    QString sha256;
+    qint64 size = 0;
+    QString fileName;
+    QString source;
+    QString importedAt;
+    QString importedBy;
+    QString tester;
+    int thicknessCm = 0;
+    int quality = 0;
+    std::optional<int> limitMm;
+    QString verdict;
+    int samples = 0;
+    QVector<CompanionRow> companions;
+};
+
+struct StoredFile {
+    QString name;
+    QString sha256;
+    QByteArray bytes;
+};
+
+struct FoundHole {
+    QString project;
+    QString hole;
+    QString matched; // which names matched, e.g. "tester 王工"
+};
+
+bool listProjects(CArchiveDb &db, QVector<ProjectRow> *out, QString *error);
+// One row per hole of the project, in natural order of the hole names.
+bool listHoles(CArchiveDb &db, const QString &project, QVector<HoleRow> *out, QString *error);
+// Every test and version of a hole, oldest test first, versions in order.
+bool holeHistory(CArchiveDb &db, const QString &project, const QString &hole, QVector<VersionRow> *out,
+                 QString *error);
+// The hole file of a version and its companion files, exactly as imported.
+bool versionFiles(CArchiveDb &db, qint64 versionId, QVector<StoredFile> *out, QString *error);
+// Stored bytes by SHA-256; false when unknown.
+bool storedBytes(CArchiveDb &db, const QString &sha256, QByteArray *out, QString *error);
+// Projects and holes whose project, hole, tester or unit names contain text
+// (Latin letters without regard to case).
+bool findInArchive(CArchiveDb &db, const QString &text, QVector<FoundHole> *out, QString *error);
+
+// Picks a version from a hole's history: the newest version of the latest
+// test when version is 0, else that version of the latest test, or of the
+// test at testStamp ("yyyy-MM-dd hh:mm:ss") when given. Null when none.
+const VersionRow *pickVersion(const QVector<VersionRow> &history, int version, const QString &testStamp);
+
+// Natural order of hole names: "2#" before "10#".
+bool holeNameLess(const QString &a, const QString &b);

@@ -1,0 +1,71 @@
+#include "holefacts.h"
+
+#include "holefile.h"
+#include "verdict.h"
+
+#include <QFileInfo>
+
+bool isHoleFileName(const QString &fileName)
+{
+    return fileName.size() > fileExt.size() + 1
+        && fileName.endsWith(QLatin1Char('.') + fileExt, Qt::CaseInsensitive);
+}
+
+HoleFactsResult readHoleFacts(const QByteArray &bytes, const QString &folderName, const QString &fileName)
+{
+    HoleFactsResult r;
+    // Start from an empty record: nothing of the defaults may pass for a
+    // value read from the file.
+    r.info.projectName = QString();
+    r.info.holeNo = QString();
+    r.info.testUnit = QString();
+    r.info.constructionUnit = QString();
+    r.info.tester = QString();
+    r.info.testDate = QString();
+    r.info.testTime = QString();
+    const HoleLoadResult load = decodeHoleFile(bytes, r.info);
+    if (!load.ok || load.samplesTruncated) {
+        r.reason = load.errorText();
+        return r;
+    }
+    r.samples = load.samples;
+    HoleFacts &f = r.facts;
+    const CtrlInfo &i = r.info;
+    f.project = i.projectName.get().trimmed();
+    if (f.project.isEmpty())
+        f.project = folderName;
+    f.hole = i.holeNo.get().trimmed();
+    if (f.hole.isEmpty())
+        f.hole = QFileInfo(fileName).completeBaseName();
+    f.testDate = i.testDate.get();
+    f.testTime = i.testTime.get();
+    f.tester = i.tester.get();
+    f.testUnit = i.testUnit.get();
+    f.constructionUnit = i.constructionUnit.get();
+    f.holeDepth = i.holeDepth;
+    f.maxDepth = i.maxDepth;
+    f.moveDistance = i.moveDistance;
+    f.thicknessCm = i.sedimentThickness;
+    f.quality = i.holeQuality;
+    f.samples = load.samples.size();
+    if (load.hasAcceptance) {
+        const HoleAcceptance &a = i.acceptance;
+        if (a.limitMm >= 0)
+            f.limitMm = a.limitMm;
+        f.verdict = verdictKey(finalVerdict(i));
+        if (a.designLimitMm > 0)
+            f.basis = QStringLiteral("design %1 mm").arg(a.designLimitMm);
+        else if (!a.code.isEmpty())
+            f.basis = a.code + QLatin1Char(' ') + a.pileType;
+        f.position = MeasuringPosition::key(a.position);
+        f.sequence = a.sequence;
+    }
+    // Empty texts, never null ones: the archive's columns are NOT NULL.
+    for (QString *t : {&f.project, &f.hole, &f.testDate, &f.testTime, &f.tester, &f.testUnit, &f.constructionUnit,
+                       &f.basis, &f.position}) {
+        if (t->isNull())
+            *t = QStringLiteral("");
+    }
+    r.ok = true;
+    return r;
+}

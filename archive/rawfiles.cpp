@@ -1,0 +1,148 @@
+#include "rawfiles.h"
+
+#include <QTextCodec>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace RawFiles {
+QString display(const QByteArray &nameBytes)
+{
+    // Short GBK names can be valid UTF-8 too ("桩" in GBK reads as a Hebrew
+    // letter): UTF-8 wins only when every letter beyond ASCII it gives is one
+    // a Chinese office would use (CJK, full-width forms, general punctuation).
+    QTextCodec::ConverterState state;
+    const QString utf8 = QTextCodec::codecForName("UTF-8")->toUnicode(nameBytes.constData(), nameBytes.size(), &state);
+    bool plausible = state.invalidChars == 0;
+    for (int i = 0; plausible && i < utf8.size(); ++i) {
+        const ushort c = utf8.at(i).unicode();
+        plausible = c < 0x80 || (c >= 0x2000 && c < 0x2070) || (c >= 0x2E80 && c < 0xA000) || (c >= 0xFF00 && c < 0xFFF0)
+                 || (c >= 0xA0 && c < 0x180) || utf8.at(i).isSurrogate();
+    }
+    if (plausible)
+        return utf8;
+    QTextCodec::ConverterState gbkState;
+    const QString gbk = QTextCodec::codecForName("GBK")->toUnicode(nameBytes.constData(), nameBytes.size(), &gbkState);
+    return gbkState.invalidChars == 0 || state.invalidChars != 0 ? gbk : utf8;
+}
+
+QByteArray baseName(const QByteArray &path)
+{
+    QByteArray p = path;
+    while (p.size() > 1 && p.endsWith('/'))
+        p.chop(1);
+    const int slash = p.lastIndexOf('/');
+    return slash < 0 ? p : p.mid(slash + 1);
+}
+
+QByteArray parent(const QByteArray &path)
+{
+    const int slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return QByteArrayLiteral(".");
+    return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
+}
+
+namespace {
+bool statIs(const QByteArray &path, mode_t type)
+{
+    struct stat st;
+    return ::stat(path.constData(), &st) == 0 && (st.st_mode & S_IFMT) == type;
+}
+
+// Entries of a folder with their kinds (no following of links).
+void entries(const QByteArray &folder, QVector<QByteArray> *files, QVector<QByteArray> *dirs)
+{
+    DIR *d = ::opendir(folder.constData());
+    if (!d)
+        return;
+    while (dirent *e = ::readdir(d)) {
+        const QByteArray name(e->d_name);
+        if (name.startsWith('.'))
+            continue; // ".", "..", hidden files and unfinished saves (".NAME.saving")
+        const QByteArray path = folder + '/' + name;
+        struct stat st;
+        if (::lstat(path.constData(), &st) != 0)
+            continue;
+        if (S_ISREG(st.st_mode) && files)
+            files->append(name);
+        else if (S_ISDIR(st.st_mode) && dirs)
+            dirs->append(name);
+    }
+    ::closedir(d);
+    if (files)
+        std::sort(files->begin(), files->end());
+    if (dirs)
+        std::sort(dirs->begin(), dirs->end());
+}
+} // namespace
+
+bool isDir(const QByteArray &path) { return statIs(path, S_IFDIR); }
+bool isFile(const QByteArray &path) { return statIs(path, S_IFREG); }
+
+QVector<QByteArray> filesIn(const QByteArray &folder)
+{
+    QVector<QByteArray> files;
+    entries(folder, &files, nullptr);
+    return files;
+}
+
+QVector<QByteArray> foldersUnder(const QByteArray &root)
+{
+    QVector<QByteArray> out;
+    QVector<QByteArray> files, dirs;
+    entries(root, &files, &dirs);
+    if (!files.isEmpty())
+        out.append(root);
+    for (const QByteArray &d : qAsConst(dirs))
+        out += foldersUnder(root + '/' + d);
+    return out;
+}
+
+bool read(const QByteArray &path, QByteArray *bytes, QString *reason)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        *reason = QStringLiteral("cannot read: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    struct stat st;
+    QByteArray out;
+    if (::fstat(fd, &st) == 0 && st.st_size > 0)
+        out.reserve(int(qMin<qint64>(st.st_size, 1 << 30)));
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            *reason = QStringLiteral("cannot read: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+            ::close(fd);
+            return false;
+        }
+        out.append(buf, int(n));
+    }
+    ::close(fd);
+    *bytes = out;
+    return true;
+}
+
+QByteArray absolute(const QByteArray &path)
+{
+    QByteArray p = path;
+    if (!p.startsWith('/')) {
+        char cwd[4096];
+        if (::getcwd(cwd, sizeof cwd))
+            p = QByteArray(cwd) + '/' + p;
+    }
+    while (p.size() > 1 && p.endsWith('/'))
+        p.chop(1);
+    return p;
+}
+} // namespace RawFiles

@@ -1,0 +1,29 @@
+#pragma once
+// Files named by their bytes. The instrument names folders and files in GBK
+// (a project "跨江大桥" is a folder of GBK bytes on its USB disk), which an
+// office PC's UTF-8 locale cannot decode and so Qt could not open again by a
+// decoded name. The import therefore walks and reads by the names' bytes and
+// only decodes them for showing: UTF-8 when they are valid UTF-8, else GBK.
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+
+namespace RawFiles {
+// The name for messages and the archive.
+QString display(const QByteArray &nameBytes);
+// The last component of a path.
+QByteArray baseName(const QByteArray &path);
+QByteArray parent(const QByteArray &path);
+bool isDir(const QByteArray &path);
+bool isFile(const QByteArray &path);
+// Regular files directly in a folder (names, sorted), hidden ones left out.
+QVector<QByteArray> filesIn(const QByteArray &folder);
+// Every folder under root (root included) that holds at least one file,
+// depth first in name order; symbolic links are not followed.
+QVector<QByteArray> foldersUnder(const QByteArray &root);
+// Whole file; false with the system's reason.
+bool read(const QByteArray &path, QByteArray *bytes, QString *reason);
+// An absolute form of a path given on the command line.
+QByteArray absolute(const QByteArray &path);
+}

@@ -1,0 +1,290 @@
+#include "archivepages.h"
+
+#include "htmltext.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+QString tr(const char *source) { return QCoreApplication::translate("CArchivePages", source); }
+QString esc(const QString &t) { return htmlEscape(t); }
+
+QString projectLink(const QString &project)
+{
+    return QStringLiteral("<a href=\"/project?name=%1\">%2</a>").arg(esc(urlValue(project)), esc(project));
+}
+
+QString holeLink(const QString &project, const QString &hole, const QString &text, qint64 version = 0)
+{
+    QString href = QStringLiteral("/hole?project=%1&hole=%2").arg(urlValue(project), urlValue(hole));
+    if (version > 0)
+        href += QStringLiteral("&v=%1").arg(version);
+    return QStringLiteral("<a href=\"%1\">%2</a>").arg(esc(href), esc(text));
+}
+
+QString fileLink(const QString &sha, const QString &name)
+{
+    return QStringLiteral("<a href=\"/file?sha=%1&amp;name=%2\" download>%3</a>").arg(sha, esc(urlValue(name)), esc(name));
+}
+
+QString verdictText(const QString &verdict, int quality)
+{
+    if (verdict == QLatin1String("pass"))
+        return tr("合格");
+    if (verdict == QLatin1String("fail"))
+        return tr("不合格");
+    if (verdict == QLatin1String("not judged"))
+        return tr("未判定");
+    return quality == 0 ? tr("合格") : tr("不合格");
+}
+
+QString verdictCell(const QString &verdict, int quality)
+{
+    const bool failed = verdict.isEmpty() ? quality != 0 : verdict == QLatin1String("fail");
+    const bool open = verdict == QLatin1String("not judged");
+    return QStringLiteral("<td class=\"%1\">%2</td>")
+        .arg(open ? QStringLiteral("open") : failed ? QStringLiteral("fail") : QStringLiteral("pass"),
+             esc(verdictText(verdict, quality)));
+}
+
+QString limitCell(const std::optional<int> &limitMm)
+{
+    return QStringLiteral("<td class=\"num\">%1</td>").arg(limitMm ? QString::number(*limitMm) : QStringLiteral("—"));
+}
+
+QByteArray page(const QString &title, const QString &body, const QString &query = QString())
+{
+    QString html;
+    html.reserve(body.size() + 1024);
+    html += QStringLiteral("<!DOCTYPE html>\n<html lang=\"%1\"><head><meta charset=\"utf-8\">"
+                           "<meta name=\"viewport\" content=\"width=device-width\">"
+                           "<title>%2</title><link rel=\"stylesheet\" href=\"/style.css\"></head>\n<body>\n"
+                           "<header><a class=\"home\" href=\"/\">%3</a>"
+                           "<form action=\"/search\" method=\"get\" role=\"search\">"
+                           "<input type=\"search\" name=\"q\" value=\"%4\" placeholder=\"%5\">"
+                           "<button type=\"submit\">%6</button></form></header>\n<main>\n")
+                .arg(tr("zh"), esc(title), esc(tr("桩孔沉渣检测档案")), esc(query), esc(tr("工程、孔号、检测人、单位")),
+                     esc(tr("搜索")));
+    html += body;
+    html += QStringLiteral("</main>\n</body></html>\n");
+    return html.toUtf8();
+}
+
+QString metres(int mm) { return QString::number(mm / 1000.0, 'f', 2); }
+QString value(float v) { return std::isfinite(v) ? QString::number(double(v), 'f', 2) : QStringLiteral("—"); }
+} // namespace
+
+namespace ArchivePages {
+QVector<HoleRow> failedFirst(QVector<HoleRow> holes)
+{
+    std::stable_sort(holes.begin(), holes.end(), [](const HoleRow &a, const HoleRow &b) {
+        if (a.failed() != b.failed())
+            return a.failed();
+        return holeNameLess(a.hole, b.hole);
+    });
+    return holes;
+}
+
+QByteArray projectList(const QVector<ProjectRow> &projects)
+{
+    QString b = QStringLiteral("<h1>%1</h1>\n").arg(esc(tr("工程")));
+    if (projects.isEmpty()) {
+        b += QStringLiteral("<p>%1</p>\n").arg(esc(tr("档案中还没有孔。")));
+        return page(tr("工程"), b);
+    }
+    b += QStringLiteral("<table class=\"list\"><thead><tr><th>%1</th><th>%2</th><th>%3</th><th>%4</th><th>%5</th>"
+                        "<th>%6</th><th>%7</th></tr></thead><tbody>\n")
+             .arg(esc(tr("工程")), esc(tr("孔数")), esc(tr("检测次数")), esc(tr("版本数")), esc(tr("合格")),
+                  esc(tr("不合格")), esc(tr("未判定")));
+    for (const ProjectRow &p : projects)
+        b += QStringLiteral("<tr><td>%1</td><td class=\"num\">%2</td><td class=\"num\">%3</td><td class=\"num\">%4</td>"
+                            "<td class=\"num pass\">%5</td><td class=\"num%6\">%7</td><td class=\"num\">%8</td></tr>\n")
+                 .arg(projectLink(p.project))
+                 .arg(p.holes)
+                 .arg(p.tests)
+                 .arg(p.versions)
+                 .arg(p.passed)
+                 .arg(p.failed ? QStringLiteral(" fail") : QString())
+                 .arg(p.failed)
+                 .arg(p.notJudged);
+    b += QStringLiteral("</tbody></table>\n");
+    return page(tr("工程"), b);
+}
+
+QByteArray project(const QString &project, const QVector<HoleRow> &holes)
+{
+    QString b = QStringLiteral("<h1>%1</h1>\n").arg(esc(project));
+    const QString q = esc(urlValue(project));
+    b += QStringLiteral("<p class=\"downloads\">%1: <a href=\"/summary.csv?name=%2\" download>CSV</a> · "
+                        "<a href=\"/summary.pdf?name=%2\" download>PDF</a></p>\n")
+             .arg(esc(tr("项目汇总")), q);
+    b += QStringLiteral("<table class=\"list\"><thead><tr><th>%1</th><th>%2</th><th>%3</th><th>%4</th><th>%5</th>"
+                        "<th>%6</th><th>%7</th></tr></thead><tbody>\n")
+             .arg(esc(tr("孔号")), esc(tr("检测时间")), esc(tr("沉渣厚度 (cm)")), esc(tr("限值 (mm)")), esc(tr("结论")),
+                  esc(tr("采样点")), esc(tr("版本")));
+    for (const HoleRow &h : failedFirst(holes))
+        b += QStringLiteral("<tr%1><td>%2</td><td>%3 %4</td><td class=\"num\">%5</td>%6%7<td class=\"num\">%8</td>"
+                            "<td class=\"num\">%9</td></tr>\n")
+                 .arg(h.failed() ? QStringLiteral(" class=\"failed\"") : QString(),
+                      holeLink(project, h.hole, h.hole), esc(h.testDate), esc(h.testTime))
+                 .arg(h.thicknessCm)
+                 .arg(limitCell(h.limitMm), verdictCell(h.verdict, h.quality))
+                 .arg(h.samples)
+                 .arg(h.version);
+    b += QStringLiteral("</tbody></table>\n");
+    return page(project, b);
+}
+
+QByteArray hole(const HolePageData &d)
+{
+    const VersionRow &v = *d.shown;
+    const CtrlInfo &info = d.record.info;
+    QString b = QStringLiteral("<p class=\"crumbs\">%1 / %2</p>\n<h1>%3</h1>\n")
+                    .arg(projectLink(d.project), esc(tr("孔")), esc(d.hole));
+    b += QStringLiteral("<section class=\"facts\"><dl>"
+                        "<dt>%1</dt><dd>%2 %3</dd><dt>%4</dt><dd>%5</dd><dt>%6</dt><dd>%7</dd>"
+                        "<dt>%8</dt><dd>%9 m</dd>")
+             .arg(esc(tr("检测时间")), esc(v.testDate), esc(v.testTime), esc(tr("版本")))
+             .arg(v.version)
+             .arg(esc(tr("检测人")), esc(info.tester.get()), esc(tr("孔深")), metres(info.holeDepth));
+    b += QStringLiteral("<dt>%1</dt><dd>%2 cm</dd><dt>%3</dt><dd>%4</dd><dt>%5</dt>%6"
+                        "<dt>%7</dt><dd>%8</dd></dl></section>\n")
+             .arg(esc(tr("沉渣厚度")))
+             .arg(v.thicknessCm)
+             .arg(esc(tr("限值")), v.limitMm ? QStringLiteral("%1 mm").arg(*v.limitMm) : QStringLiteral("—"),
+                  esc(tr("结论")), verdictCell(v.verdict, v.quality).replace(QLatin1String("td"), QLatin1String("dd")),
+                  esc(tr("检测单位")), esc(info.testUnit.get()));
+
+    b += QStringLiteral("<section class=\"picture\"><h2>%1</h2>\n").arg(esc(tr("电阻率曲线")));
+    b += QString::fromUtf8(curveSvg(d.series, d.marks));
+    b += QStringLiteral("<p class=\"legend\"><span class=\"key main\"></span>%1").arg(esc(tr("本次")));
+    if (d.marks.judgedThicknessCm > 0)
+        b += QStringLiteral(" <span class=\"key judged\"></span>%1").arg(esc(tr("判定的沉渣面")));
+    if (d.marks.suggested)
+        b += QStringLiteral(" <span class=\"key suggested\"></span>%1").arg(esc(tr("建议的沉渣面")));
+    if (d.series.size() > 1)
+        b += QStringLiteral(" <span class=\"key overlay\"></span>%1").arg(esc(tr("其他检测与版本 (叠加)")));
+    b += QStringLiteral("</p></section>\n");
+
+    // Every test and version, with the files to download.
+    b += QStringLiteral("<section><h2>%1</h2><table class=\"list\"><thead><tr><th>%2</th><th>%3</th><th>%4</th>"
+                        "<th>%5</th><th>%6</th><th>SHA-256</th><th>%7</th></tr></thead><tbody>\n")
+             .arg(esc(tr("检测与版本")), esc(tr("检测时间")), esc(tr("版本")), esc(tr("沉渣厚度 (cm)")), esc(tr("结论")),
+                  esc(tr("文件")), esc(tr("导入")));
+    for (const VersionRow &r : d.history) {
+        const bool current = r.id == v.id;
+        QString files = fileLink(r.sha256, r.fileName) + QStringLiteral(" <small>(%1 B)</small>").arg(r.size);
+        QString shas = QStringLiteral("<code>%1</code>").arg(r.sha256);
+        for (const CompanionRow &c : r.companions) {
+            files += QStringLiteral("<br>") + fileLink(c.sha256, c.name)
+                   + QStringLiteral(" <small>(%1 B)</small>").arg(c.size);
+            shas += QStringLiteral("<br><code>%1</code>").arg(c.sha256);
+        }
+        b += QStringLiteral("<tr%1><td>%2 %3</td><td class=\"num\">%4</td><td class=\"num\">%5</td>%6<td>%7</td>"
+                            "<td class=\"sha\">%8</td><td>%9</td></tr>\n")
+                 .arg(current ? QStringLiteral(" class=\"current\"") : QString(), esc(r.testDate), esc(r.testTime),
+                      current ? QString::number(r.version)
+                              : holeLink(d.project, d.hole, QString::number(r.version), r.id))
+                 .arg(r.thicknessCm)
+                 .arg(verdictCell(r.verdict, r.quality), files, shas,
+                      esc(r.importedAt.left(19).replace(QLatin1Char('T'), QLatin1Char(' '))) + QStringLiteral("<br>")
+                          + esc(r.importedBy));
+    }
+    b += QStringLiteral("</tbody></table></section>\n");
+
+    // The samples, a page at a time.
+    const QVector<Sample> &samples = d.record.samples;
+    const int pages = qMax(1, (samples.size() + TableRowsPerPage - 1) / TableRowsPerPage);
+    const int p = qBound(0, d.tablePage, pages - 1);
+    b += QStringLiteral("<section><h2>%1</h2>\n").arg(esc(tr("采样点")));
+    if (pages > 1) {
+        b += QStringLiteral("<p class=\"pages\">");
+        for (int i = 0; i < pages; ++i) {
+            if (i == p) {
+                b += QStringLiteral("<strong>%1</strong> ").arg(i + 1);
+                continue;
+            }
+            QString href = QStringLiteral("/hole?project=%1&hole=%2&v=%3&page=%4")
+                               .arg(urlValue(d.project), urlValue(d.hole))
+                               .arg(v.id)
+                               .arg(i + 1);
+            b += QStringLiteral("<a href=\"%1\">%2</a> ").arg(esc(href)).arg(i + 1);
+        }
+        b += QStringLiteral("</p>\n");
+    }
+    b += QStringLiteral("<table class=\"samples\"><thead><tr><th>#</th><th>%1</th><th>%2</th><th>%3</th></tr></thead><tbody>\n")
+             .arg(esc(tr("深度 (m)")), esc(tr("电阻率")), esc(tr("原始值")));
+    const int end = qMin(samples.size(), (p + 1) * TableRowsPerPage);
+    for (int i = p * TableRowsPerPage; i < end; ++i) {
+        const Sample &s = samples.at(i);
+        b += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td></tr>\n")
+                 .arg(i + 1)
+                 .arg(metres(s.depth), value(s.resistivity), value(s.rawResistivity));
+    }
+    b += QStringLiteral("</tbody></table></section>\n");
+    return page(d.project + QStringLiteral(" / ") + d.hole, b);
+}
+
+QByteArray search(const QString &text, const QVector<FoundHole> &found)
+{
+    QString b = QStringLiteral("<h1>%1</h1>\n").arg(esc(tr("搜索")));
+    if (text.trimmed().isEmpty())
+        return page(tr("搜索"), b, text);
+    b += QStringLiteral("<p>%1</p>\n").arg(esc(tr("“%1”：%2 个孔").arg(text).arg(found.size())));
+    if (!found.isEmpty()) {
+        b += QStringLiteral("<table class=\"list\"><thead><tr><th>%1</th><th>%2</th><th>%3</th></tr></thead><tbody>\n")
+                 .arg(esc(tr("工程")), esc(tr("孔号")), esc(tr("匹配")));
+        for (const FoundHole &f : found)
+            b += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td></tr>\n")
+                     .arg(projectLink(f.project), holeLink(f.project, f.hole, f.hole), esc(f.matched));
+        b += QStringLiteral("</tbody></table>\n");
+    }
+    return page(tr("搜索"), b, text);
+}
+
+QByteArray error(int status, const QString &message)
+{
+    return page(QString::number(status),
+                QStringLiteral("<h1>%1</h1>\n<p>%2</p>\n<p><a href=\"/\">%3</a></p>\n")
+                    .arg(status)
+                    .arg(esc(message), esc(tr("返回工程列表"))));
+}
+
+QByteArray styleSheet()
+{
+    return QByteArrayLiteral(
+        ":root{color-scheme:light;--ink:#1e2430;--muted:#5a6070;--band:#e8eef7;--rule:#c6ccd6;--blue:#2f7fd8;"
+        "--red:#d0312d;--green:#23864a;--orange:#d97706}\n"
+        "body{margin:0;font:15px/1.45 \"WenQuanYi Micro Hei\",\"Noto Sans CJK SC\",\"Microsoft YaHei\",sans-serif;"
+        "color:var(--ink);background:#fff}\n"
+        "header{display:flex;gap:16px;align-items:center;justify-content:space-between;padding:10px 24px;"
+        "background:#1f3b63;color:#fff}\n"
+        "header a.home{color:#fff;font-weight:bold;text-decoration:none;font-size:17px}\n"
+        "header input{width:260px;padding:5px 8px;border:1px solid #9fb3cf;border-radius:4px}\n"
+        "header button{padding:5px 12px;margin-left:6px;border:0;border-radius:4px;background:#fff;color:#1f3b63}\n"
+        "main{padding:8px 24px 40px;max-width:1200px}\n"
+        "h1{font-size:22px;margin:14px 0 8px}h2{font-size:17px;margin:22px 0 8px}\n"
+        "a{color:var(--blue)}\n"
+        "table{border-collapse:collapse}th,td{padding:4px 10px;border-bottom:1px solid var(--rule);text-align:left;"
+        "vertical-align:top;white-space:nowrap}\n"
+        "thead th{background:var(--band);font-weight:600}\n"
+        "td.num{text-align:right;font-variant-numeric:tabular-nums}\n"
+        ".pass{color:var(--green)}.fail{color:var(--red);font-weight:600}.open{color:var(--muted)}tr.failed{background:#fdf0ef}\n"
+        "tr.current{background:#eef5ff}td.sha code{font-size:11px}\n"
+        "dl{display:grid;grid-template-columns:max-content auto max-content auto;gap:4px 14px;margin:0}\n"
+        "dt{color:var(--muted)}dd{margin:0}\n"
+        "svg.curve{border:1px solid var(--rule);background:#fff;display:block}\n"
+        "svg .plot{fill:#fbfcfe;stroke:#8a94a6}svg .grid{stroke:#e1e6ee;stroke-width:1}\n"
+        "svg text{font-size:12px;fill:var(--muted)}\n"
+        "svg polyline{fill:none;stroke-width:1.5;stroke-linejoin:round}svg polyline.main{stroke:var(--blue);stroke-width:2}\n"
+        "svg polyline.overlay{stroke-width:1.2;opacity:.75}\n"
+        "svg line.judged{stroke:var(--red);stroke-width:2}svg text.judged{fill:var(--red);font-weight:bold}\n"
+        "svg line.suggested{stroke:var(--orange);stroke-width:2;stroke-dasharray:8 5}svg text.suggested{fill:var(--orange)}\n"
+        ".legend .key{display:inline-block;width:22px;height:0;border-top:3px solid;vertical-align:middle;margin:0 6px 0 14px}\n"
+        ".key.main{border-color:var(--blue)}.key.judged{border-color:var(--red)}"
+        ".key.suggested{border-color:var(--orange);border-top-style:dashed}.key.overlay{border-color:#e69f00}\n"
+        "table.samples td{padding:2px 10px;text-align:right;font-variant-numeric:tabular-nums}\n"
+        ".crumbs{margin:12px 0 0;color:var(--muted)}.pages a,.pages strong{margin-right:6px}\n");
+}
+} // namespace ArchivePages

@@ -1,0 +1,303 @@
+#include "archiveserver.h"
+
+#include "archivedb.h"
+#include "archivepages.h"
+#include "archivequeries.h"
+#include "archivesummary.h"
+#include "holefacts.h"
+#include "sedimentsuggest.h"
+#include "suggestionmarker.h"
+#include "summarywriters.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <QUrl>
+#include <QTemporaryDir>
+#include <httplib.h>
+#include <memory>
+
+namespace {
+QString tr(const char *source) { return QCoreApplication::translate("CArchivePages", source); }
+
+QString param(const httplib::Request &req, const char *name)
+{
+    return req.has_param(name) ? QString::fromStdString(req.get_param_value(name)) : QString();
+}
+
+void sendHtml(httplib::Response &res, int status, const QByteArray &html)
+{
+    res.status = status;
+    res.set_header("Cache-Control", "no-store");
+    res.set_header("X-Content-Type-Options", "nosniff");
+    // Nothing from elsewhere, no scripts at all.
+    res.set_header("Content-Security-Policy", "default-src 'none'; style-src 'self'; img-src 'self'; form-action 'self'");
+    res.set_content(html.constData(), size_t(html.size()), "text/html; charset=utf-8");
+}
+
+void sendError(httplib::Response &res, int status, const QString &message)
+{
+    sendHtml(res, status, ArchivePages::error(status, message));
+}
+
+void sendBytes(httplib::Response &res, const QByteArray &bytes, const char *type, const QString &fileName)
+{
+    res.status = 200;
+    res.set_header("X-Content-Type-Options", "nosniff");
+    // ASCII fallback plus the UTF-8 name (RFC 6266 / 5987).
+    QString ascii = fileName;
+    for (QChar &c : ascii) {
+        if (c.unicode() < 0x20 || c.unicode() > 0x7e || c == QLatin1Char('"') || c == QLatin1Char('\\'))
+            c = QLatin1Char('_');
+    }
+    const std::string disposition = QStringLiteral("attachment; filename=\"%1\"; filename*=UTF-8''%2")
+                                         .arg(ascii, QString::fromLatin1(QUrl::toPercentEncoding(fileName)))
+                                         .toStdString();
+    res.set_header("Content-Disposition", disposition);
+    res.set_content(bytes.constData(), size_t(bytes.size()), type);
+}
+
+// One connection per server thread: Qt SQL connections stay in the thread
+// that made them.
+CArchiveDb *threadArchive(const ArchiveAddress &address, QString *error)
+{
+    thread_local std::unique_ptr<CArchiveDb> db;
+    if (db)
+        return db.get();
+    auto fresh = std::make_unique<CArchiveDb>();
+    if (!fresh->open(address, error))
+        return nullptr;
+    db = std::move(fresh);
+    return db.get();
+}
+
+bool isSha256(const QString &s)
+{
+    static const QRegularExpression re(QStringLiteral("^[0-9a-f]{64}$"));
+    return re.match(s).hasMatch();
+}
+
+// A whole number from 1 up, or 0 when absent; -1 when malformed.
+qint64 positive(const QString &s)
+{
+    if (s.isEmpty())
+        return 0;
+    static const QRegularExpression re(QStringLiteral("^[1-9][0-9]{0,15}$"));
+    return re.match(s).hasMatch() ? s.toLongLong() : -1;
+}
+
+bool holePage(CArchiveDb &db, const QString &project, const QString &hole, qint64 versionId, int tablePage,
+              HolePageData *d, int *status, QString *error)
+{
+    d->project = project;
+    d->hole = hole;
+    if (!holeHistory(db, project, hole, &d->history, error)) {
+        *status = 500;
+        return false;
+    }
+    if (d->history.isEmpty()) {
+        *status = 404;
+        *error = tr("工程“%1”中没有孔“%2”。").arg(project, hole);
+        return false;
+    }
+    d->shown = versionId > 0 ? nullptr : pickVersion(d->history, 0, QString());
+    for (const VersionRow &r : d->history) {
+        if (r.id == versionId)
+            d->shown = &r;
+    }
+    if (!d->shown) {
+        *status = 404;
+        *error = tr("这个孔没有这个版本。");
+        return false;
+    }
+    for (const VersionRow &r : d->history) {
+        QByteArray bytes;
+        if (!storedBytes(db, r.sha256, &bytes, error)) {
+            *status = 500;
+            return false;
+        }
+        HoleFactsResult read = readHoleFacts(bytes, QString(), r.fileName);
+        CurveSeries s;
+        s.main = &r == d->shown;
+        s.label = QStringLiteral("%1 %2 v%3").arg(r.testDate, r.testTime).arg(r.version);
+        s.samples = read.samples;
+        if (s.main)
+            d->record = read;
+        d->series.append(s);
+    }
+    const CtrlInfo &info = d->record.info;
+    d->marks.maxDepthMm = info.maxDepth;
+    d->marks.judgedThicknessCm = info.sedimentThickness;
+    d->marks.judgedLabel = tr("沉渣 %1 cm").arg(int(info.sedimentThickness));
+    const SedimentSuggestion s = suggestSedimentInterface(d->record.samples, info.maxDepth, info.moveDistance);
+    d->marks.suggested = s.shown();
+    d->marks.suggestedDepthMm = s.depth;
+    d->marks.suggestedLabel = suggestionLabel(s);
+    d->tablePage = tablePage;
+    return true;
+}
+} // namespace
+
+bool parseListenAddress(const QString &text, ListenAddress *out, QString *error)
+{
+    static const QRegularExpression re(QStringLiteral("^(\\[[0-9A-Fa-f:.]+\\]|[A-Za-z0-9.\\-]+):([0-9]{1,5})$"));
+    const QRegularExpressionMatch m = re.match(text);
+    if (!m.hasMatch() || m.captured(2).toInt() > 65535) {
+        *error = QStringLiteral("--listen \"%1\": expected HOST:PORT, e.g. 127.0.0.1:8080").arg(text);
+        return false;
+    }
+    QString host = m.captured(1);
+    if (host.startsWith(QLatin1Char('[')))
+        host = host.mid(1, host.size() - 2);
+    out->host = host;
+    out->port = m.captured(2).toInt();
+    return true;
+}
+
+CArchiveWebServer::CArchiveWebServer(const ArchiveAddress &archive)
+    : m_archive(archive), m_server(std::make_unique<httplib::Server>())
+{
+    // Each server thread keeps its own database connection for the server's
+    // life (a PostgreSQL connection costs a server process): a few threads
+    // serve an office well and all of them are soon connected.
+    m_server->new_task_queue = [] { return new httplib::ThreadPool(4); };
+    routes();
+}
+
+CArchiveWebServer::~CArchiveWebServer() = default;
+
+bool CArchiveWebServer::bind(const ListenAddress &address, QString *error)
+{
+    const std::string host = address.host.toStdString();
+    if (address.port == 0)
+        m_port = m_server->bind_to_any_port(host);
+    else
+        m_port = m_server->bind_to_port(host, address.port) ? address.port : -1;
+    if (m_port <= 0) {
+        *error = QStringLiteral("cannot listen on %1:%2").arg(address.host).arg(address.port);
+        return false;
+    }
+    return true;
+}
+
+bool CArchiveWebServer::run() { return m_server->listen_after_bind(); }
+
+void CArchiveWebServer::stop() { m_server->stop(); }
+
+void CArchiveWebServer::routes()
+{
+    httplib::Server &s = *m_server;
+    const ArchiveAddress archive = m_archive;
+    // Every handler: its archive connection or a 503 page.
+    auto withDb = [archive](auto body) {
+        return [archive, body](const httplib::Request &req, httplib::Response &res) {
+            QString error;
+            CArchiveDb *db = threadArchive(archive, &error);
+            if (!db) {
+                sendError(res, 503, error);
+                return;
+            }
+            body(*db, req, res);
+        };
+    };
+
+    s.Get("/", withDb([](CArchiveDb &db, const httplib::Request &, httplib::Response &res) {
+        QVector<ProjectRow> rows;
+        QString error;
+        if (!listProjects(db, &rows, &error))
+            return sendError(res, 500, error);
+        sendHtml(res, 200, ArchivePages::projectList(rows));
+    }));
+    s.Get("/project", withDb([](CArchiveDb &db, const httplib::Request &req, httplib::Response &res) {
+        const QString name = param(req, "name");
+        QVector<HoleRow> rows;
+        QString error;
+        if (!listHoles(db, name, &rows, &error))
+            return sendError(res, 500, error);
+        if (rows.isEmpty())
+            return sendError(res, 404, tr("档案中没有工程“%1”。").arg(name));
+        sendHtml(res, 200, ArchivePages::project(name, rows));
+    }));
+    auto summary = [](bool pdf) {
+        return [pdf](CArchiveDb &db, const httplib::Request &req, httplib::Response &res) {
+            const QString name = param(req, "name");
+            ProjectSummary summary;
+            QString error;
+            if (!archiveProjectSummary(db, name, &summary, &error))
+                return sendError(res, 404, error);
+            const QString file = QStringLiteral("%1-summary.%2").arg(name, pdf ? QStringLiteral("pdf") : QStringLiteral("csv"));
+            if (!pdf)
+                return sendBytes(res, projectSummaryCsv(summary), "text/csv; charset=utf-8", file);
+            QTemporaryDir dir;
+            const QString path = dir.filePath(QStringLiteral("summary.pdf"));
+            QFile f(path);
+            if (!writeProjectSummaryPdf(summary, path, &error) || !f.open(QIODevice::ReadOnly))
+                return sendError(res, 500, error);
+            sendBytes(res, f.readAll(), "application/pdf", file);
+        };
+    };
+    s.Get("/summary.csv", withDb(summary(false)));
+    s.Get("/summary.pdf", withDb(summary(true)));
+    s.Get("/hole", withDb([](CArchiveDb &db, const httplib::Request &req, httplib::Response &res) {
+        const qint64 version = positive(param(req, "v"));
+        const qint64 page = positive(param(req, "page"));
+        if (version < 0 || page < 0 || page > 1000000)
+            return sendError(res, 400, tr("参数不正确。"));
+        HolePageData d;
+        int status = 500;
+        QString error;
+        if (!holePage(db, param(req, "project"), param(req, "hole"), version, int(qMax<qint64>(page, 1) - 1), &d,
+                      &status, &error))
+            return sendError(res, status, error);
+        sendHtml(res, 200, ArchivePages::hole(d));
+    }));
+    s.Get("/file", withDb([](CArchiveDb &db, const httplib::Request &req, httplib::Response &res) {
+        const QString sha = param(req, "sha");
+        if (!isSha256(sha))
+            return sendError(res, 400, tr("参数不正确。"));
+        // Only bytes filed as a hole file or a companion, under their names.
+        QSqlQuery q = db.query();
+        QString error;
+        if (!db.exec(q,
+                     QStringLiteral("SELECT file_name FROM versions WHERE sha256 = ?"
+                                    " UNION ALL SELECT name FROM companions WHERE sha256 = ?"),
+                     {sha, sha}, &error))
+            return sendError(res, 500, error);
+        QStringList names;
+        while (q.next())
+            names << q.value(0).toString();
+        if (names.isEmpty())
+            return sendError(res, 404, tr("档案中没有这个文件。"));
+        QString name = param(req, "name");
+        if (!names.contains(name))
+            name = names.first();
+        QByteArray bytes;
+        if (!storedBytes(db, sha, &bytes, &error))
+            return sendError(res, 500, error);
+        const bool pdf = name.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
+        sendBytes(res, bytes, pdf ? "application/pdf" : "application/octet-stream", name);
+        res.set_header("X-SHA-256", sha.toStdString());
+    }));
+    s.Get("/search", withDb([](CArchiveDb &db, const httplib::Request &req, httplib::Response &res) {
+        const QString text = param(req, "q").left(200);
+        QVector<FoundHole> found;
+        QString error;
+        if (!text.trimmed().isEmpty() && !findInArchive(db, text, &found, &error))
+            return sendError(res, 500, error);
+        sendHtml(res, 200, ArchivePages::search(text, found));
+    }));
+    s.Get("/style.css", [](const httplib::Request &, httplib::Response &res) {
+        const QByteArray css = ArchivePages::styleSheet();
+        res.set_header("Cache-Control", "max-age=3600");
+        res.set_content(css.constData(), size_t(css.size()), "text/css; charset=utf-8");
+    });
+    // Everything else (other paths, other methods, traversal attempts).
+    s.set_error_handler([](const httplib::Request &, httplib::Response &res) {
+        if (res.status == 404 && res.body.empty())
+            sendError(res, 404, tr("没有这个页面。"));
+        else if (res.body.empty())
+            sendError(res, res.status, tr("请求不正确。"));
+    });
+}

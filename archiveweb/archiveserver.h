@@ -1,0 +1,49 @@
+#pragma once
+// zpvw-archive serve: the archive's pages over HTTP (cpp-httplib), read-only.
+//
+// Routes (GET only; anything else is 404):
+//   /                               the project list
+//   /project?name=P                 a project's holes, failed first
+//   /summary.csv?name=P, /summary.pdf?name=P   the project summary
+//   /hole?project=P&hole=H[&v=ID][&page=N]     curve, versions, samples
+//   /file?sha=HEX[&name=N]          stored bytes of a hole or companion file
+//   /search?q=TEXT
+//   /style.css
+// Parameters are checked (a SHA-256 is 64 hex digits, ids and pages are
+// numbers) and only files that belong to an archived version are served;
+// nothing on the disk is ever opened by a request.
+
+#include "archiveaddress.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+namespace httplib {
+class Server;
+}
+
+struct ListenAddress {
+    QString host = QStringLiteral("127.0.0.1");
+    int port = 8080;
+};
+// "HOST:PORT" (or "[v6]:PORT"); port 0 takes a free one. False with a reason.
+bool parseListenAddress(const QString &text, ListenAddress *out, QString *error);
+
+class CArchiveWebServer {
+public:
+    explicit CArchiveWebServer(const ArchiveAddress &archive);
+    ~CArchiveWebServer();
+    // Binds; false with a reason. boundPort() then tells the port.
+    bool bind(const ListenAddress &address, QString *error);
+    int boundPort() const { return m_port; }
+    // Serves until stop() (from another thread or a signal).
+    bool run();
+    void stop();
+
+private:
+    void routes();
+    ArchiveAddress m_archive;
+    std::unique_ptr<httplib::Server> m_server;
+    int m_port = 0;
+};

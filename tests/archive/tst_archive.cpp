@@ -1,0 +1,711 @@
+// The office archive, run once per engine (ZPVW_ARCHIVE_ENGINE): imports,
+// versions, queries, exports, the audit trail, verify against tampering,
+// and faults (a killed import, a locked or read-only archive, hostile files).
+
+#include "archiveaddress.h"
+#include "archivedb.h"
+#include "archiveexport.h"
+#include "archivefixture.h"
+#include "archiveimport.h"
+#include "archivequeries.h"
+#include "projectsummary.h"
+#include "summarywriters.h"
+#include "archiveverify.h"
+#include "audittrail.h"
+#include "holefile.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QtTest>
+#include <QTextCodec>
+#include <csignal>
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+QString u(const char *utf8) { return QString::fromUtf8(utf8); }
+
+bool openArchive(CArchiveDb &db, const QString &text)
+{
+    ArchiveAddress a;
+    QString error;
+    if (!parseArchiveAddress(text, &a, &error) || !db.open(a, &error)) {
+        qWarning("%s", qUtf8Printable(error));
+        return false;
+    }
+    return true;
+}
+
+ImportSummary importPaths(CArchiveDb &db, const QStringList &paths)
+{
+    ImportSummary s;
+    QString error;
+    if (!importIntoArchive(db, paths, ImportOptions(), &s, &error))
+        qWarning("import failed: %s", qUtf8Printable(error));
+    return s;
+}
+
+void writeHole(const QString &folder, const QString &name, const HoleSpec &spec)
+{
+    QVERIFY(writeFileBytes(folder + QLatin1Char('/') + name, holeFileBytes(spec)));
+}
+} // namespace
+
+class TestArchive : public QObject {
+    Q_OBJECT
+
+private:
+    CTestEngine *m_engine = nullptr;
+    QTemporaryDir m_files;
+
+    QString folder(const QString &name) const { return m_files.path() + QLatin1Char('/') + name; }
+
+private slots:
+    void initTestCase()
+    {
+        m_engine = new CTestEngine;
+        // The tool run as another user (read-only case) must read the files.
+        QFile::setPermissions(m_files.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                                  | QFileDevice::ReadGroup | QFileDevice::ExeGroup
+                                                  | QFileDevice::ReadOther | QFileDevice::ExeOther);
+        QString why;
+        if (m_engine->skipBecauseAbsent()) {
+            QString reason;
+            m_engine->ready(&reason);
+            QSKIP(qUtf8Printable(QStringLiteral("%1: the PostgreSQL run is skipped").arg(reason)));
+        }
+        QVERIFY2(m_engine->ready(&why), qUtf8Printable(why));
+        qInfo("engine: %s", qUtf8Printable(m_engine->name()));
+    }
+
+    void cleanupTestCase()
+    {
+        delete m_engine; // stops the PostgreSQL server
+        m_engine = nullptr;
+    }
+
+    void addressForms_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<bool>("postgres");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<QString>("database");
+        QTest::newRow("file") << "/srv/a.sqlite" << true << false << "" << -1 << "";
+        QTest::newRow("server") << "postgresql://office@db.lan:5433/archive" << true << true << "db.lan" << 5433
+                                << "archive";
+        QTest::newRow("default port") << "postgresql://office@10.0.0.5/archive" << true << true << "10.0.0.5" << -1
+                                      << "archive";
+        QTest::newRow("socket") << "postgresql://office@/archive?host=/run/postgresql" << true << true
+                                << "/run/postgresql" << -1 << "archive";
+        QTest::newRow("no database") << "postgresql://office@db.lan:5432/" << false << true << "" << -1 << "";
+    }
+    void addressForms()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        ArchiveAddress a;
+        QString error;
+        QCOMPARE(parseArchiveAddress(text, &a, &error), ok);
+        if (!ok) {
+            QVERIFY(!error.isEmpty());
+            return;
+        }
+        QFETCH(bool, postgres);
+        QCOMPARE(a.engine == ArchiveAddress::Engine::PostgreSQL, postgres);
+        if (!postgres) {
+            QCOMPARE(a.path, text);
+            return;
+        }
+        QFETCH(QString, host);
+        QFETCH(int, port);
+        QFETCH(QString, database);
+        QCOMPARE(a.user, QStringLiteral("office"));
+        QCOMPARE(a.host, host);
+        QCOMPARE(a.port, port);
+        QCOMPARE(a.database, database);
+    }
+
+    // New tests, re-judged versions, files seen before and damaged files.
+    void importSortsEveryFile()
+    {
+        const QString db = m_engine->freshArchive();
+        CArchiveDb archive;
+        QVERIFY(openArchive(archive, db));
+        const QString usb = folder(QStringLiteral("import-usb/Bridge 7"));
+        HoleSpec a1;
+        writeHole(usb, QStringLiteral("A1.CZO"), a1);
+        QVERIFY(writeFileBytes(usb + QStringLiteral("/A1.PDF"), "%PDF-1.4 report of A1"));
+        HoleSpec a2 = a1;
+        a2.hole = QStringLiteral("A2");
+        writeHole(usb, QStringLiteral("A2.CZO"), a2);
+        HoleSpec a10 = a1;
+        a10.hole = QStringLiteral("A10");
+        a10.quality = 1;
+        writeHole(usb, QStringLiteral("a10.czo"), a10);
+        // Damaged: an interrupted save, a file cut inside its samples, and
+        // something that is no hole file at all.
+        QByteArray interrupted = holeFileBytes(a1);
+        interrupted.replace(0, 3, "BAD");
+        QVERIFY(writeFileBytes(usb + QStringLiteral("/B1.CZO"), interrupted));
+        QVERIFY(writeFileBytes(usb + QStringLiteral("/B2.CZO"), holeFileBytes(a2).left(700)));
+        QVERIFY(writeFileBytes(usb + QStringLiteral("/B3.CZO"), "hello"));
+
+        ImportSummary s = importPaths(archive, {folder(QStringLiteral("import-usb"))});
+        QCOMPARE(s.line(), QStringLiteral("new 3, versions 0, skipped 0, refused 3"));
+        const QString reasons = s.refusals.join(QLatin1Char('\n'));
+        QVERIFY2(reasons.contains(QStringLiteral("B1.CZO: not a complete hole file (interrupted save)")), qUtf8Printable(reasons));
+        QVERIFY2(reasons.contains(QStringLiteral("B2.CZO: fewer samples than announced")), qUtf8Printable(reasons));
+        QVERIFY2(reasons.contains(QStringLiteral("B3.CZO: not a hole file")), qUtf8Printable(reasons));
+
+        // The same folder again: everything seen, the damaged files listed again.
+        s = importPaths(archive, {usb});
+        QCOMPARE(s.line(), QStringLiteral("new 0, versions 0, skipped 3, refused 3"));
+
+        // A1 re-judged: same test, other bytes, from a data folder.
+        HoleSpec judged = a1;
+        judged.thicknessCm = 31;
+        judged.quality = 1;
+        const QString data = folder(QStringLiteral("import-data/ZPV_CZL-FILE/Bridge7"));
+        writeHole(data, QStringLiteral("A1.CZO"), judged);
+        s = importPaths(archive, {data + QStringLiteral("/A1.CZO")});
+        QCOMPARE(s.line(), QStringLiteral("new 0, versions 1, skipped 0, refused 0"));
+
+        QVector<HoleRow> holes;
+        QString error;
+        QVERIFY2(listHoles(archive, QStringLiteral("Bridge 7"), &holes, &error), qUtf8Printable(error));
+        QCOMPARE(holes.size(), 3);
+        QCOMPARE(holes.at(0).hole, QStringLiteral("A1")); // natural order: A1, A2, A10
+        QCOMPARE(holes.at(1).hole, QStringLiteral("A2"));
+        QCOMPARE(holes.at(2).hole, QStringLiteral("A10"));
+        QCOMPARE(holes.at(0).thicknessCm, 31);
+        QCOMPARE(holes.at(0).version, 2);
+        QVERIFY(holes.at(0).failed());
+        QVERIFY(!holes.at(1).failed());
+        QVERIFY(holes.at(2).failed());
+
+        QVector<VersionRow> history;
+        QVERIFY(holeHistory(archive, QStringLiteral("Bridge 7"), QStringLiteral("A1"), &history, &error));
+        QCOMPARE(history.size(), 2);
+        QCOMPARE(history.at(0).version, 1);
+        QCOMPARE(history.at(0).thicknessCm, 12);
+        QCOMPARE(history.at(0).companions.size(), 1);
+        QCOMPARE(history.at(0).companions.at(0).name, QStringLiteral("A1.PDF"));
+        QCOMPARE(history.at(1).version, 2);
+        QCOMPARE(history.at(1).thicknessCm, 31);
+        QCOMPARE(history.at(1).companions.size(), 0);
+
+        QVector<ProjectRow> projects;
+        QVERIFY(listProjects(archive, &projects, &error));
+        QCOMPARE(projects.size(), 1);
+        QCOMPARE(projects.at(0).holes, 3);
+        QCOMPARE(projects.at(0).tests, 3);
+        QCOMPARE(projects.at(0).versions, 4);
+        QCOMPARE(projects.at(0).failed, 2);
+    }
+
+    // The instrument's USB disk names folders and files in GBK, which a
+    // UTF-8 office PC cannot decode: they are found, read and named anyway.
+    void gbkNamedFoldersAndFiles()
+    {
+        CArchiveDb archive;
+        QVERIFY(openArchive(archive, m_engine->freshArchive()));
+        QTextCodec *gbk = QTextCodec::codecForName("GBK");
+        const QByteArray root = QFile::encodeName(folder(QStringLiteral("gbk")));
+        const QByteArray project = root + '/' + gbk->fromUnicode(u("跨江大桥"));
+        QVERIFY(QDir().mkpath(folder(QStringLiteral("gbk"))));
+        QCOMPARE(::mkdir(project.constData(), 0755), 0);
+        HoleSpec z;
+        z.project = u("跨江大桥");
+        z.hole = u("桩1");
+        const QByteArray bytes = holeFileBytes(z);
+        for (const QByteArray &name : {gbk->fromUnicode(u("桩1.CZO")), gbk->fromUnicode(u("桩1.PDF"))}) {
+            FILE *f = ::fopen((project + '/' + name).constData(), "wb");
+            QVERIFY(f);
+            QCOMPARE(::fwrite(bytes.constData(), 1, size_t(bytes.size()), f), size_t(bytes.size()));
+            ::fclose(f);
+        }
+        QCOMPARE(importPaths(archive, {folder(QStringLiteral("gbk"))}).line(), QStringLiteral("new 1, versions 0, skipped 0, refused 0"));
+        QVector<VersionRow> history;
+        QString error;
+        QVERIFY(holeHistory(archive, u("跨江大桥"), u("桩1"), &history, &error));
+        QCOMPARE(history.size(), 1);
+        QCOMPARE(history.at(0).fileName, u("桩1.CZO"));
+        QCOMPARE(history.at(0).companions.size(), 1);
+        QCOMPARE(history.at(0).companions.at(0).name, u("桩1.PDF"));
+        QVERIFY(history.at(0).source.contains(u("跨江大桥")));
+        // Qt cannot remove what it cannot name.
+        for (const QByteArray &name : {gbk->fromUnicode(u("桩1.CZO")), gbk->fromUnicode(u("桩1.PDF"))})
+            ::unlink((project + '/' + name).constData());
+        ::rmdir(project.constData());
+    }
+
+    // A hole's latest test is the one tested last, whatever the import order.
+    void latestTestFollowsTestTime()
+    {
+        CArchiveDb archive;
+        QVERIFY(openArchive(archive, m_engine->freshArchive()));
+        HoleSpec later;
+        later.date = QStringLiteral("2026-04-02");
+        later.thicknessCm = 5;
+        HoleSpec earlier;
+        earlier.date = QStringLiteral("2026-04-01");
+        earlier.thicknessCm = 40;
+        writeHole(folder(QStringLiteral("latest/1")), QStringLiteral("A1.CZO"), later);
+        writeHole(folder(QStringLiteral("latest/2")), QStringLiteral("A1-2.CZO"), earlier);
+        QCOMPARE(importPaths(archive, {folder(QStringLiteral("latest"))}).line(),
+                 QStringLiteral("new 2, versions 0, skipped 0, refused 0"));
+        QVector<HoleRow> holes;
+        QString error;
+        QVERIFY(listHoles(archive, QStringLiteral("Bridge 7"), &holes, &error));
+        QCOMPARE(holes.size(), 1);
+        QCOMPARE(holes.at(0).testDate, QStringLiteral("2026-04-02"));
+        QCOMPARE(holes.at(0).thicknessCm, 5);
+    }
+
+    // The archive's summary is the instrument's summary of the same files;
+    // holes shows the limit and verdict the files carry.
+    void summaryIsTheInstrumentsSummary()
+    {
+        const QString db = m_engine->freshArchive();
+        const QString site = folder(QStringLiteral("summary/site"));
+        const QString latest = folder(QStringLiteral("summary/latest")); // what the instrument holds now
+        HoleSpec z1;
+        z1.project = u("跨江大桥");
+        z1.hole = QStringLiteral("Z1");
+        z1.thicknessCm = 3;
+        z1.limitMm = 50;
+        z1.verdict = 0;
+        HoleSpec z2 = z1;
+        z2.hole = QStringLiteral("Z2");
+        z2.thicknessCm = 8;
+        z2.verdict = 1;
+        z2.quality = 1;
+        HoleSpec z2again = z2;
+        z2again.time = QStringLiteral("15:30:00");
+        z2again.thicknessCm = 4;
+        z2again.verdict = 0;
+        z2again.quality = 0;
+        z2again.sequence = 2;
+        HoleSpec z10 = z1;
+        z10.hole = QStringLiteral("Z10");
+        z10.limitMm = -1; // an older file without acceptance section
+        writeHole(site, QStringLiteral("Z1.CZO"), z1);
+        writeHole(site, QStringLiteral("Z2.CZO"), z2);
+        writeHole(site, QStringLiteral("Z2-2.CZO"), z2again);
+        writeHole(site, QStringLiteral("Z10.CZO"), z10);
+        HoleSpec z1judged = z1; // judged again in the office: now failing
+        z1judged.thicknessCm = 7;
+        z1judged.verdict = 1;
+        z1judged.quality = 1;
+        writeHole(latest, QStringLiteral("Z1.CZO"), z1judged);
+        writeHole(latest, QStringLiteral("Z2.CZO"), z2);
+        writeHole(latest, QStringLiteral("Z2-2.CZO"), z2again);
+        writeHole(latest, QStringLiteral("Z10.CZO"), z10);
+        QCOMPARE(runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("import"), site}).exitCode, 0);
+        const ToolRun second = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("import"), latest});
+        QCOMPARE(second.out.trimmed(), QByteArray("new 0, versions 1, skipped 3, refused 0"));
+
+        const ToolRun holes = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("holes"), z1.project});
+        QCOMPARE(holes.exitCode, 0);
+        QCOMPARE(QString::fromUtf8(holes.out),
+                 QStringLiteral("hole\ttested\tthickness_cm\tlimit_mm\tverdict\tquality\tversion\n"
+                                "Z1\t2026-03-01 09:00:00\t7\t50\tfail\tunqualified\t2\n"
+                                "Z2\t2026-03-01 15:30:00\t4\t50\tpass\tqualified\t1\n"
+                                "Z10\t2026-03-01 09:00:00\t3\t-\t-\tqualified\t1\n"));
+
+        const QString csv = folder(QStringLiteral("summary/out.csv"));
+        const QString pdf = folder(QStringLiteral("summary/out.pdf"));
+        const ToolRun r = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("summary"), z1.project,
+                                          QStringLiteral("--csv"), csv, QStringLiteral("--pdf"), pdf});
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+        const QByteArray expected = projectSummaryCsv(summarizeProjectFolder(latest));
+        QVERIFY(expected.contains("Z2-2.CZO"));
+        QCOMPARE(readFileBytes(csv), expected);
+        QVERIFY(readFileBytes(pdf).startsWith("%PDF"));
+        const ToolRun missing = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("summary"), QStringLiteral("nope"),
+                                                QStringLiteral("--csv"), csv});
+        QCOMPARE(missing.exitCode, 1);
+        QCOMPARE(readFileBytes(csv), expected);
+    }
+
+    void exportGivesBackExactBytes()
+    {
+        CArchiveDb archive;
+        QVERIFY(openArchive(archive, m_engine->freshArchive()));
+        HoleSpec v1;
+        v1.project = u("跨江大桥");
+        v1.hole = u("桩3");
+        HoleSpec v2 = v1;
+        v2.thicknessCm = 44;
+        const QByteArray pdf("%PDF-1.4 \x00\x01\xff binary", 20);
+        writeHole(folder(QStringLiteral("exp/1")), QStringLiteral("P3.CZO"), v1);
+        QVERIFY(writeFileBytes(folder(QStringLiteral("exp/1/P3.pdf")), pdf));
+        writeHole(folder(QStringLiteral("exp/2")), QStringLiteral("P3.CZO"), v2);
+        QCOMPARE(importPaths(archive, {folder(QStringLiteral("exp"))}).line(),
+                 QStringLiteral("new 1, versions 1, skipped 0, refused 0"));
+
+        struct Case {
+            int version;
+            QByteArray hole;
+            bool withPdf;
+        };
+        const Case cases[] = {{1, holeFileBytes(v1), true}, {2, holeFileBytes(v2), false}, {0, holeFileBytes(v2), false}};
+        for (const Case &c : cases) {
+            const QString out = folder(QStringLiteral("exp-out-%1").arg(c.version));
+            QStringList written;
+            QString error;
+            QVERIFY2(exportHoleFiles(archive, v1.project, v1.hole, c.version, QString(), out, &written, &error),
+                     qUtf8Printable(error));
+            QCOMPARE(written.size(), c.withPdf ? 2 : 1);
+            QCOMPARE(readFileBytes(out + QStringLiteral("/P3.CZO")), c.hole);
+            if (c.withPdf)
+                QCOMPARE(readFileBytes(out + QStringLiteral("/P3.pdf")), pdf);
+        }
+        QStringList written;
+        QString error;
+        QVERIFY(!exportHoleFiles(archive, v1.project, v1.hole, 3, QString(), folder(QStringLiteral("x")), &written, &error));
+        QVERIFY(!exportHoleFiles(archive, v1.project, u("桩9"), 0, QString(), folder(QStringLiteral("x")), &written, &error));
+        QVERIFY(error.contains(u("桩9")));
+
+        // Every export is in the trail with the bytes' SHA-256.
+        QVector<AuditEntry> log;
+        QVERIFY(readAuditLog(archive, v1.project, v1.hole, &log, &error));
+        QStringList actions;
+        for (const AuditEntry &e : log)
+            actions << e.action;
+        QCOMPARE(actions, QStringList({"import", "version", "export", "export", "export", "export"}));
+        QCOMPARE(log.at(2).sha256, QString::fromLatin1(QCryptographicHash::hash(holeFileBytes(v1), QCryptographicHash::Sha256).toHex()));
+    }
+
+    void findSearchesNamesInChineseAndLatin_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("found"); // "project/hole"
+        QTest::newRow("chinese project") << u("大桥") << QStringList{u("跨江大桥/Z1"), u("跨江大桥/Z2")};
+        QTest::newRow("chinese tester") << u("王工") << QStringList{u("跨江大桥/Z2")};
+        QTest::newRow("latin any case") << QStringLiteral("harbour") << QStringList{QStringLiteral("Harbour Pier/H10")};
+        QTest::newRow("unit") << QStringLiteral("SURVEY") << QStringList{QStringLiteral("Harbour Pier/H10")};
+        QTest::newRow("hole") << QStringLiteral("h10") << QStringList{QStringLiteral("Harbour Pier/H10")};
+        QTest::newRow("wildcard is a letter") << QStringLiteral("%") << QStringList{};
+        QTest::newRow("nothing") << QStringLiteral("zzz") << QStringList{};
+    }
+    void findSearchesNamesInChineseAndLatin()
+    {
+        static QString db;
+        if (db.isEmpty()) {
+            db = m_engine->freshArchive();
+            CArchiveDb archive;
+            QVERIFY(openArchive(archive, db));
+            HoleSpec z1;
+            z1.project = u("跨江大桥");
+            z1.hole = QStringLiteral("Z1");
+            z1.tester = u("李工");
+            z1.unit = u("省检测院");
+            HoleSpec z2 = z1;
+            z2.hole = QStringLiteral("Z2");
+            z2.tester = u("王工");
+            HoleSpec h10;
+            h10.project = QStringLiteral("Harbour Pier");
+            h10.hole = QStringLiteral("H10");
+            h10.unit = QStringLiteral("Coast Survey Ltd");
+            writeHole(folder(QStringLiteral("find")), QStringLiteral("Z1.CZO"), z1);
+            writeHole(folder(QStringLiteral("find")), QStringLiteral("Z2.CZO"), z2);
+            writeHole(folder(QStringLiteral("find")), QStringLiteral("H10.CZO"), h10);
+            QCOMPARE(importPaths(archive, {folder(QStringLiteral("find"))}).added, 3);
+        }
+        QFETCH(QString, text);
+        QFETCH(QStringList, found);
+        CArchiveDb archive;
+        QVERIFY(openArchive(archive, db));
+        QVector<FoundHole> rows;
+        QString error;
+        QVERIFY2(findInArchive(archive, text, &rows, &error), qUtf8Printable(error));
+        QStringList got;
+        for (const FoundHole &r : rows)
+            got << r.project + QLatin1Char('/') + r.hole;
+        QCOMPARE(got, found);
+    }
+
+    // The trail: chained entries, readable per hole, closed to the program.
+    void auditTrailIsChainedAndAppendOnly()
+    {
+        const QString db = m_engine->freshArchive();
+        CArchiveDb archive;
+        QVERIFY(openArchive(archive, db));
+        HoleSpec a;
+        writeHole(folder(QStringLiteral("trail/1")), QStringLiteral("A1.CZO"), a);
+        a.hole = QStringLiteral("A2");
+        writeHole(folder(QStringLiteral("trail/1")), QStringLiteral("A2.CZO"), a);
+        a.thicknessCm = 50;
+        writeHole(folder(QStringLiteral("trail/2")), QStringLiteral("A2.CZO"), a);
+        QCOMPARE(importPaths(archive, {folder(QStringLiteral("trail"))}).line(),
+                 QStringLiteral("new 2, versions 1, skipped 0, refused 0"));
+
+        QVector<AuditEntry> log;
+        QString error;
+        QVERIFY(readAuditLog(archive, QStringLiteral("Bridge 7"), QString(), &log, &error));
+        QCOMPARE(log.size(), 3);
+        QString prev = auditGenesisHash();
+        for (const AuditEntry &e : log) {
+            QCOMPARE(e.prevHash, prev);
+            QCOMPARE(auditEntryHash(e), e.hash);
+            QVERIFY(e.who.contains(QLatin1Char('@')));
+            QCOMPARE(e.sha256.size(), 64);
+            prev = e.hash;
+        }
+        QVERIFY(readAuditLog(archive, QStringLiteral("Bridge 7"), QStringLiteral("A2"), &log, &error));
+        QCOMPARE(log.size(), 2);
+        QCOMPARE(log.at(1).action, QStringLiteral("version"));
+
+        const QString cmds[] = {QStringLiteral("UPDATE audit SET detail = 'x' WHERE seq = 1"),
+                                QStringLiteral("DELETE FROM audit WHERE seq = 3")};
+        for (const QString &sql : cmds) {
+            QVERIFY(!archive.exec(sql, &error));
+            QVERIFY2(error.contains(QStringLiteral("append-only")), qUtf8Printable(error));
+        }
+        VerifyReport r;
+        QVERIFY2(verifyArchive(archive, &r, &error), qUtf8Printable(error));
+        QVERIFY2(r.ok(), qUtf8Printable(r.faults.join('\n')));
+        QCOMPARE(r.files, 3);
+        QCOMPARE(r.chain.entries, 3); // the verify entry follows the check
+    }
+
+    // Changes made with the database's own client are found by verify.
+    void verifyFindsTampering_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("stored byte") << "UPDATE blobs SET content = {bytes} WHERE sha256 = (SELECT sha256 FROM versions WHERE file_name = 'A2.CZO')"
+                                     << "Bridge 7 / A2 / A2.CZO (SHA-256";
+        QTest::newRow("entry changed") << "{unlock}; UPDATE audit SET who = 'mallory@pc' WHERE seq = 2"
+                                       << "audit entry 2 was altered";
+        QTest::newRow("entry rehashed") << "{unlock}; UPDATE audit SET detail = 'x', hash = 'ab' WHERE seq = 1"
+                                        << "audit entry 2 does not follow the entry before it";
+        QTest::newRow("entry removed") << "{unlock}; DELETE FROM audit WHERE seq = 2"
+                                       << "audit entry 2 is missing";
+        QTest::newRow("import entry removed") << "{unlock}; DELETE FROM audit WHERE seq = 3"
+                                              << "A3.CZO (SHA-256";
+    }
+    void verifyFindsTampering()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QString, fault);
+        const QString db = m_engine->freshArchive();
+        {
+            CArchiveDb archive;
+            QVERIFY(openArchive(archive, db));
+            HoleSpec a;
+            for (const char *h : {"A1", "A2", "A3"}) {
+                a.hole = QString::fromLatin1(h);
+                writeHole(folder(QStringLiteral("tamper")), a.hole + QStringLiteral(".CZO"), a);
+            }
+            QCOMPARE(importPaths(archive, {folder(QStringLiteral("tamper"))}).added, 3);
+        }
+        const ToolRun clean = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("verify")});
+        QVERIFY2(clean.exitCode == 0, clean.out + clean.err);
+
+        const QString newBytes = m_engine->isPostgres()
+            ? QStringLiteral("overlay(content placing '\\x58'::bytea from 600 for 1)")
+            : QStringLiteral("CAST(substr(content, 1, 599) || X'58' || substr(content, 601) AS BLOB)");
+        const QString dropTriggers = m_engine->isPostgres()
+            ? QStringLiteral("DROP TRIGGER audit_append_only ON audit")
+            : QStringLiteral("DROP TRIGGER audit_no_update; DROP TRIGGER audit_no_delete");
+        sql.replace(QStringLiteral("{bytes}"), newBytes).replace(QStringLiteral("{unlock}"), dropTriggers);
+        QVERIFY(m_engine->ownClient(db, sql));
+
+        const ToolRun r = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("verify")});
+        const QString out = QString::fromUtf8(r.out);
+        QCOMPARE(r.exitCode, 3);
+        QVERIFY2(out.contains(QStringLiteral("FAULT ")) && out.contains(fault), qUtf8Printable(out));
+    }
+
+    void newerSchemaIsRefused()
+    {
+        const QString db = m_engine->freshArchive();
+        QCOMPARE(runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("projects")}).exitCode, 0);
+        QVERIFY(m_engine->ownClient(db, QStringLiteral("UPDATE archive_schema SET version = 99")));
+        HoleSpec a;
+        writeHole(folder(QStringLiteral("newer")), QStringLiteral("A1.CZO"), a);
+        const ToolRun r = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("import"), folder(QStringLiteral("newer"))});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains("schema version 99, newer than this program's 1"), r.err.constData());
+        QString count;
+        QVERIFY(m_engine->ownClient(db, QStringLiteral("SELECT COUNT(*) FROM versions"), &count));
+        QCOMPARE(count, QStringLiteral("0"));
+    }
+
+    // Two office PCs importing into one archive at the same time: both
+    // complete and the trail stays one unbroken chain.
+    void importsAtOnceTakeTurns()
+    {
+        const QString db = m_engine->freshArchive();
+        QCOMPARE(runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("projects")}).exitCode, 0);
+        HoleSpec a;
+        for (int pc = 1; pc <= 2; ++pc) {
+            for (int i = 1; i <= 30; ++i) {
+                a.hole = QStringLiteral("P%1-%2").arg(pc).arg(i);
+                writeHole(folder(QStringLiteral("atonce/%1/x").arg(pc)), a.hole + QStringLiteral(".CZO"), a);
+                writeHole(folder(QStringLiteral("atonce/%1/y").arg(pc)), a.hole + QStringLiteral("b.CZO"),
+                          [&] { HoleSpec b = a; b.hole += QStringLiteral("b"); return b; }());
+            }
+        }
+        QProcess first, second;
+        for (QProcess *p : {&first, &second}) {
+            const int pc = p == &first ? 1 : 2;
+            p->start(testBinDir() + QStringLiteral("/zpvw-archive"),
+                     {QStringLiteral("--db"), db, QStringLiteral("import"), folder(QStringLiteral("atonce/%1").arg(pc))});
+        }
+        for (QProcess *p : {&first, &second}) {
+            QVERIFY(p->waitForFinished(120000));
+            QCOMPARE(p->exitCode(), 0);
+            QCOMPARE(p->readAllStandardOutput().trimmed(), QByteArray("new 60, versions 0, skipped 0, refused 0"));
+        }
+        CArchiveDb archive;
+        QVERIFY(openArchive(archive, db));
+        VerifyReport r;
+        QString error;
+        QVERIFY2(verifyArchive(archive, &r, &error), qUtf8Printable(error));
+        QVERIFY2(r.ok(), qUtf8Printable(r.faults.join('\n')));
+        QCOMPARE(r.files, 120);
+        QCOMPARE(r.chain.entries, 120);
+    }
+
+    // SIGKILL in the middle of a folder: earlier folders stay, the cut one is
+    // wholly absent, and the next import completes the work.
+    void killedImportLeavesConsistentArchive()
+    {
+        const QString db = m_engine->freshArchive();
+        const QString src = folder(QStringLiteral("killed"));
+        HoleSpec a;
+        for (int f = 1; f <= 2; ++f) {
+            for (int i = 1; i <= 4; ++i) {
+                a.hole = QStringLiteral("F%1-%2").arg(f).arg(i);
+                writeHole(src + QStringLiteral("/%1").arg(f), a.hole + QStringLiteral(".CZO"), a);
+            }
+        }
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("ZPVW_ARCHIVE_PAUSE_AFTER"), QStringLiteral("6"));
+        p.setProcessEnvironment(env);
+        p.start(testBinDir() + QStringLiteral("/zpvw-archive"), {QStringLiteral("--db"), db, QStringLiteral("import"), src});
+        QVERIFY(p.waitForStarted(10000));
+        // Folder 1 (4 files) is committed; the child stops inside folder 2.
+        QElapsedTimer t;
+        t.start();
+        QByteArray err;
+        while (!err.contains("paused") && t.elapsed() < 60000 && p.state() == QProcess::Running) {
+            p.waitForReadyRead(500);
+            err += p.readAllStandardError();
+        }
+        QVERIFY2(err.contains("paused"), err.constData());
+        ::kill(pid_t(p.processId()), SIGKILL);
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitStatus(), QProcess::CrashExit);
+
+        {
+            CArchiveDb archive;
+            QVERIFY(openArchive(archive, db));
+            QVector<HoleRow> holes;
+            QString error;
+            QVERIFY2(listHoles(archive, QStringLiteral("Bridge 7"), &holes, &error), qUtf8Printable(error));
+            QStringList names;
+            for (const HoleRow &h : holes)
+                names << h.hole;
+            QCOMPARE(names, QStringList({"F1-1", "F1-2", "F1-3", "F1-4"}));
+            VerifyReport r;
+            QVERIFY2(verifyArchive(archive, &r, &error), qUtf8Printable(error));
+            QVERIFY2(r.ok(), qUtf8Printable(r.faults.join('\n')));
+            QCOMPARE(r.files, 4);
+        }
+        const ToolRun again = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("import"), src});
+        QCOMPARE(again.exitCode, 0);
+        QCOMPARE(again.out.trimmed(), QByteArray("new 4, versions 0, skipped 4, refused 0"));
+    }
+    // Another program holds the archive: a clear error, nothing half done.
+    void lockedArchiveGivesClearError()
+    {
+        const QString db = m_engine->freshArchive();
+        CArchiveDb holder;
+        QVERIFY(openArchive(holder, db));
+        QString error;
+        QVERIFY2(holder.exec(m_engine->isPostgres() ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN EXCLUSIVE"), &error),
+                 qUtf8Printable(error));
+        if (m_engine->isPostgres())
+            QVERIFY2(holder.exec(QStringLiteral("LOCK TABLE audit IN ACCESS EXCLUSIVE MODE"), &error), qUtf8Printable(error));
+        HoleSpec a;
+        writeHole(folder(QStringLiteral("locked")), QStringLiteral("A1.CZO"), a);
+        const ToolRun r = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("import"), folder(QStringLiteral("locked"))});
+        holder.rollback();
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains("the archive is locked by another program"), r.err.constData());
+        QString count;
+        QVERIFY(m_engine->ownClient(db, QStringLiteral("SELECT COUNT(*) FROM blobs"), &count));
+        QCOMPARE(count, QStringLiteral("0"));
+    }
+
+    void readOnlyArchiveGivesClearError()
+    {
+        const QString db = m_engine->freshArchive();
+        HoleSpec a;
+        writeHole(folder(QStringLiteral("ro/1")), QStringLiteral("A1.CZO"), a);
+        a.hole = QStringLiteral("A2");
+        writeHole(folder(QStringLiteral("ro/2")), QStringLiteral("A2.CZO"), a);
+        QCOMPARE(runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("import"), folder(QStringLiteral("ro/1"))}).exitCode, 0);
+        QStringList prefix;
+        QVERIFY(m_engine->makeReadOnly(db, &prefix));
+        const ToolRun r = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("import"), folder(QStringLiteral("ro/2"))}, {},
+                                         prefix);
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains("the archive cannot be written here: it is read-only"), r.err.constData());
+        // Reading still works.
+        const ToolRun holes = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("holes"), QStringLiteral("Bridge 7")}, {},
+                                             prefix);
+        QCOMPARE(holes.exitCode, 0);
+        QVERIFY2(holes.out.contains("\nA1\t2026-03-01 09:00:00\t12\t-\t-\tqualified\t1\n"), holes.out.constData());
+        // So does verify, saying that it could not record itself.
+        const ToolRun verify = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("verify")}, {}, prefix);
+        QCOMPARE(verify.exitCode, 0);
+        QVERIFY(verify.out.contains("1 files"));
+        QVERIFY2(verify.err.contains("not recorded in the audit trail: the archive cannot be written here"),
+                 verify.err.constData());
+    }
+
+    // Every input of the hole-file fuzz corpus, named as a hole file: the
+    // import never crashes, accounts for every file and stays verifiable.
+    void hostileFilesNeverCrashImport()
+    {
+        const QDir corpus(QStringLiteral(ZPVW_HOLEFILE_CORPUS));
+        const QStringList inputs = corpus.entryList(QDir::Files);
+        QVERIFY(inputs.size() > 20);
+        const QString src = folder(QStringLiteral("hostile"));
+        QVERIFY(QDir().mkpath(src));
+        for (const QString &n : inputs)
+            QVERIFY(QFile::copy(corpus.filePath(n), src + QLatin1Char('/') + n + QStringLiteral(".CZO")));
+        const QString db = m_engine->freshArchive();
+        const ToolRun r = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("import"), src});
+        QVERIFY2(r.exitCode == 0 || r.exitCode == 2, r.err.constData());
+        const QList<QByteArray> lines = r.out.trimmed().split('\n');
+        const QRegularExpression summary(QStringLiteral("^new (\\d+), versions (\\d+), skipped (\\d+), refused (\\d+)$"));
+        const QRegularExpressionMatch m = summary.match(QString::fromUtf8(lines.last()));
+        QVERIFY2(m.hasMatch(), r.out.constData());
+        int total = 0;
+        for (int i = 1; i <= 4; ++i)
+            total += m.captured(i).toInt();
+        QCOMPARE(total, inputs.size());
+        QCOMPARE(lines.size() - 1, m.captured(4).toInt()); // one line per refused file
+        QVERIFY(m.captured(1).toInt() > 0);
+        QVERIFY(m.captured(4).toInt() > 0);
+        const ToolRun v = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("verify")});
+        QVERIFY2(v.exitCode == 0, v.out.constData());
+    }
+};
+
+QTEST_MAIN(TestArchive)
+#include "tst_archive.moc"

@@ -1,0 +1,195 @@
+#include "archivecommands.h"
+
+#include "archiveexport.h"
+#include "archiveimport.h"
+#include "archivequeries.h"
+#include "archivesummary.h"
+#include "atomicfile.h"
+#include "summarywriters.h"
+#include "archiveverify.h"
+#include "audittrail.h"
+
+#include <QElapsedTimer>
+#include <cstdio>
+#include <unistd.h>
+
+namespace ArchiveCommands {
+namespace {
+void line(const QString &text)
+{
+    fputs(qUtf8Printable(text), stdout);
+    fputc('\n', stdout);
+}
+
+QString limitText(const std::optional<int> &limit) { return limit ? QString::number(*limit) : QStringLiteral("-"); }
+QString textOrDash(const QString &t) { return t.isEmpty() ? QStringLiteral("-") : t; }
+QString qualityText(int q) { return q == 0 ? QStringLiteral("qualified") : QStringLiteral("unqualified"); }
+} // namespace
+
+int fail(const QString &reason)
+{
+    fprintf(stderr, "zpvw-archive: %s\n", qUtf8Printable(reason));
+    return 1;
+}
+
+int importPaths(CArchiveDb &db, const QStringList &paths)
+{
+    ImportOptions options;
+    // Progress only for a person watching a terminal; never in a pipe or log.
+    const bool terminal = isatty(fileno(stdout));
+    QElapsedTimer shown;
+    shown.start();
+    if (terminal) {
+        options.progress = [&shown](int done, int total) {
+            if (done == total || shown.elapsed() >= 200) {
+                fprintf(stdout, "\r%d of %d files", done, total);
+                fflush(stdout);
+                shown.restart();
+            }
+        };
+    }
+    options.pauseAfterFiles = qEnvironmentVariableIntValue("ZPVW_ARCHIVE_PAUSE_AFTER");
+    if (options.pauseAfterFiles <= 0)
+        options.pauseAfterFiles = -1;
+    ImportSummary summary;
+    QString error;
+    const bool ok = importIntoArchive(db, paths, options, &summary, &error);
+    if (terminal)
+        fputc('\n', stdout);
+    for (const QString &r : qAsConst(summary.refusals))
+        line(QStringLiteral("refused %1").arg(r));
+    line(summary.line());
+    fflush(stdout);
+    if (!ok)
+        return fail(error);
+    return summary.refused > 0 ? 2 : 0;
+}
+
+int projects(CArchiveDb &db)
+{
+    QVector<ProjectRow> rows;
+    QString error;
+    if (!listProjects(db, &rows, &error))
+        return fail(error);
+    line(QStringLiteral("project\tholes\ttests\tversions\tfailed"));
+    for (const ProjectRow &r : rows)
+        line(QStringLiteral("%1\t%2\t%3\t%4\t%5").arg(r.project).arg(r.holes).arg(r.tests).arg(r.versions).arg(r.failed));
+    return 0;
+}
+
+int holes(CArchiveDb &db, const QString &project)
+{
+    QVector<HoleRow> rows;
+    QString error;
+    if (!listHoles(db, project, &rows, &error))
+        return fail(error);
+    if (rows.isEmpty())
+        return fail(QStringLiteral("no project %1 in the archive").arg(project));
+    line(QStringLiteral("hole\ttested\tthickness_cm\tlimit_mm\tverdict\tquality\tversion"));
+    for (const HoleRow &r : rows)
+        line(QStringLiteral("%1\t%2 %3\t%4\t%5\t%6\t%7\t%8")
+                 .arg(r.hole, r.testDate, r.testTime)
+                 .arg(r.thicknessCm)
+                 .arg(limitText(r.limitMm), textOrDash(r.verdict), qualityText(r.quality))
+                 .arg(r.version));
+    return 0;
+}
+
+int history(CArchiveDb &db, const QString &project, const QString &hole)
+{
+    QVector<VersionRow> rows;
+    QString error;
+    if (!holeHistory(db, project, hole, &rows, &error))
+        return fail(error);
+    if (rows.isEmpty())
+        return fail(QStringLiteral("no hole %1 in project %2").arg(hole, project));
+    line(QStringLiteral("tested\tversion\tthickness_cm\tlimit_mm\tverdict\tquality\tsamples\tfile\tsha256\timported\tby"));
+    for (const VersionRow &r : rows) {
+        line(QStringLiteral("%1 %2\t%3\t%4\t%5\t%6\t%7\t%8\t%9")
+                 .arg(r.testDate, r.testTime)
+                 .arg(r.version)
+                 .arg(r.thicknessCm)
+                 .arg(limitText(r.limitMm), textOrDash(r.verdict), qualityText(r.quality))
+                 .arg(r.samples)
+                 .arg(r.fileName)
+             + QStringLiteral("\t%1\t%2\t%3").arg(r.sha256, r.importedAt, r.importedBy));
+        for (const CompanionRow &c : r.companions)
+            line(QStringLiteral("\t\twith %1\t%2").arg(c.name, c.sha256));
+    }
+    return 0;
+}
+
+int exportFiles(CArchiveDb &db, const QString &project, const QString &hole, int version, const QString &test,
+                const QString &dir)
+{
+    QStringList written;
+    QString error;
+    if (!exportHoleFiles(db, project, hole, version, test, dir, &written, &error))
+        return fail(error);
+    for (const QString &w : qAsConst(written))
+        line(w);
+    return 0;
+}
+
+int verify(CArchiveDb &db)
+{
+    VerifyReport r;
+    QString error;
+    if (!verifyArchive(db, &r, &error))
+        return fail(error);
+    for (const QString &f : qAsConst(r.faults))
+        line(QStringLiteral("FAULT %1").arg(f));
+    line(QStringLiteral("%1 files (%2 bytes) re-hashed, %3 audit entries checked: %4")
+             .arg(r.files)
+             .arg(r.bytes)
+             .arg(r.chain.entries)
+             .arg(r.ok() ? QStringLiteral("all correct") : QStringLiteral("%1 faults").arg(r.faults.size())));
+    if (!r.notRecorded.isEmpty())
+        fprintf(stderr, "zpvw-archive: this verification is not recorded in the audit trail: %s\n",
+                qUtf8Printable(r.notRecorded));
+    return r.ok() ? 0 : 3;
+}
+
+int log(CArchiveDb &db, const QString &project, const QString &hole)
+{
+    QVector<AuditEntry> entries;
+    QString error;
+    if (!readAuditLog(db, project, hole, &entries, &error))
+        return fail(error);
+    line(QStringLiteral("seq\tat\twho\taction\thole\tsha256\tdetail"));
+    for (const AuditEntry &e : entries)
+        line(QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7").arg(e.seq).arg(e.at, e.who, e.action, e.hole, e.sha256, e.detail));
+    return 0;
+}
+
+int summary(CArchiveDb &db, const QString &project, const QString &csvPath, const QString &pdfPath)
+{
+    ProjectSummary s;
+    QString error;
+    if (!archiveProjectSummary(db, project, &s, &error))
+        return fail(error);
+    if (!csvPath.isEmpty()) {
+        CAtomicFileWriter w(csvPath);
+        if (!w.open() || !w.write(projectSummaryCsv(s)) || !w.commit())
+            return fail(QStringLiteral("%1: %2").arg(csvPath, w.errorString()));
+        line(csvPath);
+    }
+    if (!pdfPath.isEmpty()) {
+        if (!writeProjectSummaryPdf(s, pdfPath, &error))
+            return fail(QStringLiteral("%1: %2").arg(pdfPath, error));
+        line(pdfPath);
+    }
+    return 0;
+}
+
+int find(CArchiveDb &db, const QString &text)
+{
+    QVector<FoundHole> rows;
+    QString error;
+    if (!findInArchive(db, text, &rows, &error))
+        return fail(error);
+    for (const FoundHole &r : rows)
+        line(QStringLiteral("%1\t%2\t%3").arg(r.project, r.hole, r.matched));
+    return 0;
+}
+} // namespace ArchiveCommands

@@ -1,0 +1,21 @@
+#pragma once
+// The commands of zpvw-archive, each printing its result on stdout and a
+// reason on stderr; each returns the process's exit status.
+
+#include "archivedb.h"
+
+#include <QStringList>
+
+namespace ArchiveCommands {
+int importPaths(CArchiveDb &db, const QStringList &paths);
+int projects(CArchiveDb &db);
+int holes(CArchiveDb &db, const QString &project);
+int history(CArchiveDb &db, const QString &project, const QString &hole);
+int exportFiles(CArchiveDb &db, const QString &project, const QString &hole, int version, const QString &test,
+                const QString &dir);
+int verify(CArchiveDb &db);
+int log(CArchiveDb &db, const QString &project, const QString &hole);
+int find(CArchiveDb &db, const QString &text);
+int summary(CArchiveDb &db, const QString &project, const QString &csvPath, const QString &pdfPath);
+int fail(const QString &reason);
+}

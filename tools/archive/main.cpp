@@ -1,0 +1,155 @@
+// zpvw-archive: the office archive of hole files.
+//
+//   zpvw-archive [--db FILE|postgresql://user@host:port/db] COMMAND ...
+//     import PATH...                 USB export folders, data folders, files
+//     projects                       every project with its counts
+//     holes PROJECT                  latest test of every hole
+//     history PROJECT HOLE           every test and version of a hole
+//     export PROJECT HOLE [--version N] [--test "DATE TIME"] DIR
+//     summary PROJECT --csv FILE|--pdf FILE
+//     verify                         re-hash everything, walk the audit trail
+//     log PROJECT [HOLE]             the audit trail of a project or hole
+//     find TEXT                      project, hole, tester and unit names
+//     serve [--listen HOST:PORT] [--lang zh|en]   read-only web pages
+//                                    (default 127.0.0.1:8080, Chinese)
+//
+// Without --db the archive is a SQLite file in the user's data folder.
+// Exit status: 0 done, 1 failure (reason on stderr), 2 usage or (import)
+// some files refused, 3 verify found faults.
+
+#include "archiveaddress.h"
+#include "archivecommands.h"
+#include "archivedb.h"
+#include "archiveserver.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QTranslator>
+#include <cstdio>
+#include <memory>
+
+namespace {
+int usage()
+{
+    fputs("usage: zpvw-archive [--db FILE|postgresql://user@host:port/db] COMMAND\n"
+          "  import PATH...\n"
+          "  projects\n"
+          "  holes PROJECT\n"
+          "  history PROJECT HOLE\n"
+          "  export PROJECT HOLE [--version N] [--test \"yyyy-MM-dd hh:mm:ss\"] DIR\n"
+          "  summary PROJECT --csv FILE|--pdf FILE\n"
+          "  verify\n"
+          "  log PROJECT [HOLE]\n"
+          "  find TEXT\n"
+          "  serve [--listen HOST:PORT] [--lang zh|en]\n",
+          stderr);
+    return 2;
+}
+
+// Takes "--name VALUE" out of args; false when the value is missing.
+bool takeOption(QStringList &args, const QString &name, QString *value, bool *present = nullptr)
+{
+    const int i = args.indexOf(name);
+    if (present)
+        *present = i >= 0;
+    if (i < 0)
+        return true;
+    if (i + 1 >= args.size())
+        return false;
+    *value = args.at(i + 1);
+    args.erase(args.begin() + i, args.begin() + i + 2);
+    return true;
+}
+
+void quietNotes(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        fprintf(stderr, "zpvw-archive: %s\n", qUtf8Printable(message));
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // Only the PDF summary and the web view draw (fonts need a GUI
+    // application); they draw off screen.
+    bool drawing = false;
+    for (int i = 1; i < argc; ++i)
+        drawing = drawing || QByteArray(argv[i]) == "summary" || QByteArray(argv[i]) == "serve";
+    if (drawing && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (drawing)
+        qInstallMessageHandler(quietNotes);
+    std::unique_ptr<QCoreApplication> app(drawing ? new QGuiApplication(argc, argv) : new QCoreApplication(argc, argv));
+    QCoreApplication::setApplicationName(QStringLiteral("zpvw-archive"));
+
+    QStringList args = app->arguments().mid(1);
+    QString dbText;
+    if (!takeOption(args, QStringLiteral("--db"), &dbText))
+        return usage();
+    if (args.isEmpty())
+        return usage();
+    const QString command = args.takeFirst();
+
+    ArchiveAddress address;
+    QString error;
+    if (!parseArchiveAddress(dbText, &address, &error))
+        return ArchiveCommands::fail(error);
+    CArchiveDb db;
+    if (!db.open(address, &error))
+        return ArchiveCommands::fail(error);
+
+    if (command == QLatin1String("import") && !args.isEmpty())
+        return ArchiveCommands::importPaths(db, args);
+    if (command == QLatin1String("projects") && args.isEmpty())
+        return ArchiveCommands::projects(db);
+    if (command == QLatin1String("holes") && args.size() == 1)
+        return ArchiveCommands::holes(db, args.at(0));
+    if (command == QLatin1String("history") && args.size() == 2)
+        return ArchiveCommands::history(db, args.at(0), args.at(1));
+    if (command == QLatin1String("export")) {
+        QString version, test;
+        if (!takeOption(args, QStringLiteral("--version"), &version) || !takeOption(args, QStringLiteral("--test"), &test)
+            || args.size() != 3)
+            return usage();
+        bool ok = true;
+        const int n = version.isEmpty() ? 0 : version.toInt(&ok);
+        if (!ok || n < 0)
+            return usage();
+        return ArchiveCommands::exportFiles(db, args.at(0), args.at(1), n, test, args.at(2));
+    }
+    if (command == QLatin1String("summary")) {
+        QString csv, pdf;
+        if (!takeOption(args, QStringLiteral("--csv"), &csv) || !takeOption(args, QStringLiteral("--pdf"), &pdf)
+            || args.size() != 1 || (csv.isEmpty() && pdf.isEmpty()))
+            return usage();
+        return ArchiveCommands::summary(db, args.at(0), csv, pdf);
+    }
+    if (command == QLatin1String("verify") && args.isEmpty())
+        return ArchiveCommands::verify(db);
+    if (command == QLatin1String("log") && (args.size() == 1 || args.size() == 2))
+        return ArchiveCommands::log(db, args.at(0), args.value(1));
+    if (command == QLatin1String("serve")) {
+        QString listen = QStringLiteral("127.0.0.1:8080"), lang = QStringLiteral("zh");
+        if (!takeOption(args, QStringLiteral("--listen"), &listen) || !takeOption(args, QStringLiteral("--lang"), &lang)
+            || !args.isEmpty() || (lang != QLatin1String("zh") && lang != QLatin1String("en")))
+            return usage();
+        ListenAddress where;
+        if (!parseListenAddress(listen, &where, &error))
+            return ArchiveCommands::fail(error);
+        QTranslator english;
+        if (lang == QLatin1String("en") && english.load(QStringLiteral(":/Language/English.qm")))
+            QCoreApplication::installTranslator(&english);
+        db.close(); // every server thread opens its own connection
+        CArchiveWebServer server(address);
+        if (!server.bind(where, &error))
+            return ArchiveCommands::fail(error);
+        printf("serving %s on http://%s:%d/\n", qUtf8Printable(address.display()),
+               qUtf8Printable(where.host.contains(QLatin1Char(':')) ? QLatin1Char('[') + where.host + QLatin1Char(']') : where.host),
+               server.boundPort());
+        fflush(stdout);
+        return server.run() ? 0 : 1;
+    }
+    if (command == QLatin1String("find") && args.size() == 1)
+        return ArchiveCommands::find(db, args.at(0));
+    return usage();
+}
