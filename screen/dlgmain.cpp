@@ -21,6 +21,7 @@
 #include "device.h"
 #include "querythread.h"
 
+#include "buttontextfit.h"
 #include "cdlgmsgbox.h"
 #include "cdlgmsgquestion.h"
 #include "cdlgnumkey.h"
@@ -59,6 +60,7 @@ CDlgMain::CDlgMain(QWidget *parent)
     QKRVCommomUtils::loadCommonStyleSheet(this);
     QString sheet;
     QKRVCommomUtils::loadStyleSheet(this, sheet);
+    new ButtonTextFitter(ui->btns_widget_1); // long English words on the small screen
     loadBatteryConfig();
 
     setWindowTitle(tr(" KRV-ZPV[W]-无线电阻率沉渣采集软件") + QStringLiteral("-V") + QLatin1String(kVersion));

@@ -1,38 +1,75 @@
 #include "buttontextfit.h"
 
 #include <QAbstractButton>
+#include <QEvent>
 #include <QFontInfo>
+#include <QFontMetrics>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QVariant>
 
 namespace {
-const char *const kFittedSize = "zpvwFittedPixelSize";
+const char *const kNaturalSize = "zpvwNaturalPixelSize";
 
-void setPixelSize(QAbstractButton *button, int px)
+int textWidth(const QFont &font, const QString &text)
 {
-    button->setStyleSheet(px > 0 ? QStringLiteral("font-size: %1px;").arg(px) : QString());
-    button->ensurePolished();
+    const QFontMetrics fm(font);
+    int w = 0;
+    for (const QString &line : text.split(QLatin1Char('\n')))
+        w = qMax(w, fm.horizontalAdvance(line));
+    return w;
 }
+
+int pixelSizeOf(const QFont &font) { return font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize(); }
 } // namespace
 
 void fitButtonText(QAbstractButton *button, int floorPixelSize)
 {
-    if (!button)
+    if (!button || button->width() <= 0)
         return;
-    // Start from the style sheets' own size every time: a shorter text
-    // (another state's) gets its full size back.
-    if (button->property(kFittedSize).toInt() > 0)
-        setPixelSize(button, 0);
-    button->setProperty(kFittedSize, 0);
     button->ensurePolished();
-    const int width = button->width();
-    if (width <= 0 || button->sizeHint().width() <= width)
-        return;
-    const int preferred = button->font().pixelSize() > 0 ? button->font().pixelSize()
-                                                           : QFontInfo(button->font()).pixelSize();
-    const int px = largestFittingPixelSize(preferred - 1, floorPixelSize, [&](int candidate) {
-        setPixelSize(button, candidate);
-        return button->sizeHint().width() <= width;
+    int natural = button->property(kNaturalSize).toInt();
+    if (natural <= 0) {
+        natural = pixelSizeOf(button->font());
+        button->setProperty(kNaturalSize, natural);
+    }
+    // The room for the text: the button's contents (its border and padding
+    // taken off) less the icon and its spacing; none of that depends on the
+    // font's size.
+    QStyleOptionButton opt;
+    opt.initFrom(button);
+    opt.text = button->text();
+    opt.icon = button->icon();
+    opt.iconSize = button->iconSize();
+    const QRect contents = button->style()->subElementRect(QStyle::SE_PushButtonContents, &opt, button);
+    const int room = contents.width() - (button->icon().isNull() ? 0 : button->iconSize().width() + 4);
+    const int px = largestFittingPixelSize(natural, floorPixelSize, [&](int candidate) {
+        QFont f = button->font();
+        f.setPixelSize(candidate);
+        return textWidth(f, button->text()) <= room;
     });
-    setPixelSize(button, px);
-    button->setProperty(kFittedSize, px);
+    const QString sheet = px == natural ? QString() : QStringLiteral("font-size: %1px;").arg(px);
+    if (button->styleSheet() != sheet)
+        button->setStyleSheet(sheet);
+}
+
+ButtonTextFitter::ButtonTextFitter(QWidget *container) : QObject(container), m_container(container)
+{
+    container->installEventFilter(this);
+    for (QAbstractButton *b : container->findChildren<QAbstractButton *>())
+        b->installEventFilter(this);
+}
+
+bool ButtonTextFitter::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type t = event->type();
+    if ((watched == m_container && (t == QEvent::LayoutRequest || t == QEvent::Show)) || t == QEvent::Resize)
+        fitAll();
+    return QObject::eventFilter(watched, event);
+}
+
+void ButtonTextFitter::fitAll()
+{
+    for (QAbstractButton *b : m_container->findChildren<QAbstractButton *>())
+        fitButtonText(b);
 }

@@ -3,6 +3,8 @@
 // 800x600 model) gets a smaller font until it fits, never below a floor;
 // a text that fits keeps the font the style sheets give it.
 
+#include <QObject>
+
 class QAbstractButton;
 
 // Largest pixel size from `preferred` down to `floor` for which `fits`
@@ -17,4 +19,21 @@ int largestFittingPixelSize(int preferred, int floor, Fits fits)
 }
 
 // Shrinks the text of `button` to its width (icon and padding included).
+// Changes the button's style sheet only when the size it needs changes.
 void fitButtonText(QAbstractButton *button, int floorPixelSize = 11);
+
+// Keeps every button inside `container` fitted: after a resize and after a
+// text change (which asks the container for a new layout).
+class ButtonTextFitter : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ButtonTextFitter(QWidget *container);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void fitAll();
+    QWidget *m_container;
+};

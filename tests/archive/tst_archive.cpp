@@ -100,7 +100,7 @@ private slots:
         QTest::newRow("file") << "/srv/a.sqlite" << true << false << "" << -1 << "";
         QTest::newRow("server") << "postgresql://office@db.lan:5433/archive" << true << true << "db.lan" << 5433
                                 << "archive";
-        QTest::newRow("default port") << "postgresql://office@10.0.0.5/archive" << true << true << "10.0.0.5" << -1
+        QTest::newRow("default port") << "postgresql://office@db.office.example/archive" << true << true << "db.office.example" << -1
                                       << "archive";
         QTest::newRow("socket") << "postgresql://office@/archive?host=/run/postgresql" << true << true
                                 << "/run/postgresql" << -1 << "archive";

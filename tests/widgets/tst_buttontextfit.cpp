@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPixmap>
+#include <QHBoxLayout>
 #include <QPushButton>
 #include <QtTest>
 
@@ -12,6 +13,7 @@ private slots:
     void search_data();
     void search();
     void longWordShrinksShortWordKeepsItsSize();
+    void fitterFollowsTextChanges();
 };
 
 void TestButtonTextFit::search_data()
@@ -51,16 +53,47 @@ void TestButtonTextFit::longWordShrinksShortWordKeepsItsSize()
 
     button.setText(QStringLiteral("Test\nComplete"));
     button.ensurePolished();
-    QVERIFY(button.sizeHint().width() > button.width()); // the fault: clipped
+    QVERIFY(QFontMetrics(button.font()).horizontalAdvance(QStringLiteral("Complete")) + 24 + 4 + 12 > button.width()); // the fault: clipped
     fitButtonText(&button);
-    QVERIFY2(button.sizeHint().width() <= button.width(), qPrintable(QString::number(button.sizeHint().width())));
+    const QFontMetrics fm(button.font());
+    QVERIFY(fm.horizontalAdvance(QStringLiteral("Complete")) + 24 + 4 + 12 <= button.width());
     QVERIFY(QFontInfo(button.font()).pixelSize() < 20);
     QVERIFY(QFontInfo(button.font()).pixelSize() >= 11);
+
+    // Fitting again changes nothing (no endless relayout).
+    const QString fitted = button.styleSheet();
+    fitButtonText(&button);
+    QCOMPARE(button.styleSheet(), fitted);
 
     button.setText(QStringLiteral("Run"));
     fitButtonText(&button);
     QCOMPARE(QFontInfo(button.font()).pixelSize(), 20);
     QVERIFY(button.styleSheet().isEmpty());
+    qApp->setStyleSheet(QString());
+}
+
+// Through the fitter: a text set later is fitted once the layout asks.
+void TestButtonTextFit::fitterFollowsTextChanges()
+{
+    qApp->setStyleSheet(QStringLiteral("QWidget#bar QPushButton { font-size: 20px; }"));
+    QWidget bar;
+    bar.setObjectName(QStringLiteral("bar"));
+    // As on the screen: the button sits in a layout, so a new text asks
+    // the container for a new layout.
+    auto *layout = new QHBoxLayout(&bar);
+    layout->setContentsMargins(0, 0, 0, 0);
+    QPushButton button(QStringLiteral("Set"));
+    button.setMinimumWidth(0);
+    button.setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    layout->addWidget(&button);
+    bar.setFixedSize(70, 50);
+    new ButtonTextFitter(&bar);
+    bar.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&bar));
+    QCOMPARE(QFontInfo(button.font()).pixelSize(), 20);
+    button.setText(QStringLiteral("Resample"));
+    QTRY_VERIFY_WITH_TIMEOUT(QFontInfo(button.font()).pixelSize() < 20, 2000);
+    QVERIFY(QFontMetrics(button.font()).horizontalAdvance(button.text()) <= button.width());
     qApp->setStyleSheet(QString());
 }
 
