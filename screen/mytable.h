@@ -120,6 +120,11 @@ private:
     bool onPanel(int x, int y) const;
     int dataColumnOf(int visCol) const;
     int existingRows() const;
+    // Makes t the first shown row or column (first is m_nTopRow or
+    // m_nLeftCol) and repaints when that changes the view.
+    void showFrom(int &first, int t);
+    // t, or the first column right of the fixed ones when t is among them.
+    int firstScrolledColumn(int t) const;
     void updateScrollFlags();
     void drawArrowPanels(QPainter &p);
     void drawRows(QPainter &p);
