@@ -461,12 +461,7 @@ void CMyTable::mousePressEvent(QMouseEvent *event)
     }
 
     const TableHit hit = hitTest(x, y);
-    m_nLastX = x;
-    m_nLastY = y;
-    m_nLastVisRow = hit.visRow;
-    m_nLastVisCol = hit.visCol;
-    m_nLastRow = hit.dataRow;
-    m_nLastCol = hit.dataCol;
+    rememberTouch(x, y, hit);
     if (!hit.hitsCell() || hit.dataRow < 1 || hit.dataRow > existingRows())
         return;
     const TableRow row = rowAt(hit.dataRow);
@@ -475,6 +470,16 @@ void CMyTable::mousePressEvent(QMouseEvent *event)
     m_nSelRow = hit.dataRow;
     emit SetMouseClick(hit.dataRow, hit.dataCol, row.cells.at(hit.dataCol - 1), 2);
     update();
+}
+
+void CMyTable::rememberTouch(int x, int y, const TableHit &hit)
+{
+    m_nLastX = x;
+    m_nLastY = y;
+    m_nLastVisRow = hit.visRow;
+    m_nLastVisCol = hit.visCol;
+    m_nLastRow = hit.dataRow;
+    m_nLastCol = hit.dataCol;
 }
 
 void CMyTable::UpdateTime()
@@ -514,12 +519,7 @@ void CMyTable::mouseMoveEvent(QMouseEvent *event)
         ScrollToRow(m_nTopRow + m_nLastVisRow - hit.visRow);
         ScrollToColumn(m_nLeftCol + m_nLastVisCol - hit.visCol);
     }
-    m_nLastX = x;
-    m_nLastY = y;
-    m_nLastVisRow = hit.visRow;
-    m_nLastVisCol = hit.visCol;
-    m_nLastRow = hit.dataRow;
-    m_nLastCol = hit.dataCol;
+    rememberTouch(x, y, hit);
 }
 
 void CMyTable::mouseReleaseEvent(QMouseEvent *)
