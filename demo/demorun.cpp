@@ -66,9 +66,11 @@ CDemoRun::CDemoRun(CDlgMain &dlg, const AppOptions &options, QObject *parent)
     : QObject(parent), m_dlg(dlg), m_opt(options)
 {
     m_verbose = !QProcessEnvironment::systemEnvironment().value(QStringLiteral("ZPVW_DEMO_VERBOSE")).isEmpty();
-    m_watch = new QTimer(this);
-    m_watch->setInterval(kWatchMs);
-    connect(m_watch, &QTimer::timeout, this, &CDemoRun::watchModals);
+    m_answerer.ignore(&m_dlg);
+    connect(&m_answerer, &ModalAnswerer::unexpectedDialog, this, &CDemoRun::failOnUnexpected);
+    connect(&m_answerer, &ModalAnswerer::budgetSpent, this, [this] {
+        fail(QStringLiteral("not finished within %1 s (%2)").arg(m_opt.maxSeconds).arg(stepState()));
+    });
 }
 
 CDemoRun::~CDemoRun() = default;
@@ -84,11 +86,11 @@ int CDemoRun::exec()
         std::_Exit(3);
     }).detach();
     m_clock.start();
-    m_watch->start();
+    m_answerer.start(m_opt.maxSeconds * 1000, kWatchMs);
     m_dlg.show();
     QTimer::singleShot(0, this, &CDemoRun::drive);
     m_dlg.exec();
-    m_watch->stop();
+    m_answerer.finish();
     if (m_failed)
         fprintf(stderr, "zpvw --demo: %s\n", qUtf8Printable(oneLine(m_failure)));
     return m_status;
@@ -217,7 +219,7 @@ void CDemoRun::raise()
     expect("CDlgSaveMsg", [this](QWidget *w) { answerSave(w); });
     // The leak notice of the automatic modes closes itself once the winch
     // is back at the point.
-    expect("CDlgLeak", [](QWidget *) {});
+    m_answerer.watch("CDlgLeak", {});
     const int points = m_opt.depthMm / m_opt.moveMm + 1;
     auto saved = [this] {
         return m_saveAnswered && !QApplication::activeModalWidget() && AcqState::code(curState) == AcqState::Idle;
@@ -495,54 +497,16 @@ void CDemoRun::answerFileOperation(QWidget *w)
 
 // ---------------------------------------------------------------- machinery
 
-void CDemoRun::expect(const char *className, Answer answer) { m_answers.insert(QByteArray(className), answer); }
+void CDemoRun::expect(const char *className, Answer answer) { m_answerer.answerAlways(className, std::move(answer)); }
 
-void CDemoRun::expectNothing() { m_answers.clear(); }
+void CDemoRun::expectNothing() { m_answerer.clearStandingAnswers(); }
 
-void CDemoRun::watchModals()
+void CDemoRun::failOnUnexpected(QWidget *w)
 {
-    if (!m_failed && m_clock.elapsed() > qint64(m_opt.maxSeconds) * 1000)
-        fail(QStringLiteral("not finished within %1 s (%2)").arg(m_opt.maxSeconds).arg(stepState()));
-
-    for (int i = m_answered.size() - 1; i >= 0; --i) {
-        if (!m_answered.at(i) || !m_answered.at(i)->isVisible())
-            m_answered.removeAt(i);
-    }
-    QWidget *w = QApplication::activeModalWidget();
-    if (!w || !w->isVisible() || w == &m_dlg)
-        return;
-    if (m_failed) {
-        // Unwind: every dialog still open ends, so the steps return.
-        if (auto *d = qobject_cast<QDialog *>(w))
-            d->done(QDialog::Rejected);
-        else
-            w->close();
-        return;
-    }
-    if (m_answered.contains(QPointer<QWidget>(w)))
-        return;
-    m_answered << QPointer<QWidget>(w);
-    for (auto it = m_answers.constBegin(); it != m_answers.constEnd(); ++it) {
-        if (!w->inherits(it.key().constData()))
-            continue;
-        // Answered from a timer of its own: an answer may open further
-        // dialogs, which this watch must see while the answer waits.
-        const Answer answer = it.value();
-        QPointer<QWidget> target(w);
-        QTimer::singleShot(0, this, [this, answer, target] {
-            if (target && !m_failed)
-                answer(target);
-        });
-        return;
-    }
-    QStringList texts;
-    for (QLabel *label : w->findChildren<QLabel *>()) {
-        if (label->isVisible() && !label->text().trimmed().isEmpty())
-            texts << label->text().trimmed();
-    }
+    const QString texts = ModalAnswerer::visibleTexts(w);
     fail(QStringLiteral("%1: unexpected %2%3")
              .arg(m_step, QString::fromLatin1(w->metaObject()->className()),
-                  texts.isEmpty() ? QString() : QStringLiteral(" \"%1\"").arg(texts.join(QStringLiteral(" / ")))));
+                  texts.isEmpty() ? QString() : QStringLiteral(" \"%1\"").arg(texts)));
 }
 
 bool CDemoRun::pressMain(const char *name)
@@ -595,6 +559,8 @@ void CDemoRun::fail(const QString &why)
         return;
     m_failed = true;
     m_failure = why;
+    // Unwind: every dialog still open ends, so the steps return.
+    m_answerer.abandon();
     note(QStringLiteral("failed: ") + why);
 }
 

@@ -27,9 +27,9 @@
 //     const int status = run.exec();   // 0: run.holePath() is saved
 
 #include "demooptions.h"
+#include "modalanswerer.h"
 
 #include <QElapsedTimer>
-#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -38,7 +38,6 @@
 #include <functional>
 
 class CDlgMain;
-class QTimer;
 class QWidget;
 
 class CDemoRun : public QObject {
@@ -59,7 +58,7 @@ private:
     using Answer = std::function<void(QWidget *)>;
 
     void drive();
-    void watchModals();
+    void failOnUnexpected(QWidget *w);
 
     // Steps; each leaves failed() set when it did not come about.
     void setUp();
@@ -120,8 +119,6 @@ private:
     QString m_pendingText;
     QStringList m_pendingChoices;
 
-    QHash<QByteArray, Answer> m_answers;
-    QList<QPointer<QWidget>> m_answered;
-    QTimer *m_watch = nullptr;
+    ModalAnswerer m_answerer;
     QElapsedTimer m_clock;
 };

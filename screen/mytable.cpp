@@ -461,12 +461,7 @@ void CMyTable::mousePressEvent(QMouseEvent *event)
     }
 
     const TableHit hit = hitTest(x, y);
-    m_nLastX = x;
-    m_nLastY = y;
-    m_nLastVisRow = hit.visRow;
-    m_nLastVisCol = hit.visCol;
-    m_nLastRow = hit.dataRow;
-    m_nLastCol = hit.dataCol;
+    rememberTouch(x, y, hit);
     if (!hit.hitsCell() || hit.dataRow < 1 || hit.dataRow > existingRows())
         return;
     const TableRow row = rowAt(hit.dataRow);
@@ -475,6 +470,16 @@ void CMyTable::mousePressEvent(QMouseEvent *event)
     m_nSelRow = hit.dataRow;
     emit SetMouseClick(hit.dataRow, hit.dataCol, row.cells.at(hit.dataCol - 1), 2);
     update();
+}
+
+void CMyTable::rememberTouch(int x, int y, const TableHit &hit)
+{
+    m_nLastX = x;
+    m_nLastY = y;
+    m_nLastVisRow = hit.visRow;
+    m_nLastVisCol = hit.visCol;
+    m_nLastRow = hit.dataRow;
+    m_nLastCol = hit.dataCol;
 }
 
 void CMyTable::UpdateTime()
@@ -514,12 +519,7 @@ void CMyTable::mouseMoveEvent(QMouseEvent *event)
         ScrollToRow(m_nTopRow + m_nLastVisRow - hit.visRow);
         ScrollToColumn(m_nLeftCol + m_nLastVisCol - hit.visCol);
     }
-    m_nLastX = x;
-    m_nLastY = y;
-    m_nLastVisRow = hit.visRow;
-    m_nLastVisCol = hit.visCol;
-    m_nLastRow = hit.dataRow;
-    m_nLastCol = hit.dataCol;
+    rememberTouch(x, y, hit);
 }
 
 void CMyTable::mouseReleaseEvent(QMouseEvent *)
@@ -556,14 +556,17 @@ void CMyTable::hideEvent(QHideEvent *event)
 
 // ---------------------------------------------------------------- scrolling
 
-void CMyTable::PageMoveUp(int per)
+void CMyTable::showFrom(int &first, int t)
 {
-    const int t = qMax(1, m_nTopRow - per);
-    if (t != m_nTopRow) {
-        m_nTopRow = t;
+    if (t != first) {
+        first = t;
         update();
     }
 }
+
+int CMyTable::firstScrolledColumn(int t) const { return qMax(t, m_nFixedCols + 1); }
+
+void CMyTable::PageMoveUp(int per) { showFrom(m_nTopRow, qMax(1, m_nTopRow - per)); }
 
 void CMyTable::PageMoveDown(int per)
 {
@@ -576,37 +579,19 @@ void CMyTable::PageMoveDown(int per)
     int t = m_nTopRow + per;
     if (t + m_nVisRows > m_nRowCount)
         t = m_nRowCount + 1 - m_nVisRows;
-    if (t != m_nTopRow) {
-        m_nTopRow = t;
-        update();
-    }
+    showFrom(m_nTopRow, t);
 }
 
-void CMyTable::PageMoveLeft(int per)
-{
-    int t = m_nLeftCol - per;
-    if (t <= m_nFixedCols)
-        t = m_nFixedCols + 1;
-    if (t != m_nLeftCol) {
-        m_nLeftCol = t;
-        update();
-    }
-}
+void CMyTable::PageMoveLeft(int per) { showFrom(m_nLeftCol, firstScrolledColumn(m_nLeftCol - per)); }
 
 void CMyTable::PageMoveRight(int per)
 {
     if (existingRows() < 1)
         return;
     int t = m_nLeftCol + per;
-    if (t - m_nFixedCols + m_nVisCols + 1 > m_nColCount) {
-        t = m_nColCount + m_nFixedCols + 1 - m_nVisCols;
-        if (t <= m_nFixedCols)
-            t = m_nFixedCols + 1;
-    }
-    if (t != m_nLeftCol) {
-        m_nLeftCol = t;
-        update();
-    }
+    if (t - m_nFixedCols + m_nVisCols + 1 > m_nColCount)
+        t = firstScrolledColumn(m_nColCount + m_nFixedCols + 1 - m_nVisCols);
+    showFrom(m_nLeftCol, t);
 }
 
 void CMyTable::ScrollToRow(int row)
@@ -617,27 +602,14 @@ void CMyTable::ScrollToRow(int row)
         m_nTopRow = 1;
         return;
     }
-    const int t = row + m_nVisRows > m_nRowCount ? qMax(1, existingRows() + 1 - m_nVisRows) : row;
-    if (t != m_nTopRow) {
-        m_nTopRow = t;
-        update();
-    }
+    showFrom(m_nTopRow, row + m_nVisRows > m_nRowCount ? qMax(1, existingRows() + 1 - m_nVisRows) : row);
 }
 
 void CMyTable::ScrollToColumn(int col)
 {
     if (col < 1 || col == m_nLeftCol || (existingRows() >= 1 && col > m_nColCount))
         return;
-    int t;
-    if (col > m_nFixedCols) {
-        t = (m_nVisCols - m_nFixedCols) + col <= m_nColCount ? col : m_nColCount + 1 + m_nFixedCols - m_nVisCols;
-        if (t <= m_nFixedCols)
-            t = m_nFixedCols + 1;
-    } else {
-        t = m_nFixedCols + 1;
-    }
-    if (t != m_nLeftCol) {
-        m_nLeftCol = t;
-        update();
-    }
+    const bool fits = (m_nVisCols - m_nFixedCols) + col <= m_nColCount;
+    showFrom(m_nLeftCol, col > m_nFixedCols ? firstScrolledColumn(fits ? col : m_nColCount + 1 + m_nFixedCols - m_nVisCols)
+                                            : m_nFixedCols + 1);
 }

@@ -120,6 +120,13 @@ private:
     bool onPanel(int x, int y) const;
     int dataColumnOf(int visCol) const;
     int existingRows() const;
+    // Makes t the first shown row or column (first is m_nTopRow or
+    // m_nLeftCol) and repaints when that changes the view.
+    void showFrom(int &first, int t);
+    // Where the finger is now: a drag scrolls by the cells it crossed since.
+    void rememberTouch(int x, int y, const TableHit &hit);
+    // t, or the first column right of the fixed ones when t is among them.
+    int firstScrolledColumn(int t) const;
     void updateScrollFlags();
     void drawArrowPanels(QPainter &p);
     void drawRows(QPainter &p);

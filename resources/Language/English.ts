@@ -344,6 +344,10 @@ t</translation>
         <translation>Operation</translation>
     </message>
     <message>
+        <source>工程汇总</source>
+        <translation>Project summary</translation>
+    </message>
+    <message>
         <source>打  开</source>
         <translation>Open</translation>
     </message>

@@ -9,6 +9,9 @@
 //
 // Answers may arm further answers for dialogs the answered dialog opens.
 
+#include "modalanswerer.h"
+
+#include <QAbstractButton>
 #include <QApplication>
 #include <QPointer>
 #include <QPushButton>
@@ -21,49 +24,38 @@
 // it (for a dialog that may or may not appear).
 struct ModalAnswer {
     bool answered = false;
-    bool cancelled = false;
-    void cancel() { cancelled = true; }
+    QPointer<ModalAnswerer> answerer;
+    void cancel()
+    {
+        if (answerer)
+            answerer->deleteLater();
+    }
 };
 
 // Calls answer(dialog) once a modal widget inheriting className (any modal
 // widget when className is null or empty) other than the one active now is
-// shown. Gives up after timeoutMs and then closes whatever is modal, so a
-// test fails instead of hanging. Check ->answered after exec() returned.
+// shown; other dialogs are left to other answers. Gives up after timeoutMs
+// and then rejects whatever is modal, so a test fails instead of hanging.
+// Check ->answered after exec() returned.
 inline std::shared_ptr<ModalAnswer> answerNextModal(const char *className, std::function<void(QWidget *)> answer,
                                                     int timeoutMs = 5000)
 {
     auto state = std::make_shared<ModalAnswer>();
-    QPointer<QWidget> before = QApplication::activeModalWidget();
-    auto *timer = new QTimer;
-    timer->setInterval(0);
-    auto clock = std::make_shared<QElapsedTimer>();
-    clock->start();
-    const QByteArray wantedClass(className ? className : "");
-    QObject::connect(timer, &QTimer::timeout, timer, [=]() {
-        if (state->cancelled) {
-            timer->stop();
-            timer->deleteLater();
-            return;
-        }
-        QWidget *w = QApplication::activeModalWidget();
-        const bool wanted = w && w != before.data() && w->isVisible()
-                            && (wantedClass.isEmpty() || w->inherits(wantedClass.constData()));
-        if (wanted) {
-            timer->stop();
-            timer->deleteLater();
-            state->answered = true;
-            answer(w);
-            return;
-        }
-        if (clock->elapsed() > timeoutMs) {
-            timer->stop();
-            timer->deleteLater();
-            qWarning("answerNextModal: no modal %s appeared", wantedClass.constData());
-            if (QWidget *stray = QApplication::activeModalWidget())
-                stray->close();
-        }
+    auto *answerer = new ModalAnswerer;
+    state->answerer = answerer;
+    answerer->ignore(QApplication::activeModalWidget());
+    answerer->leaveOthers();
+    const QByteArray wanted(className ? className : "");
+    answerer->expect(wanted.constData(), [state, answer, answerer](QWidget *w) {
+        state->answered = true;
+        answerer->deleteLater();
+        answer(w);
     });
-    timer->start();
+    QObject::connect(answerer, &ModalAnswerer::budgetSpent, answerer, [answerer, wanted] {
+        qWarning("answerNextModal: no modal %s appeared", wanted.constData());
+        answerer->deleteLater();
+    });
+    answerer->start(timeoutMs, 1);
     return state;
 }
 
@@ -75,6 +67,15 @@ inline bool clickChild(QWidget *parent, const char *objectName)
         return false;
     QTest::mouseClick(b, Qt::LeftButton);
     return true;
+}
+
+// Presses a dialog's button; the test fails when it is missing or disabled.
+inline void pressButton(QWidget *w, const char *objectName)
+{
+    auto *b = w->findChild<QAbstractButton *>(QString::fromLatin1(objectName));
+    QVERIFY2(b, objectName);
+    QVERIFY2(b->isEnabled(), objectName);
+    b->click();
 }
 
 // Text of the named child label (message of a message box).

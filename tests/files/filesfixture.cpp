@@ -4,12 +4,14 @@
 #include "ctrlinfo.h"
 #include "usbdisk.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
+#include <QtTest>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -139,4 +141,57 @@ int FilesFixture::handle(const QString &program, const QStringList &args)
         return QFile::copy(source, target) ? 0 : 1;
     }
     return 0;
+}
+
+namespace {
+QString fileOperationText(QWidget *w)
+{
+    const QString message = ModalAnswerer::messageOf(w);
+    if (!message.isNull())
+        return message;
+    QStringList lines;
+    for (const char *name : {"lbFileName", "lbFileSize", "lbFileTime"}) {
+        auto *label = w->findChild<QLabel *>(QString::fromLatin1(name));
+        if (label && !label->isHidden())
+            lines << label->text();
+    }
+    return lines.join(QStringLiteral(" | "));
+}
+}
+
+void expectPresses(ModalAnswerer &answerer, const QList<Step> &steps)
+{
+    answerer.setDescriber(fileOperationText);
+    ModalAnswerer *a = &answerer;
+    for (const Step &step : steps) {
+        const QByteArray button = step.button;
+        answerer.expect(step.className.constData(), [a, button](QWidget *w) {
+            auto *b = w->findChild<QAbstractButton *>(QString::fromLatin1(button));
+            if (!b || !b->isVisible() || !b->isEnabled()) {
+                a->prefixLastSeen(QStringLiteral("NO BUTTON ") + QString::fromLatin1(button) + QLatin1Char(' '));
+                ModalAnswerer::reject(w);
+                return;
+            }
+            QTest::mouseClick(b, Qt::LeftButton);
+        });
+    }
+}
+
+QStringList answering(const QList<Step> &steps, const std::function<void()> &action,
+                      const std::function<void(QDialog *)> &watched)
+{
+    ModalAnswerer answerer;
+    expectPresses(answerer, steps);
+    answerer.watch("CDlgProgress", [watched](QWidget *w) {
+        if (watched)
+            watched(qobject_cast<QDialog *>(w));
+    });
+    answerer.start(30000, 2);
+    action();
+    QStringList seen = answerer.seen();
+    if (answerer.outOfBudget())
+        seen << QStringLiteral("TIMEOUT");
+    if (!answerer.done())
+        seen << QStringLiteral("UNUSED STEPS");
+    return seen;
 }

@@ -13,10 +13,14 @@
 #include "platform.h"
 #include "testsession.h"
 #include "testsupport.h"
+#include "modalanswerer.h"
 
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <functional>
+
+class QDialog;
 
 // The offscreen platform warns about every dialog it shows; call from
 // initTestCase (after the test library installed its own message handler).
@@ -56,3 +60,32 @@ public:
 private:
     int handle(const QString &program, const QStringList &args);
 };
+
+// One answer of a file operation's dialogs: the dialog class expected next
+// and the button to press.
+struct Step {
+    QByteArray className;
+    QByteArray button;
+};
+
+// The answers the file dialogs' tests give.
+namespace Answer {
+const Step openItem{"CDlgFileOpt", "BtnOpen"};
+const Step exportItem{"CDlgFileOpt", "BtnExport"};
+const Step deleteItem{"CDlgFileOpt", "BtnDel"};
+const Step chooserReturn{"CDlgFileOpt", "BtnReturn"};
+const Step okQuestion{"CDlgMsgQuestion", "BtnOK"};
+const Step cancelQuestion{"CDlgMsgQuestion", "BtnCancel"};
+const Step okMessage{"CDlgMsgBox", "BtnOK"};
+}
+
+// Arms answerer to press the steps' buttons in turn; the dialogs are logged
+// with their message or, for the operation chooser, its file lines. A step
+// whose button is missing rejects its dialog and logs "NO BUTTON".
+void expectPresses(ModalAnswerer &answerer, const QList<Step> &steps);
+
+// Runs action while answering the dialogs with steps; returns what they said,
+// followed by "UNUSED STEPS" when fewer dialogs appeared than expected.
+// watched, when given, is called for each export progress display.
+QStringList answering(const QList<Step> &steps, const std::function<void()> &action,
+                      const std::function<void(QDialog *)> &watched = nullptr);

@@ -7,7 +7,6 @@
 #include "commonutils.h"
 #include "filesfixture.h"
 #include "holefiles.h"
-#include "modalscript.h"
 #include "recordfixture.h"
 
 #include <QDir>
@@ -19,7 +18,6 @@
 
 namespace {
 
-using Step = ModalScript::Step;
 using namespace Answer;
 
 QPushButton *button(QWidget *w, const char *name) { return w->findChild<QPushButton *>(QString::fromLatin1(name)); }
@@ -262,10 +260,12 @@ void TestBrowser::chooserReturnsAction()
     opt.SetLabels();
     QVERIFY(opt.findChild<QLabel *>(QStringLiteral("lbFileSize"))->isHidden());
     QVERIFY(!opt.findChild<QLabel *>(QStringLiteral("lbFileName"))->isHidden());
-    ModalScript script({{"CDlgFileOpt", buttonName}});
+    ModalAnswerer script;
+    expectPresses(script, {{"CDlgFileOpt", buttonName}});
+    script.start(30000, 2);
     QCOMPARE(opt.exec(), int(QDialog::Accepted));
     QCOMPARE(opt.action, action);
-    QVERIFY(script.done());
+    QVERIFY2(script.finish(), script.report());
 }
 
 void TestBrowser::openFileForReview()

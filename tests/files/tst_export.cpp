@@ -4,7 +4,6 @@
 #include "cdlgfileopt.h"
 #include "cdlgprogress.h"
 #include "filesfixture.h"
-#include "modalscript.h"
 #include "usbdisk.h"
 
 #include <QDir>
@@ -16,7 +15,6 @@
 
 namespace {
 
-using Step = ModalScript::Step;
 using namespace Answer;
 
 // What an export showed: the dialogs answered, the progress range and the

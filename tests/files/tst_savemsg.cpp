@@ -8,7 +8,6 @@
 #include "ctrlinfo.h"
 #include "filesfixture.h"
 #include "holefile.h"
-#include "modalscript.h"
 #include "testrecord.h"
 
 #include <QDir>
@@ -24,7 +23,6 @@
 
 namespace {
 
-using Step = ModalScript::Step;
 using namespace Answer;
 
 void fillSamples(int n)

@@ -9,7 +9,7 @@
 #include "ctrlinfo.h"
 #include "fuzzsupport.h"
 #include "holefile.h"
-#include "modalscript.h"
+#include "modalanswer.h"
 #include "paramfile.h"
 #include "testsession.h"
 #include "sysconfig.h"
@@ -21,59 +21,24 @@
 #include <QtTest>
 
 namespace {
-// Answers every modal dialog of one class that comes up, each with its own
-// timer, so that a dialog opened from inside another answer (a message box
-// over the keypad) is answered too. Bounded: after its time budget it
-// rejects whatever is modal, so a test never hangs.
-class CResponder : public QObject {
-public:
-    using Action = std::function<void(QWidget *)>;
-    CResponder(const char *className, Action action, int budgetMs = 20000)
-        : m_class(className), m_action(std::move(action)), m_budgetMs(budgetMs)
-    {
-        m_clock.start();
-        m_timer.setInterval(5);
-        connect(&m_timer, &QTimer::timeout, this, [this] { poll(); });
-        m_timer.start();
-    }
-    int answered() const { return m_answered; }
-    bool timedOut() const { return m_timedOut; }
-
-private:
-    void poll()
-    {
-        QWidget *w = QApplication::activeModalWidget();
-        if (m_clock.elapsed() > m_budgetMs) {
-            m_timedOut = m_timedOut || w;
-            if (auto *d = qobject_cast<QDialog *>(w))
-                d->reject();
-            return;
-        }
-        if (!w || !w->isVisible() || w == m_last.data() || !w->inherits(m_class.constData()))
-            return;
-        m_last = w;
-        ++m_answered;
-        m_action(w);
-    }
-    QByteArray m_class;
-    Action m_action;
-    int m_budgetMs;
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    QPointer<QWidget> m_last;
-    int m_answered = 0;
-    bool m_timedOut = false;
-};
+// Counts the dialogs an answer was given to.
+ModalAnswerer::Action counted(int *count, ModalAnswerer::Action action)
+{
+    return [count, action](QWidget *w) {
+        ++*count;
+        action(w);
+    };
+}
 
 const char kEmpty[] = "输入为空，请重新输入！";
 const char kRange[] = "输入的数值范围有误，请重新输入！";
 
 // Keypad: clear, then the keys (a disabled key is noted and skipped, as a
 // finger on it achieves nothing), then OK.
-ModalScript::Action typeKeys(const QString &keys, QString *disabled)
+ModalAnswerer::Action typeKeys(const QString &keys, QString *disabled)
 {
     return [keys, disabled](QWidget *w) {
-        ModalScript::click(w, "BtnClear");
+        pressButton(w, "BtnClear");
         for (const QChar c : keys) {
             const QByteArray name = c == QLatin1Char('.')   ? QByteArray("BtnDot")
                                     : c == QLatin1Char('-') ? QByteArray("BtnSign")
@@ -86,18 +51,18 @@ ModalScript::Action typeKeys(const QString &keys, QString *disabled)
             }
             b->click();
         }
-        ModalScript::click(w, "BtnNumKeyOK");
+        pressButton(w, "BtnNumKeyOK");
         // Refused: the keypad stays open after its message; give up on it.
         if (w->isVisible())
-            ModalScript::click(w, "BtnNumKeyCancel");
+            pressButton(w, "BtnNumKeyCancel");
     };
 }
 
-ModalScript::Action answer(QString *shown, const char *button = "BtnOK")
+ModalAnswerer::Action answer(QString *shown, const char *button = "BtnOK")
 {
     return [shown, button](QWidget *w) {
-        *shown = ModalScript::messageOf(w);
-        ModalScript::click(w, button);
+        *shown = ModalAnswerer::messageOf(w);
+        pressButton(w, button);
     };
 }
 
@@ -117,7 +82,7 @@ QStringList untouchedSetUp()
     CTestSession session;
     CDlgSet dlg(&session);
     dlg.show();
-    ModalScript none;
+    ModalAnswerer none;
     none.start();
     QTest::mouseClick(dlg.findChild<QPushButton *>(QStringLiteral("BtnOK")), Qt::LeftButton);
     none.finish();
@@ -238,14 +203,18 @@ void TstBadInput::numericEntry()
     QString shown;
     {
         QString asked;
-        CResponder keypad("CDlgNumKey", typeKeys(keys, &disabled));
-        CResponder message("CDlgMsgBox", answer(&shown));
+        int keypads = 0;
+        int messages = 0;
+        ModalAnswerer answers;
+        answers.answerAlways("CDlgNumKey", counted(&keypads, typeKeys(keys, &disabled)));
+        answers.answerAlways("CDlgMsgBox", counted(&messages, answer(&shown)));
         // A hole depth above the elevation asks whether the elevation follows.
-        CResponder question("CDlgMsgQuestion", answer(&asked, "BtnCancel"));
+        answers.answerAlways("CDlgMsgQuestion", answer(&asked, "BtnCancel"));
+        answers.start(20000);
         touch(&dlg, field);
-        QCOMPARE(keypad.answered(), 1);
-        QVERIFY(!keypad.timedOut() && !message.timedOut() && !question.timedOut());
-        QCOMPARE(message.answered(), keypadMessage.isEmpty() && entryMessage.isEmpty() ? 0 : 1);
+        QCOMPARE(keypads, 1);
+        QVERIFY2(answers.finish(), answers.report().constData());
+        QCOMPARE(messages, keypadMessage.isEmpty() && entryMessage.isEmpty() ? 0 : 1);
     }
     const QString keypadShown = keypadMessage.isEmpty() ? QString() : shown;
     const QString entryShown = entryMessage.isEmpty() ? QString() : shown;
@@ -257,7 +226,7 @@ void TstBadInput::numericEntry()
     // Nothing reaches the record before OK.
     QCOMPARE(describeRecord(gCtrlInfo), initial);
 
-    ModalScript ok;
+    ModalAnswerer ok;
     QString okShown;
     if (!okMessage.isEmpty())
         ok.expect("CDlgMsgBox", answer(&okShown));
@@ -292,8 +261,10 @@ void TstBadInput::everyKeyboardCharacter()
     dlg.show();
     QString typed;
     // Typing beyond the field's length shows the keyboard's notice.
-    CResponder notice("frmMessageBox", [](QWidget *w) { qobject_cast<QDialog *>(w)->accept(); });
-    CResponder keyboardAnswer("keyboard", [&typed](QWidget *w) {
+    int keyboards = 0;
+    ModalAnswerer answers;
+    answers.answerAlways("frmMessageBox", [](QWidget *w) { qobject_cast<QDialog *>(w)->accept(); });
+    answers.answerAlways("keyboard", counted(&keyboards, [&typed](QWidget *w) {
         auto *value = w->findChild<QLineEdit *>(QStringLiteral("valueEdit"));
         QVERIFY(value);
         value->clear();
@@ -330,10 +301,11 @@ void TstBadInput::everyKeyboardCharacter()
         press("key_LangueChange");
         typed = value->text();
         press("BtnOK");
-    });
+    }));
+    answers.start(20000);
     touch(&dlg, field);
-    QCOMPARE(keyboardAnswer.answered(), 1);
-    QVERIFY(!keyboardAnswer.timedOut() && !notice.timedOut());
+    QCOMPARE(keyboards, 1);
+    QVERIFY2(answers.finish(), answers.report().constData());
     for (const QString &part : {QStringLiteral("0123456789"), QStringLiteral(")!@#~[^-]("),
                                 QStringLiteral("abcdefghijklmnopqrstuvwxyz"), QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ")})
         QVERIFY2(typed.contains(part), qPrintable(typed));
@@ -345,7 +317,7 @@ void TstBadInput::everyKeyboardCharacter()
     const QString shown = edit->text();
     QVERIFY(!shown.isEmpty());
     QVERIFY(typed.startsWith(shown) || typed.trimmed().startsWith(shown.trimmed()));
-    ModalScript ok;
+    ModalAnswerer ok;
     ok.start();
     QTest::mouseClick(dlg.findChild<QPushButton *>(QStringLiteral("BtnOK")), Qt::LeftButton);
     QVERIFY2(ok.finish(), ok.report().constData());

@@ -7,7 +7,7 @@
 #include "commonutils.h"
 #include "ctrlinfo.h"
 #include "depthcalc.h"
-#include "modalscript.h"
+#include "modalanswer.h"
 #include "paramfile.h"
 #include "resamplerules.h"
 #include "testsession.h"
@@ -16,6 +16,8 @@
 #include "testsupport.h"
 
 #include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QDir>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -27,35 +29,35 @@
 namespace {
 
 // Keypad: clear, type the characters, OK.
-ModalScript::Action typeNumber(const QString &text)
+ModalAnswerer::Action typeNumber(const QString &text)
 {
     return [text](QWidget *w) {
-        ModalScript::click(w, "BtnClear");
+        pressButton(w, "BtnClear");
         for (const QChar c : text) {
             if (c == QLatin1Char('.'))
-                ModalScript::click(w, "BtnDot");
+                pressButton(w, "BtnDot");
             else if (c == QLatin1Char('-'))
-                ModalScript::click(w, "BtnSign");
+                pressButton(w, "BtnSign");
             else
-                ModalScript::click(w, QByteArray("Btn").append(c.toLatin1()).constData());
+                pressButton(w, QByteArray("Btn").append(c.toLatin1()).constData());
         }
-        ModalScript::click(w, "BtnNumKeyOK");
+        pressButton(w, "BtnNumKeyOK");
     };
 }
 
 // Keyboard: the text as typed, then OK.
-ModalScript::Action typeText(const QString &text)
+ModalAnswerer::Action typeText(const QString &text)
 {
     return [text](QWidget *w) {
         auto *edit = w->findChild<QLineEdit *>(QStringLiteral("valueEdit"));
         QVERIFY(edit);
         edit->setText(text);
-        ModalScript::click(w, "BtnOK");
+        pressButton(w, "BtnOK");
     };
 }
 
 // Selection grid: the button showing text.
-ModalScript::Action chooseItem(const QString &text)
+ModalAnswerer::Action chooseItem(const QString &text)
 {
     return [text](QWidget *w) {
         for (QPushButton *b : w->findChildren<QPushButton *>()) {
@@ -68,17 +70,17 @@ ModalScript::Action chooseItem(const QString &text)
     };
 }
 
-ModalScript::Action press(const char *button)
+ModalAnswerer::Action press(const char *button)
 {
-    return [button](QWidget *w) { ModalScript::click(w, button); };
+    return [button](QWidget *w) { pressButton(w, button); };
 }
 
 // Message box or question: remember the text, press the button.
-ModalScript::Action answer(QString *shown, const char *button = "BtnOK")
+ModalAnswerer::Action answer(QString *shown, const char *button = "BtnOK")
 {
     return [shown, button](QWidget *w) {
-        *shown = ModalScript::messageOf(w);
-        ModalScript::click(w, button);
+        *shown = ModalAnswerer::messageOf(w);
+        pressButton(w, button);
     };
 }
 
@@ -119,7 +121,7 @@ void touch(QDialog *dlg, const char *name)
 // One touch answered by one entry dialog.
 #define ENTER(dlg, name, className, action)                                                              \
     do {                                                                                               \
-        ModalScript one_;                                                                              \
+        ModalAnswerer one_;                                                                              \
         one_.expect((className), (action));                                                            \
         TOUCH_WITH((dlg), (name), one_);                                                               \
     } while (0)
@@ -377,7 +379,7 @@ void TestSetup::checks()
         field(&dlg, name.toLatin1().constData())->setText(value);
     field(&dlg, "editGCMC")->setText(name == QLatin1String("editGCMC") ? value : QStringLiteral("新工程"));
 
-    ModalScript script;
+    ModalAnswerer script;
     QString shown;
     if (!message.isEmpty())
         script.expect("CDlgMsgBox", answer(&shown));
@@ -429,7 +431,7 @@ void TestSetup::firstComplaintOnly()
     dlg.show();
     field(&dlg, "editGCMC")->clear();
     field(&dlg, "editPileLen")->clear();
-    ModalScript script;
+    ModalAnswerer script;
     QString shown;
     script.expect("CDlgMsgBox", answer(&shown));
     script.start();
@@ -440,7 +442,7 @@ void TestSetup::firstComplaintOnly()
     // Name and depth given: the move distance 75 matched no item.
     field(&dlg, "editGCMC")->setText(QStringLiteral("P"));
     field(&dlg, "editPileLen")->setText(QStringLiteral("20.00"));
-    ModalScript second;
+    ModalAnswerer second;
     second.expect("CDlgMsgBox", answer(&shown));
     second.start();
     QCOMPARE(dlg.CheckPara(), 0);
@@ -467,7 +469,7 @@ void TestSetup::storesAfterOk()
     QCOMPARE(text(&dlg, "EPulleyD"), QStringLiteral("62.7"));
     QCOMPARE(gCtrlInfo.maxDepth.load(), 20000); // nothing stored before OK
 
-    ModalScript none;
+    ModalAnswerer none;
     none.start();
     QTest::mouseClick(field<QPushButton>(&dlg, "BtnOK"), Qt::LeftButton);
     QVERIFY2(none.finish(), none.report().constData());
@@ -524,7 +526,7 @@ void TestSetup::closedDialogStoresNothing()
     connect(m_session.get(), &CTestSession::samplingModeChanged, [&] { ++paceCalls; });
     CDlgSet dlg(m_session.get());
     dlg.show();
-    ModalScript s;
+    ModalAnswerer s;
     QString asked;
     s.expect("CDlgNumKey", typeNumber(QStringLiteral("55")));
     s.expect("CDlgMsgQuestion", answer(&asked));
@@ -572,7 +574,7 @@ void TestSetup::keypadPerField()
     QString seenText;
     bool dotEnabled = !dot;
     bool signEnabled = !sign;
-    ModalScript s;
+    ModalAnswerer s;
     s.expect("CDlgNumKey", [&](QWidget *w) {
         seenTitle = titleOf(w);
         seenText = w->findChild<QLineEdit *>(QStringLiteral("EditValue"))->text();
@@ -613,7 +615,7 @@ void TestSetup::elevationRule()
     CDlgSet dlg(m_session.get());
     dlg.show();
     field(&dlg, "editPileBG")->setText(elevation);
-    ModalScript s;
+    ModalAnswerer s;
     QString asked;
     s.expect("CDlgNumKey", typeNumber(depth));
     const QByteArray button = reply.toLatin1();
@@ -645,7 +647,7 @@ void TestSetup::angleCheck()
     dlg.show();
     auto *pic = field<CLocationPic>(&dlg, "showPic");
     QCOMPARE(pic->angle(), 30);
-    ModalScript s;
+    ModalAnswerer s;
     QString shown;
     s.expect("CDlgNumKey", typeNumber(typed));
     if (!accepted)
@@ -665,14 +667,14 @@ void TestSetup::cancelledEntryKeepsField()
 {
     CDlgSet dlg(m_session.get());
     dlg.show();
-    ModalScript s;
+    ModalAnswerer s;
     s.expect("CDlgNumKey", [](QWidget *w) {
-        ModalScript::click(w, "Btn5");
-        ModalScript::click(w, "BtnNumKeyCancel");
+        pressButton(w, "Btn5");
+        pressButton(w, "BtnNumKeyCancel");
     });
     s.expect("keyboard", [](QWidget *w) {
         w->findChild<QLineEdit *>(QStringLiteral("valueEdit"))->setText(QStringLiteral("X"));
-        ModalScript::click(w, "Key_Close");
+        pressButton(w, "Key_Close");
     });
     s.expect("CDlgSelKey", press("Btn16"));
     s.start();
@@ -761,7 +763,7 @@ void TestSetup::selections()
     const QByteArray n = name.toLatin1();
     QString seenTitle;
     QStringList seenItems;
-    ModalScript s;
+    ModalAnswerer s;
     s.expect("CDlgSelKey", [&](QWidget *w) {
         seenTitle = titleOf(w);
         for (int i = 1; i <= 15; ++i) {
@@ -802,7 +804,7 @@ void TestSetup::basisAndPosition()
                                    QStringLiteral("JTG/T 3650 摩擦桩"), QStringLiteral("设计值(mm)")}));
     QCOMPARE(text(&dlg, "editBasis"), QStringLiteral("JTG/T 3650 摩擦桩"));
 
-    ModalScript design;
+    ModalAnswerer design;
     design.expect("CDlgSelKey", chooseItem(QStringLiteral("设计值(mm)")));
     design.expect("CDlgNumKey", typeNumber(QStringLiteral("80")));
     TOUCH_WITH(&dlg, "editBasis", design);
@@ -833,7 +835,7 @@ void TestSetup::disabledModeComboOpensNothing()
     dlg.show();
     auto *cb = field<QComboBox>(&dlg, "CBSampleMode");
     cb->setEnabled(false);
-    ModalScript s; // no dialog may open
+    ModalAnswerer s; // no dialog may open
     s.start(300);
     QMouseEvent pressEvent(QEvent::MouseButtonPress, QPointF(5, 5), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(cb, &pressEvent);
@@ -975,7 +977,7 @@ void TestSetup::modeSurvivesLanguageChange()
     QCOMPARE(SampleModes::isManual(gCtrlInfo.sampleMode), byHand);
     QCOMPARE(heightFromWinch(), !byHand);
     // OK passes and keeps the mode.
-    ModalScript none;
+    ModalAnswerer none;
     none.start();
     QTest::mouseClick(field<QPushButton>(&again, "BtnOK"), Qt::LeftButton);
     QVERIFY2(none.finish(), none.report().constData());
@@ -999,7 +1001,7 @@ void TestSetup::okRefusesMissingMode()
     CDlgSet dlg(m_session.get());
     dlg.show();
     QCOMPARE(field<QComboBox>(&dlg, "CBSampleMode")->currentIndex(), -1);
-    ModalScript script;
+    ModalAnswerer script;
     QString shown;
     script.expect("CDlgMsgBox", answer(&shown));
     script.start();
@@ -1033,7 +1035,7 @@ void TestSetup::englishCatalogue()
     QCOMPARE(field<QComboBox>(&dlg, "CBSampleMode")->currentText(), QStringLiteral("Auto-Raise"));
     QCOMPARE(field<QComboBox>(&dlg, "CBSampleMode")->itemText(1), QStringLiteral("Manaul"));
     field(&dlg, "editPileD")->setText(QStringLiteral("0"));
-    ModalScript s;
+    ModalAnswerer s;
     QString shown;
     s.expect("CDlgMsgBox", answer(&shown));
     s.start();
@@ -1210,7 +1212,7 @@ void TestSetup::resampleChecks()
     CDlgReSample dlg(500, 0);
     dlg.show();
     QString title;
-    ModalScript entry;
+    ModalAnswerer entry;
     entry.expect("CDlgNumKey", [&](QWidget *w) {
         title = titleOf(w);
         typeNumber(typed)(w);
@@ -1220,7 +1222,7 @@ void TestSetup::resampleChecks()
     QCOMPARE(dlg.m_nReDepth, depth);
     QCOMPARE(text(&dlg, "edReH"), QString::number(depth));
 
-    ModalScript ok;
+    ModalAnswerer ok;
     QString shown;
     if (!message.isEmpty())
         ok.expect("CDlgMsgBox", answer(&shown));

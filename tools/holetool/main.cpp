@@ -30,6 +30,7 @@
 #include <QGuiApplication>
 #include <QJsonDocument>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -73,34 +74,34 @@ bool read(const QString &file, CtrlInfo &info, QVector<Sample> &samples)
     return true;
 }
 
-int dump(const QString &file)
+// Reads a hole file and prints what text makes of it; 1 when it cannot be read.
+int printHole(const QString &file, const std::function<QByteArray(const CtrlInfo &, const QVector<Sample> &)> &text)
 {
     CtrlInfo info;
     QVector<Sample> samples;
     if (!read(file, info, samples))
         return 1;
-    out(QJsonDocument(HoleJson::toJson(info, samples)).toJson(QJsonDocument::Compact) + "\n");
+    out(text(info, samples));
     return 0;
+}
+
+int dump(const QString &file)
+{
+    return printHole(file, [](const CtrlInfo &info, const QVector<Sample> &samples) {
+        return QJsonDocument(HoleJson::toJson(info, samples)).toJson(QJsonDocument::Compact) + "\n";
+    });
 }
 
 int csv(const QString &file)
 {
-    CtrlInfo info;
-    QVector<Sample> samples;
-    if (!read(file, info, samples))
-        return 1;
-    out(HoleJson::toCsv(samples));
-    return 0;
+    return printHole(file, [](const CtrlInfo &, const QVector<Sample> &samples) { return HoleJson::toCsv(samples); });
 }
 
 int las(const QString &file)
 {
-    CtrlInfo info;
-    QVector<Sample> samples;
-    if (!read(file, info, samples))
-        return 1;
-    out(holeToLas(info, samples, QFileInfo(withHoleExtension(file)).fileName()));
-    return 0;
+    return printHole(file, [&file](const CtrlInfo &info, const QVector<Sample> &samples) {
+        return holeToLas(info, samples, QFileInfo(withHoleExtension(file)).fileName());
+    });
 }
 
 int report(const QString &holeFile, const QString &pdfFile)
@@ -114,22 +115,17 @@ int report(const QString &holeFile, const QString &pdfFile)
 
 int suggest(const QString &file)
 {
-    CtrlInfo info;
-    QVector<Sample> samples;
-    if (!read(file, info, samples))
-        return 1;
-    const SedimentSuggestion s = suggestSedimentInterface(samples, info.maxDepth, info.moveDistance);
-    if (!s.shown()) {
-        out("null\n");
-        return 0;
-    }
-    // Written by hand so the numbers keep their fixed decimals.
-    out(QStringLiteral("{\"depth_m\":%1,\"thickness_mm\":%2,\"confidence\":%3}\n")
+    return printHole(file, [](const CtrlInfo &info, const QVector<Sample> &samples) {
+        const SedimentSuggestion s = suggestSedimentInterface(samples, info.maxDepth, info.moveDistance);
+        if (!s.shown())
+            return QByteArray("null\n");
+        // Written by hand so the numbers keep their fixed decimals.
+        return QStringLiteral("{\"depth_m\":%1,\"thickness_mm\":%2,\"confidence\":%3}\n")
             .arg(QString::number(s.depth / 1000.0, 'f', 3))
             .arg(qint64(s.thicknessCm) * 10)
             .arg(QString::number(s.confidence, 'f', 2))
-            .toUtf8());
-    return 0;
+            .toUtf8();
+    });
 }
 
 int project(const QStringList &args)

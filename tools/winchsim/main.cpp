@@ -57,34 +57,45 @@ int main(int argc, char **argv)
     p.addHelpOption();
     const QCommandLineOption listenOpt(QStringLiteral("listen"), QStringLiteral("Address to listen on (port 0: any free one)."),
                                        QStringLiteral("HOST:PORT"), simulatorWinchAddress().toString());
-    const QCommandLineOption waitOpt(QStringLiteral("wait"), QStringLiteral("Seconds at the bottom before the raise."),
-                                     QStringLiteral("s"), QStringLiteral("2"));
-    const QCommandLineOption speedOpt(QStringLiteral("speed"), QStringLiteral("Raise speed, metres per second."),
-                                      QStringLiteral("m/s"), QStringLiteral("0.1"));
-    const QCommandLineOption depthOpt(QStringLiteral("depth"), QStringLiteral("Hole depth, metres."), QStringLiteral("m"),
-                                      QStringLiteral("20"));
-    const QCommandLineOption wheelOpt(QStringLiteral("wheel-d"), QStringLiteral("Pulley diameter, millimetres."),
-                                      QStringLiteral("mm"), QStringLiteral("63"));
-    const QCommandLineOption lineOpt(QStringLiteral("line-d"), QStringLiteral("Cable diameter, millimetres."),
-                                     QStringLiteral("mm"), QStringLiteral("7"));
-    const QCommandLineOption sedimentOpt(QStringLiteral("sediment"), QStringLiteral("Sediment layer thickness, metres."),
-                                         QStringLiteral("m"), QStringLiteral("0.3"));
-    const QCommandLineOption mudOpt(QStringLiteral("mud"), QStringLiteral("Raw value in the mud."), QStringLiteral("value"),
-                                    QStringLiteral("1.2"));
-    const QCommandLineOption sedValueOpt(QStringLiteral("sediment-value"), QStringLiteral("Raw value in the sediment."),
-                                         QStringLiteral("value"), QStringLiteral("3.0"));
-    const QCommandLineOption seedOpt(QStringLiteral("seed"), QStringLiteral("Seed of the deterministic noise."),
-                                     QStringLiteral("n"), QStringLiteral("1"));
+    // The numeric options: name, help, unit, default, lowest value, where it goes.
+    SimHoleConfig cfg;
+    double wheel = 0, line = 0, seed = 0, faultAfter = 0;
+    struct NumberOpt {
+        QCommandLineOption opt;
+        double min;
+        double *target;
+    };
+    auto number = [](const char *name, const char *help, const char *unit, const char *value, double min,
+                     double *target) {
+        return NumberOpt{QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(help),
+                                            QString::fromLatin1(unit), QString::fromLatin1(value)),
+                         min, target};
+    };
+    const NumberOpt numbers[] = {
+        number("wait", "Seconds at the bottom before the raise.", "s", "2", 0.0, &cfg.waitSeconds),
+        number("speed", "Raise speed, metres per second.", "m/s", "0.1", 0.0, &cfg.speed),
+        number("depth", "Hole depth, metres.", "m", "20", 0.0, &cfg.depth),
+        number("wheel-d", "Pulley diameter, millimetres.", "mm", "63", 1.0, &wheel),
+        number("line-d", "Cable diameter, millimetres.", "mm", "7", 0.0, &line),
+        number("sediment", "Sediment layer thickness, metres.", "m", "0.3", 0.0, &cfg.sediment),
+        number("mud", "Raw value in the mud.", "value", "1.2", -1e9, &cfg.mudValue),
+        number("sediment-value", "Raw value in the sediment.", "value", "3.0", -1e9, &cfg.sedimentValue),
+        number("seed", "Seed of the deterministic noise.", "n", "1", 0.0, &seed),
+        number("fault-after", "Seconds after each link connects before the fault starts.", "s", "0", 0.0,
+               &faultAfter)};
+    const QCommandLineOption &speedOpt = numbers[1].opt;
     const QCommandLineOption faultOpt(QStringLiteral("fault"),
                                       QStringLiteral("Fault mode: silent, drop, garbage, split or double."),
                                       QStringLiteral("mode"));
-    const QCommandLineOption faultAfterOpt(QStringLiteral("fault-after"),
-                                           QStringLiteral("Seconds after each link connects before the fault starts."),
-                                           QStringLiteral("s"), QStringLiteral("0"));
     const QCommandLineOption maxOpt(QStringLiteral("max-seconds"), QStringLiteral("Stop after this many seconds."),
                                     QStringLiteral("s"));
-    p.addOptions({listenOpt, waitOpt, speedOpt, depthOpt, wheelOpt, lineOpt, sedimentOpt, mudOpt, sedValueOpt, seedOpt,
-                  faultOpt, faultAfterOpt, maxOpt});
+    p.addOption(listenOpt);
+    for (const NumberOpt &n : numbers) {
+        if (n.target == &faultAfter)
+            p.addOption(faultOpt); // listed before the delay it goes with
+        p.addOption(n.opt);
+    }
+    p.addOption(maxOpt);
     if (!p.parse(app.arguments())) {
         err << "zpvw-winchsim: " << p.errorText() << '\n';
         return 2;
@@ -108,21 +119,9 @@ int main(int argc, char **argv)
     if (!listenHost.setAddress(listenAt.host))
         return bad(QStringLiteral("listen"), p.value(listenOpt), QStringLiteral("the host must be an IP address"));
 
-    SimHoleConfig cfg;
-    struct NumberOpt {
-        const QCommandLineOption *opt;
-        double min;
-        double *target;
-    };
-    double wheel = 0, line = 0, seed = 0, faultAfter = 0;
-    const NumberOpt numbers[] = {
-        {&waitOpt, 0.0, &cfg.waitSeconds}, {&speedOpt, 0.0, &cfg.speed},     {&depthOpt, 0.0, &cfg.depth},
-        {&wheelOpt, 1.0, &wheel},          {&lineOpt, 0.0, &line},            {&sedimentOpt, 0.0, &cfg.sediment},
-        {&mudOpt, -1e9, &cfg.mudValue},    {&sedValueOpt, -1e9, &cfg.sedimentValue},
-        {&seedOpt, 0.0, &seed},            {&faultAfterOpt, 0.0, &faultAfter}};
     for (const NumberOpt &n : numbers) {
-        if (!toNumber(p.value(*n.opt), n.min, n.target))
-            return bad(n.opt->names().first(), p.value(*n.opt),
+        if (!toNumber(p.value(n.opt), n.min, n.target))
+            return bad(n.opt.names().first(), p.value(n.opt),
                        QStringLiteral("expected a number not below %1").arg(n.min));
     }
     if (cfg.speed <= 0.0)
