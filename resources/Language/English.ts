@@ -646,6 +646,10 @@ Test date:</translation>
         <source>0.00</source>
         <translation>0.00</translation>
     </message>
+    <message>
+        <source>上次测试</source>
+        <translation>Previous test</translation>
+    </message>
 </context>
 <context>
     <name>CDlgMain</name>
@@ -1407,6 +1411,10 @@ Parameter</translation>
     <message>
         <source>建议：</source>
         <translation>Suggested: </translation>
+    </message>
+    <message>
+        <source>上次测试 %1 %2</source>
+        <translation>Previous test %1 %2</translation>
     </message>
 </context>
 <context>
