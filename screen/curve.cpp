@@ -417,11 +417,14 @@ void drawOverlay(QPainter &p, const CurveInputs &in, const QVector<Sample> &list
         p.setFont(QFont(QString::fromLatin1(kFontFamily), 10));
         const QFontMetrics fm = p.fontMetrics();
         const int textWidth = fm.horizontalAdvance(label);
-        const int right = plot.right() - 8, top = plot.top() + 8;
+        // Below the resistivity title, which reaches into the plot's top.
+        const int right = plot.right() - 8, top = plot.top() + 30;
         const QRect text(right - textWidth, top, textWidth, fm.height());
         const int y = text.center().y();
+        p.fillRect(text.adjusted(-34, 0, 2, 0), curveBackground(in.style)); // no curve through the text
         p.setPen(QPen(colour, 2));
         p.drawLine(text.left() - 30, y, text.left() - 6, y);
+        p.setPen(curveForeground()); // the swatch says which curve; the text must stay legible
         p.drawText(text, Qt::AlignRight | Qt::AlignVCenter, label);
     }
     p.restore();
