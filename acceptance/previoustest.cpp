@@ -18,6 +18,10 @@ QStringList earlierTestsOf(const QString &fileName, int32_t sequence, const QStr
     const int32_t own = testSequenceOf(fileName, hole);
     std::vector<std::pair<int32_t, QString>> earlier;
     for (const QString &other : allFileNames) {
+        // Only names that start with the hole's can be its tests: the cheap
+        // look keeps a project of thousands of files linear.
+        if (!other.startsWith(hole, Qt::CaseInsensitive))
+            continue;
         // Candidates are judged by their names here; their stored sequence
         // is checked once they are read.
         if (holeOfTest(other, 0, allFileNames).compare(hole, Qt::CaseInsensitive) != 0)
