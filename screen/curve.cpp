@@ -48,6 +48,14 @@ QColor curveForeground()
     return QColor(71, 163, 248);
 }
 
+QColor curveOverlayColour(int styleSetting)
+{
+    // The foreground blended two thirds of the way into the background.
+    const QColor fore = curveForeground(), back = curveBackground(styleSetting);
+    auto mix = [](int f, int b) { return (f + 2 * b) / 3; };
+    return QColor(mix(fore.red(), back.red()), mix(fore.green(), back.green()), mix(fore.blue(), back.blue()));
+}
+
 CurveGeometry curveGeometry(int width, int height)
 {
     CurveGeometry g;
@@ -256,20 +264,23 @@ struct CurveInputs {
     int style = 0;
     QString resiTitle;
     QString depthTitle;
+    uint64_t overlayId = 0;
 
     bool operator==(const CurveInputs &o) const
     {
         return size == o.size && range == o.range && maxDepth == o.maxDepth && moveDistance == o.moveDistance
-            && style == o.style && resiTitle == o.resiTitle && depthTitle == o.depthTitle;
+            && style == o.style && resiTitle == o.resiTitle && depthTitle == o.depthTitle
+            && overlayId == o.overlayId;
     }
     bool operator!=(const CurveInputs &o) const { return !(*this == o); }
 };
 
 namespace {
 
-CurveInputs currentInputs(const QSize &size, const QString &unitText)
+CurveInputs currentInputs(const QSize &size, const QString &unitText, uint64_t overlayId)
 {
     CurveInputs in;
+    in.overlayId = overlayId;
     in.size = size;
     in.range = usableRange(gCtrlInfo.curveRange);
     in.maxDepth = gCtrlInfo.maxDepth;
@@ -385,6 +396,40 @@ void drawPolylineWithin(QPainter &p, const QVector<QPoint> &pts, const QRect &vi
     flush();
 }
 
+// The earlier test: thin and faded, kept inside the plot (it may reach
+// deeper than the reviewed hole), with its label in the top right corner.
+void drawOverlay(QPainter &p, const CurveInputs &in, const QVector<Sample> &list, const QString &label,
+                 const QRect &visible)
+{
+    if (list.isEmpty())
+        return;
+    const QRect plot = curveGeometry(in.size.width(), in.size.height()).plot;
+    const QColor colour = curveOverlayColour(in.style);
+    p.save();
+    p.setClipRect(plot.intersected(visible), Qt::IntersectClip);
+    p.setPen(QPen(colour, 1));
+    const QVector<QPoint> pts = curvePolyline(plot, in.range, in.maxDepth, list, 0);
+    if (pts.size() == 1)
+        p.drawPoint(pts.first());
+    else
+        p.drawPolyline(pts.constData(), pts.size());
+    if (!label.isEmpty()) {
+        p.setFont(QFont(QString::fromLatin1(kFontFamily), 10));
+        const QFontMetrics fm = p.fontMetrics();
+        const int textWidth = fm.horizontalAdvance(label);
+        // Below the resistivity title, which reaches into the plot's top.
+        const int right = plot.right() - 8, top = plot.top() + 30;
+        const QRect text(right - textWidth, top, textWidth, fm.height());
+        const int y = text.center().y();
+        p.fillRect(text.adjusted(-34, 0, 2, 0), curveBackground(in.style)); // no curve through the text
+        p.setPen(QPen(colour, 2));
+        p.drawLine(text.left() - 30, y, text.left() - 6, y);
+        p.setPen(curveForeground()); // the swatch says which curve; the text must stay legible
+        p.drawText(text, Qt::AlignRight | Qt::AlignVCenter, label);
+    }
+    p.restore();
+}
+
 void drawMarker(QPainter &p, const QRect &plot, const QPoint &pt)
 {
     const QPen old = p.pen();
@@ -428,6 +473,7 @@ const QPixmap &CCurvePicture::cachedLayer(const CurveInputs &in, const CSampleMi
         c.axes = QPixmap(in.size);
         QPainter p(&c.axes);
         drawStaticPart(p, in, QRect(QPoint(0, 0), in.size));
+        drawOverlay(p, in, m_overlay, m_overlayLabel, QRect(QPoint(0, 0), in.size));
         c.inputs = in;
         c.valid = true;
         c.drawnSamples = -1; // curve must be redrawn
@@ -473,6 +519,15 @@ const QVector<QPoint> &CCurvePicture::curvePoints(const CurveInputs &in, const C
     return c.points;
 }
 
+void CCurvePicture::setOverlay(const QVector<Sample> &samples, const QString &label)
+{
+    if (samples.isEmpty() && m_overlay.isEmpty())
+        return;
+    m_overlay = samples;
+    m_overlayLabel = samples.isEmpty() ? QString() : label;
+    ++m_overlayId;
+}
+
 bool CCurvePicture::pick(const QSize &size, const QPoint &press, int *index)
 {
     CSampleMirror &mirror = guiSampleMirror();
@@ -492,7 +547,7 @@ bool CCurvePicture::pick(const QSize &size, const QPoint &press, int *index)
 
 void CCurvePicture::paint(QPainter &painter, const QSize &size)
 {
-    const CurveInputs in = currentInputs(size, m_unitText);
+    const CurveInputs in = currentInputs(size, m_unitText, m_overlayId);
     const CurveGeometry g = curveGeometry(size.width(), size.height());
     CSampleMirror &mirror = guiSampleMirror();
     mirror.refresh();
@@ -503,6 +558,7 @@ void CCurvePicture::paint(QPainter &painter, const QSize &size)
     } else {
         const QRect visible = painter.hasClipping() ? painter.clipBoundingRect().toAlignedRect() : QRect(QPoint(0, 0), size);
         drawStaticPart(painter, in, visible);
+        drawOverlay(painter, in, m_overlay, m_overlayLabel, visible);
         drawPolylineWithin(painter, curvePoints(in, mirror), visible);
     }
     // The suggested sediment interface (advice only), under the selection.

@@ -105,6 +105,11 @@ public:
     CCurvePicture(const CCurvePicture &) = delete;
     CCurvePicture &operator=(const CCurvePicture &) = delete;
 
+    // An earlier test drawn faded under the curve, on the same scales, with
+    // its label (name and date) in the plot's corner; empty samples: none.
+    void setOverlay(const QVector<Sample> &samples, const QString &label);
+    bool hasOverlay() const { return !m_overlay.isEmpty(); }
+
     // Unit suffix of the resistivity title ("(Ω∙m)").
     void setUnitText(const QString &text) { m_unitText = text; }
     QString unitText() const { return m_unitText; }
@@ -126,6 +131,9 @@ private:
     std::unique_ptr<Cache> m_cache;
     CSuggestionCache m_suggestion;
     QString m_unitText;
+    QVector<Sample> m_overlay;
+    QString m_overlayLabel;
+    uint64_t m_overlayId = 0; // changes with every new overlay (cache key)
 };
 
 // Draws the whole picture into pixmap (its size is the canvas), as a fresh
@@ -135,3 +143,5 @@ void DrawCurvePicture(QPixmap &pixmap);
 // Colours of the picture.
 QColor curveBackground(int styleSetting);
 QColor curveForeground();
+// The faded colour of an earlier test's curve.
+QColor curveOverlayColour(int styleSetting);

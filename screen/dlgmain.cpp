@@ -85,6 +85,8 @@ CDlgMain::CDlgMain(QWidget *parent)
     connect(s, &CTestSession::samplesChanged, this, QOverload<bool, bool>::of(&CDlgMain::updateWave));
     connect(s, &CTestSession::recordChanged, this, [this] { updateWave(true, true, false); });
     connect(s, &CTestSession::reviewChanged, this, &CDlgMain::onReviewChanged);
+    connect(s, &CTestSession::previousTestChanged, this, &CDlgMain::showPreviousTest);
+    connect(ui->BtnOverlay, &QPushButton::toggled, s, &CTestSession::setPreviousShown);
     connect(s, &CTestSession::reviewFailed, this, [this] { showMessage(tr("文件打开失败！")); });
     connect(s, &CTestSession::samplingModeChanged, this, [this] { ui->BtnMove->setVisible(m_session->moveByHand()); });
     connect(s, &CTestSession::linkChanged, this, &CDlgMain::WinchConnectStateChanged);
@@ -116,6 +118,7 @@ CDlgMain::CDlgMain(QWidget *parent)
     ui->wavePic->picture().setUnitText(ui->groupBox_3->unitText());
 
     ui->groupBox_3->showValues();
+    showPreviousTest();
     updateWave(true, true, true);
     m_link->refresh();
 }
@@ -471,6 +474,23 @@ void CDlgMain::showVerdictLine()
         layout()->activate();
         updateWave(true, false, false);
     }
+}
+
+void CDlgMain::showPreviousTest()
+{
+    const PreviousTest &previous = m_session->previousTest();
+    const bool shown = m_session->previousShown();
+    {
+        const QSignalBlocker quiet(ui->BtnOverlay);
+        ui->BtnOverlay->setChecked(shown);
+    }
+    const QString label = tr("上次测试 %1 %2").arg(previous.name, previous.testDate);
+    ui->wavePic->picture().setOverlay(shown ? previous.samples : QVector<Sample>(), label);
+    if (ui->BtnOverlay->isVisibleTo(this) != previous.isValid()) {
+        ui->BtnOverlay->setVisible(previous.isValid());
+        layout()->activate(); // the curve takes the height the row leaves
+    }
+    updateWave(true, false, false);
 }
 
 // ---------------------------------------------------------------- refresh

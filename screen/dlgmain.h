@@ -98,6 +98,8 @@ private:
     void showMessage(const QString &text);
     // The acceptance line under the curve (hidden while there is none).
     void showVerdictLine();
+    // The previous test's toggle and the curve's overlay follow the session.
+    void showPreviousTest();
     // The hole-number question and the file name of a new test.
     bool nameNewTest(int kind);
     bool askHoleFileName(QString *name);

@@ -481,6 +481,8 @@ bool CTestSession::openForReview(const QString &path)
 
     m_reviewMode = true;
     adaptCurveRange();
+    m_previous = findPreviousTest(result.path.isEmpty() ? path : result.path, result.hasAcceptance ? int32_t(gCtrlInfo.acceptance.sequence) : 0);
+    emit previousTestChanged();
     emit reviewChanged();
     return true;
 }
@@ -496,6 +498,8 @@ void CTestSession::closeReview()
     // (the judge button keeps its state until the next command).
     resetTest();
     m_reviewMode = false;
+    m_previous = PreviousTest();
+    emit previousTestChanged();
     emit reviewChanged();
     resetHeight();
 }
@@ -514,6 +518,14 @@ CTestSession::JudgeResult CTestSession::judge()
 }
 
 void CTestSession::selectSample(int index) { curSampleIndex = index; }
+
+void CTestSession::setPreviousShown(bool shown)
+{
+    if (m_previousWanted == shown)
+        return;
+    m_previousWanted = shown;
+    emit previousTestChanged();
+}
 
 void CTestSession::editResistivity(int index, float value)
 {

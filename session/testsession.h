@@ -13,6 +13,7 @@
 // operation returns what happened and the caller asks or tells.
 
 #include "acqstate.h"
+#include "previoustestload.h"
 
 #include <QObject>
 #include <QString>
@@ -121,6 +122,14 @@ public:
     void editResistivity(int index, float value);
     // Selects a sample (index into the list) from a press on the table or curve.
     void selectSample(int index);
+    // The test of the reviewed hole done before the reviewed one (invalid
+    // when there is none, or no file is reviewed). Found on opening, read
+    // only: the reviewed file and the samples stay as they are.
+    const PreviousTest &previousTest() const { return m_previous; }
+    // The operator's choice to overlay the previous test; kept from one
+    // reviewed file to the next. Shown only while there is a previous test.
+    void setPreviousShown(bool shown);
+    bool previousShown() const { return m_previousWanted && m_previous.isValid(); }
 
     // Asks the acquisition thread to stop and waits for it at most ms.
     bool stopAcquisition(int ms);
@@ -136,6 +145,8 @@ signals:
     void reviewChanged();
     // A file could not be opened for review.
     void reviewFailed();
+    // The previous test was found or dropped, or its overlay turned on/off.
+    void previousTestChanged();
     void samplingModeChanged();
     void linkChanged();
     void leakPoint(int curHeight, int leakHeight);
@@ -159,4 +170,6 @@ private:
     QString m_openFile;
     bool m_reviewMode = false;
     uint32_t m_newTestEntry = 0; // state word when the new-test button was pressed
+    PreviousTest m_previous;
+    bool m_previousWanted = false;
 };

@@ -336,6 +336,10 @@ t</translation>
 <context>
     <name>CDlgFileOpt</name>
     <message>
+        <source>工程汇总</source>
+        <translation>Project summary</translation>
+    </message>
+    <message>
         <source>操作</source>
         <translation>Operation</translation>
     </message>
@@ -649,6 +653,10 @@ Test date:</translation>
     <message>
         <source>0.00</source>
         <translation>0.00</translation>
+    </message>
+    <message>
+        <source>上次测试</source>
+        <translation>Previous test</translation>
     </message>
 </context>
 <context>
@@ -1606,6 +1614,10 @@ Parameter</translation>
     <message>
         <source>建议：</source>
         <translation>Suggested: </translation>
+    </message>
+    <message>
+        <source>上次测试 %1 %2</source>
+        <translation>Previous test %1 %2</translation>
     </message>
 </context>
 <context>

@@ -3,6 +3,7 @@
 
 #include "holefile.h"
 #include "pilelimits.h"
+#include "previoustest.h"
 #include "projectsummary.h"
 #include "summarywriters.h"
 #include "testsupport.h"
@@ -87,6 +88,8 @@ private slots:
     void presetAndOverride();
     void repeatTestNames_data();
     void repeatTestNames();
+    void earlierTests_data();
+    void earlierTests();
     void projectSummary();
     void summaryFromRecordsMatchesBytes();
     void summaryFolderAndFiles();
@@ -282,6 +285,34 @@ void TestAcceptance::repeatTestNames()
     QFETCH(QStringList, existing);
     QFETCH(QString, next);
     QCOMPARE(nextFreeTestName(hole, existing), next);
+}
+
+void TestAcceptance::earlierTests_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("sequence"); // stored in the file, 0: none
+    QTest::addColumn<QStringList>("project");
+    QTest::addColumn<QStringList>("earlier");
+    const QStringList all{"Z17.CZO", "Z17-2.CZO", "Z17-3.czo", "Z1.CZO", "Z1-7.CZO", "Z170.CZO"};
+    QTest::newRow("second after first") << "Z17-2.CZO" << 2 << all << QStringList{"Z17.CZO"};
+    QTest::newRow("first has none") << "Z17.CZO" << 1 << all << QStringList{};
+    QTest::newRow("nearest first") << "Z17-3.czo" << 3 << all << QStringList{"Z17-2.CZO", "Z17.CZO"};
+    QTest::newRow("gap") << "Z17-3.CZO" << 3 << QStringList{"Z17.CZO", "Z17-3.CZO"} << QStringList{"Z17.CZO"};
+    QTest::newRow("older file, no section") << "Z17-3.CZO" << 0 << QStringList{"Z17.CZO", "Z17-3.CZO"}
+                                            << QStringList{"Z17.CZO"};
+    QTest::newRow("pile named like a repeat") << "Z1-7.CZO" << 1 << all << QStringList{};
+    QTest::newRow("repeat without its first") << "P3-2.CZO" << 0 << QStringList{"P3-2.CZO"} << QStringList{};
+    QTest::newRow("later tests are not earlier") << "Z17.CZO" << 1 << QStringList{"Z17.CZO", "Z17-2.CZO"}
+                                                 << QStringList{};
+}
+
+void TestAcceptance::earlierTests()
+{
+    QFETCH(QString, file);
+    QFETCH(int, sequence);
+    QFETCH(QStringList, project);
+    QFETCH(QStringList, earlier);
+    QCOMPARE(earlierTestsOf(file, sequence, project), earlier);
 }
 
 // A project of several holes: a repeat after cleaning, two positions, a pile

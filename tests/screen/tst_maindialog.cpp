@@ -15,6 +15,8 @@
 #include "paramfile.h"
 #include "platform.h"
 #include "querythread.h"
+#include "showwavepic.h"
+#include "testsession.h"
 #include "sysconfig.h"
 #include "testrecord.h"
 #include "testsupport.h"
@@ -131,6 +133,9 @@ private slots:
     void rangeAdaptsOnOpen();
     void sedimentPanelEntries();
     void resistivityEditInReview();
+    void previousTestFound_data();
+    void previousTestFound();
+    void previousTestOverlayToggle();
     void paceTimerFollowsMode();
     void refreshMergesThreadRequests();
     void quitSavesControlParams();
@@ -141,6 +146,9 @@ private:
     void makeDialog();
     QString writeHoleFile(const QString &name, const QVector<Sample> &list, int range = 50,
                           const HoleAcceptance &acceptance = HoleAcceptance());
+    // A test of hole Z17 in the project folder P: its date tells it apart,
+    // its samples are all at `resistivity`.
+    QString writeTest(const QString &name, int sequence, const QString &date, float resistivity);
 
     QTcpServer m_winch;
     std::unique_ptr<TestAppDir> m_dir;
@@ -218,6 +226,24 @@ QString TestMainDialog::writeHoleFile(const QString &name, const QVector<Sample>
     if (!saveHoleFile(path, info, list, o))
         return QString();
     return path;
+}
+
+QString TestMainDialog::writeTest(const QString &name, int sequence, const QString &date, float resistivity)
+{
+    CtrlInfo info;
+    info.maxDepth = info.holeDepth = 2000;
+    info.holeNo = QStringLiteral("Z17");
+    info.testDate = date;
+    info.acceptance.sequence = sequence;
+    info.acceptance.designLimitMm = 100; // an acceptance section, with the sequence in it
+    QVector<Sample> list;
+    for (int depth = 2000; depth >= 0; depth -= 100)
+        list.append(Sample{depth, resistivity, resistivity});
+    QDir().mkpath(m_dir->file(QStringLiteral("P")));
+    const QString path = m_dir->file(QStringLiteral("P/") + name);
+    HoleSaveOptions o;
+    o.sync = false;
+    return saveHoleFile(path, info, list, o) ? path : QString();
 }
 
 void TestMainDialog::constructionState()
@@ -678,6 +704,99 @@ void TestMainDialog::resistivityEditInReview()
     // Rows outside the list are ignored.
     m_dlg->OnSetMouseClick(3, 2, QString(), 2);
     QCOMPARE(int(curSampleIndex), 1);
+}
+
+// Tests of hole Z17 as "name:sequence:resistivity"; the reviewed one first.
+void TestMainDialog::previousTestFound_data()
+{
+    QTest::addColumn<QStringList>("tests");
+    QTest::addColumn<QString>("previous"); // empty: none
+    QTest::newRow("second shows the first") << QStringList{"Z17-2:2:20", "Z17:1:10"} << "Z17";
+    QTest::newRow("first has none") << QStringList{"Z17:1:10", "Z17-2:2:20"} << "";
+    QTest::newRow("gap") << QStringList{"Z17-3:3:30", "Z17:1:10"} << "Z17";
+    QTest::newRow("nearest earlier") << QStringList{"Z17-3:3:30", "Z17:1:10", "Z17-2:2:20"} << "Z17-2";
+    // A pile named Z17-2 of its own (its file says test 1) is not a test of Z17.
+    QTest::newRow("other pile passed over") << QStringList{"Z17-3:3:30", "Z17:1:10", "Z17-2:1:20"} << "Z17";
+}
+
+// Opening a repeat finds the test before it and reads it without changing
+// the reviewed file, the record in force or the sample list.
+void TestMainDialog::previousTestFound()
+{
+    QFETCH(QStringList, tests);
+    QFETCH(QString, previous);
+    QStringList paths;
+    QHash<QString, QByteArray> bytesBefore;
+    for (int i = 0; i < tests.size(); ++i) {
+        const QStringList f = tests.at(i).split(QLatin1Char(':'));
+        const QString path = writeTest(f.at(0) + QStringLiteral(".CZO"), f.at(1).toInt(),
+                                       QStringLiteral("2026-11-%1").arg(10 + i), f.at(2).toFloat());
+        QVERIFY(!path.isEmpty());
+        paths.append(path);
+        bytesBefore.insert(path, readFileBytes(path));
+    }
+    makeDialog();
+    CtrlInfo reviewedInfo;
+    const QVector<Sample> reviewedSamples = fileSamples(paths.first(), &reviewedInfo);
+    m_dlg->OpenFileForReview(paths.first());
+    QVERIFY(m_dlg->reviewMode());
+
+    const PreviousTest &found = m_dlg->session()->previousTest();
+    QCOMPARE(found.name, previous);
+    auto *toggle = button(m_dlg.get(), "BtnOverlay");
+    QCOMPARE(toggle->isVisible(), !previous.isEmpty());
+    if (!previous.isEmpty()) {
+        const int index = tests.indexOf(QRegularExpression(QRegularExpression::escape(previous) + QStringLiteral(":.*")));
+        CtrlInfo olderInfo;
+        QCOMPARE(found.samples, fileSamples(paths.at(index), &olderInfo));
+        QCOMPARE(found.testDate, olderInfo.testDate.get());
+        QVERIFY(found.samples.first().resistivity != reviewedSamples.first().resistivity);
+    }
+    // The review shows the reviewed test, as read from its file.
+    QCOMPARE(samples.snapshot(), reviewedSamples);
+    QCOMPARE(gCtrlInfo.filePath.get(), paths.first());
+    QCOMPARE(gCtrlInfo.testDate.get(), reviewedInfo.testDate.get());
+    QCOMPARE(gCtrlInfo.acceptance.sequence, reviewedInfo.acceptance.sequence);
+    for (const QString &path : paths)
+        QCOMPARE(readFileBytes(path), bytesBefore.value(path));
+}
+
+// The toggle draws the previous test on the curve and takes it away; closing
+// the file drops it, and the choice stays for the next repeat opened.
+void TestMainDialog::previousTestOverlayToggle()
+{
+    const QString first = writeTest(QStringLiteral("Z17.CZO"), 1, QStringLiteral("2026-11-10"), 10.0f);
+    const QString second = writeTest(QStringLiteral("Z17-2.CZO"), 2, QStringLiteral("2026-11-12"), 20.0f);
+    QVERIFY(!first.isEmpty() && !second.isEmpty());
+    makeDialog();
+    auto *toggle = button(m_dlg.get(), "BtnOverlay");
+    CCurvePicture &picture = m_dlg->findChild<CShowWavePic *>(QStringLiteral("wavePic"))->picture();
+    QVERIFY(!toggle->isVisible()); // nothing reviewed
+
+    m_dlg->OpenFileForReview(second);
+    QVERIFY(toggle->isVisible());
+    QVERIFY(!toggle->isChecked());
+    QVERIFY(!picture.hasOverlay()); // off until asked for
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    QVERIFY(m_dlg->session()->previousShown());
+    QVERIFY(picture.hasOverlay());
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    QVERIFY(!picture.hasOverlay());
+    QTest::mouseClick(toggle, Qt::LeftButton);
+
+    auto asked = answerQuestion(true);
+    QTest::mouseClick(button(m_dlg.get(), "BtnSample"), Qt::LeftButton);
+    QVERIFY(asked->answered);
+    QVERIFY(!toggle->isVisible());
+    QVERIFY(!picture.hasOverlay());
+    QVERIFY(!m_dlg->session()->previousTest().isValid());
+
+    m_dlg->OpenFileForReview(first); // no earlier test: nothing to show
+    QVERIFY(!toggle->isVisible());
+    QVERIFY(!picture.hasOverlay());
+    m_dlg->OpenFileForReview(second); // the operator's choice is kept
+    QVERIFY(toggle->isChecked());
+    QVERIFY(picture.hasOverlay());
 }
 
 void TestMainDialog::paceTimerFollowsMode()

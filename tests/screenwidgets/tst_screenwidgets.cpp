@@ -121,6 +121,8 @@ private slots:
     void polylineKeepsEveryPixelRow();
     void magnifiedCanvasDrawsOnlyWhatIsVisible();
     void rangeBelowMinimumStillDraws();
+    void overlayDrawnFadedUnderCurve_data();
+    void overlayDrawnFadedUnderCurve();
 
     void wavePicPressReportsLeftButtonOnly();
 
@@ -435,6 +437,64 @@ void TestScreenWidgets::markerAndSelectionLine()
     QVERIFY(far.x() > plot.right());
     img = drawCurve(600, 500);
     QCOMPARE(img.pixel(plot.left() + 10, far.y()), red);
+}
+
+void TestScreenWidgets::overlayDrawnFadedUnderCurve_data()
+{
+    QTest::addColumn<int>("theme");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("white, cached") << 0 << QSize(600, 500);
+    QTest::newRow("dark, cached") << 1 << QSize(600, 500);
+    QTest::newRow("white, magnified (painted directly)") << 0 << QSize(600, 8000);
+}
+
+// The earlier test is drawn in the faded colour where it lies, on the same
+// scales, under the reviewed curve where both pass; without it those pixels
+// are background.
+void TestScreenWidgets::overlayDrawnFadedUnderCurve()
+{
+    QFETCH(int, theme);
+    QFETCH(QSize, size);
+    style = theme;
+    // The reviewed test at 30 all the way; the earlier one at 30 in the
+    // upper half (the same pixels) and at 10 below.
+    const QVector<Sample> reviewed = makeSamples(401, 0, 50, [](int) { return 30.0f; });
+    const QVector<Sample> earlier = makeSamples(401, 0, 50, [](int i) { return i < 200 ? 30.0f : 10.0f; });
+    samples.assign(reviewed);
+    const QRect plot = curveGeometry(size.width(), size.height()).plot;
+    const QColor faded = curveOverlayColour(theme);
+    QVERIFY(faded != curveForeground() && faded != curveBackground(theme));
+
+    CCurvePicture picture;
+    auto render = [&] {
+        QImage img(size, QImage::Format_RGB32);
+        QPainter p(&img);
+        picture.paint(p, size);
+        return img;
+    };
+    const QImage without = render();
+    picture.setOverlay(earlier, QStringLiteral("Z17 2026-11-10"));
+    const QImage with = render();
+    int fadedPixels = 0;
+    for (const int depth : {12000, 15000, 18000, 19500}) {
+        const QPoint old = curvePoint(plot, 50, 20000, depth, 10.0f);
+        QCOMPARE(with.pixel(old), faded.rgb());
+        QCOMPARE(without.pixel(old), curveBackground(theme).rgb());
+    }
+    for (const int depth : {2000, 5000, 8000}) { // both pass here: the reviewed curve is on top
+        const QPoint both = curvePoint(plot, 50, 20000, depth, 30.0f);
+        QCOMPARE(with.pixel(both), curveForeground().rgb());
+    }
+    // The label sits in the plot's top right corner, in the faded colour.
+    const QRect corner(plot.right() - 200, plot.top(), 200, 40);
+    for (int y = corner.top(); y <= corner.bottom(); ++y)
+        for (int x = corner.left(); x <= corner.right(); ++x)
+            fadedPixels += with.pixel(x, y) == faded.rgb() ? 1 : 0;
+    QVERIFY2(fadedPixels > 20, qPrintable(QString::number(fadedPixels)));
+
+    picture.setOverlay({}, QString()); // taken away again
+    QCOMPARE(render(), without);
+    style = 0;
 }
 
 void TestScreenWidgets::growingCurveMatchesFreshDrawing()
