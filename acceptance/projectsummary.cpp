@@ -14,11 +14,13 @@
 #include <map>
 
 namespace {
+// The name without folder and extension (string work only: the browser
+// groups thousands of names on every listing).
 QString baseName(const QString &fileName)
 {
-    const QString name = QFileInfo(fileName).fileName();
-    const int dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot > 0 ? name.left(dot) : name;
+    const int start = fileName.lastIndexOf(QLatin1Char('/')) + 1;
+    const int dot = fileName.lastIndexOf(QLatin1Char('.'));
+    return dot > start ? fileName.mid(start, dot - start) : fileName.mid(start);
 }
 
 // "Z17-2" -> ("Z17", 2); no repeat suffix -> (name, 1).
@@ -113,26 +115,14 @@ HoleTestRecord holeTestFromRecord(const QString &fileName, const CtrlInfo &info,
     return t;
 }
 
-HoleTestRecord holeTestFromFile(const QString &path)
-{
-    CtrlInfo info;
-    const HoleLoadResult r = readHoleFile(path, info, false);
-    if (!r.ok) {
-        HoleTestRecord t;
-        t.fileName = QFileInfo(path).fileName();
-        t.error = r.errorText();
-        return t;
-    }
-    HoleTestRecord t = holeTestFromRecord(path, info, int(r.sampleCount), QString());
-    t.hasAcceptance = r.hasAcceptance;
-    return t;
-}
-
-HoleTestRecord holeTestFromBytes(const QString &fileName, const QByteArray &bytes)
+namespace {
+HoleTestRecord fromBytes(const QString &fileName, const QByteArray &bytes, bool withSha256)
 {
     CtrlInfo info;
     const HoleLoadResult r = decodeHoleFile(bytes, info, false);
-    const QString sha = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    const QString sha = withSha256
+        ? QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex())
+        : QString();
     if (!r.ok) {
         HoleTestRecord t;
         t.fileName = QFileInfo(fileName).fileName();
@@ -143,6 +133,28 @@ HoleTestRecord holeTestFromBytes(const QString &fileName, const QByteArray &byte
     HoleTestRecord t = holeTestFromRecord(fileName, info, int(r.sampleCount), sha);
     t.hasAcceptance = r.hasAcceptance;
     return t;
+}
+
+HoleTestRecord fromFile(const QFileInfo &fi, bool withSha256)
+{
+    // Read, not mapped: for files of a few kilobytes, read by the hundred
+    // (the browser), mapping and unmapping costs more than the copy.
+    QFile f(fi.filePath());
+    if (!f.open(QIODevice::ReadOnly)) {
+        HoleTestRecord t;
+        t.fileName = fi.fileName();
+        t.error = f.errorString();
+        return t;
+    }
+    return fromBytes(fi.fileName(), f.readAll(), withSha256);
+}
+} // namespace
+
+HoleTestRecord holeTestFromFile(const QString &path) { return fromFile(QFileInfo(path), false); }
+
+HoleTestRecord holeTestFromBytes(const QString &fileName, const QByteArray &bytes)
+{
+    return fromBytes(fileName, bytes, true);
 }
 
 QString holeOfTest(const QString &fileName, int32_t sequence, const QStringList &allFileNames)
@@ -325,15 +337,7 @@ ProjectSummary summarizeProjectFolder(const QString &dir)
     for (const QFileInfo &fi : entries) {
         if (!fi.fileName().endsWith(ext, Qt::CaseInsensitive))
             continue;
-        QFile f(fi.filePath());
-        if (!f.open(QIODevice::ReadOnly)) {
-            HoleTestRecord t;
-            t.fileName = fi.fileName();
-            t.error = f.errorString();
-            tests.append(t);
-            continue;
-        }
-        tests.append(holeTestFromBytes(fi.fileName(), f.readAll()));
+        tests.append(fromFile(fi, true));
     }
     return summarizeProject(tests);
 }
