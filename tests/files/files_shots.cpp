@@ -6,6 +6,7 @@
 #include "cdlgfileopt.h"
 #include "cdlgprogress.h"
 #include "cdlgsavemsg.h"
+#include "cdlgselkey.h"
 #include "commonutils.h"
 #include "ctrlinfo.h"
 #include "filesfixture.h"
@@ -131,6 +132,18 @@ int main(int argc, char **argv)
             const QString tag = QStringLiteral("browser-holes-%1-%2").arg(lang ? QStringLiteral("en") : QStringLiteral("zh"),
                                                                          small ? QStringLiteral("800") : QStringLiteral("1024"));
             shot(&browser, dir, tag);
+            // The choice a hole tested several times offers.
+            const HoleList::Entry z17 = [&] {
+                HoleList list;
+                list.load(fx.dataDir + QLatin1Char('/') + holes);
+                return list.entry(0);
+            }();
+            CDlgSelKey grid(&main);
+            grid.m_strTitle = QCoreApplication::translate("CDlgExportFile", "%1 的测试").arg(z17.hole);
+            for (int i = 0; i < z17.tests.size(); ++i)
+                grid.m_strItem[i] = z17.tests.at(i).chopped(4);
+            grid.UpdateButtons();
+            shot(&grid, dir, tag + QStringLiteral("-tests"));
             QCoreApplication::removeTranslator(&english);
         }
     }
