@@ -14,11 +14,13 @@
 #include <map>
 
 namespace {
+// The name without folder and extension (string work only: the browser
+// groups thousands of names on every listing).
 QString baseName(const QString &fileName)
 {
-    const QString name = QFileInfo(fileName).fileName();
-    const int dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot > 0 ? name.left(dot) : name;
+    const int start = fileName.lastIndexOf(QLatin1Char('/')) + 1;
+    const int dot = fileName.lastIndexOf(QLatin1Char('.'));
+    return dot > start ? fileName.mid(start, dot - start) : fileName.mid(start);
 }
 
 // "Z17-2" -> ("Z17", 2); no repeat suffix -> (name, 1).
@@ -113,11 +115,14 @@ HoleTestRecord holeTestFromRecord(const QString &fileName, const CtrlInfo &info,
     return t;
 }
 
-HoleTestRecord holeTestFromBytes(const QString &fileName, const QByteArray &bytes)
+namespace {
+HoleTestRecord fromBytes(const QString &fileName, const QByteArray &bytes, bool withSha256)
 {
     CtrlInfo info;
     const HoleLoadResult r = decodeHoleFile(bytes, info, false);
-    const QString sha = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    const QString sha = withSha256
+        ? QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex())
+        : QString();
     if (!r.ok) {
         HoleTestRecord t;
         t.fileName = QFileInfo(fileName).fileName();
@@ -130,19 +135,73 @@ HoleTestRecord holeTestFromBytes(const QString &fileName, const QByteArray &byte
     return t;
 }
 
+HoleTestRecord fromFile(const QFileInfo &fi, bool withSha256)
+{
+    // Read, not mapped: for files of a few kilobytes, read by the hundred
+    // (the browser), mapping and unmapping costs more than the copy.
+    QFile f(fi.filePath());
+    if (!f.open(QIODevice::ReadOnly)) {
+        HoleTestRecord t;
+        t.fileName = fi.fileName();
+        t.error = f.errorString();
+        return t;
+    }
+    return fromBytes(fi.fileName(), f.readAll(), withSha256);
+}
+} // namespace
+
+HoleTestRecord holeTestFromFile(const QString &path) { return fromFile(QFileInfo(path), false); }
+
+HoleTestRecord holeTestFromBytes(const QString &fileName, const QByteArray &bytes)
+{
+    return fromBytes(fileName, bytes, true);
+}
+
 QString holeOfTest(const QString &fileName, int32_t sequence, const QStringList &allFileNames)
 {
-    const QString name = baseName(fileName);
-    const auto [hole, n] = splitRepeat(name);
-    if (n < 2)
-        return name;
-    if (sequence > 0) // the file says which test it is
-        return sequence == n ? hole : name;
-    for (const QString &other : allFileNames) {
-        if (baseName(other).compare(hole, Qt::CaseInsensitive) == 0)
-            return baseName(other);
+    const QVector<TestGroup> groups = groupTests(QStringList{fileName} + allFileNames, [&](int i) { return i == 0 ? sequence : 0; });
+    return groups.first().hole;
+}
+
+QVector<TestGroup> groupTests(const QStringList &fileNames, const std::function<int32_t(int)> &sequenceOf)
+{
+    QStringList bases;
+    bases.reserve(fileNames.size());
+    QHash<QString, QString> byLower; // lower-case name -> the name as spelt
+    for (const QString &f : fileNames) {
+        bases.append(baseName(f));
+        byLower.insert(bases.last().toLower(), bases.last());
     }
-    return name;
+    QVector<TestGroup> groups;
+    QHash<QString, int> groupOf; // lower-case hole name -> index in groups
+    for (int i = 0; i < bases.size(); ++i) {
+        const QString &name = bases.at(i);
+        QString hole = name;
+        bool first = true; // the hole's own name, not a repeat
+        if (name.contains(QLatin1Char('-'))) {
+            const auto [base, n] = splitRepeat(name);
+            if (n >= 2) {
+                // The file says which test it is; an older one is a repeat
+                // when the hole's own file is in the project.
+                const int32_t sequence = sequenceOf(i);
+                if (sequence > 0)
+                    hole = sequence == n ? base : name;
+                else
+                    hole = byLower.value(base.toLower(), name);
+                first = hole == name;
+            }
+        }
+        const QString key = hole.toLower();
+        auto it = groupOf.find(key);
+        if (it == groupOf.end()) {
+            it = groupOf.insert(key, groups.size());
+            groups.append(TestGroup{hole, {}});
+        } else if (first) {
+            groups[*it].hole = hole;
+        }
+        groups[*it].tests.append(i);
+    }
+    return groups;
 }
 
 int32_t testSequenceOf(const QString &testName, const QString &hole)
@@ -202,51 +261,59 @@ int ProjectSummary::failed() const
 
 int ProjectSummary::notJudged() const { return tested() - passed() - failed(); }
 
+HoleResult resultOfHole(const QString &hole, const QVector<HoleTestRecord> &tests)
+{
+    QVector<const HoleTestRecord *> list;
+    list.reserve(tests.size());
+    for (const HoleTestRecord &t : tests)
+        list.append(&t);
+    std::sort(list.begin(), list.end(), [](const HoleTestRecord *a, const HoleTestRecord *b) { return laterThan(*b, *a); });
+    HoleResult h;
+    h.hole = hole;
+    std::map<int32_t, PositionResult> positions;
+    for (const HoleTestRecord *t : list) {
+        h.testFiles.append(t->fileName);
+        PositionResult &p = positions[t->acceptance.position];
+        p.position = t->acceptance.position;
+        ++p.tests;
+        p.latest = *t; // oldest first: the last one stays
+    }
+    for (auto &kv : positions)
+        h.positions.append(kv.second);
+    return h;
+}
+
 ProjectSummary summarizeProject(const QVector<HoleTestRecord> &tests)
 {
     ProjectSummary s;
+    QVector<const HoleTestRecord *> readable;
     QStringList names;
+    readable.reserve(tests.size());
     names.reserve(tests.size());
-    for (const HoleTestRecord &t : tests) {
-        if (t.readable)
-            names.append(t.fileName);
-    }
-    // Hole name (lower case) -> tests, each position's tests in order.
-    QHash<QString, QString> holeName;
-    QHash<QString, QVector<const HoleTestRecord *>> byHole;
     const HoleTestRecord *newest = nullptr;
     for (const HoleTestRecord &t : tests) {
         if (!t.readable) {
             s.unreadable.append(t);
             continue;
         }
-        const QString hole = holeOfTest(t.fileName, t.hasAcceptance ? t.acceptance.sequence : 0, names);
-        const QString key = hole.toLower();
-        if (!holeName.contains(key) || testSequenceOf(t.fileName, hole) == 1)
-            holeName.insert(key, hole);
-        byHole[key].append(&t);
+        readable.append(&t);
+        names.append(t.fileName);
         if (!newest || laterThan(t, *newest))
             newest = &t;
     }
     if (newest)
         s.projectName = newest->projectName;
-    s.holes.reserve(byHole.size());
-    for (auto it = byHole.begin(); it != byHole.end(); ++it) {
-        QVector<const HoleTestRecord *> list = it.value();
-        std::sort(list.begin(), list.end(), [](const HoleTestRecord *a, const HoleTestRecord *b) { return laterThan(*b, *a); });
-        HoleResult h;
-        h.hole = holeName.value(it.key());
-        std::map<int32_t, PositionResult> positions;
-        for (const HoleTestRecord *t : list) {
-            h.testFiles.append(t->fileName);
-            PositionResult &p = positions[t->acceptance.position];
-            p.position = t->acceptance.position;
-            ++p.tests;
-            p.latest = *t; // oldest first: the last one stays
-        }
-        for (auto &kv : positions)
-            h.positions.append(kv.second);
-        s.holes.append(h);
+    const QVector<TestGroup> groups = groupTests(names, [&](int i) {
+        const HoleTestRecord *t = readable.at(i);
+        return t->hasAcceptance ? t->acceptance.sequence : 0;
+    });
+    s.holes.reserve(groups.size());
+    for (const TestGroup &g : groups) {
+        QVector<HoleTestRecord> holeTests;
+        holeTests.reserve(g.tests.size());
+        for (int i : g.tests)
+            holeTests.append(*readable.at(i));
+        s.holes.append(resultOfHole(g.hole, holeTests));
     }
     std::sort(s.holes.begin(), s.holes.end(),
               [](const HoleResult &a, const HoleResult &b) { return naturalLess(a.hole, b.hole); });
@@ -270,15 +337,7 @@ ProjectSummary summarizeProjectFolder(const QString &dir)
     for (const QFileInfo &fi : entries) {
         if (!fi.fileName().endsWith(ext, Qt::CaseInsensitive))
             continue;
-        QFile f(fi.filePath());
-        if (!f.open(QIODevice::ReadOnly)) {
-            HoleTestRecord t;
-            t.fileName = fi.fileName();
-            t.error = f.errorString();
-            tests.append(t);
-            continue;
-        }
-        tests.append(holeTestFromBytes(fi.fileName(), f.readAll()));
+        tests.append(fromFile(fi, true));
     }
     return summarizeProject(tests);
 }

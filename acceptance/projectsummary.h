@@ -22,6 +22,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 
 // One hole file as handed in.
 struct HoleFileBytes {
@@ -54,6 +55,9 @@ struct HoleTestRecord {
 
 // Reads one file's bytes (samples are skipped: only their count is kept).
 HoleTestRecord holeTestFromBytes(const QString &fileName, const QByteArray &bytes);
+// Reads one file without its samples and without the SHA-256 (left empty):
+// what the browser needs to show a hole's verdict.
+HoleTestRecord holeTestFromFile(const QString &path);
 // A record already read (sha256 of its file's bytes given by the caller).
 HoleTestRecord holeTestFromRecord(const QString &fileName, const CtrlInfo &info, int sampleCount,
                                   const QString &sha256);
@@ -84,6 +88,9 @@ struct ProjectSummary {
     int notJudged() const;
 };
 
+// The result of one hole from its tests (readable ones, in any order).
+HoleResult resultOfHole(const QString &hole, const QVector<HoleTestRecord> &tests);
+
 ProjectSummary summarizeProject(const QVector<HoleFileBytes> &files);
 ProjectSummary summarizeProject(const QVector<HoleTestRecord> &tests);
 // Every hole file (extension CZO, any case) directly in the folder.
@@ -93,6 +100,18 @@ ProjectSummary summarizeProjectFolder(const QString &dir);
 // (names without folder). "Z17-2.CZO" -> "Z17" when sequence is 2, or when
 // sequence is unknown (0) and "Z17.CZO" is among them.
 QString holeOfTest(const QString &fileName, int32_t sequence, const QStringList &allFileNames);
+
+// The tests of a project grouped into holes. fileNames: every test's file
+// (names without folder); sequenceOf(i): the test sequence file i records
+// (0 when it records none), asked only of names of the form NAME-N, so a
+// caller can read just those files. Holes come in the order of their first
+// test in fileNames, each with its tests' indexes in that order; a hole is
+// named after its own file when that is among them.
+struct TestGroup {
+    QString hole;
+    QVector<int> tests;
+};
+QVector<TestGroup> groupTests(const QStringList &fileNames, const std::function<int32_t(int)> &sequenceOf);
 
 // The name for the next test of a hole: the hole itself when no file of that
 // name exists, else NAME-2, NAME-3, ... the first free one (names compared

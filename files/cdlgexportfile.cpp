@@ -11,6 +11,7 @@
 #include "summarywriters.h"
 #include "testsession.h"
 #include "usbdisk.h"
+#include "cdlgselkey.h"
 
 #include <QDir>
 #include <QEvent>
@@ -54,13 +55,17 @@ QString CDlgExportFile::listedFolder() const
     return listMode == 0 ? dir : dir + QLatin1Char('/') + currentProject;
 }
 
-const QStringList &CDlgExportFile::currentList() const { return listMode == 0 ? projectNames : fileNames; }
+const QStringList &CDlgExportFile::currentList() const { return listMode == 0 ? projectNames : holeNames; }
 
 void CDlgExportFile::applyView(int page)
 {
-    const BrowserPage::View v = page > 0 ? BrowserPage::page(currentList(), page, listMode == 1) : BrowserPage::blank();
+    const BrowserPage::View v = page > 0 ? BrowserPage::page(currentList(), page, false) : BrowserPage::blank();
     for (int i = 0; i < itemButtons.size(); ++i) {
-        itemButtons.at(i)->setText(v.texts.at(i));
+        // A hole's entry (its files read now, only this page's) gives its text.
+        const QString text = listMode == 1 && i < v.shown
+            ? HoleList::buttonText(m_holes.entry((page - 1) * itemsPerPage + i))
+            : v.texts.at(i);
+        itemButtons.at(i)->setText(text);
         itemButtons.at(i)->setEnabled(i < v.shown);
     }
     ui->lbPageShow->setText(v.label);
@@ -89,10 +94,13 @@ void CDlgExportFile::RefreshList()
     if (!QFileInfo(dir).isDir()) {
         projectNames.clear();
         fileNames.clear();
+        holeNames.clear();
     } else if (listMode == 0) {
         projectNames = HoleFiles::listProjects(dir);
     } else {
-        fileNames = HoleFiles::listHoleFiles(dir);
+        m_holes.load(dir);
+        fileNames = m_holes.fileNames();
+        holeNames = m_holes.holeNames();
     }
     pageCount = BrowserPage::pageCount(currentList().size());
     if (currentPage > 0) {
@@ -171,13 +179,17 @@ void CDlgExportFile::OnItemPressed(int index)
     const int k = (currentPage - 1) * itemsPerPage + index;
     if (index < 0 || index >= itemButtons.size() || k < 0 || k >= currentList().size())
         return;
-    const QString name = itemButtons.at(index)->text();
+    QString name = currentList().at(k);
     const QString dir = HoleFiles::dataDir();
     ItemTexts texts;
     if (listMode == 1) {
-        // The listed name keeps the file's own extension, so a file saved in
-        // lower case is opened, exported and deleted under its real name.
-        texts = ItemDescription::holeFile(dir + QLatin1Char('/') + currentProject, fileNames.at(k), name);
+        const QString file = chooseTest(m_holes.entry(k));
+        if (file.isEmpty())
+            return;
+        // The file keeps its own extension, so a file saved in lower case is
+        // opened, exported and deleted under its real name.
+        name = file.left(file.size() - 4);
+        texts = ItemDescription::holeFile(dir + QLatin1Char('/') + currentProject, file, name);
     } else {
         texts = ItemDescription::project(dir, name);
         projectListPage = currentPage;
@@ -218,6 +230,28 @@ void CDlgExportFile::OnItemPressed(int index)
     }
 }
 
+QString CDlgExportFile::chooseTest(const HoleList::Entry &hole)
+{
+    if (hole.tests.size() <= 1)
+        return hole.latestFile();
+    CDlgSelKey grid(this);
+    grid.m_strTitle = tr("%1 的测试").arg(hole.hole);
+    const int shown = qMin(int(hole.tests.size()), CDlgSelKey::kItemCount - 1);
+    for (int i = 0; i < shown; ++i) {
+        const QString &f = hole.tests.at(i);
+        grid.m_strItem[i] = f.left(f.size() - 4);
+        grid.m_bItemEnabled[i] = true;
+    }
+    grid.UpdateButtons();
+    if (grid.exec() != QDialog::Accepted)
+        return QString();
+    for (int i = 0; i < shown; ++i) {
+        if (grid.m_strItem[i] == grid.m_strSelected)
+            return hole.tests.at(i);
+    }
+    return QString();
+}
+
 void CDlgExportFile::closeOpenFileWithin(const QString &path)
 {
     const QString open = m_session->openFile();
@@ -235,7 +269,7 @@ void CDlgExportFile::runExport(Init init)
     CDlgProgress progress(this);
     progress.fileMode = listMode == 1;
     progress.project = currentProject;
-    progress.listedNames = currentList();
+    progress.listedNames = listMode == 1 ? fileNames : projectNames;
     init(progress);
     if (progress.failed())
         FilePrompts::showMessage(progress.failureText(), this);

@@ -1,12 +1,15 @@
 #pragma once
 // The browser over the stored tests: the projects of the data directory, or
-// the hole files of one project, fifteen to a page. A pressed item offers
-// open (a project: list its files; a hole file: review it in the main
-// dialog), export to the USB disk and delete; the bottom row deletes or
-// exports the whole list.
+// the holes of one project (one button per hole with its verdict and number
+// of tests), fifteen to a page. A pressed item offers open (a project: list
+// its holes; a hole's test: review it in the main dialog), export to the USB
+// disk and delete; a hole tested several times first asks which test, the
+// latest first. The bottom row deletes or exports the whole list.
 //
 // The main dialog runs it modally on its test session. It ends with reject
 // (退出) or with accept after a file was opened for review in the session.
+
+#include "holelist.h"
 
 #include <QDialog>
 #include <QList>
@@ -39,7 +42,8 @@ public:
     QList<QPushButton *> itemButtons;
     const int itemsPerPage = 15;
     QStringList projectNames;
-    QStringList fileNames;
+    QStringList fileNames; // every hole file of the listed project, newest first
+    QStringList holeNames; // one entry per hole: what the project's pages list
     int listMode = 0;
     QString currentProject;
     int currentPage = 1;
@@ -64,6 +68,9 @@ private slots:
 
 private:
     const QStringList &currentList() const;
+    // The test file of a pressed hole: its only test, or the one chosen from
+    // its tests (latest first); empty when the choice was cancelled.
+    QString chooseTest(const HoleList::Entry &hole);
     void applyView(int page);
     void sortBy(int choice);
     // Closes the reviewed file when it is `path` or lies inside it.
@@ -77,5 +84,6 @@ private:
     void runExport(Init init);
 
     CTestSession *m_session;
+    HoleList m_holes;
     Ui::CDlgExportFile *ui;
 };

@@ -380,7 +380,7 @@ HoleLoadResult decodeHoleFile(const QByteArray &bytes, CtrlInfo &info, bool keep
     return res;
 }
 
-HoleLoadResult readHoleFile(const QString &path, CtrlInfo &info)
+HoleLoadResult readHoleFile(const QString &path, CtrlInfo &info, bool keepSamples)
 {
     const QString target = withHoleExtension(path);
     QFile f(target);
@@ -396,7 +396,7 @@ HoleLoadResult readHoleFile(const QString &path, CtrlInfo &info)
     uchar *mapped = size > 0 ? f.map(0, size) : nullptr;
     const QByteArray bytes = mapped ? QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), int(size))
                                     : f.readAll();
-    HoleLoadResult res = decodeHoleFile(bytes, info);
+    HoleLoadResult res = decodeHoleFile(bytes, info, keepSamples);
     res.path = target;
     return res;
 }

@@ -121,8 +121,9 @@ struct HoleLoadResult {
 // Reads a hole file into the record (fields that lie inside the file) and
 // returns the samples in the result; the process-wide sample list is not
 // touched. On a refusal the record is unchanged. A file without an
-// acceptance section leaves info.acceptance at its defaults.
-HoleLoadResult readHoleFile(const QString &path, CtrlInfo &info);
+// acceptance section leaves info.acceptance at its defaults. With keepSamples
+// false the samples are counted but not copied.
+HoleLoadResult readHoleFile(const QString &path, CtrlInfo &info, bool keepSamples = true);
 
 // The same from a file's bytes (path left empty). With keepSamples false the
 // samples are counted (sampleCount) but not copied.

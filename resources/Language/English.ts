@@ -1673,6 +1673,10 @@ Parameter</translation>
         <source>工程汇总保存失败！</source>
         <translation>The project summary could not be saved!</translation>
     </message>
+    <message>
+        <source>%1 的测试</source>
+        <translation>Tests of %1</translation>
+    </message>
 </context>
 <context>
     <name>CDlgProgress</name>

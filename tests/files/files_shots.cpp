@@ -6,9 +6,12 @@
 #include "cdlgfileopt.h"
 #include "cdlgprogress.h"
 #include "cdlgsavemsg.h"
+#include "cdlgselkey.h"
 #include "commonutils.h"
 #include "ctrlinfo.h"
 #include "filesfixture.h"
+#include "holefile.h"
+#include "holelist.h"
 #include "sysconfig.h"
 
 #include <QApplication>
@@ -17,6 +20,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTranslator>
 
 static void shot(QWidget *w, const QString &dir, const QString &name)
 {
@@ -90,6 +94,58 @@ int main(int argc, char **argv)
         save.SetProgress(42);
         save.adjustSize();
         shot(&save, dir, QStringLiteral("savemsg-saving") + t);
+    }
+    // A project with repeat tests, in both languages, on both screens.
+    style = 0;
+    const QString holes = QStringLiteral("跨江大桥桩基");
+    fx.makeProject(holes, 900);
+    const QStringList names{QStringLiteral("Z1"), QStringLiteral("Z2"), QStringLiteral("Z2-2"), QStringLiteral("Z3"),
+                            QStringLiteral("ZK12-1"), QStringLiteral("Z17"), QStringLiteral("Z17-2"), QStringLiteral("Z17-3")};
+    for (int i = 0; i < names.size(); ++i) {
+        CtrlInfo info;
+        info.holeNo = names.at(i).section(QLatin1Char('-'), 0, 0);
+        info.testTime = QStringLiteral("10:%1:00").arg(i, 2, 10, QLatin1Char('0'));
+        const bool repeat = names.at(i).startsWith(QStringLiteral("Z17-")) || names.at(i) == QStringLiteral("Z2-2");
+        info.acceptance.sequence = repeat ? names.at(i).section(QLatin1Char('-'), 1).toInt() : 1;
+        if (i != 3) {
+            info.acceptance.limitMm = 50;
+            info.acceptance.verdict = i % 2;
+            info.holeQuality = i % 2;
+        }
+        fx.makeFile(holes, names.at(i) + QStringLiteral(".CZO"), 1000 + i, encodeHoleFile(info, {}));
+    }
+    QTranslator english;
+    const bool haveEnglish = english.load(QStringLiteral(":/Language/English.qm"));
+    for (int small = 0; small < 2; ++small) {
+        if (small)
+            QDir().mkpath(QKRVCommomUtils::appPath() + QStringLiteral("/8.4"));
+        for (int lang = 0; lang < 2 && (lang == 0 || haveEnglish); ++lang) {
+            if (lang)
+                QCoreApplication::installTranslator(&english);
+            QWidget main;
+            QKRVCommomUtils::loadCommonStyleSheet(&main);
+            CDlgExportFile browser(&fx.session, &main);
+            browser.listMode = 1;
+            browser.currentProject = holes;
+            browser.currentPage = 1;
+            browser.RefreshList();
+            const QString tag = QStringLiteral("browser-holes-%1-%2").arg(lang ? QStringLiteral("en") : QStringLiteral("zh"),
+                                                                         small ? QStringLiteral("800") : QStringLiteral("1024"));
+            shot(&browser, dir, tag);
+            // The choice a hole tested several times offers.
+            const HoleList::Entry z17 = [&] {
+                HoleList list;
+                list.load(fx.dataDir + QLatin1Char('/') + holes);
+                return list.entry(0);
+            }();
+            CDlgSelKey grid(&main);
+            grid.m_strTitle = QCoreApplication::translate("CDlgExportFile", "%1 的测试").arg(z17.hole);
+            for (int i = 0; i < z17.tests.size(); ++i)
+                grid.m_strItem[i] = z17.tests.at(i).chopped(4);
+            grid.UpdateButtons();
+            shot(&grid, dir, tag + QStringLiteral("-tests"));
+            QCoreApplication::removeTranslator(&english);
+        }
     }
     return 0;
 }

@@ -149,6 +149,17 @@ QString fileOperationText(QWidget *w)
     const QString message = ModalAnswerer::messageOf(w);
     if (!message.isNull())
         return message;
+    // A selection grid: its title and the choices it offers.
+    auto *title = w->findChild<QLabel *>(QStringLiteral("DlgTitleBarTitle"));
+    if (title && w->findChild<QAbstractButton *>(QStringLiteral("Btn16"))) {
+        QStringList items{title->text()};
+        for (int i = 1; i <= 15; ++i) {
+            auto *b = w->findChild<QAbstractButton *>(QStringLiteral("Btn%1").arg(i));
+            if (b && b->isEnabled())
+                items << b->text();
+        }
+        return items.join(QStringLiteral(" | "));
+    }
     QStringList lines;
     for (const char *name : {"lbFileName", "lbFileSize", "lbFileTime"}) {
         auto *label = w->findChild<QLabel *>(QString::fromLatin1(name));

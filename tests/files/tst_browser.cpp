@@ -7,6 +7,7 @@
 #include "commonutils.h"
 #include "filesfixture.h"
 #include "holefiles.h"
+#include "holelist.h"
 #include "recordfixture.h"
 
 #include <QDir>
@@ -63,6 +64,23 @@ void enterProject(CDlgExportFile &b, const QString &name)
     press(b, index, {openItem});
     QCOMPARE(b.listMode, 1);
     QCOMPARE(b.currentProject, name);
+}
+
+// A hole file of test `sequence` of its hole, made at `time`, judged pass
+// ('p'), fail ('f') or not ('-'); 'x' gives bytes no reader takes.
+QByteArray testBytes(const QString &holeNo, int sequence, char verdict, const QString &time)
+{
+    if (verdict == 'x')
+        return "not a hole file";
+    CtrlInfo info = RecordFixture::filledRecord(holeNo);
+    info.testTime = time;
+    info.acceptance.sequence = sequence;
+    if (verdict != '-') {
+        info.acceptance.limitMm = 50;
+        info.acceptance.verdict = verdict == 'p' ? AcceptanceVerdict::Pass : AcceptanceVerdict::Fail;
+        info.holeQuality = verdict == 'p' ? 0 : 1;
+    }
+    return encodeHoleFile(info, RecordFixture::holeSamples(5));
 }
 
 QString twoDigits(int i) { return QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0')); }
@@ -282,7 +300,8 @@ void TestBrowser::openFileForReview()
     CDlgExportFile b(&fx.session);
     b.show();
     enterProject(b, QStringLiteral("P"));
-    QCOMPARE(itemTexts(b).mid(0, 2), (QStringList{QStringLiteral("b3"), QStringLiteral("A12")}));
+    // A readable file's hole carries its verdict (these were never judged).
+    QCOMPARE(itemTexts(b).mid(0, 2), (QStringList{QStringLiteral("b3\n未判定"), QStringLiteral("A12\n未判定")}));
     QVERIFY(!fx.session.reviewing());
 
     press(b, 1, {openItem});
@@ -558,4 +577,102 @@ void TestBrowser::removeTreeRefusesOutsidePaths()
     QVERIFY(!HoleFiles::removeTree(path, fx.dataDir));
     QCOMPARE(readFileBytes(outside + QStringLiteral("/keep.CZO")), QByteArray("precious"));
     QCOMPARE(readFileBytes(fx.app.file(QStringLiteral("ZPV_CZL-FILE2/keep.CZO"))), QByteArray("precious"));
+}
+
+// Z17 failed, was cleaned and passed as Z17-2; Z17 was then opened and saved
+// again, so its file is the newest on the disk but not the latest test.
+void TestBrowser::repeatTestsShowOneButtonPerHole()
+{
+    FilesFixture fx;
+    fx.makeProject(QStringLiteral("P"), 0);
+    fx.makeFile(QStringLiteral("P"), QStringLiteral("A1.CZO"), 1, testBytes(QStringLiteral("A1"), 1, '-', QStringLiteral("08:00:00")));
+    fx.makeFile(QStringLiteral("P"), QStringLiteral("Z17-2.CZO"), 2, testBytes(QStringLiteral("Z17"), 2, 'p', QStringLiteral("11:00:00")));
+    const QString first = fx.makeFile(QStringLiteral("P"), QStringLiteral("Z17.CZO"), 3,
+                                      testBytes(QStringLiteral("Z17"), 1, 'f', QStringLiteral("09:00:00")));
+    CDlgExportFile b(&fx.session);
+    b.show();
+    enterProject(b, QStringLiteral("P"));
+    QCOMPARE(itemTexts(b).mid(0, 3), (QStringList{QStringLiteral("Z17\n×2 合格"), QStringLiteral("A1\n未判定"), QString()}));
+    QCOMPARE(enabledItems(b), 2);
+    QCOMPARE(labelText(&b, "lbPageShow"), QStringLiteral("1/1"));
+    // The export of the whole project still takes every file.
+    QCOMPARE(b.fileNames.size(), 3);
+
+    // The hole offers its tests, the latest first; the earlier one opens.
+    const QStringList seen = press(b, 0, {{"CDlgSelKey", "Btn2"}, openItem});
+    QCOMPARE(seen.size(), 2);
+    QCOMPARE(seen.at(0), QStringLiteral("CDlgSelKey: Z17 的测试 | Z17-2 | Z17"));
+    QVERIFY2(seen.at(1).startsWith(QStringLiteral("CDlgFileOpt: 桩文件名: Z17 | ")), qPrintable(seen.at(1)));
+    QVERIFY(fx.session.reviewing());
+    QCOMPARE(fx.session.openFile(), first);
+}
+
+void TestBrowser::deletingLatestTestShowsEarlierVerdict()
+{
+    FilesFixture fx;
+    fx.makeProject(QStringLiteral("P"), 0);
+    const QString first = fx.makeFile(QStringLiteral("P"), QStringLiteral("Z17.CZO"), 1,
+                                      testBytes(QStringLiteral("Z17"), 1, 'f', QStringLiteral("09:00:00")));
+    const QString repeat = fx.makeFile(QStringLiteral("P"), QStringLiteral("Z17-2.CZO"), 2,
+                                       testBytes(QStringLiteral("Z17"), 2, 'p', QStringLiteral("11:00:00")));
+    CDlgExportFile b(&fx.session);
+    b.show();
+    enterProject(b, QStringLiteral("P"));
+    // Cancelling the choice does nothing.
+    QCOMPARE(press(b, 0, {{"CDlgSelKey", "Btn16"}}).size(), 1);
+    QVERIFY(QFile::exists(repeat));
+
+    press(b, 0, {{"CDlgSelKey", "Btn1"}, deleteItem, okQuestion, okMessage});
+    QVERIFY(!QFile::exists(repeat));
+    QVERIFY(QFile::exists(first));
+    QCOMPARE(itemTexts(b).first(), QStringLiteral("Z17\n不合格"));
+    // One test left: pressing the hole goes straight to it.
+    const QStringList seen = press(b, 0, {chooserReturn});
+    QCOMPARE(seen.size(), 1);
+    QVERIFY2(seen.first().startsWith(QStringLiteral("CDlgFileOpt: 桩文件名: Z17 | ")), qPrintable(seen.first()));
+}
+
+void TestBrowser::holeListGrouping_data()
+{
+    // Files oldest first, each "NAME:SEQUENCE:VERDICT" (see testBytes); each
+    // hole shown as its button text, then its tests latest first.
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("holes");
+    QTest::newRow("a pile named like a repeat")
+        << QStringList{QStringLiteral("3:1:-"), QStringLiteral("3-12:1:p")}
+        << QStringList{QStringLiteral("3-12\n合格 <- 3-12.CZO"), QStringLiteral("3\n未判定 <- 3.CZO")};
+    QTest::newRow("older repeat without its section")
+        << QStringList{QStringLiteral("Z5:1:-"), QStringLiteral("Z5-2:1:-")}
+        << QStringList{QStringLiteral("Z5\n×2 未判定 <- Z5-2.CZO,Z5.CZO")};
+    QTest::newRow("repeat whose first test is gone")
+        << QStringList{QStringLiteral("Z9-2:2:p")} << QStringList{QStringLiteral("Z9\n合格 <- Z9-2.CZO")};
+    QTest::newRow("the latest test decides")
+        << QStringList{QStringLiteral("Z1:1:p"), QStringLiteral("Z1-2:2:f"), QStringLiteral("Z1-3:3:p")}
+        << QStringList{QStringLiteral("Z1\n×3 合格 <- Z1-3.CZO,Z1-2.CZO,Z1.CZO")};
+    QTest::newRow("unreadable files stay reachable")
+        << QStringList{QStringLiteral("B:1:x"), QStringLiteral("Z17:1:p"), QStringLiteral("Z17-2:2:x")}
+        << QStringList{QStringLiteral("Z17\n×2 合格 <- Z17.CZO,Z17-2.CZO"), QStringLiteral("B <- B.CZO")};
+}
+
+void TestBrowser::holeListGrouping()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, holes);
+    FilesFixture fx;
+    const QString dir = fx.makeProject(QStringLiteral("P"), 0);
+    for (int i = 0; i < files.size(); ++i) {
+        const QStringList f = files.at(i).split(QLatin1Char(':'));
+        const QString hole = f.at(0).section(QLatin1Char('-'), 0, 0);
+        fx.makeFile(QStringLiteral("P"), f.at(0) + QStringLiteral(".CZO"), i + 1,
+                    testBytes(hole, f.at(1).toInt(), f.at(2).at(0).toLatin1(), QStringLiteral("10:%1:00").arg(twoDigits(i))));
+    }
+    HoleList list;
+    list.load(dir);
+    QStringList shown;
+    for (int i = 0; i < list.size(); ++i) {
+        const HoleList::Entry e = list.entry(i);
+        shown << HoleList::buttonText(e) + QStringLiteral(" <- ") + e.tests.join(QLatin1Char(','));
+    }
+    QCOMPARE(shown, holes);
+    QCOMPARE(list.fileNames().size(), files.size());
 }

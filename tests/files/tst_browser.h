@@ -31,4 +31,8 @@ private slots:
     void deleteNeverLeavesDataDirectory();
     void removeTreeRefusesOutsidePaths_data();
     void removeTreeRefusesOutsidePaths();
+    void repeatTestsShowOneButtonPerHole();
+    void deletingLatestTestShowsEarlierVerdict();
+    void holeListGrouping_data();
+    void holeListGrouping();
 };
