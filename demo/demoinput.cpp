@@ -60,12 +60,14 @@ bool DemoInput::typeOnKeypad(QWidget *w, const QString &text, QString *why)
     return true;
 }
 
-bool DemoInput::pressListedItem(CDlgExportFile *browser, const QString &name, QString *why)
+bool DemoInput::pressListedItem(CDlgExportFile *browser, const QStringList &names, QString *why)
 {
     const int pages = qMax(1, browser->pageCount);
     for (int page = 0; page <= pages; ++page) {
         for (QPushButton *item : browser->itemButtons) {
-            if (item->isVisible() && item->isEnabled() && item->text() == name) {
+            // A hole's button shows its name on the first line, then its
+            // tests and verdict.
+            if (item->isVisible() && item->isEnabled() && names.contains(item->text().section(QLatin1Char('\n'), 0, 0))) {
                 press(item);
                 return true;
             }
@@ -75,6 +77,6 @@ bool DemoInput::pressListedItem(CDlgExportFile *browser, const QString &name, QS
             break;
         next->click();
     }
-    *why = QStringLiteral("the file browser does not list \"%1\"").arg(name);
+    *why = QStringLiteral("the file browser does not list \"%1\"").arg(names.value(0));
     return false;
 }

@@ -3,6 +3,7 @@
 // screen makes of a field, a keypad and a list of stored files.
 
 #include <QString>
+#include <QStringList>
 
 class CDlgExportFile;
 class QWidget;
@@ -20,6 +21,6 @@ bool typeOnKeypad(QWidget *w, const QString &text, QString *why);
 // Presses the browser's entry named name, turning pages when needed; false
 // with *why when no page lists it. Returns after the operations dialog the
 // press opened closed.
-bool pressListedItem(CDlgExportFile *browser, const QString &name, QString *why);
+bool pressListedItem(CDlgExportFile *browser, const QStringList &names, QString *why);
 
 }

@@ -476,11 +476,13 @@ void CDemoRun::answerBrowser(QWidget *w)
         fail(QStringLiteral("unexpected file browser"));
         return;
     }
-    // The projects first, then the project's files.
-    for (const QString &name : {m_opt.project, m_testName}) {
+    // The projects first, then the project's holes; a hole tested more than
+    // once offers its tests, and the demonstration takes its own.
+    m_pendingChoices = QStringList{m_testName};
+    for (const QStringList &names : {QStringList{m_opt.project}, QStringList{m_testName, m_hole}}) {
         shoot(w, QStringLiteral("browser"));
         QString why;
-        if (!DemoInput::pressListedItem(browser, name, &why)) {
+        if (!DemoInput::pressListedItem(browser, names, &why)) {
             fail(why);
             return;
         }

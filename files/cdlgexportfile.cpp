@@ -5,7 +5,7 @@
 #include "cdlgfileopt.h"
 #include "cdlgprogress.h"
 #include "commonutils.h"
-#include "fileprompts.h"
+#include "prompts.h"
 #include "holefiles.h"
 #include "itemtexts.h"
 #include "summarywriters.h"
@@ -146,9 +146,9 @@ void CDlgExportFile::writeSummary(const QString &projectPath)
 {
     QString csv, pdf, error;
     if (writeProjectSummaryFiles(projectPath, &csv, &pdf, &error))
-        FilePrompts::showMessage(tr("工程汇总已保存：\n%1\n%2").arg(QFileInfo(csv).fileName(), QFileInfo(pdf).fileName()), this);
+        Prompts::showMessage(tr("工程汇总已保存：\n%1\n%2").arg(QFileInfo(csv).fileName(), QFileInfo(pdf).fileName()), this);
     else
-        FilePrompts::showMessage(tr("工程汇总保存失败！"), this);
+        Prompts::showMessage(tr("工程汇总保存失败！"), this);
 }
 
 void CDlgExportFile::sortBy(int choice)
@@ -263,7 +263,7 @@ template <typename Init>
 void CDlgExportFile::runExport(Init init)
 {
     if (!UsbDisk::isPresent()) {
-        FilePrompts::showMessage(tr("导出数据失败, 找不到设备!"), this);
+        Prompts::showMessage(tr("导出数据失败, 找不到设备!"), this);
         return;
     }
     CDlgProgress progress(this);
@@ -272,11 +272,11 @@ void CDlgExportFile::runExport(Init init)
     progress.listedNames = listMode == 1 ? fileNames : projectNames;
     init(progress);
     if (progress.failed())
-        FilePrompts::showMessage(progress.failureText(), this);
+        Prompts::showMessage(progress.failureText(), this);
     else if (progress.unmountFailed())
-        FilePrompts::showMessage(tr("导出完成，但U盘未能卸载，请勿直接拔出U盘!"), this);
+        Prompts::showMessage(tr("导出完成，但U盘未能卸载，请勿直接拔出U盘!"), this);
     else
-        FilePrompts::showMessage(tr("导出完成!"), this);
+        Prompts::showMessage(tr("导出完成!"), this);
 }
 
 void CDlgExportFile::exportItem(const QString &name, const QString &path)
@@ -291,7 +291,7 @@ void CDlgExportFile::on_BtnExportAll_clicked()
 
 void CDlgExportFile::deleteItem(const QString &path)
 {
-    if (!FilePrompts::ask(tr("确定要删除吗?"), false, this))
+    if (!Prompts::ask(tr("确定要删除吗?"), false, this))
         return;
     closeOpenFileWithin(path);
     const QString root = HoleFiles::dataDir();
@@ -300,11 +300,11 @@ void CDlgExportFile::deleteItem(const QString &path)
         for (const QString &f : HoleFiles::companionFiles(path))
             ok = HoleFiles::removeTree(f, root) && ok;
         RefreshList();
-        FilePrompts::showMessage(ok ? tr("删除文件成功!") : tr("删除文件失败!"), this);
+        Prompts::showMessage(ok ? tr("删除文件成功!") : tr("删除文件失败!"), this);
     } else {
         ok = HoleFiles::removeTree(path, root);
         RefreshList();
-        FilePrompts::showMessage(ok ? tr("删除工程成功!") : tr("删除工程失败!"), this);
+        Prompts::showMessage(ok ? tr("删除工程成功!") : tr("删除工程失败!"), this);
     }
 }
 
@@ -312,7 +312,7 @@ void CDlgExportFile::on_BtnDelAll_clicked()
 {
     const QString question =
         listMode == 0 ? tr("确定要删除所有工程及其桩文件?") : tr("确定要删除当前工程下的所有桩文件?");
-    if (!FilePrompts::ask(question, false, this))
+    if (!Prompts::ask(question, false, this))
         return;
     const QString root = HoleFiles::dataDir();
     const QString target = listMode == 0 ? root : root + QLatin1Char('/') + currentProject;
@@ -321,7 +321,7 @@ void CDlgExportFile::on_BtnDelAll_clicked()
     if (listMode == 0 && !QFileInfo::exists(root))
         QDir().mkpath(root);
     RefreshList();
-    FilePrompts::showMessage(ok ? tr("删除成功!") : tr("删除失败!"), this);
+    Prompts::showMessage(ok ? tr("删除成功!") : tr("删除失败!"), this);
     if (listMode == 1)
         on_BtnReturn_clicked();
 }

@@ -4,7 +4,7 @@
 #include "commonutils.h"
 #include "ctrlinfo.h"
 #include "dialogfont.h"
-#include "fileprompts.h"
+#include "prompts.h"
 #include "holefiles.h"
 
 #include <QCoreApplication>
@@ -26,7 +26,7 @@ CDlgProgress::CDlgProgress(QWidget *parent)
     connect(startTimer, &QTimer::timeout, this, &CDlgProgress::OnTimer);
 
     m_export.setValue = [this](int value, const QString &text) { SetValue(value, text); };
-    m_export.ask = [this](const QString &question) { return FilePrompts::ask(question, true, this); };
+    m_export.ask = [this](const QString &question) { return Prompts::ask(question, true, this); };
 }
 
 CDlgProgress::~CDlgProgress() { delete ui; }

@@ -3,7 +3,7 @@
 
 #include "ctrlinfo.h"
 #include "dialogfont.h"
-#include "fileprompts.h"
+#include "prompts.h"
 #include "testsession.h"
 
 #include <QDebug>
@@ -46,7 +46,7 @@ void CDlgSaveMsg::SetProgress(int value) { ui->pBarProgress->setValue(value); }
 void CDlgSaveMsg::on_BtnSave_clicked()
 {
     if (!m_session->hasSamples()) {
-        if (FilePrompts::ask(tr("您本次实验没有采集数据，是否退出？"), false, this))
+        if (Prompts::ask(tr("您本次实验没有采集数据，是否退出？"), false, this))
             discardTest();
         return;
     }
@@ -64,7 +64,7 @@ void CDlgSaveMsg::on_BtnSave_clicked()
 void CDlgSaveMsg::saveFailed(const QString &reason)
 {
     qWarning() << "hole file not saved:" << gCtrlInfo.filePath.get() << reason;
-    FilePrompts::showMessage(tr("保存失败，本次测试数据未保存！\n请重新保存，或选择不保存。"), this);
+    Prompts::showMessage(tr("保存失败，本次测试数据未保存！\n请重新保存，或选择不保存。"), this);
     // The acquisition was asked to stop, so the test cannot be resumed; it
     // can be saved again or discarded.
     saving = 0;
@@ -76,7 +76,7 @@ void CDlgSaveMsg::saveFailed(const QString &reason)
 
 void CDlgSaveMsg::on_BtnNoSave_clicked()
 {
-    if (!FilePrompts::ask(tr("是否确认不保存?选择确定将会结束实验！"), false, this))
+    if (!Prompts::ask(tr("是否确认不保存?选择确定将会结束实验！"), false, this))
         return;
     ui->BtnSave->setEnabled(false);
     ui->BtnNoSave->setEnabled(false);

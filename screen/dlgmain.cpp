@@ -1,10 +1,10 @@
 #include "dlgmain.h"
 #include "verdictpanel.h"
 
-#include "projectsummary.h"
 #include "ui_dlgmain.h"
 
 #include "batterydisplay.h"
+#include "commandbuttons.h"
 #include "linkdisplay.h"
 #include "mainrules.h"
 #include "mainstate.h"
@@ -21,9 +21,7 @@
 #include "device.h"
 #include "querythread.h"
 
-#include "buttontextfit.h"
-#include "cdlgmsgbox.h"
-#include "cdlgmsgquestion.h"
+#include "prompts.h"
 #include "cdlgnumkey.h"
 #include "keyboard.h"
 
@@ -38,8 +36,6 @@
 #include "mytable.h"
 #include "showwavepic.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStyle>
@@ -60,7 +56,6 @@ CDlgMain::CDlgMain(QWidget *parent)
     QKRVCommomUtils::loadCommonStyleSheet(this);
     QString sheet;
     QKRVCommomUtils::loadStyleSheet(this, sheet);
-    new ButtonTextFitter(ui->btns_widget_1); // long English words on the small screen
     loadBatteryConfig();
 
     setWindowTitle(tr(" KRV-ZPV[W]-无线电阻率沉渣采集软件") + QStringLiteral("-V") + QLatin1String(kVersion));
@@ -114,7 +109,9 @@ CDlgMain::CDlgMain(QWidget *parent)
     m_link = std::make_unique<CLinkDisplay>(ui->strWinchLinkState, ui->fResistivity, ui->strWinchDistance);
     setBrightness(uint16_t(int32_t(gCtrlInfo.brightness)));
     ui->groupBox_3->setUp(s);
-    applyButtonTheme();
+    applyCommandButtonTheme({ui->BtnMove, ui->BtnSet, ui->BtnSample, ui->BtnNew, ui->BtnFile, ui->BtnInfo},
+                            ui->BtnQuit, ui->table, ::style);
+    fitCommandTexts(ui->btns_widget_1);
     ui->wavePic->picture().setUnitText(ui->groupBox_3->unitText());
 
     ui->groupBox_3->showValues();
@@ -148,17 +145,8 @@ void CDlgMain::UpdateTime() { m_session->paceTick(); }
 
 // ---------------------------------------------------------------- helpers
 
-bool CDlgMain::askQuestion(const QString &text)
-{
-    CDlgMsgQuestion q(text, false, this);
-    return q.exec() == QDialog::Accepted;
-}
-
-void CDlgMain::showMessage(const QString &text)
-{
-    CDlgMsgBox box(text, false, this);
-    box.exec();
-}
+bool CDlgMain::askQuestion(const QString &text) { return Prompts::ask(text, false, this); }
+void CDlgMain::showMessage(const QString &text) { Prompts::showMessage(text, this); }
 
 void CDlgMain::tell(int outcome)
 {
@@ -269,10 +257,7 @@ bool CDlgMain::confirmHoleNumber()
 
 bool CDlgMain::askHoleFileName(QString *name)
 {
-    const QString projectDir = QFileInfo(m_session->holeFilePathFor(QStringLiteral("x"))).absolutePath();
-    const QStringList existing = QDir(projectDir).entryList({QStringLiteral("*.") + fileExt}, QDir::Files);
-    // A hole tested before gets its next test's name (Z17-2, Z17-3, ...).
-    QString proposal = nextFreeTestName(gCtrlInfo.holeNo.get(), existing);
+    QString proposal = m_session->proposedTestName(gCtrlInfo.holeNo.get());
     // Each refusal needs the operator to type again, so the loop ends with
     // the operator; the bound only keeps a broken keyboard from spinning.
     for (int attempt = 0; attempt < 1000; ++attempt) {
@@ -281,19 +266,13 @@ bool CDlgMain::askHoleFileName(QString *name)
         if (kb.exec() != QDialog::Accepted)
             return false;
         const QString typed = kb.GetText();
-        proposal = typed;
-        if (!CTestSession::isUsableFileName(typed)) {
-            showMessage(tr("文件名无效，请重新输入！"));
-            continue;
+        const CTestSession::NameCheck check = m_session->takeTestName(typed);
+        if (check == CTestSession::NameTaken) {
+            *name = typed;
+            return true;
         }
-        if (QFileInfo::exists(m_session->holeFilePathFor(typed))) {
-            showMessage(tr("文件已存在，请重新输入！"));
-            proposal = nextFreeTestName(typed, existing);
-            continue;
-        }
-        gCtrlInfo.acceptance.sequence = testSequenceOf(typed, gCtrlInfo.holeNo.get());
-        *name = typed;
-        return true;
+        showMessage(check == CTestSession::NameUnusable ? tr("文件名无效，请重新输入！") : tr("文件已存在，请重新输入！"));
+        proposal = check == CTestSession::NameExists ? m_session->proposedTestName(typed) : typed;
     }
     return false;
 }
@@ -617,24 +596,4 @@ void CDlgMain::WinchConnectStateChanged()
 {
     if (m_link)
         m_link->refresh();
-}
-
-// ---------------------------------------------------------------- theme
-
-void CDlgMain::applyButtonTheme()
-{
-    ui->table->SetHeaderFont(18);
-    if (::style != 0) {
-        const QString colour = ::style == 1 ? QStringLiteral("white") : QStringLiteral("blue");
-        for (QPushButton *b : {ui->BtnMove, ui->BtnSet, ui->BtnSample, ui->BtnNew, ui->BtnFile, ui->BtnInfo}) {
-            b->setIcon(QIcon(QStringLiteral(":/btn-icon/ui-images/btn/") + b->objectName() + QLatin1Char('-')
-                             + colour + QStringLiteral(".png")));
-        }
-        ui->BtnQuit->setIcon(
-            QIcon(QStringLiteral(":/btn-icon/ui-images/btn/BtnBack-") + colour + QStringLiteral(".png")));
-    } else {
-        ui->table->SetHeaderBackground(QColor(71, 163, 248));
-        ui->table->SetHeaderTextColor(Qt::white);
-        ui->table->SetGridColor(QColor(201, 201, 201));
-    }
 }

@@ -86,7 +86,6 @@ protected:
     void showEvent(QShowEvent *e) override;
 
 private:
-    void applyButtonTheme();
     void refreshButtons();
     void flushPendingRefresh();
     void onReviewChanged();

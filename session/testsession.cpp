@@ -1,6 +1,7 @@
 #include "testsession.h"
 
 #include "pilelimits.h"
+#include "projectsummary.h"
 #include "verdict.h"
 
 #include "holefiles.h"
@@ -252,6 +253,23 @@ bool CTestSession::isUsableFileName(const QString &name)
     // project folder.
     return !name.isEmpty() && !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'))
            && name != QLatin1String(".") && name != QLatin1String("..");
+}
+
+QString CTestSession::proposedTestName(const QString &hole) const
+{
+    const QString projectDir = QFileInfo(holeFilePathFor(QStringLiteral("x"))).absolutePath();
+    const QStringList existing = QDir(projectDir).entryList({QStringLiteral("*.") + fileExt}, QDir::Files);
+    return nextFreeTestName(hole, existing);
+}
+
+CTestSession::NameCheck CTestSession::takeTestName(const QString &typed)
+{
+    if (!isUsableFileName(typed))
+        return NameUnusable;
+    if (QFileInfo::exists(holeFilePathFor(typed)))
+        return NameExists;
+    gCtrlInfo.acceptance.sequence = testSequenceOf(typed, gCtrlInfo.holeNo.get());
+    return NameTaken;
 }
 
 QString CTestSession::holeFilePathFor(const QString &name) const

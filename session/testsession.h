@@ -77,6 +77,13 @@ public:
     QString holeFilePathFor(const QString &name) const;
     // A name that can name a file inside the project folder.
     static bool isUsableFileName(const QString &name);
+    // The name the keyboard offers for a test of `hole`: the hole itself, or
+    // its next free repeat (Z17-2, Z17-3, ...) when tested before.
+    QString proposedTestName(const QString &hole) const;
+    // Whether a typed test name can be taken; when it can, the record takes
+    // its test sequence.
+    enum NameCheck { NameTaken, NameUnusable, NameExists };
+    NameCheck takeTestName(const QString &typed);
     // The test is named: folders made, the probe goes to the bottom.
     Outcome nameTest(NewTestKind kind, const QString &name);
     // The name was not given: reading goes on where it was running.

@@ -336,10 +336,6 @@ t</translation>
 <context>
     <name>CDlgFileOpt</name>
     <message>
-        <source>工程汇总</source>
-        <translation>Project summary</translation>
-    </message>
-    <message>
         <source>操作</source>
         <translation>Operation</translation>
     </message>

@@ -1,9 +1,9 @@
-#include "fileprompts.h"
+#include "prompts.h"
 
 #include "cdlgmsgbox.h"
 #include "cdlgmsgquestion.h"
 
-namespace FilePrompts {
+namespace Prompts {
 
 void showMessage(const QString &text, QWidget *parent)
 {
@@ -17,4 +17,4 @@ bool ask(const QString &text, bool compact, QWidget *parent)
     return q.exec() == QDialog::Accepted;
 }
 
-} // namespace FilePrompts
+} // namespace Prompts

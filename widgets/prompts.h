@@ -1,11 +1,11 @@
 #pragma once
-// The message box and question of the file dialogs.
+// The modal notice (OK only) and question (OK/Cancel) every screen asks with.
 
 #include <QString>
 
 class QWidget;
 
-namespace FilePrompts {
+namespace Prompts {
 // A notice with OK only.
 void showMessage(const QString &text, QWidget *parent);
 // OK/Cancel question; true when the operator pressed OK. The export asks in
