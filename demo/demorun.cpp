@@ -286,6 +286,7 @@ void CDemoRun::reviewAndJudge()
 {
     expect("CDlgExportFile", [this](QWidget *w) { answerBrowser(w); });
     expect("CDlgFileOpt", [this](QWidget *w) { answerFileOperation(w); });
+    expect("CDlgSelKey", [this](QWidget *w) { answerChoice(w); }); // a hole's tests
     if (!pressMain("BtnFile"))
         return;
     expectNothing();
