@@ -43,7 +43,17 @@ bool laterThan(const HoleTestRecord &a, const HoleTestRecord &b)
     return a.fileName > b.fileName;
 }
 
-// Names with their digit runs compared as numbers: Z2 before Z10.
+
+int32_t combine(int32_t a, int32_t b)
+{
+    if (a == AcceptanceVerdict::Fail || b == AcceptanceVerdict::Fail)
+        return AcceptanceVerdict::Fail;
+    if (a == AcceptanceVerdict::NotJudged || b == AcceptanceVerdict::NotJudged)
+        return AcceptanceVerdict::NotJudged;
+    return AcceptanceVerdict::Pass;
+}
+} // namespace
+
 bool naturalLess(const QString &a, const QString &b)
 {
     int i = 0, j = 0;
@@ -74,18 +84,10 @@ bool naturalLess(const QString &a, const QString &b)
         ++i;
         ++j;
     }
-    return a.size() - i < b.size() - j;
+    if ((a.size() - i) != (b.size() - j))
+        return (a.size() - i) < (b.size() - j);
+    return a < b; // a total order: names that differ only in case or zeros
 }
-
-int32_t combine(int32_t a, int32_t b)
-{
-    if (a == AcceptanceVerdict::Fail || b == AcceptanceVerdict::Fail)
-        return AcceptanceVerdict::Fail;
-    if (a == AcceptanceVerdict::NotJudged || b == AcceptanceVerdict::NotJudged)
-        return AcceptanceVerdict::NotJudged;
-    return AcceptanceVerdict::Pass;
-}
-} // namespace
 
 int32_t HoleTestRecord::verdict() const
 {

@@ -96,6 +96,10 @@ ProjectSummary summarizeProject(const QVector<HoleTestRecord> &tests);
 // Every hole file (extension CZO, any case) directly in the folder.
 ProjectSummary summarizeProjectFolder(const QString &dir);
 
+// Hole names with their digit runs compared as numbers (Z2 before Z10),
+// leading zeros and the case of Latin letters aside.
+bool naturalLess(const QString &a, const QString &b);
+
 // The hole a test belongs to, given every test file name of the project
 // (names without folder). "Z17-2.CZO" -> "Z17" when sequence is 2, or when
 // sequence is unknown (0) and "Z17.CZO" is among them.

@@ -1,5 +1,7 @@
 #include "archivequeries.h"
 
+#include "projectsummary.h"
+
 #include <QHash>
 #include <QSqlQuery>
 #include <algorithm>
@@ -30,42 +32,7 @@ bool HoleRow::failed() const
     return quality != 0;
 }
 
-bool holeNameLess(const QString &a, const QString &b)
-{
-    // Runs of digits compare by value, everything else by character
-    // (Latin letters without case).
-    int i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (a.at(i).isDigit() && b.at(j).isDigit()) {
-            int ie = i, je = j;
-            while (ie < a.size() && a.at(ie).isDigit())
-                ++ie;
-            while (je < b.size() && b.at(je).isDigit())
-                ++je;
-            auto digits = [](const QString &s, int from, int to) {
-                while (from + 1 < to && s.at(from) == QLatin1Char('0'))
-                    ++from; // leading zeros count for nothing
-                return s.mid(from, to - from);
-            };
-            const QString ta = digits(a, i, ie), tb = digits(b, j, je);
-            if (ta.size() != tb.size())
-                return ta.size() < tb.size();
-            if (ta != tb)
-                return ta < tb;
-            i = ie;
-            j = je;
-            continue;
-        }
-        const QChar ca = a.at(i).toLower(), cb = b.at(j).toLower();
-        if (ca != cb)
-            return ca < cb;
-        ++i;
-        ++j;
-    }
-    if ((a.size() - i) != (b.size() - j))
-        return (a.size() - i) < (b.size() - j);
-    return a < b;
-}
+bool holeNameLess(const QString &a, const QString &b) { return naturalLess(a, b); }
 
 bool listHoles(CArchiveDb &db, const QString &project, QVector<HoleRow> *out, QString *error)
 {
