@@ -23,10 +23,15 @@ for f in "$dir"/*; do
         echo "$hits"
         found=1
     fi
-    if grep -aqP "$numbers" "$f"; then
+    # As numbers only where constants live: four given bytes turn up by
+    # chance in the code and debug information of a large sanitizer build.
+    consts="$(mktemp)"
+    objcopy -O binary --only-section=.rodata --only-section=.data "$f" "$consts" 2>/dev/null || cp "$f" "$consts"
+    if grep -aqP "$numbers" "$consts"; then
         echo "$f holds an instrument-network address as a number"
         found=1
     fi
+    rm -f "$consts"
 done
 echo "$checked programs checked"
 [ "$checked" -gt 0 ] || { echo "no programs in $dir"; exit 1; }
