@@ -25,7 +25,7 @@ HoleAcceptance basisOf(const QString &code, const QString &pileType, int32_t des
 }
 
 // One test of a hole as the instrument saves it.
-struct TestSpec {
+struct TestFileShape {
     QString file;
     QString date;    // "yyyy-MM-dd hh:mm:ss"
     int thicknessCm; // judged thickness
@@ -36,7 +36,7 @@ struct TestSpec {
     bool section = true; // false: a file from before acceptance fields existed
 };
 
-QByteArray holeBytes(const TestSpec &t)
+QByteArray holeBytes(const TestFileShape &t)
 {
     CtrlInfo info;
     info.projectName = QStringLiteral("滨江大桥");
@@ -320,7 +320,7 @@ void TestAcceptance::earlierTests()
 // judged and an interrupted file.
 void TestAcceptance::projectSummary()
 {
-    const QVector<TestSpec> specs{
+    const QVector<TestFileShape> shapes{
         {"Z1.CZO", "2026-12-01 09:00:00", 3, 50},
         {"Z17.CZO", "2026-12-01 10:00:00", 8, 50},                              // fails
         {"Z17-2.CZO", "2026-12-02 08:00:00", 4, 50, MeasuringPosition::Unnamed, 2}, // after cleaning: passes
@@ -334,9 +334,9 @@ void TestAcceptance::projectSummary()
         {"Z9.CZO", "2026-12-01 14:00:00", 9, 50, 0, 1, true},                   // overridden to pass
     };
     QVector<HoleFileBytes> files;
-    for (const TestSpec &s : specs)
+    for (const TestFileShape &s : shapes)
         files.append({s.file, holeBytes(s)});
-    QByteArray broken = holeBytes(specs.first());
+    QByteArray broken = holeBytes(shapes.first());
     broken.replace(0, 3, "BAD");
     files.append({QStringLiteral("Z8.CZO"), broken});
 
@@ -382,10 +382,10 @@ void TestAcceptance::projectSummary()
 // The archive hands over records it has read: the same summary.
 void TestAcceptance::summaryFromRecordsMatchesBytes()
 {
-    const QVector<TestSpec> specs{{"A1.CZO", "2026-12-01 09:00:00", 3, 50}, {"A1-2.CZO", "2026-12-01 10:00:00", 7, 50, 0, 2}};
+    const QVector<TestFileShape> shapes{{"A1.CZO", "2026-12-01 09:00:00", 3, 50}, {"A1-2.CZO", "2026-12-01 10:00:00", 7, 50, 0, 2}};
     QVector<HoleFileBytes> files;
     QVector<HoleTestRecord> records;
-    for (const TestSpec &t : specs) {
+    for (const TestFileShape &t : shapes) {
         const QByteArray b = holeBytes(t);
         files.append({t.file, b});
         CtrlInfo info;

@@ -13,13 +13,13 @@
 #include <pwd.h>
 #include <unistd.h>
 
-QVector<Sample> holeSamples(const HoleSpec &spec)
+QVector<Sample> holeSamples(const HoleShape &shape)
 {
     QVector<Sample> v;
-    for (int i = 0; i < spec.samples; ++i) {
+    for (int i = 0; i < shape.samples; ++i) {
         Sample s;
-        s.depth = spec.depthMm - 50 * i; // bottom first, as the probe rises
-        const bool sediment = spec.depthMm - s.depth < spec.thicknessCm * 10;
+        s.depth = shape.depthMm - 50 * i; // bottom first, as the probe rises
+        const bool sediment = shape.depthMm - s.depth < shape.thicknessCm * 10;
         s.resistivity = (sediment ? 30.0f : 12.0f) + float(i % 7) * 0.1f;
         s.rawResistivity = s.resistivity;
         v.append(s);
@@ -27,29 +27,29 @@ QVector<Sample> holeSamples(const HoleSpec &spec)
     return v;
 }
 
-QByteArray holeFileBytes(const HoleSpec &spec)
+QByteArray holeFileBytes(const HoleShape &shape)
 {
     CtrlInfo info;
-    info.projectName = spec.project;
-    info.holeNo = spec.hole;
-    info.testDate = spec.date;
-    info.testTime = spec.time;
-    info.tester = spec.tester;
-    info.testUnit = spec.unit;
+    info.projectName = shape.project;
+    info.holeNo = shape.hole;
+    info.testDate = shape.date;
+    info.testTime = shape.time;
+    info.tester = shape.tester;
+    info.testUnit = shape.unit;
     info.constructionUnit = QStringLiteral("Builder");
-    info.holeDepth = spec.depthMm;
-    info.maxDepth = spec.depthMm;
-    info.sedimentThickness = spec.thicknessCm;
-    info.holeQuality = spec.quality;
+    info.holeDepth = shape.depthMm;
+    info.maxDepth = shape.depthMm;
+    info.sedimentThickness = shape.thicknessCm;
+    info.holeQuality = shape.quality;
     info.paramDate = QStringLiteral("20151030");
-    if (spec.limitMm >= 0) {
+    if (shape.limitMm >= 0) {
         info.acceptance.code = QStringLiteral("JGJ 94-2008");
         info.acceptance.pileType = QString::fromUtf8("端承桩");
-        info.acceptance.limitMm = spec.limitMm;
-        info.acceptance.verdict = spec.verdict;
-        info.acceptance.sequence = spec.sequence;
+        info.acceptance.limitMm = shape.limitMm;
+        info.acceptance.verdict = shape.verdict;
+        info.acceptance.sequence = shape.sequence;
     }
-    return encodeHoleFile(info, holeSamples(spec));
+    return encodeHoleFile(info, holeSamples(shape));
 }
 
 ToolRun runArchiveTool(const QStringList &args, const QStringList &extraEnv, const QStringList &prefix)

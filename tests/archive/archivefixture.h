@@ -14,7 +14,7 @@
 #include <QVector>
 #include <memory>
 
-struct HoleSpec {
+struct HoleShape {
     QString project = QStringLiteral("Bridge 7");
     QString hole = QStringLiteral("A1");
     QString date = QStringLiteral("2026-03-01");
@@ -32,8 +32,8 @@ struct HoleSpec {
     int sequence = 1;
 };
 // The complete file image the instrument writes for such a test.
-QByteArray holeFileBytes(const HoleSpec &spec);
-QVector<Sample> holeSamples(const HoleSpec &spec);
+QByteArray holeFileBytes(const HoleShape &shape);
+QVector<Sample> holeSamples(const HoleShape &shape);
 
 struct ToolRun {
     int exitCode = -1; // -1: crashed or timed out

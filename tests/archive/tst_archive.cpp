@@ -50,9 +50,9 @@ ImportSummary importPaths(CArchiveDb &db, const QStringList &paths)
     return s;
 }
 
-void writeHole(const QString &folder, const QString &name, const HoleSpec &spec)
+void writeHole(const QString &folder, const QString &name, const HoleShape &shape)
 {
-    QVERIFY(writeFileBytes(folder + QLatin1Char('/') + name, holeFileBytes(spec)));
+    QVERIFY(writeFileBytes(folder + QLatin1Char('/') + name, holeFileBytes(shape)));
 }
 } // namespace
 
@@ -139,13 +139,13 @@ private slots:
         CArchiveDb archive;
         QVERIFY(openArchive(archive, db));
         const QString usb = folder(QStringLiteral("import-usb/Bridge 7"));
-        HoleSpec a1;
+        HoleShape a1;
         writeHole(usb, QStringLiteral("A1.CZO"), a1);
         QVERIFY(writeFileBytes(usb + QStringLiteral("/A1.PDF"), "%PDF-1.4 report of A1"));
-        HoleSpec a2 = a1;
+        HoleShape a2 = a1;
         a2.hole = QStringLiteral("A2");
         writeHole(usb, QStringLiteral("A2.CZO"), a2);
-        HoleSpec a10 = a1;
+        HoleShape a10 = a1;
         a10.hole = QStringLiteral("A10");
         a10.quality = 1;
         writeHole(usb, QStringLiteral("a10.czo"), a10);
@@ -169,7 +169,7 @@ private slots:
         QCOMPARE(s.line(), QStringLiteral("new 0, versions 0, skipped 3, refused 3"));
 
         // A1 re-judged: same test, other bytes, from a data folder.
-        HoleSpec judged = a1;
+        HoleShape judged = a1;
         judged.thicknessCm = 31;
         judged.quality = 1;
         const QString data = folder(QStringLiteral("import-data/ZPV_CZL-FILE/Bridge7"));
@@ -221,7 +221,7 @@ private slots:
         const QByteArray project = root + '/' + gbk->fromUnicode(u("跨江大桥"));
         QVERIFY(QDir().mkpath(folder(QStringLiteral("gbk"))));
         QCOMPARE(::mkdir(project.constData(), 0755), 0);
-        HoleSpec z;
+        HoleShape z;
         z.project = u("跨江大桥");
         z.hole = u("桩1");
         const QByteArray bytes = holeFileBytes(z);
@@ -251,10 +251,10 @@ private slots:
     {
         CArchiveDb archive;
         QVERIFY(openArchive(archive, m_engine->freshArchive()));
-        HoleSpec later;
+        HoleShape later;
         later.date = QStringLiteral("2026-04-02");
         later.thicknessCm = 5;
-        HoleSpec earlier;
+        HoleShape earlier;
         earlier.date = QStringLiteral("2026-04-01");
         earlier.thicknessCm = 40;
         writeHole(folder(QStringLiteral("latest/1")), QStringLiteral("A1.CZO"), later);
@@ -276,31 +276,31 @@ private slots:
         const QString db = m_engine->freshArchive();
         const QString site = folder(QStringLiteral("summary/site"));
         const QString latest = folder(QStringLiteral("summary/latest")); // what the instrument holds now
-        HoleSpec z1;
+        HoleShape z1;
         z1.project = u("跨江大桥");
         z1.hole = QStringLiteral("Z1");
         z1.thicknessCm = 3;
         z1.limitMm = 50;
         z1.verdict = 0;
-        HoleSpec z2 = z1;
+        HoleShape z2 = z1;
         z2.hole = QStringLiteral("Z2");
         z2.thicknessCm = 8;
         z2.verdict = 1;
         z2.quality = 1;
-        HoleSpec z2again = z2;
+        HoleShape z2again = z2;
         z2again.time = QStringLiteral("15:30:00");
         z2again.thicknessCm = 4;
         z2again.verdict = 0;
         z2again.quality = 0;
         z2again.sequence = 2;
-        HoleSpec z10 = z1;
+        HoleShape z10 = z1;
         z10.hole = QStringLiteral("Z10");
         z10.limitMm = -1; // an older file without acceptance section
         writeHole(site, QStringLiteral("Z1.CZO"), z1);
         writeHole(site, QStringLiteral("Z2.CZO"), z2);
         writeHole(site, QStringLiteral("Z2-2.CZO"), z2again);
         writeHole(site, QStringLiteral("Z10.CZO"), z10);
-        HoleSpec z1judged = z1; // judged again in the office: now failing
+        HoleShape z1judged = z1; // judged again in the office: now failing
         z1judged.thicknessCm = 7;
         z1judged.verdict = 1;
         z1judged.quality = 1;
@@ -339,10 +339,10 @@ private slots:
     {
         CArchiveDb archive;
         QVERIFY(openArchive(archive, m_engine->freshArchive()));
-        HoleSpec v1;
+        HoleShape v1;
         v1.project = u("跨江大桥");
         v1.hole = u("桩3");
-        HoleSpec v2 = v1;
+        HoleShape v2 = v1;
         v2.thicknessCm = 44;
         const QByteArray pdf("%PDF-1.4 \x00\x01\xff binary", 20);
         writeHole(folder(QStringLiteral("exp/1")), QStringLiteral("P3.CZO"), v1);
@@ -403,15 +403,15 @@ private slots:
             db = m_engine->freshArchive();
             CArchiveDb archive;
             QVERIFY(openArchive(archive, db));
-            HoleSpec z1;
+            HoleShape z1;
             z1.project = u("跨江大桥");
             z1.hole = QStringLiteral("Z1");
             z1.tester = u("李工");
             z1.unit = u("省检测院");
-            HoleSpec z2 = z1;
+            HoleShape z2 = z1;
             z2.hole = QStringLiteral("Z2");
             z2.tester = u("王工");
-            HoleSpec h10;
+            HoleShape h10;
             h10.project = QStringLiteral("Harbour Pier");
             h10.hole = QStringLiteral("H10");
             h10.unit = QStringLiteral("Coast Survey Ltd");
@@ -439,7 +439,7 @@ private slots:
         const QString db = m_engine->freshArchive();
         CArchiveDb archive;
         QVERIFY(openArchive(archive, db));
-        HoleSpec a;
+        HoleShape a;
         writeHole(folder(QStringLiteral("trail/1")), QStringLiteral("A1.CZO"), a);
         a.hole = QStringLiteral("A2");
         writeHole(folder(QStringLiteral("trail/1")), QStringLiteral("A2.CZO"), a);
@@ -501,7 +501,7 @@ private slots:
         {
             CArchiveDb archive;
             QVERIFY(openArchive(archive, db));
-            HoleSpec a;
+            HoleShape a;
             for (const char *h : {"A1", "A2", "A3"}) {
                 a.hole = QString::fromLatin1(h);
                 writeHole(folder(QStringLiteral("tamper")), a.hole + QStringLiteral(".CZO"), a);
@@ -531,7 +531,7 @@ private slots:
         const QString db = m_engine->freshArchive();
         QCOMPARE(runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("projects")}).exitCode, 0);
         QVERIFY(m_engine->ownClient(db, QStringLiteral("UPDATE archive_schema SET version = 99")));
-        HoleSpec a;
+        HoleShape a;
         writeHole(folder(QStringLiteral("newer")), QStringLiteral("A1.CZO"), a);
         const ToolRun r = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("import"), folder(QStringLiteral("newer"))});
         QCOMPARE(r.exitCode, 1);
@@ -547,13 +547,13 @@ private slots:
     {
         const QString db = m_engine->freshArchive();
         QCOMPARE(runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("projects")}).exitCode, 0);
-        HoleSpec a;
+        HoleShape a;
         for (int pc = 1; pc <= 2; ++pc) {
             for (int i = 1; i <= 30; ++i) {
                 a.hole = QStringLiteral("P%1-%2").arg(pc).arg(i);
                 writeHole(folder(QStringLiteral("atonce/%1/x").arg(pc)), a.hole + QStringLiteral(".CZO"), a);
                 writeHole(folder(QStringLiteral("atonce/%1/y").arg(pc)), a.hole + QStringLiteral("b.CZO"),
-                          [&] { HoleSpec b = a; b.hole += QStringLiteral("b"); return b; }());
+                          [&] { HoleShape b = a; b.hole += QStringLiteral("b"); return b; }());
             }
         }
         QProcess first, second;
@@ -583,7 +583,7 @@ private slots:
     {
         const QString db = m_engine->freshArchive();
         const QString src = folder(QStringLiteral("killed"));
-        HoleSpec a;
+        HoleShape a;
         for (int f = 1; f <= 2; ++f) {
             for (int i = 1; i <= 4; ++i) {
                 a.hole = QStringLiteral("F%1-%2").arg(f).arg(i);
@@ -639,7 +639,7 @@ private slots:
                  qUtf8Printable(error));
         if (m_engine->isPostgres())
             QVERIFY2(holder.exec(QStringLiteral("LOCK TABLE audit IN ACCESS EXCLUSIVE MODE"), &error), qUtf8Printable(error));
-        HoleSpec a;
+        HoleShape a;
         writeHole(folder(QStringLiteral("locked")), QStringLiteral("A1.CZO"), a);
         const ToolRun r = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("import"), folder(QStringLiteral("locked"))});
         holder.rollback();
@@ -653,7 +653,7 @@ private slots:
     void readOnlyArchiveGivesClearError()
     {
         const QString db = m_engine->freshArchive();
-        HoleSpec a;
+        HoleShape a;
         writeHole(folder(QStringLiteral("ro/1")), QStringLiteral("A1.CZO"), a);
         a.hole = QStringLiteral("A2");
         writeHole(folder(QStringLiteral("ro/2")), QStringLiteral("A2.CZO"), a);

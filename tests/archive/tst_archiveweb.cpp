@@ -122,21 +122,21 @@ private slots:
     {
         QFile::setPermissions(m_dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         const QString src = m_dir.path() + QStringLiteral("/usb");
-        HoleSpec a1;
+        HoleShape a1;
         a1.project = u("跨江大桥");
         a1.hole = QStringLiteral("A1");
         a1.limitMm = 50;
         a1.verdict = 0;
         m_a1v1 = holeFileBytes(a1);
-        HoleSpec judged = a1;
+        HoleShape judged = a1;
         judged.thicknessCm = 20;
         m_a1v2 = holeFileBytes(judged);
-        HoleSpec a2 = a1;
+        HoleShape a2 = a1;
         a2.hole = QStringLiteral("A2");
         a2.thicknessCm = 9;
         a2.verdict = 1;
         a2.quality = 1;
-        HoleSpec bad = a1;
+        HoleShape bad = a1;
         bad.project = QString::fromUtf8(kHostile);
         bad.hole = QString::fromUtf8(kHostile);
         bad.tester = QString::fromUtf8(kHostile);
@@ -248,13 +248,13 @@ private slots:
         QCOMPARE(body.count(QStringLiteral("<polyline class=\"main\"")), 1);
         QCOMPARE(body.count(QStringLiteral("<polyline class=\"overlay\"")), 1);
         static const QRegularExpression points(QStringLiteral("<polyline class=\"main\" points=\"([^\"]*)\""));
-        QCOMPARE(points.match(body).captured(1).split(QLatin1Char(' ')).size(), HoleSpec().samples);
+        QCOMPARE(points.match(body).captured(1).split(QLatin1Char(' ')).size(), HoleShape().samples);
         QVERIFY(body.contains(QStringLiteral("<line class=\"judged\"")));
         QVERIFY(body.contains(u("沉渣 20 cm")));
         QVERIFY(body.contains(QStringLiteral("<line class=\"suggested\"")));
         QCOMPARE(body.count(QStringLiteral("<table class=\"samples\"")), 1);
         QCOMPARE(body.mid(body.indexOf(QStringLiteral("<table class=\"samples\""))).count(QStringLiteral("<tr><td>")),
-                 HoleSpec().samples);
+                 HoleShape().samples);
         // Both versions' files with their SHA-256, and their exact bytes.
         for (const QByteArray &bytes : {m_a1v1, m_a1v2, m_pdf}) {
             const QString sha = sha256Hex(bytes);
