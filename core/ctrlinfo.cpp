@@ -112,6 +112,7 @@ void CtrlInfo::resetToDefaults()
     spareValue2 = 0.0f;
     curHoleName = QString();
     lastHoleNo = QString();
+    acceptance = HoleAcceptance();
 
     colors = {QColor(Qt::white), QColor(Qt::white), QColor(Qt::black), QColor(Qt::black),
               QColor(Qt::black), QColor(Qt::black), QColor(210, 215, 253), QColor(0, 118, 245),

@@ -17,6 +17,19 @@
 namespace {
 QString gPath;
 
+// A negative zero is written back as zero (the table shows no sign on it);
+// every other value, NaNs included, is written back bit for bit.
+QVector<Sample> asWritten(QVector<Sample> samples)
+{
+    for (Sample &s : samples) {
+        for (float *v : {&s.resistivity, &s.rawResistivity}) {
+            if (*v == 0.0f)
+                *v = 0.0f;
+        }
+    }
+    return samples;
+}
+
 bool sameSamples(const QVector<Sample> &a, const QVector<Sample> &b)
 {
     // Bitwise: a NaN read from a file must come back as the same NaN.
@@ -72,9 +85,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fillSentinelRecord(again);
     const HoleLoadResult r2 = readHoleFile(gPath, again);
     FUZZ_CHECK(r2.ok && !r2.samplesTruncated);
-    FUZZ_CHECK(sameSamples(r.samples, r2.samples));
+    FUZZ_CHECK(sameSamples(asWritten(r.samples), r2.samples));
     FUZZ_CHECK(encodeHoleFile(again, r2.samples).mid(HoleFile::NumbersOffset)
                == image.mid(HoleFile::NumbersOffset));
-    FUZZ_CHECK(again.acceptance == info.acceptance);
+    // The acceptance texts may lose undecodable bytes on the first pass too
+    // (they come back as '?'); from then on the section is stable.
+    FUZZ_CHECK(AcceptanceSection::encode(again.acceptance) == AcceptanceSection::encode(info.acceptance));
+    HoleAcceptance numbersOnly = again.acceptance;
+    numbersOnly.code = info.acceptance.code;
+    numbersOnly.pileType = info.acceptance.pileType;
+    FUZZ_CHECK(numbersOnly == info.acceptance);
     return 0;
 }

@@ -113,6 +113,15 @@ QStringList describeRecord(const CtrlInfo &info)
     }
     for (const QFont &f : info.fonts)
         out << QStringLiteral("font=") + f.toString();
+    const HoleAcceptance &a = info.acceptance;
+    out << QStringLiteral("acceptance=%1 \"%2\" \"%3\" %4 %5 %6 %7 %8")
+               .arg(a.designLimitMm)
+               .arg(a.code, a.pileType)
+               .arg(a.limitMm)
+               .arg(a.verdict)
+               .arg(a.overridden)
+               .arg(a.position)
+               .arg(a.sequence);
     return out;
 }
 

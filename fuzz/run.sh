@@ -6,7 +6,9 @@
 #
 # Environment: FUZZ_TARGETS (names without "fuzz_", blank-separated; default
 # all), FUZZ_WORK (folder for the grown corpora, logs and crash inputs;
-# default a fresh temporary folder), FUZZ_NO_BUILD=1 (use the build as it is).
+# default a fresh temporary folder), FUZZ_NO_BUILD=1 (use the build as it is),
+# FUZZ_SEED (libFuzzer's seed; the test command fixes it so that a run gives
+# the same verdict on every machine, while a run by hand explores anew).
 # The seed corpus in fuzz/corpus/<target>/ is only read; what a run adds goes
 # to FUZZ_WORK. A finding stops with status 1 and names the input that shows
 # it; reproduce with  build-fuzz/bin/fuzz_<target> <input>.
@@ -49,7 +51,7 @@ for t in $TARGETS; do
     log="$WORK/$t/log"
     # -malloc_limit_mb: one allocation above it is a finding (a reader that
     # believes a forged size); -rss_limit_mb bounds the whole process.
-    if "$bin" -max_total_time="$SECONDS_PER" -timeout=20 -rss_limit_mb=2048 -malloc_limit_mb=256 \
+    if "$bin" ${FUZZ_SEED:+-seed="$FUZZ_SEED"} -max_total_time="$SECONDS_PER" -timeout=20 -rss_limit_mb=2048 -malloc_limit_mb=256 \
         -print_final_stats=1 -artifact_prefix="$WORK/$t/findings/" \
         "$WORK/$t/corpus" "fuzz/corpus/$t" >"$log" 2>&1; then
         runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)"

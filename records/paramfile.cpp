@@ -1,6 +1,7 @@
 #include "paramfile.h"
 
 #include "atomicfile.h"
+#include "holeacceptance.h"
 #include "commonutils.h"
 #include "projectfolder.h"
 #include "sysconfig.h"
@@ -106,6 +107,55 @@ void forEachItem(Info &info, Op item)
     item(info.savedFlag);
 }
 
+// The set-up's acceptance basis and measuring position follow the last item
+// of the older layout, where a reader of that layout has stopped. They travel
+// as one byte array, so that a damaged or foreign tail costs only them:
+//   QString "ACPT", qint32 version (1), qint32 design value mm,
+//   QString code, QString pile type, qint32 position code.
+// The verdict fields belong to a judged test and stay in its hole file.
+const QString kBasisTag = QStringLiteral("ACPT");
+constexpr qint32 kBasisVersion = 1;
+
+QByteArray encodeBasis(const HoleAcceptance &a)
+{
+    QByteArray bytes;
+    QDataStream s(&bytes, QIODevice::WriteOnly);
+    prepareStream(s);
+    s << kBasisTag << kBasisVersion << qint32(a.designLimitMm) << a.code << a.pileType << qint32(a.position);
+    return bytes;
+}
+
+// The basis read from the tail; no basis when there is none or it is damaged.
+HoleAcceptance decodeBasis(const QByteArray &bytes)
+{
+    QDataStream s(bytes);
+    prepareStream(s);
+    QString tag;
+    qint32 version = 0;
+    HoleAcceptance a;
+    qint32 design = 0;
+    qint32 position = 0;
+    s >> tag >> version >> design >> a.code >> a.pileType >> position;
+    if (s.status() != QDataStream::Ok || tag != kBasisTag || version < kBasisVersion)
+        return HoleAcceptance();
+    a.designLimitMm = qMax(design, 0);
+    a.position = position >= 0 && position <= MeasuringPosition::Last ? position : MeasuringPosition::Unnamed;
+    return a;
+}
+
+void readBasisTail(QDataStream &s, CtrlInfo &info)
+{
+    info.acceptance = HoleAcceptance();
+    if (s.atEnd())
+        return; // a file of the older layout
+    QByteArray tail;
+    s >> tail;
+    if (s.status() == QDataStream::Ok)
+        info.acceptance = decodeBasis(tail);
+    // Stale or foreign bytes after the last item never cost the items.
+    s.resetStatus();
+}
+
 void applyScreenFonts(CtrlInfo &info)
 {
     static const int large[8] = {17, 28, 26, 16, 15, 14, 13, 13};
@@ -148,6 +198,8 @@ int loadTestParams(CtrlInfo &info)
         CtrlInfo read(info);
         f.seek(0);
         forEachItem(read, [&s](auto &field) { s >> field; });
+        if (s.status() == QDataStream::Ok)
+            readBasisTail(s, read);
         QString why;
         if (s.status() == QDataStream::Ok && !isSafeProjectFolder(read.projectPath.get(), &why)) {
             // A forged or damaged file must not send the saves anywhere else.
@@ -173,6 +225,7 @@ bool saveTestParams(const CtrlInfo &info, QString *errorMessage)
         QDataStream s(&bytes, QIODevice::WriteOnly);
         prepareStream(s);
         forEachItem(info, [&s](const auto &field) { s << field; });
+        s << encodeBasis(info.acceptance);
     }
     CAtomicFileWriter w(testParamFilePath());
     if (w.open() && w.write(bytes) && w.commit())

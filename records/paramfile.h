@@ -2,7 +2,9 @@
 // The test-parameter file "ZPV_CZL.ini" beside the executable: the
 // operator's last set-up (project and hole information, sampling parameters,
 // display colours and fonts), kept across restarts in Qt's data stream of
-// stream version 7 (Qt 4.0), big-endian.
+// stream version 7 (Qt 4.0), big-endian. The set-up's acceptance basis and
+// measuring position follow the last item of that layout, where its readers
+// have stopped reading.
 //
 // How to use it:
 //   - While the main dialog is built:   loadTestParams(gCtrlInfo);

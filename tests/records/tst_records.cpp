@@ -247,6 +247,8 @@ private slots:
     void paramsRoundTrip();
     void paramsStreamLayout();
     void paramsForeignVersionDeleted();
+    void paramsBasisTail_data();
+    void paramsBasisTail();
     void paramsUnsafeProjectFolderRefused_data();
     void paramsUnsafeProjectFolderRefused();
     void paramsStaleLongerFile();
@@ -997,9 +999,15 @@ void TestRecords::paramsStreamLayout()
     // "1.0.020151030": byte length 26, then UTF-16 big-endian.
     QCOMPARE(b.left(6), QByteArray::fromHex("0000001a0031"));
     QCOMPARE(b.mid(4, 26), QByteArray::fromHex("0031002e0030002e00300032003000310035003100300033""0030"));
-    // The record ends with the two reals (32-bit, big-endian), winchSpeed and
-    // savedFlag.
-    QCOMPARE(b.right(16), QByteArray::fromHex("3fc00000" "bdcccccd" "000000c8" "01020304"));
+    // Behind the older layout's last item: the acceptance basis as one byte
+    // array (length, then tag "ACPT", version 1, design 0, two null texts,
+    // position 0).
+    const QByteArray tail = QByteArray::fromHex("00000020" "000000080041004300500054" "00000001" "00000000"
+                                                "ffffffff" "ffffffff" "00000000");
+    QCOMPARE(b.right(tail.size()), tail);
+    // The older layout ends with the two reals (32-bit, big-endian),
+    // winchSpeed and savedFlag.
+    QCOMPARE(b.mid(b.size() - tail.size() - 16, 16), QByteArray::fromHex("3fc00000" "bdcccccd" "000000c8" "01020304"));
     // The first colour (white) in the Qt 4.0 form: colour model, alpha, r, g, b, pad.
     int off = 0;
     for (int i = 0; i < 8; ++i) {
@@ -1017,6 +1025,60 @@ void TestRecords::paramsStreamLayout()
     QCOMPARE(b.mid(off, family.size()), family);
     QCOMPARE(b.mid(off + family.size(), 8), QByteArray::fromHex("4031000000000000")); // 17.0
     QCOMPARE(int(uchar(b.at(off + family.size() + 8 + 4 + 3))), 50);
+}
+
+// The set-up's basis and position sit behind the older layout: they come
+// back; a file of the older layout, or one whose tail is damaged, keeps all
+// its items and gives no basis.
+void TestRecords::paramsBasisTail_data()
+{
+    QTest::addColumn<QString>("tail");
+    QTest::addColumn<bool>("basisBack");
+    QTest::newRow("as written") << QStringLiteral("keep") << true;
+    QTest::newRow("older layout") << QStringLiteral("cut") << false;
+    QTest::newRow("cut inside the tail") << QStringLiteral("half") << false;
+    QTest::newRow("foreign bytes") << QStringLiteral("foreign") << false;
+}
+
+void TestRecords::paramsBasisTail()
+{
+    QFETCH(QString, tail);
+    QFETCH(bool, basisBack);
+    TestAppDir dir;
+    CtrlInfo c = distinctRecord();
+    QVERIFY(saveTestParams(c));
+    const QByteArray older = readFileBytes(testParamFilePath());
+    c.acceptance.designLimitMm = 80;
+    c.acceptance.code = u("JTG/T 3650-2020");
+    c.acceptance.pileType = u("摩擦桩");
+    c.acceptance.position = MeasuringPosition::XPrime;
+    c.acceptance.limitMm = 80;
+    c.acceptance.verdict = AcceptanceVerdict::Fail;
+    QVERIFY(saveTestParams(c));
+    const QByteArray full = readFileBytes(testParamFilePath());
+    QVERIFY(full.startsWith(older.left(older.size() - 36)));
+    const int olderSize = older.size() - 36;
+    const QByteArray bytes = tail == QLatin1String("keep") ? full
+        : tail == QLatin1String("cut")                     ? full.left(olderSize)
+        : tail == QLatin1String("half")                    ? full.left(olderSize + (full.size() - olderSize) / 2)
+                                                           : full.left(olderSize) + QByteArray(40, '\x7f');
+    QVERIFY(writeFileBytes(testParamFilePath(), bytes));
+
+    CtrlInfo back;
+    back.acceptance.code = QStringLiteral("left over");
+    QCOMPARE(loadTestParams(back), 1);
+    QCOMPARE(back.holeNo.get(), c.holeNo.get());
+    QCOMPARE(back.projectName.get(), c.projectName.get());
+    QCOMPARE(back.savedFlag, c.savedFlag);
+    HoleAcceptance expected;
+    if (basisBack) {
+        // The verdict belongs to the judged test's file, not to the set-up.
+        expected.designLimitMm = 80;
+        expected.code = u("JTG/T 3650-2020");
+        expected.pileType = u("摩擦桩");
+        expected.position = MeasuringPosition::XPrime;
+    }
+    QVERIFY(back.acceptance == expected);
 }
 
 void TestRecords::paramsUnsafeProjectFolderRefused_data()
@@ -1113,7 +1175,8 @@ void TestRecords::paramsCutShortGivesDefaults()
     const QByteArray full = readFileBytes(testParamFilePath());
     // Cut inside the items after the version: the record falls back to the
     // defaults rather than taking zero depths and empty names.
-    for (int len : {40, full.size() / 2, full.size() - 1}) {
+    // (The last 36 bytes are the tail of an empty acceptance basis.)
+    for (int len : {40, full.size() / 2, full.size() - 36 - 1}) {
         QVERIFY(writeFileBytes(testParamFilePath(), full.left(len)));
         CtrlInfo c = distinctRecord();
         QCOMPARE(loadTestParams(c), 1);

@@ -174,7 +174,7 @@ private slots:
     void metresAsTypedOnKeypad();
     void fixedTextNeverNegativeZero();
 
-    void chineseProjectSurvivesRestart();
+    void chineseProjectAndBasisSurviveRestart();
     void modeSurvivesLanguageChange_data();
     void modeSurvivesLanguageChange();
     void okRefusesMissingMode_data();
@@ -890,7 +890,7 @@ void TestSetup::fixedTextNeverNegativeZero()
     QCOMPARE(SetupRules::fixedText(62.7, 1), QStringLiteral("62.7"));
 }
 
-void TestSetup::chineseProjectSurvivesRestart()
+void TestSetup::chineseProjectAndBasisSurviveRestart()
 {
     const QString name = QStringLiteral("城南大桥桩基检测工程");
     const QString path = QStringLiteral("城南大桥");
@@ -900,6 +900,9 @@ void TestSetup::chineseProjectSurvivesRestart()
         ENTER(&dlg, "editGCMC", "keyboard", typeText(name));
         ENTER(&dlg, "editGCLJ", "keyboard", typeText(path));
         ENTER(&dlg, "editJCRY", "keyboard", typeText(QStringLiteral("王工")));
+        // The basis and position serve the next hole of the project too.
+        ENTER(&dlg, "editBasis", "CDlgSelKey", chooseItem(QStringLiteral("JTG/T 3650 摩擦桩")));
+        ENTER(&dlg, "CBPosition", "CDlgSelKey", chooseItem(QStringLiteral("Y'")));
         QTest::mouseClick(field<QPushButton>(&dlg, "BtnOK"), Qt::LeftButton);
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
     }
@@ -915,6 +918,8 @@ void TestSetup::chineseProjectSurvivesRestart()
     QCOMPARE(text(&again, "editGCMC"), name);
     QCOMPARE(text(&again, "editGCLJ"), path);
     QCOMPARE(text(&again, "editJCRY"), QStringLiteral("王工"));
+    QCOMPARE(text(&again, "editBasis"), QStringLiteral("JTG/T 3650 摩擦桩"));
+    QCOMPARE(field<QComboBox>(&again, "CBPosition")->currentText(), QStringLiteral("Y'"));
 }
 
 void TestSetup::modeSurvivesLanguageChange_data()
