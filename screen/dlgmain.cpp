@@ -56,6 +56,9 @@ CDlgMain::CDlgMain(QWidget *parent)
     QKRVCommomUtils::loadCommonStyleSheet(this);
     QString sheet;
     QKRVCommomUtils::loadStyleSheet(this, sheet);
+    // The notice is a window of its own (it stays up over any dialog), so the
+    // theme does not reach it through a parent.
+    QKRVCommomUtils::loadCommonStyleSheet(m_dlgLeak.get());
     loadBatteryConfig();
 
     setWindowTitle(tr(" KRV-ZPV[W]-无线电阻率沉渣采集软件") + QStringLiteral("-V") + QLatin1String(kVersion));

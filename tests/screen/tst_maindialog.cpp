@@ -123,6 +123,8 @@ private slots:
     void existingNameAsksAgain();
     void manualLeakPointResamples();
     void automaticLeakNotice();
+    void leakNoticeWearsTheme_data();
+    void leakNoticeWearsTheme();
     void judgeRewritesReviewedFile_data();
     void judgeRewritesReviewedFile();
     void judgeOutsideReviewWritesNothing();
@@ -461,6 +463,31 @@ void TestMainDialog::automaticLeakNotice()
     QVERIFY(!notice->m_bShown);
     QCOMPARE(notice->m_nCurHeight, 12400);
     QCOMPARE(notice->m_nLeakHeight, 12000);
+}
+
+void TestMainDialog::leakNoticeWearsTheme_data()
+{
+    QTest::addColumn<int>("theme");
+    QTest::addColumn<QColor>("background");
+    QTest::newRow("white") << 0 << QColor(0xFF, 0xFF, 0xFF);
+    QTest::newRow("black") << 1 << QColor(0x6D, 0x72, 0x81);
+}
+
+// The notice is drawn in the theme's colours like every other window.
+void TestMainDialog::leakNoticeWearsTheme()
+{
+    QFETCH(int, theme);
+    QFETCH(QColor, background);
+    const int32_t before = style;
+    style = theme;
+    writeParams(SampleModes::AutoRaise, 20000, 50);
+    makeDialog();
+    style = before;
+    CDlgLeak *notice = m_dlg->leakNotice();
+    notice->SetHeights(12340, 12000);
+    const QImage shot = notice->grab().toImage();
+    // Just inside the frame, below the labels: the window's own background.
+    QCOMPARE(QColor(shot.pixel(shot.width() / 2, shot.height() - 4)), background);
 }
 
 void TestMainDialog::judgeRewritesReviewedFile_data()
