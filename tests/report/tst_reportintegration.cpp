@@ -16,6 +16,7 @@
 #include "suggestionmarker.h"
 #include "sysconfig.h"
 #include "testrecord.h"
+#include "screentestworld.h"
 #include "testsupport.h"
 #include "winchaddress.h"
 
@@ -83,42 +84,24 @@ private slots:
     void curveShowsTheSuggestion();
 
 private:
-    QTcpServer m_winch;
-    std::unique_ptr<TestAppDir> m_dir;
-    std::unique_ptr<ScopedCommandRecorder> m_commands;
+    SilentWinch m_winch;
+    std::unique_ptr<ScreenTestWorld> m_world;
 };
 
 void TestReportIntegration::initTestCase()
 {
-    // The main dialog's winch link connects here and never hears back.
-    QVERIFY(m_winch.listen(QHostAddress::LocalHost, 0));
-    WinchAddress a;
-    a.host = QStringLiteral("127.0.0.1");
-    a.port = m_winch.serverPort();
-    setConfiguredWinchAddress(a);
+    QVERIFY(m_winch.start());
 }
 
-void TestReportIntegration::cleanupTestCase() { m_winch.close(); }
+void TestReportIntegration::cleanupTestCase() { m_winch.stop(); }
 
 void TestReportIntegration::init()
 {
-    m_dir = std::make_unique<TestAppDir>();
-    m_commands = std::make_unique<ScopedCommandRecorder>();
-    resetSysBaseConfig();
-    resetAcquisitionGlobals();
-    gCtrlInfo = CtrlInfo();
-    gCtrlInfoBackup = CtrlInfo();
-    gCtrlInfo.dataDir = m_dir->file(QStringLiteral("ZPV_CZL-FILE"));
-    samples.clear();
+    m_world = std::make_unique<ScreenTestWorld>();
+    gCtrlInfo.dataDir = m_world->file(QStringLiteral("ZPV_CZL-FILE"));
 }
 
-void TestReportIntegration::cleanup()
-{
-    samples.clear();
-    setDeviceBackend(nullptr);
-    m_commands.reset();
-    m_dir.reset();
-}
+void TestReportIntegration::cleanup() { m_world.reset(); }
 
 // "Save" at the end of a test leaves A12.CZO and A12.PDF side by side; the
 // report shows what the file holds.
@@ -180,7 +163,7 @@ void TestReportIntegration::judgementRewritesTheReport()
     info.holeDepth = 20000;
     info.holeNo = QStringLiteral("R7");
     info.sedimentThickness = 11;
-    const QString hole = m_dir->file(QStringLiteral("R7.CZO"));
+    const QString hole = m_world->file(QStringLiteral("R7.CZO"));
     HoleSaveOptions o;
     o.sync = false;
     QVERIFY(saveHoleFile(hole, info, {{19000, 3, 3}, {19650, 4, 4}, {19800, 5, 5}}, o));

@@ -40,6 +40,7 @@
 #include "sysconfig.h"
 #include "testrecord.h"
 #include "testsession.h"
+#include "screentestworld.h"
 #include "testsupport.h"
 #include "usbexport.h"
 #include "winchaddress.h"
@@ -105,9 +106,8 @@ private:
     void fillUserData(CtrlInfo &info) const;
 
     QTranslator m_translator;
-    QTcpServer m_winch;
-    std::unique_ptr<TestAppDir> m_dir;
-    std::unique_ptr<ScopedCommandRecorder> m_commands;
+    SilentWinch m_winch;
+    std::unique_ptr<ScreenTestWorld> m_world;
     QStringList m_found;   // "where: text" of every Chinese text seen
     QStringList m_looked;  // where the test looked
 };
@@ -118,46 +118,31 @@ void TestEnglish::initTestCase()
     // English setting.
     QVERIFY(m_translator.load(QStringLiteral(":/Language/English.qm")));
     QVERIFY(QCoreApplication::installTranslator(&m_translator));
-    // The main dialog's link connects here and never hears back.
-    QVERIFY(m_winch.listen(QHostAddress::LocalHost, 0));
-    WinchAddress a;
-    a.host = QStringLiteral("127.0.0.1");
-    a.port = m_winch.serverPort();
-    setConfiguredWinchAddress(a);
+    QVERIFY(m_winch.start());
 }
 
 void TestEnglish::cleanupTestCase()
 {
     QCoreApplication::removeTranslator(&m_translator);
-    m_winch.close();
+    m_winch.stop();
 }
 
 void TestEnglish::init()
 {
-    m_dir = std::make_unique<TestAppDir>();
-    m_commands = std::make_unique<ScopedCommandRecorder>();
-    resetSysBaseConfig();
+    m_world = std::make_unique<ScreenTestWorld>();
     language = 1;
-    resetAcquisitionGlobals();
-    gCtrlInfo = CtrlInfo();
     fillUserData(gCtrlInfo);
     gCtrlInfoBackup = gCtrlInfo;
-    samples.clear();
-    setDeviceBackend(nullptr);
-    openDevice();
-    memoryDevice().resetHeight();
     m_found.clear();
     m_looked.clear();
     style = qEnvironmentVariableIntValue("ZPVW_SHOTS_STYLE") == 1 ? 1 : 0;
     if (qEnvironmentVariableIntValue("ZPVW_SHOTS_SMALL") == 1)
-        QVERIFY(QDir().mkpath(m_dir->file(QStringLiteral("8.4"))));
+        QVERIFY(QDir().mkpath(m_world->file(QStringLiteral("8.4"))));
 }
 
 void TestEnglish::cleanup()
 {
-    setDeviceBackend(nullptr);
-    m_commands.reset();
-    m_dir.reset();
+    m_world.reset();
     resetSysBaseConfig();
 }
 
@@ -168,7 +153,7 @@ void TestEnglish::fillUserData(CtrlInfo &info) const
     info.holeNo = kHole;
     info.constructionUnit = kBuilder;
     info.tester = kTester;
-    info.dataDir = m_dir->file(QStringLiteral("ZPV_CZL-FILE"));
+    info.dataDir = m_world->file(QStringLiteral("ZPV_CZL-FILE"));
 }
 
 void TestEnglish::look(QWidget *w, const QString &where)

@@ -19,6 +19,7 @@
 #include "testsession.h"
 #include "sysconfig.h"
 #include "testrecord.h"
+#include "screentestworld.h"
 #include "testsupport.h"
 #include "winchaddress.h"
 
@@ -152,45 +153,27 @@ private:
     // its samples are all at `resistivity`.
     QString writeTest(const QString &name, int sequence, const QString &date, float resistivity);
 
-    QTcpServer m_winch;
-    std::unique_ptr<TestAppDir> m_dir;
-    std::unique_ptr<ScopedCommandRecorder> m_commands;
+    SilentWinch m_winch;
+    std::unique_ptr<ScreenTestWorld> m_world;
     std::unique_ptr<CDlgMain> m_dlg;
 };
 
 void TestMainDialog::initTestCase()
 {
-    // The link connects here and never hears back: the screen shows the
-    // link as down, as on an instrument without its winch.
-    QVERIFY(m_winch.listen(QHostAddress::LocalHost, 0));
-    WinchAddress a;
-    a.host = QStringLiteral("127.0.0.1");
-    a.port = m_winch.serverPort();
-    setConfiguredWinchAddress(a);
+    QVERIFY(m_winch.start());
 }
 
-void TestMainDialog::cleanupTestCase() { m_winch.close(); }
+void TestMainDialog::cleanupTestCase() { m_winch.stop(); }
 
 void TestMainDialog::init()
 {
-    m_dir = std::make_unique<TestAppDir>();
-    m_commands = std::make_unique<ScopedCommandRecorder>();
-    resetSysBaseConfig();
-    resetAcquisitionGlobals();
-    gCtrlInfo = CtrlInfo();
-    gCtrlInfoBackup = CtrlInfo();
-    samples.clear();
-    setDeviceBackend(nullptr);
-    openDevice();
-    memoryDevice().resetHeight();
+    m_world = std::make_unique<ScreenTestWorld>();
 }
 
 void TestMainDialog::cleanup()
 {
     m_dlg.reset();
-    setDeviceBackend(nullptr);
-    m_commands.reset();
-    m_dir.reset();
+    m_world.reset();
 }
 
 void TestMainDialog::writeParams(int sampleModeCode, int holeDepth, int moveDistance)
@@ -222,7 +205,7 @@ QString TestMainDialog::writeHoleFile(const QString &name, const QVector<Sample>
     info.holeNo = QStringLiteral("R7");
     info.curveRange = range;
     info.sedimentThickness = 11;
-    const QString path = m_dir->file(name);
+    const QString path = m_world->file(name);
     HoleSaveOptions o;
     o.sync = false;
     if (!saveHoleFile(path, info, list, o))
@@ -241,8 +224,8 @@ QString TestMainDialog::writeTest(const QString &name, int sequence, const QStri
     QVector<Sample> list;
     for (int depth = 2000; depth >= 0; depth -= 100)
         list.append(Sample{depth, resistivity, resistivity});
-    QDir().mkpath(m_dir->file(QStringLiteral("P")));
-    const QString path = m_dir->file(QStringLiteral("P/") + name);
+    QDir().mkpath(m_world->file(QStringLiteral("P")));
+    const QString path = m_world->file(QStringLiteral("P/") + name);
     HoleSaveOptions o;
     o.sync = false;
     return saveHoleFile(path, info, list, o) ? path : QString();
@@ -579,7 +562,7 @@ void TestMainDialog::judgeStatesVerdictAndOverride()
 void TestMainDialog::judgeOutsideReviewWritesNothing()
 {
     makeDialog();
-    const QString path = m_dir->file(QStringLiteral("live.CZO"));
+    const QString path = m_world->file(QStringLiteral("live.CZO"));
     gCtrlInfo.filePath = path;
     gCtrlInfo.maxDepth = 20000;
     samples.append(19650, 1.0f);
@@ -604,8 +587,8 @@ void TestMainDialog::failedRewriteIsReported()
     m_dlg->OpenFileForReview(path);
     // The folder of the reviewed file is gone (USB disk pulled, card full):
     // a file sits where the folder should be.
-    QVERIFY(writeFileBytes(m_dir->file(QStringLiteral("blocked")), QByteArray("x")));
-    gCtrlInfo.filePath = m_dir->file(QStringLiteral("blocked/R7.CZO"));
+    QVERIFY(writeFileBytes(m_world->file(QStringLiteral("blocked")), QByteArray("x")));
+    gCtrlInfo.filePath = m_world->file(QStringLiteral("blocked/R7.CZO"));
     m_dlg->OnSetMouseClick(2, 1, QString(), 2);
     QString text;
     auto told = answerMessage(&text);
@@ -646,7 +629,7 @@ void TestMainDialog::brokenFileIsNotReviewed()
 {
     makeDialog();
     samples.append(18000, 2.0f);
-    const QString path = m_dir->file(QStringLiteral("cut.CZO"));
+    const QString path = m_world->file(QStringLiteral("cut.CZO"));
     QByteArray bytes(600, ' ');
     bytes.replace(0, 3, "BAD");
     QVERIFY(writeFileBytes(path, bytes));
@@ -884,7 +867,7 @@ void TestMainDialog::quitSavesControlParams()
     makeDialog();
     int quits = 0;
     m_dlg->setQuitAction([&quits]() { ++quits; });
-    const QString config = m_dir->file(QStringLiteral("KRV_ZPVW_CZL_CONFIG.INI"));
+    const QString config = m_world->file(QStringLiteral("KRV_ZPVW_CZL_CONFIG.INI"));
     QString question;
     auto refused = answerQuestion(false, &question);
     QTest::mouseClick(button(m_dlg.get(), "BtnQuit"), Qt::LeftButton);
