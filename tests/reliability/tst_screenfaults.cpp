@@ -20,6 +20,7 @@
 #include "querythread.h"
 #include "sysconfig.h"
 #include "testrecord.h"
+#include "screentestworld.h"
 #include "testsupport.h"
 #include "winchaddress.h"
 #include "winchctrl.h"
@@ -43,8 +44,7 @@ QString linkText(QWidget *dlg)
 // its link on the simulator, a test named and the probe rising. Check
 // QTest::currentTestFailed() after start().
 struct ScreenRun {
-    TestAppDir dir;
-    ScopedCommandRecorder commands;
+    ScreenTestWorld world;
     std::unique_ptr<CSimProcess> sim;
     std::unique_ptr<CDlgMain> dlg;
     CWinchCtrl *link = nullptr;
@@ -52,13 +52,6 @@ struct ScreenRun {
 
     void start(const QStringList &simArgs, const QString &hole)
     {
-        resetSysBaseConfig();
-        resetAcquisitionGlobals();
-        gCtrlInfo = CtrlInfo();
-        gCtrlInfoBackup = CtrlInfo();
-        samples.clear();
-        setDeviceBackend(nullptr);
-        openDevice();
         sim = std::make_unique<CSimProcess>(simArgs + QStringList{QStringLiteral("--max-seconds"),
                                                                   QStringLiteral("300")});
         const quint16 port = sim->waitForPort();
