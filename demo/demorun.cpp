@@ -179,7 +179,8 @@ void CDemoRun::setUp()
     if (gCtrlInfo.sampleMode != m_opt.modeCode)
         wrong << QStringLiteral("mode");
     const HoleAcceptance &a = gCtrlInfo.acceptance;
-    if (a.designLimitMm != m_opt.limitMm || (!m_opt.basis.isEmpty() && basisLabel(a) != m_opt.basis))
+    if (a.designLimitMm != m_opt.limitMm || (!m_opt.basis.isEmpty() && basisLabel(a) != m_opt.basis)
+        || (m_opt.basis.isEmpty() && m_opt.limitMm <= 0 && a.hasBasis()))
         wrong << QStringLiteral("acceptance basis");
     if (a.position != m_opt.position)
         wrong << QStringLiteral("measuring position");
@@ -374,12 +375,12 @@ void CDemoRun::answerSetup(QWidget *w)
     };
     const QString depth = QString::number(m_opt.depthMm / 1000.0, 'f', 2);
     const Field fields[] = {
-        {"editGCMC", m_opt.project, {}},
-        {"editGCLJ", m_opt.project, {}},
-        {"editPileName", m_hole, {}},
-        {"editPileLen", depth, {}},
-        {"CBMove", QString(), {QString::number(m_opt.moveMm)}},
-        {"CBSampleMode", QString(), modeTexts(m_opt.modeCode)},
+        {"editGCMC", m_opt.project, {}, QString()},
+        {"editGCLJ", m_opt.project, {}, QString()},
+        {"editPileName", m_hole, {}, QString()},
+        {"editPileLen", depth, {}, QString()},
+        {"CBMove", QString(), {QString::number(m_opt.moveMm)}, QString()},
+        {"CBSampleMode", QString(), modeTexts(m_opt.modeCode), QString()},
     };
     QVector<Field> all(std::begin(fields), std::end(fields));
     if (!m_opt.basis.isEmpty())
@@ -388,8 +389,15 @@ void CDemoRun::answerSetup(QWidget *w)
         all.append({"editBasis", QString::number(m_opt.limitMm),
                     {QCoreApplication::translate("CDlgSet", "设计值(mm)")},
                     QCoreApplication::translate("PileLimits", "设计值") + QStringLiteral(" %1 mm").arg(m_opt.limitMm)});
+    // The set-up shows the last basis and position (they serve the next hole
+    // of a project); a run that names none clears them.
+    const QString none = QCoreApplication::translate("CDlgSet", "无");
+    if (m_opt.basis.isEmpty() && m_opt.limitMm <= 0 && gCtrlInfo.acceptance.hasBasis())
+        all.append({"editBasis", QString(), {none}, none});
     if (m_opt.position != MeasuringPosition::Unnamed)
         all.append({"CBPosition", QString(), {MeasuringPosition::text(m_opt.position)}, QString()});
+    else if (gCtrlInfo.acceptance.position != MeasuringPosition::Unnamed)
+        all.append({"CBPosition", QString(), {QCoreApplication::translate("CDlgSet", "不指定")}, QString()});
     for (const Field &f : all) {
         QWidget *field = w->findChild<QWidget *>(QString::fromLatin1(f.name));
         if (!field) {
