@@ -1,6 +1,8 @@
 #include "holefiles.h"
 
 #include <QFile>
+#include <cstring>
+#include <dirent.h>
 #include <sys/stat.h>
 #include <vector>
 
@@ -40,59 +42,63 @@ QStringList companionFiles(const QString &holePath)
 
 namespace {
 
-// Newest first; equal times by name, so the order does not depend on the
-// file system's listing order.
-QFileInfoList byModificationTime(const QString &dir, QDir::Filters filters)
+enum class EntryKind { Files, Folders };
+
+// The names of a folder's files or sub-folders (hidden ones included, links
+// followed), newest first; equal times by name, so the order does not depend
+// on the file system's listing order. One stat per entry, relative to the
+// open folder: a project folder holds thousands of hole files, and the
+// browser lists it again after every change. `wanted`, when given, picks
+// by name before the stat (a project folder holds a report beside each file).
+QStringList byModificationTime(const QString &dir, EntryKind kind, bool (*wanted)(const QString &) = nullptr)
 {
-    const QFileInfoList entries = QDir(dir).entryInfoList(filters | QDir::NoDotAndDotDot | QDir::Hidden, QDir::NoSort);
-    // Each time is read once: comparing QDateTime values inside the sort
-    // converts them to local time at every comparison (seconds for a project
-    // of thousands of files).
     struct Key {
         qint64 msecs;
         QString name;
-        int index;
     };
     std::vector<Key> keys;
-    keys.reserve(size_t(entries.size()));
-    for (int i = 0; i < entries.size(); ++i) {
-        // The modification time as the system keeps it (no time-zone work).
+    DIR *d = ::opendir(QFile::encodeName(dir).constData());
+    if (!d)
+        return {};
+    const int fd = ::dirfd(d);
+    while (const dirent *e = ::readdir(d)) {
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
+            continue;
+        QString name = QFile::decodeName(e->d_name);
+        if (wanted && !wanted(name))
+            continue;
         struct stat st;
-        const QByteArray path = QFile::encodeName(entries.at(i).absoluteFilePath());
-        const qint64 msecs = ::stat(path.constData(), &st) == 0
-            ? qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000
-            : entries.at(i).lastModified().toMSecsSinceEpoch();
-        keys.push_back({msecs, entries.at(i).fileName(), i});
+        if (::fstatat(fd, e->d_name, &st, 0) != 0)
+            continue; // gone meanwhile, or a dangling link
+        if (kind == EntryKind::Files ? !S_ISREG(st.st_mode) : !S_ISDIR(st.st_mode))
+            continue;
+        // The modification time as the system keeps it: comparing converted
+        // dates inside the sort costs seconds for thousands of files.
+        keys.push_back({qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000, std::move(name)});
     }
+    ::closedir(d);
     std::sort(keys.begin(), keys.end(), [](const Key &a, const Key &b) {
         if (a.msecs != b.msecs)
             return a.msecs > b.msecs;
         return a.name < b.name;
     });
-    QFileInfoList sorted;
-    sorted.reserve(entries.size());
-    for (const Key &k : keys)
-        sorted.append(entries.at(k.index));
-    return sorted;
+    QStringList names;
+    names.reserve(int(keys.size()));
+    for (Key &k : keys)
+        names.append(std::move(k.name));
+    return names;
 }
 
 } // namespace
 
 QStringList listProjects(const QString &dir)
 {
-    QStringList out;
-    for (const QFileInfo &fi : byModificationTime(dir, QDir::Dirs))
-        out << fi.fileName();
-    return out;
+    return byModificationTime(dir, EntryKind::Folders);
 }
 
 QStringList listHoleFiles(const QString &dir)
 {
-    QStringList out;
-    for (const QFileInfo &fi : byModificationTime(dir, QDir::Files))
-        if (isHoleFileName(fi.fileName()))
-            out << fi.fileName();
-    return out;
+    return byModificationTime(dir, EntryKind::Files, isHoleFileName);
 }
 
 QStringList holeFilesByName(const QString &dir)
