@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <cmath>
+#include <limits>
 #include <unordered_map>
 
 namespace {
@@ -111,20 +112,38 @@ bool isDepthLabel(float v, float stepM, double depthM)
 
 QVector<DepthTick> depthTicks(const QRect &strip, int maxDepth, int moveDistance)
 {
+    return depthTicks(strip, maxDepth, moveDistance, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+}
+
+QVector<DepthTick> depthTicks(const QRect &strip, int maxDepth, int moveDistance, int yMin, int yMax)
+{
     QVector<DepthTick> ticks;
     const DepthScale s = depthScale(maxDepth, moveDistance, strip.height());
     const int x1 = strip.left();
     const int y1 = strip.top();
     const int x2 = strip.right();
     const double P = s.pixelsPerStep;
-    for (int i = 1; i <= s.stepCount; ++i) {
+    // Step i lies at y1 + int(P * (i - 1) + 1), so y >= yMin needs
+    // i >= (yMin - y1 - 1) / P + 1 and y <= yMax needs i < (yMax - y1) / P + 1.
+    // One step of margin on each side covers the rounding; the exact test is
+    // on y below.
+    int first = 1;
+    int last = s.stepCount;
+    if (P > 0) {
+        first = int(qBound(1.0, std::floor((double(yMin) - y1 - 1) / P), double(s.stepCount) + 1));
+        last = int(qBound(0.0, std::ceil((double(yMax) - y1) / P) + 1, double(s.stepCount)));
+    }
+    for (int i = first; i <= last; ++i) {
         if ((i - 1) % s.tickEvery != 0)
+            continue;
+        const int y = y1 + int(P * i - (P - 1));
+        if (y < yMin || y > yMax)
             continue;
         const float v = float(double(s.stepM) * (i - 1));
         const bool labelled = isDepthLabel(v, s.stepM, s.depthM) && (i - 1) % s.labelEvery == 0;
         DepthTick t;
         t.index = i;
-        t.y = y1 + int(P * i - (P - 1));
+        t.y = y;
         t.tickLength = labelled ? 10 : 4;
         if (labelled) {
             t.label = QStringLiteral("%1").arg(double(v), 0, 'f', s.depthM <= 1 ? 2 : 0);
@@ -335,9 +354,8 @@ const int kTickReach = 40;
 void drawDepthAxis(QPainter &p, const QRect &strip, const CurveInputs &in, const QRect &visible)
 {
     const int x2 = strip.right(), y1 = strip.top(), y2 = strip.bottom();
-    for (const DepthTick &t : depthTicks(strip, in.maxDepth, in.moveDistance)) {
-        if (t.y < visible.top() - kTickReach || t.y > visible.bottom() + kTickReach)
-            continue;
+    for (const DepthTick &t :
+         depthTicks(strip, in.maxDepth, in.moveDistance, visible.top() - kTickReach, visible.bottom() + kTickReach)) {
         p.drawLine(x2 - t.tickLength, t.y, x2, t.y);
         if (!t.label.isEmpty())
             p.drawText(QRect(t.labelTopLeft, QSize(t.labelSide, t.labelSide)), Qt::AlignLeft | Qt::AlignTop, t.label);

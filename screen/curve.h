@@ -68,6 +68,9 @@ struct DepthTick {
     int labelSide = 0;
 };
 QVector<DepthTick> depthTicks(const QRect &strip, int maxDepth, int moveDistance);
+// The same ticks, only those whose y lies in [yMin, yMax]: a magnified
+// curve paints a small part of a scale of thousands of steps.
+QVector<DepthTick> depthTicks(const QRect &strip, int maxDepth, int moveDistance, int yMin, int yMax);
 
 // Pixel of a sample on the plot (not clipped).
 QPoint curvePoint(const QRect &plot, int range, int maxDepth, int32_t depth, float resistivity);

@@ -105,6 +105,7 @@ private slots:
     void resistivityScaleSteps();
     void depthScaleLabels_data();
     void depthScaleLabels();
+    void depthTicksInWindow();
     void depthScaleWithoutStepsEnds();
     void samplePixels_data();
     void samplePixels();
@@ -248,6 +249,45 @@ void TestScreenWidgets::depthScaleLabels()
     }
     QCOMPARE(got, labels);
     QVERIFY(labelled > 0);
+}
+
+// A window of the scale holds exactly the ticks of the whole scale that lie
+// in it, labels and all.
+void TestScreenWidgets::depthTicksInWindow()
+{
+    struct Case {
+        int maxDepth, moveDistance, height;
+    };
+    for (const Case c : {Case{20000, 10, 4200}, Case{20000, 50, 421}, Case{1000, 100, 2500}, Case{200000, 7, 700}}) {
+        const QRect strip(QPoint(25, 55), QPoint(54, 55 + c.height - 1));
+        const QVector<DepthTick> all = depthTicks(strip, c.maxDepth, c.moveDistance);
+        QVERIFY(!all.isEmpty());
+        const int bottom = strip.bottom();
+        QVector<QPair<int, int>> windows{qMakePair(-1000, 10), qMakePair(300, 340), qMakePair(bottom - 50, bottom + 40),
+                                         qMakePair(bottom + 2, bottom + 900), qMakePair(0, bottom + 100)};
+        // Windows that begin or end right on a tick.
+        for (int k : {0, all.size() / 3, all.size() - 1}) {
+            const int y = all.at(k).y;
+            windows << qMakePair(y, y) << qMakePair(y, y + 3) << qMakePair(y - 3, y) << qMakePair(y + 1, y + 40)
+                    << qMakePair(y - 40, y - 1);
+        }
+        for (const QPair<int, int> &w : windows) {
+            QVector<DepthTick> expected;
+            for (const DepthTick &t : all) {
+                if (t.y >= w.first && t.y <= w.second)
+                    expected.append(t);
+            }
+            const QVector<DepthTick> got = depthTicks(strip, c.maxDepth, c.moveDistance, w.first, w.second);
+            QCOMPARE(got.size(), expected.size());
+            for (int i = 0; i < got.size(); ++i) {
+                QCOMPARE(got[i].index, expected[i].index);
+                QCOMPARE(got[i].y, expected[i].y);
+                QCOMPARE(got[i].label, expected[i].label);
+                QCOMPARE(got[i].tickLength, expected[i].tickLength);
+                QCOMPARE(got[i].labelTopLeft, expected[i].labelTopLeft);
+            }
+        }
+    }
 }
 
 void TestScreenWidgets::depthScaleWithoutStepsEnds()
