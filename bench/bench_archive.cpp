@@ -164,17 +164,26 @@ void BM_Import(benchmark::State &state)
     state.counters["MB/s"] = benchmark::Counter(double(w.fileBytes) / 1e6 * state.iterations(), benchmark::Counter::kIsRate);
 }
 
+// Opens the archive BM_Import made on this engine; false (and the benchmark
+// skipped) when there is none.
+bool openImported(benchmark::State &state, int engine, CArchiveDb &archive)
+{
+    World &w = world();
+    if (!w.imported.count(engine)) {
+        state.SkipWithError("run BM_Import of this engine first");
+        return false;
+    }
+    openDb(archive, w.imported[engine]);
+    return true;
+}
+
 // "holes" of the 5,000-hole project.
 void BM_Holes5000(benchmark::State &state)
 {
     const int engine = int(state.range(0));
-    World &w = world();
-    if (!w.imported.count(engine)) {
-        state.SkipWithError("run BM_Import of this engine first");
-        return;
-    }
     CArchiveDb archive;
-    openDb(archive, w.imported[engine]);
+    if (!openImported(state, engine, archive))
+        return;
     QVector<HoleRow> rows;
     for (auto _ : state) {
         QString error;
@@ -188,13 +197,9 @@ void BM_Holes5000(benchmark::State &state)
 void BM_Verify(benchmark::State &state)
 {
     const int engine = int(state.range(0));
-    World &w = world();
-    if (!w.imported.count(engine)) {
-        state.SkipWithError("run BM_Import of this engine first");
-        return;
-    }
     CArchiveDb archive;
-    openDb(archive, w.imported[engine]);
+    if (!openImported(state, engine, archive))
+        return;
     VerifyReport r;
     for (auto _ : state) {
         QString error;

@@ -54,26 +54,13 @@ QByteArray holeFileBytes(const HoleShape &shape)
 
 ToolRun runArchiveTool(const QStringList &args, const QStringList &extraEnv, const QStringList &prefix)
 {
-    ToolRun r;
-    QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const QString &e : extraEnv)
         env.insert(e.section(QLatin1Char('='), 0, 0), e.section(QLatin1Char('='), 1));
-    p.setProcessEnvironment(env);
     const QString tool = testBinDir() + QStringLiteral("/zpvw-archive");
     if (prefix.isEmpty())
-        p.start(tool, args);
-    else
-        p.start(prefix.first(), prefix.mid(1) << tool << args);
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        p.waitForFinished(5000);
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+        return runChild(tool, args, env);
+    return runChild(prefix.first(), prefix.mid(1) << tool << args, env);
 }
 
 namespace {

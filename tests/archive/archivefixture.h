@@ -5,6 +5,7 @@
 // server of its own for the test process, on a Unix socket in a temporary
 // folder (no TCP at all), stopped when the process ends.
 
+#include "testsupport.h"
 #include "testrecord.h"
 
 #include <QByteArray>
@@ -35,11 +36,7 @@ struct HoleShape {
 QByteArray holeFileBytes(const HoleShape &shape);
 QVector<Sample> holeSamples(const HoleShape &shape);
 
-struct ToolRun {
-    int exitCode = -1; // -1: crashed or timed out
-    QByteArray out;
-    QByteArray err;
-};
+using ToolRun = ChildRun;
 // Runs the built zpvw-archive (at most 120 s).
 ToolRun runArchiveTool(const QStringList &args, const QStringList &extraEnv = {}, const QStringList &prefix = {});
 

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QProcessEnvironment>
 
 TestAppDir::TestAppDir()
@@ -47,4 +48,27 @@ QString testBinDir()
 {
     const QString dir = QProcessEnvironment::systemEnvironment().value(QStringLiteral("ZPVW_TEST_BIN_DIR"));
     return dir;
+}
+
+ChildRun runChild(const QString &program, const QStringList &args, const QProcessEnvironment &env, int limitMs)
+{
+    ChildRun r;
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    if (!p.waitForStarted(10000))
+        return r;
+    if (!p.waitForFinished(limitMs)) {
+        r.timedOut = true;
+        p.terminate();
+        if (!p.waitForFinished(5000)) {
+            p.kill();
+            p.waitForFinished(5000);
+        }
+        return r;
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
 }

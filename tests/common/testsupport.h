@@ -1,7 +1,9 @@
 #pragma once
 // Helpers shared by the test executables.
 
+#include <QProcessEnvironment>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A fresh application directory for one test: ZPVW_APP_DIR points at it (and
@@ -27,3 +29,16 @@ QByteArray readFileBytes(const QString &path);
 
 // Folder holding the build's executables (tools started by tests).
 QString testBinDir();
+
+// What a child process left: its exit code (-1 when it crashed, did not
+// start or outlived its time) and its two output channels.
+struct ChildRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+    bool timedOut = false;
+};
+// Runs a program to its end, at most limitMs; one that outlives it is asked
+// to end (so that a script stops what it started), then killed.
+ChildRun runChild(const QString &program, const QStringList &args,
+                  const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment(), int limitMs = 120000);

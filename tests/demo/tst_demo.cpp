@@ -56,24 +56,15 @@ QProcessEnvironment childEnvironment(const QString &appDir)
     return env;
 }
 
-Run runChild(const QString &program, const QStringList &args, const QProcessEnvironment &env,
+Run runAsText(const QString &program, const QStringList &args, const QProcessEnvironment &env,
              int limitMs = kRunLimitMs)
 {
+    const ChildRun c = ::runChild(program, args, env, limitMs);
     Run r;
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(program, args);
-    if (!p.waitForStarted(10000))
-        return r;
-    if (!p.waitForFinished(limitMs)) {
-        endChild(p);
-        r.err = QStringLiteral("did not end within %1 ms").arg(limitMs);
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.outBytes = p.readAllStandardOutput();
-    r.out = QString::fromUtf8(r.outBytes);
-    r.err = QString::fromUtf8(p.readAllStandardError());
+    r.exitCode = c.exitCode;
+    r.outBytes = c.out;
+    r.out = QString::fromUtf8(c.out);
+    r.err = c.timedOut ? QStringLiteral("did not end within %1 ms").arg(limitMs) : QString::fromUtf8(c.err);
     return r;
 }
 
@@ -113,7 +104,7 @@ private:
 
 QJsonObject dumpHoleFile(const QString &path, QString *why)
 {
-    const Run r = runChild(testBinDir() + QStringLiteral("/zpvw-hole"), {QStringLiteral("dump"), path},
+    const Run r = runAsText(testBinDir() + QStringLiteral("/zpvw-hole"), {QStringLiteral("dump"), path},
                            QProcessEnvironment::systemEnvironment(), 30000);
     if (r.exitCode != 0) {
         *why = QStringLiteral("zpvw-hole dump: %1").arg(r.err);
@@ -210,7 +201,7 @@ void TestDemo::modes()
         all << QStringLiteral("--winch") << address;
     }
     all << args;
-    const Run r = runChild(zpvw(), all, childEnvironment(dir.path()));
+    const Run r = runAsText(zpvw(), all, childEnvironment(dir.path()));
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
     QCOMPARE(r.err, QString());
 
@@ -279,7 +270,7 @@ void TestDemo::failures()
     if (silentWinch)
         args << QStringLiteral("--winch") << QStringLiteral("127.0.0.1:%1").arg(m_silent.serverPort());
 
-    const Run r = runChild(zpvw(), args, childEnvironment(dir.path()));
+    const Run r = runAsText(zpvw(), args, childEnvironment(dir.path()));
     QTEST(r.exitCode, "exitCode");
     QCOMPARE(r.out, QString());
     // One line on standard error, saying why.
@@ -313,7 +304,7 @@ void TestDemo::screenshotWithoutDemo()
     const QStringList args = QStringList{QStringLiteral("--screenshot"), file, QStringLiteral("--winch"),
                                          QStringLiteral("127.0.0.1:%1").arg(m_silent.serverPort())}
                              + extra;
-    const Run r = runChild(zpvw(), args, childEnvironment(dir.path()));
+    const Run r = runAsText(zpvw(), args, childEnvironment(dir.path()));
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
     QImage shot(file);
     QVERIFY2(!shot.isNull(), "no PNG written");
@@ -333,7 +324,7 @@ void TestDemo::runCommandWithoutDisplay()
     env.insert(QStringLiteral("BUILD_DIR"), QFileInfo(testBinDir()).absolutePath());
     env.insert(QStringLiteral("ZPVW_DATA_DIR"), dir.file(QStringLiteral("data")));
     env.insert(QStringLiteral("ZPVW_DEMO_DEPTH"), QStringLiteral("1"));
-    const Run r = runChild(QStringLiteral("sh"), {QStringLiteral(ZPVW_SOURCE_DIR "/scripts/run.sh")}, env);
+    const Run r = runAsText(QStringLiteral("sh"), {QStringLiteral(ZPVW_SOURCE_DIR "/scripts/run.sh")}, env);
     QVERIFY2(r.exitCode == 0, qPrintable(r.out + r.err));
 
     const QRegularExpression holeLine(QStringLiteral("^hole file: (.+)$"), QRegularExpression::MultilineOption);
@@ -375,14 +366,14 @@ void TestDemo::projectWithRepeatTest()
     };
     QStringList made;
     for (const QStringList &run : runs) {
-        const Run r = runChild(zpvw(), common + run, childEnvironment(dir.path()));
+        const Run r = runAsText(zpvw(), common + run, childEnvironment(dir.path()));
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
         made << QFileInfo(r.out.trimmed()).fileName();
     }
     QCOMPARE(made, (QStringList{"Z1.CZO", "Z2.CZO", "Z2-2.CZO"}));
 
     const QString project = dir.file(QStringLiteral("ZPV_CZL-FILE/Bridge"));
-    const Run summary = runChild(testBinDir() + QStringLiteral("/zpvw-hole"), {QStringLiteral("project"), project},
+    const Run summary = runAsText(testBinDir() + QStringLiteral("/zpvw-hole"), {QStringLiteral("project"), project},
                                  QProcessEnvironment::systemEnvironment());
     QCOMPARE(summary.exitCode, 0);
     const QStringList lines = summary.out.split(QLatin1Char('\n'));

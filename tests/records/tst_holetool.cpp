@@ -14,26 +14,11 @@
 #include <cstring>
 
 namespace {
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using Run = ChildRun;
 
 Run tool(const QStringList &args)
 {
-    Run r;
-    QProcess p;
-    p.start(testBinDir() + QStringLiteral("/zpvw-hole"), args);
-    if (!p.waitForFinished(30000)) {
-        p.kill();
-        p.waitForFinished(5000);
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return runChild(testBinDir() + QStringLiteral("/zpvw-hole"), args, QProcessEnvironment::systemEnvironment(), 30000);
 }
 
 QString u(const char *utf8) { return QString::fromUtf8(utf8); }

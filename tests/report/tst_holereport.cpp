@@ -75,24 +75,9 @@ bool has(const QString &flat, const QString &needle)
     return flat.contains(squeezed(needle));
 }
 
-struct Run {
-    int exitCode = -1;
-    QByteArray err;
-};
-
-Run tool(const QStringList &args)
+ChildRun tool(const QStringList &args)
 {
-    Run r;
-    QProcess p;
-    p.start(testBinDir() + QStringLiteral("/zpvw-hole"), args);
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished(5000);
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.err = p.readAllStandardError();
-    return r;
+    return runChild(testBinDir() + QStringLiteral("/zpvw-hole"), args, QProcessEnvironment::systemEnvironment(), 60000);
 }
 
 QStringList leftovers(const QString &dir)
@@ -454,7 +439,7 @@ void TestHoleReport::officeTool()
     RecordFixture::fill(info);
     QVERIFY(saveHole(hole, info, holeSamples()));
 
-    Run r = tool({QStringLiteral("report"), app.file(QStringLiteral("P/A12"))});
+    ChildRun r = tool({QStringLiteral("report"), app.file(QStringLiteral("P/A12"))});
     QCOMPARE(r.exitCode, 0);
     QVERIFY(readFileBytes(app.file(QStringLiteral("P/A12.PDF"))).startsWith("%PDF-"));
 
