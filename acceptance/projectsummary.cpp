@@ -215,6 +215,15 @@ int32_t testSequenceOf(const QString &testName, const QString &hole)
     return base.compare(hole, Qt::CaseInsensitive) == 0 ? n : 1;
 }
 
+bool isTestNameOfHole(const QString &testName, const QString &hole)
+{
+    const QString name = baseName(testName);
+    if (name.compare(hole, Qt::CaseInsensitive) == 0)
+        return true;
+    const auto [base, n] = splitRepeat(name);
+    return n > 1 && base.compare(hole, Qt::CaseInsensitive) == 0;
+}
+
 QString nextFreeTestName(const QString &hole, const QStringList &existingFileNames)
 {
     QSet<QString> taken;
@@ -223,7 +232,7 @@ QString nextFreeTestName(const QString &hole, const QStringList &existingFileNam
     if (!taken.contains(hole.toLower()))
         return hole;
     for (int n = 2;; ++n) {
-        const QString candidate = QStringLiteral("%1-%2").arg(hole).arg(n);
+        const QString candidate = QStringLiteral("%1-%2").arg(hole, QString::number(n));
         if (!taken.contains(candidate.toLower()))
             return candidate;
     }

@@ -125,3 +125,5 @@ QString nextFreeTestName(const QString &hole, const QStringList &existingFileNam
 // The test sequence a file name stands for within its hole (1 for the hole's
 // own name, N for NAME-N).
 int32_t testSequenceOf(const QString &testName, const QString &hole);
+// The file name is the hole's own (Z1) or one of its repeats (Z1-2, ...).
+bool isTestNameOfHole(const QString &testName, const QString &hole);

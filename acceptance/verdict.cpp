@@ -36,6 +36,7 @@ void applyVerdict(CtrlInfo &info, const CPileLimits &table)
     a.limitMm = pickLimit(table, a, info.holeDiameter, info.holeDepth).limitMm;
     a.verdict = verdictFor(info.sedimentThickness * 10, a.limitMm);
     a.overridden = false;
+    a.awaitingJudgement = false;
     if (a.judged())
         info.holeQuality = a.verdict == AcceptanceVerdict::Pass ? 0 : 1;
 }
@@ -44,7 +45,19 @@ void chooseHoleQuality(CtrlInfo &info, int32_t quality)
 {
     info.holeQuality = quality;
     HoleAcceptance &a = info.acceptance;
+    a.awaitingJudgement = false;
     a.overridden = a.judged() && quality != (a.verdict == AcceptanceVerdict::Pass ? 0 : 1);
+}
+
+void clearJudgement(CtrlInfo &info)
+{
+    info.sedimentThickness = 0;
+    info.holeQuality = 0;
+    HoleAcceptance &a = info.acceptance;
+    a.limitMm = -1;
+    a.verdict = AcceptanceVerdict::NotJudged;
+    a.overridden = false;
+    a.awaitingJudgement = true;
 }
 
 int32_t finalVerdict(const CtrlInfo &info)

@@ -30,6 +30,13 @@ void applyVerdict(CtrlInfo &info, const CPileLimits &table);
 // and recorded as an override when it differs from the verdict.
 void chooseHoleQuality(CtrlInfo &info, int32_t quality);
 
+// A test starts with nothing judged: no thickness, no hole quality, no
+// limit or verdict, no override. Basis, position and sequence stay.
+void clearJudgement(CtrlInfo &info);
+// The record's thickness and hole quality are a judgement (not a test that
+// waits for one).
+inline bool hasJudgement(const CtrlInfo &info) { return !info.acceptance.awaitingJudgement; }
+
 // Verdict in force for a record: the hole quality once a verdict exists
 // (the operator's choice stands), NotJudged before.
 int32_t finalVerdict(const CtrlInfo &info);

@@ -6,7 +6,6 @@
 #include <QTranslator>
 
 CtrlInfo gCtrlInfo;
-CtrlInfo gCtrlInfoBackup;
 
 const QString fileExt = QStringLiteral("CZO");
 

@@ -1,7 +1,8 @@
 #pragma once
 // The process-wide control-information record: hole description, sampling
-// set-up and display settings. gCtrlInfo is the live record, gCtrlInfoBackup
-// keeps the operator's set-up while stored files are reviewed.
+// set-up and display settings. gCtrlInfo is the record on show: the live
+// test's, or the reviewed file's (the test session keeps the live test and
+// the operator's set-up meanwhile).
 
 #include "holeacceptance.h"
 #include "sharedvalue.h"
@@ -96,7 +97,6 @@ public:
 };
 
 extern CtrlInfo gCtrlInfo;
-extern CtrlInfo gCtrlInfoBackup;
 
 // Process-wide hole-file extension.
 extern const QString fileExt;

@@ -45,14 +45,18 @@ struct HoleAcceptance {
     int32_t position = MeasuringPosition::Unnamed;
     // 1 for the first test of a hole, 2 for its first repeat (NAME-2), ...
     int32_t sequence = 1;
+    // A test started on this instrument and not judged yet: its thickness
+    // and hole quality fields hold no judgement. False for every file written
+    // before tests started unjudged, whose fields always counted.
+    bool awaitingJudgement = false;
 
     bool hasBasis() const { return designLimitMm > 0 || !code.isEmpty(); }
-    bool judged() const { return verdict != AcceptanceVerdict::NotJudged; }
+    bool judged() const { return verdict != AcceptanceVerdict::NotJudged && !awaitingJudgement; }
     bool operator==(const HoleAcceptance &o) const
     {
         return designLimitMm == o.designLimitMm && code == o.code && pileType == o.pileType && limitMm == o.limitMm
             && verdict == o.verdict && overridden == o.overridden && position == o.position
-            && sequence == o.sequence;
+            && sequence == o.sequence && awaitingJudgement == o.awaitingJudgement;
     }
     bool operator!=(const HoleAcceptance &o) const { return !(*this == o); }
 };

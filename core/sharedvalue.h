@@ -1,7 +1,7 @@
 #pragma once
 // Thread-shared fields of the control record.
 //
-// The record is a copyable value (gCtrlInfo <-> gCtrlInfoBackup), yet some of
+// The record is a copyable value (the test session keeps copies), yet some of
 // its fields are read by the acquisition thread while the GUI thread may write
 // them. Numbers are atomic words; texts sit behind a mutex held only for the
 // single read or write.

@@ -47,6 +47,9 @@ QByteArray encode(const HoleAcceptance &a)
     putEntry(body, "OVRD", int32Bytes(a.overridden ? 1 : 0));
     putEntry(body, "POSN", int32Bytes(a.position));
     putEntry(body, "SEQN", int32Bytes(a.sequence));
+    // Only when set, so that a judged test's section keeps its bytes.
+    if (a.awaitingJudgement)
+        putEntry(body, "PEND", int32Bytes(1));
     QByteArray out(kTag, 4);
     putInt32(out, Version);
     putInt32(out, HeaderSize + body.size());
@@ -88,6 +91,8 @@ bool decode(const QByteArray &bytes, HoleAcceptance *out)
             a.position = v >= 0 && v <= MeasuringPosition::Last ? v : MeasuringPosition::Unnamed;
         else if (key == "SEQN")
             a.sequence = v > 0 ? v : 1;
+        else if (key == "PEND")
+            a.awaitingJudgement = v != 0;
     }
     *out = a;
     return true;

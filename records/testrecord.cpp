@@ -145,12 +145,12 @@ void replaceLastSampleForHeight(int32_t raisedMm, float value)
     samples.replaceLast(depthForRaisedDistance(raisedMm), value);
 }
 
-bool markSedimentPosition()
+bool markSedimentPosition(CtrlInfo &info, int index)
 {
     Sample s;
-    if (!samples.at(curSampleIndex, &s))
+    if (!samples.at(index, &s))
         return false;
     // In 64 bits: a depth read from a damaged file must not overflow.
-    gCtrlInfo.sedimentThickness = int32_t((int64_t(gCtrlInfo.maxDepth) - s.depth) / 10);
+    info.sedimentThickness = int32_t((int64_t(info.maxDepth) - s.depth) / 10);
     return true;
 }

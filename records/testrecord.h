@@ -76,7 +76,8 @@ void appendSampleForHeight(int32_t raisedMm, float value);
 // depth for the raised distance and the value (appends on an empty list).
 void replaceLastSampleForHeight(int32_t raisedMm, float value);
 
-// Sediment thickness in centimetres for the sample at curSampleIndex:
-// (maxDepth - depth) / 10 truncated. Sets gCtrlInfo.sedimentThickness and
-// returns true, or false (nothing changed) when no valid sample is selected.
-bool markSedimentPosition();
+// Sediment thickness in centimetres for the marked sample (an index into
+// samples): (maxDepth - depth) / 10 truncated, stored in info. False (nothing
+// changed) when the index names no sample.
+class CtrlInfo;
+bool markSedimentPosition(CtrlInfo &info, int index);

@@ -103,9 +103,11 @@ QByteArray holeToLas(const CtrlInfo &info, const QVector<Sample> &samples, const
     out += headerLine(QStringLiteral("LIND"), QStringLiteral("MM"), QString::number(info.lineD),
                       QStringLiteral("CABLE DIAMETER"));
     out += headerLine(QStringLiteral("WSPD"), QString(), QString::number(info.winchSpeed), QStringLiteral("WINCH SPEED"));
-    out += headerLine(QStringLiteral("SEDT"), QStringLiteral("CM"), QString::number(info.sedimentThickness),
-                      QStringLiteral("SEDIMENT THICKNESS"));
-    out += headerLine(QStringLiteral("HQUA"), QString(), QString::number(info.holeQuality),
+    // A test not judged yet has no thickness or quality: empty values.
+    const bool judged = !info.acceptance.awaitingJudgement;
+    out += headerLine(QStringLiteral("SEDT"), QStringLiteral("CM"),
+                      judged ? QString::number(info.sedimentThickness) : QString(), QStringLiteral("SEDIMENT THICKNESS"));
+    out += headerLine(QStringLiteral("HQUA"), QString(), judged ? QString::number(info.holeQuality) : QString(),
                       QStringLiteral("HOLE QUALITY (0 QUALIFIED, 1 UNQUALIFIED)"));
     const HoleAcceptance &a = info.acceptance;
     out += headerLine(QStringLiteral("BASIS"), QString(), basisDataText(a), QStringLiteral("ACCEPTANCE BASIS"));

@@ -180,7 +180,7 @@ void drawReportCurve(QPainter &painter, const ReportCurvePanel &panel, const QSt
     // side of its line away from the other line, so no line crosses a label.
     const double judged = judgedInterfaceDepth(marks.maxDepth, marks.sedimentThicknessCm);
     const SedimentSuggestion &s = marks.suggestion;
-    const bool showJudged = judged >= panel.topMm && judged <= panel.bottomMm;
+    const bool showJudged = marks.judged && judged >= panel.topMm && judged <= panel.bottomMm;
     const bool showSuggestion = s.shown() && s.depth >= panel.topMm && s.depth <= panel.bottomMm;
     const bool judgedLabelBelow = showSuggestion && judged > s.depth;
     painter.setFont(labelFont(6.5));

@@ -55,6 +55,8 @@ struct ReportCurvePanel {
 struct ReportCurveMarks {
     int maxDepth = 0;
     int32_t sedimentThicknessCm = 0;
+    // False for a test not judged yet: no judged interface is drawn.
+    bool judged = true;
     SedimentSuggestion suggestion;
 };
 

@@ -153,10 +153,12 @@ void firstPage(CPaperPainter &pp, const HoleReportData &d)
                3, 31, 5.8);
 
     y = section(pp, y, tr("判定结果"));
-    QVector<Field> judged{{tr("沉渣厚度(cm)"), QString::number(in.sedimentThickness)},
-                          {tr("成孔质量"), holeQualityText(in.holeQuality)
-                                               + (in.acceptance.overridden ? tr("（操作员改判）") : QString())}};
     const HoleAcceptance &acc = in.acceptance;
+    const QString notJudged = verdictText(AcceptanceVerdict::NotJudged);
+    QVector<Field> judged{{tr("沉渣厚度(cm)"), acc.awaitingJudgement ? notJudged : QString::number(in.sedimentThickness)},
+                          {tr("成孔质量"), acc.awaitingJudgement ? notJudged
+                                                             : holeQualityText(in.holeQuality)
+                                               + (acc.overridden ? tr("（操作员改判）") : QString())}};
     if (acc.hasBasis() || acc.judged()) {
         judged.append({tr("验收依据"), basisFullText(acc)});
         judged.append({tr("限值(mm)"), acc.limitMm >= 0 ? QString::number(acc.limitMm) : QStringLiteral("-")});
@@ -178,6 +180,7 @@ void firstPage(CPaperPainter &pp, const HoleReportData &d)
     ReportCurveMarks marks;
     marks.maxDepth = in.maxDepth;
     marks.sedimentThicknessCm = in.sedimentThickness;
+    marks.judged = !acc.awaitingJudgement;
     marks.suggestion = d.suggestion;
     const int range = reportResistivityRange(d.samples);
     int64_t deepest = in.maxDepth;

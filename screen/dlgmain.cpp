@@ -271,6 +271,13 @@ bool CDlgMain::askHoleFileName(QString *name)
         const QString typed = kb.GetText();
         const CTestSession::NameCheck check = m_session->takeTestName(typed);
         if (check == CTestSession::NameTaken) {
+            // A name of another hole: the operator says which hole the file
+            // records, so that its name and its hole number never disagree
+            // unnoticed.
+            const QString hole = gCtrlInfo.holeNo.get();
+            if (!m_session->nameFitsHole(typed)
+                && askQuestion(tr("测试名 %1 与孔号 %2 不同。\n确定：孔号改为 %1；取消：孔号仍为 %2。").arg(typed, hole)))
+                m_session->adoptHoleNumber(typed);
             *name = typed;
             return true;
         }
@@ -437,11 +444,11 @@ void CDlgMain::on_BtnQuit_clicked()
 
 void CDlgMain::on_Btnjudge_clicked()
 {
+    // The sediment panel and the verdict line follow the session.
     const CTestSession::JudgeResult result = m_session->judge();
-    if (result == CTestSession::NotJudged)
-        return;
-    ui->groupBox_3->showValues(); // thickness, the quality the verdict gives, the line
-    if (result == CTestSession::SaveFailed)
+    if (result == CTestSession::NoMark)
+        showMessage(tr("请先在曲线或数据表上标记沉渣面，再按判定。"));
+    else if (result == CTestSession::SaveFailed)
         showMessage(tr("文件保存失败！"));
 }
 

@@ -4,6 +4,9 @@
 #include "testsession.h"
 
 #include "ctrlinfo.h"
+#include "verdict.h"
+
+#include "prompts.h"
 
 #include "cdlgnumkey.h"
 #include "cdlgselkey.h"
@@ -41,6 +44,7 @@ void CSedimentPanel::setUp(CTestSession *session)
     for (QWidget *w : {static_cast<QWidget *>(m_range), static_cast<QWidget *>(m_result),
                        static_cast<QWidget *>(m_magnify), static_cast<QWidget *>(m_thickness)})
         w->installEventFilter(this);
+    connect(session, &CTestSession::judgementChanged, this, &CSedimentPanel::showValues);
 }
 
 QString CSedimentPanel::unitText() const { return m_rangeLabel ? m_rangeLabel->text().right(5) : QString(); }
@@ -48,10 +52,13 @@ QString CSedimentPanel::unitText() const { return m_rangeLabel ? m_rangeLabel->t
 void CSedimentPanel::showValues()
 {
     m_range->setCurrentIndex(m_range->findText(QString::number(int32_t(gCtrlInfo.curveRange)), Qt::MatchExactly));
-    m_result->setCurrentIndex(gCtrlInfo.holeQuality);
+    const bool judged = hasJudgement(gCtrlInfo);
+    // No item while nothing is judged: the combo shows its placeholder.
+    m_result->setPlaceholderText(verdictText(AcceptanceVerdict::NotJudged));
+    m_result->setCurrentIndex(judged ? int(gCtrlInfo.holeQuality) : -1);
     m_magnify->setCurrentIndex(
         m_magnify->findText(QString::number(int32_t(gCtrlInfo.curveMagnify)), Qt::MatchExactly));
-    m_thickness->setText(QString::number(int32_t(gCtrlInfo.sedimentThickness)));
+    m_thickness->setText(judged ? QString::number(int32_t(gCtrlInfo.sedimentThickness)) : QString());
     emit judgementShown();
 }
 
@@ -86,28 +93,27 @@ void CSedimentPanel::enterSedimentThickness()
     dlg.SetDotSignEnabled(false, false);
     if (dlg.exec() != QDialog::Accepted)
         return;
-    const QString text = wholeNumberText(dlg.m_fValue);
-    m_thickness->setText(text);
-    m_session->setSedimentThickness(text.toInt());
-    showValues(); // the verdict presets the hole quality
+    // The session judges and the panel follows its judgementChanged (the
+    // verdict presets the hole quality).
+    tellIfNotSaved(m_session->setSedimentThickness(wholeNumberText(dlg.m_fValue).toInt()));
 }
 
 void CSedimentPanel::chooseHoleQuality()
 {
-    const QString chosen = chooseFrom(mainText("成孔质量"), holeQualityItems());
-    if (chosen.isEmpty())
+    // The items are the quality codes in order: 0 qualified, 1 unqualified.
+    const int chosen = chooseFrom(mainText("成孔质量"), holeQualityItems());
+    if (chosen < 0)
         return;
-    m_result->setCurrentIndex(m_result->findText(chosen, Qt::MatchExactly));
-    int32_t quality = gCtrlInfo.holeQuality;
-    if (chosen == mainText("合格"))
-        quality = 0;
-    else if (chosen == mainText("不合格"))
-        quality = 1;
-    m_session->setHoleQuality(quality);
-    showValues();
+    tellIfNotSaved(m_session->setHoleQuality(chosen));
 }
 
-QString CSedimentPanel::chooseFrom(const QString &title, const QStringList &items)
+void CSedimentPanel::tellIfNotSaved(int judgeResult)
+{
+    if (judgeResult == CTestSession::SaveFailed)
+        Prompts::showMessage(mainText("文件保存失败！"), window());
+}
+
+int CSedimentPanel::chooseFrom(const QString &title, const QStringList &items)
 {
     window()->setFocus(Qt::OtherFocusReason);
     CDlgSelKey dlg(window());
@@ -115,27 +121,32 @@ QString CSedimentPanel::chooseFrom(const QString &title, const QStringList &item
     for (int i = 0; i < items.size() && i < 15; ++i)
         dlg.m_strItem[i] = mainText(items.at(i).toUtf8().constData());
     dlg.UpdateButtons();
-    if (dlg.exec() != QDialog::Accepted)
-        return QString();
-    return dlg.m_strSelected;
+    if (dlg.exec() != QDialog::Accepted || dlg.m_nSelected < 0 || dlg.m_nSelected >= items.size())
+        return -1;
+    return dlg.m_nSelected;
 }
 
 void CSedimentPanel::chooseCurveRange()
 {
-    const QString chosen = chooseFrom(mainText("量程") + unitText(), curveRangeChoices());
-    if (chosen.isEmpty())
+    const QStringList choices = curveRangeChoices();
+    const int chosen = chooseFrom(mainText("量程") + unitText(), choices);
+    if (chosen < 0)
         return;
-    m_range->setCurrentIndex(m_range->findText(chosen, Qt::MatchExactly));
-    m_session->setCurveRange(chosen.toInt());
+    // The choices are the range values themselves (the catalogue keeps them).
+    const QString value = choices.at(chosen);
+    m_range->setCurrentIndex(m_range->findText(value, Qt::MatchExactly));
+    m_session->setCurveRange(value.toInt());
     emit curveChanged();
 }
 
 void CSedimentPanel::chooseCurveMagnify()
 {
-    const QString chosen = chooseFrom(mainText("图形放大(%)"), curveMagnifyItems());
-    if (chosen.isEmpty())
+    const QStringList choices = curveMagnifyItems();
+    const int chosen = chooseFrom(mainText("图形放大(%)"), choices);
+    if (chosen < 0)
         return;
-    m_magnify->setCurrentIndex(m_magnify->findText(chosen, Qt::MatchExactly));
-    m_session->setCurveMagnify(chosen.toInt());
+    const QString value = choices.at(chosen);
+    m_magnify->setCurrentIndex(m_magnify->findText(value, Qt::MatchExactly));
+    m_session->setCurveMagnify(value.toInt());
     emit curveChanged();
 }

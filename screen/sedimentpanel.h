@@ -2,7 +2,8 @@
 // The sediment panel of the main screen (groupBox_3 of its form): curve
 // range and magnification, hole quality and sediment thickness. Its combo
 // boxes only display; a touch opens the selection grid or the keypad, and
-// the choice goes to the test session (live record and backup).
+// the choice goes to the test session, which judges the shown test. The
+// panel shows what the session holds and follows its judgementChanged.
 
 #include <QGroupBox>
 
@@ -19,7 +20,8 @@ public:
     // Once the form has built the children: fills the combo boxes and
     // starts taking the touches.
     void setUp(CTestSession *session);
-    // Shows the values of the live record.
+    // Shows the values of the shown test: no thickness and "未判定" while
+    // it waits for a judgement.
     void showValues();
     // Unit suffix of the range label ("(Ω∙m)"), also used by the curve and
     // the table titles.
@@ -35,7 +37,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QString chooseFrom(const QString &title, const QStringList &items);
+    // Index of the chosen item, -1 when the grid was cancelled.
+    int chooseFrom(const QString &title, const QStringList &items);
+    void tellIfNotSaved(int judgeResult);
     void chooseCurveRange();
     void chooseCurveMagnify();
     void chooseHoleQuality();

@@ -20,6 +20,7 @@
 #include "querythread.h"
 #include "winchctrl.h"
 
+#include <QDateTime>
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
@@ -84,8 +85,10 @@ bool CTestSession::event(QEvent *e)
 void CTestSession::begin()
 {
     loadTestParams(gCtrlInfo);
+    // No test yet: whatever thickness the parameter file held judges nothing.
+    clearJudgement(gCtrlInfo);
     applySamplingMode();
-    gCtrlInfoBackup = gCtrlInfo;
+    m_setup = gCtrlInfo;
     setState(AcqState::Idle);
     resetTest();
     m_paceTicks = 0;
@@ -134,30 +137,23 @@ void CTestSession::acceptSetup()
 {
     resetTest();
     prepareAcquisitionParams();
-    gCtrlInfoBackup = gCtrlInfo;
+    clearJudgement(gCtrlInfo);
+    m_setup = gCtrlInfo;
     saveTestParams(gCtrlInfo);
 }
 
-void CTestSession::setCurveRange(int32_t range) { gCtrlInfo.curveRange = gCtrlInfoBackup.curveRange = range; }
-void CTestSession::setCurveMagnify(int32_t percent)
+void CTestSession::setCurveRange(int32_t range)
 {
-    gCtrlInfo.curveMagnify = gCtrlInfoBackup.curveMagnify = percent;
-}
-void CTestSession::setSedimentThickness(int32_t cm)
-{
-    gCtrlInfo.sedimentThickness = gCtrlInfoBackup.sedimentThickness = cm;
-    for (CtrlInfo *record : {&gCtrlInfo, &gCtrlInfoBackup})
-        applyVerdict(*record, CPileLimits::instrument());
+    gCtrlInfo.curveRange = m_setup.curveRange = range;
+    if (m_kept)
+        m_kept->info.curveRange = range;
 }
 
-void CTestSession::setHoleQuality(int32_t quality)
+void CTestSession::setCurveMagnify(int32_t percent)
 {
-    // Recorded as an override when it goes against the verdict.
-    chooseHoleQuality(gCtrlInfo, quality);
-    chooseHoleQuality(gCtrlInfoBackup, quality);
-    // A reviewed file keeps the override with its verdict at once.
-    if (m_reviewMode && gCtrlInfo.acceptance.judged() && rewriteReviewedFile())
-        updateHoleReport(gCtrlInfo.filePath.get());
+    gCtrlInfo.curveMagnify = m_setup.curveMagnify = percent;
+    if (m_kept)
+        m_kept->info.curveMagnify = percent;
 }
 
 void CTestSession::adaptCurveRange()
@@ -217,7 +213,6 @@ CTestSession::NewTestKind CTestSession::newTestPressed()
     needZeroHeight = 1;
     needStepHeight = 1;
     const uint32_t entry = curState;
-    m_newTestEntry = entry;
     const uint32_t sub = entry & 0xFFFFu;
     switch (AcqState::code(entry)) {
     case AcqState::Idle:
@@ -268,8 +263,19 @@ CTestSession::NameCheck CTestSession::takeTestName(const QString &typed)
         return NameUnusable;
     if (QFileInfo::exists(holeFilePathFor(typed)))
         return NameExists;
-    gCtrlInfo.acceptance.sequence = testSequenceOf(typed, gCtrlInfo.holeNo.get());
     return NameTaken;
+}
+
+bool CTestSession::nameFitsHole(const QString &name) const
+{
+    return isTestNameOfHole(name + QLatin1Char('.') + fileExt, gCtrlInfo.holeNo.get());
+}
+
+void CTestSession::adoptHoleNumber(const QString &hole)
+{
+    gCtrlInfo.holeNo = hole;
+    m_setup.holeNo = hole;
+    saveTestParams(m_setup);
 }
 
 QString CTestSession::holeFilePathFor(const QString &name) const
@@ -297,10 +303,20 @@ CTestSession::Outcome CTestSession::nameTest(NewTestKind kind, const QString &na
     gCtrlInfo.filePath = holeFilePathFor(name);
     if (gCtrlInfo.slowPoll)
         qDebug() << QStringLiteral("dlgFileName文件名（%1）!").arg(name);
+    // A new test: its own time, nothing judged, nothing marked.
+    clearJudgement(gCtrlInfo);
+    gCtrlInfo.acceptance.sequence = testSequenceOf(name, gCtrlInfo.holeNo.get());
+    const QDateTime now = QDateTime::currentDateTime();
+    gCtrlInfo.testDate = now.toString(QStringLiteral("yyyy-MM-dd"));
+    gCtrlInfo.testTime = now.toString(QStringLiteral("hh:mm:ss"));
+    m_mark = -1;
+    emit judgementChanged();
     Outcome outcome = Done;
     switch (kind) {
     case FromIdle:
-        beginNamedTest(AcqState::AtBottom | (m_newTestEntry & 0xFFFFu));
+        // Whatever sub-state idle had, the named test samples: the continue
+        // below starts it from the bottom.
+        beginNamedTest(AcqState::AtBottom | AcqState::SubPaused);
         outcome = sample();
         m_paceTicks = 0;
         samples.clear();
@@ -311,8 +327,12 @@ CTestSession::Outcome CTestSession::nameTest(NewTestKind kind, const QString &na
         m_thread->start();
         break;
     case WhileReadingPaused:
+        // A paused reading named for a test samples too: the probe may be
+        // raised at once, and a test that waits paused would record nothing
+        // while the buttons look like a test.
         beginNamedTest(AcqState::AtBottom | AcqState::SubPaused);
         m_paceTicks = 0;
+        outcome = sample();
         break;
     default:
         break;
@@ -404,6 +424,9 @@ bool CTestSession::saveTest(const std::function<void(int)> &progress, QString *e
     restartAcquisition();
     m_thread->pause();
     resetTest();
+    // The saved test's judgement stays with its file, not on the screen.
+    clearJudgement(gCtrlInfo);
+    emit judgementChanged();
     emit recordChanged();
     return true;
 }
@@ -425,8 +448,9 @@ void CTestSession::discardTest()
     }
     restartAcquisition();
     m_thread->pause();
-    gCtrlInfo = gCtrlInfoBackup;
+    gCtrlInfo = m_setup;
     resetTest();
+    emit judgementChanged();
     emit recordChanged();
     resetHeight();
 }
@@ -442,6 +466,7 @@ void CTestSession::returnToTest()
 void CTestSession::resetTest()
 {
     samples.clear();
+    m_mark = -1;
     if (curState != AcqState::FileShown)
         setState(AcqState::Idle | AcqState::SubPaused);
     resetHeight();
@@ -471,9 +496,10 @@ bool CTestSession::openForReview(const QString &path)
     const uint32_t previousState = curState;
     const QString previousOpenFile = m_openFile;
     const QString previousFilePath = gCtrlInfo.filePath;
+    const bool keptNow = !m_reviewMode;
+    if (keptNow)
+        m_kept = KeptTest{gCtrlInfo, samples.snapshot(), curState};
     m_openFile = path;
-    if (!m_reviewMode)
-        gCtrlInfoBackup = gCtrlInfo;
     setState(AcqState::FileShown);
     gCtrlInfo.filePath = path;
 
@@ -487,21 +513,28 @@ bool CTestSession::openForReview(const QString &path)
         setState(previousState);
         m_openFile = previousOpenFile;
         gCtrlInfo.filePath = previousFilePath;
+        if (keptNow)
+            m_kept.reset();
         emit reviewFailed();
         return false;
     }
 
     gCtrlInfo.curHoleName = reviewedHoleName(path);
+    const CtrlInfo &live = m_kept->info;
     for (int i = 0; i < 7; ++i)
-        gCtrlInfo.colors[i] = gCtrlInfoBackup.colors[i];
-    gCtrlInfo.spareValue1 = gCtrlInfoBackup.spareValue1;
-    gCtrlInfo.spareValue2 = gCtrlInfoBackup.spareValue2;
+        gCtrlInfo.colors[i] = live.colors[i];
+    gCtrlInfo.spareValue1 = live.spareValue1;
+    gCtrlInfo.spareValue2 = live.spareValue2;
 
+    // Nothing of the file is marked until the operator marks it.
+    m_mark = -1;
+    curSampleIndex = -1;
     m_reviewMode = true;
     adaptCurveRange();
     m_previous = findPreviousTest(result.path.isEmpty() ? path : result.path, result.hasAcceptance ? int32_t(gCtrlInfo.acceptance.sequence) : 0);
     emit previousTestChanged();
     emit reviewChanged();
+    emit judgementChanged();
     return true;
 }
 
@@ -509,33 +542,69 @@ void CTestSession::closeReview()
 {
     if (!m_reviewMode || AcqState::code(curState) != AcqState::FileShown)
         return;
-    setState(AcqState::Idle);
     m_openFile.clear();
-    gCtrlInfo = gCtrlInfoBackup;
-    // The buttons follow the reset while the file still counts as reviewed
-    // (the judge button keeps its state until the next command).
-    resetTest();
+    const KeptTest kept = m_kept ? *m_kept : KeptTest{m_setup, {}, AcqState::Idle};
+    m_kept.reset();
+    gCtrlInfo = kept.info;
+    const uint32_t code = AcqState::code(kept.state);
+    if (code == AcqState::Reading || code == AcqState::AtBottom || code == AcqState::Raising) {
+        // A test was under way (paused): it comes back as it was.
+        samples.assign(kept.samples);
+        m_mark = -1;
+        setStateAndTell(kept.state);
+    } else {
+        setState(AcqState::Idle);
+        // The buttons follow the reset while the file still counts as
+        // reviewed (the judge button keeps its state until the next command).
+        resetTest();
+        resetHeight();
+    }
     m_reviewMode = false;
     m_previous = PreviousTest();
     emit previousTestChanged();
     emit reviewChanged();
-    resetHeight();
+    emit judgementChanged();
 }
 
 CTestSession::JudgeResult CTestSession::judge()
 {
-    if (!markSedimentPosition())
-        return NotJudged;
+    if (!markSedimentPosition(gCtrlInfo, m_mark))
+        return NoMark;
     applyVerdict(gCtrlInfo, CPileLimits::instrument());
-    if (!m_reviewMode)
-        return Judged;
-    if (!rewriteReviewedFile())
-        return SaveFailed;
-    updateHoleReport(gCtrlInfo.filePath.get()); // the report follows the judgement
-    return JudgedAndSaved;
+    return judged();
 }
 
-void CTestSession::selectSample(int index) { curSampleIndex = index; }
+CTestSession::JudgeResult CTestSession::setSedimentThickness(int32_t cm)
+{
+    gCtrlInfo.sedimentThickness = cm;
+    applyVerdict(gCtrlInfo, CPileLimits::instrument());
+    return judged();
+}
+
+CTestSession::JudgeResult CTestSession::setHoleQuality(int32_t quality)
+{
+    // Recorded as an override when it goes against the verdict.
+    chooseHoleQuality(gCtrlInfo, quality);
+    return judged();
+}
+
+CTestSession::JudgeResult CTestSession::judged()
+{
+    JudgeResult result = Judged;
+    if (m_reviewMode) {
+        result = rewriteReviewedFile() ? JudgedAndSaved : SaveFailed;
+        if (result == JudgedAndSaved)
+            updateHoleReport(gCtrlInfo.filePath.get()); // the report follows the judgement
+    }
+    emit judgementChanged();
+    return result;
+}
+
+void CTestSession::selectSample(int index)
+{
+    m_mark = index;
+    curSampleIndex = index;
+}
 
 void CTestSession::setPreviousShown(bool shown)
 {

@@ -13,12 +13,15 @@
 // operation returns what happened and the caller asks or tells.
 
 #include "acqstate.h"
+#include "ctrlinfo.h"
 #include "previoustestload.h"
+#include "testrecord.h"
 
 #include <QObject>
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class QueryThread;
 class QTimer;
@@ -30,8 +33,12 @@ public:
     ~CTestSession() override;
 
     // Loads the set-up from the test-parameter file into gCtrlInfo, keeps it
-    // as the backup and makes the state idle with an empty sample list.
+    // as the set-up and makes the state idle with an empty sample list and
+    // nothing judged.
     void begin();
+    // The operator's set-up as last accepted: what a discarded test goes
+    // back to.
+    const CtrlInfo &setup() const { return m_setup; }
 
     // ---- what the screen shows
     uint32_t state() const { return curState; }
@@ -52,12 +59,10 @@ public:
     // After an accepted set-up (already stored in gCtrlInfo): fresh test,
     // acquisition prepared, set-up kept as backup and saved to its file.
     void acceptSetup();
-    // Display and judgement settings of the sediment panel, kept in both
-    // the live record and the backup.
+    // Display settings of the sediment panel, kept in the shown record and
+    // the set-up.
     void setCurveRange(int32_t range);
     void setCurveMagnify(int32_t percent);
-    void setSedimentThickness(int32_t cm);
-    void setHoleQuality(int32_t quality);
     // Range that shows every sample, never lowered (after a file is opened).
     void adaptCurveRange();
 
@@ -80,11 +85,17 @@ public:
     // The name the keyboard offers for a test of `hole`: the hole itself, or
     // its next free repeat (Z17-2, Z17-3, ...) when tested before.
     QString proposedTestName(const QString &hole) const;
-    // Whether a typed test name can be taken; when it can, the record takes
-    // its test sequence.
+    // Whether a typed test name can be taken.
     enum NameCheck { NameTaken, NameUnusable, NameExists };
     NameCheck takeTestName(const QString &typed);
-    // The test is named: folders made, the probe goes to the bottom.
+    // The name is the hole number or one of its repeats (Z1, Z1-2, ...).
+    bool nameFitsHole(const QString &name) const;
+    // The operator made a typed test name the hole number: the test and the
+    // set-up (and its file) record it.
+    void adoptHoleNumber(const QString &hole);
+    // The test is named: folders made, a fresh unjudged record stamped with
+    // the current date and time, the probe at the bottom and sampling (a
+    // paused reading too: a named test never waits in silence).
     Outcome nameTest(NewTestKind kind, const QString &name);
     // The name was not given: reading goes on where it was running.
     void namingCancelled(NewTestKind kind);
@@ -121,14 +132,23 @@ public:
     bool openForReview(const QString &path);
     // Closes the reviewed file; the set-up of the next test comes back.
     void closeReview();
-    // Marks the selected sample as the sediment interface and, in review,
-    // writes the file with its report.
-    enum JudgeResult { NotJudged, Judged, JudgedAndSaved, SaveFailed };
+    // Judgements of the shown test. In review they are the reviewed file's
+    // and are written to it at once with its report, so the screen never
+    // states a judgement the file does not hold; they never reach the live
+    // test kept meanwhile.
+    enum JudgeResult { NoMark, Judged, JudgedAndSaved, SaveFailed };
+    // The marked sample is the sediment top: the thickness follows from it.
+    // NoMark (nothing changes) when no shown sample is marked.
     JudgeResult judge();
+    JudgeResult setSedimentThickness(int32_t cm);
+    JudgeResult setHoleQuality(int32_t quality);
     // Corrects the resistivity of a sample of the reviewed file.
     void editResistivity(int index, float value);
-    // Selects a sample (index into the list) from a press on the table or curve.
+    // Marks a sample (index into the list) from a press on the table or curve.
     void selectSample(int index);
+    // The marked sample, -1 when none: opening or closing a file and starting
+    // a test clear it.
+    int mark() const { return m_mark; }
     // The test of the reviewed hole done before the reviewed one (invalid
     // when there is none, or no file is reviewed). Found on opening, read
     // only: the reviewed file and the samples stay as they are.
@@ -152,6 +172,8 @@ signals:
     void reviewChanged();
     // A file could not be opened for review.
     void reviewFailed();
+    // The shown test's thickness, quality or verdict changed.
+    void judgementChanged();
     // The previous test was found or dropped, or its overlay turned on/off.
     void previousTestChanged();
     void samplingModeChanged();
@@ -170,13 +192,24 @@ private:
     void beginNamedTest(uint32_t newState);
     void onLinkState();
     void setStateAndTell(uint32_t word);
+    JudgeResult judged();
+
+    // The live test while a stored file is reviewed, given back as it was
+    // when the review ends.
+    struct KeptTest {
+        CtrlInfo info;
+        QVector<Sample> samples;
+        uint32_t state = 0;
+    };
 
     QueryThread *m_thread = nullptr;
     QTimer *m_paceTimer = nullptr;
     int32_t m_paceTicks = 0;
     QString m_openFile;
     bool m_reviewMode = false;
-    uint32_t m_newTestEntry = 0; // state word when the new-test button was pressed
+    CtrlInfo m_setup;
+    std::optional<KeptTest> m_kept;
+    int m_mark = -1;
     PreviousTest m_previous;
     bool m_previousWanted = false;
 };

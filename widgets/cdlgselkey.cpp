@@ -40,6 +40,7 @@ void CDlgSelKey::UpdateButtons()
 void CDlgSelKey::choose(int index)
 {
     m_strSelected = m_strItem[index];
+    m_nSelected = index;
     accept();
 }
 

@@ -36,6 +36,9 @@ public:
     QString m_strItem[kItemCount];
     bool m_bItemEnabled[kItemCount - 1];
     QString m_strSelected;
+    // Index of the chosen item, -1 until one is chosen: what a caller acts
+    // on (the text is only what the button showed).
+    int m_nSelected = -1;
 
 private slots:
     void on_Btn1_clicked();

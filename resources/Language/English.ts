@@ -763,6 +763,16 @@ Thickness(cm)</translation>
         <translation>Failed to open the file!</translation>
     </message>
     <message>
+        <source>请先在曲线或数据表上标记沉渣面，再按判定。</source>
+        <translation>Mark the sediment top on the curve or in the table first, then press Judge.</translation>
+    </message>
+    <message>
+        <source>测试名 %1 与孔号 %2 不同。
+确定：孔号改为 %1；取消：孔号仍为 %2。</source>
+        <translation>The test name %1 is not the hole number %2.
+OK: the hole number becomes %1; Cancel: it stays %2.</translation>
+    </message>
+    <message>
         <source>文件保存失败！</source>
         <translation>Failed to save the file!</translation>
     </message>

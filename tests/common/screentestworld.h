@@ -43,7 +43,6 @@ public:
         resetSysBaseConfig();
         resetAcquisitionGlobals();
         gCtrlInfo = CtrlInfo();
-        gCtrlInfoBackup = CtrlInfo();
         samples.clear();
         setDeviceBackend(nullptr);
         openDevice();

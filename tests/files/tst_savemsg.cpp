@@ -53,9 +53,9 @@ struct SaveSetup {
     explicit SaveSetup(bool allowReturn = true)
     {
         gCtrlInfo.projectPath = QStringLiteral("工程A");
+        gCtrlInfo.holeNo = QStringLiteral("SETUP");
+        session.acceptSetup();
         gCtrlInfo.holeNo = QStringLiteral("LIVE");
-        gCtrlInfoBackup = gCtrlInfo;
-        gCtrlInfoBackup.holeNo = QStringLiteral("SETUP");
         holePath = fx.dataDir + QStringLiteral("/工程A/A12.CZO");
         gCtrlInfo.filePath = holePath;
         QObject::connect(&session, &CTestSession::recordChanged, [this] { ++recordChanges; });

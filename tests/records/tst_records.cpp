@@ -194,7 +194,6 @@ private slots:
     void init()
     {
         gCtrlInfo = CtrlInfo();
-        gCtrlInfoBackup = CtrlInfo();
         samples.clear();
         resetSysBaseConfig();
     }
@@ -318,8 +317,7 @@ void TestRecords::markSediment()
     gCtrlInfo.maxDepth = 20000;
     gCtrlInfo.sedimentThickness = 77;
     samples.append(depth, 1.0f);
-    curSampleIndex = index;
-    QCOMPARE(markSedimentPosition(), marked);
+    QCOMPARE(markSedimentPosition(gCtrlInfo, index), marked);
     QCOMPARE(int32_t(gCtrlInfo.sedimentThickness), thickness);
 }
 
@@ -871,8 +869,7 @@ void TestRecords::judgedReviewRewritesFile()
     o.beforeSamples = [] { samples.clear(); };
     QVERIFY(loadHoleFile(path, gCtrlInfo, o).ok);
     gCtrlInfo.filePath = path;
-    curSampleIndex = 1; // depth 30400, maxDepth 31000
-    QVERIFY(markSedimentPosition());
+    QVERIFY(markSedimentPosition(gCtrlInfo, 1)); // depth 30400, maxDepth 31000
     QVERIFY(rewriteReviewedFile());
     QCOMPARE(rec.recorder.commands().count(QStringLiteral("sync")), 3);
     Fixture::Hole judged = h;

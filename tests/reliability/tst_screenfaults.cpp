@@ -63,6 +63,7 @@ struct ScreenRun {
         params.holeDepth = 1000;
         params.maxDepth = 1000;
         params.moveDistance = 50;
+        params.holeNo = hole; // the test is named for its hole
         QVERIFY(saveTestParams(params));
 
         dlg = std::make_unique<CDlgMain>();

@@ -132,7 +132,6 @@ void TestEnglish::init()
     m_world = std::make_unique<ScreenTestWorld>();
     language = 1;
     fillUserData(gCtrlInfo);
-    gCtrlInfoBackup = gCtrlInfo;
     m_found.clear();
     m_looked.clear();
     style = qEnvironmentVariableIntValue("ZPVW_SHOTS_STYLE") == 1 ? 1 : 0;

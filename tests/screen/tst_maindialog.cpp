@@ -11,6 +11,7 @@
 #include "curve.h"
 #include "device.h"
 #include "holefile.h"
+#include "mainanswers.h"
 #include "modalanswer.h"
 #include "paramfile.h"
 #include "platform.h"
@@ -39,73 +40,6 @@ class CRefusingDevice : public CMemoryDevice {
 public:
     bool sendOperation() override { return false; }
 };
-
-QPushButton *button(QWidget *dlg, const char *name) { return dlg->findChild<QPushButton *>(QString::fromLatin1(name)); }
-
-template <typename T>
-T *child(QWidget *dlg, const char *name)
-{
-    return dlg->findChild<T *>(QString::fromLatin1(name));
-}
-
-// Clicks the push button showing the text (selection grid).
-bool clickButtonWithText(QWidget *w, const QString &text)
-{
-    for (QPushButton *b : w->findChildren<QPushButton *>()) {
-        if (b->text() == text && b->isEnabled()) {
-            QTest::mouseClick(b, Qt::LeftButton);
-            return true;
-        }
-    }
-    return false;
-}
-
-// Types a name on the pinyin keyboard and confirms it.
-std::shared_ptr<ModalAnswer> answerKeyboard(const QString &name, QString *initialSeen = nullptr)
-{
-    return answerNextModal("keyboard", [name, initialSeen](QWidget *w) {
-        auto *edit = w->findChild<QLineEdit *>(QStringLiteral("valueEdit"));
-        if (initialSeen)
-            *initialSeen = edit->text();
-        edit->setText(name);
-        clickChild(w, "BtnOK");
-    });
-}
-
-std::shared_ptr<ModalAnswer> answerMessage(QString *text, int timeoutMs = 5000)
-{
-    return answerNextModal("CDlgMsgBox", [text](QWidget *w) {
-        if (text)
-            *text = childText<QLabel>(w, "labelMsg");
-        clickChild(w, "BtnOK");
-    }, timeoutMs);
-}
-
-std::shared_ptr<ModalAnswer> answerQuestion(bool accept, QString *text = nullptr)
-{
-    return answerNextModal("CDlgMsgQuestion", [accept, text](QWidget *w) {
-        if (text)
-            *text = childText<QLabel>(w, "LBShow");
-        clickChild(w, accept ? "BtnOK" : "BtnCancel");
-    });
-}
-
-std::shared_ptr<ModalAnswer> answerNumber(const QString &value, QString *initialSeen = nullptr)
-{
-    return answerNextModal("CDlgNumKey", [value, initialSeen](QWidget *w) {
-        auto *edit = w->findChild<QLineEdit *>(QStringLiteral("EditValue"));
-        if (initialSeen)
-            *initialSeen = edit->text();
-        edit->setText(value);
-        clickChild(w, "BtnNumKeyOK");
-    });
-}
-
-QVector<Sample> fileSamples(const QString &path, CtrlInfo *info)
-{
-    const HoleLoadResult r = readHoleFile(path, *info);
-    return r.ok ? r.samples : QVector<Sample>();
-}
 
 } // namespace
 
@@ -183,6 +117,7 @@ void TestMainDialog::writeParams(int sampleModeCode, int holeDepth, int moveDist
     info.holeDepth = holeDepth;
     info.maxDepth = holeDepth;
     info.moveDistance = moveDistance;
+    info.holeNo = QStringLiteral("H1"); // the name the tests give their test
     QVERIFY(saveTestParams(info));
 }
 
@@ -391,7 +326,7 @@ void TestMainDialog::manualLeakPointResamples()
 {
     writeParams(SampleModes::Manual, 1000, 100);
     makeDialog();
-    auto named = answerKeyboard(QStringLiteral("L1"));
+    auto named = answerKeyboard(QStringLiteral("H1"));
     QTest::mouseClick(button(m_dlg.get(), "BtnNew"), Qt::LeftButton);
     QVERIFY(named->answered);
     QTRY_COMPARE_WITH_TIMEOUT(samples.size(), 1, 5000); // the bottom
@@ -491,7 +426,7 @@ void TestMainDialog::judgeRewritesReviewedFile()
                                         {20030, 6.0f, 6.0f}});
     QVERIFY(!path.isEmpty());
     makeDialog();
-    gCtrlInfo.sedimentThickness = 7;
+    m_dlg->session()->setSedimentThickness(7); // the live test's judgement
     m_dlg->OpenFileForReview(path);
     QCOMPARE(uint(curState), 0xF4000000u);
     QVERIFY(m_dlg->reviewMode());
@@ -502,7 +437,7 @@ void TestMainDialog::judgeRewritesReviewedFile()
     QCOMPARE(child<QLineEdit>(m_dlg.get(), "editPly")->text(), QStringLiteral("11"));
 
     m_dlg->OnSetMouseClick(row, 1, QString(), 2);
-    QCOMPARE(int(curSampleIndex), row - 1);
+    QCOMPARE(m_dlg->session()->mark(), row - 1);
     QTest::mouseClick(button(m_dlg.get(), "Btnjudge"), Qt::LeftButton);
     QCOMPARE(int(gCtrlInfo.sedimentThickness), thickness);
     QCOMPARE(child<QLineEdit>(m_dlg.get(), "editPly")->text(), QString::number(thickness));
@@ -569,9 +504,10 @@ void TestMainDialog::judgeOutsideReviewWritesNothing()
     setState(0xFA000001u);
     m_dlg->SetBtnEnableByState(curState);
     QVERIFY(button(m_dlg.get(), "Btnjudge")->isEnabled());
+    m_dlg->OnSetMouseClick(1, 1, QString(), 2);
     QTest::mouseClick(button(m_dlg.get(), "Btnjudge"), Qt::LeftButton);
     QCOMPARE(int(gCtrlInfo.sedimentThickness), 35);
-    QCOMPARE(int(gCtrlInfoBackup.sedimentThickness), 0);
+    QCOMPARE(int(m_dlg->session()->setup().sedimentThickness), 0);
     QVERIFY(!QFileInfo::exists(path));
 
     // Pausing drops the leak bit and with it the judge button.
@@ -648,7 +584,6 @@ void TestMainDialog::rangeAdaptsOnOpen()
 {
     const QString path = writeHoleFile(QStringLiteral("R7.CZO"), {{19000, 55.0f, 55.0f}, {19650, 4.0f, 4.0f}}, 50);
     makeDialog();
-    gCtrlInfoBackup.curveRange = 50;
     m_dlg->OpenFileForReview(path);
     QCOMPARE(int(gCtrlInfo.curveRange), 60);
     QCOMPARE(child<QComboBox>(m_dlg.get(), "CBRange")->currentText(), QStringLiteral("60"));
@@ -662,7 +597,7 @@ void TestMainDialog::sedimentPanelEntries()
     QTest::mouseClick(child<QComboBox>(m_dlg.get(), "CBRange"), Qt::LeftButton);
     QVERIFY(ranged->answered);
     QCOMPARE(int(gCtrlInfo.curveRange), 800);
-    QCOMPARE(int(gCtrlInfoBackup.curveRange), 800);
+    QCOMPARE(int(m_dlg->session()->setup().curveRange), 800);
     QCOMPARE(child<QComboBox>(m_dlg.get(), "CBRange")->currentIndex(), -1);
 
     // Hole quality.
@@ -670,11 +605,10 @@ void TestMainDialog::sedimentPanelEntries()
     QTest::mouseClick(child<QComboBox>(m_dlg.get(), "CBResult"), Qt::LeftButton);
     QVERIFY(judged->answered);
     QCOMPARE(int(gCtrlInfo.holeQuality), 1);
-    QCOMPARE(int(gCtrlInfoBackup.holeQuality), 1);
     QCOMPARE(child<QComboBox>(m_dlg.get(), "CBResult")->currentText(), QStringLiteral("不合格"));
 
-    // Typed thickness goes into both records; the keypad opens again on the
-    // next touch.
+    // A typed thickness judges the shown test only (the set-up keeps none);
+    // the keypad opens again on the next touch.
     auto *ply = child<QLineEdit>(m_dlg.get(), "editPly");
     for (const QString &typed : {QStringLiteral("12"), QStringLiteral("30")}) {
         // The selection grids just closed: touch the screen again.
@@ -685,7 +619,7 @@ void TestMainDialog::sedimentPanelEntries()
         QVERIFY(typedIn->answered);
         QCOMPARE(ply->text(), typed);
         QCOMPARE(int(gCtrlInfo.sedimentThickness), typed.toInt());
-        QCOMPARE(int(gCtrlInfoBackup.sedimentThickness), typed.toInt());
+        QCOMPARE(int(m_dlg->session()->setup().sedimentThickness), 0);
     }
 }
 

@@ -907,7 +907,6 @@ void TestSetup::chineseProjectAndBasisSurviveRestart()
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
     }
     // What the main dialog does with an accepted set-up.
-    gCtrlInfoBackup = gCtrlInfo;
     QVERIFY(saveTestParams(gCtrlInfo));
 
     // A new start: fresh records, loaded from the file.
