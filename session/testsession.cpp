@@ -337,6 +337,7 @@ CTestSession::Outcome CTestSession::nameTest(NewTestKind kind, const QString &na
     default:
         break;
     }
+    emit stateChanged(curState);
     return outcome;
 }
 

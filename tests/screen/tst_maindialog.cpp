@@ -264,20 +264,8 @@ void TestMainDialog::wholeManualTest()
     QCOMPARE(button(m_dlg.get(), "BtnNew")->text(), QStringLiteral("测试完成"));
     QTRY_VERIFY_WITH_TIMEOUT(m_dlg->queryThread()->isRunning(), 5000);
 
-    // The bottom sample first: a move before it would be a skipped step.
-    QTRY_COMPARE_WITH_TIMEOUT(samples.size(), 1, 5000);
     // Save at the top of the hole.
-    auto saved = answerNextModal("CDlgSaveMsg", [](QWidget *w) { clickChild(w, "BtnSave"); }, 60000);
-    QPushButton *move = button(m_dlg.get(), "BtnMove");
-    for (int step = 1; step <= 10 && !saved->answered; ++step) {
-        const int before = samples.size();
-        QTest::mouseClick(move, Qt::LeftButton);
-        if (step == 1)
-            QTRY_COMPARE_WITH_TIMEOUT(AcqState::code(curState), AcqState::Raising, 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(samples.size() == before + 1 || saved->answered, 5000);
-    }
-    QTRY_VERIFY_WITH_TIMEOUT(saved->answered, 20000);
-    QTRY_COMPARE_WITH_TIMEOUT(uint(curState), 0xF0000004u, 20000);
+    raiseByHandAndSave(m_dlg.get(), 10);
 
     CtrlInfo info;
     const QVector<Sample> stored = fileSamples(expectedPath, &info);
