@@ -45,6 +45,9 @@ struct CompanionRow {
 
 struct VersionRow {
     qint64 id = 0;
+    qint64 testId = 0;
+    QString testName;      // the hole file's name without extension: Z1-2
+    QString projectFolder; // the folder it was imported from: the instrument's project folder
     QString testDate;
     QString testTime;
     int version = 0;
@@ -79,6 +82,8 @@ bool listProjects(CArchiveDb &db, QVector<ProjectRow> *out, QString *error);
 // One row per hole of the project, in natural order of the hole names.
 bool listHoles(CArchiveDb &db, const QString &project, QVector<HoleRow> *out, QString *error);
 // Every test and version of a hole, oldest test first, versions in order.
+// Tests of one time (an older instrument's run) go by their names: NAME
+// before NAME-2 before NAME-10.
 bool holeHistory(CArchiveDb &db, const QString &project, const QString &hole, QVector<VersionRow> *out,
                  QString *error);
 // The hole file of a version and its companion files, exactly as imported.
@@ -91,8 +96,9 @@ bool findInArchive(CArchiveDb &db, const QString &text, QVector<FoundHole> *out,
 
 // Picks a version from a hole's history: the newest version of the latest
 // test when version is 0, else that version of the latest test, or of the
-// test at testStamp ("yyyy-MM-dd hh:mm:ss") when given. Null when none.
-const VersionRow *pickVersion(const QVector<VersionRow> &history, int version, const QString &testStamp);
+// test named by test, its time ("yyyy-MM-dd hh:mm:ss") or its name ("Z1-2"),
+// the latest of several. Null when none.
+const VersionRow *pickVersion(const QVector<VersionRow> &history, int version, const QString &test);
 
 // Natural order of hole names: "2#" before "10#".
 bool holeNameLess(const QString &a, const QString &b);

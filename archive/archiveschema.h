@@ -8,3 +8,12 @@
 QStringList archiveMigration(int version, bool postgres);
 // The newest version this program knows.
 int archiveSchemaVersion();
+
+class CArchiveDb;
+// What a migration does with the rows already stored, after its statements
+// and inside the same transaction; false with the reason.
+bool archiveMigrationData(int version, CArchiveDb &db, QString *error);
+
+// The name a test is known by: its hole file's name without folder and
+// extension ("Z1-2" of ".../Z1-2.CZO").
+QString archivedTestName(const QString &fileName);

@@ -7,6 +7,7 @@
 #include "archiveexport.h"
 #include "archivefixture.h"
 #include "archiveimport.h"
+#include "archiveschema.h"
 #include "archivequeries.h"
 #include "projectsummary.h"
 #include "summarywriters.h"
@@ -168,11 +169,12 @@ private slots:
         s = importPaths(archive, {usb});
         QCOMPARE(s.line(), QStringLiteral("new 0, versions 0, skipped 3, refused 3"));
 
-        // A1 re-judged: same test, other bytes, from a data folder.
+        // A1 re-judged: same test (project folder, name, time), other bytes,
+        // from a data folder.
         HoleShape judged = a1;
         judged.thicknessCm = 31;
         judged.quality = 1;
-        const QString data = folder(QStringLiteral("import-data/ZPV_CZL-FILE/Bridge7"));
+        const QString data = folder(QStringLiteral("import-data/ZPV_CZL-FILE/Bridge 7"));
         writeHole(data, QStringLiteral("A1.CZO"), judged);
         s = importPaths(archive, {data + QStringLiteral("/A1.CZO")});
         QCOMPARE(s.line(), QStringLiteral("new 0, versions 1, skipped 0, refused 0"));
@@ -269,13 +271,182 @@ private slots:
         QCOMPARE(holes.at(0).thicknessCm, 5);
     }
 
+    // Older instruments stamped every test of one program run with the run's
+    // start time, and a file could record another hole than its name: the
+    // tests of a run stay apart by their folder and file name, each under
+    // the hole of its name; only a file of the same folder, name and time
+    // is a version.
+    void testsOfOneRunStayApart()
+    {
+        CArchiveDb archive;
+        QVERIFY(openArchive(archive, m_engine->freshArchive()));
+        HoleShape z1;
+        z1.hole = QStringLiteral("Z1");
+        HoleShape z1again = z1;
+        z1again.thicknessCm = 20;
+        HoleShape z2 = z1; // records hole Z1, as such a run's files may
+        z2.thicknessCm = 8;
+        const QString run = folder(QStringLiteral("run/usb/Bridge 7"));
+        writeHole(run, QStringLiteral("Z1.CZO"), z1);
+        writeHole(run, QStringLiteral("Z1-2.CZO"), z1again);
+        writeHole(run, QStringLiteral("Z2.CZO"), z2);
+        QCOMPARE(importPaths(archive, {folder(QStringLiteral("run/usb"))}).line(),
+                 QStringLiteral("new 3, versions 0, skipped 0, refused 0"));
+
+        struct Expected {
+            QString hole;
+            QStringList tests; // name and version, oldest first
+            QString latest;    // what holes shows: thickness and version
+        };
+        auto check = [&](const QVector<Expected> &expected, int versions) {
+            QVector<HoleRow> holes;
+            QString error;
+            QVERIFY2(listHoles(archive, QStringLiteral("Bridge 7"), &holes, &error), qUtf8Printable(error));
+            QStringList shown, wanted;
+            for (const HoleRow &h : holes)
+                shown << QStringLiteral("%1 %2 cm v%3").arg(h.hole, QString::number(h.thicknessCm), QString::number(h.version));
+            for (const Expected &e : expected) {
+                wanted << QStringLiteral("%1 %2").arg(e.hole, e.latest);
+                QVector<VersionRow> history;
+                QVERIFY(holeHistory(archive, QStringLiteral("Bridge 7"), e.hole, &history, &error));
+                QStringList tests;
+                for (const VersionRow &r : history)
+                    tests << QStringLiteral("%1 v%2").arg(r.testName, QString::number(r.version));
+                QCOMPARE(tests, e.tests);
+            }
+            QCOMPARE(shown, wanted);
+            QVector<ProjectRow> projects;
+            QVERIFY(listProjects(archive, &projects, &error));
+            QCOMPARE(projects.size(), 1);
+            QCOMPARE(projects.at(0).holes, expected.size());
+            int tests = 0;
+            for (const Expected &e : expected)
+                tests += e.tests.filter(QStringLiteral(" v1")).size();
+            QCOMPARE(projects.at(0).tests, tests);
+            QCOMPARE(projects.at(0).versions, versions);
+        };
+        // Z1-2 is the later test of Z1's two at the run's time.
+        check({{QStringLiteral("Z1"), {QStringLiteral("Z1 v1"), QStringLiteral("Z1-2 v1")}, QStringLiteral("20 cm v1")},
+               {QStringLiteral("Z2"), {QStringLiteral("Z2 v1")}, QStringLiteral("8 cm v1")}},
+              3);
+
+        // Z1 judged again in the office, in a copy of the project's folder.
+        HoleShape z1judged = z1;
+        z1judged.thicknessCm = 31;
+        writeHole(folder(QStringLiteral("run/office/Bridge 7")), QStringLiteral("Z1.CZO"), z1judged);
+        QCOMPARE(importPaths(archive, {folder(QStringLiteral("run/office/Bridge 7/Z1.CZO"))}).line(),
+                 QStringLiteral("new 0, versions 1, skipped 0, refused 0"));
+        check({{QStringLiteral("Z1"), {QStringLiteral("Z1 v1"), QStringLiteral("Z1 v2"), QStringLiteral("Z1-2 v1")},
+                QStringLiteral("20 cm v1")},
+               {QStringLiteral("Z2"), {QStringLiteral("Z2 v1")}, QStringLiteral("8 cm v1")}},
+              4);
+
+        // A test is picked by its name or its time (the latest of that time).
+        QVector<VersionRow> history;
+        QString error;
+        QVERIFY(holeHistory(archive, QStringLiteral("Bridge 7"), QStringLiteral("Z1"), &history, &error));
+        struct Pick {
+            QString test;
+            int version;
+            int thicknessCm; // -1: none
+        };
+        const Pick picks[] = {{QString(), 0, 20},
+                              {QStringLiteral("z1"), 0, 31},
+                              {QStringLiteral("Z1"), 1, 12},
+                              {QStringLiteral("2026-03-01 09:00:00"), 0, 20},
+                              {QStringLiteral("Z1-2"), 2, -1},
+                              {QStringLiteral("Z3"), 0, -1}};
+        for (const Pick &p : picks) {
+            const VersionRow *v = pickVersion(history, p.version, p.test);
+            QCOMPARE(v ? v->thicknessCm : -1, p.thicknessCm);
+        }
+
+        // The same name and time in another project folder is another test.
+        HoleShape elsewhere = z1;
+        elsewhere.thicknessCm = 5;
+        writeHole(folder(QStringLiteral("run/other/Bridge 7 north")), QStringLiteral("Z1.CZO"), elsewhere);
+        QCOMPARE(importPaths(archive, {folder(QStringLiteral("run/other"))}).line(),
+                 QStringLiteral("new 1, versions 0, skipped 0, refused 0"));
+        check({{QStringLiteral("Z1"),
+                {QStringLiteral("Z1 v1"), QStringLiteral("Z1 v2"), QStringLiteral("Z1 v1"), QStringLiteral("Z1-2 v1")},
+                QStringLiteral("20 cm v1")},
+               {QStringLiteral("Z2"), {QStringLiteral("Z2 v1")}, QStringLiteral("8 cm v1")}},
+              5);
+    }
+
+    // An archive of the previous schema is brought up to date: its tests
+    // keep their versions and learn their folder and name, so a file judged
+    // again still finds its test and a repeat of the same time stays apart.
+    void olderArchiveIsMigrated()
+    {
+        const QString db = m_engine->freshArchive();
+        HoleShape a;
+        const QByteArray bytes = holeFileBytes(a);
+        const QString sha = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+        const QString hex = QString::fromLatin1(bytes.toHex());
+        QStringList sql = archiveMigration(1, m_engine->isPostgres());
+        sql << QStringLiteral("CREATE TABLE archive_schema (version INTEGER NOT NULL)")
+            << QStringLiteral("INSERT INTO archive_schema (version) VALUES (1)")
+            << QStringLiteral("INSERT INTO blobs (sha256, size, content) VALUES ('%1', %2, %3)")
+                   .arg(sha, QString::number(bytes.size()),
+                        m_engine->isPostgres() ? QStringLiteral("decode('%1', 'hex')").arg(hex)
+                                               : QStringLiteral("X'%1'").arg(hex))
+            << QStringLiteral("INSERT INTO holes (project, hole) VALUES ('Bridge 7', 'A1')")
+            << QStringLiteral("INSERT INTO tests (hole_id, test_date, test_time) SELECT id, '%1', '%2' FROM holes")
+                   .arg(a.date, a.time)
+            << QStringLiteral("INSERT INTO versions (test_id, version, sha256, file_name, source, imported_at,"
+                              " imported_by, tester, test_unit, construction_unit, hole_depth, max_depth, move_distance,"
+                              " thickness_cm, quality, limit_mm, verdict, basis, position, sequence, samples)"
+                              " SELECT id, 1, '%1', 'A1.CZO', '/media/usb/Bridge 7/A1.CZO', '2026-03-02T08:00:00.000Z',"
+                              " 'li@office', 'Li', 'Survey Co', 'Builder', 20000, 20000, 50, 12, 0, NULL, NULL, '', '',"
+                              " 1, 40 FROM tests")
+                   .arg(sha)
+            << QStringLiteral("UPDATE holes SET latest_version = (SELECT id FROM versions)");
+        QVERIFY(m_engine->ownClient(db, sql.join(QStringLiteral(";\n"))));
+
+        CArchiveDb archive;
+        QVERIFY(openArchive(archive, db));
+        QCOMPARE(archive.schemaVersion(), CArchiveDb::programSchemaVersion());
+        QString identity;
+        QVERIFY(m_engine->ownClient(db, QStringLiteral("SELECT project_folder || '|' || file_name FROM tests"), &identity));
+        QCOMPARE(identity, QStringLiteral("Bridge 7|A1"));
+        if (!m_engine->isPostgres()) {
+            // Turned off for the migration only.
+            QSqlQuery q = archive.query();
+            QVERIFY(q.exec(QStringLiteral("PRAGMA foreign_keys")) && q.next());
+            QCOMPARE(q.value(0).toInt(), 1);
+        }
+
+        HoleShape judged = a;
+        judged.thicknessCm = 30;
+        HoleShape repeat = a;
+        repeat.thicknessCm = 3;
+        const QString usb = folder(QStringLiteral("migrated/Bridge 7"));
+        writeHole(usb, QStringLiteral("A1.CZO"), judged);
+        writeHole(usb, QStringLiteral("A1-2.CZO"), repeat);
+        QCOMPARE(importPaths(archive, {usb}).line(), QStringLiteral("new 1, versions 1, skipped 0, refused 0"));
+        QVector<VersionRow> history;
+        QString error;
+        QVERIFY(holeHistory(archive, QStringLiteral("Bridge 7"), QStringLiteral("A1"), &history, &error));
+        QStringList tests;
+        for (const VersionRow &r : history)
+            tests << QStringLiteral("%1 v%2 %3 cm").arg(r.testName, QString::number(r.version), QString::number(r.thicknessCm));
+        QCOMPARE(tests, QStringList({"A1 v1 12 cm", "A1 v2 30 cm", "A1-2 v1 3 cm"}));
+        archive.close();
+        // Opened again: nothing left to migrate.
+        const ToolRun projects = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("projects")});
+        QCOMPARE(projects.exitCode, 0);
+        QVERIFY2(projects.out.contains("Bridge 7\t1\t2\t3\t0"), projects.out.constData());
+    }
+
     // The archive's summary is the instrument's summary of the same files;
     // holes shows the limit and verdict the files carry.
     void summaryIsTheInstrumentsSummary()
     {
         const QString db = m_engine->freshArchive();
-        const QString site = folder(QStringLiteral("summary/site"));
-        const QString latest = folder(QStringLiteral("summary/latest")); // what the instrument holds now
+        // The project's folder as exported, and as the instrument holds it now.
+        const QString site = folder(QStringLiteral("summary/site/") + u("跨江大桥"));
+        const QString latest = folder(QStringLiteral("summary/latest/") + u("跨江大桥"));
         HoleShape z1;
         z1.project = u("跨江大桥");
         z1.hole = QStringLiteral("Z1");
@@ -345,9 +516,9 @@ private slots:
         HoleShape v2 = v1;
         v2.thicknessCm = 44;
         const QByteArray pdf("%PDF-1.4 \x00\x01\xff binary", 20);
-        writeHole(folder(QStringLiteral("exp/1")), QStringLiteral("P3.CZO"), v1);
-        QVERIFY(writeFileBytes(folder(QStringLiteral("exp/1/P3.pdf")), pdf));
-        writeHole(folder(QStringLiteral("exp/2")), QStringLiteral("P3.CZO"), v2);
+        writeHole(folder(QStringLiteral("exp/1/site")), u("桩3.CZO"), v1);
+        QVERIFY(writeFileBytes(folder(QStringLiteral("exp/1/site/") + u("桩3.pdf")), pdf));
+        writeHole(folder(QStringLiteral("exp/2/site")), u("桩3.CZO"), v2);
         QCOMPARE(importPaths(archive, {folder(QStringLiteral("exp"))}).line(),
                  QStringLiteral("new 1, versions 1, skipped 0, refused 0"));
 
@@ -364,9 +535,9 @@ private slots:
             QVERIFY2(exportHoleFiles(archive, v1.project, v1.hole, c.version, QString(), out, &written, &error),
                      qUtf8Printable(error));
             QCOMPARE(written.size(), c.withPdf ? 2 : 1);
-            QCOMPARE(readFileBytes(out + QStringLiteral("/P3.CZO")), c.hole);
+            QCOMPARE(readFileBytes(out + u("/桩3.CZO")), c.hole);
             if (c.withPdf)
-                QCOMPARE(readFileBytes(out + QStringLiteral("/P3.pdf")), pdf);
+                QCOMPARE(readFileBytes(out + u("/桩3.pdf")), pdf);
         }
         QStringList written;
         QString error;
@@ -440,11 +611,11 @@ private slots:
         CArchiveDb archive;
         QVERIFY(openArchive(archive, db));
         HoleShape a;
-        writeHole(folder(QStringLiteral("trail/1")), QStringLiteral("A1.CZO"), a);
+        writeHole(folder(QStringLiteral("trail/1/site")), QStringLiteral("A1.CZO"), a);
         a.hole = QStringLiteral("A2");
-        writeHole(folder(QStringLiteral("trail/1")), QStringLiteral("A2.CZO"), a);
+        writeHole(folder(QStringLiteral("trail/1/site")), QStringLiteral("A2.CZO"), a);
         a.thicknessCm = 50;
-        writeHole(folder(QStringLiteral("trail/2")), QStringLiteral("A2.CZO"), a);
+        writeHole(folder(QStringLiteral("trail/2/site")), QStringLiteral("A2.CZO"), a);
         QCOMPARE(importPaths(archive, {folder(QStringLiteral("trail"))}).line(),
                  QStringLiteral("new 2, versions 1, skipped 0, refused 0"));
 
@@ -535,7 +706,10 @@ private slots:
         writeHole(folder(QStringLiteral("newer")), QStringLiteral("A1.CZO"), a);
         const ToolRun r = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("import"), folder(QStringLiteral("newer"))});
         QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.err.contains("schema version 99, newer than this program's 1"), r.err.constData());
+        const QByteArray refusal = QStringLiteral("schema version 99, newer than this program's %1")
+                                       .arg(CArchiveDb::programSchemaVersion())
+                                       .toUtf8();
+        QVERIFY2(r.err.contains(refusal), r.err.constData());
         QString count;
         QVERIFY(m_engine->ownClient(db, QStringLiteral("SELECT COUNT(*) FROM versions"), &count));
         QCOMPARE(count, QStringLiteral("0"));
