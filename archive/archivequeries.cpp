@@ -184,6 +184,20 @@ bool storedBytes(CArchiveDb &db, const QString &sha256, QByteArray *out, QString
     return true;
 }
 
+bool namesFiledAs(CArchiveDb &db, const QString &sha256, QStringList *out, QString *error)
+{
+    QSqlQuery q = db.query();
+    if (!db.exec(q,
+                 QStringLiteral("SELECT file_name FROM versions WHERE sha256 = ?"
+                                " UNION ALL SELECT name FROM companions WHERE sha256 = ?"),
+                 {sha256, sha256}, error))
+        return false;
+    out->clear();
+    while (q.next())
+        out->append(q.value(0).toString());
+    return true;
+}
+
 bool versionFiles(CArchiveDb &db, qint64 versionId, QVector<StoredFile> *out, QString *error)
 {
     QSqlQuery q = db.query();

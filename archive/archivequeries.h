@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <optional>
 
@@ -88,6 +89,9 @@ bool holeHistory(CArchiveDb &db, const QString &project, const QString &hole, QV
                  QString *error);
 // The hole file of a version and its companion files, exactly as imported.
 bool versionFiles(CArchiveDb &db, qint64 versionId, QVector<StoredFile> *out, QString *error);
+// The names bytes are filed under, as a hole file or a companion file;
+// empty when they belong to no version.
+bool namesFiledAs(CArchiveDb &db, const QString &sha256, QStringList *out, QString *error);
 // Stored bytes by SHA-256; false when unknown.
 bool storedBytes(CArchiveDb &db, const QString &sha256, QByteArray *out, QString *error);
 // Projects and holes whose project, hole, tester or unit names contain text
