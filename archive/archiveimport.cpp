@@ -79,11 +79,8 @@ public:
           // Each file costs a few round trips only (they dominate on a
           // server): a hole and a test are found or made in one statement,
           // the version number is taken in the insert itself.
-          m_hole(db, QStringLiteral("INSERT INTO holes (project, hole) VALUES (?, ?) ON CONFLICT (project, hole)"
-                                    " DO UPDATE SET hole = excluded.hole RETURNING id")),
-          m_test(db, QStringLiteral("INSERT INTO tests (hole_id, project_folder, file_name, test_date, test_time)"
-                                    " VALUES (?, ?, ?, ?, ?) ON CONFLICT (hole_id, project_folder, file_name, test_date,"
-                                    " test_time) DO UPDATE SET test_time = excluded.test_time RETURNING id")),
+          m_hole(db, archiveHoleUpsert()),
+          m_test(db, archiveTestUpsert()),
           m_addBlob(db, QStringLiteral("INSERT INTO blobs (sha256, size, content) VALUES (?, ?, ?)"
                                        " ON CONFLICT (sha256) DO NOTHING")),
           m_addVersion(db, QStringLiteral(

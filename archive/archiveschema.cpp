@@ -1,11 +1,9 @@
 #include "archiveschema.h"
 
 #include "archivedb.h"
+#include "testseparation.h"
 
-#include <QDir>
 #include <QFileInfo>
-#include <QSqlQuery>
-#include <QVector>
 
 namespace {
 // Version 1: stored bytes by SHA-256, holes, tests, versions of a test, the
@@ -66,7 +64,8 @@ QStringList version1(bool pg)
 // and its test time. Older instruments stamped every test of one program run
 // with the run's start time, so the time alone merged tests of one hole and
 // even of other holes. The folder and file name of the tests already stored
-// are filled in from their first versions afterwards (fillTestIdentity).
+// are filled in from their versions afterwards, and the tests version 1
+// merged are separated (separateArchivedTests).
 QStringList version2(bool pg)
 {
     if (pg) {
@@ -95,27 +94,6 @@ QStringList version2(bool pg)
     };
 }
 
-bool fillTestIdentity(CArchiveDb &db, QString *error)
-{
-    QSqlQuery q = db.query();
-    if (!db.exec(q,
-                 QStringLiteral("SELECT t.id, v.file_name, v.source FROM tests t JOIN versions v ON v.test_id = t.id"
-                                " WHERE v.version = (SELECT MIN(w.version) FROM versions w WHERE w.test_id = t.id)"),
-                 {}, error))
-        return false;
-    QVector<QVariantList> rows;
-    while (q.next()) {
-        const QFileInfo source(q.value(2).toString());
-        rows.append({source.dir().dirName(), archivedTestName(q.value(1).toString()), q.value(0)});
-    }
-    q.finish();
-    QSqlQuery u = db.query();
-    for (const QVariantList &row : qAsConst(rows)) {
-        if (!db.exec(u, QStringLiteral("UPDATE tests SET project_folder = ?, file_name = ? WHERE id = ?"), row, error))
-            return false;
-    }
-    return true;
-}
 } // namespace
 
 int archiveSchemaVersion() { return 2; }
@@ -134,7 +112,20 @@ QStringList archiveMigration(int version, bool postgres)
 
 bool archiveMigrationData(int version, CArchiveDb &db, QString *error)
 {
-    return version != 2 || fillTestIdentity(db, error);
+    return version != 2 || separateArchivedTests(db, error);
+}
+
+QString archiveHoleUpsert()
+{
+    return QStringLiteral("INSERT INTO holes (project, hole) VALUES (?, ?) ON CONFLICT (project, hole)"
+                          " DO UPDATE SET hole = excluded.hole RETURNING id");
+}
+
+QString archiveTestUpsert()
+{
+    return QStringLiteral("INSERT INTO tests (hole_id, project_folder, file_name, test_date, test_time)"
+                          " VALUES (?, ?, ?, ?, ?) ON CONFLICT (hole_id, project_folder, file_name, test_date,"
+                          " test_time) DO UPDATE SET test_time = excluded.test_time RETURNING id");
 }
 
 QString archivedTestName(const QString &fileName)

@@ -13,6 +13,7 @@
 #include "summarywriters.h"
 #include "archiveverify.h"
 #include "audittrail.h"
+#include "holefacts.h"
 #include "holefile.h"
 #include "testsupport.h"
 
@@ -65,6 +66,41 @@ private:
     QTemporaryDir m_files;
 
     QString folder(const QString &name) const { return m_files.path() + QLatin1Char('/') + name; }
+
+    struct ExpectedHole {
+        QString hole;
+        QStringList tests; // file name without extension and version, oldest first
+        QString latest;    // what holes shows: thickness and version
+    };
+    // The holes of project Bridge 7 (natural order), their tests and the
+    // project's counts.
+    void checkHoles(CArchiveDb &archive, const QVector<ExpectedHole> &expected, int versions)
+    {
+        QVector<HoleRow> holes;
+        QString error;
+        QVERIFY2(listHoles(archive, QStringLiteral("Bridge 7"), &holes, &error), qUtf8Printable(error));
+        QStringList shown, wanted;
+        for (const HoleRow &h : holes)
+            shown << QStringLiteral("%1 %2 cm v%3").arg(h.hole, QString::number(h.thicknessCm), QString::number(h.version));
+        int tests = 0;
+        for (const ExpectedHole &e : expected) {
+            wanted << QStringLiteral("%1 %2").arg(e.hole, e.latest);
+            QVector<VersionRow> history;
+            QVERIFY(holeHistory(archive, QStringLiteral("Bridge 7"), e.hole, &history, &error));
+            QStringList found;
+            for (const VersionRow &r : history)
+                found << QStringLiteral("%1 v%2").arg(QFileInfo(r.fileName).completeBaseName(), QString::number(r.version));
+            QCOMPARE(found, e.tests);
+            tests += e.tests.filter(QStringLiteral(" v1")).size();
+        }
+        QCOMPARE(shown, wanted);
+        QVector<ProjectRow> projects;
+        QVERIFY(listProjects(archive, &projects, &error));
+        QCOMPARE(projects.size(), 1);
+        QCOMPARE(projects.at(0).holes, expected.size());
+        QCOMPARE(projects.at(0).tests, tests);
+        QCOMPARE(projects.at(0).versions, versions);
+    }
 
 private slots:
     void initTestCase()
@@ -293,42 +329,11 @@ private slots:
         QCOMPARE(importPaths(archive, {folder(QStringLiteral("run/usb"))}).line(),
                  QStringLiteral("new 3, versions 0, skipped 0, refused 0"));
 
-        struct Expected {
-            QString hole;
-            QStringList tests; // name and version, oldest first
-            QString latest;    // what holes shows: thickness and version
-        };
-        auto check = [&](const QVector<Expected> &expected, int versions) {
-            QVector<HoleRow> holes;
-            QString error;
-            QVERIFY2(listHoles(archive, QStringLiteral("Bridge 7"), &holes, &error), qUtf8Printable(error));
-            QStringList shown, wanted;
-            for (const HoleRow &h : holes)
-                shown << QStringLiteral("%1 %2 cm v%3").arg(h.hole, QString::number(h.thicknessCm), QString::number(h.version));
-            for (const Expected &e : expected) {
-                wanted << QStringLiteral("%1 %2").arg(e.hole, e.latest);
-                QVector<VersionRow> history;
-                QVERIFY(holeHistory(archive, QStringLiteral("Bridge 7"), e.hole, &history, &error));
-                QStringList tests;
-                for (const VersionRow &r : history)
-                    tests << QStringLiteral("%1 v%2").arg(QFileInfo(r.fileName).completeBaseName(), QString::number(r.version));
-                QCOMPARE(tests, e.tests);
-            }
-            QCOMPARE(shown, wanted);
-            QVector<ProjectRow> projects;
-            QVERIFY(listProjects(archive, &projects, &error));
-            QCOMPARE(projects.size(), 1);
-            QCOMPARE(projects.at(0).holes, expected.size());
-            int tests = 0;
-            for (const Expected &e : expected)
-                tests += e.tests.filter(QStringLiteral(" v1")).size();
-            QCOMPARE(projects.at(0).tests, tests);
-            QCOMPARE(projects.at(0).versions, versions);
-        };
         // Z1-2 is the later test of Z1's two at the run's time.
-        check({{QStringLiteral("Z1"), {QStringLiteral("Z1 v1"), QStringLiteral("Z1-2 v1")}, QStringLiteral("20 cm v1")},
-               {QStringLiteral("Z2"), {QStringLiteral("Z2 v1")}, QStringLiteral("8 cm v1")}},
-              3);
+        checkHoles(archive,
+                   {{QStringLiteral("Z1"), {QStringLiteral("Z1 v1"), QStringLiteral("Z1-2 v1")}, QStringLiteral("20 cm v1")},
+                    {QStringLiteral("Z2"), {QStringLiteral("Z2 v1")}, QStringLiteral("8 cm v1")}},
+                   3);
 
         // Z1 judged again in the office, in a copy of the project's folder.
         HoleShape z1judged = z1;
@@ -336,10 +341,11 @@ private slots:
         writeHole(folder(QStringLiteral("run/office/Bridge 7")), QStringLiteral("Z1.CZO"), z1judged);
         QCOMPARE(importPaths(archive, {folder(QStringLiteral("run/office/Bridge 7/Z1.CZO"))}).line(),
                  QStringLiteral("new 0, versions 1, skipped 0, refused 0"));
-        check({{QStringLiteral("Z1"), {QStringLiteral("Z1 v1"), QStringLiteral("Z1 v2"), QStringLiteral("Z1-2 v1")},
-                QStringLiteral("20 cm v1")},
-               {QStringLiteral("Z2"), {QStringLiteral("Z2 v1")}, QStringLiteral("8 cm v1")}},
-              4);
+        checkHoles(archive,
+                   {{QStringLiteral("Z1"), {QStringLiteral("Z1 v1"), QStringLiteral("Z1 v2"), QStringLiteral("Z1-2 v1")},
+                     QStringLiteral("20 cm v1")},
+                    {QStringLiteral("Z2"), {QStringLiteral("Z2 v1")}, QStringLiteral("8 cm v1")}},
+                   4);
 
         // A test is picked by its name or its time (the latest of that time).
         QVector<VersionRow> history;
@@ -367,76 +373,138 @@ private slots:
         writeHole(folder(QStringLiteral("run/other/Bridge 7 north")), QStringLiteral("Z1.CZO"), elsewhere);
         QCOMPARE(importPaths(archive, {folder(QStringLiteral("run/other"))}).line(),
                  QStringLiteral("new 1, versions 0, skipped 0, refused 0"));
-        check({{QStringLiteral("Z1"),
-                {QStringLiteral("Z1 v1"), QStringLiteral("Z1 v2"), QStringLiteral("Z1 v1"), QStringLiteral("Z1-2 v1")},
-                QStringLiteral("20 cm v1")},
-               {QStringLiteral("Z2"), {QStringLiteral("Z2 v1")}, QStringLiteral("8 cm v1")}},
-              5);
+        checkHoles(archive,
+                   {{QStringLiteral("Z1"),
+                     {QStringLiteral("Z1 v1"), QStringLiteral("Z1 v2"), QStringLiteral("Z1 v1"), QStringLiteral("Z1-2 v1")},
+                     QStringLiteral("20 cm v1")},
+                    {QStringLiteral("Z2"), {QStringLiteral("Z2 v1")}, QStringLiteral("8 cm v1")}},
+                   5);
     }
 
-    // An archive of the previous schema is brought up to date: its tests
-    // keep their versions and learn their folder and name, so a file judged
-    // again still finds its test and a repeat of the same time stays apart.
+    // An archive of the previous schema, as its program left a run's files
+    // sharing one time: Z1, Z1-2 and Z2 (recording hole Z1) filed as
+    // versions 1 to 3 of Z1's test. The migration separates them into three
+    // tests under holes Z1 and Z2, tells each move in the trail, and a file
+    // judged again then finds its test.
     void olderArchiveIsMigrated()
     {
         const QString db = m_engine->freshArchive();
-        HoleShape a;
-        const QByteArray bytes = holeFileBytes(a);
-        const QString sha = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
-        const QString hex = QString::fromLatin1(bytes.toHex());
-        QStringList sql = archiveMigration(1, m_engine->isPostgres());
+        const bool pg = m_engine->isPostgres();
+        HoleShape z1;
+        z1.hole = QStringLiteral("Z1");
+        HoleShape z1again = z1;
+        z1again.thicknessCm = 20;
+        HoleShape z2 = z1;
+        z2.thicknessCm = 8;
+        HoleShape a1;
+        a1.time = QStringLiteral("10:00:00");
+        struct Stored {
+            QString hole;
+            QString file;
+            QByteArray bytes;
+            int version;
+        };
+        const QByteArray pdf("%PDF-1.4 report of Z1-2");
+        const Stored stored[] = {{QStringLiteral("Z1"), QStringLiteral("Z1.CZO"), holeFileBytes(z1), 1},
+                                 {QStringLiteral("Z1"), QStringLiteral("Z1-2.CZO"), holeFileBytes(z1again), 2},
+                                 {QStringLiteral("Z1"), QStringLiteral("Z2.CZO"), holeFileBytes(z2), 3},
+                                 {QStringLiteral("A1"), QStringLiteral("A1.CZO"), holeFileBytes(a1), 1}};
+        auto sha = [](const QByteArray &b) {
+            return QString::fromLatin1(QCryptographicHash::hash(b, QCryptographicHash::Sha256).toHex());
+        };
+        auto blob = [&](const QByteArray &b) {
+            const QString hex = QString::fromLatin1(b.toHex());
+            return QStringLiteral("INSERT INTO blobs (sha256, size, content) VALUES ('%1', %2, %3)")
+                .arg(sha(b), QString::number(b.size()),
+                     pg ? QStringLiteral("decode('%1', 'hex')").arg(hex) : QStringLiteral("X'%1'").arg(hex));
+        };
+        QStringList sql = archiveMigration(1, pg);
         sql << QStringLiteral("CREATE TABLE archive_schema (version INTEGER NOT NULL)")
             << QStringLiteral("INSERT INTO archive_schema (version) VALUES (1)")
-            << QStringLiteral("INSERT INTO blobs (sha256, size, content) VALUES ('%1', %2, %3)")
-                   .arg(sha, QString::number(bytes.size()),
-                        m_engine->isPostgres() ? QStringLiteral("decode('%1', 'hex')").arg(hex)
-                                               : QStringLiteral("X'%1'").arg(hex))
-            << QStringLiteral("INSERT INTO holes (project, hole) VALUES ('Bridge 7', 'A1')")
-            << QStringLiteral("INSERT INTO tests (hole_id, test_date, test_time) SELECT id, '%1', '%2' FROM holes")
-                   .arg(a.date, a.time)
-            << QStringLiteral("INSERT INTO versions (test_id, version, sha256, file_name, source, imported_at,"
-                              " imported_by, tester, test_unit, construction_unit, hole_depth, max_depth, move_distance,"
-                              " thickness_cm, quality, limit_mm, verdict, basis, position, sequence, samples)"
-                              " SELECT id, 1, '%1', 'A1.CZO', '/media/usb/Bridge 7/A1.CZO', '2026-03-02T08:00:00.000Z',"
-                              " 'li@office', 'Li', 'Survey Co', 'Builder', 20000, 20000, 50, 12, 0, NULL, NULL, '', '',"
-                              " 1, 40 FROM tests")
-                   .arg(sha)
-            << QStringLiteral("UPDATE holes SET latest_version = (SELECT id FROM versions)");
+            << QStringLiteral("INSERT INTO holes (project, hole) VALUES ('Bridge 7', 'Z1'), ('Bridge 7', 'A1')");
+        for (const Stored &f : stored) {
+            const HoleFactsResult read = readHoleFacts(f.bytes, QString(), f.file);
+            QVERIFY(read.ok);
+            sql << blob(f.bytes);
+            if (f.version == 1)
+                sql << QStringLiteral("INSERT INTO tests (hole_id, test_date, test_time) SELECT id, '%1', '%2' FROM holes"
+                                      " WHERE hole = '%3'")
+                           .arg(read.facts.testDate, read.facts.testTime, f.hole);
+            sql << QStringLiteral("INSERT INTO versions (test_id, version, sha256, file_name, source, imported_at,"
+                                  " imported_by, tester, test_unit, construction_unit, hole_depth, max_depth, move_distance,"
+                                  " thickness_cm, quality, limit_mm, verdict, basis, position, sequence, samples)"
+                                  " SELECT t.id, %1, '%2', '%3', '/media/usb/Bridge 7/%3', '2026-03-02T08:00:00.000Z',"
+                                  " 'li@office', 'Li', 'Survey Co', 'Builder', 20000, 20000, 50, %4, 0, NULL, NULL, '', '',"
+                                  " 1, 40 FROM tests t JOIN holes h ON h.id = t.hole_id WHERE h.hole = '%5'")
+                       .arg(QString::number(f.version), sha(f.bytes), f.file, QString::number(read.facts.thicknessCm),
+                            f.hole);
+        }
+        sql << blob(pdf)
+            << QStringLiteral("INSERT INTO companions (version_id, name, sha256) SELECT id, 'Z1-2.PDF', '%1' FROM versions"
+                              " WHERE file_name = 'Z1-2.CZO'")
+                   .arg(sha(pdf))
+            << QStringLiteral("UPDATE holes SET latest_version = (SELECT MAX(v.id) FROM versions v"
+                              " JOIN tests t ON t.id = v.test_id WHERE t.hole_id = holes.id)");
         QVERIFY(m_engine->ownClient(db, sql.join(QStringLiteral(";\n"))));
 
         CArchiveDb archive;
         QVERIFY(openArchive(archive, db));
         QCOMPARE(archive.schemaVersion(), CArchiveDb::programSchemaVersion());
         QString identity;
-        QVERIFY(m_engine->ownClient(db, QStringLiteral("SELECT project_folder || '|' || file_name FROM tests"), &identity));
-        QCOMPARE(identity, QStringLiteral("Bridge 7|A1"));
-        if (!m_engine->isPostgres()) {
+        QVERIFY(m_engine->ownClient(db, QStringLiteral("SELECT project_folder || '|' || file_name FROM tests ORDER BY file_name"),
+                                    &identity));
+        QCOMPARE(identity.split(QLatin1Char('\n')),
+                 QStringList({"Bridge 7|A1", "Bridge 7|Z1", "Bridge 7|Z1-2", "Bridge 7|Z2"}));
+        if (!pg) {
             // Turned off for the migration only.
             QSqlQuery q = archive.query();
             QVERIFY(q.exec(QStringLiteral("PRAGMA foreign_keys")) && q.next());
             QCOMPARE(q.value(0).toInt(), 1);
         }
-
-        HoleShape judged = a;
-        judged.thicknessCm = 30;
-        HoleShape repeat = a;
-        repeat.thicknessCm = 3;
-        const QString usb = folder(QStringLiteral("migrated/Bridge 7"));
-        writeHole(usb, QStringLiteral("A1.CZO"), judged);
-        writeHole(usb, QStringLiteral("A1-2.CZO"), repeat);
-        QCOMPARE(importPaths(archive, {usb}).line(), QStringLiteral("new 1, versions 1, skipped 0, refused 0"));
+        checkHoles(archive,
+                   {{QStringLiteral("A1"), {QStringLiteral("A1 v1")}, QStringLiteral("12 cm v1")},
+                    {QStringLiteral("Z1"), {QStringLiteral("Z1 v1"), QStringLiteral("Z1-2 v1")}, QStringLiteral("20 cm v1")},
+                    {QStringLiteral("Z2"), {QStringLiteral("Z2 v1")}, QStringLiteral("8 cm v1")}},
+                   4);
+        if (QTest::currentTestFailed())
+            return;
         QVector<VersionRow> history;
         QString error;
-        QVERIFY(holeHistory(archive, QStringLiteral("Bridge 7"), QStringLiteral("A1"), &history, &error));
-        QStringList tests;
-        for (const VersionRow &r : history)
-            tests << QStringLiteral("%1 v%2 %3 cm").arg(r.testName, QString::number(r.version), QString::number(r.thicknessCm));
-        QCOMPARE(tests, QStringList({"A1 v1 12 cm", "A1 v2 30 cm", "A1-2 v1 3 cm"}));
+        QVERIFY(holeHistory(archive, QStringLiteral("Bridge 7"), QStringLiteral("Z1"), &history, &error));
+        QCOMPARE(history.at(1).companions.size(), 1);
+        QCOMPARE(history.at(1).companions.at(0).sha256, sha(pdf));
+
+        // Every version moved is in the trail, under the hole it went to.
+        QVector<AuditEntry> log;
+        QVERIFY(readAuditLog(archive, QStringLiteral("Bridge 7"), QString(), &log, &error));
+        QStringList moves;
+        for (const AuditEntry &e : log)
+            moves << QStringLiteral("%1 %2 %3").arg(e.action, e.hole, e.sha256 == sha(holeFileBytes(z2)) ? "Z2.CZO" : "");
+        QCOMPARE(moves, QStringList({"refile Z1 ", "refile Z1 ", "refile Z2 Z2.CZO"}));
+        AuditChainCheck chain;
+        QVERIFY(checkAuditChain(archive, &chain, &error));
+        QVERIFY2(chain.faults.isEmpty(), qUtf8Printable(chain.faults.join('\n')));
+
+        HoleShape judged = z1;
+        judged.thicknessCm = 30;
+        HoleShape third = z1;
+        third.thicknessCm = 3;
+        const QString usb = folder(QStringLiteral("migrated/Bridge 7"));
+        writeHole(usb, QStringLiteral("Z1.CZO"), judged);
+        writeHole(usb, QStringLiteral("Z1-3.CZO"), third);
+        QCOMPARE(importPaths(archive, {usb}).line(), QStringLiteral("new 1, versions 1, skipped 0, refused 0"));
+        checkHoles(archive,
+                   {{QStringLiteral("A1"), {QStringLiteral("A1 v1")}, QStringLiteral("12 cm v1")},
+                    {QStringLiteral("Z1"), {QStringLiteral("Z1 v1"), QStringLiteral("Z1 v2"), QStringLiteral("Z1-2 v1"),
+                                            QStringLiteral("Z1-3 v1")},
+                     QStringLiteral("3 cm v1")},
+                    {QStringLiteral("Z2"), {QStringLiteral("Z2 v1")}, QStringLiteral("8 cm v1")}},
+                   6);
         archive.close();
         // Opened again: nothing left to migrate.
         const ToolRun projects = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("projects")});
         QCOMPARE(projects.exitCode, 0);
-        QVERIFY2(projects.out.contains("Bridge 7\t1\t2\t3\t0"), projects.out.constData());
+        QVERIFY2(projects.out.contains("Bridge 7\t3\t5\t6\t0"), projects.out.constData());
     }
 
     // The archive's summary is the instrument's summary of the same files;
