@@ -112,9 +112,9 @@ public:
                              " ?::integer, ?::integer FROM t RETURNING id, version, test_id")),
           m_addCompanion(db, QStringLiteral("INSERT INTO companions (version_id, name, sha256) VALUES (?, ?, ?)")),
           // The hole's latest test is the one with the latest test date and
-          // time, among tests of one time (older instruments' runs) the
-          // repeat with the highest number, as holeHistory orders them; among its
-          // versions, the newest.
+          // time; of tests of one time (an older instrument's run), NAME-N
+          // after NAME and a higher N later, as holeHistory orders them;
+          // among its versions, the newest.
           m_setLatest(db, QStringLiteral("UPDATE holes SET latest_version = ? WHERE id = (SELECT hole_id FROM tests"
                                          " WHERE id = ?) AND (latest_version IS NULL"
                                          " OR (CAST(? AS TEXT), CAST(? AS INTEGER), CAST(? AS TEXT)) >="

@@ -120,7 +120,8 @@ bool loadHolePage(CArchiveDb &db, const QString &project, const QString &hole, q
         HoleFactsResult read = readHoleFacts(bytes, QString(), r.fileName);
         CurveSeries s;
         s.main = &r == d->shown;
-        s.label = QStringLiteral("%1 %2 v%3").arg(r.testDate, r.testTime).arg(r.version);
+        // Tests of an older instrument's run share their time: the name tells them apart.
+        s.label = QStringLiteral("%1 %2 %3 v%4").arg(r.testName, r.testDate, r.testTime, QString::number(r.version));
         s.samples = read.samples;
         if (s.main)
             d->record = read;
