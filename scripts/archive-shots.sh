@@ -74,8 +74,10 @@ cp "$project_dir/Z1.CZO" "$WORK/z1.CZO"
 "$BIN/zpvw-hole" dump "$WORK/z1.CZO" |
     sed -e 's/"sedimentThickness":[0-9]*/"sedimentThickness":15/' -e 's/"verdict":1/"verdict":0/' \
         -e 's/"holeQuality":1/"holeQuality":0/' >"$WORK/z1.json"
+"$BIN/zpvw-hole" write "$WORK/z1.json" "$WORK/z1-office.CZO"
+# The folder's name as the instrument wrote it (GBK bytes): copied by the shell.
 mkdir -p "$WORK/office/$project_name"
-"$BIN/zpvw-hole" write "$WORK/z1.json" "$WORK/office/$project_name/Z1.CZO"
+cp "$WORK/z1-office.CZO" "$WORK/office/$project_name/Z1.CZO"
 
 DB="$WORK/archive.sqlite"
 run() {
@@ -86,7 +88,7 @@ run() {
 cd "$WORK"
 run import usb
 run import usb
-run import "office/$project_name/Z1.CZO"
+run import office
 run projects
 run holes 跨江大桥
 run history 跨江大桥 Z1
