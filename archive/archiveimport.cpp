@@ -113,12 +113,12 @@ public:
           m_addCompanion(db, QStringLiteral("INSERT INTO companions (version_id, name, sha256) VALUES (?, ?, ?)")),
           // The hole's latest test is the one with the latest test date and
           // time; of tests of one time (an older instrument's run), NAME-N
-          // after NAME and a higher N later, as holeHistory orders them;
-          // among its versions, the newest.
+          // after NAME and a higher N later, then the one stored last, as
+          // holeHistory orders them; among its versions, the newest.
           m_setLatest(db, QStringLiteral("UPDATE holes SET latest_version = ? WHERE id = (SELECT hole_id FROM tests"
                                          " WHERE id = ?) AND (latest_version IS NULL"
-                                         " OR (CAST(? AS TEXT), CAST(? AS INTEGER), CAST(? AS TEXT)) >="
-                                         " (SELECT t.test_date || ' ' || t.test_time, LENGTH(t.file_name), t.file_name"
+                                         " OR (CAST(? AS TEXT), CAST(? AS INTEGER), CAST(? AS TEXT), CAST(? AS BIGINT)) >="
+                                         " (SELECT t.test_date || ' ' || t.test_time, LENGTH(t.file_name), t.file_name, t.id"
                                          " FROM versions v JOIN tests t ON t.id = v.test_id"
                                          " WHERE v.id = holes.latest_version))"))
     {
@@ -287,8 +287,9 @@ private:
             kept << QStringLiteral("%1 %2").arg(c, csha);
         }
 
-        if (!m_setLatest.run({versionId, testId, f.testDate + QLatin1Char(' ') + f.testTime, testName.size(), testName},
-                             error))
+        if (!m_setLatest.run(
+                {versionId, testId, f.testDate + QLatin1Char(' ') + f.testTime, testName.size(), testName, testId},
+                error))
             return false;
 
         QString detail = QStringLiteral("%1 from %2: test %3 %4, version %5, %6 samples, thickness %7 cm")

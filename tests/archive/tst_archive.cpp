@@ -80,8 +80,15 @@ private:
         QString error;
         QVERIFY2(listHoles(archive, QStringLiteral("Bridge 7"), &holes, &error), qUtf8Printable(error));
         QStringList shown, wanted;
-        for (const HoleRow &h : holes)
+        for (const HoleRow &h : holes) {
             shown << QStringLiteral("%1 %2 cm v%3").arg(h.hole, QString::number(h.thicknessCm), QString::number(h.version));
+            // The latest version holes keeps is the one the history ends with.
+            QVector<VersionRow> history;
+            QVERIFY(holeHistory(archive, QStringLiteral("Bridge 7"), h.hole, &history, &error));
+            const VersionRow *latest = pickVersion(history, 0, QString());
+            QVERIFY(latest);
+            QCOMPARE(latest->id, h.versionId);
+        }
         int tests = 0;
         for (const ExpectedHole &e : expected) {
             wanted << QStringLiteral("%1 %2").arg(e.hole, e.latest);
@@ -367,18 +374,35 @@ private slots:
             QCOMPARE(v ? v->thicknessCm : -1, p.thicknessCm);
         }
 
-        // The same name and time in another project folder is another test.
+        // The same name and time in another project folder is another test;
+        // of two such, the one stored later stays the latest, even when the
+        // other gets a version afterwards.
         HoleShape elsewhere = z1;
         elsewhere.thicknessCm = 5;
-        writeHole(folder(QStringLiteral("run/other/Bridge 7 north")), QStringLiteral("Z1.CZO"), elsewhere);
-        QCOMPARE(importPaths(archive, {folder(QStringLiteral("run/other"))}).line(),
+        HoleShape z5 = z1;
+        z5.hole = QStringLiteral("Z5");
+        writeHole(run, QStringLiteral("Z5.CZO"), z5);
+        QCOMPARE(importPaths(archive, {run + QStringLiteral("/Z5.CZO")}).line(),
                  QStringLiteral("new 1, versions 0, skipped 0, refused 0"));
+        HoleShape z5north = z5;
+        z5north.thicknessCm = 6;
+        writeHole(folder(QStringLiteral("run/other/Bridge 7 north")), QStringLiteral("Z1.CZO"), elsewhere);
+        writeHole(folder(QStringLiteral("run/other/Bridge 7 north")), QStringLiteral("Z5.CZO"), z5north);
+        QCOMPARE(importPaths(archive, {folder(QStringLiteral("run/other"))}).line(),
+                 QStringLiteral("new 2, versions 0, skipped 0, refused 0"));
+        HoleShape z5judged = z5;
+        z5judged.thicknessCm = 40;
+        writeHole(folder(QStringLiteral("run/office/Bridge 7")), QStringLiteral("Z5.CZO"), z5judged);
+        QCOMPARE(importPaths(archive, {folder(QStringLiteral("run/office/Bridge 7/Z5.CZO"))}).line(),
+                 QStringLiteral("new 0, versions 1, skipped 0, refused 0"));
         checkHoles(archive,
                    {{QStringLiteral("Z1"),
                      {QStringLiteral("Z1 v1"), QStringLiteral("Z1 v2"), QStringLiteral("Z1 v1"), QStringLiteral("Z1-2 v1")},
                      QStringLiteral("20 cm v1")},
-                    {QStringLiteral("Z2"), {QStringLiteral("Z2 v1")}, QStringLiteral("8 cm v1")}},
-                   5);
+                    {QStringLiteral("Z2"), {QStringLiteral("Z2 v1")}, QStringLiteral("8 cm v1")},
+                    {QStringLiteral("Z5"), {QStringLiteral("Z5 v1"), QStringLiteral("Z5 v2"), QStringLiteral("Z5 v1")},
+                     QStringLiteral("6 cm v1")}},
+                   8);
     }
 
     // An archive of the previous schema, as its program left a run's files
