@@ -330,6 +330,12 @@ private slots:
         HoleShape z2 = z1; // records hole Z1, as such a run's files may
         z2.thicknessCm = 8;
         const QString run = folder(QStringLiteral("run/usb/Bridge 7"));
+        const QString office = folder(QStringLiteral("run/office/Bridge 7")); // a copy of the project's folder
+        // Writes one file and imports it alone: the import's line.
+        auto importOne = [&](const QString &dir, const QString &name, const HoleShape &shape) {
+            writeHole(dir, name, shape);
+            return importPaths(archive, {dir + QLatin1Char('/') + name}).line();
+        };
         writeHole(run, QStringLiteral("Z1.CZO"), z1);
         writeHole(run, QStringLiteral("Z1-2.CZO"), z1again);
         writeHole(run, QStringLiteral("Z2.CZO"), z2);
@@ -342,12 +348,10 @@ private slots:
                     {QStringLiteral("Z2"), {QStringLiteral("Z2 v1")}, QStringLiteral("8 cm v1")}},
                    3);
 
-        // Z1 judged again in the office, in a copy of the project's folder.
+        // Z1 judged again in the office.
         HoleShape z1judged = z1;
         z1judged.thicknessCm = 31;
-        writeHole(folder(QStringLiteral("run/office/Bridge 7")), QStringLiteral("Z1.CZO"), z1judged);
-        QCOMPARE(importPaths(archive, {folder(QStringLiteral("run/office/Bridge 7/Z1.CZO"))}).line(),
-                 QStringLiteral("new 0, versions 1, skipped 0, refused 0"));
+        QCOMPARE(importOne(office, QStringLiteral("Z1.CZO"), z1judged), QStringLiteral("new 0, versions 1, skipped 0, refused 0"));
         checkHoles(archive,
                    {{QStringLiteral("Z1"), {QStringLiteral("Z1 v1"), QStringLiteral("Z1 v2"), QStringLiteral("Z1-2 v1")},
                      QStringLiteral("20 cm v1")},
@@ -381,9 +385,7 @@ private slots:
         elsewhere.thicknessCm = 5;
         HoleShape z5 = z1;
         z5.hole = QStringLiteral("Z5");
-        writeHole(run, QStringLiteral("Z5.CZO"), z5);
-        QCOMPARE(importPaths(archive, {run + QStringLiteral("/Z5.CZO")}).line(),
-                 QStringLiteral("new 1, versions 0, skipped 0, refused 0"));
+        QCOMPARE(importOne(run, QStringLiteral("Z5.CZO"), z5), QStringLiteral("new 1, versions 0, skipped 0, refused 0"));
         HoleShape z5north = z5;
         z5north.thicknessCm = 6;
         writeHole(folder(QStringLiteral("run/other/Bridge 7 north")), QStringLiteral("Z1.CZO"), elsewhere);
@@ -392,9 +394,7 @@ private slots:
                  QStringLiteral("new 2, versions 0, skipped 0, refused 0"));
         HoleShape z5judged = z5;
         z5judged.thicknessCm = 40;
-        writeHole(folder(QStringLiteral("run/office/Bridge 7")), QStringLiteral("Z5.CZO"), z5judged);
-        QCOMPARE(importPaths(archive, {folder(QStringLiteral("run/office/Bridge 7/Z5.CZO"))}).line(),
-                 QStringLiteral("new 0, versions 1, skipped 0, refused 0"));
+        QCOMPARE(importOne(office, QStringLiteral("Z5.CZO"), z5judged), QStringLiteral("new 0, versions 1, skipped 0, refused 0"));
         checkHoles(archive,
                    {{QStringLiteral("Z1"),
                      {QStringLiteral("Z1 v1"), QStringLiteral("Z1 v2"), QStringLiteral("Z1 v1"), QStringLiteral("Z1-2 v1")},
