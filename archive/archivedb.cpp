@@ -166,14 +166,30 @@ bool CArchiveDb::migrate(QString *error)
     if (version > newest) {
         *error = QStringLiteral("the archive has schema version %1, newer than this program's %2: it is left "
                                 "untouched; use a newer zpvw-archive")
-                     .arg(version)
-                     .arg(newest);
+                     .arg(QString::number(version), QString::number(newest));
         return false;
     }
     if (version == newest) {
         m_schemaVersion = version;
         return true;
     }
+    // SQLite: a migration that makes a table again must not have its rows
+    // checked against the references while the old table is gone; the
+    // setting cannot change inside a transaction.
+    if (!isPostgres() && !exec(QStringLiteral("PRAGMA foreign_keys = OFF"), error))
+        return false;
+    const bool done = migrateFrom(error);
+    QString ignored;
+    if (!isPostgres() && !exec(QStringLiteral("PRAGMA foreign_keys = ON"), done ? error : &ignored))
+        return false;
+    return done;
+}
+
+bool CArchiveDb::migrateFrom(QString *error)
+{
+    bool ok = false;
+    int version = 0;
+    const int newest = archiveSchemaVersion();
     if (!begin(error))
         return false;
     // Two office PCs opening a new archive at once: the second waits here and
@@ -197,6 +213,10 @@ bool CArchiveDb::migrate(QString *error)
                 rollback();
                 return false;
             }
+        }
+        if (!archiveMigrationData(v, *this, error)) {
+            rollback();
+            return false;
         }
     }
     QSqlQuery q(m_db);

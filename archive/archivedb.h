@@ -52,6 +52,8 @@ public:
 
 private:
     bool migrate(QString *error);
+    // The migrations' transaction: from the version found to the newest.
+    bool migrateFrom(QString *error);
     int readSchemaVersion(bool *ok, QString *error);
 
     QString m_connection;

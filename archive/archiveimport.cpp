@@ -1,5 +1,7 @@
 #include "archiveimport.h"
 
+#include "archiveschema.h"
+
 #include "audittrail.h"
 #include "holefacts.h"
 #include "preparedquery.h"
@@ -77,11 +79,8 @@ public:
           // Each file costs a few round trips only (they dominate on a
           // server): a hole and a test are found or made in one statement,
           // the version number is taken in the insert itself.
-          m_hole(db, QStringLiteral("INSERT INTO holes (project, hole) VALUES (?, ?) ON CONFLICT (project, hole)"
-                                    " DO UPDATE SET hole = excluded.hole RETURNING id")),
-          m_test(db, QStringLiteral("INSERT INTO tests (hole_id, test_date, test_time) VALUES (?, ?, ?)"
-                                    " ON CONFLICT (hole_id, test_date, test_time) DO UPDATE SET test_time = excluded.test_time"
-                                    " RETURNING id")),
+          m_hole(db, archiveHoleUpsert()),
+          m_test(db, archiveTestUpsert()),
           m_addBlob(db, QStringLiteral("INSERT INTO blobs (sha256, size, content) VALUES (?, ?, ?)"
                                        " ON CONFLICT (sha256) DO NOTHING")),
           m_addVersion(db, QStringLiteral(
@@ -98,9 +97,10 @@ public:
                              " h AS (INSERT INTO holes (project, hole) SELECT ?::text, ?::text"
                              " WHERE NOT EXISTS (SELECT 1 FROM seen)"
                              " ON CONFLICT (project, hole) DO UPDATE SET hole = EXCLUDED.hole RETURNING id),"
-                             " t AS (INSERT INTO tests (hole_id, test_date, test_time) SELECT id, ?::text, ?::text FROM h"
-                             " ON CONFLICT (hole_id, test_date, test_time) DO UPDATE SET test_time = EXCLUDED.test_time"
-                             " RETURNING id),"
+                             " t AS (INSERT INTO tests (hole_id, project_folder, file_name, test_date, test_time)"
+                             " SELECT id, ?::text, ?::text, ?::text, ?::text FROM h"
+                             " ON CONFLICT (hole_id, project_folder, file_name, test_date, test_time)"
+                             " DO UPDATE SET test_time = EXCLUDED.test_time RETURNING id),"
                              " b AS (INSERT INTO blobs (sha256, size, content) SELECT ?::text, ?::bigint, ?::bytea FROM t"
                              " ON CONFLICT (sha256) DO NOTHING)"
                              " INSERT INTO versions (test_id, version, sha256, file_name, source, imported_at,"
@@ -112,11 +112,15 @@ public:
                              " ?::integer, ?::integer FROM t RETURNING id, version, test_id")),
           m_addCompanion(db, QStringLiteral("INSERT INTO companions (version_id, name, sha256) VALUES (?, ?, ?)")),
           // The hole's latest test is the one with the latest test date and
-          // time; among its versions, the newest.
+          // time; of tests of one time (an older instrument's run), NAME-N
+          // after NAME and a higher N later, then the one stored last, as
+          // holeHistory orders them; among its versions, the newest.
           m_setLatest(db, QStringLiteral("UPDATE holes SET latest_version = ? WHERE id = (SELECT hole_id FROM tests"
                                          " WHERE id = ?) AND (latest_version IS NULL"
-                                         " OR ? >= (SELECT t.test_date || ' ' || t.test_time FROM versions v"
-                                         " JOIN tests t ON t.id = v.test_id WHERE v.id = holes.latest_version))"))
+                                         " OR (CAST(? AS TEXT), CAST(? AS INTEGER), CAST(? AS TEXT), CAST(? AS BIGINT)) >="
+                                         " (SELECT t.test_date || ' ' || t.test_time, LENGTH(t.file_name), t.file_name, t.id"
+                                         " FROM versions v JOIN tests t ON t.id = v.test_id"
+                                         " WHERE v.id = holes.latest_version))"))
     {
         m_who = archiveUser();
     }
@@ -161,6 +165,21 @@ private:
         for (int i = 0; i < 600; ++i)
             QThread::msleep(100);
         fputs("not killed within a minute: going on\n", stderr);
+    }
+
+    // The hole files of a folder, asked only for files whose name and
+    // recorded hole disagree (older instruments), once per folder.
+    QStringList holeNamesIn(const QByteArray &folder)
+    {
+        if (m_holeNamesFolder != folder) {
+            m_holeNamesFolder = folder;
+            m_holeNames.clear();
+            for (const QByteArray &n : RawFiles::filesIn(folder)) {
+                if (isHoleName(n))
+                    m_holeNames << RawFiles::display(n);
+            }
+        }
+        return m_holeNames;
     }
 
     // Companion files by lower-case base name: every other file beside the
@@ -213,6 +232,9 @@ private:
             return true;
         }
         const HoleFacts &f = read.facts;
+        const QString projectFolder = RawFiles::display(RawFiles::baseName(folderBytes));
+        const QString testName = archivedTestName(name);
+        const QString hole = archivedHoleOf(f, name, [&] { return holeNamesIn(folderBytes); });
         const QString now = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
         const QVariantList versionFields{sha, name, QDir::toNativeSeparators(path), now, m_who, f.tester,
                                          f.testUnit, f.constructionUnit, f.holeDepth, f.maxDepth, f.moveDistance,
@@ -222,7 +244,8 @@ private:
                                          f.position, f.sequence, f.samples};
         QVariantList added; // version id, version number, test id
         if (m_db.isPostgres()) {
-            if (!m_storeAll.run(QVariantList{sha, f.project, f.hole, f.testDate, f.testTime, sha, bytes.size(), bytes}
+            if (!m_storeAll.run(QVariantList{sha, f.project, hole, projectFolder, testName, f.testDate, f.testTime, sha,
+                                             bytes.size(), bytes}
                                     + versionFields,
                                 error))
                 return false;
@@ -232,10 +255,10 @@ private:
                 return true;
             }
         } else {
-            if (!m_hole.run({f.project, f.hole}, error))
+            if (!m_hole.run({f.project, hole}, error))
                 return false;
             const QVariant holeId = m_hole.firstValue();
-            if (!m_test.run({holeId, f.testDate, f.testTime}, error))
+            if (!m_test.run({holeId, projectFolder, testName, f.testDate, f.testTime}, error))
                 return false;
             const QVariant testId = m_test.firstValue();
             if (!storeBlob(sha, bytes, error) || !m_addVersion.run(QVariantList{testId} + versionFields + QVariantList{testId}, error))
@@ -264,7 +287,9 @@ private:
             kept << QStringLiteral("%1 %2").arg(c, csha);
         }
 
-        if (!m_setLatest.run({versionId, testId, f.testDate + QLatin1Char(' ') + f.testTime}, error))
+        if (!m_setLatest.run(
+                {versionId, testId, f.testDate + QLatin1Char(' ') + f.testTime, testName.size(), testName, testId},
+                error))
             return false;
 
         QString detail = QStringLiteral("%1 from %2: test %3 %4, version %5, %6 samples, thickness %7 cm")
@@ -274,7 +299,7 @@ private:
                              .arg(f.thicknessCm);
         if (!kept.isEmpty())
             detail += QStringLiteral("; with ") + kept.join(QStringLiteral(", "));
-        if (!m_trail.append(version == 1 ? QStringLiteral("import") : QStringLiteral("version"), f.project, f.hole,
+        if (!m_trail.append(version == 1 ? QStringLiteral("import") : QStringLiteral("version"), f.project, hole,
                             detail, sha, error))
             return false;
         if (version == 1)
@@ -292,6 +317,8 @@ private:
     QString m_who;
     int m_done = 0;
     int m_stored = 0;
+    QByteArray m_holeNamesFolder;
+    QStringList m_holeNames;
     CPreparedQuery m_seen, m_hole, m_test, m_addBlob, m_addVersion, m_storeAll, m_addCompanion, m_setLatest;
 };
 } // namespace

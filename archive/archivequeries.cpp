@@ -120,11 +120,11 @@ bool holeHistory(CArchiveDb &db, const QString &project, const QString &hole, QV
     if (!db.exec(q,
                  QStringLiteral("SELECT v.id, t.test_date, t.test_time, v.version, v.sha256, b.size, v.file_name,"
                                 " v.source, v.imported_at, v.imported_by, v.tester, v.thickness_cm, v.quality,"
-                                " v.limit_mm, v.verdict, v.samples"
+                                " v.limit_mm, v.verdict, v.samples, t.id, t.file_name, t.project_folder"
                                 " FROM holes h JOIN tests t ON t.hole_id = h.id JOIN versions v ON v.test_id = t.id"
                                 " JOIN blobs b ON b.sha256 = v.sha256"
                                 " WHERE h.project = ? AND h.hole = ?"
-                                " ORDER BY t.test_date, t.test_time, v.version"),
+                                " ORDER BY t.test_date, t.test_time, LENGTH(t.file_name), t.file_name, t.id, v.version"),
                  {project, hole}, error))
         return false;
     out->clear();
@@ -147,6 +147,9 @@ bool holeHistory(CArchiveDb &db, const QString &project, const QString &hole, QV
         r.limitMm = optionalInt(q.value(13));
         r.verdict = q.value(14).toString();
         r.samples = q.value(15).toInt();
+        r.testId = q.value(16).toLongLong();
+        r.testName = q.value(17).toString();
+        r.projectFolder = q.value(18).toString();
         index.insert(r.id, out->size());
         out->append(r);
     }
@@ -178,6 +181,20 @@ bool storedBytes(CArchiveDb &db, const QString &sha256, QByteArray *out, QString
         return false;
     }
     *out = q.value(0).toByteArray();
+    return true;
+}
+
+bool namesFiledAs(CArchiveDb &db, const QString &sha256, QStringList *out, QString *error)
+{
+    QSqlQuery q = db.query();
+    if (!db.exec(q,
+                 QStringLiteral("SELECT file_name FROM versions WHERE sha256 = ?"
+                                " UNION ALL SELECT name FROM companions WHERE sha256 = ?"),
+                 {sha256, sha256}, error))
+        return false;
+    out->clear();
+    while (q.next())
+        out->append(q.value(0).toString());
     return true;
 }
 
@@ -236,16 +253,22 @@ bool findInArchive(CArchiveDb &db, const QString &text, QVector<FoundHole> *out,
     return true;
 }
 
-const VersionRow *pickVersion(const QVector<VersionRow> &history, int version, const QString &testStamp)
+const VersionRow *pickVersion(const QVector<VersionRow> &history, int version, const QString &test)
 {
-    if (history.isEmpty())
+    // History runs from the oldest test to the latest: the last test named
+    // wins, so a time that older instruments gave several tests picks the
+    // latest of them.
+    qint64 testId = -1;
+    for (const VersionRow &r : history) {
+        if (test.isEmpty() || r.testDate + QLatin1Char(' ') + r.testTime == test
+            || r.testName.compare(test, Qt::CaseInsensitive) == 0)
+            testId = r.testId;
+    }
+    if (testId < 0)
         return nullptr;
-    QString stamp = testStamp;
-    if (stamp.isEmpty())
-        stamp = history.last().testDate + QLatin1Char(' ') + history.last().testTime;
     const VersionRow *best = nullptr;
     for (const VersionRow &r : history) {
-        if (r.testDate + QLatin1Char(' ') + r.testTime != stamp)
+        if (r.testId != testId)
             continue;
         if (version == 0 ? (!best || r.version > best->version) : r.version == version)
             best = &r;

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <optional>
 
@@ -45,6 +46,9 @@ struct CompanionRow {
 
 struct VersionRow {
     qint64 id = 0;
+    qint64 testId = 0;
+    QString testName;      // the hole file's name without extension: Z1-2
+    QString projectFolder; // the folder it was imported from: the instrument's project folder
     QString testDate;
     QString testTime;
     int version = 0;
@@ -79,10 +83,15 @@ bool listProjects(CArchiveDb &db, QVector<ProjectRow> *out, QString *error);
 // One row per hole of the project, in natural order of the hole names.
 bool listHoles(CArchiveDb &db, const QString &project, QVector<HoleRow> *out, QString *error);
 // Every test and version of a hole, oldest test first, versions in order.
+// Tests of one time (an older instrument's run) go by their names: NAME
+// before NAME-2 before NAME-10.
 bool holeHistory(CArchiveDb &db, const QString &project, const QString &hole, QVector<VersionRow> *out,
                  QString *error);
 // The hole file of a version and its companion files, exactly as imported.
 bool versionFiles(CArchiveDb &db, qint64 versionId, QVector<StoredFile> *out, QString *error);
+// The names bytes are filed under, as a hole file or a companion file;
+// empty when they belong to no version.
+bool namesFiledAs(CArchiveDb &db, const QString &sha256, QStringList *out, QString *error);
 // Stored bytes by SHA-256; false when unknown.
 bool storedBytes(CArchiveDb &db, const QString &sha256, QByteArray *out, QString *error);
 // Projects and holes whose project, hole, tester or unit names contain text
@@ -91,8 +100,9 @@ bool findInArchive(CArchiveDb &db, const QString &text, QVector<FoundHole> *out,
 
 // Picks a version from a hole's history: the newest version of the latest
 // test when version is 0, else that version of the latest test, or of the
-// test at testStamp ("yyyy-MM-dd hh:mm:ss") when given. Null when none.
-const VersionRow *pickVersion(const QVector<VersionRow> &history, int version, const QString &testStamp);
+// test named by test, its time ("yyyy-MM-dd hh:mm:ss") or its name ("Z1-2"),
+// the latest of several. Null when none.
+const VersionRow *pickVersion(const QVector<VersionRow> &history, int version, const QString &test);
 
 // Natural order of hole names: "2#" before "10#".
 bool holeNameLess(const QString &a, const QString &b);

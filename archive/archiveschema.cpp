@@ -1,5 +1,10 @@
 #include "archiveschema.h"
 
+#include "archivedb.h"
+#include "testseparation.h"
+
+#include <QFileInfo>
+
 namespace {
 // Version 1: stored bytes by SHA-256, holes, tests, versions of a test, the
 // companion files of a version, and the chained audit trail.
@@ -54,16 +59,78 @@ QStringList version1(bool pg)
     }
     return s;
 }
+
+// Version 2: a test is its project folder, its file name (Z1-2 of Z1-2.CZO)
+// and its test time. Older instruments stamped every test of one program run
+// with the run's start time, so the time alone merged tests of one hole and
+// even of other holes. The folder and file name of the tests already stored
+// are filled in from their versions afterwards, and the tests version 1
+// merged are separated (separateArchivedTests).
+QStringList version2(bool pg)
+{
+    if (pg) {
+        return {
+            QStringLiteral("ALTER TABLE tests ADD COLUMN project_folder TEXT NOT NULL DEFAULT '',"
+                           " ADD COLUMN file_name TEXT NOT NULL DEFAULT ''"),
+            // The old key's name is the server's choice: look it up.
+            QStringLiteral("DO $$ DECLARE c TEXT; BEGIN"
+                           " SELECT conname INTO c FROM pg_constraint WHERE conrelid = 'tests'::regclass AND contype = 'u';"
+                           " EXECUTE format('ALTER TABLE tests DROP CONSTRAINT %I', c); END $$"),
+            QStringLiteral("ALTER TABLE tests ADD CONSTRAINT tests_identity"
+                           " UNIQUE (hole_id, project_folder, file_name, test_date, test_time)"),
+        };
+    }
+    // SQLite cannot drop a table's UNIQUE constraint: the table is made
+    // again (foreign keys are off while the migrations run).
+    return {
+        QStringLiteral("CREATE TABLE tests_v2 (id INTEGER PRIMARY KEY, hole_id BIGINT NOT NULL REFERENCES holes (id),"
+                       " test_date TEXT NOT NULL, test_time TEXT NOT NULL, project_folder TEXT NOT NULL DEFAULT '',"
+                       " file_name TEXT NOT NULL DEFAULT '',"
+                       " UNIQUE (hole_id, project_folder, file_name, test_date, test_time))"),
+        QStringLiteral("INSERT INTO tests_v2 (id, hole_id, test_date, test_time)"
+                       " SELECT id, hole_id, test_date, test_time FROM tests"),
+        QStringLiteral("DROP TABLE tests"),
+        QStringLiteral("ALTER TABLE tests_v2 RENAME TO tests"),
+    };
+}
+
 } // namespace
 
-int archiveSchemaVersion() { return 1; }
+int archiveSchemaVersion() { return 2; }
 
 QStringList archiveMigration(int version, bool postgres)
 {
     switch (version) {
     case 1:
         return version1(postgres);
+    case 2:
+        return version2(postgres);
     default:
         return QStringList();
     }
+}
+
+bool archiveMigrationData(int version, CArchiveDb &db, QString *error)
+{
+    return version != 2 || separateArchivedTests(db, error);
+}
+
+QString archiveHoleUpsert()
+{
+    return QStringLiteral("INSERT INTO holes (project, hole) VALUES (?, ?) ON CONFLICT (project, hole)"
+                          " DO UPDATE SET hole = excluded.hole RETURNING id");
+}
+
+QString archiveTestUpsert()
+{
+    return QStringLiteral("INSERT INTO tests (hole_id, project_folder, file_name, test_date, test_time)"
+                          " VALUES (?, ?, ?, ?, ?) ON CONFLICT (hole_id, project_folder, file_name, test_date,"
+                          " test_time) DO UPDATE SET test_time = excluded.test_time RETURNING id");
+}
+
+QString archivedTestName(const QString &fileName)
+{
+    const QString name = QFileInfo(fileName).fileName();
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? name.left(dot) : name;
 }

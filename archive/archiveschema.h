@@ -8,3 +8,18 @@
 QStringList archiveMigration(int version, bool postgres);
 // The newest version this program knows.
 int archiveSchemaVersion();
+
+class CArchiveDb;
+// What a migration does with the rows already stored, after its statements
+// and inside the same transaction; false with the reason.
+bool archiveMigrationData(int version, CArchiveDb &db, QString *error);
+
+// The statements that find or make a hole (project, hole) and a test (hole
+// id, project folder, file name, test date, test time), giving its id: the
+// import and the migration file tests alike.
+QString archiveHoleUpsert();
+QString archiveTestUpsert();
+
+// The name a test is known by: its hole file's name without folder and
+// extension ("Z1-2" of ".../Z1-2.CZO").
+QString archivedTestName(const QString &fileName);

@@ -10,7 +10,7 @@ bool projectTestFiles(CArchiveDb &db, const QString &project, QVector<HoleFileBy
                  QStringLiteral("SELECT v.file_name, b.content FROM holes h JOIN tests t ON t.hole_id = h.id"
                                 " JOIN versions v ON v.test_id = t.id JOIN blobs b ON b.sha256 = v.sha256"
                                 " WHERE h.project = ? AND v.version = (SELECT MAX(w.version) FROM versions w"
-                                " WHERE w.test_id = t.id) ORDER BY t.test_date, t.test_time"),
+                                " WHERE w.test_id = t.id) ORDER BY t.test_date, t.test_time, LENGTH(t.file_name), t.file_name"),
                  {project}, error))
         return false;
     out->clear();

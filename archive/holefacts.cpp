@@ -1,6 +1,7 @@
 #include "holefacts.h"
 
 #include "holefile.h"
+#include "projectsummary.h"
 #include "verdict.h"
 
 #include <QFileInfo>
@@ -9,6 +10,17 @@ bool isHoleFileName(const QString &fileName)
 {
     return fileName.size() > fileExt.size() + 1
         && fileName.endsWith(QLatin1Char('.') + fileExt, Qt::CaseInsensitive);
+}
+
+QString archivedHoleOf(const HoleFacts &facts, const QString &fileName,
+                       const std::function<QStringList()> &holeFileNames)
+{
+    const QString name = QFileInfo(fileName).completeBaseName();
+    const QString &recorded = facts.hole;
+    if (!recorded.isEmpty()
+        && (name.compare(recorded, Qt::CaseInsensitive) == 0 || testSequenceOf(name, recorded) > 1))
+        return recorded;
+    return holeOfTest(QFileInfo(fileName).fileName(), facts.sequenceRecorded ? facts.sequence : 0, holeFileNames());
 }
 
 HoleFactsResult readHoleFacts(const QByteArray &bytes, const QString &folderName, const QString &fileName)
@@ -59,6 +71,7 @@ HoleFactsResult readHoleFacts(const QByteArray &bytes, const QString &folderName
             f.basis = a.code + QLatin1Char(' ') + a.pileType;
         f.position = MeasuringPosition::key(a.position);
         f.sequence = a.sequence;
+        f.sequenceRecorded = true;
     }
     // Empty texts, never null ones: the archive's columns are NOT NULL.
     for (QString *t : {&f.project, &f.hole, &f.testDate, &f.testTime, &f.tester, &f.testUnit, &f.constructionUnit,

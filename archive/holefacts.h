@@ -7,7 +7,9 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVector>
+#include <functional>
 #include <optional>
 
 struct HoleFacts {
@@ -29,6 +31,7 @@ struct HoleFacts {
     QString basis;                  // e.g. "JGJ 94-2008 端承桩", "design 80 mm"
     QString position;               // measuring position key ("", "centre", "X", ...)
     int sequence = 1;               // test of its hole: 1, 2 for NAME-2, ...
+    bool sequenceRecorded = false;  // the file has an acceptance section
     int samples = 0;
 };
 
@@ -44,6 +47,15 @@ struct HoleFactsResult {
 // project name and hole number. A file the reader refuses, or one that holds
 // fewer samples than it announces, is refused with the reader's reason.
 HoleFactsResult readHoleFacts(const QByteArray &bytes, const QString &folderName, const QString &fileName);
+
+// The hole the archive files a test under: the recorded hole number when
+// the file's name is that hole or one of its repeats (NAME-N); else the hole
+// the file's name stands for by the instrument's own rule of repeats, among
+// holeFileNames(), the hole files beside it (asked only then). Files of older
+// instruments may record another hole than their name (Z2.CZO recording Z1):
+// they are filed under the hole of their name, as the instrument lists them.
+QString archivedHoleOf(const HoleFacts &facts, const QString &fileName,
+                       const std::function<QStringList()> &holeFileNames);
 
 // True for a hole-file name (extension fileExt in any case).
 bool isHoleFileName(const QString &fileName);

@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
-#include <QSqlQuery>
 #include <QUrl>
 #include <QTemporaryDir>
 #include <httplib.h>
@@ -88,8 +87,8 @@ qint64 positive(const QString &s)
     return re.match(s).hasMatch() ? s.toLongLong() : -1;
 }
 
-bool holePage(CArchiveDb &db, const QString &project, const QString &hole, qint64 versionId, int tablePage,
-              HolePageData *d, int *status, QString *error)
+bool loadHolePage(CArchiveDb &db, const QString &project, const QString &hole, qint64 versionId, int tablePage,
+                  HolePageData *d, int *status, QString *error)
 {
     d->project = project;
     d->hole = hole;
@@ -121,7 +120,8 @@ bool holePage(CArchiveDb &db, const QString &project, const QString &hole, qint6
         HoleFactsResult read = readHoleFacts(bytes, QString(), r.fileName);
         CurveSeries s;
         s.main = &r == d->shown;
-        s.label = QStringLiteral("%1 %2 v%3").arg(r.testDate, r.testTime).arg(r.version);
+        // Tests of an older instrument's run share their time: the name tells them apart.
+        s.label = QStringLiteral("%1 %2 %3 v%4").arg(r.testName, r.testDate, r.testTime, QString::number(r.version));
         s.samples = read.samples;
         if (s.main)
             d->record = read;
@@ -137,6 +137,115 @@ bool holePage(CArchiveDb &db, const QString &project, const QString &hole, qint6
     d->marks.suggestedLabel = suggestionLabel(s);
     d->tablePage = tablePage;
     return true;
+}
+
+// The pages, one handler each.
+using Handler = void (*)(CArchiveDb &db, const httplib::Request &req, httplib::Response &res);
+
+void projectsPage(CArchiveDb &db, const httplib::Request &, httplib::Response &res)
+{
+    QVector<ProjectRow> rows;
+    QString error;
+    if (!listProjects(db, &rows, &error))
+        return sendError(res, 500, error);
+    sendHtml(res, 200, ArchivePages::projectList(rows));
+}
+
+void projectPage(CArchiveDb &db, const httplib::Request &req, httplib::Response &res)
+{
+    const QString name = param(req, "name");
+    QVector<HoleRow> rows;
+    QString error;
+    if (!listHoles(db, name, &rows, &error))
+        return sendError(res, 500, error);
+    if (rows.isEmpty())
+        return sendError(res, 404, tr("档案中没有工程“%1”。").arg(name));
+    sendHtml(res, 200, ArchivePages::project(name, rows));
+}
+
+void sendSummary(CArchiveDb &db, const httplib::Request &req, httplib::Response &res, bool pdf)
+{
+    const QString name = param(req, "name");
+    ProjectSummary summary;
+    QString error;
+    if (!archiveProjectSummary(db, name, &summary, &error))
+        return sendError(res, 404, error);
+    const QString file = QStringLiteral("%1-summary.%2").arg(name, pdf ? QStringLiteral("pdf") : QStringLiteral("csv"));
+    if (!pdf)
+        return sendBytes(res, projectSummaryCsv(summary), "text/csv; charset=utf-8", file);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("summary.pdf"));
+    QFile f(path);
+    if (!writeProjectSummaryPdf(summary, path, &error) || !f.open(QIODevice::ReadOnly))
+        return sendError(res, 500, error);
+    sendBytes(res, f.readAll(), "application/pdf", file);
+}
+
+void summaryCsv(CArchiveDb &db, const httplib::Request &req, httplib::Response &res) { sendSummary(db, req, res, false); }
+
+void summaryPdf(CArchiveDb &db, const httplib::Request &req, httplib::Response &res) { sendSummary(db, req, res, true); }
+
+void holePage(CArchiveDb &db, const httplib::Request &req, httplib::Response &res)
+{
+    const qint64 version = positive(param(req, "v"));
+    const qint64 page = positive(param(req, "page"));
+    if (version < 0 || page < 0 || page > 1000000)
+        return sendError(res, 400, tr("参数不正确。"));
+    HolePageData d;
+    int status = 500;
+    QString error;
+    if (!loadHolePage(db, param(req, "project"), param(req, "hole"), version, int(qMax<qint64>(page, 1) - 1), &d,
+                      &status, &error))
+        return sendError(res, status, error);
+    sendHtml(res, 200, ArchivePages::hole(d));
+}
+
+void storedFile(CArchiveDb &db, const httplib::Request &req, httplib::Response &res)
+{
+    const QString sha = param(req, "sha");
+    if (!isSha256(sha))
+        return sendError(res, 400, tr("参数不正确。"));
+    // Only bytes filed as a hole file or a companion, under their names.
+    QStringList names;
+    QString error;
+    if (!namesFiledAs(db, sha, &names, &error))
+        return sendError(res, 500, error);
+    if (names.isEmpty())
+        return sendError(res, 404, tr("档案中没有这个文件。"));
+    QString name = param(req, "name");
+    if (!names.contains(name))
+        name = names.first();
+    QByteArray bytes;
+    if (!storedBytes(db, sha, &bytes, &error))
+        return sendError(res, 500, error);
+    const bool pdf = name.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
+    sendBytes(res, bytes, pdf ? "application/pdf" : "application/octet-stream", name);
+    res.set_header("X-SHA-256", sha.toStdString());
+}
+
+void searchPage(CArchiveDb &db, const httplib::Request &req, httplib::Response &res)
+{
+    const QString text = param(req, "q").left(200);
+    QVector<FoundHole> found;
+    QString error;
+    if (!text.trimmed().isEmpty() && !findInArchive(db, text, &found, &error))
+        return sendError(res, 500, error);
+    sendHtml(res, 200, ArchivePages::search(text, found));
+}
+
+void styleSheet(const httplib::Request &, httplib::Response &res)
+{
+    const QByteArray css = ArchivePages::styleSheet();
+    res.set_header("Cache-Control", "max-age=3600");
+    res.set_content(css.constData(), size_t(css.size()), "text/css; charset=utf-8");
+}
+
+void otherRequest(const httplib::Request &, httplib::Response &res)
+{
+    if (res.status == 404 && res.body.empty())
+        sendError(res, 404, tr("没有这个页面。"));
+    else if (res.body.empty())
+        sendError(res, res.status, tr("请求不正确。"));
 }
 } // namespace
 
@@ -190,114 +299,24 @@ void CArchiveWebServer::routes()
 {
     httplib::Server &s = *m_server;
     const ArchiveAddress archive = m_archive;
-    // Every handler: its archive connection or a 503 page.
-    auto withDb = [archive](auto body) {
-        return [archive, body](const httplib::Request &req, httplib::Response &res) {
+    // Every page: its archive connection or a 503 page.
+    auto withDb = [archive](Handler page) {
+        return [archive, page](const httplib::Request &req, httplib::Response &res) {
             QString error;
             CArchiveDb *db = threadArchive(archive, &error);
-            if (!db) {
-                sendError(res, 503, error);
-                return;
-            }
-            body(*db, req, res);
+            if (!db)
+                return sendError(res, 503, error);
+            page(*db, req, res);
         };
     };
-
-    s.Get("/", withDb([](CArchiveDb &db, const httplib::Request &, httplib::Response &res) {
-        QVector<ProjectRow> rows;
-        QString error;
-        if (!listProjects(db, &rows, &error))
-            return sendError(res, 500, error);
-        sendHtml(res, 200, ArchivePages::projectList(rows));
-    }));
-    s.Get("/project", withDb([](CArchiveDb &db, const httplib::Request &req, httplib::Response &res) {
-        const QString name = param(req, "name");
-        QVector<HoleRow> rows;
-        QString error;
-        if (!listHoles(db, name, &rows, &error))
-            return sendError(res, 500, error);
-        if (rows.isEmpty())
-            return sendError(res, 404, tr("档案中没有工程“%1”。").arg(name));
-        sendHtml(res, 200, ArchivePages::project(name, rows));
-    }));
-    auto summary = [](bool pdf) {
-        return [pdf](CArchiveDb &db, const httplib::Request &req, httplib::Response &res) {
-            const QString name = param(req, "name");
-            ProjectSummary summary;
-            QString error;
-            if (!archiveProjectSummary(db, name, &summary, &error))
-                return sendError(res, 404, error);
-            const QString file = QStringLiteral("%1-summary.%2").arg(name, pdf ? QStringLiteral("pdf") : QStringLiteral("csv"));
-            if (!pdf)
-                return sendBytes(res, projectSummaryCsv(summary), "text/csv; charset=utf-8", file);
-            QTemporaryDir dir;
-            const QString path = dir.filePath(QStringLiteral("summary.pdf"));
-            QFile f(path);
-            if (!writeProjectSummaryPdf(summary, path, &error) || !f.open(QIODevice::ReadOnly))
-                return sendError(res, 500, error);
-            sendBytes(res, f.readAll(), "application/pdf", file);
-        };
-    };
-    s.Get("/summary.csv", withDb(summary(false)));
-    s.Get("/summary.pdf", withDb(summary(true)));
-    s.Get("/hole", withDb([](CArchiveDb &db, const httplib::Request &req, httplib::Response &res) {
-        const qint64 version = positive(param(req, "v"));
-        const qint64 page = positive(param(req, "page"));
-        if (version < 0 || page < 0 || page > 1000000)
-            return sendError(res, 400, tr("参数不正确。"));
-        HolePageData d;
-        int status = 500;
-        QString error;
-        if (!holePage(db, param(req, "project"), param(req, "hole"), version, int(qMax<qint64>(page, 1) - 1), &d,
-                      &status, &error))
-            return sendError(res, status, error);
-        sendHtml(res, 200, ArchivePages::hole(d));
-    }));
-    s.Get("/file", withDb([](CArchiveDb &db, const httplib::Request &req, httplib::Response &res) {
-        const QString sha = param(req, "sha");
-        if (!isSha256(sha))
-            return sendError(res, 400, tr("参数不正确。"));
-        // Only bytes filed as a hole file or a companion, under their names.
-        QSqlQuery q = db.query();
-        QString error;
-        if (!db.exec(q,
-                     QStringLiteral("SELECT file_name FROM versions WHERE sha256 = ?"
-                                    " UNION ALL SELECT name FROM companions WHERE sha256 = ?"),
-                     {sha, sha}, &error))
-            return sendError(res, 500, error);
-        QStringList names;
-        while (q.next())
-            names << q.value(0).toString();
-        if (names.isEmpty())
-            return sendError(res, 404, tr("档案中没有这个文件。"));
-        QString name = param(req, "name");
-        if (!names.contains(name))
-            name = names.first();
-        QByteArray bytes;
-        if (!storedBytes(db, sha, &bytes, &error))
-            return sendError(res, 500, error);
-        const bool pdf = name.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
-        sendBytes(res, bytes, pdf ? "application/pdf" : "application/octet-stream", name);
-        res.set_header("X-SHA-256", sha.toStdString());
-    }));
-    s.Get("/search", withDb([](CArchiveDb &db, const httplib::Request &req, httplib::Response &res) {
-        const QString text = param(req, "q").left(200);
-        QVector<FoundHole> found;
-        QString error;
-        if (!text.trimmed().isEmpty() && !findInArchive(db, text, &found, &error))
-            return sendError(res, 500, error);
-        sendHtml(res, 200, ArchivePages::search(text, found));
-    }));
-    s.Get("/style.css", [](const httplib::Request &, httplib::Response &res) {
-        const QByteArray css = ArchivePages::styleSheet();
-        res.set_header("Cache-Control", "max-age=3600");
-        res.set_content(css.constData(), size_t(css.size()), "text/css; charset=utf-8");
-    });
+    s.Get("/", withDb(projectsPage));
+    s.Get("/project", withDb(projectPage));
+    s.Get("/summary.csv", withDb(summaryCsv));
+    s.Get("/summary.pdf", withDb(summaryPdf));
+    s.Get("/hole", withDb(holePage));
+    s.Get("/file", withDb(storedFile));
+    s.Get("/search", withDb(searchPage));
+    s.Get("/style.css", styleSheet);
     // Everything else (other paths, other methods, traversal attempts).
-    s.set_error_handler([](const httplib::Request &, httplib::Response &res) {
-        if (res.status == 404 && res.body.empty())
-            sendError(res, 404, tr("没有这个页面。"));
-        else if (res.body.empty())
-            sendError(res, res.status, tr("请求不正确。"));
-    });
+    s.set_error_handler(otherRequest);
 }

@@ -138,16 +138,21 @@ bool CUsbExport::syncDisk(const QString &what)
 bool CUsbExport::copyHoleAndReport(const QString &project, const QString &sourceHole, const QString &targetDir,
                                    bool nameTargets, int reportValue, const QString &reportShown)
 {
-    const QStringList sources = HoleFiles::companionFiles(sourceHole);
     const QString folder = targetDir + QLatin1Char('/');
-    const QString fileName = QFileInfo(sources.at(0)).fileName();
-    auto target = [&](const QString &source) { return nameTargets ? folder + QFileInfo(source).fileName() : folder; };
-    if (!copyHole(project, sources.at(0), target(sources.at(0)), fileName))
-        return false;
-    value(reportValue, fileMessage(project, reportShown));
-    if (!copyReport(project, sources.at(1), target(sources.at(1))))
-        return false;
-    return syncDisk(project + QLatin1Char('/') + fileName);
+    QString holeName; // empty until the hole file, which comes first, is copied
+    for (const QString &source : HoleFiles::companionFiles(sourceHole)) {
+        const QString name = QFileInfo(source).fileName();
+        const QString target = nameTargets ? folder + name : folder;
+        if (holeName.isEmpty()) {
+            if (!copyHole(project, source, target, name))
+                return false;
+            holeName = name;
+            value(reportValue, fileMessage(project, reportShown));
+        } else if (!copyReport(project, source, target)) {
+            return false;
+        }
+    }
+    return syncDisk(project + QLatin1Char('/') + holeName);
 }
 
 bool CUsbExport::copyProjectFile(const QString &project, const QString &sourceDir, const QString &fileName,

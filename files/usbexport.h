@@ -55,10 +55,11 @@ private:
     // A project's folder on the disk, created; an existing one is replaced
     // when the operator agrees, else the project is skipped.
     FolderStep prepareProjectFolder(const QString &project, const QString &folder);
-    // Copies a hole file, then its report (when it has one), into the
+    // Copies a hole file, then the other files that travel with it
+    // (HoleFiles::companionFiles: its report, when it has one), into the
     // disk's folder targetDir and syncs: the step of every export. The copy
-    // names the folder, or each file with nameTargets. The report's progress
-    // message gets reportValue and names reportShown.
+    // names the folder, or each file with nameTargets. The progress message
+    // after the hole file gets reportValue and names reportShown.
     bool copyHoleAndReport(const QString &project, const QString &sourceHole, const QString &targetDir,
                            bool nameTargets, int reportValue, const QString &reportShown);
     // A hole file of a project run, its message at value v, its report's at v + 1.
@@ -68,6 +69,7 @@ private:
     // when the operator agrees.
     bool replaceAllowed(const QString &existing, const QString &name);
     bool copyHole(const QString &project, const QString &source, const QString &target, const QString &shown);
+    // A companion file: only one that exists and could not be copied fails.
     bool copyReport(const QString &project, const QString &source, const QString &target);
     bool syncDisk(const QString &what);
     // The project record beside the project's folder, when it was made:

@@ -66,15 +66,18 @@ demo Z3 2.70 0.3 3
 # The USB export: the project's folder with its files, copied as they are.
 mkdir -p "$WORK/usb"
 cp -a "$WORK/instrument/ZPV_CZL-FILE/"* "$WORK/usb/"
-# Z1 judged again in the office (15 cm, within the 200 mm limit): a new
-# version of its test.
+# Z1 judged again in the office (15 cm, within the 200 mm limit), in a
+# folder named as the project's: a new version of its test.
 project_dir="$(ls -d "$WORK/usb/"*)"
+project_name="$(basename "$project_dir")"
 cp "$project_dir/Z1.CZO" "$WORK/z1.CZO"
 "$BIN/zpvw-hole" dump "$WORK/z1.CZO" |
     sed -e 's/"sedimentThickness":[0-9]*/"sedimentThickness":15/' -e 's/"verdict":1/"verdict":0/' \
         -e 's/"holeQuality":1/"holeQuality":0/' >"$WORK/z1.json"
-mkdir -p "$WORK/office"
-"$BIN/zpvw-hole" write "$WORK/z1.json" "$WORK/office/Z1.CZO"
+"$BIN/zpvw-hole" write "$WORK/z1.json" "$WORK/z1-office.CZO"
+# The folder's name as the instrument wrote it (GBK bytes): copied by the shell.
+mkdir -p "$WORK/office/$project_name"
+cp "$WORK/z1-office.CZO" "$WORK/office/$project_name/Z1.CZO"
 
 DB="$WORK/archive.sqlite"
 run() {
@@ -85,7 +88,7 @@ run() {
 cd "$WORK"
 run import usb
 run import usb
-run import office/Z1.CZO
+run import office
 run projects
 run holes 跨江大桥
 run history 跨江大桥 Z1

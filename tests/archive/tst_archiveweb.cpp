@@ -141,11 +141,13 @@ private slots:
         bad.hole = QString::fromUtf8(kHostile);
         bad.tester = QString::fromUtf8(kHostile);
         m_pdf = QByteArray("%PDF-1.4 the report\x00\x01", 21);
-        QVERIFY(writeFileBytes(src + QStringLiteral("/1/A1.CZO"), m_a1v1));
-        QVERIFY(writeFileBytes(src + QStringLiteral("/1/A1.PDF"), m_pdf));
-        QVERIFY(writeFileBytes(src + QStringLiteral("/1/A2.CZO"), holeFileBytes(a2)));
-        QVERIFY(writeFileBytes(src + QStringLiteral("/1/X.CZO"), holeFileBytes(bad)));
-        QVERIFY(writeFileBytes(src + QStringLiteral("/2/A1.CZO"), m_a1v2));
+        // The project's folder as exported, and A1 judged again in a copy.
+        QVERIFY(writeFileBytes(src + QStringLiteral("/1/site/A1.CZO"), m_a1v1));
+        QVERIFY(writeFileBytes(src + QStringLiteral("/1/site/A1.PDF"), m_pdf));
+        QVERIFY(writeFileBytes(src + QStringLiteral("/1/site/A2.CZO"), holeFileBytes(a2)));
+        // Filed under its name's hole X, the hole number it records differing.
+        QVERIFY(writeFileBytes(src + QStringLiteral("/1/site/X.CZO"), holeFileBytes(bad)));
+        QVERIFY(writeFileBytes(src + QStringLiteral("/2/site/A1.CZO"), m_a1v2));
         m_db = m_dir.path() + QStringLiteral("/archive.sqlite");
         const ToolRun r = runArchiveTool({QStringLiteral("--db"), m_db, QStringLiteral("import"), src});
         QCOMPARE(r.out.trimmed(), QByteArray("new 3, versions 1, skipped 0, refused 0"));
@@ -201,8 +203,9 @@ private slots:
     void hostileNamesAreEscapedEverywhere()
     {
         const QString enc = QString::fromLatin1(QUrl::toPercentEncoding(QString::fromUtf8(kHostile)));
-        const QString paths[] = {QStringLiteral("/"), "/project?name=" + enc, "/hole?project=" + enc + "&hole=" + enc,
-                                 "/search?q=" + enc, "/hole?project=" + enc + "&hole=nothing"};
+        const QString paths[] = {QStringLiteral("/"), "/project?name=" + enc, "/hole?project=" + enc + "&hole=X",
+                                 "/hole?project=" + enc + "&hole=" + enc, "/search?q=" + enc,
+                                 "/hole?project=" + enc + "&hole=nothing"};
         for (const QString &path : paths) {
             const auto res = get(path);
             QVERIFY(res);

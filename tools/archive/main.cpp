@@ -5,7 +5,7 @@
 //     projects                       every project with its counts
 //     holes PROJECT                  latest test of every hole
 //     history PROJECT HOLE           every test and version of a hole
-//     export PROJECT HOLE [--version N] [--test "DATE TIME"] DIR
+//     export PROJECT HOLE [--version N] [--test "DATE TIME"|NAME] DIR
 //     summary PROJECT --csv FILE|--pdf FILE
 //     verify                         re-hash everything, walk the audit trail
 //     log PROJECT [HOLE]             the audit trail of a project or hole
@@ -36,7 +36,7 @@ int usage()
           "  projects\n"
           "  holes PROJECT\n"
           "  history PROJECT HOLE\n"
-          "  export PROJECT HOLE [--version N] [--test \"yyyy-MM-dd hh:mm:ss\"] DIR\n"
+          "  export PROJECT HOLE [--version N] [--test \"yyyy-MM-dd hh:mm:ss\"|NAME] DIR\n"
           "  summary PROJECT --csv FILE|--pdf FILE\n"
           "  verify\n"
           "  log PROJECT [HOLE]\n"
