@@ -134,6 +134,7 @@ private slots:
     void damagedSections_data();
     void damagedSections();
     void unknownEntriesAreSkipped();
+    void notJudgedIsMarkedOnlyWhileWaiting();
 };
 
 void TestAcceptanceFile::oldReaderReadsNewFiles_data()
@@ -154,6 +155,9 @@ void TestAcceptanceFile::oldReaderReadsNewFiles_data()
     QTest::newRow("position only") << onlyPosition << 1;
     QTest::newRow("no samples") << tableBasis() << 0;
     QTest::newRow("long texts") << longTexts << 200;
+    HoleAcceptance waiting;
+    waiting.awaitingJudgement = true;
+    QTest::newRow("a test not judged yet") << waiting << 5;
 }
 
 // Every new file reads, with the older layout's reader, to the same header,
@@ -369,6 +373,34 @@ void TestAcceptanceFile::unknownEntriesAreSkipped()
     HoleAcceptance back;
     QVERIFY(AcceptanceSection::decode(s, &back));
     QVERIFY(back == a);
+}
+
+
+// Only a test still waiting for its judgement carries the mark: a judged
+// test's section keeps the bytes it had before the mark existed, and such a
+// section (or one written before) reads as judged.
+void TestAcceptanceFile::notJudgedIsMarkedOnlyWhileWaiting()
+{
+    HoleAcceptance judged = tableBasis();
+    const QByteArray plain = AcceptanceSection::encode(judged);
+    QVERIFY(!plain.contains("PEND"));
+    HoleAcceptance back;
+    QVERIFY(AcceptanceSection::decode(plain, &back));
+    QVERIFY(!back.awaitingJudgement);
+
+    HoleAcceptance waiting = judged;
+    waiting.verdict = AcceptanceVerdict::NotJudged;
+    waiting.awaitingJudgement = true;
+    const QByteArray marked = AcceptanceSection::encode(waiting);
+    QVERIFY(marked.contains("PEND"));
+    QVERIFY(AcceptanceSection::decode(marked, &back));
+    QVERIFY(back.awaitingJudgement);
+    QVERIFY(!back.judged());
+    // A verdict beside the mark (a forged or inconsistent section) still
+    // counts as no judgement.
+    waiting.verdict = AcceptanceVerdict::Pass;
+    QVERIFY(AcceptanceSection::decode(AcceptanceSection::encode(waiting), &back));
+    QVERIFY(!back.judged());
 }
 
 QTEST_MAIN(TestAcceptanceFile)
