@@ -17,6 +17,7 @@
 #include "cdlgnumkey.h"
 #include "cdlgselkey.h"
 #include "dlgmain.h"
+#include "testsession.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -316,7 +317,7 @@ void CDemoRun::reviewAndJudge()
         fail(QStringLiteral("the table does not take a press"));
         return;
     }
-    if (curSampleIndex != nearest) {
+    if (m_dlg.session()->mark() != nearest) {
         fail(QStringLiteral("the sample at %1 m was not marked").arg(cell));
         return;
     }

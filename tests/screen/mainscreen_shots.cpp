@@ -128,7 +128,7 @@ int main(int argc, char **argv)
             CDlgMain dlg;
             dlg.setFixedSize(size);
             samples.assign(hole);
-            curSampleIndex = 8; // where the sediment begins
+            dlg.session()->selectSample(8); // where the sediment begins
             dlg.on_Btnjudge_clicked();
             setState(AcqState::End);
             dlg.SetBtnEnableByState(curState);
