@@ -18,7 +18,8 @@ QString archivedHoleOf(const HoleFacts &facts, const QString &fileName,
     const QString name = QFileInfo(fileName).completeBaseName();
     const QString &recorded = facts.hole;
     if (!recorded.isEmpty()
-        && (name.compare(recorded, Qt::CaseInsensitive) == 0 || testSequenceOf(name, recorded) > 1))
+        && (facts.holeNumberKept || name.compare(recorded, Qt::CaseInsensitive) == 0
+            || testSequenceOf(name, recorded) > 1))
         return recorded;
     return holeOfTest(QFileInfo(fileName).fileName(), facts.sequenceRecorded ? facts.sequence : 0, holeFileNames());
 }
@@ -72,6 +73,7 @@ HoleFactsResult readHoleFacts(const QByteArray &bytes, const QString &folderName
         f.position = MeasuringPosition::key(a.position);
         f.sequence = a.sequence;
         f.sequenceRecorded = true;
+        f.holeNumberKept = a.holeNumberKept;
     }
     // Empty texts, never null ones: the archive's columns are NOT NULL.
     for (QString *t : {&f.project, &f.hole, &f.testDate, &f.testTime, &f.tester, &f.testUnit, &f.constructionUnit,

@@ -31,7 +31,9 @@ struct HoleFacts {
     QString basis;                  // e.g. "JGJ 94-2008 端承桩", "design 80 mm"
     QString position;               // measuring position key ("", "centre", "X", ...)
     int sequence = 1;               // test of its hole: 1, 2 for NAME-2, ...
-    bool sequenceRecorded = false;  // the file has an acceptance section
+    bool sequenceRecorded = false;
+    // The operator kept the recorded hole for a test named after another.
+    bool holeNumberKept = false;  // the file has an acceptance section
     int samples = 0;
 };
 

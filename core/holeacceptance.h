@@ -49,6 +49,9 @@ struct HoleAcceptance {
     // and hole quality fields hold no judgement. False for every file written
     // before tests started unjudged, whose fields always counted.
     bool awaitingJudgement = false;
+    // The test's name is not its hole's (Z3 while the hole is Z2) and the
+    // operator kept the hole number: the file belongs to the recorded hole.
+    bool holeNumberKept = false;
 
     bool hasBasis() const { return designLimitMm > 0 || !code.isEmpty(); }
     bool judged() const { return verdict != AcceptanceVerdict::NotJudged && !awaitingJudgement; }
@@ -56,7 +59,8 @@ struct HoleAcceptance {
     {
         return designLimitMm == o.designLimitMm && code == o.code && pileType == o.pileType && limitMm == o.limitMm
             && verdict == o.verdict && overridden == o.overridden && position == o.position
-            && sequence == o.sequence && awaitingJudgement == o.awaitingJudgement;
+            && sequence == o.sequence && awaitingJudgement == o.awaitingJudgement
+            && holeNumberKept == o.holeNumberKept;
     }
     bool operator!=(const HoleAcceptance &o) const { return !(*this == o); }
 };

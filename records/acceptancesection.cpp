@@ -50,6 +50,8 @@ QByteArray encode(const HoleAcceptance &a)
     // Only when set, so that a judged test's section keeps its bytes.
     if (a.awaitingJudgement)
         putEntry(body, "PEND", int32Bytes(1));
+    if (a.holeNumberKept)
+        putEntry(body, "HKPT", int32Bytes(1));
     QByteArray out(kTag, 4);
     putInt32(out, Version);
     putInt32(out, HeaderSize + body.size());
@@ -93,6 +95,8 @@ bool decode(const QByteArray &bytes, HoleAcceptance *out)
             a.sequence = v > 0 ? v : 1;
         else if (key == "PEND")
             a.awaitingJudgement = v != 0;
+        else if (key == "HKPT")
+            a.holeNumberKept = v != 0;
     }
     *out = a;
     return true;

@@ -20,7 +20,9 @@
 // text, "PILE" GBK text, "LIMT" int32 limit mm (-1 = none), "VERD" int32
 // (-1 not judged, 0 pass, 1 fail), "OVRD" int32 (0/1), "POSN" int32 position
 // code, "SEQN" int32 test sequence, "PEND" int32 1 = not judged yet (only
-// written when set; a section without it is a judged test). Unknown keys are skipped; a missing key
+// written when set; a section without it is a judged test), "HKPT" int32
+// 1 = the operator kept the hole number for a test named after another hole
+// (only written when set). Unknown keys are skipped; a missing key
 // keeps its default; an int32 entry whose length is not 4 is skipped.
 
 #include "holeacceptance.h"

@@ -306,6 +306,9 @@ CTestSession::Outcome CTestSession::nameTest(NewTestKind kind, const QString &na
     // A new test: its own time, nothing judged, nothing marked.
     clearJudgement(gCtrlInfo);
     gCtrlInfo.acceptance.sequence = testSequenceOf(name, gCtrlInfo.holeNo.get());
+    // Named after another hole and the hole number kept: the file says so,
+    // so that the office files it under the hole it records.
+    gCtrlInfo.acceptance.holeNumberKept = !nameFitsHole(name);
     const QDateTime now = QDateTime::currentDateTime();
     gCtrlInfo.testDate = now.toString(QStringLiteral("yyyy-MM-dd"));
     gCtrlInfo.testTime = now.toString(QStringLiteral("hh:mm:ss"));

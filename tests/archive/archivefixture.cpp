@@ -49,6 +49,7 @@ QByteArray holeFileBytes(const HoleShape &shape)
         info.acceptance.verdict = shape.verdict;
         info.acceptance.sequence = shape.sequence;
     }
+    info.acceptance.holeNumberKept = shape.holeNumberKept;
     return encodeHoleFile(info, holeSamples(shape));
 }
 

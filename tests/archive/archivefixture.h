@@ -31,6 +31,8 @@ struct HoleShape {
     int limitMm = -1;
     int verdict = -1; // -1 not judged, 0 pass, 1 fail
     int sequence = 1;
+    // The operator kept the hole number for a test named after another hole.
+    bool holeNumberKept = false;
 };
 // The complete file image the instrument writes for such a test.
 QByteArray holeFileBytes(const HoleShape &shape);

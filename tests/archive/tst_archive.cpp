@@ -405,6 +405,34 @@ private slots:
                    8);
     }
 
+    // A test the operator named after another hole while keeping the hole
+    // number (Z3 of hole Z2) goes under the recorded hole; the same name
+    // without the mark, as an older file, under the hole its name stands for.
+    void keptHoleNumberIsFiledUnderIt()
+    {
+        CArchiveDb archive;
+        QVERIFY(openArchive(archive, m_engine->freshArchive()));
+        HoleShape z2;
+        z2.hole = QStringLiteral("Z2");
+        HoleShape z3 = z2;
+        z3.time = QStringLiteral("09:10:00");
+        z3.thicknessCm = 7;
+        z3.holeNumberKept = true;
+        HoleShape z4 = z2;
+        z4.time = QStringLiteral("09:20:00");
+        z4.thicknessCm = 9;
+        const QString run = folder(QStringLiteral("kept/usb/Bridge 7"));
+        writeHole(run, QStringLiteral("Z2.CZO"), z2);
+        writeHole(run, QStringLiteral("Z3.CZO"), z3);
+        writeHole(run, QStringLiteral("Z4.CZO"), z4);
+        QCOMPARE(importPaths(archive, {folder(QStringLiteral("kept/usb"))}).line(),
+                 QStringLiteral("new 3, versions 0, skipped 0, refused 0"));
+        checkHoles(archive,
+                   {{QStringLiteral("Z2"), {QStringLiteral("Z2 v1"), QStringLiteral("Z3 v1")}, QStringLiteral("7 cm v1")},
+                    {QStringLiteral("Z4"), {QStringLiteral("Z4 v1")}, QStringLiteral("9 cm v1")}},
+                   3);
+    }
+
     // An archive of the previous schema, as its program left a run's files
     // sharing one time: Z1, Z1-2 and Z2 (recording hole Z1) filed as
     // versions 1 to 3 of Z1's test. The migration separates them into three

@@ -185,6 +185,8 @@ void TestWalk::fourTestsInOneRun()
         QVERIFY2(QFileInfo::exists(path(name).chopped(3) + QStringLiteral("PDF")), e.name);
         QCOMPARE(info.holeNo.get(), QString::fromLatin1(e.hole));
         QCOMPARE(info.acceptance.sequence, e.sequence);
+        // Only Z3 is named after another hole than the one it records.
+        QCOMPARE(info.acceptance.holeNumberKept, name == QStringLiteral("Z3"));
         QCOMPARE(hasJudgement(info), e.judged);
         QCOMPARE(int32_t(info.sedimentThickness), e.thicknessCm);
         const QDateTime stamped = QDateTime::fromString(info.testDate.get() + QLatin1Char(' ') + info.testTime.get(),
