@@ -243,13 +243,9 @@ QString CDlgExportFile::chooseTest(const HoleList::Entry &hole)
         grid.m_bItemEnabled[i] = true;
     }
     grid.UpdateButtons();
-    if (grid.exec() != QDialog::Accepted)
+    if (grid.exec() != QDialog::Accepted || grid.m_nSelected < 0 || grid.m_nSelected >= shown)
         return QString();
-    for (int i = 0; i < shown; ++i) {
-        if (grid.m_strItem[i] == grid.m_strSelected)
-            return hole.tests.at(i);
-    }
-    return QString();
+    return hole.tests.at(grid.m_nSelected);
 }
 
 void CDlgExportFile::closeOpenFileWithin(const QString &path)

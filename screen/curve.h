@@ -22,7 +22,7 @@ class QPainter;
 class QPixmap;
 class QSize;
 
-// Unit suffix shown after the resistivity titles when the screen names none.
+// The unit of resistivity, written after its titles and names: "(Ω∙m)".
 QString defaultRangeUnitText();
 
 // The rectangles of a W x H canvas.

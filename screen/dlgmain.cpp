@@ -1,4 +1,5 @@
 #include "dlgmain.h"
+#include "curve.h"
 #include "verdictpanel.h"
 
 #include "ui_dlgmain.h"
@@ -115,7 +116,6 @@ CDlgMain::CDlgMain(QWidget *parent)
     applyCommandButtonTheme({ui->BtnMove, ui->BtnSet, ui->BtnSample, ui->BtnNew, ui->BtnFile, ui->BtnInfo},
                             ui->BtnQuit, ui->table, ::style);
     fitCommandTexts(ui->btns_widget_1);
-    ui->wavePic->picture().setUnitText(ui->groupBox_3->unitText());
 
     ui->groupBox_3->showValues();
     showPreviousTest();
@@ -526,7 +526,7 @@ void CDlgMain::updateWave(bool isWave, bool isSeg, bool isRepaint)
         }
     }
     if (isSeg && isVisible()) {
-        FillTable(ui->table, ui->groupBox_3->unitText(), m_bShowPickedRow);
+        FillTable(ui->table, defaultRangeUnitText(), m_bShowPickedRow);
         m_bShowPickedRow = false;
         ++m_nTableFills;
         if (isRepaint)
@@ -587,7 +587,7 @@ void CDlgMain::editResistivity(int iRow, const QString &str)
     Sample s;
     if (!samples.at(iRow - 1, &s))
         return;
-    const QString name = tr("深度%1m处的电阻率").arg(s.depth / 1000.0, 0, 'f', 3) + ui->groupBox_3->unitText();
+    const QString name = tr("深度%1m处的电阻率").arg(s.depth / 1000.0, 0, 'f', 3) + defaultRangeUnitText();
     CDlgNumKey dlg(name, str, 0, 0, nullptr);
     dlg.SetDotSignEnabled(true, false);
     if (dlg.exec() != QDialog::Accepted)

@@ -1,5 +1,6 @@
 #include "sedimentpanel.h"
 
+#include "curve.h"
 #include "mainrules.h"
 #include "testsession.h"
 
@@ -31,7 +32,6 @@ void CSedimentPanel::setUp(CTestSession *session)
     m_magnify = findChild<QComboBox *>(QStringLiteral("CBMagnify"));
     m_result = findChild<QComboBox *>(QStringLiteral("CBResult"));
     m_thickness = findChild<QLineEdit *>(QStringLiteral("editPly"));
-    m_rangeLabel = findChild<QLabel *>(QStringLiteral("label_Range"));
     const struct {
         QComboBox *combo;
         QStringList items;
@@ -46,8 +46,6 @@ void CSedimentPanel::setUp(CTestSession *session)
         w->installEventFilter(this);
     connect(session, &CTestSession::judgementChanged, this, &CSedimentPanel::showValues);
 }
-
-QString CSedimentPanel::unitText() const { return m_rangeLabel ? m_rangeLabel->text().right(5) : QString(); }
 
 void CSedimentPanel::showValues()
 {
@@ -129,7 +127,7 @@ int CSedimentPanel::chooseFrom(const QString &title, const QStringList &items)
 void CSedimentPanel::chooseCurveRange()
 {
     const QStringList choices = curveRangeChoices();
-    const int chosen = chooseFrom(mainText("量程") + unitText(), choices);
+    const int chosen = chooseFrom(mainText("量程") + defaultRangeUnitText(), choices);
     if (chosen < 0)
         return;
     // The choices are the range values themselves (the catalogue keeps them).

@@ -23,9 +23,6 @@ public:
     // Shows the values of the shown test: no thickness and "未判定" while
     // it waits for a judgement.
     void showValues();
-    // Unit suffix of the range label ("(Ω∙m)"), also used by the curve and
-    // the table titles.
-    QString unitText() const;
 
 signals:
     // Range or magnification changed: the curve must be redrawn.
@@ -50,5 +47,4 @@ private:
     QComboBox *m_magnify = nullptr;
     QComboBox *m_result = nullptr;
     QLineEdit *m_thickness = nullptr;
-    QLabel *m_rangeLabel = nullptr;
 };

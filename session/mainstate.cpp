@@ -65,12 +65,18 @@ MainButtonTexts mainButtonTextsForState(uint32_t word)
     case AcqState::Raising:
         t.newTest = MainTexts::TestComplete;
         t.sample = paused(word) ? MainTexts::Sample : MainTexts::Pause;
-        t.move = paused(word) ? MainTexts::Resample : MainTexts::Move;
+        t.move = moveButtonResamples(word) ? MainTexts::Resample : MainTexts::Move;
         break;
     default:
         break;
     }
     return t;
+}
+
+bool moveButtonResamples(uint32_t word)
+{
+    const uint32_t code = AcqState::code(word);
+    return (code == AcqState::AtBottom || code == AcqState::Raising) && paused(word);
 }
 
 bool judgeEnabled(bool reviewMode, uint32_t word)

@@ -28,6 +28,9 @@ struct MainButtonTexts {
 };
 MainButtonTexts mainButtonTextsForState(uint32_t word);
 
+// The move button resamples instead of stepping: a named test, paused.
+bool moveButtonResamples(uint32_t word);
+
 // Judge button: on while a stored file is reviewed, or while raising with a
 // leak point pending.
 bool judgeEnabled(bool reviewMode, uint32_t word);

@@ -96,11 +96,7 @@ void CTestSession::begin()
 
 bool CTestSession::moveByHand() const { return gCtrlInfo.deviceChannel != 0; }
 
-bool CTestSession::moveResamples() const
-{
-    const char *text = mainButtonTextsForState(curState).move;
-    return text && qstrcmp(text, MainTexts::Resample) == 0;
-}
+bool CTestSession::moveResamples() const { return moveButtonResamples(curState); }
 
 bool CTestSession::hasSamples() const { return !samples.isEmpty(); }
 

@@ -117,13 +117,13 @@ void CDlgSet::chooseBasis()
     for (const PileBasisChoice &c : choices)
         items << shortCodeName(c.code) + QLatin1Char(' ') + pileTypeText(c.pileType);
     items << tr("设计值(mm)");
+    const int designItem = items.size() - 1;
     items = items.mid(0, 15); // the grid's size
-    QString chosen;
-    if (!EntryDialogs::choose(tr("验收依据"), items, &chosen))
+    int index = -1;
+    if (!EntryDialogs::choose(tr("验收依据"), items, &index))
         return;
-    const int index = items.indexOf(chosen);
     HoleAcceptance basis;
-    if (chosen == tr("设计值(mm)")) {
+    if (index == designItem) {
         float value = 0.0f;
         const QString current = m_basis.designLimitMm > 0 ? QString::number(m_basis.designLimitMm) : QString();
         if (!EntryDialogs::number(tr("设计值(mm)"), current, false, false, &value))
@@ -289,9 +289,9 @@ void CDlgSet::selectItem(QComboBox *combo, const QString &title)
     QStringList items;
     for (int i = 0; i < combo->count(); ++i)
         items << combo->itemText(i);
-    QString chosen;
+    int chosen = -1;
     if (EntryDialogs::choose(title, items, &chosen))
-        combo->setCurrentIndex(combo->findText(chosen));
+        combo->setCurrentIndex(chosen);
 }
 
 int CDlgSet::CheckPara()

@@ -27,16 +27,16 @@ bool text(const QString &initial, QString *result)
     return true;
 }
 
-bool choose(const QString &title, const QStringList &items, QString *chosen)
+bool choose(const QString &title, const QStringList &items, int *chosen)
 {
     CDlgSelKey dlg(nullptr);
     dlg.m_strTitle = title;
     for (int i = 0; i < items.size() && i < CDlgSelKey::kItemCount - 1; ++i)
         dlg.m_strItem[i] = items.at(i);
     dlg.UpdateButtons();
-    if (dlg.exec() != QDialog::Accepted)
+    if (dlg.exec() != QDialog::Accepted || dlg.m_nSelected < 0 || dlg.m_nSelected >= items.size())
         return false;
-    *chosen = dlg.m_strSelected;
+    *chosen = dlg.m_nSelected;
     return true;
 }
 

@@ -14,8 +14,9 @@ bool number(const QString &title, const QString &text, bool dot, bool sign, floa
 // Pinyin keyboard starting from `text`, with an empty title; the result is
 // trimmed.
 bool text(const QString &initial, QString *result);
-// Selection grid titled `title` with up to fifteen items.
-bool choose(const QString &title, const QStringList &items, QString *chosen);
+// Selection grid titled `title` with up to fifteen items; chosen takes the
+// index of the item pressed (never its text).
+bool choose(const QString &title, const QStringList &items, int *chosen);
 // Message box with OK only.
 void message(const QString &text);
 // Full-size question; true on OK.

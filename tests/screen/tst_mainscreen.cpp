@@ -98,6 +98,8 @@ void TestMainRules::textTable()
     QCOMPARE(textOrDash(t.newTest), newText);
     QCOMPARE(textOrDash(t.sample), sampleText);
     QCOMPARE(textOrDash(t.move), moveText);
+    // The move button's resample case is the table's, never its text's.
+    QCOMPARE(moveButtonResamples(word), moveText == QStringLiteral("重采"));
 }
 
 void TestMainRules::judgeRule_data()
