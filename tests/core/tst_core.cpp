@@ -337,11 +337,12 @@ void TestCore::ctrlInfoDefaults()
     QCOMPARE(int(c.sampleMode), int(SampleModes::AutoRaise));
     QCOMPARE(c.paramVersion.get(), QStringLiteral("1.0.020151030"));
     QCOMPARE(c.dataDirName.get(), QStringLiteral("ZPV_CZL-FILE"));
-    QCOMPARE(c.colors[6], QColor(210, 215, 253));
-    QCOMPARE(c.colors[8], QColor(255, 0, 0));
-    QCOMPARE(c.fonts[1].pointSize(), 28);
-    QCOMPARE(c.fonts[7].pointSize(), 11);
-    QCOMPARE(c.fonts[0].family(), QStringLiteral("yaheikr"));
+    QCOMPARE(c.colors[6].argb(), 0xffd2d7fdu);
+    QCOMPARE(c.colors[8].argb(), 0xffff0000u);
+    QCOMPARE(c.colors[0].argb(), 0xffffffffu);
+    QCOMPARE(c.colors[2].argb(), 0xff000000u);
+    QCOMPARE(c.fonts[1], streamedFont(QStringLiteral("yaheikr"), 28));
+    QCOMPARE(c.fonts[7], streamedFont(QStringLiteral("yaheikr"), 11));
     QCOMPARE(c.testDate.get(), QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
     QCOMPARE(c.testTime.get().size(), 8);
 
@@ -359,8 +360,8 @@ void TestCore::ctrlInfoFullCopy()
     CtrlInfo a;
     a.projectName = QStringLiteral("工程甲");
     a.sampleMode = SampleModes::Manual8;
-    a.colors[3] = QColor(1, 2, 3);
-    a.fonts[2].setPointSize(9);
+    a.colors[3] = StoredColor::rgb(1, 2, 3);
+    a.fonts[2] = streamedFont(QStringLiteral("Serif"), 9);
     a.spareValue1 = 1.5f;
     a.wheelD = 80;
     a.layerTableB[4].text = QStringLiteral("carried");
@@ -368,8 +369,8 @@ void TestCore::ctrlInfoFullCopy()
     b = a;
     QCOMPARE(b.projectName.get(), QStringLiteral("工程甲"));
     QCOMPARE(int(b.sampleMode), int(SampleModes::Manual8));
-    QCOMPARE(b.colors[3], QColor(1, 2, 3));
-    QCOMPARE(b.fonts[2].pointSize(), 9);
+    QCOMPARE(b.colors[3], StoredColor::rgb(1, 2, 3));
+    QCOMPARE(b.fonts[2], streamedFont(QStringLiteral("Serif"), 9));
     QCOMPARE(float(b.spareValue1), 1.5f);
     QCOMPARE(int(b.wheelD), 80);
     QCOMPARE(b.layerTableB[4].text, QStringLiteral("carried"));
