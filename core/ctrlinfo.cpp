@@ -1,5 +1,7 @@
 #include "ctrlinfo.h"
 
+#include "sysconfig.h"
+
 #include <QCoreApplication>
 #include <QDataStream>
 #include <QDate>
@@ -96,6 +98,12 @@ bool StoredColor::operator==(const StoredColor &o) const
     return spec == o.spec && alpha == o.alpha && red == o.red && green == o.green && blue == o.blue && pad == o.pad;
 }
 
+QDataStream &operator<<(QDataStream &s, const StoredColor &c)
+{
+    return s << qint8(c.spec) << quint16(c.alpha) << quint16(c.red) << quint16(c.green) << quint16(c.blue)
+             << quint16(c.pad);
+}
+
 QByteArray streamedFont(const QString &family, int pointSize)
 {
     // Qt 4.0's font layout: family, point size as a 64-bit real, pixel size
@@ -163,4 +171,10 @@ void CtrlInfo::resetToDefaults()
     spareInt1 = 10;
     spareInt2 = 11;
     fastPoll = 0;
+}
+
+void CtrlInfo::followBasicConfig()
+{
+    brightness = light;
+    screensaverSeconds = screensaverSecondsForLevel(screensaverLevel);
 }

@@ -37,6 +37,10 @@ struct StoredColor {
     bool operator!=(const StoredColor &o) const { return !(*this == o); }
 };
 
+// Writes the colour's fields as QColor writes them in stream version 7.
+class QDataStream;
+QDataStream &operator<<(QDataStream &s, const StoredColor &c);
+
 // The bytes Qt's data stream (version 7) writes for a font of this family and
 // point size with normal weight, upright, and Qt's defaults otherwise: what
 // QFont(family) with setPointSize(pointSize) writes.
@@ -57,6 +61,10 @@ public:
     // testDate takes today's date. Judgement results, depthFromTop, testTime
     // and the file-identity constants are left alone.
     void resetToDefaults();
+
+    // Brightness and the screen-saver delay follow the basic configuration
+    // (sysconfig.h): at start-up and whenever the parameter file is read.
+    void followBasicConfig();
 
     bool slowPoll = false;
     uint8_t spareFlag = 1;

@@ -108,8 +108,7 @@ QStringList describeRecord(const CtrlInfo &info)
     for (const StoredColor &c : info.colors) {
         QByteArray b;
         QDataStream s(&b, QIODevice::WriteOnly);
-        s << qint8(c.spec) << quint16(c.alpha) << quint16(c.red) << quint16(c.green) << quint16(c.blue)
-          << quint16(c.pad);
+        s << c;
         out << QStringLiteral("color=") + QString::fromLatin1(b.toHex());
     }
     for (const QByteArray &f : info.fonts)

@@ -5,7 +5,6 @@
 #include "commonutils.h"
 #include "projectfolder.h"
 #include "recordstyle.h"
-#include "sysconfig.h"
 
 #include <QDataStream>
 #include <QDir>
@@ -63,15 +62,9 @@ QDataStream &operator>>(QDataStream &s, ModeItem<CtrlInfo> &m)
     return s;
 }
 
-// Colours are written as the record keeps them, the fields of Qt 4.0's
-// colour layout, and read through QColor so that what a file holds comes
-// back as QColor has always taken it.
-QDataStream &operator<<(QDataStream &s, const StoredColor &c)
-{
-    return s << qint8(c.spec) << quint16(c.alpha) << quint16(c.red) << quint16(c.green) << quint16(c.blue)
-             << quint16(c.pad);
-}
-
+// Colours are written as the record keeps them (ctrlinfo.h) and read
+// through QColor, so that what a file holds comes back as QColor has always
+// taken it.
 QDataStream &operator>>(QDataStream &s, StoredColor &c)
 {
     QColor read;
@@ -246,8 +239,7 @@ int loadTestParams(CtrlInfo &info)
             info.resetToDefaults();
         } else if (s.status() == QDataStream::Ok) {
             info = read;
-            info.brightness = light;
-            info.screensaverSeconds = screensaverSecondsForLevel(screensaverLevel);
+            info.followBasicConfig();
         } else {
             info.resetToDefaults();
         }

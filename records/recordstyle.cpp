@@ -8,32 +8,38 @@ void prepare(QDataStream &s)
     s.setVersion(QDataStream::Qt_4_0);
     s.setByteOrder(QDataStream::BigEndian);
 }
+
+// What the stream writes for a value, and the value read back from bytes.
+template <typename T>
+QByteArray streamed(const T &value)
+{
+    QByteArray bytes;
+    QDataStream s(&bytes, QIODevice::WriteOnly);
+    prepare(s);
+    s << value;
+    return bytes;
+}
+
+template <typename T>
+bool unstreamed(const QByteArray &bytes, T *value)
+{
+    QDataStream s(bytes);
+    prepare(s);
+    s >> *value;
+    return s.status() == QDataStream::Ok;
+}
 } // namespace
 
 QColor toQColor(const StoredColor &color)
 {
-    QByteArray bytes;
-    {
-        QDataStream s(&bytes, QIODevice::WriteOnly);
-        prepare(s);
-        s << qint8(color.spec) << quint16(color.alpha) << quint16(color.red) << quint16(color.green)
-          << quint16(color.blue) << quint16(color.pad);
-    }
-    QDataStream s(bytes);
-    prepare(s);
     QColor c;
-    s >> c;
+    unstreamed(streamed(color), &c);
     return c;
 }
 
 StoredColor toStoredColor(const QColor &color)
 {
-    QByteArray bytes;
-    {
-        QDataStream s(&bytes, QIODevice::WriteOnly);
-        prepare(s);
-        s << color;
-    }
+    const QByteArray bytes = streamed(color);
     QDataStream s(bytes);
     prepare(s);
     qint8 spec = 0;
@@ -45,23 +51,11 @@ StoredColor toStoredColor(const QColor &color)
 
 QFont toQFont(const QByteArray &bytes)
 {
-    QDataStream s(bytes);
-    prepare(s);
     QFont f;
-    s >> f;
-    if (s.status() != QDataStream::Ok)
-        return QFont();
-    return f;
+    return unstreamed(bytes, &f) ? f : QFont();
 }
 
-QByteArray toFontBytes(const QFont &font)
-{
-    QByteArray bytes;
-    QDataStream s(&bytes, QIODevice::WriteOnly);
-    prepare(s);
-    s << font;
-    return bytes;
-}
+QByteArray toFontBytes(const QFont &font) { return streamed(font); }
 
 QFont recordFont(const CtrlInfo &info, int index) { return toQFont(info.fonts.at(size_t(index))); }
 

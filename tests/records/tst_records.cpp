@@ -85,6 +85,44 @@ CtrlInfo recordOf(const Fixture::Hole &h)
 // neighbours, so that a swapped or shifted field shows.
 CtrlInfo distinctRecord() { return recordOf(distinctFixture()); }
 
+// Colours and fonts of every kind the stream knows, beside distinctRecord().
+CtrlInfo goldenRecord()
+{
+    CtrlInfo c = distinctRecord();
+    c.projectPath = u("项目目录");
+    c.curHoleName = u("二号");
+    c.lastHoleNo = u("一号");
+    c.displayFlag = 3;
+    c.savedFlag = 5;
+    c.brightness = 2;
+    c.screensaverSeconds = 99;
+    c.colors[0] = toStoredColor(QColor(1, 2, 3, 4));
+    c.colors[1] = toStoredColor(QColor::fromHsv(120, 200, 100, 50));
+    c.colors[2] = toStoredColor(QColor());
+    c.colors[3] = toStoredColor(QColor::fromRgba64(1, 2, 3, 4));
+    c.colors[4] = toStoredColor(QColor::fromCmyk(10, 20, 30, 40));
+    c.colors[5] = toStoredColor(QColor::fromHsl(300, 10, 250));
+    c.colors[6] = toStoredColor(QColor(200, 100, 50));
+    c.fonts[0] = toFontBytes(QFont(QStringLiteral("Serif"), 40, QFont::Bold, true));
+    QFont px(u("宋体"));
+    px.setPixelSize(21);
+    px.setUnderline(true);
+    px.setStrikeOut(true);
+    c.fonts[1] = toFontBytes(px);
+    QFont odd(QStringLiteral("Mono"));
+    odd.setPointSizeF(10.5);
+    odd.setStyleHint(QFont::TypeWriter, QFont::NoAntialias);
+    odd.setFixedPitch(true);
+    odd.setKerning(false);
+    odd.setStyle(QFont::StyleOblique);
+    c.fonts[2] = toFontBytes(odd);
+    c.acceptance.designLimitMm = 80;
+    c.acceptance.code = u("JTG/T 3650-2020");
+    c.acceptance.pileType = u("摩擦桩");
+    c.acceptance.position = MeasuringPosition::XPrime;
+    return c;
+}
+
 QVector<Sample> toSamples(const QVector<Fixture::Row> &rows)
 {
     QVector<Sample> v;
@@ -952,17 +990,8 @@ void TestRecords::paramsRoundTrip()
 {
     QFETCH(QString, name);
     TestAppDir dir;
-    CtrlInfo c = distinctRecord();
+    CtrlInfo c = goldenRecord();
     c.projectName = name;
-    c.projectPath = u("项目目录");
-    c.curHoleName = u("二号");
-    c.lastHoleNo = u("一号");
-    c.displayFlag = 3;
-    c.savedFlag = 5;
-    c.brightness = 2;
-    c.screensaverSeconds = 99;
-    c.colors[0] = toStoredColor(QColor(1, 2, 3, 4));
-    c.colors[6] = toStoredColor(QColor(200, 100, 50));
     c.colors[7] = toStoredColor(QColor(9, 9, 9)); // not stored
     QVERIFY(saveTestParams(c));
 
@@ -1234,45 +1263,6 @@ void TestRecords::paramsFontsFollowScreen()
     }
 }
 
-namespace {
-// Colours and fonts of every kind the stream knows, beside distinctRecord().
-CtrlInfo goldenRecord()
-{
-    CtrlInfo c = distinctRecord();
-    c.projectPath = u("项目目录");
-    c.curHoleName = u("二号");
-    c.lastHoleNo = u("一号");
-    c.displayFlag = 3;
-    c.savedFlag = 5;
-    c.brightness = 2;
-    c.screensaverSeconds = 99;
-    c.colors[0] = toStoredColor(QColor(1, 2, 3, 4));
-    c.colors[1] = toStoredColor(QColor::fromHsv(120, 200, 100, 50));
-    c.colors[2] = toStoredColor(QColor());
-    c.colors[3] = toStoredColor(QColor::fromRgba64(1, 2, 3, 4));
-    c.colors[4] = toStoredColor(QColor::fromCmyk(10, 20, 30, 40));
-    c.colors[5] = toStoredColor(QColor::fromHsl(300, 10, 250));
-    c.colors[6] = toStoredColor(QColor(200, 100, 50));
-    c.fonts[0] = toFontBytes(QFont(QStringLiteral("Serif"), 40, QFont::Bold, true));
-    QFont px(u("宋体"));
-    px.setPixelSize(21);
-    px.setUnderline(true);
-    px.setStrikeOut(true);
-    c.fonts[1] = toFontBytes(px);
-    QFont odd(QStringLiteral("Mono"));
-    odd.setPointSizeF(10.5);
-    odd.setStyleHint(QFont::TypeWriter, QFont::NoAntialias);
-    odd.setFixedPitch(true);
-    odd.setKerning(false);
-    odd.setStyle(QFont::StyleOblique);
-    c.fonts[2] = toFontBytes(odd);
-    c.acceptance.designLimitMm = 80;
-    c.acceptance.code = u("JTG/T 3650-2020");
-    c.acceptance.pileType = u("摩擦桩");
-    c.acceptance.position = MeasuringPosition::XPrime;
-    return c;
-}
-} // namespace
 
 // The files the program wrote while the record held QColor and QFont: the
 // same record writes the same bytes, such a file loads and saves again as it
