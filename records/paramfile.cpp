@@ -2,7 +2,7 @@
 
 #include "atomicfile.h"
 #include "holeacceptance.h"
-#include "commonutils.h"
+#include "appdir.h"
 #include "projectfolder.h"
 #include "recordstyle.h"
 

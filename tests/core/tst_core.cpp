@@ -1,6 +1,6 @@
 #include "acqstate.h"
 #include "batteryconfig.h"
-#include "commonutils.h"
+#include "appdir.h"
 #include "ctrlinfo.h"
 #include "platform.h"
 #include "startup.h"
@@ -9,7 +9,6 @@
 
 #include <QDataStream>
 #include <QDir>
-#include <QLabel>
 #include <QProcess>
 #include <QTextCodec>
 #include <QTranslator>
@@ -26,15 +25,14 @@ private slots:
     void siblingStopDecidedByRawThirdEntry();
     void siblingStopNeedsMarker();
     void versionModeUsesReducedList();
+    void toolkitArgumentsWithoutQws_data();
+    void toolkitArgumentsWithoutQws();
     void englishInstallConditions();
     void catalogueTranslatesModes();
 
     void sysBaseConfig_data();
     void sysBaseConfig();
     void sysBaseConfigMissingFile();
-
-    void loadStyleSheetRules();
-    void screenRectSmallScreen();
 
     void batteryDefaultFileCreated();
     void batteryNodeSelection_data();
@@ -132,6 +130,44 @@ void TestCore::versionModeUsesReducedList()
     QVERIFY(isVersionReportMode({"zpvw", " -V", "name"}));
 }
 
+void TestCore::toolkitArgumentsWithoutQws_data()
+{
+    QTest::addColumn<QList<QByteArray>>("argv");
+    QTest::addColumn<QStringList>("kept");
+    QTest::newRow("board start") << QList<QByteArray>{"/opt/zpvw", "-qws"} << QStringList{"/opt/zpvw"};
+    QTest::newRow("every -qws") << QList<QByteArray>{"zpvw", "-qws", "-V", "-qws", "ver"}
+                                << QStringList{"zpvw", "-V", "ver"};
+    QTest::newRow("program named -qws") << QList<QByteArray>{"-qws", "--demo"} << QStringList{"-qws", "--demo"};
+    QTest::newRow("only the exact word") << QList<QByteArray>{"zpvw", "-qwsx", " -qws", "--qws"}
+                                         << QStringList{"zpvw", "-qwsx", " -qws", "--qws"};
+    QTest::newRow("no arguments") << QList<QByteArray>{} << QStringList{};
+}
+
+// What the toolkit is handed: the same entries as withoutQwsOption keeps,
+// as a count and a null-terminated array whose texts stay put.
+void TestCore::toolkitArgumentsWithoutQws()
+{
+    QFETCH(QList<QByteArray>, argv);
+    QFETCH(QStringList, kept);
+    std::vector<QByteArray> storage(argv.begin(), argv.end());
+    std::vector<char *> raw;
+    for (QByteArray &a : storage)
+        raw.push_back(a.data());
+    raw.push_back(nullptr);
+    const QStringList byListRule = withoutQwsOption(rawArguments(int(storage.size()), raw.data()));
+    ArgumentsWithoutQws args(int(storage.size()), raw.data());
+    for (QByteArray &a : storage)
+        a.fill('#'); // the kept texts must not point into the caller's
+    QCOMPARE(byListRule, kept);
+    QCOMPARE(args.argc(), kept.size());
+    QCOMPARE(args.texts(), kept);
+    QStringList fromArgv;
+    for (int i = 0; i < args.argc(); ++i)
+        fromArgv << QString::fromLocal8Bit(args.argv()[i]);
+    QCOMPARE(fromArgv, kept);
+    QCOMPARE(args.argv()[args.argc()], static_cast<char *>(nullptr));
+}
+
 void TestCore::englishInstallConditions()
 {
     TestAppDir dir;
@@ -218,35 +254,6 @@ void TestCore::sysBaseConfigMissingFile()
     QCOMPARE(light, 7);
     QCOMPARE(screensaverSecondsForLevel(2), 300);
     QCOMPARE(screensaverSecondsForLevel(4), 0);
-}
-
-void TestCore::loadStyleSheetRules()
-{
-    QLabel w;
-    QString path;
-    QVERIFY(!QKRVCommomUtils::loadStyleSheet(nullptr, path));
-    // No class sheet for QLabel: the path is still built and stored.
-    QVERIFY(!QKRVCommomUtils::loadStyleSheet(&w, path, QStringLiteral("X")));
-    QCOMPARE(path, QStringLiteral(":/styles/styles/white/QLabelX.qss"));
-    QString txt = QStringLiteral(":/styles/styles/white/CommomStyles.txt");
-    QVERIFY(!QKRVCommomUtils::loadStyleSheet(&w, txt));
-    QVERIFY(w.styleSheet().isEmpty());
-    QVERIFY(QKRVCommomUtils::loadCommonStyleSheet(&w));
-    const QString once = w.styleSheet();
-    QVERIFY(once.contains(QStringLiteral("#47A3F8")));
-    QVERIFY(QKRVCommomUtils::loadCommonStyleSheet(&w));
-    QCOMPARE(w.styleSheet(), once + once);
-    style = 1;
-    QLabel dark;
-    QVERIFY(QKRVCommomUtils::loadCommonStyleSheet(&dark));
-    QVERIFY(dark.styleSheet().contains(QStringLiteral("#6D7281")));
-}
-
-void TestCore::screenRectSmallScreen()
-{
-    TestAppDir dir;
-    QVERIFY(QDir().mkpath(dir.file(QStringLiteral("8.4"))));
-    QCOMPARE(QKRVCommomUtils::screenRect(), QRect(100, 100, 800, 600));
 }
 
 void TestCore::batteryDefaultFileCreated()
