@@ -1,5 +1,6 @@
 // The program's start, step by step in the order they run.
 
+#include "appoptions.h"
 #include "appstart.h"
 #include "commonutils.h"
 #include "ctrlinfo.h"

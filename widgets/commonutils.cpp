@@ -56,3 +56,15 @@ bool QKRVCommomUtils::setAppFont(QApplication *app)
         QApplication::setFont(font);
     return true;
 }
+
+void applyWindowSize(QWidget &window, const QSize &size)
+{
+    if (!size.isValid())
+        return;
+    window.setFixedSize(size);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect r(QPoint(0, 0), size);
+        r.moveCenter(screen->availableGeometry().center());
+        window.move(r.topLeft());
+    }
+}

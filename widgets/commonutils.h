@@ -6,6 +6,7 @@
 #include "appdir.h"
 
 #include <QRect>
+#include <QSize>
 #include <QString>
 
 class QApplication;
@@ -24,3 +25,7 @@ bool loadStyleSheet(QWidget *widget, QString &path, const QString &suffix = QStr
 bool loadCommonStyleSheet(QWidget *widget);
 bool setAppFont(QApplication *app);
 } // namespace QKRVCommomUtils
+
+// Fixes a full-screen window to size (the --window option), centred on the
+// primary screen; an invalid size leaves the window as it is.
+void applyWindowSize(QWidget &window, const QSize &size);

@@ -1,12 +1,15 @@
-// The window utilities of widgets/: the theme's style sheets and the screen
-// area.
+// The window utilities of widgets/: the theme's style sheets, the screen
+// area and the window size of --window.
 
 #include "commonutils.h"
 #include "sysconfig.h"
 #include "testsupport.h"
 
+#include <QDialog>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QtTest>
 
 class TestCommonUtils : public QObject {
@@ -16,6 +19,8 @@ private slots:
 
     void loadStyleSheetRules();
     void screenRectSmallScreen();
+    void windowSize_data();
+    void windowSize();
 };
 
 void TestCommonUtils::loadStyleSheetRules()
@@ -45,6 +50,39 @@ void TestCommonUtils::screenRectSmallScreen()
     TestAppDir dir;
     QVERIFY(QDir().mkpath(dir.file(QStringLiteral("8.4"))));
     QCOMPARE(QKRVCommomUtils::screenRect(), QRect(100, 100, 800, 600));
+}
+
+void TestCommonUtils::windowSize_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("800x600") << QSize(800, 600);
+    QTest::newRow("1024x768") << QSize(1024, 768);
+    QTest::newRow("none") << QSize();
+}
+
+// A size fixes the window and centres it on the screen; no size leaves the
+// window free to take the whole screen.
+void TestCommonUtils::windowSize()
+{
+    QFETCH(QSize, size);
+    QDialog window;
+    window.move(3, 4);
+    applyWindowSize(window, size);
+    if (!size.isValid()) {
+        QCOMPARE(window.minimumSize(), QSize(0, 0));
+        QCOMPARE(window.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+        QCOMPARE(window.pos(), QPoint(3, 4));
+        return;
+    }
+    QCOMPARE(window.minimumSize(), size);
+    QCOMPARE(window.maximumSize(), size);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect placed(window.pos(), size);
+    QVERIFY2(qAbs(placed.center().x() - screen.center().x()) <= 1
+                 && qAbs(placed.center().y() - screen.center().y()) <= 1,
+             qPrintable(QStringLiteral("window at %1,%2 on a screen %3x%4")
+                            .arg(QString::number(placed.x()), QString::number(placed.y()),
+                                 QString::number(screen.width()), QString::number(screen.height()))));
 }
 
 QTEST_MAIN(TestCommonUtils)

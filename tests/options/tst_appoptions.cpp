@@ -1,7 +1,7 @@
 // The program's own options: what the demo, the screenshot and the window
 // options accept, what they refuse, and what they leave for others.
 
-#include "demooptions.h"
+#include "appoptions.h"
 #include "holeacceptance.h"
 
 #include "ctrlinfo.h"
@@ -9,7 +9,7 @@
 #include <QTextCodec>
 #include <QtTest>
 
-class TestDemoOptions : public QObject {
+class TestAppOptions : public QObject {
     Q_OBJECT
 private slots:
     void accepted_data();
@@ -32,7 +32,7 @@ QStringList words(const QString &line)
 }
 }
 
-void TestDemoOptions::accepted_data()
+void TestAppOptions::accepted_data()
 {
     QTest::addColumn<QString>("line");
     QTest::addColumn<bool>("demo");
@@ -72,7 +72,7 @@ void TestDemoOptions::accepted_data()
                                                            QStringLiteral("ver")};
 }
 
-void TestDemoOptions::accepted()
+void TestAppOptions::accepted()
 {
     QFETCH(QString, line);
     QStringList args = words(line);
@@ -93,7 +93,7 @@ void TestDemoOptions::accepted()
     QTEST(args, "left");
 }
 
-void TestDemoOptions::refused_data()
+void TestAppOptions::refused_data()
 {
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("complaint");
@@ -119,7 +119,7 @@ void TestDemoOptions::refused_data()
     QTest::newRow("basis without demo") << "--basis GB" << "--basis needs --demo";
 }
 
-void TestDemoOptions::acceptanceOptions_data()
+void TestAppOptions::acceptanceOptions_data()
 {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QString>("basis");
@@ -132,7 +132,7 @@ void TestDemoOptions::acceptanceOptions_data()
                                       << int(MeasuringPosition::YPrime);
 }
 
-void TestDemoOptions::acceptanceOptions()
+void TestAppOptions::acceptanceOptions()
 {
     QFETCH(QStringList, args);
     AppOptions o;
@@ -144,7 +144,7 @@ void TestDemoOptions::acceptanceOptions()
     QCOMPARE(args, QStringList{"zpvw"});
 }
 
-void TestDemoOptions::refused()
+void TestAppOptions::refused()
 {
     QFETCH(QString, line);
     QFETCH(QString, complaint);
@@ -157,7 +157,7 @@ void TestDemoOptions::refused()
     QCOMPARE(o.project, QStringLiteral("untouched"));
 }
 
-void TestDemoOptions::namesByGbkLength_data()
+void TestAppOptions::namesByGbkLength_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("usable");
@@ -169,13 +169,13 @@ void TestDemoOptions::namesByGbkLength_data()
     QTest::newRow("blank at the end") << QStringLiteral("H1 ") << false;
 }
 
-void TestDemoOptions::namesByGbkLength()
+void TestAppOptions::namesByGbkLength()
 {
     QFETCH(QString, name);
     QTEST(isUsableDemoName(name, nullptr), "usable");
 }
 
-void TestDemoOptions::commandLineNames_data()
+void TestAppOptions::commandLineNames_data()
 {
     QTest::addColumn<QByteArray>("raw");
     QTest::addColumn<QString>("name");
@@ -187,7 +187,7 @@ void TestDemoOptions::commandLineNames_data()
     QTest::newRow("ASCII") << QByteArray("Z-17#") << QStringLiteral("Z-17#");
 }
 
-void TestDemoOptions::commandLineNames()
+void TestAppOptions::commandLineNames()
 {
     QTextCodec *before = QTextCodec::codecForLocale();
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("GBK"));
@@ -197,7 +197,7 @@ void TestDemoOptions::commandLineNames()
     QTEST(decoded, "name");
 }
 
-void TestDemoOptions::namesRedecodedFromRawArguments()
+void TestAppOptions::namesRedecodedFromRawArguments()
 {
     // As the program sees it: the locale is GBK, the terminal UTF-8, and the
     // toolkit took "-platform offscreen" out.
@@ -224,5 +224,5 @@ void TestDemoOptions::namesRedecodedFromRawArguments()
     QCOMPARE(o.screenshot, QStringLiteral("/tmp/a.png"));
 }
 
-QTEST_GUILESS_MAIN(TestDemoOptions)
-#include "tst_demooptions.moc"
+QTEST_GUILESS_MAIN(TestAppOptions)
+#include "tst_appoptions.moc"
