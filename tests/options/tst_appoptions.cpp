@@ -5,8 +5,10 @@
 #include "holeacceptance.h"
 
 #include "ctrlinfo.h"
+#include "winchaddress.h"
 
 #include <QTextCodec>
+#include <QTextStream>
 #include <QtTest>
 
 class TestAppOptions : public QObject {
@@ -23,6 +25,8 @@ private slots:
     void commandLineNames_data();
     void commandLineNames();
     void namesRedecodedFromRawArguments();
+    void optionStep_data();
+    void optionStep();
 };
 
 namespace {
@@ -222,6 +226,83 @@ void TestAppOptions::namesRedecodedFromRawArguments()
     QCOMPARE(o.project, project);
     QCOMPARE(o.hole, hole);
     QCOMPARE(o.screenshot, QStringLiteral("/tmp/a.png"));
+}
+
+void TestAppOptions::optionStep_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("env"); // ZPVW_WINCH, empty: unset
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("address"); // installed afterwards; "kept": left alone
+    QTest::addColumn<QString>("error");
+    const QString builtIn = builtInWinchAddress().toString();
+    QTest::newRow("option") << QStringList{"zpvw", "--winch", "127.0.0.1:7", "--window", "800x600"} << QString()
+                            << -1 << QStringLiteral("127.0.0.1:7") << QString();
+    QTest::newRow("option wins") << QStringList{"zpvw", "--winch=127.0.0.1:7"} << QStringLiteral("127.0.0.1:8") << -1
+                                 << QStringLiteral("127.0.0.1:7") << QString();
+    QTest::newRow("environment") << QStringList{"zpvw"} << QStringLiteral("127.0.0.1:8") << -1
+                                 << QStringLiteral("127.0.0.1:8") << QString();
+    QTest::newRow("built in") << QStringList{"zpvw"} << QString() << -1 << builtIn << QString();
+    QTest::newRow("malformed option") << QStringList{"zpvw", "--winch", "nowhere"} << QString() << 2
+                                      << QStringLiteral("kept") << QStringLiteral("zpvw: ");
+    QTest::newRow("malformed environment") << QStringList{"zpvw"} << QStringLiteral("127.0.0.1:0") << 2
+                                           << QStringLiteral("kept") << QStringLiteral("zpvw: ");
+    QTest::newRow("demo option without demo") << QStringList{"zpvw", "--depth", "3"} << QString() << 2
+                                              << QStringLiteral("kept") << QStringLiteral("zpvw: --depth needs --demo");
+    QTest::newRow("automatic demo, no address") << QStringList{"zpvw", "--demo"} << QString() << 2
+                                                << QStringLiteral("kept")
+                                                << QStringLiteral("the automatic mode needs the winch controller's address");
+    QTest::newRow("manual demo, no address") << QStringList{"zpvw", "--demo", "--mode", "manual"} << QString() << -1
+                                             << QString() << QString();
+    QTest::newRow("manual demo, environment") << QStringList{"zpvw", "--demo", "--mode", "manual"}
+                                              << QStringLiteral("127.0.0.1:8") << -1 << QStringLiteral("127.0.0.1:8")
+                                              << QString();
+}
+
+// The option step: the winch address it installs (never the built-in one
+// for a demo), the status the program ends with and what it says.
+void TestAppOptions::optionStep()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, env);
+    QFETCH(int, status);
+    QFETCH(QString, address);
+    QFETCH(QString, error);
+    const QByteArray oldEnv = qgetenv("ZPVW_WINCH");
+    const bool hadEnv = qEnvironmentVariableIsSet("ZPVW_WINCH");
+    if (env.isEmpty())
+        qunsetenv("ZPVW_WINCH");
+    else
+        qputenv("ZPVW_WINCH", env.toUtf8());
+    const WinchAddress sentinel{QStringLiteral("before.invalid"), 1};
+    setConfiguredWinchAddress(sentinel);
+    QList<QByteArray> raw;
+    for (const QString &a : args)
+        raw << a.toUtf8();
+    AppOptions options;
+    QString err;
+    QTextStream errStream(&err);
+    const int got = handleAppOptions(args, raw, &options, errStream);
+    const WinchAddress installed = configuredWinchAddress();
+    if (hadEnv)
+        qputenv("ZPVW_WINCH", oldEnv);
+    else
+        qunsetenv("ZPVW_WINCH");
+
+    QCOMPARE(got, status);
+    if (address == QLatin1String("kept"))
+        QCOMPARE(installed.toString(), sentinel.toString());
+    else if (address.isEmpty())
+        QVERIFY2(installed.host.isEmpty(), qPrintable(installed.toString()));
+    else
+        QCOMPARE(installed.toString(), address);
+    if (error.isEmpty()) {
+        QVERIFY2(err.isEmpty(), qPrintable(err));
+        QCOMPARE(args, QStringList{"zpvw"}); // every option taken out
+    } else {
+        QVERIFY2(err.contains(error), qPrintable(err));
+        QVERIFY(err.endsWith(QLatin1Char('\n')));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestAppOptions)
