@@ -1,4 +1,5 @@
-// The program's start, step by step in the order they run.
+// Start-up reads top to bottom: every step is a plain call, so the order
+// they run in is the order written here.
 
 #include "appoptions.h"
 #include "appstart.h"
