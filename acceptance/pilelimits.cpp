@@ -1,6 +1,6 @@
 #include "pilelimits.h"
 
-#include "commonutils.h"
+#include "appdir.h"
 
 #include <QCoreApplication>
 #include <QFile>

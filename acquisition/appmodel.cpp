@@ -1,7 +1,7 @@
 #include "appmodel.h"
 
 #include "acqstate.h"
-#include "commonutils.h"
+#include "appdir.h"
 #include "ctrlinfo.h"
 #include "depthcalc.h"
 #include "sysconfig.h"

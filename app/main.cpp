@@ -1,40 +1,78 @@
+// Start-up reads top to bottom: every step is a plain call, so the order
+// they run in is the order written here.
+
+#include "appoptions.h"
 #include "appstart.h"
+#include "commonutils.h"
+#include "ctrlinfo.h"
 #include "demorun.h"
 #include "device.h"
 #include "dlgmain.h"
 #include "startup.h"
 
+#include <QApplication>
+#include <QDebug>
 #include <QTextStream>
+#include <QTranslator>
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char **argv)
 {
     if (wantsDemo(argc, argv))
         quietDebugOutput();
 
+    QCoreApplication::addLibraryPath(QStringLiteral("./plugins"));
+    installGbkCodec();
+    qDebug() << "20210701.ui";
+
+    stopSiblingPrograms(rawArguments(argc, argv));
+    ArgumentsWithoutQws kept(argc, argv);
+
+    // Declared before the application so that it outlives it.
+    QTranslator translator;
+    const bool catalogueLoaded = translator.load(QStringLiteral(":/Language/English.qm"));
+
+    // The version report needs no screen: do not ask for one, so it also works
+    // on a machine without a display.
+    std::unique_ptr<QCoreApplication> app;
+    if (isVersionReportMode(kept.texts()))
+        app = std::make_unique<QCoreApplication>(kept.argc(), kept.argv());
+    else
+        app = std::make_unique<QApplication>(kept.argc(), kept.argv());
+    QStringList args = QCoreApplication::arguments();
+    qDebug() << "strVer:" << versionText();
+
+    // Asked again on the list the toolkit left: "-platform X -V NAME" too.
+    if (isVersionReportMode(args)) {
+        writeVersionReport(args.at(2));
+        return 1;
+    }
+
     QList<QByteArray> raw;
     for (int i = 0; i < argc; ++i)
         raw << QByteArray(argv[i]);
     AppOptions options;
-    int status = 0;
-    StartupHooks hooks;
-    hooks.handleOptions = [&options, &raw](QStringList &args) {
+    {
         QTextStream err(stderr);
-        return handleAppOptions(args, raw, &options, err);
-    };
-    hooks.openDevice = [] { openDevice(); };
-    hooks.runMainDialog = [&options, &status] {
-        CDlgMain dlg;
-        applyWindowSize(dlg, options.window);
-        if (options.demo) {
-            CDemoRun run(dlg, options);
-            status = run.exec();
-        } else if (!options.screenshot.isEmpty()) {
-            status = runScreenshotOnce(dlg, options.screenshot);
-        } else {
-            dlg.exec();
-        }
-    };
-    const int rc = runZpvwApplication(argc, argv, hooks);
-    return rc != 0 ? rc : status;
+        const int status = handleAppOptions(args, raw, &options, err);
+        if (status >= 0)
+            return status;
+    }
+
+    QKRVCommomUtils::loadSysBaseConfig();
+    QKRVCommomUtils::setAppFont(qobject_cast<QApplication *>(app.get()));
+    if (catalogueLoaded && shouldInstallEnglish())
+        QCoreApplication::installTranslator(&translator);
+    openDevice();
+    gCtrlInfo.followBasicConfig();
+
+    CDlgMain dlg;
+    applyWindowSize(dlg, options.window);
+    if (options.demo)
+        return CDemoRun(dlg, options).exec();
+    if (!options.screenshot.isEmpty())
+        return runScreenshotOnce(dlg, options.screenshot);
+    dlg.exec();
+    return 0;
 }

@@ -15,6 +15,8 @@
 
 #include "acqstate.h"
 #include "benchsupport.h"
+#include "commonutils.h"
+#include "ctrlinfo.h"
 #include "device.h"
 #include "dlgmain.h"
 #include "firstframe.h"
@@ -28,6 +30,7 @@
 #include <QPointer>
 #include <QTextStream>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -147,17 +150,31 @@ int main(int argc, char **argv)
         return 2;
     }
 
-    // As app/main.cpp, with the pilot beside the main dialog.
-    StartupHooks hooks;
-    hooks.handleOptions = [](QStringList &args) {
+    // The steps of app/main.cpp in its order, with the pilot beside the main
+    // dialog; no version report and no options but the winch address.
+    QCoreApplication::addLibraryPath(QStringLiteral("./plugins"));
+    installGbkCodec();
+    stopSiblingPrograms(rawArguments(keptArgc, kept.data()));
+    ArgumentsWithoutQws toolkitArgs(keptArgc, kept.data());
+    QTranslator translator;
+    const bool catalogueLoaded = translator.load(QStringLiteral(":/Language/English.qm"));
+    QApplication app(toolkitArgs.argc(), toolkitArgs.argv());
+    QStringList args = QCoreApplication::arguments();
+    {
         QTextStream err(stderr);
-        return handleWinchOptions(args, err);
-    };
-    hooks.openDevice = [] { openDevice(); };
-    hooks.runMainDialog = [] {
-        CDlgMain dlg;
-        CBenchPilot pilot(&dlg);
-        dlg.exec();
-    };
-    return runZpvwApplication(keptArgc, kept.data(), hooks);
+        const int status = handleWinchOptions(args, err);
+        if (status >= 0)
+            return status;
+    }
+    QKRVCommomUtils::loadSysBaseConfig();
+    QKRVCommomUtils::setAppFont(&app);
+    if (catalogueLoaded && shouldInstallEnglish())
+        QCoreApplication::installTranslator(&translator);
+    openDevice();
+    gCtrlInfo.followBasicConfig();
+
+    CDlgMain dlg;
+    CBenchPilot pilot(&dlg);
+    dlg.exec();
+    return 0;
 }

@@ -1,6 +1,6 @@
 #include "batteryconfig.h"
 
-#include "commonutils.h"
+#include "appdir.h"
 
 #include <QDebug>
 #include <QDomDocument>

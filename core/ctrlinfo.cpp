@@ -1,6 +1,9 @@
 #include "ctrlinfo.h"
 
+#include "sysconfig.h"
+
 #include <QCoreApplication>
+#include <QDataStream>
 #include <QDate>
 #include <QTime>
 #include <QTranslator>
@@ -73,6 +76,47 @@ bool SampleModes::isManual(int code) { return code >= Manual && code <= Manual8;
 
 bool SampleModes::isPaced(int code) { return code >= Manual4 && code <= Manual8; }
 
+StoredColor StoredColor::rgb(int r, int g, int b, int a)
+{
+    // QColor widens an 8-bit channel c to c * 0x101.
+    StoredColor c;
+    c.alpha = uint16_t(a * 0x101);
+    c.red = uint16_t(r * 0x101);
+    c.green = uint16_t(g * 0x101);
+    c.blue = uint16_t(b * 0x101);
+    return c;
+}
+
+uint32_t StoredColor::argb() const
+{
+    return (uint32_t(alpha >> 8) << 24) | (uint32_t(red >> 8) << 16) | (uint32_t(green >> 8) << 8) | uint32_t(blue >> 8);
+}
+
+bool StoredColor::operator==(const StoredColor &o) const
+{
+    return spec == o.spec && alpha == o.alpha && red == o.red && green == o.green && blue == o.blue && pad == o.pad;
+}
+
+QDataStream &operator<<(QDataStream &s, const StoredColor &c)
+{
+    return s << qint8(c.spec) << quint16(c.alpha) << quint16(c.red) << quint16(c.green) << quint16(c.blue)
+             << quint16(c.pad);
+}
+
+QByteArray streamedFont(const QString &family, int pointSize)
+{
+    // Qt 4.0's font layout: family, point size as a 64-bit real, pixel size
+    // (-1: none), style hint (AnyStyle), style strategy (PreferDefault), a
+    // zero byte, weight (Normal) and the flag bits (kerning on).
+    QByteArray bytes;
+    QDataStream s(&bytes, QIODevice::WriteOnly);
+    s.setVersion(QDataStream::Qt_4_0);
+    s.setByteOrder(QDataStream::BigEndian);
+    s << family << double(pointSize) << qint32(-1) << quint8(5) << quint8(1) << quint8(0) << quint8(50)
+      << quint8(0x10);
+    return bytes;
+}
+
 QString defaultProjectName() { return tr(QT_TRANSLATE_NOOP("CtrlInfo", "Talvenor")); }
 QString defaultOrganisationName() { return tr(QT_TRANSLATE_NOOP("CtrlInfo", "泰文诺检测")); }
 QString defaultTesterName() { return QStringLiteral("Talvenor"); }
@@ -113,21 +157,23 @@ void CtrlInfo::resetToDefaults()
     lastHoleNo = QString();
     acceptance = HoleAcceptance();
 
-    colors = {QColor(Qt::white), QColor(Qt::white), QColor(Qt::black), QColor(Qt::black),
-              QColor(Qt::black), QColor(Qt::black), QColor(210, 215, 253), QColor(0, 118, 245),
-              QColor(255, 0, 0), QColor(Qt::white)};
+    const StoredColor white = StoredColor::rgb(255, 255, 255);
+    const StoredColor black = StoredColor::rgb(0, 0, 0);
+    colors = {white, white, black, black, black, black, StoredColor::rgb(210, 215, 253), StoredColor::rgb(0, 118, 245),
+              StoredColor::rgb(255, 0, 0), white};
     const int sizes[8] = {17, 28, 26, 16, 15, 16, 13, 11};
-    for (int i = 0; i < 8; ++i) {
-        QFont f(QStringLiteral("yaheikr"));
-        f.setPointSize(sizes[i]);
-        f.setWeight(QFont::Normal);
-        f.setItalic(false);
-        fonts[i] = f;
-    }
+    for (size_t i = 0; i < fonts.size(); ++i)
+        fonts[i] = streamedFont(QStringLiteral("yaheikr"), sizes[i]);
     displayFlag = 1;
     curveRange = 50;
     curveMagnify = 100;
     spareInt1 = 10;
     spareInt2 = 11;
     fastPoll = 0;
+}
+
+void CtrlInfo::followBasicConfig()
+{
+    brightness = light;
+    screensaverSeconds = screensaverSecondsForLevel(screensaverLevel);
 }

@@ -7,8 +7,7 @@
 #include "holeacceptance.h"
 #include "sharedvalue.h"
 
-#include <QColor>
-#include <QFont>
+#include <QByteArray>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -18,6 +17,35 @@ struct LayerEntry {
     int32_t words[2] = {0, 0};
     QString text;
 };
+
+// A display colour as Qt's data stream (version 7) holds it: the colour
+// model, then alpha and three channels of 16 bits and a pad word. Plain
+// words, so that the record needs no graphics library; records/recordstyle.h
+// turns it into a QColor and back.
+struct StoredColor {
+    int8_t spec = 1; // 0 invalid, 1 RGB, 2 HSV, 3 CMYK, 4 HSL, 5 extended RGB
+    uint16_t alpha = 0xffff;
+    uint16_t red = 0;
+    uint16_t green = 0;
+    uint16_t blue = 0;
+    uint16_t pad = 0;
+
+    // An RGB colour of 8-bit channels, as QColor(r, g, b, a) keeps it.
+    static StoredColor rgb(int r, int g, int b, int a = 255);
+    // 0xAARRGGBB of an RGB colour (the 16-bit channels' high bytes).
+    uint32_t argb() const;
+    bool operator==(const StoredColor &o) const;
+    bool operator!=(const StoredColor &o) const { return !(*this == o); }
+};
+
+// Writes the colour's fields as QColor writes them in stream version 7.
+class QDataStream;
+QDataStream &operator<<(QDataStream &s, const StoredColor &c);
+
+// The bytes Qt's data stream (version 7) writes for a font of this family and
+// point size with normal weight, upright, and Qt's defaults otherwise: what
+// QFont(family) with setPointSize(pointSize) writes.
+QByteArray streamedFont(const QString &family, int pointSize);
 
 struct TextPair {
     QString first;
@@ -34,6 +62,10 @@ public:
     // testDate takes today's date. Judgement results, depthFromTop, testTime
     // and the file-identity constants are left alone.
     void resetToDefaults();
+
+    // Brightness and the screen-saver delay follow the basic configuration
+    // (sysconfig.h): at start-up and whenever the parameter file is read.
+    void followBasicConfig();
 
     bool slowPoll = false;
     uint8_t spareFlag = 1;
@@ -73,9 +105,10 @@ public:
     SharedValue<int32_t> lineD{7};
     SharedValue<float> spareValue1{0.0f};
     SharedValue<float> spareValue2{0.0f};
-    std::array<QColor, 10> colors;
+    std::array<StoredColor, 10> colors;
     int32_t displayFlag = 1;
-    std::array<QFont, 8> fonts;
+    // Each font as the bytes Qt's data stream (version 7) writes for it.
+    std::array<QByteArray, 8> fonts;
     SharedText curHoleName;
     SharedText lastHoleNo;
     SharedValue<int32_t> brightness{7};

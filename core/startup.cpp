@@ -1,20 +1,15 @@
 #include "startup.h"
 
-#include "commonutils.h"
-#include "ctrlinfo.h"
+#include "appdir.h"
 #include "platform.h"
 #include "sysconfig.h"
 
-#include <QApplication>
 #include <QDataStream>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextCodec>
-#include <QTranslator>
-#include <memory>
-#include <vector>
 
 QString versionText() { return QStringLiteral("V") + QStringLiteral("2.0.230308"); }
 
@@ -75,70 +70,31 @@ void installGbkCodec()
         QTextCodec::setCodecForLocale(gbk);
 }
 
-int runZpvwApplication(int argc, char **argv, const StartupHooks &hooks)
+QStringList rawArguments(int argc, char **argv)
 {
-    QCoreApplication::addLibraryPath(QStringLiteral("./plugins"));
-    installGbkCodec();
-    qDebug() << "20210701.ui";
-
-    QStringList rawArgs;
+    QStringList out;
     for (int i = 0; i < argc; ++i)
-        rawArgs << QString::fromLocal8Bit(argv[i]);
-    stopSiblingPrograms(rawArgs);
+        out << QString::fromLocal8Bit(argv[i]);
+    return out;
+}
 
-    // Qt 5 has no embedded window server: accept "-qws" and drop it, so the
-    // following steps see the list the toolkit used to leave.
-    std::vector<QByteArray> kept;
+ArgumentsWithoutQws::ArgumentsWithoutQws(int argc, char **argv)
+{
     for (int i = 0; i < argc; ++i) {
         if (i > 0 && qstrcmp(argv[i], "-qws") == 0)
             continue;
-        kept.emplace_back(argv[i]);
+        m_kept.emplace_back(argv[i]);
     }
-    std::vector<char *> keptArgv;
-    for (QByteArray &a : kept)
-        keptArgv.push_back(a.data());
-    keptArgv.push_back(nullptr);
-    int keptArgc = static_cast<int>(kept.size());
+    for (QByteArray &a : m_kept)
+        m_argv.push_back(a.data());
+    m_argv.push_back(nullptr);
+    m_argc = int(m_kept.size());
+}
 
-    auto translator = std::make_unique<QTranslator>();
-    const bool catalogueLoaded = translator->load(QStringLiteral(":/Language/English.qm"));
-
-    // The version report needs no screen: do not ask for one, so it also works
-    // on a machine without a display.
-    QStringList preview;
-    for (const QByteArray &a : kept)
-        preview << QString::fromLocal8Bit(a);
-    std::unique_ptr<QCoreApplication> app;
-    if (isVersionReportMode(preview))
-        app = std::make_unique<QCoreApplication>(keptArgc, keptArgv.data());
-    else
-        app = std::make_unique<QApplication>(keptArgc, keptArgv.data());
-    QStringList args = QCoreApplication::arguments();
-
-    const QString ver = versionText();
-    qDebug() << "strVer:" << ver;
-
-    if (isVersionReportMode(args)) {
-        writeVersionReport(args.at(2));
-        return 1;
-    }
-
-    if (hooks.handleOptions) {
-        const int status = hooks.handleOptions(args);
-        if (status >= 0)
-            return status;
-    }
-
-    QKRVCommomUtils::loadSysBaseConfig();
-    QKRVCommomUtils::setAppFont(qobject_cast<QApplication *>(app.get()));
-    if (catalogueLoaded && shouldInstallEnglish())
-        QCoreApplication::installTranslator(translator.get());
-    if (hooks.openDevice)
-        hooks.openDevice();
-    gCtrlInfo.screensaverSeconds = screensaverSecondsForLevel(screensaverLevel);
-    gCtrlInfo.brightness = light;
-
-    if (hooks.runMainDialog)
-        hooks.runMainDialog();
-    return 0;
+QStringList ArgumentsWithoutQws::texts() const
+{
+    QStringList out;
+    for (const QByteArray &a : m_kept)
+        out << QString::fromLocal8Bit(a);
+    return out;
 }

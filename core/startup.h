@@ -1,24 +1,12 @@
 #pragma once
-// The program's entry point, with the steps that need other subsystems
-// (opening the device, command-line options of the acquisition, the main
-// dialog) handed in by the application so that the core depends on nothing.
+// The steps of the program's start that need nothing but Qt Core;
+// app/main.cpp calls them in order, with the toolkit's and the other
+// subsystems' steps between them.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
-#include <functional>
-
-class QTranslator;
-
-struct StartupHooks {
-    // Handles the program's own options on the reduced argument list (after
-    // the toolkit removed its options). Returns -1 to go on, or the exit
-    // status to end with before any window opens.
-    std::function<int(QStringList &args)> handleOptions;
-    // Marks the acquisition device open.
-    std::function<void()> openDevice;
-    // Constructs and runs the main dialog; its result is ignored (exit code 0).
-    std::function<void()> runMainDialog;
-};
+#include <vector>
 
 // Version text reported by "-V NAME".
 QString versionText();
@@ -43,4 +31,27 @@ bool shouldInstallEnglish();
 // Installs the text codecs of the locale (GBK).
 void installGbkCodec();
 
-int runZpvwApplication(int argc, char **argv, const StartupHooks &hooks);
+// The command line as the program got it, in the locale's code page.
+QStringList rawArguments(int argc, char **argv);
+
+// argc and argv without "-qws": Qt 5 has no embedded window server, so the
+// option is accepted and dropped before the toolkit sees the list, and the
+// following steps see the list the toolkit used to leave. Keeps the texts
+// argv points to, so it must outlive the application object.
+class ArgumentsWithoutQws {
+public:
+    ArgumentsWithoutQws(int argc, char **argv);
+    ArgumentsWithoutQws(const ArgumentsWithoutQws &) = delete;
+    ArgumentsWithoutQws &operator=(const ArgumentsWithoutQws &) = delete;
+
+    // A reference: the application object keeps it.
+    int &argc() { return m_argc; }
+    char **argv() { return m_argv.data(); }
+    // The kept entries in the locale's code page.
+    QStringList texts() const;
+
+private:
+    std::vector<QByteArray> m_kept;
+    std::vector<char *> m_argv;
+    int m_argc = 0;
+};

@@ -2,19 +2,12 @@
 
 #include "screenshot.h"
 
-#include "ctrlinfo.h"
 #include "dlgmain.h"
-#include "winchaddress.h"
 
 #include <QEvent>
-#include <QGuiApplication>
-#include <QPointer>
 #include <QProcessEnvironment>
-#include <QScreen>
-#include <QTextStream>
 #include <QTimer>
 #include <cstdio>
-#include <cstring>
 
 namespace {
 constexpr int kPaintLimitMs = 60000;
@@ -39,61 +32,10 @@ public:
 };
 }
 
-int handleAppOptions(QStringList &args, const QList<QByteArray> &raw, AppOptions *options, QTextStream &err)
-{
-    redecodeNameOptions(args, raw);
-    const QString env = QProcessEnvironment::systemEnvironment().value(QStringLiteral("ZPVW_WINCH"));
-    const WinchAddressChoice winch = chooseWinchAddress(args, env);
-    if (!winch.ok) {
-        err << "zpvw: " << winch.error << '\n';
-        err.flush();
-        return 2;
-    }
-    QString error;
-    if (!parseAppOptions(args, options, &error)) {
-        err << "zpvw: " << error << '\n';
-        err.flush();
-        return 2;
-    }
-    if (options->demo && !winch.overridden) {
-        if (options->modeCode == SampleModes::AutoRaise) {
-            err << "zpvw --demo: the automatic mode needs the winch controller's address: "
-                   "--winch HOST:PORT or ZPVW_WINCH\n";
-            err.flush();
-            return 2;
-        }
-        clearConfiguredWinchAddress();
-        return -1;
-    }
-    setConfiguredWinchAddress(winch.address);
-    return -1;
-}
-
-bool wantsDemo(int argc, char **argv)
-{
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--demo") == 0)
-            return true;
-    }
-    return false;
-}
-
 void quietDebugOutput()
 {
     if (QProcessEnvironment::systemEnvironment().value(QStringLiteral("ZPVW_DEMO_VERBOSE")).isEmpty())
         qInstallMessageHandler(dropChatter);
-}
-
-void applyWindowSize(QWidget &window, const QSize &size)
-{
-    if (!size.isValid())
-        return;
-    window.setFixedSize(size);
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect r(QPoint(0, 0), size);
-        r.moveCenter(screen->availableGeometry().center());
-        window.move(r.topLeft());
-    }
 }
 
 int runScreenshotOnce(CDlgMain &dlg, const QString &file)

@@ -26,7 +26,7 @@
 //     CDemoRun run(dlg, options);
 //     const int status = run.exec();   // 0: run.holePath() is saved
 
-#include "demooptions.h"
+#include "appoptions.h"
 #include "modalanswerer.h"
 
 #include <QElapsedTimer>

@@ -3,6 +3,7 @@
 
 #include "commonutils.h"
 #include "ctrlinfo.h"
+#include "recordstyle.h"
 #include "dialogfont.h"
 #include "prompts.h"
 #include "holefiles.h"
@@ -14,9 +15,9 @@ CDlgProgress::CDlgProgress(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint), ui(new Ui::CDlgProgress)
 {
     ui->setupUi(this);
-    setFont(gCtrlInfo.fonts[2]);
+    setFont(recordFont(gCtrlInfo, 2));
     // A widget's own style sheet outweighs the theme's rules for it.
-    ui->lbShow->setStyleSheet(DialogFont::rule(gCtrlInfo.fonts[2]));
+    ui->lbShow->setStyleSheet(DialogFont::rule(recordFont(gCtrlInfo, 2)));
     const QRect screen = QKRVCommomUtils::screenRect();
     setFixedHeight(screen.height() * 3 / 10);
     setFixedWidth(screen.width() - 40);

@@ -2,6 +2,7 @@
 #include "ui_cdlgsavemsg.h"
 
 #include "ctrlinfo.h"
+#include "recordstyle.h"
 #include "dialogfont.h"
 #include "prompts.h"
 #include "testsession.h"
@@ -13,12 +14,12 @@ CDlgSaveMsg::CDlgSaveMsg(CTestSession *session, QWidget *parent)
       ui(new Ui::CDlgSaveMsg)
 {
     ui->setupUi(this);
-    setFont(gCtrlInfo.fonts[3]);
+    setFont(recordFont(gCtrlInfo, 3));
     // A widget's own style sheet outweighs the theme's rules for it.
-    ui->lbShow->setStyleSheet(DialogFont::rule(gCtrlInfo.fonts[3]));
-    ui->pBarProgress->setStyleSheet(DialogFont::rule(gCtrlInfo.fonts[3]));
+    ui->lbShow->setStyleSheet(DialogFont::rule(recordFont(gCtrlInfo, 3)));
+    ui->pBarProgress->setStyleSheet(DialogFont::rule(recordFont(gCtrlInfo, 3)));
     for (QWidget *b : {ui->BtnSave, ui->BtnNoSave, ui->BtnReturn})
-        b->setStyleSheet(DialogFont::rule(gCtrlInfo.fonts[2]));
+        b->setStyleSheet(DialogFont::rule(recordFont(gCtrlInfo, 2)));
 }
 
 CDlgSaveMsg::~CDlgSaveMsg() { delete ui; }

@@ -4,7 +4,7 @@
 
 #include "fuzzsupport.h"
 
-#include "commonutils.h"
+#include "appdir.h"
 #include "sysconfig.h"
 
 #include <array>

@@ -105,14 +105,14 @@ QStringList describeRecord(const CtrlInfo &info)
         out << QStringLiteral("spareValue=0x%1").arg(bits, 8, 16, QLatin1Char('0'));
     }
     out << QStringLiteral("savedFlag=%1").arg(info.savedFlag) << QStringLiteral("displayFlag=%1").arg(info.displayFlag);
-    for (const QColor &c : info.colors) {
+    for (const StoredColor &c : info.colors) {
         QByteArray b;
         QDataStream s(&b, QIODevice::WriteOnly);
         s << c;
         out << QStringLiteral("color=") + QString::fromLatin1(b.toHex());
     }
-    for (const QFont &f : info.fonts)
-        out << QStringLiteral("font=") + f.toString();
+    for (const QByteArray &f : info.fonts)
+        out << QStringLiteral("font=") + QString::fromLatin1(f.toHex());
     const HoleAcceptance &a = info.acceptance;
     out << QStringLiteral("acceptance=%1 \"%2\" \"%3\" %4 %5 %6 %7 %8")
                .arg(a.designLimitMm)

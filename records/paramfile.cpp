@@ -2,14 +2,15 @@
 
 #include "atomicfile.h"
 #include "holeacceptance.h"
-#include "commonutils.h"
+#include "appdir.h"
 #include "projectfolder.h"
-#include "sysconfig.h"
+#include "recordstyle.h"
 
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QtDebug>
+#include <type_traits>
 
 namespace {
 constexpr int kStoredColors = 7;
@@ -61,6 +62,38 @@ QDataStream &operator>>(QDataStream &s, ModeItem<CtrlInfo> &m)
     return s;
 }
 
+// Colours are written as the record keeps them (ctrlinfo.h) and read
+// through QColor, so that what a file holds comes back as QColor has always
+// taken it.
+QDataStream &operator>>(QDataStream &s, StoredColor &c)
+{
+    QColor read;
+    s >> read;
+    c = toStoredColor(read);
+    return s;
+}
+
+// A font is stored as the bytes the record keeps (those of a QFont in this
+// stream version), with no length before them.
+template <typename Bytes>
+struct FontItem {
+    Bytes *bytes;
+};
+
+QDataStream &operator<<(QDataStream &s, const FontItem<const QByteArray> &f)
+{
+    s.writeRawData(f.bytes->constData(), f.bytes->size());
+    return s;
+}
+
+QDataStream &operator>>(QDataStream &s, FontItem<QByteArray> &f)
+{
+    QFont read;
+    s >> read;
+    *f.bytes = toFontBytes(read);
+    return s;
+}
+
 void prepareStream(QDataStream &s)
 {
     s.setVersion(QDataStream::Qt_4_0);
@@ -93,8 +126,11 @@ void forEachItem(Info &info, Op item)
     for (int i = 0; i < kStoredColors; ++i)
         item(info.colors[size_t(i)]);
     item(info.displayFlag);
-    for (int i = 0; i < kStoredFonts; ++i)
-        item(info.fonts[size_t(i)]);
+    using FontBytes = std::conditional_t<std::is_const<Info>::value, const QByteArray, QByteArray>;
+    for (int i = 0; i < kStoredFonts; ++i) {
+        FontItem<FontBytes> font{&info.fonts[size_t(i)]};
+        item(font);
+    }
     item(info.brightness);
     item(info.screensaverSeconds);
     item(info.curHoleName);
@@ -161,13 +197,8 @@ void applyScreenFonts(CtrlInfo &info)
     static const int large[8] = {17, 28, 26, 16, 15, 14, 13, 13};
     static const int small[8] = {16, 28, 24, 16, 15, 14, 13, 13};
     const int *sizes = int32_t(info.largeScreen) ? large : small;
-    for (int i = 0; i < 8; ++i) {
-        QFont f(QStringLiteral("yaheikr"));
-        f.setPointSize(sizes[i]);
-        f.setWeight(50);
-        f.setItalic(false);
-        info.fonts[size_t(i)] = f;
-    }
+    for (int i = 0; i < 8; ++i)
+        info.fonts[size_t(i)] = streamedFont(QStringLiteral("yaheikr"), sizes[i]);
 }
 } // namespace
 
@@ -208,8 +239,7 @@ int loadTestParams(CtrlInfo &info)
             info.resetToDefaults();
         } else if (s.status() == QDataStream::Ok) {
             info = read;
-            info.brightness = light;
-            info.screensaverSeconds = screensaverSecondsForLevel(screensaverLevel);
+            info.followBasicConfig();
         } else {
             info.resetToDefaults();
         }

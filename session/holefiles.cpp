@@ -9,7 +9,7 @@
 #include "holefile.h"
 #include "holereport.h"
 
-#include "commonutils.h"
+#include "appdir.h"
 #include "ctrlinfo.h"
 
 #include <QDir>

@@ -1,6 +1,7 @@
 #include "cdlgleak.h"
 
 #include "ctrlinfo.h"
+#include "recordstyle.h"
 #include "resamplerules.h"
 #include "ui_cdlgleak.h"
 
@@ -13,7 +14,7 @@ CDlgLeak::CDlgLeak(QWidget *parent)
       m_pPauseOfferTimer(new QTimer(this))
 {
     ui->setupUi(this);
-    setFont(gCtrlInfo.fonts[2]);
+    setFont(recordFont(gCtrlInfo, 2));
     SetHeights(0, 0);
     QFont pauseFont = font();
     pauseFont.setBold(true);

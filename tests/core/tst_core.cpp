@@ -1,6 +1,6 @@
 #include "acqstate.h"
 #include "batteryconfig.h"
-#include "commonutils.h"
+#include "appdir.h"
 #include "ctrlinfo.h"
 #include "platform.h"
 #include "startup.h"
@@ -9,7 +9,6 @@
 
 #include <QDataStream>
 #include <QDir>
-#include <QLabel>
 #include <QProcess>
 #include <QTextCodec>
 #include <QTranslator>
@@ -26,15 +25,14 @@ private slots:
     void siblingStopDecidedByRawThirdEntry();
     void siblingStopNeedsMarker();
     void versionModeUsesReducedList();
+    void toolkitArgumentsWithoutQws_data();
+    void toolkitArgumentsWithoutQws();
     void englishInstallConditions();
     void catalogueTranslatesModes();
 
     void sysBaseConfig_data();
     void sysBaseConfig();
     void sysBaseConfigMissingFile();
-
-    void loadStyleSheetRules();
-    void screenRectSmallScreen();
 
     void batteryDefaultFileCreated();
     void batteryNodeSelection_data();
@@ -132,6 +130,44 @@ void TestCore::versionModeUsesReducedList()
     QVERIFY(isVersionReportMode({"zpvw", " -V", "name"}));
 }
 
+void TestCore::toolkitArgumentsWithoutQws_data()
+{
+    QTest::addColumn<QList<QByteArray>>("argv");
+    QTest::addColumn<QStringList>("kept");
+    QTest::newRow("board start") << QList<QByteArray>{"/opt/zpvw", "-qws"} << QStringList{"/opt/zpvw"};
+    QTest::newRow("every -qws") << QList<QByteArray>{"zpvw", "-qws", "-V", "-qws", "ver"}
+                                << QStringList{"zpvw", "-V", "ver"};
+    QTest::newRow("program named -qws") << QList<QByteArray>{"-qws", "--demo"} << QStringList{"-qws", "--demo"};
+    QTest::newRow("only the exact word") << QList<QByteArray>{"zpvw", "-qwsx", " -qws", "--qws"}
+                                         << QStringList{"zpvw", "-qwsx", " -qws", "--qws"};
+    QTest::newRow("no arguments") << QList<QByteArray>{} << QStringList{};
+}
+
+// What the toolkit is handed: the same entries as withoutQwsOption keeps,
+// as a count and a null-terminated array whose texts stay put.
+void TestCore::toolkitArgumentsWithoutQws()
+{
+    QFETCH(QList<QByteArray>, argv);
+    QFETCH(QStringList, kept);
+    std::vector<QByteArray> storage(argv.begin(), argv.end());
+    std::vector<char *> raw;
+    for (QByteArray &a : storage)
+        raw.push_back(a.data());
+    raw.push_back(nullptr);
+    const QStringList byListRule = withoutQwsOption(rawArguments(int(storage.size()), raw.data()));
+    ArgumentsWithoutQws args(int(storage.size()), raw.data());
+    for (QByteArray &a : storage)
+        a.fill('#'); // the kept texts must not point into the caller's
+    QCOMPARE(byListRule, kept);
+    QCOMPARE(args.argc(), kept.size());
+    QCOMPARE(args.texts(), kept);
+    QStringList fromArgv;
+    for (int i = 0; i < args.argc(); ++i)
+        fromArgv << QString::fromLocal8Bit(args.argv()[i]);
+    QCOMPARE(fromArgv, kept);
+    QCOMPARE(args.argv()[args.argc()], static_cast<char *>(nullptr));
+}
+
 void TestCore::englishInstallConditions()
 {
     TestAppDir dir;
@@ -218,35 +254,6 @@ void TestCore::sysBaseConfigMissingFile()
     QCOMPARE(light, 7);
     QCOMPARE(screensaverSecondsForLevel(2), 300);
     QCOMPARE(screensaverSecondsForLevel(4), 0);
-}
-
-void TestCore::loadStyleSheetRules()
-{
-    QLabel w;
-    QString path;
-    QVERIFY(!QKRVCommomUtils::loadStyleSheet(nullptr, path));
-    // No class sheet for QLabel: the path is still built and stored.
-    QVERIFY(!QKRVCommomUtils::loadStyleSheet(&w, path, QStringLiteral("X")));
-    QCOMPARE(path, QStringLiteral(":/styles/styles/white/QLabelX.qss"));
-    QString txt = QStringLiteral(":/styles/styles/white/CommomStyles.txt");
-    QVERIFY(!QKRVCommomUtils::loadStyleSheet(&w, txt));
-    QVERIFY(w.styleSheet().isEmpty());
-    QVERIFY(QKRVCommomUtils::loadCommonStyleSheet(&w));
-    const QString once = w.styleSheet();
-    QVERIFY(once.contains(QStringLiteral("#47A3F8")));
-    QVERIFY(QKRVCommomUtils::loadCommonStyleSheet(&w));
-    QCOMPARE(w.styleSheet(), once + once);
-    style = 1;
-    QLabel dark;
-    QVERIFY(QKRVCommomUtils::loadCommonStyleSheet(&dark));
-    QVERIFY(dark.styleSheet().contains(QStringLiteral("#6D7281")));
-}
-
-void TestCore::screenRectSmallScreen()
-{
-    TestAppDir dir;
-    QVERIFY(QDir().mkpath(dir.file(QStringLiteral("8.4"))));
-    QCOMPARE(QKRVCommomUtils::screenRect(), QRect(100, 100, 800, 600));
 }
 
 void TestCore::batteryDefaultFileCreated()
@@ -337,11 +344,12 @@ void TestCore::ctrlInfoDefaults()
     QCOMPARE(int(c.sampleMode), int(SampleModes::AutoRaise));
     QCOMPARE(c.paramVersion.get(), QStringLiteral("1.0.020151030"));
     QCOMPARE(c.dataDirName.get(), QStringLiteral("ZPV_CZL-FILE"));
-    QCOMPARE(c.colors[6], QColor(210, 215, 253));
-    QCOMPARE(c.colors[8], QColor(255, 0, 0));
-    QCOMPARE(c.fonts[1].pointSize(), 28);
-    QCOMPARE(c.fonts[7].pointSize(), 11);
-    QCOMPARE(c.fonts[0].family(), QStringLiteral("yaheikr"));
+    QCOMPARE(c.colors[6].argb(), 0xffd2d7fdu);
+    QCOMPARE(c.colors[8].argb(), 0xffff0000u);
+    QCOMPARE(c.colors[0].argb(), 0xffffffffu);
+    QCOMPARE(c.colors[2].argb(), 0xff000000u);
+    QCOMPARE(c.fonts[1], streamedFont(QStringLiteral("yaheikr"), 28));
+    QCOMPARE(c.fonts[7], streamedFont(QStringLiteral("yaheikr"), 11));
     QCOMPARE(c.testDate.get(), QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
     QCOMPARE(c.testTime.get().size(), 8);
 
@@ -359,8 +367,8 @@ void TestCore::ctrlInfoFullCopy()
     CtrlInfo a;
     a.projectName = QStringLiteral("工程甲");
     a.sampleMode = SampleModes::Manual8;
-    a.colors[3] = QColor(1, 2, 3);
-    a.fonts[2].setPointSize(9);
+    a.colors[3] = StoredColor::rgb(1, 2, 3);
+    a.fonts[2] = streamedFont(QStringLiteral("Serif"), 9);
     a.spareValue1 = 1.5f;
     a.wheelD = 80;
     a.layerTableB[4].text = QStringLiteral("carried");
@@ -368,8 +376,8 @@ void TestCore::ctrlInfoFullCopy()
     b = a;
     QCOMPARE(b.projectName.get(), QStringLiteral("工程甲"));
     QCOMPARE(int(b.sampleMode), int(SampleModes::Manual8));
-    QCOMPARE(b.colors[3], QColor(1, 2, 3));
-    QCOMPARE(b.fonts[2].pointSize(), 9);
+    QCOMPARE(b.colors[3], StoredColor::rgb(1, 2, 3));
+    QCOMPARE(b.fonts[2], streamedFont(QStringLiteral("Serif"), 9));
     QCOMPARE(float(b.spareValue1), 1.5f);
     QCOMPARE(int(b.wheelD), 80);
     QCOMPARE(b.layerTableB[4].text, QStringLiteral("carried"));

@@ -4,8 +4,10 @@
 #include "holefile.h"
 #include "holefixture.h"
 #include "paramfile.h"
+#include "paramgolden.h"
 #include "projectfolder.h"
 #include "platform.h"
+#include "recordstyle.h"
 #include "sysconfig.h"
 #include "testrecord.h"
 #include "testsupport.h"
@@ -82,6 +84,44 @@ CtrlInfo recordOf(const Fixture::Hole &h)
 // A record whose every stored field differs from the defaults and from its
 // neighbours, so that a swapped or shifted field shows.
 CtrlInfo distinctRecord() { return recordOf(distinctFixture()); }
+
+// Colours and fonts of every kind the stream knows, beside distinctRecord().
+CtrlInfo goldenRecord()
+{
+    CtrlInfo c = distinctRecord();
+    c.projectPath = u("项目目录");
+    c.curHoleName = u("二号");
+    c.lastHoleNo = u("一号");
+    c.displayFlag = 3;
+    c.savedFlag = 5;
+    c.brightness = 2;
+    c.screensaverSeconds = 99;
+    c.colors[0] = toStoredColor(QColor(1, 2, 3, 4));
+    c.colors[1] = toStoredColor(QColor::fromHsv(120, 200, 100, 50));
+    c.colors[2] = toStoredColor(QColor());
+    c.colors[3] = toStoredColor(QColor::fromRgba64(1, 2, 3, 4));
+    c.colors[4] = toStoredColor(QColor::fromCmyk(10, 20, 30, 40));
+    c.colors[5] = toStoredColor(QColor::fromHsl(300, 10, 250));
+    c.colors[6] = toStoredColor(QColor(200, 100, 50));
+    c.fonts[0] = toFontBytes(QFont(QStringLiteral("Serif"), 40, QFont::Bold, true));
+    QFont px(u("宋体"));
+    px.setPixelSize(21);
+    px.setUnderline(true);
+    px.setStrikeOut(true);
+    c.fonts[1] = toFontBytes(px);
+    QFont odd(QStringLiteral("Mono"));
+    odd.setPointSizeF(10.5);
+    odd.setStyleHint(QFont::TypeWriter, QFont::NoAntialias);
+    odd.setFixedPitch(true);
+    odd.setKerning(false);
+    odd.setStyle(QFont::StyleOblique);
+    c.fonts[2] = toFontBytes(odd);
+    c.acceptance.designLimitMm = 80;
+    c.acceptance.code = u("JTG/T 3650-2020");
+    c.acceptance.pileType = u("摩擦桩");
+    c.acceptance.position = MeasuringPosition::XPrime;
+    return c;
+}
 
 QVector<Sample> toSamples(const QVector<Fixture::Row> &rows)
 {
@@ -254,6 +294,14 @@ private slots:
     void paramsCutShortGivesDefaults();
     void paramsFontsFollowScreen_data();
     void paramsFontsFollowScreen();
+    void paramsBytesAsBefore();
+
+    // Display colours and fonts of the record
+    void displayDefaults();
+    void streamedFontIsQFontsBytes_data();
+    void streamedFontIsQFontsBytes();
+    void colourConversions_data();
+    void colourConversions();
 };
 
 // ---- Test record ---------------------------------------------------------
@@ -939,25 +987,16 @@ void TestRecords::paramsRoundTrip()
 {
     QFETCH(QString, name);
     TestAppDir dir;
-    CtrlInfo c = distinctRecord();
+    CtrlInfo c = goldenRecord();
     c.projectName = name;
-    c.projectPath = u("项目目录");
-    c.curHoleName = u("二号");
-    c.lastHoleNo = u("一号");
-    c.displayFlag = 3;
-    c.savedFlag = 5;
-    c.brightness = 2;
-    c.screensaverSeconds = 99;
-    c.colors[0] = QColor(1, 2, 3, 4);
-    c.colors[6] = QColor(200, 100, 50);
-    c.colors[7] = QColor(9, 9, 9); // not stored
+    c.colors[7] = toStoredColor(QColor(9, 9, 9)); // not stored
     QVERIFY(saveTestParams(c));
 
     light = 5;
     screensaverLevel = 2;
     CtrlInfo back;
     back.testTime = QStringLiteral("11:11:11");
-    back.colors[7] = QColor(7, 7, 7);
+    back.colors[7] = StoredColor::rgb(7, 7, 7);
     QCOMPARE(loadTestParams(back), 1);
     for (SharedText CtrlInfo::*t : {&CtrlInfo::paramVersion, &CtrlInfo::projectName, &CtrlInfo::projectPath,
                                      &CtrlInfo::testUnit, &CtrlInfo::constructionUnit, &CtrlInfo::tester,
@@ -975,7 +1014,7 @@ void TestRecords::paramsRoundTrip()
     QCOMPARE(back.savedFlag, 5);
     for (int i = 0; i < 7; ++i)
         QCOMPARE(back.colors[size_t(i)], c.colors[size_t(i)]);
-    QCOMPARE(back.colors[7], QColor(7, 7, 7));
+    QCOMPARE(back.colors[7], StoredColor::rgb(7, 7, 7));
     QCOMPARE(back.testTime.get(), QStringLiteral("11:11:11"));
     // Brightness and screen saver follow the basic configuration.
     QCOMPARE(int32_t(back.brightness), 5);
@@ -1204,8 +1243,8 @@ void TestRecords::paramsFontsFollowScreen()
     TestAppDir dir;
     if (withFile) {
         CtrlInfo saved;
-        for (QFont &f : saved.fonts) {
-            f = QFont(QStringLiteral("Serif"), 40, QFont::Bold, true);
+        for (QByteArray &f : saved.fonts) {
+            f = toFontBytes(QFont(QStringLiteral("Serif"), 40, QFont::Bold, true));
         }
         QVERIFY(saveTestParams(saved));
     }
@@ -1213,11 +1252,106 @@ void TestRecords::paramsFontsFollowScreen()
     c.largeScreen = largeScreen;
     QCOMPARE(loadTestParams(c), 1);
     for (int i = 0; i < 8; ++i) {
-        const QFont &f = c.fonts[size_t(i)];
+        const QFont f = recordFont(c, i);
         QCOMPARE(f.family(), QStringLiteral("yaheikr"));
         QCOMPARE(f.pointSize(), sizes[i]);
         QCOMPARE(f.weight(), 50);
         QVERIFY(!f.italic());
+    }
+}
+
+
+// The files the program wrote while the record held QColor and QFont: the
+// same record writes the same bytes, such a file loads and saves again as it
+// did, and so do the defaults.
+void TestRecords::paramsBytesAsBefore()
+{
+    TestAppDir dir;
+    QVERIFY(saveTestParams(goldenRecord()));
+    QCOMPARE(readFileBytes(testParamFilePath()).toHex(), kGoldenWritten.toHex());
+
+    QVERIFY(writeFileBytes(testParamFilePath(), kGoldenWritten));
+    CtrlInfo back;
+    QCOMPARE(loadTestParams(back), 1);
+    QCOMPARE(back.colors[1], toStoredColor(QColor::fromHsv(120, 200, 100, 50)));
+    QCOMPARE(back.colors[3], toStoredColor(QColor::fromRgba64(1, 2, 3, 4)));
+    QVERIFY(saveTestParams(back));
+    QCOMPARE(readFileBytes(testParamFilePath()).toHex(), kGoldenLoadedAndSaved.toHex());
+
+    CtrlInfo defaults;
+    defaults.testDate = QStringLiteral("2024-05-06");
+    QVERIFY(saveTestParams(defaults));
+    QCOMPARE(readFileBytes(testParamFilePath()).toHex(), kGoldenDefaults.toHex());
+}
+
+void TestRecords::displayDefaults()
+{
+    const CtrlInfo c;
+    const QColor colours[10] = {Qt::white, Qt::white, Qt::black, Qt::black, Qt::black, Qt::black,
+                                QColor(210, 215, 253), QColor(0, 118, 245), QColor(255, 0, 0), Qt::white};
+    for (int i = 0; i < 10; ++i)
+        QCOMPARE(recordColor(c, i), colours[i]);
+    const int sizes[8] = {17, 28, 26, 16, 15, 16, 13, 11};
+    for (int i = 0; i < 8; ++i) {
+        const QFont f = recordFont(c, i);
+        QCOMPARE(f.family(), QStringLiteral("yaheikr"));
+        QCOMPARE(f.pointSize(), sizes[i]);
+        QCOMPARE(f.weight(), int(QFont::Normal));
+        QVERIFY(!f.italic());
+    }
+}
+
+void TestRecords::streamedFontIsQFontsBytes_data()
+{
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<int>("pointSize");
+    QTest::newRow("screen font") << QStringLiteral("yaheikr") << 17;
+    QTest::newRow("large") << QStringLiteral("yaheikr") << 28;
+    QTest::newRow("chinese family") << u("思源黑体 CN Medium") << 11;
+    QTest::newRow("empty family") << QString() << 1;
+}
+
+// The core writes the default fonts' bytes without Qt's font class: they are
+// the bytes the font class writes.
+void TestRecords::streamedFontIsQFontsBytes()
+{
+    QFETCH(QString, family);
+    QFETCH(int, pointSize);
+    QFont f(family);
+    f.setPointSize(pointSize);
+    f.setWeight(QFont::Normal);
+    f.setItalic(false);
+    QCOMPARE(streamedFont(family, pointSize).toHex(), toFontBytes(f).toHex());
+    const QFont back = toQFont(streamedFont(family, pointSize));
+    QCOMPARE(back.family(), family);
+    QCOMPARE(back.pointSize(), pointSize);
+}
+
+void TestRecords::colourConversions_data()
+{
+    QTest::addColumn<QColor>("colour");
+    QTest::newRow("rgb") << QColor(210, 215, 253);
+    QTest::newRow("rgb, alpha") << QColor(1, 2, 3, 4);
+    QTest::newRow("16-bit channels") << QColor::fromRgba64(1, 0x1234, 0xfffe, 0x8001);
+    QTest::newRow("hsv") << QColor::fromHsv(359, 1, 254, 128);
+    QTest::newRow("cmyk") << QColor::fromCmyk(10, 20, 30, 40, 50);
+    QTest::newRow("hsl") << QColor::fromHsl(300, 10, 250);
+    QTest::newRow("extended rgb") << QColor::fromRgbF(1.5, -0.25, 0.5).convertTo(QColor::ExtendedRgb);
+    QTest::newRow("invalid") << QColor();
+}
+
+// A colour comes back from the record as it went in, and the record keeps
+// the fields QColor writes.
+void TestRecords::colourConversions()
+{
+    QFETCH(QColor, colour);
+    const StoredColor stored = toStoredColor(colour);
+    QCOMPARE(toQColor(stored), colour);
+    QCOMPARE(int(stored.spec), int(colour.spec()));
+    if (colour.spec() == QColor::Rgb) {
+        QCOMPARE(stored.argb(), uint32_t(colour.rgba()));
+        QCOMPARE(StoredColor::rgb(colour.red(), colour.green(), colour.blue(), colour.alpha()),
+                 toStoredColor(QColor(colour.red(), colour.green(), colour.blue(), colour.alpha())));
     }
 }
 

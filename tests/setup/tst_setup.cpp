@@ -9,6 +9,7 @@
 #include "depthcalc.h"
 #include "modalanswer.h"
 #include "paramfile.h"
+#include "recordstyle.h"
 #include "resamplerules.h"
 #include "testsession.h"
 #include "setuprules.h"
@@ -1064,7 +1065,7 @@ void TestSetup::leakDepths()
     QCOMPARE(text(&leak, "ECurH"), QStringLiteral("20.00"));
     QCOMPARE(text(&leak, "ELeakH"), QStringLiteral("20.00"));
     QCOMPARE(leak.windowTitle(), QStringLiteral("出现漏点"));
-    QCOMPARE(leak.font().pointSize(), gCtrlInfo.fonts[2].pointSize());
+    QCOMPARE(leak.font().pointSize(), recordFont(gCtrlInfo, 2).pointSize());
     QVERIFY(leak.windowFlags() & Qt::CustomizeWindowHint);
     QVERIFY(leak.windowFlags() & Qt::WindowTitleHint);
     leak.SetHeights(12340, 12000);

@@ -1,19 +1,14 @@
-#include "commonutils.h"
+#include "appdir.h"
 
 #include "sysconfig.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDebug>
-#include <QDesktopWidget>
 #include <QDir>
 #include <QDomDocument>
 #include <QFile>
 #include <QFileInfo>
-#include <QFont>
-#include <QFontDatabase>
 #include <QProcessEnvironment>
-#include <QScreen>
-#include <QWidget>
 
 QString QKRVCommomUtils::appPath()
 {
@@ -23,55 +18,7 @@ QString QKRVCommomUtils::appPath()
     return QCoreApplication::applicationDirPath();
 }
 
-QString QKRVCommomUtils::themeName() { return style == 1 ? QStringLiteral("black") : QStringLiteral("white"); }
-
 bool QKRVCommomUtils::isSmallScreen() { return QFileInfo(appPath() + QStringLiteral("/8.4")).isDir(); }
-
-QRect QKRVCommomUtils::screenRect()
-{
-    if (isSmallScreen())
-        return QRect(QPoint(100, 100), QPoint(899, 699));
-    if (QScreen *s = QGuiApplication::primaryScreen())
-        return s->availableGeometry();
-    return QRect(0, 0, 1024, 768);
-}
-
-bool QKRVCommomUtils::loadStyleSheet(QWidget *widget, QString &path, const QString &suffix)
-{
-    if (!widget)
-        return false;
-    if (path.isEmpty()) {
-        path = QStringLiteral(":/styles/styles/") + themeName() + QLatin1Char('/')
-               + QString::fromLatin1(widget->metaObject()->className()) + suffix + QStringLiteral(".qss");
-    }
-    const QString ext = path.right(4);
-    if (ext != QLatin1String(".qss") && ext != QLatin1String(".QSS") && ext != QLatin1String(".css"))
-        return false;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    widget->setStyleSheet(widget->styleSheet() + QString::fromUtf8(f.readAll()));
-    return true;
-}
-
-bool QKRVCommomUtils::loadCommonStyleSheet(QWidget *widget)
-{
-    QString path = QStringLiteral(":/styles/styles/") + themeName() + QStringLiteral("/CommomStyles.qss");
-    return loadStyleSheet(widget, path, QString());
-}
-
-bool QKRVCommomUtils::setAppFont(QApplication *app)
-{
-    QFont font;
-    font.setPixelSize(16);
-    const QString family = QStringLiteral("思源黑体 CN Medium");
-    if (!QFontDatabase().families().contains(family))
-        return false;
-    font.setFamily(family);
-    if (app)
-        QApplication::setFont(font);
-    return true;
-}
 
 namespace {
 QDomElement firstBelow(const QDomElement &parent, const QString &name)

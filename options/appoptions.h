@@ -1,5 +1,6 @@
 #pragma once
-// The program's own command-line options besides "-V" and "--winch":
+// The program's own command-line options: the winch controller's address
+// ("--winch HOST:PORT", or ZPVW_WINCH), and besides "-V" (core/startup.h):
 //
 //   --demo                 run one test unattended (see demorun.h)
 //     --project NAME       project name and folder        (default "Demo")
@@ -27,6 +28,8 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
+
+class QTextStream;
 
 struct AppOptions {
     bool demo = false;
@@ -68,6 +71,19 @@ QString decodeCommandLineName(const QByteArray &raw);
 // command line with decodeCommandLineName; args is the list the toolkit made
 // of raw (with the locale's code page, some of its own options removed).
 void redecodeNameOptions(QStringList &args, const QList<QByteArray> &raw);
+
+// The option step of the start: takes the winch address ("--winch",
+// ZPVW_WINCH) and the options above out of args and installs the winch
+// address. The demo never falls back to the controller's built-in address: in
+// the automatic mode it needs the override, in the manual modes it runs
+// without a winch link when none is named. Returns -1 to go on, or 2 after
+// writing the error to err. raw is the command line as the program got it
+// (names are decoded from it, see redecodeNameOptions).
+int handleAppOptions(QStringList &args, const QList<QByteArray> &raw, AppOptions *options, QTextStream &err);
+
+// True when the raw command line asks for the demo (before the toolkit has
+// seen it: the debug output is to be quiet from the first line on).
+bool wantsDemo(int argc, char **argv);
 
 // True when a name can be a hole file or project folder name: not empty, no
 // folder separators, not "." or "..", every character in GBK and at most 79

@@ -1,12 +1,16 @@
-#include "demooptions.h"
+#include "appoptions.h"
 
 #include "holeacceptance.h"
 
 #include "ctrlinfo.h"
 #include "gbktext.h"
+#include "winchaddress.h"
 
+#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QTextCodec>
+#include <QTextStream>
+#include <cstring>
 
 namespace {
 constexpr int kNameBytes = 79;
@@ -276,4 +280,43 @@ bool parseAppOptions(QStringList &args, AppOptions *options, QString *error)
         return p.fail(QStringLiteral("--judge \"%1\": deeper than the hole").arg(judgeText));
     *options = o;
     return true;
+}
+
+int handleAppOptions(QStringList &args, const QList<QByteArray> &raw, AppOptions *options, QTextStream &err)
+{
+    redecodeNameOptions(args, raw);
+    const QString env = QProcessEnvironment::systemEnvironment().value(QStringLiteral("ZPVW_WINCH"));
+    const WinchAddressChoice winch = chooseWinchAddress(args, env);
+    if (!winch.ok) {
+        err << "zpvw: " << winch.error << '\n';
+        err.flush();
+        return 2;
+    }
+    QString error;
+    if (!parseAppOptions(args, options, &error)) {
+        err << "zpvw: " << error << '\n';
+        err.flush();
+        return 2;
+    }
+    if (options->demo && !winch.overridden) {
+        if (options->modeCode == SampleModes::AutoRaise) {
+            err << "zpvw --demo: the automatic mode needs the winch controller's address: "
+                   "--winch HOST:PORT or ZPVW_WINCH\n";
+            err.flush();
+            return 2;
+        }
+        clearConfiguredWinchAddress();
+        return -1;
+    }
+    setConfiguredWinchAddress(winch.address);
+    return -1;
+}
+
+bool wantsDemo(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--demo") == 0)
+            return true;
+    }
+    return false;
 }

@@ -1,15 +1,17 @@
 // The program's own options: what the demo, the screenshot and the window
 // options accept, what they refuse, and what they leave for others.
 
-#include "demooptions.h"
+#include "appoptions.h"
 #include "holeacceptance.h"
 
 #include "ctrlinfo.h"
+#include "winchaddress.h"
 
 #include <QTextCodec>
+#include <QTextStream>
 #include <QtTest>
 
-class TestDemoOptions : public QObject {
+class TestAppOptions : public QObject {
     Q_OBJECT
 private slots:
     void accepted_data();
@@ -23,6 +25,8 @@ private slots:
     void commandLineNames_data();
     void commandLineNames();
     void namesRedecodedFromRawArguments();
+    void optionStep_data();
+    void optionStep();
 };
 
 namespace {
@@ -32,7 +36,7 @@ QStringList words(const QString &line)
 }
 }
 
-void TestDemoOptions::accepted_data()
+void TestAppOptions::accepted_data()
 {
     QTest::addColumn<QString>("line");
     QTest::addColumn<bool>("demo");
@@ -72,7 +76,7 @@ void TestDemoOptions::accepted_data()
                                                            QStringLiteral("ver")};
 }
 
-void TestDemoOptions::accepted()
+void TestAppOptions::accepted()
 {
     QFETCH(QString, line);
     QStringList args = words(line);
@@ -93,7 +97,7 @@ void TestDemoOptions::accepted()
     QTEST(args, "left");
 }
 
-void TestDemoOptions::refused_data()
+void TestAppOptions::refused_data()
 {
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("complaint");
@@ -119,7 +123,7 @@ void TestDemoOptions::refused_data()
     QTest::newRow("basis without demo") << "--basis GB" << "--basis needs --demo";
 }
 
-void TestDemoOptions::acceptanceOptions_data()
+void TestAppOptions::acceptanceOptions_data()
 {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QString>("basis");
@@ -132,7 +136,7 @@ void TestDemoOptions::acceptanceOptions_data()
                                       << int(MeasuringPosition::YPrime);
 }
 
-void TestDemoOptions::acceptanceOptions()
+void TestAppOptions::acceptanceOptions()
 {
     QFETCH(QStringList, args);
     AppOptions o;
@@ -144,7 +148,7 @@ void TestDemoOptions::acceptanceOptions()
     QCOMPARE(args, QStringList{"zpvw"});
 }
 
-void TestDemoOptions::refused()
+void TestAppOptions::refused()
 {
     QFETCH(QString, line);
     QFETCH(QString, complaint);
@@ -157,7 +161,7 @@ void TestDemoOptions::refused()
     QCOMPARE(o.project, QStringLiteral("untouched"));
 }
 
-void TestDemoOptions::namesByGbkLength_data()
+void TestAppOptions::namesByGbkLength_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("usable");
@@ -169,13 +173,13 @@ void TestDemoOptions::namesByGbkLength_data()
     QTest::newRow("blank at the end") << QStringLiteral("H1 ") << false;
 }
 
-void TestDemoOptions::namesByGbkLength()
+void TestAppOptions::namesByGbkLength()
 {
     QFETCH(QString, name);
     QTEST(isUsableDemoName(name, nullptr), "usable");
 }
 
-void TestDemoOptions::commandLineNames_data()
+void TestAppOptions::commandLineNames_data()
 {
     QTest::addColumn<QByteArray>("raw");
     QTest::addColumn<QString>("name");
@@ -187,7 +191,7 @@ void TestDemoOptions::commandLineNames_data()
     QTest::newRow("ASCII") << QByteArray("Z-17#") << QStringLiteral("Z-17#");
 }
 
-void TestDemoOptions::commandLineNames()
+void TestAppOptions::commandLineNames()
 {
     QTextCodec *before = QTextCodec::codecForLocale();
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("GBK"));
@@ -197,7 +201,7 @@ void TestDemoOptions::commandLineNames()
     QTEST(decoded, "name");
 }
 
-void TestDemoOptions::namesRedecodedFromRawArguments()
+void TestAppOptions::namesRedecodedFromRawArguments()
 {
     // As the program sees it: the locale is GBK, the terminal UTF-8, and the
     // toolkit took "-platform offscreen" out.
@@ -224,5 +228,82 @@ void TestDemoOptions::namesRedecodedFromRawArguments()
     QCOMPARE(o.screenshot, QStringLiteral("/tmp/a.png"));
 }
 
-QTEST_GUILESS_MAIN(TestDemoOptions)
-#include "tst_demooptions.moc"
+void TestAppOptions::optionStep_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("env"); // ZPVW_WINCH, empty: unset
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("address"); // installed afterwards; "kept": left alone
+    QTest::addColumn<QString>("error");
+    const QString builtIn = builtInWinchAddress().toString();
+    QTest::newRow("option") << QStringList{"zpvw", "--winch", "127.0.0.1:7", "--window", "800x600"} << QString()
+                            << -1 << QStringLiteral("127.0.0.1:7") << QString();
+    QTest::newRow("option wins") << QStringList{"zpvw", "--winch=127.0.0.1:7"} << QStringLiteral("127.0.0.1:8") << -1
+                                 << QStringLiteral("127.0.0.1:7") << QString();
+    QTest::newRow("environment") << QStringList{"zpvw"} << QStringLiteral("127.0.0.1:8") << -1
+                                 << QStringLiteral("127.0.0.1:8") << QString();
+    QTest::newRow("built in") << QStringList{"zpvw"} << QString() << -1 << builtIn << QString();
+    QTest::newRow("malformed option") << QStringList{"zpvw", "--winch", "nowhere"} << QString() << 2
+                                      << QStringLiteral("kept") << QStringLiteral("zpvw: ");
+    QTest::newRow("malformed environment") << QStringList{"zpvw"} << QStringLiteral("127.0.0.1:0") << 2
+                                           << QStringLiteral("kept") << QStringLiteral("zpvw: ");
+    QTest::newRow("demo option without demo") << QStringList{"zpvw", "--depth", "3"} << QString() << 2
+                                              << QStringLiteral("kept") << QStringLiteral("zpvw: --depth needs --demo");
+    QTest::newRow("automatic demo, no address") << QStringList{"zpvw", "--demo"} << QString() << 2
+                                                << QStringLiteral("kept")
+                                                << QStringLiteral("the automatic mode needs the winch controller's address");
+    QTest::newRow("manual demo, no address") << QStringList{"zpvw", "--demo", "--mode", "manual"} << QString() << -1
+                                             << QString() << QString();
+    QTest::newRow("manual demo, environment") << QStringList{"zpvw", "--demo", "--mode", "manual"}
+                                              << QStringLiteral("127.0.0.1:8") << -1 << QStringLiteral("127.0.0.1:8")
+                                              << QString();
+}
+
+// The option step: the winch address it installs (never the built-in one
+// for a demo), the status the program ends with and what it says.
+void TestAppOptions::optionStep()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, env);
+    QFETCH(int, status);
+    QFETCH(QString, address);
+    QFETCH(QString, error);
+    const QByteArray oldEnv = qgetenv("ZPVW_WINCH");
+    const bool hadEnv = qEnvironmentVariableIsSet("ZPVW_WINCH");
+    if (env.isEmpty())
+        qunsetenv("ZPVW_WINCH");
+    else
+        qputenv("ZPVW_WINCH", env.toUtf8());
+    const WinchAddress sentinel{QStringLiteral("before.invalid"), 1};
+    setConfiguredWinchAddress(sentinel);
+    QList<QByteArray> raw;
+    for (const QString &a : args)
+        raw << a.toUtf8();
+    AppOptions options;
+    QString err;
+    QTextStream errStream(&err);
+    const int got = handleAppOptions(args, raw, &options, errStream);
+    const WinchAddress installed = configuredWinchAddress();
+    if (hadEnv)
+        qputenv("ZPVW_WINCH", oldEnv);
+    else
+        qunsetenv("ZPVW_WINCH");
+
+    QCOMPARE(got, status);
+    if (address == QLatin1String("kept"))
+        QCOMPARE(installed.toString(), sentinel.toString());
+    else if (address.isEmpty())
+        QVERIFY2(installed.host.isEmpty(), qPrintable(installed.toString()));
+    else
+        QCOMPARE(installed.toString(), address);
+    if (error.isEmpty()) {
+        QVERIFY2(err.isEmpty(), qPrintable(err));
+        QCOMPARE(args, QStringList{"zpvw"}); // every option taken out
+    } else {
+        QVERIFY2(err.contains(error), qPrintable(err));
+        QVERIFY(err.endsWith(QLatin1Char('\n')));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestAppOptions)
+#include "tst_appoptions.moc"
