@@ -59,7 +59,9 @@ HoleFactsResult readHoleFacts(const QByteArray &bytes, const QString &folderName
     f.maxDepth = i.maxDepth;
     f.moveDistance = i.moveDistance;
     f.thicknessCm = i.sedimentThickness;
-    f.quality = i.holeQuality;
+    // A test not judged yet has no quality (and its thickness field no
+    // judgement): quality -1 says so to every view.
+    f.quality = hasJudgement(i) ? int(i.holeQuality) : -1;
     f.samples = load.samples.size();
     if (load.hasAcceptance) {
         const HoleAcceptance &a = i.acceptance;

@@ -23,7 +23,7 @@ struct HoleFacts {
     int holeDepth = 0;        // mm
     int maxDepth = 0;         // mm
     int moveDistance = 0;     // mm
-    int thicknessCm = 0;      // judged sediment thickness
+    int thicknessCm = 0;      // judged sediment thickness (none while quality < 0)
     int quality = 0;          // 0 qualified, 1 unqualified
     // From the file's acceptance section, when it has one:
     std::optional<int> limitMm;     // the limit in force (none: not set)

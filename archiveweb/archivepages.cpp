@@ -39,6 +39,9 @@ QString verdictText(const QString &verdict, int quality)
     return quality == 0 ? tr("合格") : tr("不合格");
 }
 
+// A test not judged yet (quality < 0) has no thickness to show.
+QString thicknessText(int cm, int quality) { return quality < 0 ? QStringLiteral("—") : QString::number(cm); }
+
 QString verdictCell(const QString &verdict, int quality)
 {
     const bool failed = verdict.isEmpty() ? quality != 0 : verdict == QLatin1String("fail");
@@ -128,7 +131,7 @@ QByteArray project(const QString &project, const QVector<HoleRow> &holes)
                             "<td class=\"num\">%9</td></tr>\n")
                  .arg(h.failed() ? QStringLiteral(" class=\"failed\"") : QString(),
                       holeLink(project, h.hole, h.hole), esc(h.testDate), esc(h.testTime))
-                 .arg(h.thicknessCm)
+                 .arg(thicknessText(h.thicknessCm, h.quality))
                  .arg(limitCell(h.limitMm), verdictCell(h.verdict, h.quality))
                  .arg(h.samples)
                  .arg(h.version);
@@ -151,7 +154,7 @@ QByteArray hole(const HolePageData &d)
     b += QStringLiteral("<dt>%1</dt><dd>%2 cm</dd><dt>%3</dt><dd>%4</dd><dt>%5</dt>%6"
                         "<dt>%7</dt><dd>%8</dd></dl></section>\n")
              .arg(esc(tr("沉渣厚度")))
-             .arg(v.thicknessCm)
+             .arg(thicknessText(v.thicknessCm, v.quality))
              .arg(esc(tr("限值")), v.limitMm ? QStringLiteral("%1 mm").arg(*v.limitMm) : QStringLiteral("—"),
                   esc(tr("结论")), verdictCell(v.verdict, v.quality).replace(QLatin1String("td"), QLatin1String("dd")),
                   esc(tr("检测单位")), esc(info.testUnit.get()));
@@ -186,7 +189,7 @@ QByteArray hole(const HolePageData &d)
                  .arg(current ? QStringLiteral(" class=\"current\"") : QString(), esc(r.testDate), esc(r.testTime),
                       current ? QString::number(r.version)
                               : holeLink(d.project, d.hole, QString::number(r.version), r.id))
-                 .arg(r.thicknessCm)
+                 .arg(thicknessText(r.thicknessCm, r.quality))
                  .arg(verdictCell(r.verdict, r.quality), files, shas,
                       esc(r.importedAt.left(19).replace(QLatin1Char('T'), QLatin1Char(' '))) + QStringLiteral("<br>")
                           + esc(r.importedBy));

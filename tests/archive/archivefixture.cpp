@@ -50,6 +50,7 @@ QByteArray holeFileBytes(const HoleShape &shape)
         info.acceptance.sequence = shape.sequence;
     }
     info.acceptance.holeNumberKept = shape.holeNumberKept;
+    info.acceptance.awaitingJudgement = shape.awaitingJudgement;
     return encodeHoleFile(info, holeSamples(shape));
 }
 

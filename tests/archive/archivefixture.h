@@ -33,6 +33,8 @@ struct HoleShape {
     int sequence = 1;
     // The operator kept the hole number for a test named after another hole.
     bool holeNumberKept = false;
+    // A test not judged yet.
+    bool awaitingJudgement = false;
 };
 // The complete file image the instrument writes for such a test.
 QByteArray holeFileBytes(const HoleShape &shape);

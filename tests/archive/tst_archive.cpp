@@ -421,6 +421,7 @@ private slots:
         HoleShape z4 = z2;
         z4.time = QStringLiteral("09:20:00");
         z4.thicknessCm = 9;
+        z4.awaitingJudgement = true;
         const QString run = folder(QStringLiteral("kept/usb/Bridge 7"));
         writeHole(run, QStringLiteral("Z2.CZO"), z2);
         writeHole(run, QStringLiteral("Z3.CZO"), z3);
@@ -431,6 +432,15 @@ private slots:
                    {{QStringLiteral("Z2"), {QStringLiteral("Z2 v1"), QStringLiteral("Z3 v1")}, QStringLiteral("7 cm v1")},
                     {QStringLiteral("Z4"), {QStringLiteral("Z4 v1")}, QStringLiteral("9 cm v1")}},
                    3);
+        // Z4 waits for its judgement: no quality, and no verdict.
+        QVector<HoleRow> holes;
+        QString error;
+        QVERIFY(listHoles(archive, QStringLiteral("Bridge 7"), &holes, &error));
+        QCOMPARE(holes.size(), 2);
+        QCOMPARE(holes.at(0).quality, 0);
+        QCOMPARE(holes.at(1).quality, -1);
+        QCOMPARE(holes.at(1).verdict, QStringLiteral("not judged"));
+        QVERIFY(!holes.at(1).failed());
     }
 
     // An archive of the previous schema, as its program left a run's files

@@ -93,7 +93,9 @@ QJsonObject awkwardRecord()
                          {QStringLiteral("verdict"), 1},
                          {QStringLiteral("overridden"), true},
                          {QStringLiteral("position"), QStringLiteral("Y'")},
-                         {QStringLiteral("sequence"), 4}});
+                         {QStringLiteral("sequence"), 4},
+                         {QStringLiteral("awaitingJudgement"), false},
+                         {QStringLiteral("holeNumberKept"), true}});
     return o;
 }
 } // namespace

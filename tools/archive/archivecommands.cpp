@@ -23,7 +23,12 @@ void line(const QString &text)
 
 QString limitText(const std::optional<int> &limit) { return limit ? QString::number(*limit) : QStringLiteral("-"); }
 QString textOrDash(const QString &t) { return t.isEmpty() ? QStringLiteral("-") : t; }
-QString qualityText(int q) { return q == 0 ? QStringLiteral("qualified") : QStringLiteral("unqualified"); }
+// quality < 0: a test not judged yet, without quality or thickness.
+QString qualityText(int q)
+{
+    return q < 0 ? QStringLiteral("-") : q == 0 ? QStringLiteral("qualified") : QStringLiteral("unqualified");
+}
+QString thicknessText(int cm, int quality) { return quality < 0 ? QStringLiteral("-") : QString::number(cm); }
 } // namespace
 
 int fail(const QString &reason)
@@ -88,10 +93,8 @@ int holes(CArchiveDb &db, const QString &project)
     line(QStringLiteral("hole\ttested\tthickness_cm\tlimit_mm\tverdict\tquality\tversion"));
     for (const HoleRow &r : rows)
         line(QStringLiteral("%1\t%2 %3\t%4\t%5\t%6\t%7\t%8")
-                 .arg(r.hole, r.testDate, r.testTime)
-                 .arg(r.thicknessCm)
-                 .arg(limitText(r.limitMm), textOrDash(r.verdict), qualityText(r.quality))
-                 .arg(r.version));
+                 .arg(r.hole, r.testDate, r.testTime, thicknessText(r.thicknessCm, r.quality), limitText(r.limitMm),
+                      textOrDash(r.verdict), qualityText(r.quality), QString::number(r.version)));
     return 0;
 }
 
@@ -106,12 +109,9 @@ int history(CArchiveDb &db, const QString &project, const QString &hole)
     line(QStringLiteral("tested\tversion\tthickness_cm\tlimit_mm\tverdict\tquality\tsamples\tfile\tsha256\timported\tby"));
     for (const VersionRow &r : rows) {
         line(QStringLiteral("%1 %2\t%3\t%4\t%5\t%6\t%7\t%8\t%9")
-                 .arg(r.testDate, r.testTime)
-                 .arg(r.version)
-                 .arg(r.thicknessCm)
-                 .arg(limitText(r.limitMm), textOrDash(r.verdict), qualityText(r.quality))
-                 .arg(r.samples)
-                 .arg(r.fileName)
+                 .arg(r.testDate, r.testTime, QString::number(r.version), thicknessText(r.thicknessCm, r.quality),
+                      limitText(r.limitMm), textOrDash(r.verdict), qualityText(r.quality), QString::number(r.samples),
+                      r.fileName)
              + QStringLiteral("\t%1\t%2\t%3").arg(r.sha256, r.importedAt, r.importedBy));
         for (const CompanionRow &c : r.companions)
             line(QStringLiteral("\t\twith %1\t%2").arg(c.name, c.sha256));

@@ -136,7 +136,9 @@ QJsonObject acceptanceJson(const HoleAcceptance &a)
                        {QStringLiteral("verdict"), a.verdict},
                        {QStringLiteral("overridden"), a.overridden},
                        {QStringLiteral("position"), MeasuringPosition::key(a.position)},
-                       {QStringLiteral("sequence"), a.sequence}};
+                       {QStringLiteral("sequence"), a.sequence},
+                       {QStringLiteral("awaitingJudgement"), a.awaitingJudgement},
+                       {QStringLiteral("holeNumberKept"), a.holeNumberKept}};
 }
 
 bool readAcceptance(const QJsonValue &v, HoleAcceptance &a, QString *error)
@@ -159,15 +161,19 @@ bool readAcceptance(const QJsonValue &v, HoleAcceptance &a, QString *error)
         const Int *i = std::find_if(std::begin(ints), std::end(ints), [&](const Int &x) { return key == QLatin1String(x.key); });
         if (i != std::end(ints)) {
             if (!readInt(value, i->lo, i->hi, i->field))
-                return fail(error, QStringLiteral("acceptance.%1 must be a whole number from %2 to %3").arg(key).arg(i->lo).arg(i->hi));
+                return fail(error, QStringLiteral("acceptance.%1 must be a whole number from %2 to %3")
+                                       .arg(key, QString::number(i->lo), QString::number(i->hi)));
         } else if (key == QLatin1String("code") || key == QLatin1String("pileType")) {
             if (!value.isString() || !GbkText::canEncode(value.toString()))
                 return fail(error, QStringLiteral("acceptance.%1 must be a GBK text").arg(key));
             (key == QLatin1String("code") ? a.code : a.pileType) = value.toString();
-        } else if (key == QLatin1String("overridden")) {
+        } else if (key == QLatin1String("overridden") || key == QLatin1String("awaitingJudgement")
+                   || key == QLatin1String("holeNumberKept")) {
             if (!value.isBool())
-                return fail(error, QStringLiteral("acceptance.overridden must be true or false"));
-            a.overridden = value.toBool();
+                return fail(error, QStringLiteral("acceptance.%1 must be true or false").arg(key));
+            (key == QLatin1String("overridden") ? a.overridden
+             : key == QLatin1String("awaitingJudgement") ? a.awaitingJudgement
+                                                          : a.holeNumberKept) = value.toBool();
         } else if (key == QLatin1String("position")) {
             const QString p = value.toString();
             if (!value.isString() || (!p.isEmpty() && MeasuringPosition::fromKey(p) == MeasuringPosition::Unnamed))

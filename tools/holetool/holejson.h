@@ -8,7 +8,9 @@
 // sedimentThickness. samples: [[depth, resistivity, rawResistivity], ...].
 // acceptance (only when the file has an acceptance section): {designLimitMm,
 // code, pileType, limitMm, verdict (-1, 0 pass, 1 fail), overridden,
-// position ("", "centre", "X", "X'", "Y", "Y'"), sequence}.
+// position ("", "centre", "X", "X'", "Y", "Y'"), sequence, awaitingJudgement
+// (a test not judged yet), holeNumberKept (named after another hole, the hole
+// number kept)}.
 //
 // Reals print with the fewest digits that read back to the same 32-bit
 // value; the values JSON numbers cannot hold travel as the strings "NaN",
