@@ -3,7 +3,6 @@
 #include "ctrlinfo.h"
 
 SampleList samples;
-std::atomic<int32_t> curSampleIndex{-1};
 
 int SampleList::size() const
 {
@@ -47,7 +46,6 @@ void SampleList::clear()
 {
     QMutexLocker l(&m_lock);
     m_v.clear();
-    curSampleIndex = -1;
     ++m_revision;
 }
 
@@ -55,7 +53,6 @@ void SampleList::assign(const QVector<Sample> &v)
 {
     QMutexLocker l(&m_lock);
     m_v = v;
-    curSampleIndex = m_v.size() - 1;
     ++m_revision;
 }
 
@@ -72,7 +69,6 @@ void SampleList::appendSample(const Sample &s)
 {
     QMutexLocker l(&m_lock);
     m_v.append(s);
-    curSampleIndex = m_v.size() - 1;
     ++m_revision;
 }
 
@@ -82,7 +78,6 @@ void SampleList::appendSamples(const QVector<Sample> &v)
         return;
     QMutexLocker l(&m_lock);
     m_v += v;
-    curSampleIndex = m_v.size() - 1;
     ++m_revision;
 }
 
@@ -97,7 +92,6 @@ void SampleList::replaceLast(int32_t depth, float value)
         m_v.append(s);
     else
         m_v.last() = s;
-    curSampleIndex = m_v.size() - 1;
     ++m_revision;
 }
 
@@ -110,16 +104,14 @@ int SampleList::removeFromEndWhileDepthNotAbove(double limit)
         ++removed;
     }
     if (!m_v.isEmpty())
-        curSampleIndex = m_v.size() - 1;
-    if (removed)
+        if (removed)
         ++m_revision;
     return removed;
 }
 
-bool SampleList::editResistivity(float value)
+bool SampleList::editResistivity(int i, float value)
 {
     QMutexLocker l(&m_lock);
-    const int i = curSampleIndex;
     if (i < 0 || i >= m_v.size())
         return false;
     m_v[i].resistivity = value;

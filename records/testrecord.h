@@ -37,25 +37,24 @@ public:
     // Monotonic counter bumped by every change (cheap change detection).
     uint64_t revision() const { return m_revision.load(); }
 
-    // Empties the list; curSampleIndex = -1.
+    // Empties the list.
     void clear();
-    // Replaces the whole list (file load); curSampleIndex = size - 1 or -1.
+    // Replaces the whole list (file load).
     void assign(const QVector<Sample> &v);
-    // Appends {depth, value, value}; curSampleIndex = new last index.
+    // Appends {depth, value, value}.
     void append(int32_t depth, float value);
     void appendSample(const Sample &s);
-    // Appends several samples in one step (file load); curSampleIndex = new
-    // last index. Nothing happens for an empty vector.
+    // Appends several samples in one step (file load). Nothing happens for
+    // an empty vector.
     void appendSamples(const QVector<Sample> &v);
     // Overwrites the last sample; appends instead on an empty list.
     void replaceLast(int32_t depth, float value);
-    // Removes samples from the end while depth <= limit (real compare);
-    // afterwards curSampleIndex = size - 1 unless the list became empty.
+    // Removes samples from the end while depth <= limit (real compare).
     // Returns the number removed.
     int removeFromEndWhileDepthNotAbove(double limit);
-    // Writes a new resistivity into the sample at curSampleIndex; false when
-    // the index is invalid. rawResistivity is kept.
-    bool editResistivity(float value);
+    // Writes a new resistivity into the sample at index; false when the
+    // index is invalid. rawResistivity is kept.
+    bool editResistivity(int index, float value);
 
 private:
     mutable QMutex m_lock; // guards m_v
@@ -64,8 +63,6 @@ private:
 };
 
 extern SampleList samples;
-// Index of the current (last appended or selected) sample, -1 when none.
-extern std::atomic<int32_t> curSampleIndex;
 
 // Depth of a sample taken after raising the probe by raisedMm from the
 // bottom: holeDepth - raisedMm (depthFromTop 0), cut toward zero.

@@ -584,16 +584,17 @@ void CCurvePicture::paint(QPainter &painter, const QSize &size)
     if (s.shown())
         drawSuggestionMarker(painter, g.plot, curvePoint(g.plot, in.range, in.maxDepth, s.depth, 0).y(), s);
     painter.setPen(axisPen());
-    const int sel = curSampleIndex;
+    const int sel = m_selected;
     if (sel >= 0 && sel < data.size())
         drawMarker(painter, g.plot, curvePoint(g.plot, in.range, in.maxDepth, data.at(sel).depth, data.at(sel).resistivity));
 }
 
-void DrawCurvePicture(QPixmap &pixmap)
+void DrawCurvePicture(QPixmap &pixmap, int selected)
 {
     if (pixmap.isNull())
         return;
     QPainter painter(&pixmap);
     CCurvePicture picture;
+    picture.setSelected(selected);
     picture.paint(painter, pixmap.size());
 }

@@ -113,6 +113,11 @@ public:
     void setOverlay(const QVector<Sample> &samples, const QString &label);
     bool hasOverlay() const { return !m_overlay.isEmpty(); }
 
+    // The sample marked with the red line and dot, -1 for none: the view
+    // says which (the mark, or the newest sample of a test).
+    void setSelected(int index) { m_selected = index; }
+    int selected() const { return m_selected; }
+
     // Unit suffix of the resistivity title ("(Ω∙m)").
     void setUnitText(const QString &text) { m_unitText = text; }
     QString unitText() const { return m_unitText; }
@@ -137,11 +142,12 @@ private:
     QVector<Sample> m_overlay;
     QString m_overlayLabel;
     uint64_t m_overlayId = 0; // changes with every new overlay (cache key)
+    int m_selected = -1;
 };
 
 // Draws the whole picture into pixmap (its size is the canvas), as a fresh
-// widget would.
-void DrawCurvePicture(QPixmap &pixmap);
+// widget would, with the given sample marked (-1: none).
+void DrawCurvePicture(QPixmap &pixmap, int selected = -1);
 
 // Colours of the picture.
 QColor curveBackground(int styleSetting);

@@ -517,6 +517,8 @@ void CDlgMain::updateWave(bool isWave, bool isSeg, bool isRepaint)
                 m_session->selectSample(picked);
             m_bShowPickedRow = true;
         }
+        // The curve marks what the session says is shown.
+        ui->wavePic->picture().setSelected(m_session->shownSample());
         if (isVisible()) {
             ++m_nCurveRefreshes;
             if (isRepaint)
@@ -526,7 +528,7 @@ void CDlgMain::updateWave(bool isWave, bool isSeg, bool isRepaint)
         }
     }
     if (isSeg && isVisible()) {
-        FillTable(ui->table, defaultRangeUnitText(), m_bShowPickedRow);
+        FillTable(ui->table, defaultRangeUnitText(), m_bShowPickedRow ? m_session->shownSample() : -1);
         m_bShowPickedRow = false;
         ++m_nTableFills;
         if (isRepaint)
@@ -535,7 +537,7 @@ void CDlgMain::updateWave(bool isWave, bool isSeg, bool isRepaint)
             ui->table->update();
     }
     Sample s;
-    const bool valid = samples.at(curSampleIndex, &s);
+    const bool valid = samples.at(m_session->shownSample(), &s);
     ui->label_curDepth->setText(QString::number((valid ? s.depth : int32_t(gCtrlInfo.maxDepth)) / 1000.0, 'f', 2));
     ui->label_resistivity->setText(valid ? QString::number(double(s.resistivity), 'f', 4) : QStringLiteral("0.00"));
 }

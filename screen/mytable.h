@@ -189,7 +189,7 @@ private:
 // resistivity header followed by unitText) and, with showSelected (after a
 // press on the curve), selects and centres the selected sample. Formats rows
 // lazily from one snapshot of the list.
-void FillTable(CMyTable *table, const QString &unitText = QStringLiteral("(Ω∙m)"), bool showSelected = false);
+void FillTable(CMyTable *table, const QString &unitText = QStringLiteral("(Ω∙m)"), int showSelected = -1);
 // Text of the resistivity cell of a sample; last marks the newest sample.
 QString resistivityCellText(float resistivity, bool last);
 QString depthCellText(int32_t depth);

@@ -58,7 +58,7 @@ QString resistivityCellText(float resistivity, bool last)
     return dlgText("%1").arg(double(resistivity), 0, 'f', 4);
 }
 
-void FillTable(CMyTable *table, const QString &unitText, bool showSelected)
+void FillTable(CMyTable *table, const QString &unitText, int showSelected)
 {
     if (!table)
         return;
@@ -75,8 +75,8 @@ void FillTable(CMyTable *table, const QString &unitText, bool showSelected)
     if (mirror.size() >= 2)
         table->SetRowSource(std::make_shared<CSampleRows>(mirror, mirror.size()));
 
-    if (showSelected) {
-        const int sel = curSampleIndex;
+    if (showSelected >= 0) {
+        const int sel = showSelected;
         table->ScrollToRow(qMax(1, sel - table->visRows() / 2));
         table->SetSelectedRow(sel + 1);
     }

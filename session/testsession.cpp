@@ -528,7 +528,6 @@ bool CTestSession::openForReview(const QString &path)
 
     // Nothing of the file is marked until the operator marks it.
     m_mark = -1;
-    curSampleIndex = -1;
     m_reviewMode = true;
     adaptCurveRange();
     m_previous = findPreviousTest(result.path.isEmpty() ? path : result.path, result.hasAcceptance ? int32_t(gCtrlInfo.acceptance.sequence) : 0);
@@ -600,10 +599,14 @@ CTestSession::JudgeResult CTestSession::judged()
     return result;
 }
 
-void CTestSession::selectSample(int index)
+void CTestSession::selectSample(int index) { m_mark = index; }
+
+int CTestSession::shownSample() const
 {
-    m_mark = index;
-    curSampleIndex = index;
+    const int count = samples.size();
+    if (m_mark >= 0 && m_mark < count)
+        return m_mark;
+    return m_reviewMode ? -1 : count - 1;
 }
 
 void CTestSession::setPreviousShown(bool shown)
@@ -616,6 +619,6 @@ void CTestSession::setPreviousShown(bool shown)
 
 void CTestSession::editResistivity(int index, float value)
 {
-    curSampleIndex = index;
-    samples.editResistivity(value);
+    m_mark = index;
+    samples.editResistivity(index, value);
 }

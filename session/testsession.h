@@ -149,6 +149,10 @@ public:
     // The marked sample, -1 when none: opening or closing a file and starting
     // a test clear it.
     int mark() const { return m_mark; }
+    // The sample the screen shows in its value row and marks on the curve:
+    // the mark, else during a test the newest sample; -1 for none (a
+    // reviewed file without a mark).
+    int shownSample() const;
     // The test of the reviewed hole done before the reviewed one (invalid
     // when there is none, or no file is reviewed). Found on opening, read
     // only: the reviewed file and the samples stay as they are.

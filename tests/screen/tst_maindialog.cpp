@@ -635,7 +635,7 @@ void TestMainDialog::resistivityEditInReview()
     QVERIFY(!QApplication::activeModalWidget());
     // Rows outside the list are ignored.
     m_dlg->OnSetMouseClick(3, 2, QString(), 2);
-    QCOMPARE(int(curSampleIndex), 1);
+    QCOMPARE(m_dlg->session()->mark(), 1);
 }
 
 // Tests of hole Z17 as "name:sequence:resistivity"; the reviewed one first.

@@ -33,6 +33,7 @@ private:
     // answered OK or Cancel.
     void nameTest(const QString &proposal, const QString &typed, int holeAnswer = -1);
     QString thickness() const { return child<QLineEdit>(m_dlg.get(), "editPly")->text(); }
+    QString shownDepth() const { return child<QLabel>(m_dlg.get(), "label_curDepth")->text(); }
     int quality() const { return child<QComboBox>(m_dlg.get(), "CBResult")->currentIndex(); }
     QString path(const QString &name) const
     {
@@ -102,6 +103,9 @@ void TestWalk::fourTestsInOneRun()
     // Z1, judged while it runs: 6 cm typed in the panel.
     nameTest(QStringLiteral("Z1"), QStringLiteral("Z1"));
     QCOMPARE(thickness(), QString());
+    // The value row follows the newest sample while nothing is marked.
+    QTRY_COMPARE_WITH_TIMEOUT(child<QLabel>(m_dlg.get(), "label_resistivity")->text(), QStringLiteral("12.5000"), 5000);
+    QCOMPARE(shownDepth(), QStringLiteral("0.30"));
     // The keyboard just closed: touch the screen again.
     m_dlg->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
@@ -121,6 +125,9 @@ void TestWalk::fourTestsInOneRun()
     // Review of Z1-2: nothing marked, so 判定 writes nothing and says why.
     m_dlg->OpenFileForReview(path(QStringLiteral("Z1-2")));
     QVERIFY(m_dlg->reviewMode());
+    // Nothing marked: the value row names no sample, only the bottom.
+    QCOMPARE(shownDepth(), QStringLiteral("0.30"));
+    QCOMPARE(child<QLabel>(m_dlg.get(), "label_resistivity")->text(), QStringLiteral("0.00"));
     QCOMPARE(thickness(), QString());
     QCOMPARE(quality(), -1);
     const QByteArray unjudged = readFileBytes(path(QStringLiteral("Z1-2")));
@@ -141,6 +148,7 @@ void TestWalk::fourTestsInOneRun()
     QCOMPARE(int(reviewed.sedimentThickness), 4);
     QVERIFY(hasJudgement(reviewed));
     m_dlg->OnSetMouseClick(4, 1, QString(), 2); // the top row, marked
+    QCOMPARE(shownDepth(), QStringLiteral("0.00"));
     closeFile();
     QCOMPARE(thickness(), QString());
     QCOMPARE(child<QLabel>(m_dlg.get(), "labelVerdict")->text(), QString());

@@ -54,10 +54,10 @@ float wave(int i)
     return 20.0f + 15.0f * float(std::sin(i / 7.0));
 }
 
-QImage drawCurve(int w, int h)
+QImage drawCurve(int w, int h, int selected = -1)
 {
     QPixmap pm(w, h);
-    DrawCurvePicture(pm);
+    DrawCurvePicture(pm, selected);
     return pm.toImage().convertToFormat(QImage::Format_RGB32);
 }
 
@@ -162,7 +162,6 @@ void TestScreenWidgets::init()
     style = 0;
     setCurve({50, 20000, 50});
     samples.clear();
-    curSampleIndex = -1;
 }
 
 void TestScreenWidgets::cleanup()
@@ -411,7 +410,6 @@ void TestScreenWidgets::fitTextSetsFontAndDrawsLowered()
 void TestScreenWidgets::pictureResolvesPendingPress()
 {
     samples.assign(makeSamples(40, 20000, -50, wave)); // 20000 .. 18050
-    curSampleIndex = 0;
     const QSize size(600, 500);
     const QRect plot = curveGeometry(size.width(), size.height()).plot;
     // A press at the row of depth 19000 mm.
@@ -425,9 +423,8 @@ void TestScreenWidgets::pictureResolvesPendingPress()
     QVERIFY(expected >= 0);
     QCOMPARE(index, expected);
     QVERIFY(std::abs(samples.snapshot().at(expected).depth - 19000) <= 50);
-    // Picking selects nothing by itself; painting neither.
-    drawCurve(600, 500);
-    QCOMPARE(int(curSampleIndex), 0);
+    // Picking selects nothing by itself.
+    QCOMPARE(picture.selected(), -1);
 
     // A press outside the pick area picks nothing.
     QVERIFY(picture.pick(size, QPoint(10, 10), &index));
@@ -454,18 +451,16 @@ void TestScreenWidgets::pressOnEmptyPictureStaysPending()
 void TestScreenWidgets::markerAndSelectionLine()
 {
     samples.assign(makeSamples(100, 20000, -50, wave));
-    curSampleIndex = 30;
     const QRect plot = curveGeometry(600, 500).plot;
     const Sample s = samples.snapshot().at(30);
     const QPoint pt = curvePoint(plot, 50, 20000, s.depth, s.resistivity);
-    QImage img = drawCurve(600, 500);
+    QImage img = drawCurve(600, 500, 30);
     const QRgb red = qRgb(255, 0, 0);
     QCOMPARE(img.pixel(plot.left() + 3, pt.y()), red);
     QCOMPARE(img.pixel(plot.right() - 3, pt.y()), red);
     QCOMPARE(img.pixel(pt), red);
     // No selection: no red line, and the curve is drawn in the axis blue.
-    curSampleIndex = -1;
-    img = drawCurve(600, 500);
+    img = drawCurve(600, 500, -1);
     QVERIFY(img.pixel(plot.right() - 3, pt.y()) != red);
     QCOMPARE(img.pixel(pt), curveForeground().rgb());
     // A selection above the range still gets its line.
@@ -475,7 +470,7 @@ void TestScreenWidgets::markerAndSelectionLine()
     samples.appendSample(big);
     const QPoint far = curvePoint(plot, 50, 20000, big.depth, big.resistivity);
     QVERIFY(far.x() > plot.right());
-    img = drawCurve(600, 500);
+    img = drawCurve(600, 500, 100);
     QCOMPARE(img.pixel(plot.left() + 10, far.y()), red);
 }
 
@@ -546,12 +541,10 @@ void TestScreenWidgets::growingCurveMatchesFreshDrawing()
         if (i % 37 == 0)
             drawCurve(600, 500); // the cache grows piece by piece
     }
-    curSampleIndex = -1;
     const QImage grown = drawCurve(600, 500);
     samples.clear();
     drawCurve(600, 500);
     samples.assign(all); // a new list: drawn from scratch
-    curSampleIndex = -1;
     const QImage fresh = drawCurve(600, 500);
     int differing = 0;
     for (int y = 0; y < fresh.height(); ++y)
@@ -566,7 +559,6 @@ void TestScreenWidgets::replacedSamplesLeaveNoOldCurve()
     samples.assign(makeSamples(300, 20000, -50, [](int) { return 40.0f; }));
     drawCurve(600, 500);
     samples.assign(makeSamples(300, 20000, -50, [](int) { return 10.0f; }));
-    curSampleIndex = -1;
     const QImage img = drawCurve(600, 500);
     const QRect plot = curveGeometry(600, 500).plot;
     const QPoint oldPt = curvePoint(plot, 50, 20000, 15000, 40.0f);
@@ -610,12 +602,13 @@ void TestScreenWidgets::magnifiedCanvasDrawsOnlyWhatIsVisible()
     // A canvas this large is painted directly; a clipped paint must give the
     // same pixels in the visible part as a whole one.
     samples.assign(makeSamples(3000, 20000, -6, wave));
-    curSampleIndex = 1500;
     const QSize size(2100, 2100);
     QImage whole(size, QImage::Format_RGB32);
     {
         QPainter p(&whole);
-        CCurvePicture().paint(p, size);
+        CCurvePicture picture;
+        picture.setSelected(1500);
+        picture.paint(p, size);
     }
     const QRect visible(700, 900, 400, 300);
     QImage part(size, QImage::Format_RGB32);
@@ -623,7 +616,9 @@ void TestScreenWidgets::magnifiedCanvasDrawsOnlyWhatIsVisible()
     {
         QPainter p(&part);
         p.setClipRect(visible);
-        CCurvePicture().paint(p, size);
+        CCurvePicture picture;
+        picture.setSelected(1500);
+        picture.paint(p, size);
     }
     int curvePixels = 0;
     for (int y = visible.top(); y <= visible.bottom(); ++y) {
@@ -1069,17 +1064,15 @@ void TestScreenWidgets::fillTableCentresPickedSample()
     FillTable(&t);
     QCOMPARE(t.topRow(), 1);
     // Not after a pick: the table keeps its place and selection.
-    curSampleIndex = 60;
     FillTable(&t);
     QCOMPARE(t.topRow(), 1);
     QCOMPARE(t.selectedRow(), -1);
     // After a pick the sample is selected and shown near the middle.
-    FillTable(&t, defaultRangeUnitText(), true);
+    FillTable(&t, defaultRangeUnitText(), 60);
     QCOMPARE(t.topRow(), 60 - 7);
     QCOMPARE(t.selectedRow(), 61);
     // Near the end the last row stays at the bottom.
-    curSampleIndex = 98;
-    FillTable(&t, defaultRangeUnitText(), true);
+    FillTable(&t, defaultRangeUnitText(), 98);
     QCOMPARE(t.topRow(), 100 + 1 - 14);
     QCOMPARE(t.selectedRow(), 99);
 }
@@ -1119,8 +1112,7 @@ void TestScreenWidgets::mirrorFollowsAppendsAndResets()
     m.refresh();
     QCOMPARE(m.generation(), gen); // an append keeps what was held
     QCOMPARE(m.data(), samples.snapshot());
-    curSampleIndex = 3;
-    QVERIFY(samples.editResistivity(77.0f));
+    QVERIFY(samples.editResistivity(3, 77.0f));
     m.refresh();
     QVERIFY(m.generation() != gen);
     QCOMPARE(m.data(), samples.snapshot());

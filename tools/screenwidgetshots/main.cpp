@@ -68,9 +68,9 @@ bool screen(const QString &path, int theme, bool withArrows)
     // A press on the curve 60 % down, then the refresh the main dialog does.
     int picked = -1;
     if (wave.picture().pick(wave.size(), QPoint(200, int(0.6 * 690)), &picked) && picked >= 0)
-        curSampleIndex = picked;
+        wave.picture().setSelected(picked);
     wave.grab();
-    FillTable(&table, defaultRangeUnitText(), true);
+    FillTable(&table, defaultRangeUnitText(), picked);
     if (withArrows) {
         // Panels come back with the next touch of the table.
         QMouseEvent release(QEvent::MouseButtonRelease, QPointF(20, 100), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
