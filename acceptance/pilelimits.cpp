@@ -28,7 +28,7 @@ bool readBound(const QJsonObject &o, const char *key, int32_t *out, QString *err
     }
     const double d = v.toDouble(-1.0);
     if (!v.isDouble() || d < 0 || d > 1e9 || d != std::floor(d)) {
-        *error = QStringLiteral("row %1: %2 must be a whole number of millimetres").arg(row + 1).arg(QLatin1String(key));
+        *error = QStringLiteral("row %1: %2 must be a whole number of millimetres").arg(QString::number(row + 1), QLatin1String(key));
         return false;
     }
     *out = int32_t(d);
@@ -45,7 +45,7 @@ bool CPileLimits::parse(const QByteArray &json, CPileLimits *out, QString *error
     const QJsonDocument doc = QJsonDocument::fromJson(json, &pe);
     CPileLimits t;
     if (pe.error != QJsonParseError::NoError) {
-        reason = QStringLiteral("bad JSON: %1 at offset %2").arg(pe.errorString()).arg(pe.offset);
+        reason = QStringLiteral("bad JSON: %1 at offset %2").arg(pe.errorString(), QString::number(pe.offset));
     } else if (!doc.object().value(QLatin1String("rows")).isArray()) {
         reason = QStringLiteral("no \"rows\" list");
     } else {

@@ -175,7 +175,7 @@ void paintPage(CSummaryPainter &pp, const ProjectSummary &s, const QVector<Line>
     pp.rule(kFooterTopMm);
     pp.text(kMarginMm, kFooterTopMm + 0.5, 150, 5, tr("生成时间 %1").arg(madeAt.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))),
             7, Qt::AlignLeft, false, kMuted);
-    pp.text(kWidthMm - kMarginMm - 60, kFooterTopMm + 0.5, 60, 5, tr("第 %1 页 / 共 %2 页").arg(page + 1).arg(pages), 7,
+    pp.text(kWidthMm - kMarginMm - 60, kFooterTopMm + 0.5, 60, 5, tr("第 %1 页 / 共 %2 页").arg(QString::number(page + 1), QString::number(pages)), 7,
             Qt::AlignRight, false, kMuted);
 }
 

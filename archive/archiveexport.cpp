@@ -49,9 +49,8 @@ bool exportHoleFiles(CArchiveDb &db, const QString &project, const QString &hole
         return false;
     for (const StoredFile &f : files) {
         const QString detail = QStringLiteral("%1 (test %2 %3, version %4) to %5")
-                                   .arg(f.name, v->testDate, v->testTime)
-                                   .arg(v->version)
-                                   .arg(QDir::toNativeSeparators(QDir(dir).absolutePath()));
+                                   .arg(f.name, v->testDate, v->testTime, QString::number(v->version),
+                                        QDir::toNativeSeparators(QDir(dir).absolutePath()));
         if (!trail.append(QStringLiteral("export"), project, hole, detail, f.sha256, error)) {
             db.rollback();
             return false;

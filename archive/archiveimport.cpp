@@ -19,7 +19,7 @@
 
 QString ImportSummary::line() const
 {
-    return QStringLiteral("new %1, versions %2, skipped %3, refused %4").arg(added).arg(versions).arg(skipped).arg(refused);
+    return QStringLiteral("new %1, versions %2, skipped %3, refused %4").arg(QString::number(added), QString::number(versions), QString::number(skipped), QString::number(refused));
 }
 
 namespace {
@@ -293,10 +293,9 @@ private:
             return false;
 
         QString detail = QStringLiteral("%1 from %2: test %3 %4, version %5, %6 samples, thickness %7 cm")
-                             .arg(name, QDir::toNativeSeparators(folder), f.testDate, f.testTime)
-                             .arg(version)
-                             .arg(f.samples)
-                             .arg(f.thicknessCm);
+                             .arg(name, QDir::toNativeSeparators(folder), f.testDate, f.testTime,
+                                  QString::number(version), QString::number(f.samples),
+                                  QString::number(f.thicknessCm));
         if (!kept.isEmpty())
             detail += QStringLiteral("; with ") + kept.join(QStringLiteral(", "));
         if (!m_trail.append(version == 1 ? QStringLiteral("import") : QStringLiteral("version"), f.project, hole,

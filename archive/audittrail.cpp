@@ -109,7 +109,7 @@ bool checkAuditChain(CArchiveDb &db, AuditChainCheck *out, QString *error)
     while (q.next()) {
         const AuditEntry e = entryOf(q);
         if (e.seq != expectedSeq)
-            c.faults << QStringLiteral("audit entry %1 is missing (the next present is %2)").arg(expectedSeq).arg(e.seq);
+            c.faults << QStringLiteral("audit entry %1 is missing (the next present is %2)").arg(QString::number(expectedSeq), QString::number(e.seq));
         if (e.prevHash != prev)
             c.faults << QStringLiteral("audit entry %1 does not follow the entry before it (chain broken)").arg(e.seq);
         if (auditEntryHash(e) != e.hash)

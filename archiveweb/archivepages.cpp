@@ -103,14 +103,10 @@ QByteArray projectList(const QVector<ProjectRow> &projects)
     for (const ProjectRow &p : projects)
         b += QStringLiteral("<tr><td>%1</td><td class=\"num\">%2</td><td class=\"num\">%3</td><td class=\"num\">%4</td>"
                             "<td class=\"num pass\">%5</td><td class=\"num%6\">%7</td><td class=\"num\">%8</td></tr>\n")
-                 .arg(projectLink(p.project))
-                 .arg(p.holes)
-                 .arg(p.tests)
-                 .arg(p.versions)
-                 .arg(p.passed)
-                 .arg(p.failed ? QStringLiteral(" fail") : QString())
-                 .arg(p.failed)
-                 .arg(p.notJudged);
+                 .arg(projectLink(p.project), QString::number(p.holes), QString::number(p.tests),
+                      QString::number(p.versions), QString::number(p.passed),
+                      p.failed ? QStringLiteral(" fail") : QString(), QString::number(p.failed),
+                      QString::number(p.notJudged));
     b += QStringLiteral("</tbody></table>\n");
     return page(tr("工程"), b);
 }
@@ -130,11 +126,9 @@ QByteArray project(const QString &project, const QVector<HoleRow> &holes)
         b += QStringLiteral("<tr%1><td>%2</td><td>%3 %4</td><td class=\"num\">%5</td>%6%7<td class=\"num\">%8</td>"
                             "<td class=\"num\">%9</td></tr>\n")
                  .arg(h.failed() ? QStringLiteral(" class=\"failed\"") : QString(),
-                      holeLink(project, h.hole, h.hole), esc(h.testDate), esc(h.testTime))
-                 .arg(thicknessText(h.thicknessCm, h.quality))
-                 .arg(limitCell(h.limitMm), verdictCell(h.verdict, h.quality))
-                 .arg(h.samples)
-                 .arg(h.version);
+                      holeLink(project, h.hole, h.hole), esc(h.testDate), esc(h.testTime),
+                      thicknessText(h.thicknessCm, h.quality), limitCell(h.limitMm),
+                      verdictCell(h.verdict, h.quality), QString::number(h.samples), QString::number(h.version));
     b += QStringLiteral("</tbody></table>\n");
     return page(project, b);
 }
@@ -148,14 +142,12 @@ QByteArray hole(const HolePageData &d)
     b += QStringLiteral("<section class=\"facts\"><dl>"
                         "<dt>%1</dt><dd>%2 %3</dd><dt>%4</dt><dd>%5</dd><dt>%6</dt><dd>%7</dd>"
                         "<dt>%8</dt><dd>%9 m</dd>")
-             .arg(esc(tr("检测时间")), esc(v.testDate), esc(v.testTime), esc(tr("版本")))
-             .arg(v.version)
-             .arg(esc(tr("检测人")), esc(info.tester.get()), esc(tr("孔深")), metres(info.holeDepth));
+             .arg(esc(tr("检测时间")), esc(v.testDate), esc(v.testTime), esc(tr("版本")), QString::number(v.version),
+                  esc(tr("检测人")), esc(info.tester.get()), esc(tr("孔深")), metres(info.holeDepth));
     b += QStringLiteral("<dt>%1</dt><dd>%2 cm</dd><dt>%3</dt><dd>%4</dd><dt>%5</dt>%6"
                         "<dt>%7</dt><dd>%8</dd></dl></section>\n")
-             .arg(esc(tr("沉渣厚度")))
-             .arg(thicknessText(v.thicknessCm, v.quality))
-             .arg(esc(tr("限值")), v.limitMm ? QStringLiteral("%1 mm").arg(*v.limitMm) : QStringLiteral("—"),
+             .arg(esc(tr("沉渣厚度")), thicknessText(v.thicknessCm, v.quality),
+                  esc(tr("限值")), v.limitMm ? QStringLiteral("%1 mm").arg(*v.limitMm) : QStringLiteral("—"),
                   esc(tr("结论")), verdictCell(v.verdict, v.quality).replace(QLatin1String("td"), QLatin1String("dd")),
                   esc(tr("检测单位")), esc(info.testUnit.get()));
 
@@ -188,9 +180,8 @@ QByteArray hole(const HolePageData &d)
                             "<td class=\"sha\">%8</td><td>%9</td></tr>\n")
                  .arg(current ? QStringLiteral(" class=\"current\"") : QString(), esc(r.testDate), esc(r.testTime),
                       current ? QString::number(r.version)
-                              : holeLink(d.project, d.hole, QString::number(r.version), r.id))
-                 .arg(thicknessText(r.thicknessCm, r.quality))
-                 .arg(verdictCell(r.verdict, r.quality), files, shas,
+                              : holeLink(d.project, d.hole, QString::number(r.version), r.id),
+                      thicknessText(r.thicknessCm, r.quality), verdictCell(r.verdict, r.quality), files, shas,
                       esc(r.importedAt.left(19).replace(QLatin1Char('T'), QLatin1Char(' '))) + QStringLiteral("<br>")
                           + esc(r.importedBy));
     }
@@ -209,10 +200,9 @@ QByteArray hole(const HolePageData &d)
                 continue;
             }
             QString href = QStringLiteral("/hole?project=%1&hole=%2&v=%3&page=%4")
-                               .arg(urlValue(d.project), urlValue(d.hole))
-                               .arg(v.id)
-                               .arg(i + 1);
-            b += QStringLiteral("<a href=\"%1\">%2</a> ").arg(esc(href)).arg(i + 1);
+                               .arg(urlValue(d.project), urlValue(d.hole), QString::number(v.id),
+                                    QString::number(i + 1));
+            b += QStringLiteral("<a href=\"%1\">%2</a> ").arg(esc(href), QString::number(i + 1));
         }
         b += QStringLiteral("</p>\n");
     }
@@ -234,7 +224,7 @@ QByteArray search(const QString &text, const QVector<FoundHole> &found)
     QString b = QStringLiteral("<h1>%1</h1>\n").arg(esc(tr("搜索")));
     if (text.trimmed().isEmpty())
         return page(tr("搜索"), b, text);
-    b += QStringLiteral("<p>%1</p>\n").arg(esc(tr("“%1”：%2 个孔").arg(text).arg(found.size())));
+    b += QStringLiteral("<p>%1</p>\n").arg(esc(tr("“%1”：%2 个孔").arg(text, QString::number(found.size()))));
     if (!found.isEmpty()) {
         b += QStringLiteral("<table class=\"list\"><thead><tr><th>%1</th><th>%2</th><th>%3</th></tr></thead><tbody>\n")
                  .arg(esc(tr("工程")), esc(tr("孔号")), esc(tr("匹配")));

@@ -285,7 +285,7 @@ bool CArchiveWebServer::bind(const ListenAddress &address, QString *error)
     else
         m_port = m_server->bind_to_port(host, address.port) ? address.port : -1;
     if (m_port <= 0) {
-        *error = QStringLiteral("cannot listen on %1:%2").arg(address.host).arg(address.port);
+        *error = QStringLiteral("cannot listen on %1:%2").arg(address.host, QString::number(address.port));
         return false;
     }
     return true;

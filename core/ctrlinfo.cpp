@@ -94,12 +94,12 @@ uint32_t StoredColor::argb() const
 
 bool StoredColor::operator==(const StoredColor &o) const
 {
-    return spec == o.spec && alpha == o.alpha && red == o.red && green == o.green && blue == o.blue && pad == o.pad;
+    return model == o.model && alpha == o.alpha && red == o.red && green == o.green && blue == o.blue && pad == o.pad;
 }
 
 QDataStream &operator<<(QDataStream &s, const StoredColor &c)
 {
-    return s << qint8(c.spec) << quint16(c.alpha) << quint16(c.red) << quint16(c.green) << quint16(c.blue)
+    return s << qint8(c.model) << quint16(c.alpha) << quint16(c.red) << quint16(c.green) << quint16(c.blue)
              << quint16(c.pad);
 }
 

@@ -23,7 +23,7 @@ struct LayerEntry {
 // words, so that the record needs no graphics library; records/recordstyle.h
 // turns it into a QColor and back.
 struct StoredColor {
-    int8_t spec = 1; // 0 invalid, 1 RGB, 2 HSV, 3 CMYK, 4 HSL, 5 extended RGB
+    int8_t model = 1; // 0 invalid, 1 RGB, 2 HSV, 3 CMYK, 4 HSL, 5 extended RGB
     uint16_t alpha = 0xffff;
     uint16_t red = 0;
     uint16_t green = 0;

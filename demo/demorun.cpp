@@ -70,7 +70,7 @@ CDemoRun::CDemoRun(CDlgMain &dlg, const AppOptions &options, QObject *parent)
     m_answerer.ignore(&m_dlg);
     connect(&m_answerer, &ModalAnswerer::unexpectedDialog, this, &CDemoRun::failOnUnexpected);
     connect(&m_answerer, &ModalAnswerer::budgetSpent, this, [this] {
-        fail(QStringLiteral("not finished within %1 s (%2)").arg(m_opt.maxSeconds).arg(stepState()));
+        fail(QStringLiteral("not finished within %1 s (%2)").arg(QString::number(m_opt.maxSeconds), stepState()));
     });
 }
 
@@ -280,7 +280,7 @@ void CDemoRun::checkSavedFile()
         return;
     }
     m_savedSamples = r.samples.size();
-    note(QStringLiteral("%1 samples saved in %2").arg(m_savedSamples).arg(m_holePath));
+    note(QStringLiteral("%1 samples saved in %2").arg(QString::number(m_savedSamples), m_holePath));
     shoot(&m_dlg, QStringLiteral("main-saved"), true);
 }
 
@@ -327,10 +327,10 @@ void CDemoRun::reviewAndJudge()
     CtrlInfo info;
     const HoleLoadResult r = readHoleFile(m_holePath, info);
     if (!r.ok || info.sedimentThickness != expected) {
-        fail(QStringLiteral("the judgement (%1 cm) was not written to %2").arg(expected).arg(m_holePath));
+        fail(QStringLiteral("the judgement (%1 cm) was not written to %2").arg(QString::number(expected), m_holePath));
         return;
     }
-    note(QStringLiteral("sediment %1 cm at %2 m").arg(expected).arg(cell));
+    note(QStringLiteral("sediment %1 cm at %2 m").arg(QString::number(expected), cell));
     shoot(&m_dlg, QStringLiteral("main-review"), true);
 }
 

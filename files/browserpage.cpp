@@ -34,7 +34,7 @@ View page(const QStringList &names, int p, bool fileMode)
         v.texts[i] = fileMode ? names.at(k).left(names.at(k).size() - 4) : names.at(k);
         v.shown = i + 1;
     }
-    v.label = QStringLiteral("%1/%2").arg(p).arg(pages);
+    v.label = QStringLiteral("%1/%2").arg(QString::number(p), QString::number(pages));
     v.nextEnabled = p != pages;
     v.preEnabled = pages >= 2;
     v.allEnabled = true;

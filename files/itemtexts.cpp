@@ -32,7 +32,7 @@ ItemTexts holeFile(const QString &projectDir, const QString &fileName, const QSt
     qint64 size = 0;
     for (const QString &f : HoleFiles::companionFiles(t.path))
         size += QFileInfo(f).size(); // 0 for a file that is not there
-    t.sizeText = tr("文件大小: %1KB (%2字节)").arg(double(size) / 1024.0, 0, 'f', 1).arg(size);
+    t.sizeText = tr("文件大小: %1KB (%2字节)").arg(QString::number(double(size) / 1024.0, 'f', 1), QString::number(size));
     t.timeText = timeText(t.path);
     return t;
 }

@@ -95,7 +95,7 @@ QStringList describeRecord(const CtrlInfo &info)
                    {"curveMagnify", &info.curveMagnify}, {"holeQuality", &info.holeQuality},
                    {"sedimentThickness", &info.sedimentThickness}, {"sampleMode", &info.sampleMode}};
     for (const auto &n : numbers)
-        out << QStringLiteral("%1=%2").arg(QLatin1String(n.name)).arg(n.value->load());
+        out << QStringLiteral("%1=%2").arg(QLatin1String(n.name), QString::number(n.value->load()));
     // Reals by their bits, so that a NaN equals itself.
     for (const SharedValue<float> *v : {&info.spareValue1, &info.spareValue2}) {
         const float f = v->load();
@@ -115,13 +115,9 @@ QStringList describeRecord(const CtrlInfo &info)
         out << QStringLiteral("font=") + QString::fromLatin1(f.toHex());
     const HoleAcceptance &a = info.acceptance;
     out << QStringLiteral("acceptance=%1 \"%2\" \"%3\" %4 %5 %6 %7 %8")
-               .arg(a.designLimitMm)
-               .arg(a.code, a.pileType)
-               .arg(a.limitMm)
-               .arg(a.verdict)
-               .arg(a.overridden)
-               .arg(a.position)
-               .arg(a.sequence);
+               .arg(QString::number(a.designLimitMm), a.code, a.pileType, QString::number(a.limitMm),
+                    QString::number(a.verdict), QString::number(a.overridden), QString::number(a.position),
+                    QString::number(a.sequence));
     return out;
 }
 

@@ -42,10 +42,10 @@ StoredColor toStoredColor(const QColor &color)
     const QByteArray bytes = streamed(color);
     QDataStream s(bytes);
     prepare(s);
-    qint8 spec = 0;
+    qint8 model = 0;
     StoredColor c;
-    s >> spec >> c.alpha >> c.red >> c.green >> c.blue >> c.pad;
-    c.spec = spec;
+    s >> model >> c.alpha >> c.red >> c.green >> c.blue >> c.pad;
+    c.model = model;
     return c;
 }
 

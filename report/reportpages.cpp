@@ -117,7 +117,7 @@ void footer(CPaperPainter &pp, const HoleReportData &d, int page, int pages)
     pp.text(x, y + 5.0, 120, 4.2,
             tr("报告生成时间 %1").arg(d.madeAt.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))), 7, Qt::AlignLeft,
             false, kMuted);
-    pp.text(x + 120, y + 5.0, kContentWidthMm - 120, 4.2, tr("第 %1 页 / 共 %2 页").arg(page + 1).arg(pages), 7,
+    pp.text(x + 120, y + 5.0, kContentWidthMm - 120, 4.2, tr("第 %1 页 / 共 %2 页").arg(QString::number(page + 1), QString::number(pages)), 7,
             Qt::AlignRight, false, kMuted);
 }
 
@@ -164,14 +164,14 @@ void firstPage(CPaperPainter &pp, const HoleReportData &d)
         judged.append({tr("限值(mm)"), acc.limitMm >= 0 ? QString::number(acc.limitMm) : QStringLiteral("-")});
     }
     if (acc.position != MeasuringPosition::Unnamed || acc.sequence > 1)
-        judged.append({tr("测点 / 次数"), QStringLiteral("%1 / %2").arg(MeasuringPosition::text(acc.position)).arg(acc.sequence)});
+        judged.append({tr("测点 / 次数"), QStringLiteral("%1 / %2").arg(MeasuringPosition::text(acc.position), QString::number(acc.sequence))});
     y = fields(pp, y, judged, 2, 38, 6.5);
     if (acc.judged())
         y = fields(pp, y - 1.5, {{tr("验收判定"), comparisonLine(in)}}, 1, 38, 6.5);
     y = fields(pp, y - 1.5, {{tr("建议沉渣界面"), suggestionText(d.suggestion)}}, 1, 38, 6.5);
     if (d.samplesTruncated) {
         pp.text(ReportPage::MarginMm + 2, y, kContentWidthMm - 4, 5,
-                tr("文件声明 %1 个样点，实际只有 %2 个").arg(d.announcedSamples).arg(d.samples.size()), 8,
+                tr("文件声明 %1 个样点，实际只有 %2 个").arg(QString::number(d.announcedSamples), QString::number(d.samples.size())), 8,
                 Qt::AlignLeft, true, Qt::red);
         y += 5;
     }

@@ -223,7 +223,7 @@ void keyboard::on_BtnOK_clicked() { enterPressed(); }
 void keyboard::showLengthNotice()
 {
     auto *msg = new frmMessageBox;
-    msg->SetMessage(tr("请输入字符串长度：") + QStringLiteral("%1-%2").arg(m_nMinLen).arg(m_nMaxLen), 0);
+    msg->SetMessage(tr("请输入字符串长度：") + QStringLiteral("%1-%2").arg(QString::number(m_nMinLen), QString::number(m_nMaxLen)), 0);
     msg->exec();
 }
 

@@ -1343,7 +1343,7 @@ void TestRecords::colourConversions()
     QFETCH(QColor, colour);
     const StoredColor stored = toStoredColor(colour);
     QCOMPARE(toQColor(stored), colour);
-    QCOMPARE(int(stored.spec), int(colour.spec()));
+    QCOMPARE(int(stored.model), int(colour.spec()));
     if (colour.spec() == QColor::Rgb) {
         QCOMPARE(stored.argb(), uint32_t(colour.rgba()));
         QCOMPARE(StoredColor::rgb(colour.red(), colour.green(), colour.blue(), colour.alpha()),

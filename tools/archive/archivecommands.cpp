@@ -78,7 +78,7 @@ int projects(CArchiveDb &db)
         return fail(error);
     line(QStringLiteral("project\tholes\ttests\tversions\tfailed"));
     for (const ProjectRow &r : rows)
-        line(QStringLiteral("%1\t%2\t%3\t%4\t%5").arg(r.project).arg(r.holes).arg(r.tests).arg(r.versions).arg(r.failed));
+        line(QStringLiteral("%1\t%2\t%3\t%4\t%5").arg(r.project, QString::number(r.holes), QString::number(r.tests), QString::number(r.versions), QString::number(r.failed)));
     return 0;
 }
 
@@ -158,7 +158,7 @@ int log(CArchiveDb &db, const QString &project, const QString &hole)
         return fail(error);
     line(QStringLiteral("seq\tat\twho\taction\thole\tsha256\tdetail"));
     for (const AuditEntry &e : entries)
-        line(QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7").arg(e.seq).arg(e.at, e.who, e.action, e.hole, e.sha256, e.detail));
+        line(QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7").arg(QString::number(e.seq), e.at, e.who, e.action, e.hole, e.sha256, e.detail));
     return 0;
 }
 

@@ -255,7 +255,7 @@ bool HoleJson::fromJson(const QJsonObject &o, CtrlInfo &info, QVector<Sample> &s
         if (!GbkText::canEncode(text))
             return fail(error, QStringLiteral("%1 has characters outside GBK").arg(QLatin1String(k.key)));
         if (GbkText::encode(text).size() > k.size)
-            return fail(error, QStringLiteral("%1 is longer than %2 GBK bytes").arg(QLatin1String(k.key)).arg(k.size));
+            return fail(error, QStringLiteral("%1 is longer than %2 GBK bytes").arg(QLatin1String(k.key), QString::number(k.size)));
         info.*k.field = text;
     }
     for (const IntKey &k : kInts) {
@@ -265,7 +265,7 @@ bool HoleJson::fromJson(const QJsonObject &o, CtrlInfo &info, QVector<Sample> &s
         int32_t v;
         if (!readInt(o.value(QLatin1String(k.key)), k.lo, k.hi, &v))
             return fail(error, QStringLiteral("%1 must be a whole number from %2 to %3")
-                                   .arg(QLatin1String(k.key)).arg(k.lo).arg(k.hi));
+                                   .arg(QLatin1String(k.key), QString::number(k.lo), QString::number(k.hi)));
         info.*k.field = v;
     }
     for (const RealKey &k : kReals) {

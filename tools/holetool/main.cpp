@@ -177,7 +177,7 @@ int write(const QString &jsonFile, const QString &holeFile)
     QJsonParseError err;
     const QJsonDocument doc = QJsonDocument::fromJson(f.readAll(), &err);
     if (err.error != QJsonParseError::NoError)
-        return failWith(jsonFile, QStringLiteral("bad JSON: %1 at offset %2").arg(err.errorString()).arg(err.offset));
+        return failWith(jsonFile, QStringLiteral("bad JSON: %1 at offset %2").arg(err.errorString(), QString::number(err.offset)));
     if (!doc.isObject())
         return failWith(jsonFile, QStringLiteral("bad JSON: not an object"));
     CtrlInfo info;

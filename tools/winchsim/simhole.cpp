@@ -158,9 +158,9 @@ QString CSimHole::phaseLine() const
     case Raising: return QStringLiteral("phase: raising at %1 m/s").arg(m_motion.speed);
     case Lowering: return QStringLiteral("phase: lowering at %1 m/s").arg(m_motion.speed);
     case Stopped:
-        return QStringLiteral("phase: stopped at %1 m, count %2").arg(m_motion.to, 0, 'f', 3).arg(m_lastCount);
+        return QStringLiteral("phase: stopped at %1 m, count %2").arg(QString::number(m_motion.to, 'f', 3), QString::number(m_lastCount));
     case AtTop:
-        return QStringLiteral("phase: at the top, %1 m, count %2").arg(m_cfg.depth).arg(m_lastCount);
+        return QStringLiteral("phase: at the top, %1 m, count %2").arg(QString::number(m_cfg.depth), QString::number(m_lastCount));
     }
     return QString();
 }

@@ -38,7 +38,7 @@ bool CWinchSimServer::listen(const QHostAddress &address, quint16 port)
 {
     if (!m_server->listen(address, port))
         return false;
-    line(QStringLiteral("listening on %1:%2").arg(address.toString()).arg(m_server->serverPort()));
+    line(QStringLiteral("listening on %1:%2").arg(address.toString(), QString::number(m_server->serverPort())));
     return true;
 }
 
@@ -81,7 +81,7 @@ void CWinchSimServer::onNewConnection()
     m_faultAnnounced = false;
     connect(s, &QTcpSocket::readyRead, this, &CWinchSimServer::onReadyRead);
     connect(s, &QTcpSocket::disconnected, this, &CWinchSimServer::onDisconnected);
-    line(QStringLiteral("link connected from %1:%2").arg(s->peerAddress().toString()).arg(s->peerPort()));
+    line(QStringLiteral("link connected from %1:%2").arg(s->peerAddress().toString(), QString::number(s->peerPort())));
 }
 
 void CWinchSimServer::onDisconnected()
