@@ -153,9 +153,12 @@ void TestHoleReport::curveMarks_data()
     QTest::addColumn<int>("thicknessCm");
     QTest::addColumn<bool>("judgedDrawn");
     QTest::addColumn<bool>("suggestionDrawn");
-    QTest::newRow("bottom panel") << 17000.0 << 35 << true << true;
-    QTest::newRow("judged above the panel") << 19000.0 << 150 << false << true;
-    QTest::newRow("nothing near the bottom") << 0.0 << 0 << true << true;
+    QTest::addColumn<bool>("judged");
+    QTest::newRow("bottom panel") << 17000.0 << 35 << true << true << true;
+    QTest::newRow("judged above the panel") << 19000.0 << 150 << false << true << true;
+    QTest::newRow("nothing near the bottom") << 0.0 << 0 << true << true << true;
+    // A test not judged yet draws no interface, whatever its thickness field.
+    QTest::newRow("not judged yet") << 17000.0 << 4 << false << true << false;
 }
 
 // The panel draws the curve through every sample, the judged interface as
@@ -167,10 +170,12 @@ void TestHoleReport::curveMarks()
     QFETCH(int, thicknessCm);
     QFETCH(bool, judgedDrawn);
     QFETCH(bool, suggestionDrawn);
+    QFETCH(bool, judged);
     const QVector<Sample> samples = holeSamples(401, 300);
     ReportCurveMarks marks;
     marks.maxDepth = 20000;
     marks.sedimentThicknessCm = thicknessCm;
+    marks.judged = judged;
     marks.suggestion = suggestSedimentInterface(samples, 20000, 50);
     QCOMPARE(marks.suggestion.thicknessCm, 25);
     ReportCurvePanel panel;
