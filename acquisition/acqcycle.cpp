@@ -1,6 +1,5 @@
 #include "acqcycle.h"
 
-#include "acqstate.h"
 #include "ctrlinfo.h"
 #include "testrecord.h"
 
@@ -249,10 +248,22 @@ AcqCycleResult runAcqCycle(const AcqCycleInput &in, AcqCycleVars &vars)
     return c.r;
 }
 
-void applyAcqSampleOps(const QVector<AcqSampleOp> &ops, SampleList &list, float value)
+AcqSettings acqSettingsOf(const CtrlInfo &info)
+{
+    AcqSettings s;
+    s.moveDistance = info.moveDistance;
+    s.holeDepth = info.holeDepth;
+    s.maxDepth = info.maxDepth;
+    s.depthFromTop = int32_t(info.depthFromTop) != 0;
+    s.heightFromWinch = !SampleModes::isManual(info.sampleMode);
+    s.deviceChannel = info.deviceChannel;
+    return s;
+}
+
+void applyAcqSampleOps(const QVector<AcqSampleOp> &ops, SampleList &list, float value, const AcqSettings &settings)
 {
     for (const AcqSampleOp &op : ops) {
-        const int32_t depth = depthForRaisedDistance(op.height);
+        const int32_t depth = depthForRaisedDistance(op.height, settings.holeDepth, settings.depthFromTop);
         switch (op.kind) {
         case AcqSampleOp::Append:
             list.append(depth, value);
@@ -281,38 +292,38 @@ void applyAcqSampleOps(const QVector<AcqSampleOp> &ops, SampleList &list, float 
     }
 }
 
-AcqCycleInput acqCycleInputFromGlobals(uint32_t stateWord)
+AcqCycleInput acqCycleInput(const AcqControl &c, const AcqSettings &settings)
 {
     AcqCycleInput in;
-    in.stateWord = stateWord;
-    in.moveDistance = gCtrlInfo.moveDistance;
-    in.holeDepth = gCtrlInfo.holeDepth;
-    in.maxDepth = gCtrlInfo.maxDepth;
-    in.reinitDevice = reinitDevice.load() != 0;
-    in.needZeroHeight = needZeroHeight.load() != 0;
-    in.needStepHeight = needStepHeight.load() != 0;
-    in.endReached = endReached.load() != 0;
-    in.finishSent = finishSent.load() != 0;
-    in.recordEnabled = recordEnabled.load() != 0;
+    in.stateWord = c.curState;
+    in.moveDistance = settings.moveDistance;
+    in.holeDepth = settings.holeDepth;
+    in.maxDepth = settings.maxDepth;
+    in.reinitDevice = c.reinitDevice;
+    in.needZeroHeight = c.needZeroHeight;
+    in.needStepHeight = c.needStepHeight;
+    in.endReached = c.endReached;
+    in.finishSent = c.finishSent;
+    in.recordEnabled = c.recordEnabled;
     return in;
 }
 
-void applyAcqCycleResult(const AcqCycleResult &r, float value)
+void applyAcqCycleControl(const AcqCycleResult &r, AcqControl &c)
 {
     if (r.reinitDevice)
-        reinitDevice = 0;
+        c.reinitDevice = false;
     if (r.clearNeedZeroHeight)
-        needZeroHeight = 0;
+        c.needZeroHeight = false;
     if (r.clearNeedStepHeight)
-        needStepHeight = 0;
-    if (!r.sampleOps.isEmpty())
-        applyAcqSampleOps(r.sampleOps, samples, value);
+        c.needStepHeight = false;
     if (r.stateWritten)
-        setState(r.newState);
+        c.curState = r.newState;
     if (r.clearFinishSent)
-        finishSent = 0;
+        c.finishSent = false;
     if (r.setFinishSent)
-        finishSent = 1;
+        c.finishSent = true;
+    if (r.clearEndReached)
+        c.endReached = false;
     if (r.setEndReached)
-        endReached = 1;
+        c.endReached = true;
 }

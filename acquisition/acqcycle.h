@@ -5,10 +5,31 @@
 // device, no sleeps here: the acquisition thread reads, calls runAcqCycle and
 // carries the result out.
 
+#include "acqstate.h"
+
 #include <QVector>
 #include <cstdint>
 
+class CtrlInfo;
 class SampleList;
+
+// The set-up numbers a cycle works with, handed to the thread by the session.
+struct AcqSettings {
+    int32_t moveDistance = 50;
+    int32_t holeDepth = 20000;
+    int32_t maxDepth = 20000;
+    bool depthFromTop = false;
+    bool heightFromWinch = true; // else the device's height (manual modes)
+    uint8_t deviceChannel = 0;
+    bool operator==(const AcqSettings &o) const
+    {
+        return moveDistance == o.moveDistance && holeDepth == o.holeDepth && maxDepth == o.maxDepth
+               && depthFromTop == o.depthFromTop && heightFromWinch == o.heightFromWinch
+               && deviceChannel == o.deviceChannel;
+    }
+    bool operator!=(const AcqSettings &o) const { return !(*this == o); }
+};
+AcqSettings acqSettingsOf(const CtrlInfo &info);
 
 // Heights of the cycle loop, kept from one cycle to the next (millimetres).
 struct AcqCycleVars {
@@ -23,7 +44,7 @@ struct AcqCycleVars {
 };
 
 struct AcqCycleInput {
-    uint32_t stateWord = 0; // curState as read at the start of the cycle
+    uint32_t stateWord = 0; // the state word at the start of the cycle
     int32_t moveDistance = 50;
     int32_t holeDepth = 20000;
     int32_t maxDepth = 20000;
@@ -81,6 +102,7 @@ struct AcqCycleResult {
     bool clearFinishSent = false;
     bool setFinishSent = false;
     bool setEndReached = false;
+    bool clearEndReached = false;
     bool stopThread = false;
     // A wave block is read before the sample operations (the wave samples at
     // the bottom); the block itself is not kept.
@@ -100,14 +122,14 @@ bool cycleReadsWaveHeight(uint32_t stateWord);
 // Decides one cycle; vars carry the heights from cycle to cycle.
 AcqCycleResult runAcqCycle(const AcqCycleInput &in, AcqCycleVars &vars);
 
-// Carries out sample operations on a list with the value of this moment.
-void applyAcqSampleOps(const QVector<AcqSampleOp> &ops, SampleList &list, float value);
+// Carries out sample operations on a list with the value of this moment;
+// heights become depths by the settings.
+void applyAcqSampleOps(const QVector<AcqSampleOp> &ops, SampleList &list, float value, const AcqSettings &settings);
 
-// The process-wide inputs of a cycle: set-up numbers of gCtrlInfo and the
-// request flags, with the given state word. Heights and the thread's own
-// requests are the caller's.
-AcqCycleInput acqCycleInputFromGlobals(uint32_t stateWord);
-// Carries a cycle's result out on the process-wide record: flags consumed,
-// sample operations on samples (value: the value of this moment), the state
-// word, then the flags set or cleared. Notices and the stop are the caller's.
-void applyAcqCycleResult(const AcqCycleResult &r, float value);
+// The inputs of a cycle from the state and flags and the set-up, with the
+// given state word. Heights and the thread's own requests are the caller's.
+AcqCycleInput acqCycleInput(const AcqControl &control, const AcqSettings &settings);
+// Carries a cycle's result out on a state and its flags: flags consumed, the
+// state word, then the flags set or cleared. Samples, notices and the stop
+// are the caller's.
+void applyAcqCycleControl(const AcqCycleResult &r, AcqControl &control);

@@ -1,8 +1,6 @@
 #include "appmodel.h"
 
-#include "acqstate.h"
 #include "appdir.h"
-#include "ctrlinfo.h"
 #include "depthcalc.h"
 #include "sysconfig.h"
 #include "winchctrl.h"
@@ -57,6 +55,12 @@ bool CAppModel::update()
     return updateFrom(r.fields, r.sequence);
 }
 
+void CAppModel::setWinchGeometry(int32_t wheelD, int32_t lineD)
+{
+    m_wheelD = wheelD;
+    m_lineD = lineD;
+}
+
 bool CAppModel::updateFrom(const WinchReport &report, quint64 sequence)
 {
     const bool newReport = sequence == 0 || sequence != m_lastSequence;
@@ -67,7 +71,7 @@ bool CAppModel::updateFrom(const WinchReport &report, quint64 sequence)
 
     lastPulseCount = report.pulseCount;
     bool changed = false;
-    const float h = winchMetresForPulses(report.pulseCount, gCtrlInfo.wheelD, gCtrlInfo.lineD);
+    const float h = winchMetresForPulses(report.pulseCount, m_wheelD, m_lineD);
     // Small steps are held back while the probe moves; at rest the height
     // settles on the exact count, so it cannot stay up to 5 mm short.
     if (std::fabs(lastWinchHeightM - h) > 0.005f || (atRest && h != lastWinchHeightM)) {

@@ -48,8 +48,13 @@ public:
     // Writes "KRV_ZPVW_CZL_CONFIG.INI" into the application directory.
     bool saveControlParams();
 
+    // The pulley and cable diameters (millimetres) of the set-up in use.
+    void setWinchGeometry(int32_t wheelD, int32_t lineD);
+
     uint8_t debugDisplay = 0;
     std::atomic<float> currentValue{0.0f};
+    // Height raised in millimetres from the controller's pulse count.
+    std::atomic<int32_t> winchHeight{0};
     float resiAmpFactor = 10.0f;
     float lastWinchHeightM = 0.0f;
     int32_t lastPulseCount = 0;
@@ -60,4 +65,6 @@ private:
     CWinchCtrl *m_link = nullptr;
     quint64 m_lastSequence = 0;
     bool m_haveReport = false;
+    int32_t m_wheelD = 63;
+    int32_t m_lineD = 7;
 };

@@ -1,23 +1,20 @@
 #include "depthcalc.h"
 
-#include "acqstate.h"
-#include "ctrlinfo.h"
 #include "device.h"
 
-bool heightFromWinch() { return !SampleModes::isManual(gCtrlInfo.sampleMode); }
-
-bool readCurHeight(int32_t *heightMm, int32_t *aux)
+bool readCurHeight(const AcqSettings &settings, const std::function<int32_t()> &winchHeight, int32_t *heightMm,
+                   int32_t *aux)
 {
-    if (heightFromWinch()) {
+    if (settings.heightFromWinch) {
         if (heightMm)
-            *heightMm = winchHeight.load();
+            *heightMm = winchHeight ? winchHeight() : 0;
         if (aux)
             *aux = 0;
         return true;
     }
     uint16_t h = 0;
     uint16_t a = 0;
-    if (!readHeight(&h, &a, gCtrlInfo.deviceChannel))
+    if (!readHeight(&h, &a, settings.deviceChannel))
         return false;
     if (heightMm)
         *heightMm = int32_t(h) * 10;
@@ -26,13 +23,14 @@ bool readCurHeight(int32_t *heightMm, int32_t *aux)
     return true;
 }
 
-bool readWaveHeight(int32_t *heightMm)
+bool readWaveHeight(const AcqSettings &settings, const std::function<int32_t()> &winchHeight, uint8_t *buffer,
+                    int32_t *heightMm)
 {
     uint16_t h = 0;
-    if (!readWave(uint16_t(2 * waveLength), waveBuffer.load(), &h, gCtrlInfo.deviceChannel))
+    if (!readWave(uint16_t(2 * waveLength), buffer, &h, settings.deviceChannel))
         return false;
     if (heightMm)
-        *heightMm = heightFromWinch() ? winchHeight.load() : int32_t(h) * 10;
+        *heightMm = settings.heightFromWinch ? (winchHeight ? winchHeight() : 0) : int32_t(h) * 10;
     return true;
 }
 

@@ -86,21 +86,21 @@ int32_t getHeight() { return deviceBackend().getHeight(); }
 
 uint8_t batteryLevel() { return isOpen() ? deviceBackend().batteryLevel() : 0; }
 
-void prepareAcquisitionParams()
+void prepareAcquisitionParams(const CtrlInfo &info)
 {
     gAcqParams = AcquisitionParams();
-    gAcqParams.heightUp = int32_t(gCtrlInfo.depthFromTop) == 0 ? 1 : 0;
+    gAcqParams.heightUp = int32_t(info.depthFromTop) == 0 ? 1 : 0;
     gAcqParams.configured = 1;
     gAcqParams.param20 = 20;
     gAcqParams.param512 = 512;
     gAcqParams.param4 = 4;
-    gAcqParams.stepMm = gCtrlInfo.moveDistance;
+    gAcqParams.stepMm = info.moveDistance;
     gAcqParams.param0a = 0;
     gAcqParams.scale = 1.0f;
     gAcqParams.param0b = 0;
     gAcqParams.param0c = 0;
-    gAcqParams.cableDiameterCm = float(int32_t(gCtrlInfo.lineD) / 10);
-    gAcqParams.pulleyDiameterCm = float(int32_t(gCtrlInfo.wheelD) / 10);
+    gAcqParams.cableDiameterCm = float(int32_t(info.lineD) / 10);
+    gAcqParams.pulleyDiameterCm = float(int32_t(info.wheelD) / 10);
 }
 
 void waitMs(float milliseconds)

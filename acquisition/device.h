@@ -102,7 +102,9 @@ void addHeight(int32_t millimetres);
 void setHeight(int32_t value);
 int32_t getHeight();
 uint8_t batteryLevel();
-void prepareAcquisitionParams();
+class CtrlInfo;
+// Fills gAcqParams from the set-up of the coming test.
+void prepareAcquisitionParams(const CtrlInfo &info);
 // Blocks the calling thread for the given milliseconds (whole microseconds).
 void waitMs(float milliseconds);
 

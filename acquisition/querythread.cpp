@@ -1,23 +1,30 @@
 #include "querythread.h"
 
-#include "acqstate.h"
 #include "appmodel.h"
-#include "ctrlinfo.h"
 #include "depthcalc.h"
 #include "device.h"
-#include "testrecord.h"
 
-#include <QCoreApplication>
 #include <QMutexLocker>
-#include <memory>
 
 namespace {
 constexpr int PauseSleepMs = 200;
 constexpr int HeightRetryMs = 10;
 constexpr int WaveRetryMs = 2;
+
+bool reportsSomething(const AcqCycleResult &r)
+{
+    return r.stateWritten || r.reinitDevice || r.clearNeedZeroHeight || r.clearNeedStepHeight || r.clearFinishSent
+           || r.setFinishSent || r.setEndReached || r.clearEndReached || !r.sampleOps.isEmpty()
+           || !r.notices.isEmpty();
 }
 
-QueryThread::QueryThread(QObject *owner, QObject *parent) : QThread(parent), m_owner(owner) {}
+const int reportTypeId = qRegisterMetaType<AcqReport>("AcqReport");
+}
+
+QueryThread::QueryThread(QObject *parent) : QThread(parent)
+{
+    Q_UNUSED(reportTypeId);
+}
 
 QueryThread::~QueryThread()
 {
@@ -27,12 +34,30 @@ QueryThread::~QueryThread()
 
 void QueryThread::setValueSource(std::function<float()> source) { m_valueSource = std::move(source); }
 
+void QueryThread::setWinchHeightSource(std::function<int32_t()> source) { m_winchSource = std::move(source); }
+
+void QueryThread::post(quint64 number, const AcqRequest &request)
+{
+    QMutexLocker l(&m_inboxLock);
+    m_inbox.append({number, request});
+}
+
+void QueryThread::setSettings(const AcqSettings &settings)
+{
+    QMutexLocker l(&m_inboxLock);
+    m_newSettings = settings;
+}
+
 void QueryThread::start()
 {
-    std::function<float()> source = m_valueSource;
-    if (!source) {
+    std::function<float()> value = m_valueSource;
+    std::function<int32_t()> winch = m_winchSource;
+    if (!value || !winch) {
         CAppModel *model = CAppModel::instance();
-        source = [model] { return model->currentValue.load(); };
+        if (!value)
+            value = [model] { return model->currentValue.load(); };
+        if (!winch)
+            winch = [model] { return model->winchHeight.load(); };
     }
     bool loopActive;
     {
@@ -47,7 +72,9 @@ void QueryThread::start()
         return; // the running loop picks the cleared requests up
     // A loop that has just decided to end may still be finishing.
     QThread::wait();
-    m_startValueSource = std::move(source); // no loop runs now that could read it
+    // No loop runs now that could read them.
+    m_startValueSource = std::move(value);
+    m_startWinchSource = std::move(winch);
     QThread::start(QThread::InheritPriority);
 }
 
@@ -74,11 +101,43 @@ bool QueryThread::leaveLoop()
     return true;
 }
 
+void QueryThread::takeInbox()
+{
+    QVector<QPair<quint64, AcqRequest>> inbox;
+    std::optional<AcqSettings> settings;
+    {
+        QMutexLocker l(&m_inboxLock);
+        inbox.swap(m_inbox);
+        settings.swap(m_newSettings);
+    }
+    if (settings)
+        m_settings = *settings;
+    for (const auto &numbered : qAsConst(inbox)) {
+        applyAcqRequest(m_control, numbered.second);
+        m_applied = numbered.first;
+    }
+}
+
+void QueryThread::report(const AcqCycleResult &r, float value)
+{
+    // Quiet cycles say nothing, unless requests were applied since the last
+    // report: the session then learns that the thread has caught up.
+    if (!reportsSomething(r) && m_applied == m_reported)
+        return;
+    m_reported = m_applied;
+    AcqReport rep;
+    rep.basedOn = m_applied;
+    rep.result = r;
+    rep.value = value;
+    rep.settings = m_settings;
+    emit cycleReported(rep);
+}
+
 bool QueryThread::readHeightUntilDone(int32_t *height)
 {
     // The in-memory device never fails; a real one might for good, so a stop
     // request also ends the retries.
-    while (!readCurHeight(height)) {
+    while (!readCurHeight(m_settings, m_startWinchSource, height)) {
         if (m_stopped)
             return false;
         QThread::msleep(HeightRetryMs);
@@ -88,7 +147,7 @@ bool QueryThread::readHeightUntilDone(int32_t *height)
 
 bool QueryThread::readWaveUntilDone(int32_t *height)
 {
-    while (!readWaveHeight(height)) {
+    while (!readWaveHeight(m_settings, m_startWinchSource, m_waveBuffer.data(), height)) {
         if (m_stopped)
             return false;
         QThread::msleep(WaveRetryMs);
@@ -96,44 +155,20 @@ bool QueryThread::readWaveUntilDone(int32_t *height)
     return true;
 }
 
-void QueryThread::sendNotices(const QVector<AcqNotice> &notices)
-{
-    for (const AcqNotice &n : notices) {
-        switch (n.kind) {
-        case AcqNotice::UpdateWaveData:
-            emit updateWaveData(n.a != 0, n.b != 0);
-            break;
-        case AcqNotice::BtnTextByState:
-            emit BtnTextByState(uint(n.a));
-            break;
-        case AcqNotice::HandleLeakPoint:
-            emit HandleLeakPoint(int(n.a), int(n.b));
-            break;
-        case AcqNotice::HandleCurHeightLeakPoint:
-            emit HandleCurHeightLeakPoint(int(n.a), int(n.b));
-            break;
-        case AcqNotice::HandleQuitLeakPoint:
-            emit HandleQuitLeakPoint();
-            break;
-        case AcqNotice::QueryThreadFinish:
-            emit QueryThreadFinish(int(n.a));
-            break;
-        case AcqNotice::RaiseBegunEvent:
-            if (QObject *o = m_owner.load())
-                QCoreApplication::postEvent(o, new QEvent(RaiseBegunEventType));
-            break;
-        }
-    }
-}
-
 void QueryThread::run()
 {
     m_running = 1;
-    std::unique_ptr<uint8_t[]> buffer(new uint8_t[2 * waveLength]());
-    waveBuffer = buffer.get();
-    finishSent = 0;
-    endReached = 0;
-    reinitDevice = 0;
+    m_waveBuffer = QVector<uint8_t>(2 * waveLength, 0);
+    takeInbox();
+    {
+        // A fresh loop: no end reported or reached, the device initialised now.
+        AcqCycleResult fresh;
+        fresh.reinitDevice = m_control.reinitDevice;
+        fresh.clearFinishSent = true;
+        fresh.clearEndReached = true;
+        applyAcqCycleControl(fresh, m_control);
+        report(fresh, 0.0f);
+    }
     initAcquisition();
 
     AcqCycleVars vars;
@@ -149,14 +184,15 @@ void QueryThread::run()
         if (stoppedWhilePaused)
             continue; // leaveLoop ends it
 
-        const uint32_t word = getState();
+        takeInbox();
+        const uint32_t word = m_control.curState;
         int32_t height = 0;
         if (!readHeightUntilDone(&height))
             continue;
-        const bool reinit = reinitDevice.load() != 0;
+        const bool reinit = m_control.reinitDevice;
         if (reinit)
             initAcquisition();
-        AcqCycleInput in = acqCycleInputFromGlobals(word);
+        AcqCycleInput in = acqCycleInput(m_control, m_settings);
         in.reinitDevice = reinit;
         in.readHeight = height;
         if (cycleReadsWaveHeight(word) && !readWaveUntilDone(&in.waveHeight))
@@ -171,13 +207,12 @@ void QueryThread::run()
             if (!readWaveUntilDone(&ignored))
                 continue;
         }
-        applyAcqCycleResult(r, m_startValueSource ? m_startValueSource() : 0.0f);
+        applyAcqCycleControl(r, m_control);
         if (r.stopThread)
             m_stopped = 1;
-        sendNotices(r.notices);
+        report(r, r.sampleOps.isEmpty() || !m_startValueSource ? 0.0f : m_startValueSource());
         if (r.waitMs > 0)
             QThread::msleep(static_cast<unsigned long>(r.waitMs));
     }
-    waveBuffer = nullptr;
     m_running = 0;
 }

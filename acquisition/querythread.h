@@ -1,34 +1,48 @@
 #pragma once
-// The acquisition thread of a test. Each cycle it reads the state word and the
-// height, lets runAcqCycle decide, and carries the decision out: sample list
-// changes, state word, flags, then the signals and the event 1004 for the main
-// dialog (received queued on the GUI thread).
+// The acquisition thread of a test. It keeps its own copy of the state word
+// and flags and of the set-up numbers: the session hands it every change
+// (post, setSettings), and it applies them at the start of a cycle. Each
+// cycle it reads the heights, lets runAcqCycle decide, and reports the
+// decision with the value of that moment (cycleReported, received queued on
+// the GUI thread). It never touches the session's state or sample list.
 
 #include "acqcycle.h"
+#include "acqstate.h"
 
-#include <QEvent>
+#include <QMetaType>
 #include <QMutex>
 #include <QThread>
+#include <QVector>
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
+
+// What one cycle decided, for the session to carry out.
+struct AcqReport {
+    quint64 basedOn = 0;   // number of the last request applied before the cycle
+    AcqCycleResult result;
+    float value = 0.0f;    // the value for the cycle's new samples
+    AcqSettings settings;  // the set-up the cycle worked with
+};
+Q_DECLARE_METATYPE(AcqReport)
 
 class QueryThread : public QThread {
     Q_OBJECT
 public:
-    // Type of the event posted to the owner when the raise begins.
-    static constexpr QEvent::Type RaiseBegunEventType = QEvent::Type(1004);
-
-    explicit QueryThread(QObject *owner = nullptr, QObject *parent = nullptr);
+    explicit QueryThread(QObject *parent = nullptr);
     ~QueryThread() override;
 
-    // Receiver of the event 1004 (the main dialog).
-    void setOwner(QObject *owner) { m_owner = owner; }
-    QObject *owner() const { return m_owner.load(); }
-
-    // Where a new sample's value comes from; unset: the application model's
-    // currentValue (the model is obtained when the thread is started).
+    // Where a new sample's value and the winch height come from; unset: the
+    // application model's (obtained when the thread is started).
     void setValueSource(std::function<float()> source);
+    void setWinchHeightSource(std::function<int32_t()> source);
+
+    // A change of the state word or a flag, numbered by the sender; applied
+    // in order at the start of the next cycle (also of a later run).
+    void post(quint64 number, const AcqRequest &request);
+    // The set-up numbers for the next cycles.
+    void setSettings(const AcqSettings &settings);
 
     // Clears both requests and runs the thread (a running thread continues).
     void start();
@@ -42,16 +56,9 @@ public:
     bool isStopped() const { return m_stopped.load() != 0; }
 
 signals:
-    void updateWaveData(bool isWave = true, bool isSeg = true);
-    void BtnTextByState(uint curState);
-    void HandleLeakPoint(int curHeight, int lHeight);
-    void HandleCurHeightLeakPoint(int curHeight, int lHeight);
+    void cycleReported(const AcqReport &report);
+    // A pause or stop was asked for: a leak notice on show is over.
     void HandleQuitLeakPoint();
-    void QueryThreadFinish(int type);
-    // Declared for the dialog's connections; the thread does not emit them.
-    void BtnEnableByState(uint curState);
-    void saveData(int, int);
-    void loadData(int, int);
 
 protected:
     void run() override;
@@ -59,15 +66,30 @@ protected:
 private:
     bool readHeightUntilDone(int32_t *height);
     bool readWaveUntilDone(int32_t *height);
-    void sendNotices(const QVector<AcqNotice> &notices);
+    void takeInbox();
+    void report(const AcqCycleResult &r, float value);
     bool leaveLoop();
 
-    std::atomic<QObject *> m_owner{nullptr};
     std::atomic<uint8_t> m_paused{1};
     std::atomic<uint8_t> m_stopped{1};
     std::atomic<uint8_t> m_running{0};
     QMutex m_loopLock; // orders start() against the loop deciding to end
     bool m_loopActive = false;
     std::function<float()> m_valueSource;
+    std::function<int32_t()> m_winchSource;
     std::function<float()> m_startValueSource; // taken at start()
+    std::function<int32_t()> m_startWinchSource;
+
+    // Handed over by the session; guarded by m_inboxLock for each single
+    // hand-over or take.
+    QMutex m_inboxLock;
+    QVector<QPair<quint64, AcqRequest>> m_inbox;
+    std::optional<AcqSettings> m_newSettings;
+
+    // The loop's own copies (only the loop touches them while it runs).
+    AcqControl m_control;
+    AcqSettings m_settings;
+    quint64 m_applied = 0;
+    quint64 m_reported = 0;
+    QVector<uint8_t> m_waveBuffer;
 };

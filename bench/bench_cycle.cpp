@@ -58,7 +58,8 @@ void BM_AcqCycleBetweenPoints(benchmark::State &state)
 // Decision plus its sample operation on a list (the list's lock included).
 void BM_AcqCycleAppendToList(benchmark::State &state)
 {
-    gCtrlInfo.holeDepth = kHoleDepth;
+    AcqSettings settings;
+    settings.holeDepth = kHoleDepth;
     SampleList list;
     AcqCycleInput in = raisingInput();
     AcqCycleVars vars;
@@ -66,7 +67,7 @@ void BM_AcqCycleAppendToList(benchmark::State &state)
     for (auto _ : state) {
         in.readHeight = in.waveHeight = vars.expectedHeight;
         const AcqCycleResult r = runAcqCycle(in, vars);
-        applyAcqSampleOps(r.sampleOps, list, 30.0f);
+        applyAcqSampleOps(r.sampleOps, list, 30.0f, settings);
         if (list.size() >= 20000) {
             state.PauseTiming();
             list.clear();

@@ -86,18 +86,18 @@ void BM_HoleLoad(benchmark::State &state)
         return;
     }
     // As opening a file for review does: record and sample list replaced.
+    SampleList list;
     HoleLoadOptions lo;
-    lo.beforeSamples = [] { samples.clear(); };
+    lo.beforeSamples = [&list] { list.clear(); };
     CtrlInfo info;
     for (auto _ : state) {
-        const HoleLoadResult r = loadHoleFile(path, info, lo);
+        const HoleLoadResult r = loadHoleFile(path, info, list, lo);
         if (!r.ok || r.samples.size() != n) {
             state.SkipWithError("load failed");
             break;
         }
     }
     setBytes(state, n);
-    samples.clear();
     QFile::remove(path);
 }
 

@@ -24,6 +24,7 @@ struct WidgetScreen {
         // Where the main screen puts them at 1024x768.
         wave = new CShowWavePic(&host);
         wave->setGeometry(22, 42, 640, 600);
+        wave->picture().setSource(&benchSamples(), &gCtrlInfo);
         table = new CMyTable(&host);
         table->setGeometry(686, 42, 326, 300);
         host.show();
@@ -46,7 +47,7 @@ void BM_RefreshWidgets(benchmark::State &state)
     WidgetScreen &s = widgetScreen();
     runRefreshLoop(state, [&s] {
         s.wave->repaint();
-        FillTable(s.table);
+        FillTable(s.table, benchSamples());
         s.table->repaint();
     });
 }
@@ -61,7 +62,7 @@ void BM_RefreshTableOnly(benchmark::State &state)
 {
     WidgetScreen &s = widgetScreen();
     runRefreshLoop(state, [&s] {
-        FillTable(s.table);
+        FillTable(s.table, benchSamples());
         s.table->repaint();
     });
 }

@@ -19,6 +19,7 @@
 #include "ctrlinfo.h"
 #include "device.h"
 #include "dlgmain.h"
+#include "testsession.h"
 #include "firstframe.h"
 #include "keyboard.h"
 #include "startup.h"
@@ -101,13 +102,13 @@ private:
 
     void reportState()
     {
-        const int n = samples.size();
+        const int n = m_dlg->session()->samples().size();
         if (n != m_lastCount) {
             m_lastCount = n;
             std::printf("samples %d\n", n);
             std::fflush(stdout);
         }
-        const uint32_t word = curState;
+        const uint32_t word = m_dlg->session()->state();
         if (word == m_lastState)
             return;
         m_lastState = word;

@@ -32,6 +32,12 @@ QVector<Sample> benchHole(int n, int maxDepth, int stepMm)
     return v;
 }
 
+SampleList &benchSamples()
+{
+    static SampleList list;
+    return list;
+}
+
 void setUpBenchHole(int n, int stepMm, int magnify)
 {
     // Room for the samples the benchmark adds after the hole it starts with.
@@ -41,7 +47,7 @@ void setUpBenchHole(int n, int stepMm, int magnify)
     gCtrlInfo.holeDepth = maxDepth;
     gCtrlInfo.curveRange = 50;
     gCtrlInfo.curveMagnify = magnify;
-    samples.assign(benchHole(n, maxDepth, stepMm));
+    benchSamples().assign(benchHole(n, maxDepth, stepMm));
 }
 
 namespace {

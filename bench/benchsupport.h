@@ -27,9 +27,11 @@ private:
 float benchValue(int i);
 // n samples raised from maxDepth upwards in steps of stepMm.
 QVector<Sample> benchHole(int n, int maxDepth, int stepMm);
+// The sample list the refresh benchmarks show.
+SampleList &benchSamples();
 // Sets the control information for a hole of n samples taken every stepMm
 // (depth and range the screen would show, the curve magnified by magnify
-// per cent) and fills the sample list.
+// per cent) and fills benchSamples().
 void setUpBenchHole(int n, int stepMm = 10, int magnify = 100);
 
 // Widgets kept across benchmarks must go before the application object:

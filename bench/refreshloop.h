@@ -18,19 +18,19 @@ inline void runRefreshLoop(benchmark::State &state, const std::function<void()> 
 {
     const int n = int(state.range(0));
     setUpBenchHole(n, 10, magnify);
-    const QVector<Sample> start = samples.snapshot();
+    const QVector<Sample> start = benchSamples().snapshot();
     refresh(); // the full redraw after the list was replaced is not measured
     int added = 0;
     for (auto _ : state) {
         if (added == kRefreshGrowth) {
             state.PauseTiming();
-            samples.assign(start);
+            benchSamples().assign(start);
             refresh();
             added = 0;
             state.ResumeTiming();
         }
         const int i = n + added;
-        samples.append(int(gCtrlInfo.maxDepth) - i * int(gCtrlInfo.moveDistance), benchValue(i));
+        benchSamples().append(int(gCtrlInfo.maxDepth) - i * int(gCtrlInfo.moveDistance), benchValue(i));
         refresh();
         ++added;
     }

@@ -1,14 +1,14 @@
 #pragma once
-// The acquisition state word and the one-shot request flags that the main
-// dialog (GUI thread) and the acquisition thread exchange. Each is a single
-// atomic word: a change made by one side is seen by the other on its next
-// cycle. No lock is ever needed for them.
+// The acquisition state word and the one-shot request flags of a test.
+//
+// The test session owns them. The acquisition thread keeps its own copy: the
+// session hands it every change as a numbered request, and the thread reports
+// each cycle's changes back (see AcqControlMirror). Neither side ever writes
+// the other's copy.
 
-#include <QAtomicInt>
-#include <atomic>
 #include <cstdint>
 
-// State codes (upper 16 bits of curState) and sub-states (lowest 4 bits).
+// State codes (upper 16 bits of the state word) and sub-states (lowest 4 bits).
 namespace AcqState {
 constexpr uint32_t Idle = 0xF0000000u;
 constexpr uint32_t FileShown = 0xF4000000u;
@@ -24,27 +24,33 @@ inline uint32_t code(uint32_t word) { return word & CodeMask; }
 inline uint32_t sub(uint32_t word) { return word & SubMask; }
 }
 
-extern std::atomic<uint32_t> curState;
-// Stores a new state word and returns the previous one.
-uint32_t setState(uint32_t word);
-uint32_t getState();
+// The state word of a test and the flags that go with it.
+struct AcqControl {
+    uint32_t curState = 0;
+    bool needZeroHeight = false; // the next bottom cycle starts from height 0
+    bool needStepHeight = false; // the next raising cycle starts one step up
+    bool finishSent = false;     // the end of the hole was reported
+    bool endReached = false;     // the top sample was taken
+    bool reinitDevice = false;   // initialise the device before the next cycle
+    bool recordEnabled = true;   // raising cycles record samples
+    bool operator==(const AcqControl &o) const
+    {
+        return curState == o.curState && needZeroHeight == o.needZeroHeight && needStepHeight == o.needStepHeight
+               && finishSent == o.finishSent && endReached == o.endReached && reinitDevice == o.reinitDevice
+               && recordEnabled == o.recordEnabled;
+    }
+};
 
-extern std::atomic<uint8_t> needZeroHeight;
-extern std::atomic<uint8_t> needStepHeight;
-extern std::atomic<uint8_t> finishSent;
-extern std::atomic<uint8_t> endReached;
-extern std::atomic<uint8_t> reinitDevice;
-extern std::atomic<uint8_t> recordEnabled;
+// One change of one field of AcqControl. SamplesReset changes no field: it
+// tells the thread's reports apart from before and after the sample list was
+// replaced.
+struct AcqRequest {
+    enum Field { State, NeedZeroHeight, NeedStepHeight, FinishSent, EndReached, ReinitDevice, RecordEnabled, SamplesReset };
+    Field field = State;
+    uint32_t value = 0;
+};
+
+void applyAcqRequest(AcqControl &control, const AcqRequest &request);
 
 // Number of 16-bit points in one wave read.
 constexpr int32_t waveLength = 0xC00;
-// Buffer handed to every wave read; owned by the acquisition thread while it runs.
-extern std::atomic<uint8_t *> waveBuffer;
-
-// Height in millimetres derived from the winch controller's pulse count;
-// written by the application model, read by the acquisition thread.
-extern std::atomic<int32_t> winchHeight;
-
-// Puts every acquisition global back to its process-start value
-// (tests and a full restart use it).
-void resetAcquisitionGlobals();

@@ -207,8 +207,8 @@ void CDemoRun::newTest()
     expectNothing();
     if (m_failed)
         return;
-    if (AcqState::code(curState) != AcqState::AtBottom) {
-        fail(QStringLiteral("the test did not start (state 0x%1)").arg(uint(curState), 8, 16, QLatin1Char('0')));
+    if (AcqState::code(m_dlg.session()->state()) != AcqState::AtBottom) {
+        fail(QStringLiteral("the test did not start (state 0x%1)").arg(uint(m_dlg.session()->state()), 8, 16, QLatin1Char('0')));
         return;
     }
     m_holePath = gCtrlInfo.filePath.get();
@@ -224,10 +224,10 @@ void CDemoRun::raise()
     m_answerer.watch("CDlgLeak", {});
     const int points = m_opt.depthMm / m_opt.moveMm + 1;
     auto saved = [this] {
-        return m_saveAnswered && !QApplication::activeModalWidget() && AcqState::code(curState) == AcqState::Idle;
+        return m_saveAnswered && !QApplication::activeModalWidget() && AcqState::code(m_dlg.session()->state()) == AcqState::Idle;
     };
     auto progress = [this, points] {
-        if (!m_midShotTaken && !m_opt.shotsDir.isEmpty() && samples.size() >= points / 2 + 1) {
+        if (!m_midShotTaken && !m_opt.shotsDir.isEmpty() && m_dlg.session()->samples().size() >= points / 2 + 1) {
             m_midShotTaken = true;
             note(stepState());
             shoot(&m_dlg, QStringLiteral("main-raising"));
@@ -237,7 +237,7 @@ void CDemoRun::raise()
     if (m_opt.modeCode != SampleModes::AutoRaise) {
         // The sample at the bottom comes first; a move before it would skip
         // the first point.
-        if (!waitFor([] { return samples.size() >= 1; }))
+        if (!waitFor([this] { return m_dlg.session()->samples().size() >= 1; }))
             return;
         auto *move = m_dlg.findChild<QAbstractButton *>(QStringLiteral("BtnMove"));
         const bool paced = m_opt.modeCode != SampleModes::Manual;
@@ -246,16 +246,16 @@ void CDemoRun::raise()
         const int presses = paced ? 1 : points + 2;
         for (int press = 0; press < presses && !m_saveAnswered; ++press) {
             if (!waitFor([this, move] {
-                    return m_saveAnswered || AcqState::code(curState) == AcqState::End
+                    return m_saveAnswered || AcqState::code(m_dlg.session()->state()) == AcqState::End
                            || (move && move->isEnabled());
                 }))
                 return;
-            if (m_saveAnswered || AcqState::code(curState) == AcqState::End)
+            if (m_saveAnswered || AcqState::code(m_dlg.session()->state()) == AcqState::End)
                 break;
-            const int before = samples.size();
+            const int before = m_dlg.session()->samples().size();
             if (!pressMain("BtnMove"))
                 return;
-            if (!waitFor([this, before] { return m_saveAnswered || samples.size() > before; }))
+            if (!waitFor([this, before] { return m_saveAnswered || m_dlg.session()->samples().size() > before; }))
                 return;
             progress();
         }
@@ -298,7 +298,7 @@ void CDemoRun::reviewAndJudge()
         fail(QStringLiteral("the browser did not open %1 for review").arg(m_holePath));
         return;
     }
-    const QVector<Sample> shown = samples.snapshot();
+    const QVector<Sample> shown = m_dlg.session()->samples().snapshot();
     int nearest = -1;
     for (int i = 0; i < shown.size(); ++i) {
         if (nearest < 0 || std::abs(shown.at(i).depth - m_opt.judgeDepthMm)
@@ -600,13 +600,13 @@ void CDemoRun::shoot(QWidget *w, const QString &name, bool settleFirst)
 QString CDemoRun::stepState() const
 {
     const bool link = CAppModel::instance()->isLinkConnected();
-    const uint32_t word = curState;
+    const uint32_t word = m_dlg.session()->state();
     // A skipped point waits for the probe to come back down to it.
     const bool leak = AcqState::code(word) == AcqState::Raising && (word & AcqState::SubLeakPending) != 0;
     return QStringLiteral("%1; state 0x%2; %3 samples%4; winch link %5")
         .arg(m_step)
         .arg(word, 8, 16, QLatin1Char('0'))
-        .arg(samples.size())
+        .arg(m_dlg.session()->samples().size())
         .arg(leak ? QStringLiteral("; a skipped point waits for the probe to be lowered") : QString())
         .arg(link ? QStringLiteral("up") : QStringLiteral("down"));
 }

@@ -80,23 +80,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     assemble(CWinchFrameAssembler::Requests, reads);
     const QList<QByteArray> reports = assemble(CWinchFrameAssembler::Reports, reads);
 
-    gCtrlInfo.wheelD = wheelD;
-    gCtrlInfo.lineD = lineD;
-    winchHeight = 0;
     CAppModel model(WinchAddress{QString(), 0}, false);
+    model.setWinchGeometry(wheelD, lineD);
     quint64 sequence = 0;
     for (const QByteArray &bytes : reports) {
         const WinchReport report = decodeWinchReport(bytes);
         const float oldValue = model.currentValue.load();
-        const int32_t oldHeight = winchHeight.load();
+        const int32_t oldHeight = model.winchHeight.load();
         const bool changed = model.updateFrom(report, ++sequence);
         FUZZ_CHECK(model.lastPulseCount == report.pulseCount);
-        FUZZ_CHECK(changed || winchHeight.load() == oldHeight);
+        FUZZ_CHECK(changed || model.winchHeight.load() == oldHeight);
         FUZZ_CHECK(changed || std::isnan(oldValue) || model.currentValue.load() == oldValue);
         const float h = winchMetresForPulses(report.pulseCount, wheelD, lineD);
         // A height the model took is the one computed for this report.
-        if (winchHeight.load() != oldHeight)
-            FUZZ_CHECK(winchHeight.load() == winchMillimetres(h));
+        if (model.winchHeight.load() != oldHeight)
+            FUZZ_CHECK(model.winchHeight.load() == winchMillimetres(h));
         // The value follows every finite reading, and a reading that is not
         // a number is never taken (samples would carry it into the file).
         const float r = report.rawValue * model.resiAmpFactor;

@@ -312,9 +312,9 @@ bool saveHoleFile(const QString &path, const CtrlInfo &info, const QVector<Sampl
     return true;
 }
 
-bool rewriteReviewedFile()
+bool rewriteReviewedFile(const CtrlInfo &info, const QVector<Sample> &samples)
 {
-    return saveHoleFile(gCtrlInfo.filePath.get(), gCtrlInfo, samples.snapshot());
+    return saveHoleFile(info.filePath.get(), info, samples);
 }
 
 QString HoleLoadResult::errorText() const
@@ -401,7 +401,7 @@ HoleLoadResult readHoleFile(const QString &path, CtrlInfo &info, bool keepSample
     return res;
 }
 
-HoleLoadResult loadHoleFile(const QString &path, CtrlInfo &info, const HoleLoadOptions &options)
+HoleLoadResult loadHoleFile(const QString &path, CtrlInfo &info, SampleList &list, const HoleLoadOptions &options)
 {
     HoleLoadResult res = readHoleFile(path, info);
     if (!res.headerAccepted())
@@ -411,10 +411,10 @@ HoleLoadResult loadHoleFile(const QString &path, CtrlInfo &info, const HoleLoadO
     if (options.processEvents) {
         for (const Sample &s : qAsConst(res.samples)) {
             QCoreApplication::processEvents();
-            samples.appendSample(s);
+            list.appendSample(s);
         }
     } else {
-        samples.appendSamples(res.samples);
+        list.appendSamples(res.samples);
     }
     return res;
 }

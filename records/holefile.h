@@ -6,14 +6,14 @@
 //   - End-of-test save (with the progress bar and the final "sync" runs):
 //         HoleSaveOptions o;
 //         o.progress = [bar](int percent) { bar->setValue(percent); };
-//         saveHoleFile(gCtrlInfo.filePath, gCtrlInfo, samples.snapshot(), o);
+//         saveHoleFile(info.filePath, info, list.snapshot(), o);
 //   - Judging a reviewed file rewrites it at once (sync, no progress):
-//         rewriteReviewedFile();
-//   - Opening a file for review (fills gCtrlInfo and the sample list):
+//         rewriteReviewedFile(info, list.snapshot());
+//   - Opening a file for review (fills a record and a sample list):
 //         HoleLoadOptions o;
-//         o.beforeSamples = [this] { ResetTest(); };   // clear samples + state
+//         o.beforeSamples = [this] { resetTest(); };   // clear samples + state
 //         o.processEvents = true;
-//         HoleLoadResult r = loadHoleFile(path, gCtrlInfo, o);
+//         HoleLoadResult r = loadHoleFile(path, info, list, o);
 //         if (!r.ok) ... r.errorText() ...
 //   - Reading a file without touching the sample list (browser, tools):
 //         CtrlInfo info; HoleLoadResult r = readHoleFile(path, info);
@@ -85,10 +85,10 @@ struct HoleSaveOptions {
 bool saveHoleFile(const QString &path, const CtrlInfo &info, const QVector<Sample> &samples,
                   const HoleSaveOptions &options = HoleSaveOptions(), QString *errorMessage = nullptr);
 
-// Saves gCtrlInfo with the current samples to gCtrlInfo.filePath, with the
+// Saves the record with the samples to the record's filePath, with the
 // "sync" runs and without progress: the rewrite of a reviewed file after the
 // sediment position has been judged.
-bool rewriteReviewedFile();
+bool rewriteReviewedFile(const CtrlInfo &info, const QVector<Sample> &samples);
 
 enum class HoleLoadError {
     None,
@@ -139,6 +139,6 @@ struct HoleLoadOptions {
     bool processEvents = false;
 };
 
-// Reads a hole file into the record and the process-wide sample list.
-HoleLoadResult loadHoleFile(const QString &path, CtrlInfo &info,
+// Reads a hole file into the record and the sample list.
+HoleLoadResult loadHoleFile(const QString &path, CtrlInfo &info, SampleList &list,
                             const HoleLoadOptions &options = HoleLoadOptions());

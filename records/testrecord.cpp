@@ -2,7 +2,11 @@
 
 #include "ctrlinfo.h"
 
-SampleList samples;
+uint64_t SampleList::nextId()
+{
+    static std::atomic<uint64_t> counter{0};
+    return ++counter;
+}
 
 int SampleList::size() const
 {
@@ -119,28 +123,18 @@ bool SampleList::editResistivity(int i, float value)
     return true;
 }
 
-int32_t depthForRaisedDistance(int32_t raisedMm)
+int32_t depthForRaisedDistance(int32_t raisedMm, int32_t holeDepth, bool depthFromTop)
 {
     double x = double(raisedMm);
-    if (int32_t(gCtrlInfo.depthFromTop) == 0)
-        x = double(int32_t(gCtrlInfo.holeDepth)) - x;
+    if (!depthFromTop)
+        x = double(holeDepth) - x;
     return int32_t(x);
 }
 
-void appendSampleForHeight(int32_t raisedMm, float value)
-{
-    samples.append(depthForRaisedDistance(raisedMm), value);
-}
-
-void replaceLastSampleForHeight(int32_t raisedMm, float value)
-{
-    samples.replaceLast(depthForRaisedDistance(raisedMm), value);
-}
-
-bool markSedimentPosition(CtrlInfo &info, int index)
+bool markSedimentPosition(CtrlInfo &info, const SampleList &list, int index)
 {
     Sample s;
-    if (!samples.at(index, &s))
+    if (!list.at(index, &s))
         return false;
     // In 64 bits: a depth read from a damaged file must not overflow.
     info.sedimentThickness = int32_t((int64_t(info.maxDepth) - s.depth) / 10);

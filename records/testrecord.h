@@ -1,8 +1,8 @@
 #pragma once
-// The sample list of the current test and its cursor.
+// The sample list of a test.
 //
-// The acquisition thread appends, replaces and removes samples while the GUI
-// thread reads, edits, saves and clears them. Every operation takes the list's
+// The test session keeps the list of the test on show; views read it while
+// the session changes it. Every operation takes the list's
 // mutex for that operation only; readers get a consistent copy (snapshot) or a
 // locked view. The lock is never held across file input or output.
 
@@ -36,6 +36,9 @@ public:
     void withLocked(const std::function<void(const QVector<Sample> &)> &f) const;
     // Monotonic counter bumped by every change (cheap change detection).
     uint64_t revision() const { return m_revision.load(); }
+    // Tells this list from every other list of the process, even one made
+    // later at the same address.
+    uint64_t id() const { return m_id; }
 
     // Empties the list.
     void clear();
@@ -60,21 +63,17 @@ private:
     mutable QMutex m_lock; // guards m_v
     QVector<Sample> m_v;
     std::atomic<uint64_t> m_revision{0};
+    const uint64_t m_id = nextId();
+    static uint64_t nextId();
 };
 
-extern SampleList samples;
-
 // Depth of a sample taken after raising the probe by raisedMm from the
-// bottom: holeDepth - raisedMm (depthFromTop 0), cut toward zero.
-int32_t depthForRaisedDistance(int32_t raisedMm);
-// Appends the sample for a raised distance with the given value.
-void appendSampleForHeight(int32_t raisedMm, float value);
-// Sampling again at the same position: overwrites the last sample with the
-// depth for the raised distance and the value (appends on an empty list).
-void replaceLastSampleForHeight(int32_t raisedMm, float value);
+// bottom of a hole holeDepth deep: holeDepth - raisedMm unless depths count
+// from the top, cut toward zero.
+int32_t depthForRaisedDistance(int32_t raisedMm, int32_t holeDepth, bool depthFromTop);
 
 // Sediment thickness in centimetres for the marked sample (an index into
-// samples): (maxDepth - depth) / 10 truncated, stored in info. False (nothing
+// the list): (maxDepth - depth) / 10 truncated, stored in info. False (nothing
 // changed) when the index names no sample.
 class CtrlInfo;
-bool markSedimentPosition(CtrlInfo &info, int index);
+bool markSedimentPosition(CtrlInfo &info, const SampleList &list, int index);

@@ -296,14 +296,14 @@ struct CurveInputs {
 
 namespace {
 
-CurveInputs currentInputs(const QSize &size, const QString &unitText, uint64_t overlayId)
+CurveInputs currentInputs(const CtrlInfo &record, const QSize &size, const QString &unitText, uint64_t overlayId)
 {
     CurveInputs in;
     in.overlayId = overlayId;
     in.size = size;
-    in.range = usableRange(gCtrlInfo.curveRange);
-    in.maxDepth = gCtrlInfo.maxDepth;
-    in.moveDistance = gCtrlInfo.moveDistance;
+    in.range = usableRange(record.curveRange);
+    in.maxDepth = record.maxDepth;
+    in.moveDistance = record.moveDistance;
     in.style = style;
     in.resiTitle = qobjectText("电阻率") + unitText;
     in.depthTitle = qobjectText("深度(m)");
@@ -546,29 +546,50 @@ void CCurvePicture::setOverlay(const QVector<Sample> &samples, const QString &la
     ++m_overlayId;
 }
 
+void CCurvePicture::setSource(const SampleList *samples, const CtrlInfo *record)
+{
+    m_samples = samples;
+    m_record = record;
+}
+
+namespace {
+const SampleList &noSamples()
+{
+    static const SampleList empty;
+    return empty;
+}
+
+const CtrlInfo &defaultRecord()
+{
+    static const CtrlInfo record;
+    return record;
+}
+}
+
 bool CCurvePicture::pick(const QSize &size, const QPoint &press, int *index)
 {
+    const CtrlInfo &record = m_record ? *m_record : defaultRecord();
     CSampleMirror &mirror = guiSampleMirror();
-    mirror.refresh();
+    mirror.refresh(m_samples ? *m_samples : noSamples());
     const QVector<Sample> &data = mirror.data();
     if (data.isEmpty())
         return false; // the press waits for the first sample
     const QRect plot = curveGeometry(size.width(), size.height()).plot;
     int depth = 0;
-    if (!pickedDepth(plot, gCtrlInfo.maxDepth, press.x(), press.y(), &depth)) {
+    if (!pickedDepth(plot, record.maxDepth, press.x(), press.y(), &depth)) {
         *index = OffPicture;
         return true;
     }
-    *index = pickSampleIndex(data, depth, gCtrlInfo.moveDistance);
+    *index = pickSampleIndex(data, depth, record.moveDistance);
     return true;
 }
 
 void CCurvePicture::paint(QPainter &painter, const QSize &size)
 {
-    const CurveInputs in = currentInputs(size, m_unitText, m_overlayId);
+    const CurveInputs in = currentInputs(m_record ? *m_record : defaultRecord(), size, m_unitText, m_overlayId);
     const CurveGeometry g = curveGeometry(size.width(), size.height());
     CSampleMirror &mirror = guiSampleMirror();
-    mirror.refresh();
+    mirror.refresh(m_samples ? *m_samples : noSamples());
     const QVector<Sample> &data = mirror.data();
 
     if (int64_t(size.width()) * size.height() <= kMaxCachedPixels) {
@@ -589,12 +610,13 @@ void CCurvePicture::paint(QPainter &painter, const QSize &size)
         drawMarker(painter, g.plot, curvePoint(g.plot, in.range, in.maxDepth, data.at(sel).depth, data.at(sel).resistivity));
 }
 
-void DrawCurvePicture(QPixmap &pixmap, int selected)
+void DrawCurvePicture(QPixmap &pixmap, const SampleList &samples, const CtrlInfo &record, int selected)
 {
     if (pixmap.isNull())
         return;
     QPainter painter(&pixmap);
     CCurvePicture picture;
+    picture.setSource(&samples, &record);
     picture.setSelected(selected);
     picture.paint(painter, pixmap.size());
 }

@@ -95,6 +95,8 @@ int fitTextSize(const QPaintDevice *device, int target, int weight);
 
 struct CurveInputs;
 class CSampleMirror;
+class CtrlInfo;
+class SampleList;
 
 // The picture of one curve widget, with what it keeps between paints: the
 // unchanging layers and the suggested interface.
@@ -107,6 +109,11 @@ public:
     ~CCurvePicture();
     CCurvePicture(const CCurvePicture &) = delete;
     CCurvePicture &operator=(const CCurvePicture &) = delete;
+
+    // What the picture shows: the samples and the record whose scales
+    // (range, depth, move distance) it draws them on. Both outlive the
+    // picture's use of them; none: an empty picture on default scales.
+    void setSource(const SampleList *samples, const CtrlInfo *record);
 
     // An earlier test drawn faded under the curve, on the same scales, with
     // its label (name and date) in the plot's corner; empty samples: none.
@@ -122,7 +129,7 @@ public:
     void setUnitText(const QString &text) { m_unitText = text; }
     QString unitText() const { return m_unitText; }
     // Draws the whole picture for a canvas of the given size with the
-    // current control information, sample list and selection; the
+    // source's record and samples and the selection; the
     // painter's clip limits the work. Changes nothing but the caches.
     void paint(QPainter &painter, const QSize &size);
     // The sample a press at `press` on a canvas of that size picks: false
@@ -143,11 +150,14 @@ private:
     QString m_overlayLabel;
     uint64_t m_overlayId = 0; // changes with every new overlay (cache key)
     int m_selected = -1;
+    const SampleList *m_samples = nullptr;
+    const CtrlInfo *m_record = nullptr;
 };
 
-// Draws the whole picture into pixmap (its size is the canvas), as a fresh
-// widget would, with the given sample marked (-1: none).
-void DrawCurvePicture(QPixmap &pixmap, int selected = -1);
+// Draws the whole picture of a record and its samples into pixmap (its size
+// is the canvas), as a fresh widget would, with the given sample marked
+// (-1: none).
+void DrawCurvePicture(QPixmap &pixmap, const SampleList &samples, const CtrlInfo &record, int selected = -1);
 
 // Colours of the picture.
 QColor curveBackground(int styleSetting);

@@ -1,5 +1,5 @@
 #pragma once
-// A GUI-side copy of the shared sample list that follows it incrementally.
+// A GUI-side copy of a sample list that follows it incrementally.
 //
 // The curve and the table refresh after every new sample; copying or
 // formatting the whole list each time would grow with the hole. The copy is
@@ -15,10 +15,11 @@
 
 class CSampleMirror {
 public:
-    // Brings the copy up to date with the shared list. Cheap when nothing
-    // changed; otherwise one compare of the held samples and a copy of the
-    // new ones, all under the list's lock (no painting, no I/O there).
-    void refresh();
+    // Brings the copy up to date with the list. Cheap when nothing changed;
+    // otherwise one compare of the held samples and a copy of the new ones,
+    // all under the list's lock (no painting, no I/O there). Another list
+    // than the last one replaces the copy.
+    void refresh(const SampleList &list);
 
     const QVector<Sample> &data() const { return m_data; }
     int size() const { return m_data.size(); }
@@ -27,9 +28,11 @@ public:
 
 private:
     QVector<Sample> m_data; // never shared with the list (no detach in the writer)
+    uint64_t m_source = 0; // id() of the list copied
     uint64_t m_revision = ~uint64_t(0);
     uint64_t m_generation = 0;
 };
 
-// The GUI thread's mirror of `samples`.
+// The GUI thread's copy of the list on show, shared by the curve and the
+// table so that each new sample is copied once.
 CSampleMirror &guiSampleMirror();

@@ -96,6 +96,7 @@ CDlgMain::CDlgMain(QWidget *parent)
     connect(m_dlgLeak.get(), &CDlgLeak::pauseRequested, this, &CDlgMain::pauseFromLeakNotice);
     connect(ui->table, &CMyTable::SetMouseClick, this, &CDlgMain::OnSetMouseClick);
     connect(ui->wavePic, &CShowWavePic::samplePicked, this, &CDlgMain::onSamplePicked);
+    ui->wavePic->picture().setSource(&s->samples(), &gCtrlInfo);
     connect(ui->groupBox_3, &CSedimentPanel::curveChanged, this, [this] { updateWave(true, false, false); });
     connect(ui->groupBox_3, &CSedimentPanel::judgementShown, this, &CDlgMain::showVerdictLine);
 
@@ -161,7 +162,7 @@ void CDlgMain::tell(int outcome)
 
 void CDlgMain::refreshButtons()
 {
-    const uint32_t word = curState;
+    const uint32_t word = m_session->state();
     if (m_session->reviewing() && AcqState::code(word) == AcqState::FileShown) {
         SetBtnEnable(false, true, false, true, false, false, true, true, true, true, true, false);
         ui->BtnSample->setText(tr("关闭文件"));
@@ -181,7 +182,7 @@ void CDlgMain::SetBtnEnable(bool BtnSet, bool BtnSample, bool BtnSave, bool, boo
     ui->BtnQuit->setEnabled(BtnFile);
     ui->BtnMove->setEnabled(BtnMove);
     m_bBtnStateBusy = false;
-    ui->Btnjudge->setEnabled(judgeEnabled(m_session->reviewing(), curState));
+    ui->Btnjudge->setEnabled(judgeEnabled(m_session->reviewing(), m_session->state()));
 }
 
 void CDlgMain::SetBtnEnableByState(uint word)
@@ -388,7 +389,7 @@ void CDlgMain::OnHandleLeakPoint(int curHeight, int leakHeight)
 
 void CDlgMain::OnCurHeight(int curHeight, int leakHeight)
 {
-    const uint32_t word = curState;
+    const uint32_t word = m_session->state();
     if (AcqState::code(word) == AcqState::Raising && (word & 0xFu) == AcqState::SubLeakPending)
         m_dlgLeak->SetHeights(curHeight, leakHeight);
 }
@@ -399,7 +400,7 @@ void CDlgMain::pauseFromLeakNotice()
 {
     // The same pause as the sample button's: the thread's pause request ends
     // the notice, and the operator finishes the test or resamples.
-    const uint32_t word = curState;
+    const uint32_t word = m_session->state();
     if (AcqState::code(word) == AcqState::Raising && (word & AcqState::SubPaused) == 0)
         pressSample();
     if (m_dlgLeak->m_bShown || m_dlgLeak->isVisible())
@@ -455,7 +456,7 @@ void CDlgMain::on_Btnjudge_clicked()
 void CDlgMain::showVerdictLine()
 {
     // Under the curve, where the line has the width it needs.
-    const QString verdict = verdictPanelText(gCtrlInfo, samples.snapshot());
+    const QString verdict = verdictPanelText(gCtrlInfo, m_session->samples().snapshot());
     ui->labelVerdict->setText(verdict);
     if (ui->labelVerdict->isVisibleTo(this) != !verdict.isEmpty()) {
         ui->labelVerdict->setVisible(!verdict.isEmpty());
@@ -528,7 +529,7 @@ void CDlgMain::updateWave(bool isWave, bool isSeg, bool isRepaint)
         }
     }
     if (isSeg && isVisible()) {
-        FillTable(ui->table, defaultRangeUnitText(), m_bShowPickedRow ? m_session->shownSample() : -1);
+        FillTable(ui->table, m_session->samples(), defaultRangeUnitText(), m_bShowPickedRow ? m_session->shownSample() : -1);
         m_bShowPickedRow = false;
         ++m_nTableFills;
         if (isRepaint)
@@ -537,7 +538,7 @@ void CDlgMain::updateWave(bool isWave, bool isSeg, bool isRepaint)
             ui->table->update();
     }
     Sample s;
-    const bool valid = samples.at(m_session->shownSample(), &s);
+    const bool valid = m_session->samples().at(m_session->shownSample(), &s);
     ui->label_curDepth->setText(QString::number((valid ? s.depth : int32_t(gCtrlInfo.maxDepth)) / 1000.0, 'f', 2));
     ui->label_resistivity->setText(valid ? QString::number(double(s.resistivity), 'f', 4) : QStringLiteral("0.00"));
 }
@@ -571,7 +572,7 @@ void CDlgMain::OnSetMouseClick(int iRow, int iCol, QString str, int iMouseClickT
 {
     ui->wavePic->cancelWaitingPick();
     m_bShowPickedRow = false;
-    const int count = samples.size();
+    const int count = m_session->samples().size();
     if (iRow < 1 || iRow > count)
         return;
     if (iMouseClickType == 2) {
@@ -587,7 +588,7 @@ void CDlgMain::editResistivity(int iRow, const QString &str)
     m_session->selectSample(iRow - 1);
     ui->wavePic->update();
     Sample s;
-    if (!samples.at(iRow - 1, &s))
+    if (!m_session->samples().at(iRow - 1, &s))
         return;
     const QString name = tr("深度%1m处的电阻率").arg(s.depth / 1000.0, 0, 'f', 3) + defaultRangeUnitText();
     CDlgNumKey dlg(name, str, 0, 0, nullptr);

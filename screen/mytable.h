@@ -17,6 +17,7 @@
 #include <memory>
 
 class QTimer;
+class SampleList;
 
 struct TableRow {
     QVector<QString> cells; // by column - 1
@@ -189,7 +190,8 @@ private:
 // resistivity header followed by unitText) and, with showSelected (after a
 // press on the curve), selects and centres the selected sample. Formats rows
 // lazily from one snapshot of the list.
-void FillTable(CMyTable *table, const QString &unitText = QStringLiteral("(Ω∙m)"), int showSelected = -1);
+void FillTable(CMyTable *table, const SampleList &samples, const QString &unitText = QStringLiteral("(Ω∙m)"),
+               int showSelected = -1);
 // Text of the resistivity cell of a sample; last marks the newest sample.
 QString resistivityCellText(float resistivity, bool last);
 QString depthCellText(int32_t depth);

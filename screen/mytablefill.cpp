@@ -58,12 +58,12 @@ QString resistivityCellText(float resistivity, bool last)
     return dlgText("%1").arg(double(resistivity), 0, 'f', 4);
 }
 
-void FillTable(CMyTable *table, const QString &unitText, int showSelected)
+void FillTable(CMyTable *table, const SampleList &samples, const QString &unitText, int showSelected)
 {
     if (!table)
         return;
     CSampleMirror &mirror = guiSampleMirror();
-    mirror.refresh();
+    mirror.refresh(samples);
 
     table->ClearRows();
     table->ClearHeaders();

@@ -27,34 +27,13 @@
 #include <QTimer>
 
 namespace {
-float largestResistivity()
-{
-    float largest = 0.0f;
-    bool any = false;
-    samples.withLocked([&](const QVector<Sample> &v) {
-        for (const Sample &s : v) {
-            if (!any || s.resistivity > largest)
-                largest = s.resistivity;
-            any = true;
-        }
-    });
-    return largest;
-}
-
 bool makeFolder(const QString &dir) { return QFileInfo(dir).isDir() || QDir().mkdir(dir); }
 } // namespace
 
-CTestSession::CTestSession(QObject *parent) : QObject(parent), m_thread(new QueryThread(this))
+CTestSession::CTestSession(QObject *parent) : QObject(parent), m_thread(new QueryThread)
 {
-    connect(m_thread, &QueryThread::updateWaveData, this, &CTestSession::samplesChanged);
-    connect(m_thread, &QueryThread::BtnTextByState, this, [this](uint) { emit stateChanged(curState); });
-    connect(m_thread, &QueryThread::HandleLeakPoint, this, &CTestSession::leakPoint);
-    connect(m_thread, &QueryThread::HandleCurHeightLeakPoint, this, &CTestSession::leakHeight);
+    connect(m_thread, &QueryThread::cycleReported, this, &CTestSession::onCycleReported);
     connect(m_thread, &QueryThread::HandleQuitLeakPoint, this, &CTestSession::leakOver);
-    connect(m_thread, &QueryThread::QueryThreadFinish, this, [this](int type) {
-        m_thread->stop();
-        emit testEnded(type);
-    });
     CAppModel *model = CAppModel::instance();
     connect(model->link(), &CWinchCtrl::StateChanged, this, [this, model] {
         if (model->update())
@@ -73,13 +52,89 @@ CTestSession::~CTestSession()
     delete m_thread;
 }
 
-bool CTestSession::event(QEvent *e)
+float CTestSession::largestResistivity() const
 {
-    if (e->type() == QueryThread::RaiseBegunEventType) {
-        emit stateChanged(curState);
-        return true;
+    float largest = 0.0f;
+    bool any = false;
+    m_samples.withLocked([&](const QVector<Sample> &v) {
+        for (const Sample &s : v) {
+            if (!any || s.resistivity > largest)
+                largest = s.resistivity;
+            any = true;
+        }
+    });
+    return largest;
+}
+
+void CTestSession::onCycleReported(const AcqReport &report)
+{
+    m_control.takeReport(report.basedOn, report.result);
+    // A cycle decided before the sample list was replaced: its samples and
+    // notices belong to a test no longer on show.
+    if (!m_control.currentSamples(report.basedOn))
+        return;
+    if (!report.result.sampleOps.isEmpty())
+        applyAcqSampleOps(report.result.sampleOps, m_samples, report.value, report.settings);
+    for (const AcqNotice &n : report.result.notices) {
+        switch (n.kind) {
+        case AcqNotice::UpdateWaveData:
+            emit samplesChanged(n.a != 0, n.b != 0);
+            break;
+        case AcqNotice::BtnTextByState:
+        case AcqNotice::RaiseBegunEvent:
+            emit stateChanged(state());
+            break;
+        case AcqNotice::HandleLeakPoint:
+            emit leakPoint(int(n.a), int(n.b));
+            break;
+        case AcqNotice::HandleCurHeightLeakPoint:
+            emit leakHeight(int(n.a), int(n.b));
+            break;
+        case AcqNotice::HandleQuitLeakPoint:
+            emit leakOver();
+            break;
+        case AcqNotice::QueryThreadFinish:
+            m_thread->stop();
+            emit testEnded(int(n.a));
+            break;
+        }
     }
-    return QObject::event(e);
+}
+
+void CTestSession::request(AcqRequest::Field field, uint32_t value)
+{
+    const AcqRequest r{field, value};
+    m_thread->post(m_control.request(r), r);
+}
+
+void CTestSession::clearSamples()
+{
+    m_samples.clear();
+    m_thread->post(m_control.samplesReset(), {AcqRequest::SamplesReset, 0});
+}
+
+void CTestSession::assignSamples(const QVector<Sample> &v)
+{
+    m_samples.assign(v);
+    m_thread->post(m_control.samplesReset(), {AcqRequest::SamplesReset, 0});
+}
+
+void CTestSession::handSettings()
+{
+    m_thread->setSettings(acqSettingsOf(gCtrlInfo));
+    CAppModel::instance()->setWinchGeometry(gCtrlInfo.wheelD, gCtrlInfo.lineD);
+}
+
+void CTestSession::startThread()
+{
+    handSettings();
+    m_thread->start();
+}
+
+void CTestSession::resumeThread()
+{
+    handSettings();
+    m_thread->resume();
 }
 
 void CTestSession::begin()
@@ -89,16 +144,16 @@ void CTestSession::begin()
     clearJudgement(gCtrlInfo);
     applySamplingMode();
     m_setup = gCtrlInfo;
-    setState(AcqState::Idle);
+    setStateWord(AcqState::Idle);
     resetTest();
     m_paceTicks = 0;
 }
 
 bool CTestSession::moveByHand() const { return gCtrlInfo.deviceChannel != 0; }
 
-bool CTestSession::moveResamples() const { return moveButtonResamples(curState); }
+bool CTestSession::moveResamples() const { return moveButtonResamples(state()); }
 
-bool CTestSession::hasSamples() const { return !samples.isEmpty(); }
+bool CTestSession::hasSamples() const { return !m_samples.isEmpty(); }
 
 bool CTestSession::stopAcquisition(int ms)
 {
@@ -108,8 +163,8 @@ bool CTestSession::stopAcquisition(int ms)
 
 void CTestSession::setStateAndTell(uint32_t word)
 {
-    setState(word);
-    emit stateChanged(curState);
+    setStateWord(word);
+    emit stateChanged(state());
 }
 
 // ---------------------------------------------------------------- set-up
@@ -132,7 +187,7 @@ void CTestSession::applySamplingMode()
 void CTestSession::acceptSetup()
 {
     resetTest();
-    prepareAcquisitionParams();
+    prepareAcquisitionParams(gCtrlInfo);
     clearJudgement(gCtrlInfo);
     m_setup = gCtrlInfo;
     saveTestParams(gCtrlInfo);
@@ -154,7 +209,7 @@ void CTestSession::setCurveMagnify(int32_t percent)
 
 void CTestSession::adaptCurveRange()
 {
-    if (!samples.isEmpty())
+    if (!m_samples.isEmpty())
         gCtrlInfo.curveRange = adaptedCurveRange(gCtrlInfo.curveRange, largestResistivity());
 }
 
@@ -162,7 +217,7 @@ void CTestSession::adaptCurveRange()
 
 CTestSession::Outcome CTestSession::sample()
 {
-    const SampleButtonStep step = sampleButtonStep(curState);
+    const SampleButtonStep step = sampleButtonStep(state());
     if (step.kind == SampleButtonStep::CloseFile)
         return CloseFileAsked;
     m_reviewMode = false;
@@ -171,32 +226,32 @@ CTestSession::Outcome CTestSession::sample()
     if (step.sendOperation && !sendOperation())
         return DeviceRefused;
     if (step.startsReading) {
-        prepareAcquisitionParams();
-        samples.clear();
+        prepareAcquisitionParams(gCtrlInfo);
+        clearSamples();
     }
-    setState(step.newState);
+    setStateWord(step.newState);
     switch (step.threadOp) {
     case SampleThreadOp::Start:
-        emit stateChanged(curState);
-        m_thread->start();
+        emit stateChanged(state());
+        startThread();
         break;
     case SampleThreadOp::Pause:
         m_thread->pause();
-        emit stateChanged(curState);
+        emit stateChanged(state());
         break;
     case SampleThreadOp::Resume:
-        emit stateChanged(curState);
-        m_thread->resume();
+        emit stateChanged(state());
+        resumeThread();
         break;
     case SampleThreadOp::ResumeOrStart:
-        emit stateChanged(curState);
+        emit stateChanged(state());
         if (m_thread->isRunning())
-            m_thread->resume();
+            resumeThread();
         else
-            m_thread->start();
+            startThread();
         break;
     case SampleThreadOp::None:
-        emit stateChanged(curState);
+        emit stateChanged(state());
         break;
     }
     return Done;
@@ -206,9 +261,9 @@ CTestSession::Outcome CTestSession::sample()
 
 CTestSession::NewTestKind CTestSession::newTestPressed()
 {
-    needZeroHeight = 1;
-    needStepHeight = 1;
-    const uint32_t entry = curState;
+    request(AcqRequest::NeedZeroHeight, 1);
+    request(AcqRequest::NeedStepHeight, 1);
+    const uint32_t entry = state();
     const uint32_t sub = entry & 0xFFFFu;
     switch (AcqState::code(entry)) {
     case AcqState::Idle:
@@ -231,10 +286,10 @@ CTestSession::Outcome CTestSession::startReadingForName()
     const Outcome started = sample();
     if (started == DeviceRefused)
         return DeviceRefused;
-    if (AcqState::code(curState) != AcqState::Reading)
+    if (AcqState::code(state()) != AcqState::Reading)
         return Ignored;
     sample();
-    prepareAcquisitionParams();
+    prepareAcquisitionParams(gCtrlInfo);
     return Done;
 }
 
@@ -288,8 +343,8 @@ void CTestSession::beginNamedTest(uint32_t newState)
     const QString project = projectFolderPath(dataDir, gCtrlInfo.projectPath.get());
     if (!project.isEmpty())
         makeFolder(project);
-    setState(newState);
-    reinitDevice = 1;
+    setStateWord(newState);
+    request(AcqRequest::ReinitDevice, 1);
     CAppModel::instance()->requestClear();
 }
 
@@ -318,12 +373,12 @@ CTestSession::Outcome CTestSession::nameTest(NewTestKind kind, const QString &na
         beginNamedTest(AcqState::AtBottom | AcqState::SubPaused);
         outcome = sample();
         m_paceTicks = 0;
-        samples.clear();
+        clearSamples();
         break;
     case WhileReading:
         beginNamedTest(AcqState::AtBottom);
         m_paceTicks = 0;
-        m_thread->start();
+        startThread();
         break;
     case WhileReadingPaused:
         // A paused reading named for a test samples too: the probe may be
@@ -336,14 +391,14 @@ CTestSession::Outcome CTestSession::nameTest(NewTestKind kind, const QString &na
     default:
         break;
     }
-    emit stateChanged(curState);
+    emit stateChanged(state());
     return outcome;
 }
 
 void CTestSession::namingCancelled(NewTestKind kind)
 {
     if (kind == WhileReading)
-        m_thread->resume();
+        resumeThread();
 }
 
 // ---------------------------------------------------------------- raising
@@ -365,7 +420,7 @@ bool CTestSession::leakNeedsResample() const { return SampleModes::isManual(gCtr
 
 void CTestSession::paceTick()
 {
-    const uint32_t word = curState;
+    const uint32_t word = state();
     if (AcqState::code(word) != AcqState::Raising || (word & 0xFFFFu) == AcqState::SubPaused)
         return;
     if (paceTickMoves(m_paceTicks))
@@ -374,9 +429,9 @@ void CTestSession::paceTick()
 
 void CTestSession::finishByOperator()
 {
-    if (SampleModes::isPaced(gCtrlInfo.sampleMode) && !(curState & AcqState::SubPaused))
+    if (SampleModes::isPaced(gCtrlInfo.sampleMode) && !(state() & AcqState::SubPaused))
         sample();
-    recordEnabled = 0;
+    request(AcqRequest::RecordEnabled, 0);
     m_thread->pause();
 }
 
@@ -392,7 +447,7 @@ void CTestSession::afterEndOfHole() { resetHeight(); }
 
 bool CTestSession::saveTest(const std::function<void(int)> &progress, QString *error)
 {
-    recordEnabled = 0;
+    request(AcqRequest::RecordEnabled, 0);
     m_thread->stop();
     const QString path = gCtrlInfo.filePath.get();
     if (path.isEmpty()) {
@@ -415,7 +470,7 @@ bool CTestSession::saveTest(const std::function<void(int)> &progress, QString *e
     progress(1);
     HoleSaveOptions options;
     options.progress = progress;
-    if (!saveHoleFile(path, gCtrlInfo, samples.snapshot(), options, error))
+    if (!saveHoleFile(path, gCtrlInfo, m_samples.snapshot(), options, error))
         return false;
     progress(100);
     // The report beside the file; its failure never undoes the save.
@@ -433,11 +488,11 @@ bool CTestSession::saveTest(const std::function<void(int)> &progress, QString *e
 
 void CTestSession::discardTest()
 {
-    recordEnabled = 0;
-    const uint32_t state = getState();
-    if (state != AcqState::End) {
-        if (state & AcqState::SubPaused)
-            m_thread->resume();
+    request(AcqRequest::RecordEnabled, 0);
+    const uint32_t word = state();
+    if (word != AcqState::End) {
+        if (word & AcqState::SubPaused)
+            resumeThread();
         m_thread->stop();
     }
     const QString path = gCtrlInfo.filePath.get();
@@ -457,34 +512,41 @@ void CTestSession::discardTest()
 
 void CTestSession::returnToTest()
 {
-    recordEnabled = 1;
-    needZeroHeight = 0;
-    needStepHeight = 0;
-    m_thread->resume();
+    request(AcqRequest::RecordEnabled, 1);
+    request(AcqRequest::NeedZeroHeight, 0);
+    request(AcqRequest::NeedStepHeight, 0);
+    resumeThread();
+}
+
+void CTestSession::restoreTest(const QVector<Sample> &samples, uint32_t state)
+{
+    assignSamples(samples);
+    m_mark = -1;
+    setStateAndTell(state);
 }
 
 void CTestSession::resetTest()
 {
-    samples.clear();
+    clearSamples();
     m_mark = -1;
-    if (curState != AcqState::FileShown)
-        setState(AcqState::Idle | AcqState::SubPaused);
+    if (state() != AcqState::FileShown)
+        setStateWord(AcqState::Idle | AcqState::SubPaused);
     resetHeight();
-    emit stateChanged(curState);
-    reinitDevice = 1;
-    finishSent = 0;
-    endReached = 0;
-    recordEnabled = 1;
-    needZeroHeight = 1;
-    needStepHeight = 1;
+    emit stateChanged(state());
+    request(AcqRequest::ReinitDevice, 1);
+    request(AcqRequest::FinishSent, 0);
+    request(AcqRequest::EndReached, 0);
+    request(AcqRequest::RecordEnabled, 1);
+    request(AcqRequest::NeedZeroHeight, 1);
+    request(AcqRequest::NeedStepHeight, 1);
 }
 
 void CTestSession::restartAcquisition()
 {
-    setState(AcqState::Idle);
-    m_thread->resume();
+    setStateWord(AcqState::Idle);
+    resumeThread();
     m_thread->stop();
-    m_thread->start();
+    startThread();
 }
 
 // ---------------------------------------------------------------- review
@@ -493,24 +555,24 @@ bool CTestSession::openForReview(const QString &path)
 {
     if (path.isEmpty())
         return false;
-    const uint32_t previousState = curState;
+    const uint32_t previousState = state();
     const QString previousOpenFile = m_openFile;
     const QString previousFilePath = gCtrlInfo.filePath;
     const bool keptNow = !m_reviewMode;
     if (keptNow)
-        m_kept = KeptTest{gCtrlInfo, samples.snapshot(), curState};
+        m_kept = KeptTest{gCtrlInfo, m_samples.snapshot(), state()};
     m_openFile = path;
-    setState(AcqState::FileShown);
+    setStateWord(AcqState::FileShown);
     gCtrlInfo.filePath = path;
 
     HoleLoadOptions options;
     options.beforeSamples = [this]() { resetTest(); };
     options.processEvents = true;
-    const HoleLoadResult result = loadHoleFile(path, gCtrlInfo, options);
+    const HoleLoadResult result = loadHoleFile(path, gCtrlInfo, m_samples, options);
     if (!result.headerAccepted()) {
         // Nothing was read: stay on what was shown before, so that a judge
         // cannot write the current samples into the refused file.
-        setState(previousState);
+        setStateWord(previousState);
         m_openFile = previousOpenFile;
         gCtrlInfo.filePath = previousFilePath;
         if (keptNow)
@@ -539,7 +601,7 @@ bool CTestSession::openForReview(const QString &path)
 
 void CTestSession::closeReview()
 {
-    if (!m_reviewMode || AcqState::code(curState) != AcqState::FileShown)
+    if (!m_reviewMode || AcqState::code(state()) != AcqState::FileShown)
         return;
     m_openFile.clear();
     const KeptTest kept = m_kept ? *m_kept : KeptTest{m_setup, {}, AcqState::Idle};
@@ -548,11 +610,9 @@ void CTestSession::closeReview()
     const uint32_t code = AcqState::code(kept.state);
     if (code == AcqState::Reading || code == AcqState::AtBottom || code == AcqState::Raising) {
         // A test was under way (paused): it comes back as it was.
-        samples.assign(kept.samples);
-        m_mark = -1;
-        setStateAndTell(kept.state);
+        restoreTest(kept.samples, kept.state);
     } else {
-        setState(AcqState::Idle);
+        setStateWord(AcqState::Idle);
         // The buttons follow the reset while the file still counts as
         // reviewed (the judge button keeps its state until the next command).
         resetTest();
@@ -567,7 +627,7 @@ void CTestSession::closeReview()
 
 CTestSession::JudgeResult CTestSession::judge()
 {
-    if (!markSedimentPosition(gCtrlInfo, m_mark))
+    if (!markSedimentPosition(gCtrlInfo, m_samples, m_mark))
         return NoMark;
     applyVerdict(gCtrlInfo, CPileLimits::instrument());
     return judged();
@@ -591,7 +651,7 @@ CTestSession::JudgeResult CTestSession::judged()
 {
     JudgeResult result = Judged;
     if (m_reviewMode) {
-        result = rewriteReviewedFile() ? JudgedAndSaved : SaveFailed;
+        result = rewriteReviewedFile(gCtrlInfo, m_samples.snapshot()) ? JudgedAndSaved : SaveFailed;
         if (result == JudgedAndSaved)
             updateHoleReport(gCtrlInfo.filePath.get()); // the report follows the judgement
     }
@@ -603,7 +663,7 @@ void CTestSession::selectSample(int index) { m_mark = index; }
 
 int CTestSession::shownSample() const
 {
-    const int count = samples.size();
+    const int count = m_samples.size();
     if (m_mark >= 0 && m_mark < count)
         return m_mark;
     return m_reviewMode ? -1 : count - 1;
@@ -620,5 +680,5 @@ void CTestSession::setPreviousShown(bool shown)
 void CTestSession::editResistivity(int index, float value)
 {
     m_mark = index;
-    samples.editResistivity(index, value);
+    m_samples.editResistivity(index, value);
 }

@@ -12,6 +12,7 @@
 // Nothing here opens a window: where the operator must be asked or told, the
 // operation returns what happened and the caller asks or tells.
 
+#include "acqcontrolmirror.h"
 #include "acqstate.h"
 #include "ctrlinfo.h"
 #include "previoustestload.h"
@@ -25,6 +26,7 @@
 
 class QueryThread;
 class QTimer;
+struct AcqReport;
 
 class CTestSession : public QObject {
     Q_OBJECT
@@ -41,7 +43,11 @@ public:
     const CtrlInfo &setup() const { return m_setup; }
 
     // ---- what the screen shows
-    uint32_t state() const { return curState; }
+    uint32_t state() const { return m_control.state(); }
+    // The state word's flags as the session holds them.
+    const AcqControl &control() const { return m_control.control(); }
+    // The samples of the test on show (the live test, or the reviewed file).
+    const SampleList &samples() const { return m_samples; }
     QueryThread *thread() const { return m_thread; }
     // A stored file is reviewed: judging and editing resistivities write it.
     bool reviewing() const { return m_reviewMode; }
@@ -124,6 +130,9 @@ public:
     void discardTest();
     // Goes on with the test.
     void returnToTest();
+    // Carries on a test from these samples in this state word (a kept test
+    // coming back); the mark is cleared.
+    void restoreTest(const QVector<Sample> &samples, uint32_t state);
     bool hasSamples() const;
 
     // ---- review
@@ -187,10 +196,19 @@ signals:
     void leakOver();
     void testEnded(int type);
 
-protected:
-    bool event(QEvent *e) override;
-
 private:
+    void onCycleReported(const AcqReport &report);
+    // Every change of the state word or a flag goes through here: shown at
+    // once, handed to the thread in order.
+    void request(AcqRequest::Field field, uint32_t value);
+    void setStateWord(uint32_t word) { request(AcqRequest::State, word); }
+    void clearSamples();
+    void assignSamples(const QVector<Sample> &v);
+    // The set-up numbers of the shown record, for the thread and the winch.
+    void handSettings();
+    void startThread();
+    void resumeThread();
+    float largestResistivity() const;
     void resetTest();
     void restartAcquisition();
     void beginNamedTest(uint32_t newState);
@@ -206,6 +224,8 @@ private:
         uint32_t state = 0;
     };
 
+    AcqControlMirror m_control;
+    SampleList m_samples;
     QueryThread *m_thread = nullptr;
     QTimer *m_paceTimer = nullptr;
     int32_t m_paceTicks = 0;

@@ -2,6 +2,7 @@
 // single cycles, then short sequences of cycles carried out on the real
 // sample list and state word.
 
+#include "acqcontrolmirror.h"
 #include "acqcycle.h"
 #include "acqstate.h"
 #include "appmodel.h"
@@ -226,52 +227,53 @@ AcqCycleInput inputFor(const CycleCase &c)
     return in;
 }
 
-// Runs cycles on the real state word, flags and sample list, as the
-// acquisition thread does, with the same height for both reads.
+// Runs cycles on a state word, flags and sample list of its own, as the
+// acquisition thread and the session do, with the same height for both reads.
 struct CycleDriver {
     AcqCycleVars vars;
     QStringList notices;
     float value = 3.5f;
+    AcqControl control;
+    AcqSettings settings;
+    SampleList list;
+
     AcqCycleResult step(int height, bool paused = false)
     {
-        AcqCycleInput in = acqCycleInputFromGlobals(getState());
+        AcqCycleInput in = acqCycleInput(control, settings);
         in.readHeight = height;
         in.waveHeight = height;
         in.paused = paused;
         const AcqCycleResult r = runAcqCycle(in, vars);
-        applyAcqCycleResult(r, value);
+        applyAcqCycleControl(r, control);
+        applyAcqSampleOps(r.sampleOps, list, value, settings);
         if (!r.notices.isEmpty())
             notices << formatNotices(r.notices);
         return r;
     }
+    // In the raising state with the set-up and the two points given.
+    void raise(int holeDepth, int moveDistance, int expected, int old)
+    {
+        settings.holeDepth = settings.maxDepth = holeDepth;
+        settings.moveDistance = moveDistance;
+        control.curState = AcqState::Raising;
+        vars.expectedHeight = expected;
+        vars.oldExpectedHeight = old;
+    }
+    uint32_t state() const { return control.curState; }
+    QVector<int> depths() const
+    {
+        QVector<int> out;
+        for (const Sample &s : list.snapshot())
+            out << s.depth;
+        return out;
+    }
 };
-
-// A driver in the raising state with the set-up and the two points given.
-CycleDriver raising(int holeDepth, int moveDistance, int expected, int old)
-{
-    gCtrlInfo.holeDepth = gCtrlInfo.maxDepth = holeDepth;
-    gCtrlInfo.moveDistance = moveDistance;
-    setState(AcqState::Raising);
-    CycleDriver d;
-    d.vars.expectedHeight = expected;
-    d.vars.oldExpectedHeight = old;
-    return d;
-}
-
-QVector<int> depths()
-{
-    QVector<int> out;
-    for (const Sample &s : samples.snapshot())
-        out << s.depth;
-    return out;
-}
 }
 
 class TestAcqCycle : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { QLoggingCategory::setFilterRules(QStringLiteral("zpvw.acquisition.debug=false")); }
-    void init();
 
     void cycle_data();
     void cycle();
@@ -286,20 +288,13 @@ private slots:
     void leakPointResolvedThenSampled();
     void raiseLeavingBottomAtStepPlusToleranceHasNoLeak();
     void heldWinchHeightAtRaiseStartHasNoLeak();
+    void mirrorKeepsRequestsOverOlderReports_data();
+    void mirrorKeepsRequestsOverOlderReports();
+    void mirrorTellsReportsFromBeforeASampleReset();
 
 private:
     TestAppDir m_dir;
 };
-
-void TestAcqCycle::init()
-{
-    resetAcquisitionGlobals();
-    samples.clear();
-    gCtrlInfo.depthFromTop = 0;
-    gCtrlInfo.holeDepth = 20000;
-    gCtrlInfo.maxDepth = 20000;
-    gCtrlInfo.moveDistance = 50;
-}
 
 void TestAcqCycle::cycle_data()
 {
@@ -349,128 +344,133 @@ void TestAcqCycle::waveHeightNeededOnlyWhenRaising()
 
 void TestAcqCycle::sampleOpsOnTheList()
 {
-    gCtrlInfo.holeDepth = 1000;
+    AcqSettings settings;
+    settings.holeDepth = 1000;
     SampleList list;
-    applyAcqSampleOps({{AcqSampleOp::ReplaceLast, 0}}, list, 1.0f); // empty: appends
-    applyAcqSampleOps({{AcqSampleOp::Append, 100}, {AcqSampleOp::Append, 200}, {AcqSampleOp::Append, 300}}, list, 2.0f);
+    applyAcqSampleOps({{AcqSampleOp::ReplaceLast, 0}}, list, 1.0f, settings); // empty: appends
+    applyAcqSampleOps({{AcqSampleOp::Append, 100}, {AcqSampleOp::Append, 200}, {AcqSampleOp::Append, 300}}, list, 2.0f, settings);
     QCOMPARE(list.size(), 4);
-    applyAcqSampleOps({{AcqSampleOp::ReplaceLast, 300}}, list, 9.0f);
+    applyAcqSampleOps({{AcqSampleOp::ReplaceLast, 300}}, list, 9.0f, settings);
     Sample last;
     QVERIFY(list.last(&last));
     QCOMPARE(last.depth, 700);
     QCOMPARE(last.resistivity, 9.0f);
     QCOMPARE(last.rawResistivity, 9.0f);
     // Removing above 200 takes the samples at 300 and 200, not the one at 100.
-    applyAcqSampleOps({{AcqSampleOp::RemoveAbove, 200, 100}}, list, 0.0f);
+    applyAcqSampleOps({{AcqSampleOp::RemoveAbove, 200, 100}}, list, 0.0f, settings);
     QCOMPARE(list.size(), 2);
     QVERIFY(list.last(&last));
     QCOMPARE(last.depth, 900);
     // Remeasure replaces only the sample of the same height, else appends.
-    applyAcqSampleOps({{AcqSampleOp::Remeasure, 100}}, list, 4.0f);
+    applyAcqSampleOps({{AcqSampleOp::Remeasure, 100}}, list, 4.0f, settings);
     QCOMPARE(list.size(), 2);
-    applyAcqSampleOps({{AcqSampleOp::Remeasure, 200}}, list, 4.0f);
+    applyAcqSampleOps({{AcqSampleOp::Remeasure, 200}}, list, 4.0f, settings);
     QCOMPARE(list.size(), 3);
     // The top sample is appended only when the last one lies below the top.
-    applyAcqSampleOps({{AcqSampleOp::AppendTopIfNeeded, 1000}}, list, 5.0f);
-    applyAcqSampleOps({{AcqSampleOp::AppendTopIfNeeded, 1000}}, list, 5.0f);
+    applyAcqSampleOps({{AcqSampleOp::AppendTopIfNeeded, 1000}}, list, 5.0f, settings);
+    applyAcqSampleOps({{AcqSampleOp::AppendTopIfNeeded, 1000}}, list, 5.0f, settings);
     QCOMPARE(list.size(), 4);
     QVERIFY(list.last(&last));
     QCOMPARE(last.depth, 0);
     // Removing from the bottom empties the list.
-    applyAcqSampleOps({{AcqSampleOp::RemoveAbove, 0, 100}}, list, 0.0f);
+    applyAcqSampleOps({{AcqSampleOp::RemoveAbove, 0, 100}}, list, 0.0f, settings);
     QCOMPARE(list.size(), 0);
 }
 
 void TestAcqCycle::raiseLowerAndRaiseAgain()
 {
-    gCtrlInfo.moveDistance = 100;
-    setState(AcqState::AtBottom);
     CycleDriver d;
+    d.settings.moveDistance = 100;
+    d.control.curState = AcqState::AtBottom;
     d.step(0);
     d.step(100); // leaves the bottom
-    QCOMPARE(getState(), AcqState::Raising);
+    QCOMPARE(d.state(), AcqState::Raising);
     for (int h = 100; h <= 400; h += 100)
         d.step(h);
-    QCOMPARE(depths(), (QVector<int>{20000, 19900, 19800, 19700, 19600}));
-    finishSent = 1;
+    QCOMPARE(d.depths(), (QVector<int>{20000, 19900, 19800, 19700, 19600}));
+    d.control.finishSent = true;
     d.step(120);
-    QCOMPARE(depths(), (QVector<int>{20000, 19900}));
+    QCOMPARE(d.depths(), (QVector<int>{20000, 19900}));
     QCOMPARE(d.vars.oldExpectedHeight, 100);
     QCOMPARE(d.vars.expectedHeight, 200);
-    QCOMPARE(finishSent.load(), uint8_t(0));
+    QCOMPARE(d.control.finishSent, false);
     d.step(200);
-    QCOMPARE(depths(), (QVector<int>{20000, 19900, 19800}));
+    QCOMPARE(d.depths(), (QVector<int>{20000, 19900, 19800}));
     // All the way down: back at the bottom with the bottom sample kept.
     d.step(10);
-    QCOMPARE(getState(), AcqState::AtBottom);
-    QCOMPARE(depths(), (QVector<int>{20000}));
+    QCOMPARE(d.state(), AcqState::AtBottom);
+    QCOMPARE(d.depths(), (QVector<int>{20000}));
     d.value = 8.0f;
     d.step(10);
-    QCOMPARE(samples.size(), 1);
+    QCOMPARE(d.list.size(), 1);
     Sample s;
-    QVERIFY(samples.last(&s));
+    QVERIFY(d.list.last(&s));
     QCOMPARE(s.resistivity, 8.0f);
 }
 
 void TestAcqCycle::topOfUnevenHoleEndsOnceWithOneTopSample()
 {
-    CycleDriver d = raising(19900, 300, 19800, 19500);
+    CycleDriver d;
+    d.raise(19900, 300, 19800, 19500);
     d.step(19850);
-    QCOMPARE(getState(), AcqState::End);
-    QCOMPARE(depths(), (QVector<int>{100, 0}));
-    QCOMPARE(endReached.load(), uint8_t(1));
+    QCOMPARE(d.state(), AcqState::End);
+    QCOMPARE(d.depths(), (QVector<int>{100, 0}));
+    QCOMPARE(d.control.endReached, true);
     const AcqCycleResult first = d.step(19850);
     QVERIFY(first.stopThread);
-    QCOMPARE(finishSent.load(), uint8_t(1));
+    QCOMPARE(d.control.finishSent, true);
     const AcqCycleResult second = d.step(19850);
     QVERIFY(!second.stopThread);
     QCOMPARE(d.notices.filter(QStringLiteral("finish")).size(), 1);
-    QCOMPARE(depths(), (QVector<int>{100, 0}));
+    QCOMPARE(d.depths(), (QVector<int>{100, 0}));
 }
 
 void TestAcqCycle::topSampleTakenEarlyIsMeasuredAgainNotRepeated()
 {
-    CycleDriver d = raising(19900, 300, 19800, 19500);
+    CycleDriver d;
+    d.raise(19900, 300, 19800, 19500);
     d.step(19790); // point 19800, no end yet
-    QCOMPARE(getState(), AcqState::Raising);
+    QCOMPARE(d.state(), AcqState::Raising);
     d.step(19780); // the capped point 19900 (depth 0)
     // The probe lingers at the top point: it is measured again, not repeated.
     d.value = 6.0f;
     for (int h : {19790, 19760, 19800, 19750})
         d.step(h);
-    QCOMPARE(depths(), (QVector<int>{100, 0}));
+    QCOMPARE(d.depths(), (QVector<int>{100, 0}));
     Sample s;
-    QVERIFY(samples.last(&s));
+    QVERIFY(d.list.last(&s));
     QCOMPARE(s.resistivity, 6.0f);
-    QCOMPARE(getState(), AcqState::Raising);
+    QCOMPARE(d.state(), AcqState::Raising);
     d.step(19801);
-    QCOMPARE(getState(), AcqState::End);
-    QCOMPARE(depths(), (QVector<int>{100, 0}));
+    QCOMPARE(d.state(), AcqState::End);
+    QCOMPARE(d.depths(), (QVector<int>{100, 0}));
 }
 
 void TestAcqCycle::topOfEvenHoleEndsWithoutExtraSample()
 {
-    CycleDriver d = raising(20000, 300, 19800, 19500);
+    CycleDriver d;
+    d.raise(20000, 300, 19800, 19500);
     d.step(19800);
     QCOMPARE(d.vars.expectedHeight, 20000);
     d.step(19849);
-    QCOMPARE(getState(), AcqState::Raising);
+    QCOMPARE(d.state(), AcqState::Raising);
     d.step(19850);
-    QCOMPARE(getState(), AcqState::End);
-    QCOMPARE(depths(), (QVector<int>{200, 0}));
+    QCOMPARE(d.state(), AcqState::End);
+    QCOMPARE(d.depths(), (QVector<int>{200, 0}));
 }
 
 void TestAcqCycle::leakPointResolvedThenSampled()
 {
-    CycleDriver d = raising(20000, 50, 100, 50);
+    CycleDriver d;
+    d.raise(20000, 50, 100, 50);
     d.step(150); // catch-up for 100
     d.step(210); // no second catch-up: leak point at 150
-    QCOMPARE(getState(), AcqState::Raising | AcqState::SubLeakPending);
+    QCOMPARE(d.state(), AcqState::Raising | AcqState::SubLeakPending);
     d.step(200); // still above: the dialog hears the height
     d.step(160); // back under the point + tolerance: resolved
-    QCOMPARE(getState(), AcqState::Raising);
+    QCOMPARE(d.state(), AcqState::Raising);
     d.step(150);
-    QCOMPARE(depths(), (QVector<int>{19900, 19850}));
+    QCOMPARE(d.depths(), (QVector<int>{19900, 19850}));
     QCOMPARE(d.notices, (QStringList{QStringLiteral("wave(1,1)"), QStringLiteral("leak(210,150)"),
                                      QStringLiteral("cur(200,150)"), QStringLiteral("quit"),
                                      QStringLiteral("wave(1,1)")}));
@@ -480,25 +480,25 @@ void TestAcqCycle::raiseLeavingBottomAtStepPlusToleranceHasNoLeak()
 {
     // 75 = tolerance + step leaves the bottom without a leak point; the
     // next cycle at the same height must not call it one either.
-    setState(AcqState::AtBottom);
     CycleDriver d;
+    d.control.curState = AcqState::AtBottom;
     d.step(25);
     d.step(75);
-    QCOMPARE(getState(), AcqState::Raising);
+    QCOMPARE(d.state(), AcqState::Raising);
     d.step(75);
-    QCOMPARE(getState(), AcqState::Raising);
-    QCOMPARE(depths(), (QVector<int>{20000, 19950}));
+    QCOMPARE(d.state(), AcqState::Raising);
+    QCOMPARE(d.depths(), (QVector<int>{20000, 19950}));
     QCOMPARE(d.vars.expectedHeight, 100);
     d.step(100);
     // Back to the bottom and up again the same way: the first raise's
     // catch-up does not block the second one's.
     d.step(10);
-    QCOMPARE(getState(), AcqState::AtBottom);
+    QCOMPARE(d.state(), AcqState::AtBottom);
     d.step(10);
     d.step(75);
     d.step(75);
-    QCOMPARE(getState(), AcqState::Raising);
-    QCOMPARE(depths(), (QVector<int>{20000, 19950}));
+    QCOMPARE(d.state(), AcqState::Raising);
+    QCOMPARE(d.depths(), (QVector<int>{20000, 19950}));
     QVERIFY2(d.notices.filter(QStringLiteral("leak")).isEmpty(), qPrintable(d.notices.join(QLatin1Char(' '))));
 }
 
@@ -508,28 +508,118 @@ void TestAcqCycle::heldWinchHeightAtRaiseStartHasNoLeak()
     // 0.1 m/s, one poll (about 5 mm) apart. The model holds back steps of
     // 5 mm or less, so the height reads 5 until 15.68 mm: it jumps over the
     // whole window of the first 10-mm point.
-    gCtrlInfo.holeDepth = gCtrlInfo.maxDepth = 3000;
-    gCtrlInfo.moveDistance = 10;
-    gCtrlInfo.wheelD = 63;
-    gCtrlInfo.lineD = 7;
     CAppModel model(WinchAddress{QStringLiteral("127.0.0.1"), 9}, false);
-    setState(AcqState::AtBottom);
+    model.setWinchGeometry(63, 7);
     CycleDriver d;
+    d.settings.holeDepth = d.settings.maxDepth = 3000;
+    d.settings.moveDistance = 10;
+    d.control.curState = AcqState::AtBottom;
     QVector<int> heights;
     for (int32_t count : {0, 0, 2, 26, 49, 73, 98, 123}) {
         WinchReport r;
         r.pulseCount = count;
         r.rawValue = 1.0f;
         model.updateFrom(r);
-        heights << winchHeight.load();
+        heights << model.winchHeight.load();
         // Several acquisition cycles run between two reports.
-        d.step(winchHeight.load());
-        d.step(winchHeight.load());
+        d.step(model.winchHeight.load());
+        d.step(model.winchHeight.load());
     }
     QCOMPARE(heights, (QVector<int>{0, 0, 0, 5, 5, 15, 21, 26}));
     QVERIFY2(d.notices.filter(QStringLiteral("leak")).isEmpty(), qPrintable(d.notices.join(QLatin1Char(' '))));
-    QCOMPARE(getState(), AcqState::Raising);
-    QCOMPARE(depths(), (QVector<int>{3000, 2990, 2980, 2970}));
+    QCOMPARE(d.state(), AcqState::Raising);
+    QCOMPARE(d.depths(), (QVector<int>{3000, 2990, 2980, 2970}));
+}
+
+// The session's copy and the thread's copy of the state and flags, with
+// requests and reports interleaved as a running thread may interleave them.
+// Each step is "r:<field>=<value>" (the session requests), "t" (the thread
+// takes every request sent so far) or "c:<result>" (the thread runs a cycle
+// and its report arrives). After the steps the thread takes what is left and
+// reports once more: both copies must then agree, and the session's copy
+// must have shown what is expected all along.
+void TestAcqCycle::mirrorKeepsRequestsOverOlderReports_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<uint>("shownState");
+    QTest::addColumn<bool>("shownZero");
+    QTest::newRow("pause asked while a cycle starts the raise")
+        << QStringList{"r:state=F7000000", "t", "r:state=F7000004", "c:state=FA000000"} << 0xF7000004u << false;
+    QTest::newRow("cycle after the pause was taken")
+        << QStringList{"r:state=F7000000", "r:state=F7000004", "t", "c:none"} << 0xF7000004u << false;
+    QTest::newRow("raise reported before any request")
+        << QStringList{"c:state=FA000000"} << 0xFA000000u << false;
+    QTest::newRow("flag asked again after the thread consumed it")
+        << QStringList{"r:zero=1", "t", "r:zero=1", "c:clearzero"} << 0u << true;
+    QTest::newRow("flag consumed, nothing asked since")
+        << QStringList{"r:zero=1", "t", "c:clearzero"} << 0u << false;
+    QTest::newRow("request between two reports of one raise")
+        << QStringList{"r:state=F7000000", "t", "c:state=FA000000", "r:state=FA000004", "c:none"} << 0xFA000004u
+        << false;
+}
+
+void TestAcqCycle::mirrorKeepsRequestsOverOlderReports()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(uint, shownState);
+    QFETCH(bool, shownZero);
+    AcqControlMirror session;
+    AcqControl thread;
+    QVector<QPair<quint64, AcqRequest>> sent;
+    int taken = 0;
+    quint64 applied = 0;
+    const auto take = [&] {
+        for (; taken < sent.size(); ++taken) {
+            applyAcqRequest(thread, sent[taken].second);
+            applied = sent[taken].first;
+        }
+    };
+    const auto cycle = [&](const AcqCycleResult &r) {
+        applyAcqCycleControl(r, thread);
+        session.takeReport(applied, r);
+    };
+    for (const QString &step : steps) {
+        if (step == QLatin1String("t")) {
+            take();
+        } else if (step.startsWith(QLatin1String("r:state="))) {
+            const AcqRequest r{AcqRequest::State, step.mid(8).toUInt(nullptr, 16)};
+            sent.append({session.request(r), r});
+        } else if (step == QLatin1String("r:zero=1")) {
+            const AcqRequest r{AcqRequest::NeedZeroHeight, 1};
+            sent.append({session.request(r), r});
+        } else {
+            AcqCycleResult r;
+            if (step.startsWith(QLatin1String("c:state="))) {
+                r.stateWritten = true;
+                r.newState = step.mid(8).toUInt(nullptr, 16);
+            } else if (step == QLatin1String("c:clearzero")) {
+                r.clearNeedZeroHeight = true;
+            }
+            cycle(r);
+        }
+    }
+    QCOMPARE(QString::number(session.state(), 16), QString::number(shownState, 16));
+    QCOMPARE(session.control().needZeroHeight, shownZero);
+    take();
+    cycle(AcqCycleResult());
+    QVERIFY(session.control() == thread);
+    QCOMPARE(session.pending(), 0);
+}
+
+void TestAcqCycle::mirrorTellsReportsFromBeforeASampleReset()
+{
+    AcqControlMirror session;
+    const quint64 before = session.request({AcqRequest::State, AcqState::AtBottom});
+    QVERIFY(session.currentSamples(before));
+    const quint64 reset = session.samplesReset();
+    // A cycle the thread ran before it took the reset belongs to the old list.
+    QVERIFY(!session.currentSamples(before));
+    AcqCycleResult r;
+    r.stateWritten = true;
+    r.newState = AcqState::Raising;
+    session.takeReport(before, r);
+    QVERIFY(session.currentSamples(reset));
+    QCOMPARE(session.state(), AcqState::Raising);
 }
 
 QTEST_GUILESS_MAIN(TestAcqCycle)

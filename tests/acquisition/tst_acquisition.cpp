@@ -1,6 +1,7 @@
 // Device access layer, depth computation, application model, winch address
 // option and one run of the real acquisition thread.
 
+#include "acqcontrolmirror.h"
 #include "acqstate.h"
 #include "appmodel.h"
 #include "batteryconfig.h"
@@ -8,6 +9,7 @@
 #include "depthcalc.h"
 #include "device.h"
 #include "querythread.h"
+#include "reporttaker.h"
 #include "testrecord.h"
 #include "testsupport.h"
 #include "winchaddress.h"
@@ -36,19 +38,6 @@ public:
         return CMemoryDevice::readWave(n, buffer, h, channel);
     }
     std::atomic<int> inits{0}, operations{0}, heightReads{0}, waveReads{0};
-};
-
-class EventCounter : public QObject {
-public:
-    int raiseEvents = 0;
-    bool event(QEvent *e) override
-    {
-        if (e->type() == QueryThread::RaiseBegunEventType) {
-            ++raiseEvents;
-            return true;
-        }
-        return QObject::event(e);
-    }
 };
 
 const QString kManual = QStringLiteral("手动提升");
@@ -116,8 +105,6 @@ void TestAcquisition::initTestCase()
 
 void TestAcquisition::init()
 {
-    resetAcquisitionGlobals();
-    samples.clear();
     gCtrlInfo = CtrlInfo();
     deviceHandle = 1;
     m_device.resetHeight();
@@ -192,7 +179,7 @@ void TestAcquisition::heightStore()
     QCOMPARE(int(wh), read16);
     gCtrlInfo.sampleMode = SampleModes::Manual;
     int32_t mm = 0;
-    QVERIFY(readCurHeight(&mm));
+    QVERIFY(readCurHeight(acqSettingsOf(gCtrlInfo), {}, &mm));
     QCOMPARE(mm, read16 * 10);
 }
 
@@ -225,7 +212,7 @@ void TestAcquisition::acquisitionParams()
     gCtrlInfo.moveDistance = 250;
     gCtrlInfo.lineD = 7;
     gCtrlInfo.wheelD = 69;
-    prepareAcquisitionParams();
+    prepareAcquisitionParams(gCtrlInfo);
     QCOMPARE(gAcqParams.heightUp, uint8_t(1));
     QCOMPARE(gAcqParams.configured, uint8_t(1));
     QCOMPARE(gAcqParams.param20, 20);
@@ -242,7 +229,7 @@ void TestAcquisition::acquisitionParams()
     for (size_t i = 0; i < sizeof gAcqParams.channels; ++i)
         QCOMPARE(int(bytes[i]), 0);
     gCtrlInfo.depthFromTop = 1;
-    prepareAcquisitionParams();
+    prepareAcquisitionParams(gCtrlInfo);
     QCOMPARE(gAcqParams.heightUp, uint8_t(0));
 }
 
@@ -278,19 +265,21 @@ void TestAcquisition::heightSource()
     // The mode as the screen of that language names it.
     gCtrlInfo.sampleMode = SampleModes::codeOf(mode);
     setHeight(store);
-    winchHeight = winch;
+    const std::function<int32_t()> winchSource = [winch] { return int32_t(winch); };
+    const AcqSettings settings = acqSettingsOf(gCtrlInfo);
     int32_t h = -1, aux = -1;
-    QVERIFY(readCurHeight(&h, &aux));
+    QVERIFY(readCurHeight(settings, winchSource, &h, &aux));
     QCOMPARE(h, height);
     QCOMPARE(aux, 0);
     QCOMPARE(m_device.heightReads.load(), deviceHeightReads);
     // The wave read goes to the device in every mode.
     int32_t wh = -1;
-    QVERIFY(readWaveHeight(&wh));
+    QVector<uint8_t> buffer(2 * waveLength);
+    QVERIFY(readWaveHeight(settings, winchSource, buffer.data(), &wh));
     QCOMPARE(wh, height);
     QCOMPARE(m_device.waveReads.load(), 1);
     // The sample depth of a manual height (hole 20000).
-    QCOMPARE(depthForRaisedDistance(h), 20000 - height);
+    QCOMPARE(depthForRaisedDistance(h, settings.holeDepth, settings.depthFromTop), 20000 - height);
 }
 
 void TestAcquisition::winchHeightFromPulses()
@@ -298,21 +287,20 @@ void TestAcquisition::winchHeightFromPulses()
     CAppModel model(unusedAddress(), false);
     QVERIFY(qAbs(winchMetresForPulses(1024, 63, 7) - 0.2199115f) < 1e-6f);
     QVERIFY(model.updateFrom(reportOf(1024, 0.0f)));
-    QCOMPARE(winchHeight.load(), 219);
+    QCOMPARE(model.winchHeight.load(), 219);
     QCOMPARE(model.lastPulseCount, 1024);
     QVERIFY(qAbs(model.lastWinchHeightM - 0.2199115f) < 1e-6f);
     // 18 more pulses move 3.9 mm: held back while the probe moves.
     QVERIFY(!model.updateFrom(reportOf(1042, 0.0f)));
-    QCOMPARE(winchHeight.load(), 219);
+    QCOMPARE(model.winchHeight.load(), 219);
     QCOMPARE(model.lastPulseCount, 1042);
     // 24 more move 5.2 mm: taken.
     QVERIFY(model.updateFrom(reportOf(1066, 0.0f)));
-    QCOMPARE(winchHeight.load(), int(winchMetresForPulses(1066, 63, 7) * 1000.0f));
+    QCOMPARE(model.winchHeight.load(), int(winchMetresForPulses(1066, 63, 7) * 1000.0f));
     // The pulley and cable diameters come from the set-up.
-    gCtrlInfo.wheelD = 100;
-    gCtrlInfo.lineD = 0;
+    model.setWinchGeometry(100, 0);
     QVERIFY(model.updateFrom(reportOf(2048, 0.0f)));
-    QCOMPARE(winchHeight.load(), 628);
+    QCOMPARE(model.winchHeight.load(), 628);
 }
 
 void TestAcquisition::winchHeightSettlesAtRest()
@@ -320,13 +308,13 @@ void TestAcquisition::winchHeightSettlesAtRest()
     CAppModel model(unusedAddress(), false);
     QVERIFY(model.updateFrom(reportOf(1024, 0.0f), 1));
     QVERIFY(!model.updateFrom(reportOf(1040, 0.0f), 2));
-    QCOMPARE(winchHeight.load(), 219);
+    QCOMPARE(model.winchHeight.load(), 219);
     // The same report seen again is not a second report.
     QVERIFY(!model.updateFrom(reportOf(1040, 0.0f), 2));
-    QCOMPARE(winchHeight.load(), 219);
+    QCOMPARE(model.winchHeight.load(), 219);
     // A second report with the same count: at rest, the exact height is taken.
     QVERIFY(model.updateFrom(reportOf(1040, 0.0f), 3));
-    QCOMPARE(winchHeight.load(), int(winchMetresForPulses(1040, 63, 7) * 1000.0f));
+    QCOMPARE(model.winchHeight.load(), int(winchMetresForPulses(1040, 63, 7) * 1000.0f));
     QVERIFY(!model.updateFrom(reportOf(1040, 0.0f), 4));
 }
 
@@ -353,12 +341,12 @@ void TestAcquisition::clearHandshakeInModel()
     QVERIFY(model.link()->clearFlag());
     model.updateFrom(reportOf(0, 1.0f, false)); // count 0 without the byte: not yet
     QVERIFY(model.link()->clearFlag());
-    winchHeight = 1234;
+    model.winchHeight = 1234;
     model.lastWinchHeightM = 1.234f;
     model.updateFrom(reportOf(0, 1.0f, true));
     QCOMPARE(model.clearRequest, uint8_t(0));
     QVERIFY(!model.link()->clearFlag());
-    QCOMPARE(winchHeight.load(), 0);
+    QCOMPARE(model.winchHeight.load(), 0);
 }
 
 void TestAcquisition::controlParamsFile()
@@ -552,45 +540,35 @@ void TestAcquisition::threadRunsBottomToEnd()
     gCtrlInfo.sampleMode = SampleModes::Manual;
     gCtrlInfo.holeDepth = gCtrlInfo.maxDepth = 1000;
     gCtrlInfo.moveDistance = 100;
-    EventCounter owner;
     QueryThread thread;
-    thread.setOwner(&owner);
     thread.setValueSource([] { return 7.5f; });
+    thread.setSettings(acqSettingsOf(gCtrlInfo));
+    ReportTaker taker(thread);
 
-    int finishes = 0, finishesOffGui = 0, texts = 0, leaks = 0;
-    uint textWord = 0;
-    QObject receiver;
-    connect(&thread, &QueryThread::QueryThreadFinish, &receiver, [&](int type) {
-        ++finishes;
-        if (QThread::currentThread() != qApp->thread() || type != 0)
-            ++finishesOffGui;
-    });
-    connect(&thread, &QueryThread::BtnTextByState, &receiver, [&](uint w) { ++texts; textWord = w; });
-    connect(&thread, &QueryThread::HandleLeakPoint, &receiver, [&](int, int) { ++leaks; });
-
-    setState(AcqState::AtBottom);
+    taker.request(AcqRequest::State, AcqState::AtBottom);
     thread.start();
     QTRY_VERIFY_WITH_TIMEOUT(thread.isRunning(), 5000);
-    QTRY_COMPARE_WITH_TIMEOUT(samples.size(), 1, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(taker.list.size(), 1, 5000);
     QCOMPARE(m_device.inits.load(), 1);
     for (int step = 1; step <= 10; ++step) {
         addHeight(100);
-        QTRY_COMPARE_WITH_TIMEOUT(samples.size(), 1 + step, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(taker.list.size(), 1 + step, 5000);
     }
     QTRY_VERIFY_WITH_TIMEOUT(!thread.isRunning(), 5000);
     QVERIFY(thread.wait(5000));
-    QCOMPARE(getState(), AcqState::End);
-    QCoreApplication::processEvents();
-    QTRY_COMPARE_WITH_TIMEOUT(finishes, 1, 2000);
-    QCOMPARE(finishesOffGui, 0);
-    QCOMPARE(owner.raiseEvents, 1);
-    QCOMPARE(texts, 1);
-    QCOMPARE(textWord, uint(AcqState::Raising));
-    QCOMPARE(leaks, 0);
-    QCOMPARE(finishSent.load(), uint8_t(1));
-    QVERIFY(waveBuffer.load() == nullptr);
+    QTRY_COMPARE_WITH_TIMEOUT(taker.count(AcqNotice::QueryThreadFinish), 1, 2000);
+    QCOMPARE(taker.offGui, 0);
+    // The taker's copy followed the thread's: at the end, the end reported.
+    QCOMPARE(taker.mirror.state(), AcqState::End);
+    QVERIFY(taker.mirror.control().finishSent);
+    QVERIFY(taker.mirror.control().endReached);
+    QCOMPARE(taker.mirror.pending(), 0);
+    QCOMPARE(taker.count(AcqNotice::RaiseBegunEvent), 1);
+    QCOMPARE(taker.count(AcqNotice::BtnTextByState), 1);
+    QCOMPARE(taker.textWord, uint(AcqState::Raising));
+    QCOMPARE(taker.count(AcqNotice::HandleLeakPoint), 0);
     QVector<int> got;
-    for (const Sample &s : samples.snapshot()) {
+    for (const Sample &s : taker.list.snapshot()) {
         got << s.depth;
         QCOMPARE(s.resistivity, 7.5f);
     }
@@ -600,9 +578,10 @@ void TestAcquisition::threadRunsBottomToEnd()
 void TestAcquisition::threadRestartWhileStopping()
 {
     gCtrlInfo.sampleMode = SampleModes::Manual;
-    setState(AcqState::Idle);
     QueryThread thread;
     thread.setValueSource([] { return 0.0f; });
+    thread.setSettings(acqSettingsOf(gCtrlInfo));
+    thread.post(1, {AcqRequest::State, AcqState::Idle});
     QSignalSpy quits(&thread, &QueryThread::HandleQuitLeakPoint);
     thread.start();
     QTRY_VERIFY_WITH_TIMEOUT(thread.isRunning(), 5000);

@@ -141,7 +141,7 @@ class TestWinchLink : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { qputenv("ZPVW_WINCH", "127.0.0.1:9"); }
-    void init() { resetAcquisitionGlobals(); gCtrlInfo = CtrlInfo(); }
+    void init() { gCtrlInfo = CtrlInfo(); }
 
     void requestBytesAndPollRate();
     void reports_data();
@@ -281,7 +281,7 @@ void TestWinchLink::clearHandshake()
     };
     CAppModel model({QStringLiteral("127.0.0.1"), ctl.port()}, true);
     connect(model.link(), &CWinchCtrl::StateChanged, &model, [&model] { model.update(); });
-    QTRY_VERIFY_WITH_TIMEOUT(winchHeight.load() > 1000, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(model.winchHeight.load() > 1000, 10000);
     const int firstClear = ctl.requests.size();
     // Hold the controller's confirmation back for a while: every request
     // keeps asking.
@@ -303,7 +303,7 @@ void TestWinchLink::clearHandshake()
         return controllerCleared ? report(0, 1.0f, true) : report(5000, 1.0f);
     };
     QTRY_COMPARE_WITH_TIMEOUT(model.clearRequest, uint8_t(0), 10000);
-    QCOMPARE(winchHeight.load(), 0);
+    QCOMPARE(model.winchHeight.load(), 0);
     const int afterClear = ctl.requests.size();
     QTRY_VERIFY_WITH_TIMEOUT(ctl.requests.size() >= afterClear + 3, 10000);
     // The one request that may have left before the model saw the confirmation

@@ -76,7 +76,7 @@ class TestWinchSim : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { qputenv("ZPVW_WINCH", "127.0.0.1:9"); }
-    void init() { resetAcquisitionGlobals(); gCtrlInfo = CtrlInfo(); }
+    void init() { gCtrlInfo = CtrlInfo(); }
 
     void pulsesMatchDepthComputation_data();
     void pulsesMatchDepthComputation();
@@ -352,7 +352,7 @@ void TestWinchSim::raiseThroughTheLink()
     CAppModel model({QStringLiteral("127.0.0.1"), port}, true);
     connect(model.link(), &CWinchCtrl::StateChanged, &model, [&] {
         model.update();
-        records.append({winchHeight.load(), model.lastPulseCount, model.currentValue.load()});
+        records.append({model.winchHeight.load(), model.lastPulseCount, model.currentValue.load()});
     });
     QTRY_VERIFY_WITH_TIMEOUT(!records.isEmpty() && records.last().pulses == topCount
                                  && records.size() >= 2 && records.at(records.size() - 2).pulses == topCount,
@@ -363,7 +363,7 @@ void TestWinchSim::raiseThroughTheLink()
         QVERIFY(records.at(i).height >= records.at(i - 1).height);
     QVERIFY2(std::fabs(model.lastWinchHeightM * 1000.0 - 2000.0) <= pulse,
              qPrintable(QString::number(model.lastWinchHeightM, 'f', 6)));
-    QCOMPARE(winchHeight.load(), 2000);
+    QCOMPARE(model.winchHeight.load(), 2000);
     // Every value is the profile at the height of its count, amplified.
     int nearBottom = 0, nearTop = 0;
     for (const Record &r : records) {
@@ -381,13 +381,13 @@ void TestWinchSim::raiseThroughTheLink()
     }
     QVERIFY(nearBottom > 0);
     QVERIFY(nearTop > 0);
-    qInfo("%d reports from 0 to %d mm (%.4f m, count %d)", int(records.size()), int(winchHeight.load()),
+    qInfo("%d reports from 0 to %d mm (%.4f m, count %d)", int(records.size()), int(model.winchHeight.load()),
           double(model.lastWinchHeightM), int(model.lastPulseCount));
     // A new test: the counter is cleared and the raise begins again.
     model.requestClear();
     QTRY_COMPARE_WITH_TIMEOUT(model.clearRequest, uint8_t(0), 10000);
-    QCOMPARE(winchHeight.load(), 0);
-    QTRY_VERIFY_WITH_TIMEOUT(winchHeight.load() > 100, 10000);
+    QCOMPARE(model.winchHeight.load(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(model.winchHeight.load() > 100, 10000);
 
     const QString out = sim.output();
     QVERIFY2(out.contains(QStringLiteral("phase: waiting at the bottom")), qPrintable(out));
@@ -414,24 +414,24 @@ void TestWinchSim::steeringThroughTheLink()
         model.update();
         ++reports;
     });
-    QTRY_VERIFY_WITH_TIMEOUT(winchHeight.load() > 0, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(model.winchHeight.load() > 0, 10000);
     const int32_t pulseMm = int32_t(std::ceil(M_PI * 70 / 1024.0)); // one count at 63 + 7 mm
 
     // goto 3.5 m below the top of a 5-m hole: 1.5 m up.
     sim.type(QStringLiteral("goto 3.5 2"));
-    QTRY_VERIFY_WITH_TIMEOUT(std::abs(winchHeight.load() - 1500) <= pulseMm, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(std::abs(model.winchHeight.load() - 1500) <= pulseMm, 10000);
     sim.type(QStringLiteral("lower 3"));
-    QTRY_COMPARE_WITH_TIMEOUT(winchHeight.load(), 0, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(model.winchHeight.load(), 0, 10000);
     sim.type(QStringLiteral("raise 1"));
-    QTRY_VERIFY_WITH_TIMEOUT(winchHeight.load() >= 500, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(model.winchHeight.load() >= 500, 10000);
     sim.type(QStringLiteral("stop"));
     QTRY_VERIFY_WITH_TIMEOUT(sim.output().contains(QStringLiteral("phase: stopped at")), 10000);
     int before = reports;
     QTRY_VERIFY_WITH_TIMEOUT(reports >= before + 5, 10000); // the reports after the stop
-    const int32_t held = winchHeight.load();
+    const int32_t held = model.winchHeight.load();
     before = reports;
     QTRY_VERIFY_WITH_TIMEOUT(reports >= before + 10, 10000);
-    QVERIFY2(std::abs(winchHeight.load() - held) <= pulseMm, qPrintable(QString::number(winchHeight.load())));
+    QVERIFY2(std::abs(model.winchHeight.load() - held) <= pulseMm, qPrintable(QString::number(model.winchHeight.load())));
     QVERIFY(held >= 500 && held < 5000);
 
     sim.type(QStringLiteral("status"));
@@ -446,7 +446,7 @@ void TestWinchSim::steeringThroughTheLink()
     sim.process().closeWriteChannel();
     const int atEnd = reports;
     QTRY_VERIFY_WITH_TIMEOUT(reports >= atEnd + 10, 10000);
-    QVERIFY(std::abs(winchHeight.load() - held) <= pulseMm);
+    QVERIFY(std::abs(model.winchHeight.load() - held) <= pulseMm);
     QCOMPARE(sim.process().state(), QProcess::Running);
 }
 

@@ -4,9 +4,11 @@
 // the tests that drive the real main dialog. Header only.
 
 #include "acqstate.h"
+#include "dlgmain.h"
 #include "holefile.h"
 #include "modalanswer.h"
 #include "testrecord.h"
+#include "testsession.h"
 #include "testsupport.h"
 
 #include <QLabel>
@@ -87,19 +89,20 @@ inline QVector<Sample> fileSamples(const QString &path, CtrlInfo *info)
 // the bottom sample first, then one "移点" press a step until the end of the
 // hole, where the end-of-test dialog is answered with 保存. Fails the test
 // when a step takes no sample or the screen does not come back idle.
-inline void raiseByHandAndSave(QWidget *mainDialog, int maxSteps)
+inline void raiseByHandAndSave(CDlgMain *mainDialog, int maxSteps)
 {
+    const CTestSession *session = mainDialog->session();
     auto saved = answerNextModal("CDlgSaveMsg", [](QWidget *w) { clickChild(w, "BtnSave"); }, 60000);
     // The bottom sample first: a move before it would be a skipped step.
-    QTRY_COMPARE_WITH_TIMEOUT(samples.size(), 1, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(session->samples().size(), 1, 5000);
     QPushButton *move = button(mainDialog, "BtnMove");
     for (int step = 1; step <= maxSteps && !saved->answered; ++step) {
-        const int before = samples.size();
+        const int before = session->samples().size();
         QTest::mouseClick(move, Qt::LeftButton);
         if (step == 1)
-            QTRY_COMPARE_WITH_TIMEOUT(AcqState::code(curState), AcqState::Raising, 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(samples.size() == before + 1 || saved->answered, 5000);
+            QTRY_COMPARE_WITH_TIMEOUT(AcqState::code(session->state()), AcqState::Raising, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(session->samples().size() == before + 1 || saved->answered, 5000);
     }
     QTRY_VERIFY_WITH_TIMEOUT(saved->answered, 20000);
-    QTRY_COMPARE_WITH_TIMEOUT(uint(curState), 0xF0000004u, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(uint(session->state()), 0xF0000004u, 20000);
 }

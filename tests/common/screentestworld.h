@@ -32,8 +32,8 @@ private:
 };
 
 // One test's world: a fresh application folder, the platform's commands
-// recorded instead of run, the basic configuration, acquisition globals,
-// records and sample list at their start values, and the memory device open
+// recorded instead of run, the basic configuration and the record at
+// their start values, and the memory device open
 // with the probe at the bottom. Destroyed in reverse: device, recorder,
 // folder.
 class ScreenTestWorld {
@@ -41,16 +41,13 @@ public:
     ScreenTestWorld()
     {
         resetSysBaseConfig();
-        resetAcquisitionGlobals();
         gCtrlInfo = CtrlInfo();
-        samples.clear();
         setDeviceBackend(nullptr);
         openDevice();
         memoryDevice().resetHeight();
     }
     ~ScreenTestWorld()
     {
-        samples.clear();
         setDeviceBackend(nullptr);
     }
     ScreenTestWorld(const ScreenTestWorld &) = delete;

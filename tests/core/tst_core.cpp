@@ -42,7 +42,6 @@ private slots:
 
     void ctrlInfoDefaults();
     void ctrlInfoFullCopy();
-    void stateWordExchange();
 };
 
 void TestCore::versionReportWritesStreamVersion7()
@@ -383,16 +382,6 @@ void TestCore::ctrlInfoFullCopy()
     QCOMPARE(b.layerTableB[4].text, QStringLiteral("carried"));
     a.projectName = QStringLiteral("changed");
     QCOMPARE(b.projectName.get(), QStringLiteral("工程甲"));
-}
-
-void TestCore::stateWordExchange()
-{
-    resetAcquisitionGlobals();
-    QCOMPARE(setState(AcqState::Reading), 0u);
-    QCOMPARE(setState(AcqState::Raising | AcqState::SubPaused), AcqState::Reading);
-    QCOMPARE(AcqState::code(getState()), AcqState::Raising);
-    QCOMPARE(AcqState::sub(getState()), AcqState::SubPaused);
-    QCOMPARE(int(recordEnabled), 1);
 }
 
 QTEST_MAIN(TestCore)

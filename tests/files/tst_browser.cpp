@@ -89,8 +89,6 @@ QString twoDigits(int i) { return QStringLiteral("%1").arg(i, 2, 10, QLatin1Char
 
 void TestBrowser::initTestCase() { silenceOffscreenWarnings(); }
 
-void TestBrowser::init() { samples.clear(); }
-
 void TestBrowser::geometryFollowsScreen_data()
 {
     QTest::addColumn<bool>("smallScreen");
@@ -307,8 +305,8 @@ void TestBrowser::openFileForReview()
     press(b, 1, {openItem});
     QVERIFY(fx.session.reviewing());
     QCOMPARE(fx.session.openFile(), path);
-    QCOMPARE(uint(curState), uint(AcqState::FileShown));
-    QCOMPARE(samples.size(), 7);
+    QCOMPARE(uint(fx.session.state()), uint(AcqState::FileShown));
+    QCOMPARE(fx.session.samples().size(), 7);
     QCOMPARE(gCtrlInfo.curHoleName.get(), QStringLiteral("A12"));
     QCOMPARE(b.result(), int(QDialog::Accepted));
     QVERIFY(!b.isVisible());
@@ -319,7 +317,7 @@ void TestBrowser::openFileForReview()
     enterProject(again, QStringLiteral("P"));
     press(again, 0, {openItem});
     QCOMPARE(fx.session.openFile(), lower);
-    QCOMPARE(samples.size(), 4);
+    QCOMPARE(fx.session.samples().size(), 4);
 }
 
 void TestBrowser::chooserReturnChangesNothing()

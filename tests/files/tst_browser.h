@@ -5,7 +5,6 @@ class TestBrowser : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void init();
     void geometryFollowsScreen_data();
     void geometryFollowsScreen();
     void pagingSixteenProjects();

@@ -25,12 +25,17 @@ namespace {
 
 using namespace Answer;
 
-void fillSamples(int n)
+// The session's test holds n samples, in its present state.
+void fillSamples(CTestSession &session, int n)
 {
-    samples.clear();
+    QVector<Sample> v;
     for (int i = 0; i < n; ++i)
-        samples.append(20000 - 50 * i, float(i) * 0.5f);
+        v.append(Sample{20000 - 50 * i, float(i) * 0.5f, float(i) * 0.5f});
+    session.restoreTest(v, session.state());
 }
+
+// The session's test, its samples kept, in another state.
+void setState(CTestSession &session, uint32_t state) { session.restoreTest(session.samples().snapshot(), state); }
 
 QPushButton *button(QWidget *w, const char *name) { return w->findChild<QPushButton *>(QString::fromLatin1(name)); }
 
@@ -71,8 +76,8 @@ struct SaveSetup {
     {
         QVERIFY(!thread()->isStopped()); // started again
         QVERIFY(thread()->isPaused());
-        QCOMPARE(uint(curState), uint(AcqState::Idle | AcqState::SubPaused));
-        QVERIFY(samples.isEmpty());
+        QCOMPARE(uint(session.state()), uint(AcqState::Idle | AcqState::SubPaused));
+        QVERIFY(session.samples().isEmpty());
         QCOMPARE(recordChanges, 1);
     }
 };
@@ -85,15 +90,8 @@ void TestSaveMsg::initTestCase()
     openDevice();
 }
 
-void TestSaveMsg::init()
-{
-    resetAcquisitionGlobals();
-    samples.clear();
-}
-
 void TestSaveMsg::cleanup()
 {
-    samples.clear();
     gCtrlInfo.filePath = QString();
     gCtrlInfo.projectPath = QString();
 }
@@ -101,8 +99,8 @@ void TestSaveMsg::cleanup()
 void TestSaveMsg::savesWithProgress()
 {
     SaveSetup s;
-    fillSamples(200);
-    const QVector<Sample> before = samples.snapshot();
+    fillSamples(s.session, 200);
+    const QVector<Sample> before = s.session.samples().snapshot();
     QVERIFY(!QFileInfo::exists(QFileInfo(s.holePath).absolutePath()));
     QVERIFY(s.bar()->isHidden());
     QList<int> values;
@@ -120,7 +118,7 @@ void TestSaveMsg::savesWithProgress()
     QCOMPARE(values, expected);
     s.verifyStartedAfresh();
     // The reset makes the next test record again.
-    QCOMPARE(int(recordEnabled), 1);
+    QVERIFY(s.session.control().recordEnabled);
     QCOMPARE(s.fx.commands(), (QStringList{QStringLiteral("sync"), QStringLiteral("sync"), QStringLiteral("sync")}));
 
     CtrlInfo info;
@@ -133,7 +131,7 @@ void TestSaveMsg::savesWithProgress()
 void TestSaveMsg::secondSavePressDoesNothing()
 {
     SaveSetup s;
-    fillSamples(20);
+    fillSamples(s.session, 20);
     bool pressedAgain = false;
     connect(s.bar(), &QProgressBar::valueChanged, [&](int v) {
         if (v == 50 && !pressedAgain) {
@@ -160,7 +158,7 @@ void TestSaveMsg::noSamplesAsks()
     SaveSetup s;
     writeFileBytes(s.holePath, "left over");
     writeFileBytes(s.fx.dataDir + QStringLiteral("/工程A/A12.PDF"), "report");
-    setState(AcqState::End);
+    setState(s.session, AcqState::End);
 
     const QStringList seen = click(s.dlg.get(), "BtnSave", {yes ? okQuestion : cancelQuestion});
     QCOMPARE(seen, QStringList{QStringLiteral("CDlgMsgQuestion: 您本次实验没有采集数据，是否退出？")});
@@ -175,7 +173,7 @@ void TestSaveMsg::noSamplesAsks()
     } else {
         QVERIFY(QFileInfo::exists(s.holePath));
         QCOMPARE(gCtrlInfo.holeNo.get(), QStringLiteral("LIVE"));
-        QCOMPARE(uint(curState), uint(AcqState::End));
+        QCOMPARE(uint(s.session.state()), uint(AcqState::End));
         QVERIFY(!s.thread()->isRunning());
         QVERIFY(s.dlg->isVisible());
         QVERIFY(button(s.dlg.get(), "BtnSave")->isVisible());
@@ -195,18 +193,17 @@ void TestSaveMsg::discardRemovesBothFiles()
 {
     QFETCH(uint, state);
     SaveSetup s;
-    fillSamples(3);
+    fillSamples(s.session, 3);
     writeFileBytes(s.holePath, "stale");
     writeFileBytes(s.fx.dataDir + QStringLiteral("/工程A/A12.PDF"), "report");
     writeFileBytes(s.fx.dataDir + QStringLiteral("/工程A/B.CZO"), "other hole");
     // The test as it stands when the dialog opens: raising (held by the
     // operator's pause or by "测试完成"), or ended by the thread itself.
-    setState(state);
+    setState(s.session, state);
     if (state != AcqState::End) {
         s.thread()->start();
         s.thread()->pause();
     }
-    recordEnabled = 1;
 
     const QStringList seen = click(s.dlg.get(), "BtnNoSave", {okQuestion});
     QCOMPARE(seen, QStringList{QStringLiteral("CDlgMsgQuestion: 是否确认不保存?选择确定将会结束实验！")});
@@ -224,13 +221,13 @@ void TestSaveMsg::discardRemovesBothFiles()
 void TestSaveMsg::discardRefusedKeepsEverything()
 {
     SaveSetup s;
-    fillSamples(3);
+    fillSamples(s.session, 3);
     writeFileBytes(s.holePath, "stale");
     click(s.dlg.get(), "BtnNoSave", {cancelQuestion});
     QVERIFY(QFileInfo::exists(s.holePath));
     QCOMPARE(gCtrlInfo.holeNo.get(), QStringLiteral("LIVE"));
     QCOMPARE(s.recordChanges, 0);
-    QCOMPARE(samples.size(), 3);
+    QCOMPARE(s.session.samples().size(), 3);
     QVERIFY(s.dlg->isVisible());
     QVERIFY(button(s.dlg.get(), "BtnNoSave")->isEnabled());
 }
@@ -238,23 +235,25 @@ void TestSaveMsg::discardRefusedKeepsEverything()
 void TestSaveMsg::returnToTest()
 {
     SaveSetup s;
-    fillSamples(3);
-    setState(AcqState::Raising | AcqState::SubPaused);
+    fillSamples(s.session, 3);
+    setState(s.session, AcqState::Raising | AcqState::SubPaused);
     s.thread()->start();
-    s.thread()->pause();
-    recordEnabled = 0;
-    needZeroHeight = 1;
-    needStepHeight = 1;
+    // The new-test button while raising asks for the end of the test, and
+    // "测试完成" stops the recording: the state the dialog opens on.
+    QCOMPARE(s.session.newTestPressed(), CTestSession::FinishTest);
+    s.session.finishByOperator();
+    QVERIFY(!s.session.control().recordEnabled);
+    QVERIFY(s.session.control().needZeroHeight && s.session.control().needStepHeight);
     QVERIFY(button(s.dlg.get(), "BtnReturn")->isEnabled());
     click(s.dlg.get(), "BtnReturn", {});
-    QCOMPARE(int(recordEnabled), 1);
-    QCOMPARE(int(needZeroHeight), 0);
-    QCOMPARE(int(needStepHeight), 0);
+    QVERIFY(s.session.control().recordEnabled);
+    QVERIFY(!s.session.control().needZeroHeight);
+    QVERIFY(!s.session.control().needStepHeight);
     QVERIFY(!s.thread()->isStopped());
     QVERIFY(!s.thread()->isPaused());
     QCOMPARE(s.dlg->returnedToTest, uint8_t(1));
     QCOMPARE(s.dlg->result(), int(QDialog::Rejected));
-    QCOMPARE(samples.size(), 3);
+    QCOMPARE(s.session.samples().size(), 3);
 }
 
 void TestSaveMsg::returnNeedsAllowReturn()
@@ -278,9 +277,9 @@ void TestSaveMsg::failedSaveKeepsTest()
     QFETCH(QString, obstacle);
     QFETCH(bool, isFolder);
     SaveSetup s;
-    fillSamples(5);
-    setState(AcqState::Raising | AcqState::SubPaused);
-    const QVector<Sample> before = samples.snapshot();
+    fillSamples(s.session, 5);
+    setState(s.session, AcqState::Raising | AcqState::SubPaused);
+    const QVector<Sample> before = s.session.samples().snapshot();
     const QString blocker = s.fx.dataDir + QLatin1Char('/') + obstacle;
     if (isFolder)
         QDir().mkpath(blocker + QStringLiteral("/inside"));
@@ -292,10 +291,10 @@ void TestSaveMsg::failedSaveKeepsTest()
     QCOMPARE(seen.size(), 1);
     QVERIFY2(seen.first().startsWith(QStringLiteral("CDlgMsgBox: 保存失败，本次测试数据未保存！")), qPrintable(seen.first()));
     QVERIFY(s.dlg->isVisible());
-    QCOMPARE(samples.snapshot(), before);
+    QCOMPARE(s.session.samples().snapshot(), before);
     // Asked to stop, nothing else: the test stays to be saved or discarded.
     QVERIFY(s.thread()->isStopped());
-    QCOMPARE(uint(curState), uint(AcqState::Raising | AcqState::SubPaused));
+    QCOMPARE(uint(s.session.state()), uint(AcqState::Raising | AcqState::SubPaused));
     QCOMPARE(gCtrlInfo.holeNo.get(), QStringLiteral("LIVE"));
     QCOMPARE(s.dlg->saving, uint8_t(0));
     QVERIFY(button(s.dlg.get(), "BtnSave")->isVisible() && button(s.dlg.get(), "BtnSave")->isEnabled());
@@ -335,7 +334,7 @@ void TestSaveMsg::saveNeverLeavesDataFolder()
     const auto inApp = [&s](QString t) { return t.replace(QStringLiteral("APP"), s.fx.app.path()); };
     gCtrlInfo.projectPath = inApp(project);
     gCtrlInfo.filePath = inApp(filePath);
-    fillSamples(5);
+    fillSamples(s.session, 5);
     const auto everything = [&s] {
         QStringList all;
         QDirIterator it(s.fx.app.path(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);

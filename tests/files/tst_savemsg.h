@@ -5,7 +5,6 @@ class TestSaveMsg : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void init();
     void cleanup();
     void savesWithProgress();
     void secondSavePressDoesNothing();

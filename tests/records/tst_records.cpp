@@ -239,8 +239,8 @@ private slots:
     }
 
     // Test record
+    void depthsFollowRaisedDistance_data();
     void depthsFollowRaisedDistance();
-    void replaceLastForHeight();
     void markSediment_data();
     void markSediment();
     void editResistivityKeepsRawThroughFile();
@@ -302,42 +302,34 @@ private slots:
     void streamedFontIsQFontsBytes();
     void colourConversions_data();
     void colourConversions();
+
+private:
+    // The list a review fills, as the session's.
+    SampleList samples;
 };
 
 // ---- Test record ---------------------------------------------------------
 
-void TestRecords::depthsFollowRaisedDistance()
+void TestRecords::depthsFollowRaisedDistance_data()
 {
-    gCtrlInfo.holeDepth = 20000;
-    gCtrlInfo.depthFromTop = 0;
-    const int32_t raised[] = {0, 50, 100};
-    const int32_t expected[] = {20000, 19950, 19900};
-    for (int i = 0; i < 3; ++i) {
-        appendSampleForHeight(raised[i], float(i) + 0.5f);
-        QCOMPARE(samples.size(), i + 1);
-    }
-    const QVector<Sample> v = samples.snapshot();
-    QCOMPARE(v.size(), 3);
-    for (int i = 0; i < 3; ++i) {
-        QCOMPARE(v[i].depth, expected[i]);
-        QCOMPARE(v[i].resistivity, float(i) + 0.5f);
-        QCOMPARE(v[i].rawResistivity, float(i) + 0.5f);
-    }
+    QTest::addColumn<int>("raised");
+    QTest::addColumn<int>("holeDepth");
+    QTest::addColumn<bool>("fromTop");
+    QTest::addColumn<int>("depth");
+    QTest::newRow("at the bottom") << 0 << 20000 << false << 20000;
+    QTest::newRow("one step up") << 50 << 20000 << false << 19950;
+    QTest::newRow("at the top") << 20000 << 20000 << false << 0;
+    QTest::newRow("counted from the top") << 50 << 20000 << true << 50;
+    QTest::newRow("deep hole, no overflow") << 1 << 200000 << false << 199999;
 }
 
-void TestRecords::replaceLastForHeight()
+void TestRecords::depthsFollowRaisedDistance()
 {
-    gCtrlInfo.holeDepth = 20000;
-    replaceLastSampleForHeight(50, 1.0f); // empty list: appends
-    QCOMPARE(samples.size(), 1);
-    appendSampleForHeight(100, 2.0f);
-    replaceLastSampleForHeight(120, 3.0f);
-    const QVector<Sample> v = samples.snapshot();
-    QCOMPARE(v.size(), 2);
-    QCOMPARE(v[0].depth, 19950);
-    QCOMPARE(v[1].depth, 19880);
-    QCOMPARE(v[1].resistivity, 3.0f);
-    QCOMPARE(v[1].rawResistivity, 3.0f);
+    QFETCH(int, raised);
+    QFETCH(int, holeDepth);
+    QFETCH(bool, fromTop);
+    QFETCH(int, depth);
+    QCOMPARE(depthForRaisedDistance(raised, holeDepth, fromTop), depth);
 }
 
 void TestRecords::markSediment_data()
@@ -364,7 +356,7 @@ void TestRecords::markSediment()
     gCtrlInfo.maxDepth = 20000;
     gCtrlInfo.sedimentThickness = 77;
     samples.append(depth, 1.0f);
-    QCOMPARE(markSedimentPosition(gCtrlInfo, index), marked);
+    QCOMPARE(markSedimentPosition(gCtrlInfo, samples, index), marked);
     QCOMPARE(int32_t(gCtrlInfo.sedimentThickness), thickness);
 }
 
@@ -625,8 +617,8 @@ void TestRecords::refusals()
     gCtrlInfo = sentinelRecord();
     int hookCalls = 0;
     HoleLoadOptions o;
-    o.beforeSamples = [&hookCalls] { ++hookCalls; samples.clear(); };
-    const HoleLoadResult r = loadHoleFile(path, gCtrlInfo, o);
+    o.beforeSamples = [this, &hookCalls] { ++hookCalls; samples.clear(); };
+    const HoleLoadResult r = loadHoleFile(path, gCtrlInfo, samples, o);
     QCOMPARE(r.ok, ok);
     QCOMPARE(int(r.error), error);
     QCOMPARE(r.errorText().isEmpty(), ok);
@@ -794,14 +786,14 @@ void TestRecords::loadIntoSampleList()
 
     // Without a handle the samples are appended to the list.
     samples.append(5, 6.0f);
-    QVERIFY(loadHoleFile(path, gCtrlInfo).ok);
+    QVERIFY(loadHoleFile(path, gCtrlInfo, samples).ok);
     QVERIFY(sameSamples(samples.snapshot(), QVector<Sample>{samples.snapshot().first()} + fromFile));
 
     // With the handle the list is cleared first; events are processed.
     HoleLoadOptions o;
-    o.beforeSamples = [] { samples.clear(); };
+    o.beforeSamples = [this] { samples.clear(); };
     o.processEvents = true;
-    QVERIFY(loadHoleFile(path, gCtrlInfo, o).ok);
+    QVERIFY(loadHoleFile(path, gCtrlInfo, samples, o).ok);
     QVERIFY(sameSamples(samples.snapshot(), fromFile));
     QCOMPARE(gCtrlInfo.projectName.get(), u("桥梁工程"));
 }
@@ -816,8 +808,8 @@ void TestRecords::missingSampleSectionKeepsFieldsRead()
     samples.append(1, 1.0f);
     int hookCalls = 0;
     HoleLoadOptions o;
-    o.beforeSamples = [&hookCalls] { ++hookCalls; samples.clear(); };
-    const HoleLoadResult r = loadHoleFile(path, gCtrlInfo, o);
+    o.beforeSamples = [this, &hookCalls] { ++hookCalls; samples.clear(); };
+    const HoleLoadResult r = loadHoleFile(path, gCtrlInfo, samples, o);
     QVERIFY(!r.ok);
     QCOMPARE(r.error, HoleLoadError::NoSampleSection);
     QCOMPARE(hookCalls, 1);
@@ -911,11 +903,11 @@ void TestRecords::judgedReviewRewritesFile()
     const QString path = dir.file(QStringLiteral("review.CZO"));
     QVERIFY(writeFileBytes(path, Fixture::bytes(h)));
     HoleLoadOptions o;
-    o.beforeSamples = [] { samples.clear(); };
-    QVERIFY(loadHoleFile(path, gCtrlInfo, o).ok);
+    o.beforeSamples = [this] { samples.clear(); };
+    QVERIFY(loadHoleFile(path, gCtrlInfo, samples, o).ok);
     gCtrlInfo.filePath = path;
-    QVERIFY(markSedimentPosition(gCtrlInfo, 1)); // depth 30400, maxDepth 31000
-    QVERIFY(rewriteReviewedFile());
+    QVERIFY(markSedimentPosition(gCtrlInfo, samples, 1)); // depth 30400, maxDepth 31000
+    QVERIFY(rewriteReviewedFile(gCtrlInfo, samples.snapshot()));
     QCOMPARE(rec.recorder.commands().count(QStringLiteral("sync")), 3);
     Fixture::Hole judged = h;
     judged.sedimentThickness = 60;
@@ -929,7 +921,7 @@ void TestRecords::saveWhileSamplesArrive()
     TestAppDir dir;
     gCtrlInfo.filePath = dir.file(QStringLiteral("live.CZO"));
     std::atomic<bool> stop{false};
-    QThread *producer = QThread::create([&stop] {
+    QThread *producer = QThread::create([this, &stop] {
         for (int i = 0; i < 20000 && !stop; ++i)
             samples.append(i, float(i));
     });

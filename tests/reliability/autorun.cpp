@@ -75,8 +75,6 @@ CAutoRun::~CAutoRun()
 
 bool CAutoRun::start()
 {
-    resetAcquisitionGlobals();
-    samples.clear();
     gCtrlInfo = CtrlInfo();
     gCtrlInfo.sampleMode = SampleModes::AutoRaise;
     gCtrlInfo.holeDepth = m_setup.holeDepthMm;
@@ -105,10 +103,19 @@ bool CAutoRun::start()
     connect(link, &CWinchCtrl::ConnectStateChanged, this, [this] {
         linkChecks.append({m_model->isLinkConnected(), m_sim->output().size()});
     });
-    connect(&m_thread, &QueryThread::HandleLeakPoint, this, [this] { ++leakPoints; });
-    connect(&m_thread, &QueryThread::QueryThreadFinish, this, [this] { finished = true; });
+    connect(&m_thread, &QueryThread::cycleReported, this, [this](const AcqReport &r) {
+        for (const AcqNotice &n : r.result.notices) {
+            if (n.kind == AcqNotice::HandleLeakPoint)
+                ++leakPoints;
+            else if (n.kind == AcqNotice::QueryThreadFinish)
+                finished = true;
+        }
+    });
     CAppModel *model = m_model.get();
+    m_model->setWinchGeometry(gCtrlInfo.wheelD, gCtrlInfo.lineD);
     m_thread.setValueSource([model] { return model->currentValue.load(); });
+    m_thread.setWinchHeightSource([model] { return model->winchHeight.load(); });
+    m_thread.setSettings(acqSettingsOf(gCtrlInfo));
     link->startLink();
     if (!runEventsUntil([this] { return reports > 0; }, 10000)) {
         m_why = QStringLiteral("no report from the simulator");
@@ -120,7 +127,7 @@ bool CAutoRun::start()
         m_why = QStringLiteral("the controller did not clear its count");
         return false;
     }
-    setState(AcqState::AtBottom);
+    m_taker.request(AcqRequest::State, AcqState::AtBottom);
     m_thread.start();
     return true;
 }
@@ -130,7 +137,7 @@ bool CAutoRun::finishAndSave(const QString &path)
     m_thread.stop();
     if (!m_thread.wait(10000))
         return false;
-    const QVector<Sample> taken = samples.snapshot();
+    const QVector<Sample> taken = m_taker.list.snapshot();
     HoleSaveOptions o;
     o.sync = false;
     if (!saveHoleFile(path, gCtrlInfo, taken, o))

@@ -2,11 +2,12 @@
 // An automatic-winch test run as the instrument does it, without the
 // screen: the winch controller simulator (a child process on a loopback
 // port), the real link and application model, and the acquisition thread
-// taking samples into the process-wide list. Tests drive it and look at what
+// taking samples into its own list. Tests drive it and look at what
 // it recorded.
 
 #include "appmodel.h"
 #include "querythread.h"
+#include "reporttaker.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -62,6 +63,8 @@ public:
     CAppModel &model() { return *m_model; }
     CSimProcess &sim() { return *m_sim; }
     QueryThread &thread() { return m_thread; }
+    // The test's state and samples, as the thread reported them.
+    const ReportTaker &taken() const { return m_taker; }
 
     // What happened, in order.
     struct LinkCheck {
@@ -83,5 +86,6 @@ private:
     std::unique_ptr<CSimProcess> m_sim;
     std::unique_ptr<CAppModel> m_model;
     QueryThread m_thread;
+    ReportTaker m_taker{m_thread};
     QString m_why;
 };

@@ -89,15 +89,15 @@ void TstLinkFaults::faultDuringAutomaticTest()
     if (!fault.isEmpty()) {
         const QString line = QStringLiteral("fault: ") + fault;
         QVERIFY(runEventsUntil([&] { return run.sim().lineIndex(line) >= 0; }, 20000));
-        before = samples.snapshot();
+        before = run.taken().list.snapshot();
         reportsAtFault = run.reports;
         faultAt = run.sim().lineIndex(line);
     }
 
     if (wholeHole) {
         QVERIFY2(runEventsUntil([&] { return run.finished; }, 60000),
-                 qPrintable(QStringLiteral("%1 samples, state %2").arg(samples.size()).arg(getState(), 0, 16)));
-        QCOMPARE(samples.size(), setup.holeDepthMm / kMove + 1);
+                 qPrintable(QStringLiteral("%1 samples, state %2").arg(run.taken().list.size()).arg(run.taken().mirror.state(), 0, 16)));
+        QCOMPARE(run.taken().list.size(), setup.holeDepthMm / kMove + 1);
         QCOMPARE(run.leakPoints, 0);
         for (const CAutoRun::LinkCheck &c : qAsConst(run.linkChecks))
             QVERIFY(c.connected);
@@ -137,7 +137,7 @@ void TstLinkFaults::faultDuringAutomaticTest()
         QVERIFY(!run.finished);
     }
 
-    const QVector<Sample> after = samples.snapshot();
+    const QVector<Sample> after = run.taken().list.snapshot();
     // The samples taken before the fault stay (the last one may have been
     // measured again at its own depth).
     QVERIFY(after.size() >= before.size());

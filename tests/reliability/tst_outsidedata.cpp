@@ -58,17 +58,13 @@ void TstOutsideData::hugeDiametersGiveADefinedHeight()
     QFETCH(int, pulses);
     QFETCH(int, height);
     TestAppDir dir;
-    const CtrlInfo saved(gCtrlInfo);
-    gCtrlInfo.wheelD = wheelD;
-    gCtrlInfo.lineD = lineD;
-    winchHeight = 0;
     CAppModel model(WinchAddress{QString(), 0}, false);
+    model.setWinchGeometry(wheelD, lineD);
     WinchReport r;
     r.pulseCount = pulses;
     r.rawValue = 1.0f;
     QVERIFY(model.updateFrom(r, 1));
-    QCOMPARE(winchHeight.load(), int32_t(height));
-    gCtrlInfo = saved;
+    QCOMPARE(model.winchHeight.load(), int32_t(height));
 }
 
 QTEST_GUILESS_MAIN(TstOutsideData)

@@ -9,6 +9,7 @@
 
 #include "acqstate.h"
 #include "appmodel.h"
+#include "testsession.h"
 #include "cdlgleak.h"
 #include "ctrlinfo.h"
 #include "device.h"
@@ -89,7 +90,7 @@ struct ScreenRun {
         QTest::mouseClick(button(dlg.get(), "BtnNew"), Qt::LeftButton);
         QVERIFY(named->answered);
         path = gCtrlInfo.filePath.get();
-        QTRY_COMPARE_WITH_TIMEOUT(AcqState::code(curState), AcqState::Raising, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(AcqState::code(dlg->session()->state()), AcqState::Raising, 10000);
     }
 
     // "测试完成", then 保存 in the end-of-test dialog; the samples the file
@@ -99,7 +100,7 @@ struct ScreenRun {
         auto saved = answerNextModal("CDlgSaveMsg", [](QWidget *w) { clickChild(w, "BtnSave"); }, 20000);
         QTest::mouseClick(button(dlg.get(), "BtnNew"), Qt::LeftButton);
         if (!QTest::qWaitFor([&]() { return saved->answered; }, 20000)
-            || !QTest::qWaitFor([]() { return samples.isEmpty(); }, 30000)) {
+            || !QTest::qWaitFor([this]() { return dlg->session()->samples().isEmpty(); }, 30000)) {
             QTest::qFail("the test was not saved", __FILE__, __LINE__);
             return {};
         }
@@ -162,9 +163,9 @@ void TstScreenFaults::faultDuringTestOnScreen()
         qobject_cast<CDlgLeak *>(w)->Close();
     }, 120000);
     // The bottom and every 50 mm up to where the winch stopped.
-    QTRY_COMPARE_WITH_TIMEOUT(samples.size(), 11, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(dlg->session()->samples().size(), 11, 20000);
     QTRY_VERIFY_WITH_TIMEOUT(sim.lineIndex(QStringLiteral("fault: ") + fault) >= 0, 20000);
-    const QVector<Sample> before = samples.snapshot();
+    const QVector<Sample> before = dlg->session()->samples().snapshot();
     QCOMPARE(before.size(), 11);
 
     if (linkDown) {
@@ -180,7 +181,7 @@ void TstScreenFaults::faultDuringTestOnScreen()
         QCOMPARE(linkText(dlg), QStringLiteral("已连接"));
         QCOMPARE(link->connectAttempts(), attempts);
     }
-    const QVector<Sample> during = samples.snapshot();
+    const QVector<Sample> during = dlg->session()->samples().snapshot();
     QVERIFY(during.size() >= before.size());
     for (int i = 0; i + 1 < before.size(); ++i)
         QVERIFY(during.at(i) == before.at(i));
@@ -189,8 +190,8 @@ void TstScreenFaults::faultDuringTestOnScreen()
     QVERIFY(!leakShown);
 
     // The operator ends the test and saves it.
-    QCOMPARE(curState.load(), AcqState::Raising);
-    const QVector<Sample> atFinish = samples.snapshot();
+    QCOMPARE(dlg->session()->state(), AcqState::Raising);
+    const QVector<Sample> atFinish = dlg->session()->samples().snapshot();
     const QVector<Sample> saved = run.finishAndSave();
     if (QTest::currentTestFailed())
         return;
@@ -225,12 +226,12 @@ void TstScreenFaults::leakPointWithoutReturn()
     if (QTest::currentTestFailed())
         return;
     CDlgMain *dlg = run.dlg.get();
-    QTRY_VERIFY_WITH_TIMEOUT(samples.size() >= 6, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(dlg->session()->samples().size() >= 6, 20000);
     QTest::mouseClick(button(dlg, "BtnSample"), Qt::LeftButton);
-    QCOMPARE(curState.load(), AcqState::Raising | AcqState::SubPaused);
-    const int32_t pausedAt = winchHeight.load();
-    QTRY_VERIFY_WITH_TIMEOUT(winchHeight.load() >= pausedAt + 200, 20000);
-    const QVector<Sample> before = samples.snapshot();
+    QCOMPARE(dlg->session()->state(), AcqState::Raising | AcqState::SubPaused);
+    const int32_t pausedAt = CAppModel::instance()->winchHeight.load();
+    QTRY_VERIFY_WITH_TIMEOUT(CAppModel::instance()->winchHeight.load() >= pausedAt + 200, 20000);
+    const QVector<Sample> before = dlg->session()->samples().snapshot();
     for (int i = 0; i < before.size(); ++i)
         QCOMPARE(before.at(i).depth, 1000 - 50 * i);
 
@@ -270,11 +271,11 @@ void TstScreenFaults::leakPointWithoutReturn()
              qPrintable(QStringLiteral("%1 / %2").arg(notice->m_nCurHeight).arg(notice->m_nLeakHeight)));
 
     // Paused: the leak is dropped, the operator may finish or go on.
-    QCOMPARE(curState.load(), AcqState::Raising | AcqState::SubPaused);
+    QCOMPARE(dlg->session()->state(), AcqState::Raising | AcqState::SubPaused);
     QCOMPARE(button(dlg, "BtnSample")->text(), QStringLiteral("采样"));
     QCOMPARE(button(dlg, "BtnNew")->text(), QStringLiteral("测试完成"));
     QVERIFY(button(dlg, "BtnNew")->isEnabled());
-    QCOMPARE(samples.snapshot(), before);
+    QCOMPARE(dlg->session()->samples().snapshot(), before);
 
     if (lowered) {
         // Once the winch can move again, the operator lowers the probe to
@@ -282,14 +283,14 @@ void TstScreenFaults::leakPointWithoutReturn()
         // without a gap up to the top, where the end-of-test dialog opens.
         const int32_t leakAt = notice->m_nLeakHeight;
         run.sim->type(QStringLiteral("goto %1 0.5").arg((1000 - leakAt) / 1000.0, 0, 'f', 3));
-        QTRY_VERIFY_WITH_TIMEOUT(std::abs(winchHeight.load() - leakAt) <= 1, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(std::abs(CAppModel::instance()->winchHeight.load() - leakAt) <= 1, 20000);
         auto saved = answerNextModal("CDlgSaveMsg", [](QWidget *w) { clickChild(w, "BtnSave"); }, 60000);
         QTest::mouseClick(button(dlg, "BtnSample"), Qt::LeftButton); // 采样
-        QTRY_COMPARE_WITH_TIMEOUT(samples.size(), before.size() + 1, 20000);
-        QCOMPARE(AcqState::sub(curState), 0u);
+        QTRY_COMPARE_WITH_TIMEOUT(dlg->session()->samples().size(), before.size() + 1, 20000);
+        QCOMPARE(AcqState::sub(dlg->session()->state()), 0u);
         run.sim->type(QStringLiteral("raise 0.5"));
         QTRY_VERIFY_WITH_TIMEOUT(saved->answered, 60000);
-        QTRY_VERIFY_WITH_TIMEOUT(samples.isEmpty(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(dlg->session()->samples().isEmpty(), 30000);
         CtrlInfo info;
         const HoleLoadResult r = readHoleFile(run.path, info);
         QVERIFY2(r.ok, qPrintable(run.path + QStringLiteral(": ") + r.errorText()));

@@ -107,13 +107,13 @@ void TstSoak::wholeHoleEveryPointOnce()
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     ticker.stop();
     QVERIFY2(run.finished, qPrintable(QStringLiteral("%1 of %2 points after %3 s, %4 leak points")
-                                          .arg(samples.size())
+                                          .arg(run.taken().list.size())
                                           .arg(points)
                                           .arg(t.elapsed() / 1000)
                                           .arg(run.leakPoints)));
     QCOMPARE(run.leakPoints, 0);
 
-    const QVector<Sample> s = samples.snapshot();
+    const QVector<Sample> s = run.taken().list.snapshot();
     QCOMPARE(s.size(), points);
     for (int i = 0; i < s.size(); ++i) {
         if (s.at(i).depth != setup.holeDepthMm - i * kMove)

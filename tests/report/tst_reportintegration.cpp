@@ -37,11 +37,14 @@ QPushButton *button(QWidget *w, const char *name) { return w->findChild<QPushBut
 
 // The sample list of a raised hole: sediment (30) in the bottom
 // sedimentMm, mud (12) above, every 50 mm.
-void fillSamples(int count, int sedimentMm)
+QVector<Sample> holeSamples(int count, int sedimentMm)
 {
-    samples.clear();
-    for (int i = 0; i < count; ++i)
-        samples.append(20000 - 50 * i, 50 * i < sedimentMm ? 30.0f : 12.0f);
+    QVector<Sample> v;
+    for (int i = 0; i < count; ++i) {
+        const float r = 50 * i < sedimentMm ? 30.0f : 12.0f;
+        v.append(Sample{20000 - 50 * i, r, r});
+    }
+    return v;
 }
 
 // Text of a PDF without blanks; empty without pdftotext.
@@ -112,9 +115,9 @@ void TestReportIntegration::endOfTestSaveLeavesReportBeside()
     gCtrlInfo.sedimentThickness = 35;
     const QString hole = gCtrlInfo.dataDir.get() + QStringLiteral("/P/A12.CZO");
     gCtrlInfo.filePath = hole;
-    fillSamples(30, 350);
     QWidget main;
     CTestSession session;
+    session.restoreTest(holeSamples(30, 350), session.state());
     CDlgSaveMsg dlg(&session, &main);
     dlg.Prepare();
     dlg.show();
@@ -137,10 +140,10 @@ void TestReportIntegration::reportFailureDoesNotStopTheSave()
     const QString hole = gCtrlInfo.dataDir.get() + QStringLiteral("/P/A12.CZO");
     gCtrlInfo.filePath = hole;
     QVERIFY(writeFileBytes(gCtrlInfo.dataDir.get() + QStringLiteral("/P/A12.PDF/keep"), "x"));
-    fillSamples(10, 100);
-    const QVector<Sample> saved = samples.snapshot();
+    const QVector<Sample> saved = holeSamples(10, 100);
     QWidget main;
     CTestSession session;
+    session.restoreTest(saved, session.state());
     CDlgSaveMsg dlg(&session, &main);
     dlg.Prepare();
     dlg.show();
@@ -208,16 +211,17 @@ void TestReportIntegration::curveShowsTheSuggestion()
     QPixmap pixmap(600, 500);
     const QRect plot = curveGeometry(600, 500).plot;
 
-    fillSamples(401, 400);
-    DrawCurvePicture(pixmap, 200);
-    const SedimentSuggestion s = suggestSedimentInterface(samples.snapshot(), 20000, 50);
+    SampleList list;
+    list.assign(holeSamples(401, 400));
+    DrawCurvePicture(pixmap, list, gCtrlInfo, 200);
+    const SedimentSuggestion s = suggestSedimentInterface(list.snapshot(), 20000, 50);
     QVERIFY(s.shown());
     QCOMPARE(s.thicknessCm, 35);
     const int y = curvePoint(plot, 50, 20000, s.depth, 0).y();
     QVERIFY(suggestionPixels(pixmap.toImage(), y) > plot.width() / 3);
 
-    fillSamples(401, 0);
-    DrawCurvePicture(pixmap);
+    list.assign(holeSamples(401, 0));
+    DrawCurvePicture(pixmap, list, gCtrlInfo);
     const QImage flat = pixmap.toImage();
     for (int row = plot.top(); row <= plot.bottom(); ++row)
         QCOMPARE(suggestionPixels(flat, row), 0);

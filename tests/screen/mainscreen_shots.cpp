@@ -127,12 +127,11 @@ int main(int argc, char **argv)
             style = theme;
             CDlgMain dlg;
             dlg.setFixedSize(size);
-            samples.assign(hole);
+            dlg.session()->restoreTest(hole, AcqState::End);
             dlg.session()->selectSample(8); // where the sediment begins
             dlg.on_Btnjudge_clicked();
-            setState(AcqState::End);
-            dlg.SetBtnEnableByState(curState);
-            dlg.SetBtnTextByState(curState);
+            dlg.SetBtnEnableByState(dlg.session()->state());
+            dlg.SetBtnTextByState(dlg.session()->state());
             dlg.show();
             QApplication::processEvents();
             dlg.updateWave(true, true, true);

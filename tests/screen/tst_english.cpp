@@ -412,22 +412,22 @@ void TestEnglish::mainDialogThroughATest()
     QVERIFY(goOn->answered);
     QVERIFY(refused->answered);
     QVERIFY(named && named->answered);
-    QCOMPARE(uint(curState), 0xF7000000u);
-    QTRY_COMPARE_WITH_TIMEOUT(samples.size(), 1, 5000);
+    QCOMPARE(uint(dlg->session()->state()), 0xF7000000u);
+    QTRY_COMPARE_WITH_TIMEOUT(dlg->session()->samples().size(), 1, 5000);
     look(dlg.get(), QStringLiteral("main, at the bottom"));
 
     auto saved = lookAtNextModal("CDlgSaveMsg", QStringLiteral("end of test"),
                                  [](QWidget *w) { clickChild(w, "BtnSave"); }, 30000);
     QPushButton *move = button(dlg.get(), "BtnMove");
     for (int step = 1; step <= 6 && !saved->answered; ++step) {
-        const int before = samples.size();
+        const int before = dlg->session()->samples().size();
         QTest::mouseClick(move, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(samples.size() == before + 1 || saved->answered, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(dlg->session()->samples().size() == before + 1 || saved->answered, 5000);
         if (step == 2)
             look(dlg.get(), QStringLiteral("main, raising"));
     }
     QTRY_VERIFY_WITH_TIMEOUT(saved->answered, 20000);
-    QTRY_COMPARE_WITH_TIMEOUT(uint(curState), 0xF0000004u, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(uint(dlg->session()->state()), 0xF0000004u, 20000);
     const QString hole = gCtrlInfo.dataDir.get() + QLatin1Char('/') + kProject + QLatin1Char('/') + kHole
                          + QStringLiteral(".CZO");
     QVERIFY(QFileInfo::exists(hole));

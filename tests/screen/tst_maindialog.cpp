@@ -12,6 +12,7 @@
 #include "device.h"
 #include "holefile.h"
 #include "mainanswers.h"
+#include "sessionsetup.h"
 #include "modalanswer.h"
 #include "paramfile.h"
 #include "platform.h"
@@ -170,7 +171,7 @@ void TestMainDialog::constructionState()
 {
     makeDialog();
     QCOMPARE(gMainDlg, m_dlg.get());
-    QCOMPARE(uint(curState), 0xF0000004u);
+    QCOMPARE(uint(m_dlg->session()->state()), 0xF0000004u);
     QCOMPARE(m_dlg->windowTitle(), QStringLiteral(" KRV-ZPV[W]-无线电阻率沉渣采集软件-V2.0.230308"));
     for (const char *name : {"BtnSet", "BtnSample", "BtnNew", "BtnFile", "BtnQuit", "BtnInfo"})
         QVERIFY2(button(m_dlg.get(), name)->isEnabled(), name);
@@ -197,22 +198,22 @@ void TestMainDialog::sampleButtonCycle()
     makeDialog();
     QPushButton *sample = button(m_dlg.get(), "BtnSample");
     QTest::mouseClick(sample, Qt::LeftButton);
-    QCOMPARE(uint(curState), 0xF6000000u);
+    QCOMPARE(uint(m_dlg->session()->state()), 0xF6000000u);
     QTRY_VERIFY_WITH_TIMEOUT(m_dlg->queryThread()->isRunning(), 5000);
     QCOMPARE(sample->text(), QStringLiteral("暂停"));
     QVERIFY(!button(m_dlg.get(), "BtnSet")->isEnabled());
     QVERIFY(!button(m_dlg.get(), "BtnQuit")->isEnabled());
     // Reading keeps one bottom sample fresh.
-    QTRY_COMPARE_WITH_TIMEOUT(samples.size(), 1, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_dlg->session()->samples().size(), 1, 5000);
 
     QTest::mouseClick(sample, Qt::LeftButton);
-    QCOMPARE(uint(curState), 0xF6000004u);
+    QCOMPARE(uint(m_dlg->session()->state()), 0xF6000004u);
     QVERIFY(m_dlg->queryThread()->isPaused());
     QCOMPARE(sample->text(), QStringLiteral("采样"));
     QVERIFY(button(m_dlg.get(), "BtnSet")->isEnabled());
 
     QTest::mouseClick(sample, Qt::LeftButton);
-    QCOMPARE(uint(curState), 0xF6000000u);
+    QCOMPARE(uint(m_dlg->session()->state()), 0xF6000000u);
     QVERIFY(!m_dlg->queryThread()->isPaused());
 }
 
@@ -222,26 +223,26 @@ void TestMainDialog::refusedOperationKeepsState()
     CRefusingDevice refusing;
     setDeviceBackend(&refusing);
     openDevice();
-    setState(0xF7000004u);
-    m_dlg->SetBtnEnableByState(curState);
+    setSessionState(m_dlg->session(), 0xF7000004u);
+    m_dlg->SetBtnEnableByState(m_dlg->session()->state());
     for (int press = 0; press < 2; ++press) {
         QString text;
         auto done = answerMessage(&text);
         QTest::mouseClick(button(m_dlg.get(), "BtnSample"), Qt::LeftButton);
         QVERIFY(done->answered);
         QCOMPARE(text, QStringLiteral("发送操作命令失败！"));
-        QCOMPARE(uint(curState), 0xF7000004u);
+        QCOMPARE(uint(m_dlg->session()->state()), 0xF7000004u);
     }
     QVERIFY(!m_dlg->queryThread()->isRunning());
 
     // From idle the refusal ends a new test before any name is asked.
-    setState(0xF0000004u);
-    m_dlg->SetBtnEnableByState(curState);
+    setSessionState(m_dlg->session(), 0xF0000004u);
+    m_dlg->SetBtnEnableByState(m_dlg->session()->state());
     auto first = answerMessage(nullptr);
     QTest::mouseClick(button(m_dlg.get(), "BtnNew"), Qt::LeftButton);
     QVERIFY(first->answered);
     QTRY_VERIFY_WITH_TIMEOUT(!QApplication::activeModalWidget(), 5000);
-    QCOMPARE(AcqState::code(curState), AcqState::Idle);
+    QCOMPARE(AcqState::code(m_dlg->session()->state()), AcqState::Idle);
     QCOMPARE(gCtrlInfo.filePath.get(), QString());
 }
 
@@ -255,7 +256,7 @@ void TestMainDialog::wholeManualTest()
     auto named = answerKeyboard(QStringLiteral("H1"));
     QTest::mouseClick(button(m_dlg.get(), "BtnNew"), Qt::LeftButton);
     QVERIFY(named->answered);
-    QCOMPARE(uint(curState), 0xF7000000u);
+    QCOMPARE(uint(m_dlg->session()->state()), 0xF7000000u);
     const QString expectedPath = gCtrlInfo.dataDir.get() + QStringLiteral("/") + gCtrlInfo.projectPath.get()
                                  + QStringLiteral("/H1.CZO");
     QCOMPARE(gCtrlInfo.filePath.get(), expectedPath);
@@ -275,7 +276,7 @@ void TestMainDialog::wholeManualTest()
     QCOMPARE(stored.last().depth, 0);
     for (const Sample &s : stored)
         QCOMPARE(s.resistivity, 12.5f);
-    QVERIFY(samples.isEmpty());
+    QVERIFY(m_dlg->session()->samples().isEmpty());
     QCOMPARE(button(m_dlg.get(), "BtnNew")->text(), QStringLiteral("新存"));
 }
 
@@ -306,7 +307,7 @@ void TestMainDialog::existingNameAsksAgain()
     // The keyboard comes back with the hole's next test.
     QCOMPARE(secondInitial, QStringLiteral("H1-2"));
     // Cancelled: reading, paused, no test named.
-    QCOMPARE(uint(curState), 0xF6000004u);
+    QCOMPARE(uint(m_dlg->session()->state()), 0xF6000004u);
     QVERIFY(gCtrlInfo.curHoleName.isEmpty());
 }
 
@@ -317,10 +318,10 @@ void TestMainDialog::manualLeakPointResamples()
     auto named = answerKeyboard(QStringLiteral("H1"));
     QTest::mouseClick(button(m_dlg.get(), "BtnNew"), Qt::LeftButton);
     QVERIFY(named->answered);
-    QTRY_COMPARE_WITH_TIMEOUT(samples.size(), 1, 5000); // the bottom
+    QTRY_COMPARE_WITH_TIMEOUT(m_dlg->session()->samples().size(), 1, 5000); // the bottom
     QTest::mouseClick(button(m_dlg.get(), "BtnMove"), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(samples.size(), 2, 5000); // and 100 mm
-    QCOMPARE(uint(curState), 0xFA000000u);
+    QTRY_COMPARE_WITH_TIMEOUT(m_dlg->session()->samples().size(), 2, 5000); // and 100 mm
+    QCOMPARE(uint(m_dlg->session()->state()), 0xFA000000u);
 
     // Jump three steps at once: 500 mm while 200 mm is expected.
     QString notice;
@@ -344,7 +345,7 @@ void TestMainDialog::manualLeakPointResamples()
     QCOMPARE(offeredInitial, QStringLiteral("100"));
     // The operator kept the offered 100 cm: the probe is put back to the
     // bottom and the raise goes on.
-    QTRY_COMPARE_WITH_TIMEOUT(AcqState::sub(curState), 0u, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(AcqState::sub(m_dlg->session()->state()), 0u, 5000);
     QCOMPARE(getHeight(), 0);
 }
 
@@ -352,7 +353,7 @@ void TestMainDialog::automaticLeakNotice()
 {
     writeParams(SampleModes::AutoRaise, 20000, 50);
     makeDialog();
-    setState(0xFA000001u);
+    setSessionState(m_dlg->session(), 0xFA000001u);
     CDlgLeak *notice = m_dlg->leakNotice();
     bool shownDuringRun = false;
     auto answered = answerNextModal("CDlgLeak", [&](QWidget *w) {
@@ -416,7 +417,7 @@ void TestMainDialog::judgeRewritesReviewedFile()
     makeDialog();
     m_dlg->session()->setSedimentThickness(7); // the live test's judgement
     m_dlg->OpenFileForReview(path);
-    QCOMPARE(uint(curState), 0xF4000000u);
+    QCOMPARE(uint(m_dlg->session()->state()), 0xF4000000u);
     QVERIFY(m_dlg->reviewMode());
     QCOMPARE(button(m_dlg.get(), "BtnSample")->text(), QStringLiteral("关闭文件"));
     QVERIFY(button(m_dlg.get(), "Btnjudge")->isEnabled());
@@ -488,9 +489,9 @@ void TestMainDialog::judgeOutsideReviewWritesNothing()
     const QString path = m_world->file(QStringLiteral("live.CZO"));
     gCtrlInfo.filePath = path;
     gCtrlInfo.maxDepth = 20000;
-    samples.append(19650, 1.0f);
-    setState(0xFA000001u);
-    m_dlg->SetBtnEnableByState(curState);
+    appendSessionSample(m_dlg->session(), 19650, 1.0f);
+    setSessionState(m_dlg->session(), 0xFA000001u);
+    m_dlg->SetBtnEnableByState(m_dlg->session()->state());
     QVERIFY(button(m_dlg.get(), "Btnjudge")->isEnabled());
     m_dlg->OnSetMouseClick(1, 1, QString(), 2);
     QTest::mouseClick(button(m_dlg.get(), "Btnjudge"), Qt::LeftButton);
@@ -500,7 +501,7 @@ void TestMainDialog::judgeOutsideReviewWritesNothing()
 
     // Pausing drops the leak bit and with it the judge button.
     QTest::mouseClick(button(m_dlg.get(), "BtnSample"), Qt::LeftButton);
-    QCOMPARE(uint(curState), 0xFA000004u);
+    QCOMPARE(uint(m_dlg->session()->state()), 0xFA000004u);
     QVERIFY(!button(m_dlg.get(), "Btnjudge")->isEnabled());
 }
 
@@ -534,17 +535,17 @@ void TestMainDialog::closeReviewQuestion()
     QTest::mouseClick(button(m_dlg.get(), "BtnSample"), Qt::LeftButton);
     QVERIFY(refused->answered);
     QCOMPARE(question, QStringLiteral("确定要关闭文件?"));
-    QCOMPARE(uint(curState), 0xF4000000u);
+    QCOMPARE(uint(m_dlg->session()->state()), 0xF4000000u);
     QVERIFY(m_dlg->reviewMode());
     QCOMPARE(m_dlg->openFile(), path);
-    QCOMPARE(samples.size(), 2);
+    QCOMPARE(m_dlg->session()->samples().size(), 2);
 
     // The browser closes without asking.
     m_dlg->CloseReviewedFile();
-    QCOMPARE(uint(curState), 0xF0000004u);
+    QCOMPARE(uint(m_dlg->session()->state()), 0xF0000004u);
     QVERIFY(!m_dlg->reviewMode());
     QVERIFY(m_dlg->openFile().isEmpty());
-    QVERIFY(samples.isEmpty());
+    QVERIFY(m_dlg->session()->samples().isEmpty());
     QCOMPARE(gCtrlInfo.holeNo.get(), QStringLiteral("LIVE"));
     QCOMPARE(button(m_dlg.get(), "BtnSample")->text(), QStringLiteral("采样"));
 }
@@ -552,7 +553,7 @@ void TestMainDialog::closeReviewQuestion()
 void TestMainDialog::brokenFileIsNotReviewed()
 {
     makeDialog();
-    samples.append(18000, 2.0f);
+    appendSessionSample(m_dlg->session(), 18000, 2.0f);
     const QString path = m_world->file(QStringLiteral("cut.CZO"));
     QByteArray bytes(600, ' ');
     bytes.replace(0, 3, "BAD");
@@ -562,10 +563,10 @@ void TestMainDialog::brokenFileIsNotReviewed()
     m_dlg->OpenFileForReview(path);
     QVERIFY(told->answered);
     QCOMPARE(text, QStringLiteral("文件打开失败！"));
-    QCOMPARE(uint(curState), 0xF0000004u);
+    QCOMPARE(uint(m_dlg->session()->state()), 0xF0000004u);
     QVERIFY(!m_dlg->reviewMode());
     QVERIFY(!button(m_dlg.get(), "Btnjudge")->isEnabled());
-    QCOMPARE(samples.size(), 1);
+    QCOMPARE(m_dlg->session()->samples().size(), 1);
 }
 
 void TestMainDialog::rangeAdaptsOnOpen()
@@ -616,7 +617,7 @@ void TestMainDialog::resistivityEditInReview()
     const QString path = writeHoleFile(QStringLiteral("R7.CZO"), {{19000, 3.0f, 3.0f}, {19650, 4.0f, 4.0f}});
     makeDialog();
     // Outside review a double click opens nothing.
-    samples.append(1000, 1.0f);
+    appendSessionSample(m_dlg->session(), 1000, 1.0f);
     m_dlg->OnSetMouseClick(1, 2, QStringLiteral("1.0000"), 4);
     QVERIFY(!QApplication::activeModalWidget());
 
@@ -627,7 +628,7 @@ void TestMainDialog::resistivityEditInReview()
     QVERIFY(edited->answered);
     QCOMPARE(initial, QStringLiteral("4.0000"));
     Sample s;
-    QVERIFY(samples.at(1, &s));
+    QVERIFY(m_dlg->session()->samples().at(1, &s));
     QCOMPARE(s.resistivity, 7.5f);
     QCOMPARE(s.rawResistivity, 4.0f);
     // A depth cell opens nothing.
@@ -685,7 +686,7 @@ void TestMainDialog::previousTestFound()
         QVERIFY(found.samples.first().resistivity != reviewedSamples.first().resistivity);
     }
     // The review shows the reviewed test, as read from its file.
-    QCOMPARE(samples.snapshot(), reviewedSamples);
+    QCOMPARE(m_dlg->session()->samples().snapshot(), reviewedSamples);
     QCOMPARE(gCtrlInfo.filePath.get(), paths.first());
     QCOMPARE(gCtrlInfo.testDate.get(), reviewedInfo.testDate.get());
     QCOMPARE(gCtrlInfo.acceptance.sequence, reviewedInfo.acceptance.sequence);
@@ -742,11 +743,11 @@ void TestMainDialog::paceTimerFollowsMode()
 
     // Ticks move the probe only while raising and not paused.
     memoryDevice().resetHeight();
-    setState(0xFA000004u);
+    setSessionState(m_dlg->session(), 0xFA000004u);
     for (int i = 0; i < 3; ++i)
         m_dlg->UpdateTime();
     QCOMPARE(getHeight(), 0);
-    setState(0xFA000000u);
+    setSessionState(m_dlg->session(), 0xFA000000u);
     for (int i = 0; i < 6; ++i)
         m_dlg->UpdateTime();
     QCOMPARE(getHeight(), 10); // ticks 3 and 6, 5 cm each
@@ -765,8 +766,8 @@ void TestMainDialog::refreshMergesThreadRequests()
     const int fills = m_dlg->tableFillCount();
     const int curves = m_dlg->curveRefreshCount();
     for (int i = 0; i < 50; ++i) {
-        samples.append(20000 - 50 * i, 1.0f);
-        emit m_dlg->queryThread()->updateWaveData(true, i % 2 == 0);
+        appendSessionSample(m_dlg->session(), 20000 - 50 * i, 1.0f);
+        emit m_dlg->session()->samplesChanged(true, i % 2 == 0);
     }
     QTRY_COMPARE_WITH_TIMEOUT(m_dlg->tableFillCount(), fills + 1, 5000);
     QCOMPARE(m_dlg->curveRefreshCount(), curves + 1);
@@ -777,7 +778,7 @@ void TestMainDialog::refreshMergesThreadRequests()
     // Nothing is rebuilt while the screen is hidden; showing it catches up.
     m_dlg->hide();
     for (int i = 0; i < 5; ++i)
-        emit m_dlg->queryThread()->updateWaveData(true, true);
+        emit m_dlg->session()->samplesChanged(true, true);
     QTest::qWait(3 * kRefreshMergeMs);
     QCOMPARE(m_dlg->tableFillCount(), fills + 1);
     m_dlg->show();

@@ -62,7 +62,7 @@ void TestWalk::nameTest(const QString &proposal, const QString &typed, int holeA
         QVERIFY2(question.contains(typed), qPrintable(question));
     }
     // Named: sampling from the bottom, never waiting paused in silence.
-    QCOMPARE(uint(curState), 0xF7000000u);
+    QCOMPARE(uint(m_dlg->session()->state()), 0xF7000000u);
     QCOMPARE(button(m_dlg.get(), "BtnSample")->text(), QStringLiteral("暂停"));
     QTRY_VERIFY_WITH_TIMEOUT(m_dlg->queryThread()->isRunning() && !m_dlg->queryThread()->isPaused(), 5000);
 }
@@ -166,7 +166,7 @@ void TestWalk::fourTestsInOneRun()
     // Z2 from a paused reading; its name makes it hole Z2.
     QTest::mouseClick(button(m_dlg.get(), "BtnSample"), Qt::LeftButton);
     QTest::mouseClick(button(m_dlg.get(), "BtnSample"), Qt::LeftButton);
-    QCOMPARE(uint(curState), 0xF6000004u);
+    QCOMPARE(uint(m_dlg->session()->state()), 0xF6000004u);
     nameTest(QStringLiteral("Z1-3"), QStringLiteral("Z2"), 1);
     raiseByHandAndSave(m_dlg.get(), 10);
 

@@ -26,6 +26,9 @@
 
 namespace {
 
+// The samples the pictures and tables of these tests show.
+SampleList samples;
+
 struct CurveSetup {
     int range, maxDepth, moveDistance;
 };
@@ -57,7 +60,7 @@ float wave(int i)
 QImage drawCurve(int w, int h, int selected = -1)
 {
     QPixmap pm(w, h);
-    DrawCurvePicture(pm, selected);
+    DrawCurvePicture(pm, samples, gCtrlInfo, selected);
     return pm.toImage().convertToFormat(QImage::Format_RGB32);
 }
 
@@ -417,6 +420,7 @@ void TestScreenWidgets::pictureResolvesPendingPress()
     int depth = 0;
     QVERIFY(pickedDepth(plot, 20000, 300, y, &depth));
     CCurvePicture picture;
+    picture.setSource(&samples, &gCtrlInfo);
     int index = -3;
     QVERIFY(picture.pick(size, QPoint(300, y), &index));
     const int expected = pickSampleIndex(samples.snapshot(), depth, 50);
@@ -434,6 +438,7 @@ void TestScreenWidgets::pictureResolvesPendingPress()
 void TestScreenWidgets::pressOnEmptyPictureStaysPending()
 {
     CShowWavePic pic;
+    pic.picture().setSource(&samples, &gCtrlInfo);
     pic.resize(600, 500);
     pic.show();
     QSignalSpy picked(&pic, &CShowWavePic::samplePicked);
@@ -501,6 +506,8 @@ void TestScreenWidgets::overlayDrawnFadedUnderCurve()
     QVERIFY(faded != curveForeground() && faded != curveBackground(theme));
 
     CCurvePicture picture;
+
+    picture.setSource(&samples, &gCtrlInfo);
     auto render = [&] {
         QImage img(size, QImage::Format_RGB32);
         QPainter p(&img);
@@ -607,6 +614,7 @@ void TestScreenWidgets::magnifiedCanvasDrawsOnlyWhatIsVisible()
     {
         QPainter p(&whole);
         CCurvePicture picture;
+        picture.setSource(&samples, &gCtrlInfo);
         picture.setSelected(1500);
         picture.paint(p, size);
     }
@@ -617,6 +625,7 @@ void TestScreenWidgets::magnifiedCanvasDrawsOnlyWhatIsVisible()
         QPainter p(&part);
         p.setClipRect(visible);
         CCurvePicture picture;
+        picture.setSource(&samples, &gCtrlInfo);
         picture.setSelected(1500);
         picture.paint(p, size);
     }
@@ -645,6 +654,7 @@ void TestScreenWidgets::wavePicPressReportsLeftButtonOnly()
 {
     samples.assign(makeSamples(400, 20000, -50, wave));
     CShowWavePic pic;
+    pic.picture().setSource(&samples, &gCtrlInfo);
     pic.resize(600, 500);
     pic.show();
     QSignalSpy picked(&pic, &CShowWavePic::samplePicked);
@@ -653,7 +663,9 @@ void TestScreenWidgets::wavePicPressReportsLeftButtonOnly()
     QTest::mousePress(&pic, Qt::LeftButton, Qt::NoModifier, QPoint(100, 120));
     QCOMPARE(picked.count(), 1);
     int expected = -3;
-    CCurvePicture().pick(pic.size(), QPoint(100, 120), &expected);
+    CCurvePicture plain;
+    plain.setSource(&samples, &gCtrlInfo);
+    plain.pick(pic.size(), QPoint(100, 120), &expected);
     QCOMPARE(picked.at(0).at(0).toInt(), expected);
     // Off the plot: nothing.
     QTest::mousePress(&pic, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
@@ -705,7 +717,7 @@ void TestScreenWidgets::columnsFrozenAfterFirstPaint()
     t.show();
     t.grab();
     samples.assign(makeSamples(30, 20000, -50, [](int) { return 7.0f; }));
-    FillTable(&t);
+    FillTable(&t, samples);
     t.grab();
     QCOMPARE(t.leftCol(), 2);
     QSignalSpy spy(&t, &CMyTable::SetMouseClick);
@@ -1016,7 +1028,7 @@ void TestScreenWidgets::fillTableTexts()
     for (const Last &last : lasts) {
         v[3].resistivity = last.value;
         samples.assign(v);
-        FillTable(&t);
+        FillTable(&t, samples);
         QCOMPARE(t.rowCount(), 4);
         QCOMPARE(t.colCount(), 2);
         QCOMPARE(t.fixedCols(), 1);
@@ -1032,7 +1044,7 @@ void TestScreenWidgets::fillTableTexts()
         QCOMPARE(t.rowAt(2).colorKind, 1);
     }
     // The unit follows the main dialog's range label.
-    FillTable(&t, QStringLiteral("(X)"));
+    FillTable(&t, samples, QStringLiteral("(X)"));
     QCOMPARE(t.headerText(1, 2), QStringLiteral("电阻率(X)"));
 }
 
@@ -1041,10 +1053,10 @@ void TestScreenWidgets::fillTableOneSampleHasNoRows()
     CMyTable t;
     t.resize(300, 400);
     samples.assign(makeSamples(20, 20000, -50, wave));
-    FillTable(&t);
+    FillTable(&t, samples);
     QCOMPARE(t.storedRowCount(), 20);
     samples.assign(makeSamples(1, 20000, -50, wave));
-    FillTable(&t);
+    FillTable(&t, samples);
     QCOMPARE(t.storedRowCount(), 0);
     QCOMPARE(t.cellText(1, 1), QString());
     QSignalSpy spy(&t, &CMyTable::SetMouseClick);
@@ -1061,18 +1073,18 @@ void TestScreenWidgets::fillTableCentresPickedSample()
     t.show();
     t.grab();
     samples.assign(makeSamples(100, 20000, -50, wave));
-    FillTable(&t);
+    FillTable(&t, samples);
     QCOMPARE(t.topRow(), 1);
     // Not after a pick: the table keeps its place and selection.
-    FillTable(&t);
+    FillTable(&t, samples);
     QCOMPARE(t.topRow(), 1);
     QCOMPARE(t.selectedRow(), -1);
     // After a pick the sample is selected and shown near the middle.
-    FillTable(&t, defaultRangeUnitText(), 60);
+    FillTable(&t, samples, defaultRangeUnitText(), 60);
     QCOMPARE(t.topRow(), 60 - 7);
     QCOMPARE(t.selectedRow(), 61);
     // Near the end the last row stays at the bottom.
-    FillTable(&t, defaultRangeUnitText(), 98);
+    FillTable(&t, samples, defaultRangeUnitText(), 98);
     QCOMPARE(t.topRow(), 100 + 1 - 14);
     QCOMPARE(t.selectedRow(), 99);
 }
@@ -1083,14 +1095,14 @@ void TestScreenWidgets::fillTableLargeListFormatsOnDemand()
     samples.assign(v);
     CMyTable t;
     t.resize(300, 400);
-    FillTable(&t);
+    FillTable(&t, samples);
     QCOMPARE(t.rowCount(), 20000);
     QCOMPARE(t.cellText(12345, 1), QStringLiteral("%1").arg((20000 - 12344) / 1000.0, 0, 'f', 2));
     QCOMPARE(t.cellText(12345, 2), QStringLiteral("%1").arg(double(v.at(12344).resistivity), 0, 'f', 4));
     // A sample appended after the fill is not a row until the next fill.
     samples.append(1, 30.0f);
     QCOMPARE(t.rowCount(), 20000);
-    FillTable(&t);
+    FillTable(&t, samples);
     QCOMPARE(t.rowCount(), 20001);
     QCOMPARE(t.cellText(20001, 2), QStringLiteral("30.0000"));
     QCOMPARE(t.cellText(20000, 2), QStringLiteral("%1").arg(double(v.last().resistivity), 0, 'f', 4));
@@ -1105,15 +1117,15 @@ void TestScreenWidgets::mirrorFollowsAppendsAndResets()
 {
     CSampleMirror m;
     samples.assign(makeSamples(10, 20000, -50, wave));
-    m.refresh();
+    m.refresh(samples);
     QCOMPARE(m.data(), samples.snapshot());
     const uint64_t gen = m.generation();
     samples.append(19000, 5.0f);
-    m.refresh();
+    m.refresh(samples);
     QCOMPARE(m.generation(), gen); // an append keeps what was held
     QCOMPARE(m.data(), samples.snapshot());
     QVERIFY(samples.editResistivity(3, 77.0f));
-    m.refresh();
+    m.refresh(samples);
     QVERIFY(m.generation() != gen);
     QCOMPARE(m.data(), samples.snapshot());
     // A reload of the same length with other values is noticed too.
@@ -1121,12 +1133,24 @@ void TestScreenWidgets::mirrorFollowsAppendsAndResets()
     QVector<Sample> other = samples.snapshot();
     other[0].depth += 1;
     samples.assign(other);
-    m.refresh();
+    m.refresh(samples);
     QVERIFY(m.generation() != gen2);
     QCOMPARE(m.data(), other);
     samples.clear();
-    m.refresh();
+    m.refresh(samples);
     QCOMPARE(m.size(), 0);
+    // Another list at the same revision is another list: copied afresh.
+    SampleList second;
+    second.assign(makeSamples(3, 100, 10, wave));
+    samples.assign(makeSamples(5, 20000, -50, wave));
+    m.refresh(samples);
+    for (int i = 0; i < 1000 && second.revision() < samples.revision(); ++i)
+        second.editResistivity(0, 1.0f);
+    QCOMPARE(second.revision(), samples.revision());
+    const uint64_t gen3 = m.generation();
+    m.refresh(second);
+    QCOMPARE(m.data(), second.snapshot());
+    QVERIFY(m.generation() != gen3);
 }
 
 // ---------------------------------------------------------------- CDlgInfo

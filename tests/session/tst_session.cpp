@@ -130,16 +130,16 @@ void TestSession::buttonSequences()
     QSignalSpy told(m_session.get(), &CTestSession::stateChanged);
     for (const QChar key : presses)
         press(*m_session, key);
-    QCOMPARE(uint(curState), state);
+    QCOMPARE(uint(m_session->state()), state);
     // The views learn every word from the session.
     QVERIFY(!told.isEmpty());
     QCOMPARE(told.last().at(0).toUInt(), state);
     QTRY_COMPARE_WITH_TIMEOUT(recording(*m_session), records, 5000);
     // Never a named test that records nothing while nothing says it is
     // paused.
-    const uint32_t code = AcqState::code(curState);
+    const uint32_t code = AcqState::code(m_session->state());
     if (code == AcqState::AtBottom || code == AcqState::Raising)
-        QVERIFY(recording(*m_session) || (curState & AcqState::SubPaused));
+        QVERIFY(recording(*m_session) || (m_session->state() & AcqState::SubPaused));
 }
 
 void TestSession::newTestIsFreshAndStamped()
@@ -191,8 +191,8 @@ void TestSession::reviewKeepsTheLiveTestApart()
     // A named test held at the bottom, with its own samples and judgement.
     press(*m_session, QLatin1Char('N'));
     press(*m_session, QLatin1Char('S'));
-    QCOMPARE(uint(curState), 0xF7000004u);
-    samples.assign({Sample{2000, 7.0f, 7.0f}});
+    QCOMPARE(uint(m_session->state()), 0xF7000004u);
+    m_session->restoreTest({Sample{2000, 7.0f, 7.0f}}, m_session->state());
     m_session->setSedimentThickness(9);
     const QString liveName = gCtrlInfo.curHoleName.get();
 
@@ -214,12 +214,12 @@ void TestSession::reviewKeepsTheLiveTestApart()
     QCOMPARE(int(gCtrlInfo.sedimentThickness), 9);
     QCOMPARE(int(gCtrlInfo.holeQuality), 0);
     QCOMPARE(gCtrlInfo.curHoleName.get(), liveName);
-    QCOMPARE(samples.snapshot(), (QVector<Sample>{Sample{2000, 7.0f, 7.0f}}));
-    QCOMPARE(uint(curState), 0xF7000004u);
+    QCOMPARE(m_session->samples().snapshot(), (QVector<Sample>{Sample{2000, 7.0f, 7.0f}}));
+    QCOMPARE(uint(m_session->state()), 0xF7000004u);
     QVERIFY(!m_session->reviewing());
     // ... and it goes on where it stood.
     press(*m_session, QLatin1Char('S'));
-    QCOMPARE(uint(curState), 0xF7000000u);
+    QCOMPARE(uint(m_session->state()), 0xF7000000u);
     QTRY_VERIFY_WITH_TIMEOUT(recording(*m_session), 5000);
 }
 
@@ -249,7 +249,7 @@ void TestSession::judgingNeedsAMark()
     QVERIFY(readHoleFile(second, stored).ok);
     QCOMPARE(int(stored.sedimentThickness), 20);
     // A mark past the shown samples is none.
-    m_session->selectSample(samples.size());
+    m_session->selectSample(m_session->samples().size());
     QCOMPARE(m_session->judge(), CTestSession::NoMark);
 }
 

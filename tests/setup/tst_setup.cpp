@@ -980,7 +980,7 @@ void TestSetup::modeSurvivesLanguageChange()
     // The screen and the acquisition agree on who raises the probe.
     const bool byHand = mode != SampleModes::AutoRaise;
     QCOMPARE(SampleModes::isManual(gCtrlInfo.sampleMode), byHand);
-    QCOMPARE(heightFromWinch(), !byHand);
+    QCOMPARE(acqSettingsOf(gCtrlInfo).heightFromWinch, !byHand);
     // OK passes and keeps the mode.
     ModalAnswerer none;
     none.start();

@@ -20,6 +20,9 @@
 
 namespace {
 
+// The samples on show.
+SampleList samples;
+
 float valueAt(int i)
 {
     return float(30 + 8 * std::sin(i / 9.0) + 3 * std::sin(i / 2.3));
@@ -64,6 +67,7 @@ int main(int argc, char **argv)
     QWidget host;
     host.resize(1024, 768);
     CShowWavePic wave(&host);
+    wave.picture().setSource(&samples, &gCtrlInfo);
     wave.setGeometry(10, 10, 640, 690);
     CMyTable table(&host);
     table.setGeometry(665, 10, 349, 430);
@@ -78,7 +82,7 @@ int main(int argc, char **argv)
     QElapsedTimer t;
     t.start();
     paintWave();
-    FillTable(&table);
+    FillTable(&table, samples);
     paintTable();
     report("first paint of curve and table", t.nsecsElapsed(), 1);
 
@@ -87,7 +91,7 @@ int main(int argc, char **argv)
     for (int i = 0; i < runs; ++i) {
         samples.append(100, valueAt(i));
         paintWave();
-        FillTable(&table);
+        FillTable(&table, samples);
         paintTable();
     }
     report("refresh after one new sample (curve + table)", t.nsecsElapsed(), runs);
@@ -109,7 +113,7 @@ int main(int argc, char **argv)
     for (int i = 0; i < slowRuns; ++i) {
         samples.append(100, valueAt(i));
         QPixmap pm(640, 690);
-        DrawCurvePicture(pm); // new sample: curve extended on the cached layer
+        DrawCurvePicture(pm, samples, gCtrlInfo); // new sample: curve extended on the cached layer
     }
     report("DrawCurvePicture into a fresh 640x690 pixmap", t.nsecsElapsed(), slowRuns);
 
@@ -124,6 +128,7 @@ int main(int argc, char **argv)
 
     // 600 % magnification: a canvas of 3840 x 4140 in a scroll area.
     CShowWavePic big;
+    big.picture().setSource(&samples, &gCtrlInfo);
     big.setFixedSize(3840, 4140);
     const QRegion visible(QRect(1600, 1700, 640, 690));
     t.restart();

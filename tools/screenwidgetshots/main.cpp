@@ -22,6 +22,9 @@
 
 namespace {
 
+// The samples on show.
+SampleList samples;
+
 // A plausible hole: high resistivity in clean mud, falling into the sediment.
 void makeHole(int count, int maxDepth)
 {
@@ -48,6 +51,7 @@ bool screen(const QString &path, int theme, bool withArrows)
     pal.setColor(QPalette::Window, back);
     host.setPalette(pal);
     CShowWavePic wave(&host);
+    wave.picture().setSource(&samples, &gCtrlInfo);
     wave.setGeometry(10, 10, 640, 690);
     CMyTable table(&host);
     table.setGeometry(665, 10, 349, 430);
@@ -64,13 +68,13 @@ bool screen(const QString &path, int theme, bool withArrows)
     pic.SetTubeParams(4, 30);
     host.show();
     table.grab(); // first layout
-    FillTable(&table);
+    FillTable(&table, samples);
     // A press on the curve 60 % down, then the refresh the main dialog does.
     int picked = -1;
     if (wave.picture().pick(wave.size(), QPoint(200, int(0.6 * 690)), &picked) && picked >= 0)
         wave.picture().setSelected(picked);
     wave.grab();
-    FillTable(&table, defaultRangeUnitText(), picked);
+    FillTable(&table, samples, defaultRangeUnitText(), picked);
     if (withArrows) {
         // Panels come back with the next touch of the table.
         QMouseEvent release(QEvent::MouseButtonRelease, QPointF(20, 100), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
