@@ -65,7 +65,6 @@ int main(int argc, char **argv)
     if (catalogueLoaded && shouldInstallEnglish())
         QCoreApplication::installTranslator(&translator);
     openDevice();
-    gCtrlInfo.followBasicConfig();
 
     CDlgMain dlg;
     applyWindowSize(dlg, options.window);

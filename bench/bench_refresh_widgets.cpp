@@ -24,7 +24,7 @@ struct WidgetScreen {
         // Where the main screen puts them at 1024x768.
         wave = new CShowWavePic(&host);
         wave->setGeometry(22, 42, 640, 600);
-        wave->picture().setSource(&benchSamples(), &gCtrlInfo);
+        wave->picture().setSource(&benchSamples(), &benchRecord());
         table = new CMyTable(&host);
         table->setGeometry(686, 42, 326, 300);
         host.show();

@@ -55,7 +55,7 @@ void answerModal()
 {
     QWidget *w = QApplication::activeModalWidget();
     auto *dlg = qobject_cast<QDialog *>(w);
-    if (!dlg || dlg == gMainDlg)
+    if (!dlg || qobject_cast<CDlgMain *>(dlg))
         return;
     if (qobject_cast<keyboard *>(dlg)) {
         if (auto *edit = dlg->findChild<QLineEdit *>(QStringLiteral("valueEdit")))
@@ -172,7 +172,6 @@ int main(int argc, char **argv)
     if (catalogueLoaded && shouldInstallEnglish())
         QCoreApplication::installTranslator(&translator);
     openDevice();
-    gCtrlInfo.followBasicConfig();
 
     CDlgMain dlg;
     CBenchPilot pilot(&dlg);

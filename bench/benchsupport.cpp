@@ -32,6 +32,12 @@ QVector<Sample> benchHole(int n, int maxDepth, int stepMm)
     return v;
 }
 
+CtrlInfo &benchRecord()
+{
+    static CtrlInfo record;
+    return record;
+}
+
 SampleList &benchSamples()
 {
     static SampleList list;
@@ -42,11 +48,11 @@ void setUpBenchHole(int n, int stepMm, int magnify)
 {
     // Room for the samples the benchmark adds after the hole it starts with.
     const int maxDepth = (n + 1000) * stepMm;
-    gCtrlInfo.moveDistance = stepMm;
-    gCtrlInfo.maxDepth = maxDepth;
-    gCtrlInfo.holeDepth = maxDepth;
-    gCtrlInfo.curveRange = 50;
-    gCtrlInfo.curveMagnify = magnify;
+    benchRecord().moveDistance = stepMm;
+    benchRecord().maxDepth = maxDepth;
+    benchRecord().holeDepth = maxDepth;
+    benchRecord().curveRange = 50;
+    benchRecord().curveMagnify = magnify;
     benchSamples().assign(benchHole(n, maxDepth, stepMm));
 }
 

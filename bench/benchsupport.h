@@ -3,6 +3,7 @@
 // directory, a plausible hole to draw and save, and a monotonic clock that
 // two processes can compare.
 
+#include "ctrlinfo.h"
 #include "testrecord.h"
 
 #include <QString>
@@ -27,8 +28,9 @@ private:
 float benchValue(int i);
 // n samples raised from maxDepth upwards in steps of stepMm.
 QVector<Sample> benchHole(int n, int maxDepth, int stepMm);
-// The sample list the refresh benchmarks show.
+// The sample list the refresh benchmarks show, and its record.
 SampleList &benchSamples();
+CtrlInfo &benchRecord();
 // Sets the control information for a hole of n samples taken every stepMm
 // (depth and range the screen would show, the curve magnified by magnify
 // per cent) and fills benchSamples().

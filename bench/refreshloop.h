@@ -30,10 +30,10 @@ inline void runRefreshLoop(benchmark::State &state, const std::function<void()> 
             state.ResumeTiming();
         }
         const int i = n + added;
-        benchSamples().append(int(gCtrlInfo.maxDepth) - i * int(gCtrlInfo.moveDistance), benchValue(i));
+        benchSamples().append(int(benchRecord().maxDepth) - i * int(benchRecord().moveDistance), benchValue(i));
         refresh();
         ++added;
     }
     state.counters["samples"] = n;
-    gCtrlInfo.curveMagnify = 100;
+    benchRecord().curveMagnify = 100;
 }

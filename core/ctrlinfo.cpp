@@ -8,7 +8,6 @@
 #include <QTime>
 #include <QTranslator>
 
-CtrlInfo gCtrlInfo;
 
 const QString fileExt = QStringLiteral("CZO");
 

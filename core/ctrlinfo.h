@@ -1,8 +1,8 @@
 #pragma once
-// The process-wide control-information record: hole description, sampling
-// set-up and display settings. gCtrlInfo is the record on show: the live
-// test's, or the reviewed file's (the test session keeps the live test and
-// the operator's set-up meanwhile).
+// The control-information record: hole description, sampling set-up and
+// display settings of a test. The test session keeps the record on show
+// (the live test's, or the reviewed file's), the live test and the
+// operator's set-up.
 
 #include "holeacceptance.h"
 #include "sharedvalue.h"
@@ -128,8 +128,6 @@ public:
     uint8_t winchUpReq = 0;
     uint8_t winchStopReq = 0;
 };
-
-extern CtrlInfo gCtrlInfo;
 
 // Process-wide hole-file extension.
 extern const QString fileExt;

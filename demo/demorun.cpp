@@ -151,7 +151,7 @@ void CDemoRun::setUp()
     }
     // A hole tested before gets its next test (Z17-2, ...), as the keyboard
     // proposes it: no file is ever overwritten.
-    const QString projectDir = gCtrlInfo.dataDir.get() + QLatin1Char('/') + m_opt.project;
+    const QString projectDir = m_dlg.session()->record().dataDir.get() + QLatin1Char('/') + m_opt.project;
     m_testName = nextFreeTestName(m_hole, QDir(projectDir).entryList({QStringLiteral("*.") + fileExt}, QDir::Files));
     if (m_testName != m_hole)
         note(QStringLiteral("hole %1 was tested before: this test is %2").arg(m_hole, m_testName));
@@ -167,19 +167,19 @@ void CDemoRun::setUp()
     if (m_failed)
         return;
     QStringList wrong;
-    if (gCtrlInfo.projectName.get() != m_opt.project)
+    if (m_dlg.session()->record().projectName.get() != m_opt.project)
         wrong << QStringLiteral("project name");
-    if (gCtrlInfo.projectPath.get() != m_opt.project)
+    if (m_dlg.session()->record().projectPath.get() != m_opt.project)
         wrong << QStringLiteral("project folder");
-    if (gCtrlInfo.holeNo.get() != m_hole)
+    if (m_dlg.session()->record().holeNo.get() != m_hole)
         wrong << QStringLiteral("hole number");
-    if (gCtrlInfo.maxDepth != m_opt.depthMm || gCtrlInfo.holeDepth != m_opt.depthMm)
+    if (m_dlg.session()->record().maxDepth != m_opt.depthMm || m_dlg.session()->record().holeDepth != m_opt.depthMm)
         wrong << QStringLiteral("depth");
-    if (gCtrlInfo.moveDistance != m_opt.moveMm)
+    if (m_dlg.session()->record().moveDistance != m_opt.moveMm)
         wrong << QStringLiteral("move distance");
-    if (gCtrlInfo.sampleMode != m_opt.modeCode)
+    if (m_dlg.session()->record().sampleMode != m_opt.modeCode)
         wrong << QStringLiteral("mode");
-    const HoleAcceptance &a = gCtrlInfo.acceptance;
+    const HoleAcceptance &a = m_dlg.session()->record().acceptance;
     if (a.designLimitMm != m_opt.limitMm || (!m_opt.basis.isEmpty() && basisLabel(a) != m_opt.basis)
         || (m_opt.basis.isEmpty() && m_opt.limitMm <= 0 && a.hasBasis()))
         wrong << QStringLiteral("acceptance basis");
@@ -211,7 +211,7 @@ void CDemoRun::newTest()
         fail(QStringLiteral("the test did not start (state 0x%1)").arg(uint(m_dlg.session()->state()), 8, 16, QLatin1Char('0')));
         return;
     }
-    m_holePath = gCtrlInfo.filePath.get();
+    m_holePath = m_dlg.session()->record().filePath.get();
     shoot(&m_dlg, QStringLiteral("main-named"), true);
 }
 
@@ -323,7 +323,7 @@ void CDemoRun::reviewAndJudge()
     }
     if (!pressMain("Btnjudge"))
         return;
-    const int expected = int(std::trunc((gCtrlInfo.maxDepth - shown.at(nearest).depth) / 10.0));
+    const int expected = int(std::trunc((m_dlg.session()->record().maxDepth - shown.at(nearest).depth) / 10.0));
     CtrlInfo info;
     const HoleLoadResult r = readHoleFile(m_holePath, info);
     if (!r.ok || info.sedimentThickness != expected) {
@@ -393,11 +393,11 @@ void CDemoRun::answerSetup(QWidget *w)
     // The set-up shows the last basis and position (they serve the next hole
     // of a project); a run that names none clears them.
     const QString none = QCoreApplication::translate("CDlgSet", "无");
-    if (m_opt.basis.isEmpty() && m_opt.limitMm <= 0 && gCtrlInfo.acceptance.hasBasis())
+    if (m_opt.basis.isEmpty() && m_opt.limitMm <= 0 && m_dlg.session()->record().acceptance.hasBasis())
         all.append({"editBasis", QString(), {none}, none});
     if (m_opt.position != MeasuringPosition::Unnamed)
         all.append({"CBPosition", QString(), {MeasuringPosition::text(m_opt.position)}, QString()});
-    else if (gCtrlInfo.acceptance.position != MeasuringPosition::Unnamed)
+    else if (m_dlg.session()->record().acceptance.position != MeasuringPosition::Unnamed)
         all.append({"CBPosition", QString(), {QCoreApplication::translate("CDlgSet", "不指定")}, QString()});
     for (const Field &f : all) {
         QWidget *field = w->findChild<QWidget *>(QString::fromLatin1(f.name));
@@ -613,7 +613,7 @@ QString CDemoRun::stepState() const
 
 QString CDemoRun::firstFreeHoleName() const
 {
-    const QString folder = gCtrlInfo.dataDir.get() + QLatin1Char('/') + m_opt.project;
+    const QString folder = m_dlg.session()->record().dataDir.get() + QLatin1Char('/') + m_opt.project;
     for (int n = 1; n <= 9999; ++n) {
         const QString name = QStringLiteral("DEMO%1").arg(n);
         if (!QFileInfo::exists(folder + QLatin1Char('/') + name + QLatin1Char('.') + fileExt))

@@ -6,6 +6,7 @@
 #include "cdlgprogress.h"
 #include "commonutils.h"
 #include "prompts.h"
+#include "recordstyle.h"
 #include "holefiles.h"
 #include "itemtexts.h"
 #include "summarywriters.h"
@@ -51,7 +52,7 @@ CDlgExportFile::~CDlgExportFile() { delete ui; }
 
 QString CDlgExportFile::listedFolder() const
 {
-    const QString dir = HoleFiles::dataDir();
+    const QString dir = m_session->dataDir();
     return listMode == 0 ? dir : dir + QLatin1Char('/') + currentProject;
 }
 
@@ -180,7 +181,7 @@ void CDlgExportFile::OnItemPressed(int index)
     if (index < 0 || index >= itemButtons.size() || k < 0 || k >= currentList().size())
         return;
     QString name = currentList().at(k);
-    const QString dir = HoleFiles::dataDir();
+    const QString dir = m_session->dataDir();
     ItemTexts texts;
     if (listMode == 1) {
         const QString file = chooseTest(m_holes.entry(k));
@@ -262,7 +263,7 @@ void CDlgExportFile::runExport(Init init)
         Prompts::showMessage(tr("导出数据失败, 找不到设备!"), this);
         return;
     }
-    CDlgProgress progress(this);
+    CDlgProgress progress(m_session->dataDir(), recordFont(m_session->record(), 2), this);
     progress.fileMode = listMode == 1;
     progress.project = currentProject;
     progress.listedNames = listMode == 1 ? fileNames : projectNames;
@@ -290,7 +291,7 @@ void CDlgExportFile::deleteItem(const QString &path)
     if (!Prompts::ask(tr("确定要删除吗?"), false, this))
         return;
     closeOpenFileWithin(path);
-    const QString root = HoleFiles::dataDir();
+    const QString root = m_session->dataDir();
     bool ok = true;
     if (listMode == 1) {
         for (const QString &f : HoleFiles::companionFiles(path))
@@ -310,7 +311,7 @@ void CDlgExportFile::on_BtnDelAll_clicked()
         listMode == 0 ? tr("确定要删除所有工程及其桩文件?") : tr("确定要删除当前工程下的所有桩文件?");
     if (!Prompts::ask(question, false, this))
         return;
-    const QString root = HoleFiles::dataDir();
+    const QString root = m_session->dataDir();
     const QString target = listMode == 0 ? root : root + QLatin1Char('/') + currentProject;
     closeOpenFileWithin(target);
     const bool ok = HoleFiles::removeTree(target, root);

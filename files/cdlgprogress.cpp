@@ -11,13 +11,14 @@
 #include <QCoreApplication>
 #include <QTimer>
 
-CDlgProgress::CDlgProgress(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint), ui(new Ui::CDlgProgress)
+CDlgProgress::CDlgProgress(const QString &dataDir, const QFont &font, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint), ui(new Ui::CDlgProgress),
+      m_dataDir(dataDir)
 {
     ui->setupUi(this);
-    setFont(recordFont(gCtrlInfo, 2));
+    setFont(font);
     // A widget's own style sheet outweighs the theme's rules for it.
-    ui->lbShow->setStyleSheet(DialogFont::rule(recordFont(gCtrlInfo, 2)));
+    ui->lbShow->setStyleSheet(DialogFont::rule(font));
     const QRect screen = QKRVCommomUtils::screenRect();
     setFixedHeight(screen.height() * 3 / 10);
     setFixedWidth(screen.width() - 40);
@@ -64,7 +65,7 @@ void CDlgProgress::SetInit()
     } else {
         task = AllProjects;
         itemCount = 0;
-        const QString dir = HoleFiles::dataDir();
+        const QString dir = m_dataDir;
         for (const QString &name : listedNames) {
             const int n = HoleFiles::countHoleFiles(dir + QLatin1Char('/') + name);
             projectCounts.append(qMakePair(name, n));
@@ -106,13 +107,13 @@ void CDlgProgress::OnTimer()
     accept();
 }
 
-void CDlgProgress::ExportAllPro() { m_export.exportAllProjects(projectCounts, HoleFiles::dataDir(), itemCount); }
+void CDlgProgress::ExportAllPro() { m_export.exportAllProjects(projectCounts, m_dataDir, itemCount); }
 
 void CDlgProgress::ExportAPro() { m_export.exportAProject(itemName, itemPath, itemCount); }
 
 void CDlgProgress::ExportAllFile()
 {
-    m_export.exportAllFiles(project, listedNames, HoleFiles::dataDir());
+    m_export.exportAllFiles(project, listedNames, m_dataDir);
 }
 
 void CDlgProgress::ExportAFile()

@@ -25,7 +25,8 @@ class CDlgProgress : public QDialog {
 public:
     enum Task { AllProjects = 1, OneProject = 2, AllFiles = 3, OneFile = 4 };
 
-    explicit CDlgProgress(QWidget *parent = nullptr);
+    // Exports from the data folder dataDir; its texts in the record's font.
+    CDlgProgress(const QString &dataDir, const QFont &font, QWidget *parent = nullptr);
     ~CDlgProgress() override;
 
     // One item: a hole file (fileMode) or a project folder.
@@ -62,5 +63,6 @@ private:
     void start(int maximum);
 
     CUsbExport m_export;
+    QString m_dataDir;
     Ui::CDlgProgress *ui;
 };

@@ -14,12 +14,12 @@ CDlgSaveMsg::CDlgSaveMsg(CTestSession *session, QWidget *parent)
       ui(new Ui::CDlgSaveMsg)
 {
     ui->setupUi(this);
-    setFont(recordFont(gCtrlInfo, 3));
+    setFont(recordFont(m_session->record(), 3));
     // A widget's own style sheet outweighs the theme's rules for it.
-    ui->lbShow->setStyleSheet(DialogFont::rule(recordFont(gCtrlInfo, 3)));
-    ui->pBarProgress->setStyleSheet(DialogFont::rule(recordFont(gCtrlInfo, 3)));
+    ui->lbShow->setStyleSheet(DialogFont::rule(recordFont(m_session->record(), 3)));
+    ui->pBarProgress->setStyleSheet(DialogFont::rule(recordFont(m_session->record(), 3)));
     for (QWidget *b : {ui->BtnSave, ui->BtnNoSave, ui->BtnReturn})
-        b->setStyleSheet(DialogFont::rule(recordFont(gCtrlInfo, 2)));
+        b->setStyleSheet(DialogFont::rule(recordFont(m_session->record(), 2)));
 }
 
 CDlgSaveMsg::~CDlgSaveMsg() { delete ui; }
@@ -64,7 +64,7 @@ void CDlgSaveMsg::on_BtnSave_clicked()
 
 void CDlgSaveMsg::saveFailed(const QString &reason)
 {
-    qWarning() << "hole file not saved:" << gCtrlInfo.filePath.get() << reason;
+    qWarning() << "hole file not saved:" << m_session->record().filePath.get() << reason;
     Prompts::showMessage(tr("保存失败，本次测试数据未保存！\n请重新保存，或选择不保存。"), this);
     // The acquisition was asked to stop, so the test cannot be resumed; it
     // can be saved again or discarded.

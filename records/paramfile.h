@@ -7,8 +7,8 @@
 // have stopped reading.
 //
 // How to use it:
-//   - While the main dialog is built:   loadTestParams(gCtrlInfo);
-//   - After an accepted set-up:          saveTestParams(gCtrlInfo);
+//   - While the main dialog is built:   loadTestParams(record);
+//   - After an accepted set-up:          saveTestParams(record);
 
 #include "ctrlinfo.h"
 

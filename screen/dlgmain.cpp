@@ -15,6 +15,7 @@
 #include "batteryconfig.h"
 #include "commonutils.h"
 #include "ctrlinfo.h"
+#include "recordstyle.h"
 #include "sysconfig.h"
 #include "testrecord.h"
 
@@ -44,7 +45,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-CDlgMain *gMainDlg = nullptr;
 
 namespace {
 const char *kVersion = "2.0.230308";
@@ -71,15 +71,13 @@ CDlgMain::CDlgMain(QWidget *parent)
     setGeometry(0, titleBar + 10, avail.width(), avail.height() - (titleBar + 10));
     setFixedSize(avail.width(), avail.height() - (titleBar + 10));
 
-    gMainDlg = this;
     ui->label_curDataInfo->hide();
     ui->label_upload_msg->hide();
 
-    if (screen && screen->geometry().width() <= 1000)
-        gCtrlInfo.largeScreen = 0;
-
     m_session = std::make_unique<CTestSession>();
     CTestSession *s = m_session.get();
+    if (screen && screen->geometry().width() <= 1000)
+        s->useSmallScreen();
     connect(s, &CTestSession::stateChanged, this, &CDlgMain::refreshButtons);
     connect(s, &CTestSession::samplesChanged, this, QOverload<bool, bool>::of(&CDlgMain::updateWave));
     connect(s, &CTestSession::recordChanged, this, [this] { updateWave(true, true, false); });
@@ -96,7 +94,7 @@ CDlgMain::CDlgMain(QWidget *parent)
     connect(m_dlgLeak.get(), &CDlgLeak::pauseRequested, this, &CDlgMain::pauseFromLeakNotice);
     connect(ui->table, &CMyTable::SetMouseClick, this, &CDlgMain::OnSetMouseClick);
     connect(ui->wavePic, &CShowWavePic::samplePicked, this, &CDlgMain::onSamplePicked);
-    ui->wavePic->picture().setSource(&s->samples(), &gCtrlInfo);
+    ui->wavePic->picture().setSource(&s->samples(), &s->record());
     connect(ui->groupBox_3, &CSedimentPanel::curveChanged, this, [this] { updateWave(true, false, false); });
     connect(ui->groupBox_3, &CSedimentPanel::judgementShown, this, &CDlgMain::showVerdictLine);
 
@@ -105,14 +103,15 @@ CDlgMain::CDlgMain(QWidget *parent)
     m_pRefreshTimer->setInterval(kRefreshMergeMs);
     connect(m_pRefreshTimer, &QTimer::timeout, this, &CDlgMain::flushPendingRefresh);
 
-    m_screenSaver = new CScreenSaver(this);
-    m_screenSaver->setUp();
     s->begin();
+    m_dlgLeak->setFont(recordFont(s->record(), 2));
+    m_screenSaver = new CScreenSaver(this);
+    m_screenSaver->setUp(s->record().brightness, s->record().screensaverSeconds);
     refreshButtons();
 
     m_battery = new CBatteryDisplay(ui->batteryLevel, this);
     m_link = std::make_unique<CLinkDisplay>(ui->strWinchLinkState, ui->fResistivity, ui->strWinchDistance);
-    setBrightness(uint16_t(int32_t(gCtrlInfo.brightness)));
+    setBrightness(uint16_t(int32_t(m_session->record().brightness)));
     ui->groupBox_3->setUp(s);
     applyCommandButtonTheme({ui->BtnMove, ui->BtnSet, ui->BtnSample, ui->BtnNew, ui->BtnFile, ui->BtnInfo},
                             ui->BtnQuit, ui->table, ::style);
@@ -126,8 +125,6 @@ CDlgMain::CDlgMain(QWidget *parent)
 
 CDlgMain::~CDlgMain()
 {
-    if (gMainDlg == this)
-        gMainDlg = nullptr;
     // The session stops the acquisition; nothing it says reaches this screen
     // any longer.
     m_session->disconnect(this);
@@ -247,21 +244,21 @@ void CDlgMain::on_BtnSet_clicked()
         return;
     m_session->acceptSetup();
     updateWave(true, true, false);
-    m_screenSaver->setUp();
+    m_screenSaver->setUp(m_session->record().brightness, m_session->record().screensaverSeconds);
 }
 
 // ---------------------------------------------------------------- new test and test complete
 
 bool CDlgMain::confirmHoleNumber()
 {
-    if (gCtrlInfo.lastHoleNo.get() != gCtrlInfo.holeNo.get())
+    if (m_session->record().lastHoleNo.get() != m_session->record().holeNo.get())
         return true;
     return askQuestion(tr("您当前实验的桩号没有修改，是否继续该实验？"));
 }
 
 bool CDlgMain::askHoleFileName(QString *name)
 {
-    QString proposal = m_session->proposedTestName(gCtrlInfo.holeNo.get());
+    QString proposal = m_session->proposedTestName(m_session->record().holeNo.get());
     // Each refusal needs the operator to type again, so the loop ends with
     // the operator; the bound only keeps a broken keyboard from spinning.
     for (int attempt = 0; attempt < 1000; ++attempt) {
@@ -275,7 +272,7 @@ bool CDlgMain::askHoleFileName(QString *name)
             // A name of another hole: the operator says which hole the file
             // records, so that its name and its hole number never disagree
             // unnoticed.
-            const QString hole = gCtrlInfo.holeNo.get();
+            const QString hole = m_session->record().holeNo.get();
             if (!m_session->nameFitsHole(typed)
                 && askQuestion(tr("测试名 %1 与孔号 %2 不同。\n确定：孔号改为 %1；取消：孔号仍为 %2。").arg(typed, hole)))
                 m_session->adoptHoleNumber(typed);
@@ -356,7 +353,8 @@ void CDlgMain::OnQueryThreadFinish(int type)
 
 void CDlgMain::askResample(int32_t minDepthCm, int32_t initialDepthCm)
 {
-    CDlgReSample dlg(minDepthCm, initialDepthCm, this);
+    const CtrlInfo &record = m_session->record();
+    CDlgReSample dlg(minDepthCm, initialDepthCm, record.maxDepth, record.moveDistance, this);
     if (dlg.exec() == QDialog::Accepted)
         tell(m_session->resampleFrom(dlg.m_nReDepth));
 }
@@ -375,12 +373,12 @@ void CDlgMain::OnHandleLeakPoint(int curHeight, int leakHeight)
 {
     if (m_session->leakNeedsResample()) {
         pressSample();
-        showMessage(manualLeakMessage(gCtrlInfo.holeDepth, curHeight, leakHeight));
-        const LeakResample range = leakResampleRange(gCtrlInfo.holeDepth, leakHeight, gCtrlInfo.moveDistance);
+        showMessage(manualLeakMessage(m_session->record().holeDepth, curHeight, leakHeight));
+        const LeakResample range = leakResampleRange(m_session->record().holeDepth, leakHeight, m_session->record().moveDistance);
         askResample(range.minDepthCm, range.initialDepthCm);
         return;
     }
-    m_dlgLeak->SetHeights(curHeight, leakHeight);
+    m_dlgLeak->SetHeights(curHeight, leakHeight, m_session->record().holeDepth);
     if (!m_dlgLeak->m_bShown) {
         m_dlgLeak->m_bShown = true;
         m_dlgLeak->exec();
@@ -391,7 +389,7 @@ void CDlgMain::OnCurHeight(int curHeight, int leakHeight)
 {
     const uint32_t word = m_session->state();
     if (AcqState::code(word) == AcqState::Raising && (word & 0xFu) == AcqState::SubLeakPending)
-        m_dlgLeak->SetHeights(curHeight, leakHeight);
+        m_dlgLeak->SetHeights(curHeight, leakHeight, m_session->record().holeDepth);
 }
 
 void CDlgMain::OnLeakOver() { m_dlgLeak->Close(); }
@@ -417,13 +415,13 @@ void CDlgMain::on_BtnFile_clicked()
 
 void CDlgMain::on_BtnInfo_clicked()
 {
-    const QString fileName = gCtrlInfo.curHoleName.isEmpty() ? gCtrlInfo.holeNo.get() : gCtrlInfo.curHoleName.get();
+    const QString fileName = m_session->record().curHoleName.isEmpty() ? m_session->record().holeNo.get() : m_session->record().curHoleName.get();
     // One multi-argument substitution: a "%2" typed into a project name must
     // stay as typed.
     const QString text = tr("  工程名称:%1\n  文件名:%2\n  孔号:%3\n  孔深(m):%4\n  孔径(mm):%5\n  测试日期:%6")
-                             .arg(gCtrlInfo.projectName.get(), fileName, gCtrlInfo.holeNo.get(),
-                                  QString::number(gCtrlInfo.maxDepth / 1000.0, 'f', 2),
-                                  QString::number(int32_t(gCtrlInfo.holeDiameter)), gCtrlInfo.testDate.get());
+                             .arg(m_session->record().projectName.get(), fileName, m_session->record().holeNo.get(),
+                                  QString::number(m_session->record().maxDepth / 1000.0, 'f', 2),
+                                  QString::number(int32_t(m_session->record().holeDiameter)), m_session->record().testDate.get());
     CDlgInfo dlg(text, this);
     dlg.exec();
 }
@@ -456,7 +454,7 @@ void CDlgMain::on_Btnjudge_clicked()
 void CDlgMain::showVerdictLine()
 {
     // Under the curve, where the line has the width it needs.
-    const QString verdict = verdictPanelText(gCtrlInfo, m_session->samples().snapshot());
+    const QString verdict = verdictPanelText(m_session->record(), m_session->samples().snapshot());
     ui->labelVerdict->setText(verdict);
     if (ui->labelVerdict->isVisibleTo(this) != !verdict.isEmpty()) {
         ui->labelVerdict->setVisible(!verdict.isEmpty());
@@ -508,7 +506,7 @@ void CDlgMain::updateWave(bool isWave, bool isSeg, bool isRepaint)
         m_bStaleWhileHidden = true;
     if (isWave) {
         const QSize area = ui->scrollArea->size() - QSize(4, 4);
-        const int magnify = gCtrlInfo.curveMagnify;
+        const int magnify = m_session->record().curveMagnify;
         ui->wavePic->setFixedSize(std::max(1, area.width() * magnify / 100),
                                   std::max(1, area.height() * magnify / 100));
         // A press made before the first sample takes effect now.
@@ -539,7 +537,7 @@ void CDlgMain::updateWave(bool isWave, bool isSeg, bool isRepaint)
     }
     Sample s;
     const bool valid = m_session->samples().at(m_session->shownSample(), &s);
-    ui->label_curDepth->setText(QString::number((valid ? s.depth : int32_t(gCtrlInfo.maxDepth)) / 1000.0, 'f', 2));
+    ui->label_curDepth->setText(QString::number((valid ? s.depth : int32_t(m_session->record().maxDepth)) / 1000.0, 'f', 2));
     ui->label_resistivity->setText(valid ? QString::number(double(s.resistivity), 'f', 4) : QStringLiteral("0.00"));
 }
 

@@ -133,8 +133,5 @@ private:
     std::function<void()> m_quitAction;
 };
 
-// The one main dialog, from the end of its constructor on.
-extern CDlgMain *gMainDlg;
-
 // Delay that merges redraw requests of the acquisition thread (milliseconds).
 constexpr int kRefreshMergeMs = 40;

@@ -14,8 +14,9 @@ class CScreenSaver : public QObject {
 public:
     explicit CScreenSaver(QObject *parent = nullptr);
 
-    // Full brightness now; a 1-second tick when an idle time is configured.
-    void setUp();
+    // Full brightness (level) now; a 1-second tick when an idle time
+    // (idleSeconds > 0) is configured.
+    void setUp(int32_t brightness, int32_t idleSeconds);
     QTimer *timer() const { return m_timer; }
     int32_t idleSeconds() const { return m_idleSeconds; }
 
@@ -25,5 +26,7 @@ public slots:
 private:
     QTimer *m_timer = nullptr;
     int32_t m_idleSeconds = 0;
+    int32_t m_brightness = 7;
+    int32_t m_dimAfter = 0;
     QPoint m_lastCursorPos;
 };

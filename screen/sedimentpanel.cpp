@@ -49,14 +49,14 @@ void CSedimentPanel::setUp(CTestSession *session)
 
 void CSedimentPanel::showValues()
 {
-    m_range->setCurrentIndex(m_range->findText(QString::number(int32_t(gCtrlInfo.curveRange)), Qt::MatchExactly));
-    const bool judged = hasJudgement(gCtrlInfo);
+    m_range->setCurrentIndex(m_range->findText(QString::number(int32_t(m_session->record().curveRange)), Qt::MatchExactly));
+    const bool judged = hasJudgement(m_session->record());
     // No item while nothing is judged: the combo shows its placeholder.
     m_result->setPlaceholderText(verdictText(AcceptanceVerdict::NotJudged));
-    m_result->setCurrentIndex(judged ? int(gCtrlInfo.holeQuality) : -1);
+    m_result->setCurrentIndex(judged ? int(m_session->record().holeQuality) : -1);
     m_magnify->setCurrentIndex(
-        m_magnify->findText(QString::number(int32_t(gCtrlInfo.curveMagnify)), Qt::MatchExactly));
-    m_thickness->setText(judged ? QString::number(int32_t(gCtrlInfo.sedimentThickness)) : QString());
+        m_magnify->findText(QString::number(int32_t(m_session->record().curveMagnify)), Qt::MatchExactly));
+    m_thickness->setText(judged ? QString::number(int32_t(m_session->record().sedimentThickness)) : QString());
     emit judgementShown();
 }
 

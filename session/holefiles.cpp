@@ -18,12 +18,12 @@
 
 namespace HoleFiles {
 
-QString dataDir()
+QString dataDir(const CtrlInfo &record)
 {
-    const QString configured = gCtrlInfo.dataDir.get();
+    const QString configured = record.dataDir.get();
     if (!configured.isEmpty())
         return configured;
-    return QKRVCommomUtils::appPath() + QLatin1Char('/') + gCtrlInfo.dataDirName.get();
+    return QKRVCommomUtils::appPath() + QLatin1Char('/') + record.dataDirName.get();
 }
 
 bool isHoleFileName(const QString &name)

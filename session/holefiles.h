@@ -7,11 +7,13 @@
 #include <QString>
 #include <QStringList>
 
+class CtrlInfo;
+
 namespace HoleFiles {
 
-// The data directory: gCtrlInfo.dataDir once the test parameters are loaded,
-// else the application directory + "/" + dataDirName.
-QString dataDir();
+// The data directory of a record: its dataDir once the test parameters are
+// loaded, else the application directory + "/" + dataDirName.
+QString dataDir(const CtrlInfo &record);
 
 // True when the name's last three characters equal fileExt or its lower case.
 bool isHoleFileName(const QString &name);

@@ -121,8 +121,8 @@ void CTestSession::assignSamples(const QVector<Sample> &v)
 
 void CTestSession::handSettings()
 {
-    m_thread->setSettings(acqSettingsOf(gCtrlInfo));
-    CAppModel::instance()->setWinchGeometry(gCtrlInfo.wheelD, gCtrlInfo.lineD);
+    m_thread->setSettings(acqSettingsOf(m_record));
+    CAppModel::instance()->setWinchGeometry(m_record.wheelD, m_record.lineD);
 }
 
 void CTestSession::startThread()
@@ -137,19 +137,33 @@ void CTestSession::resumeThread()
     m_thread->resume();
 }
 
+void CTestSession::useSmallScreen() { m_record.largeScreen = 0; }
+
+QString CTestSession::dataDir() const { return HoleFiles::dataDir(m_record); }
+
+void CTestSession::storeSetup(const CtrlInfo &edited)
+{
+    m_record = edited;
+    applySamplingMode();
+}
+
+void CTestSession::setProjectPath(const QString &path) { m_record.projectPath = path; }
+
 void CTestSession::begin()
 {
-    loadTestParams(gCtrlInfo);
+    // Brightness and the screen-saver delay follow the basic configuration.
+    m_record.followBasicConfig();
+    loadTestParams(m_record);
     // No test yet: whatever thickness the parameter file held judges nothing.
-    clearJudgement(gCtrlInfo);
+    clearJudgement(m_record);
     applySamplingMode();
-    m_setup = gCtrlInfo;
+    m_setup = m_record;
     setStateWord(AcqState::Idle);
     resetTest();
     m_paceTicks = 0;
 }
 
-bool CTestSession::moveByHand() const { return gCtrlInfo.deviceChannel != 0; }
+bool CTestSession::moveByHand() const { return m_record.deviceChannel != 0; }
 
 bool CTestSession::moveResamples() const { return moveButtonResamples(state()); }
 
@@ -173,8 +187,8 @@ void CTestSession::applySamplingMode()
 {
     delete m_paceTimer;
     m_paceTimer = nullptr;
-    const PaceSetup pace = paceSetupForMode(gCtrlInfo.sampleMode, gCtrlInfo.moveDistance);
-    gCtrlInfo.deviceChannel = pace.deviceChannel;
+    const PaceSetup pace = paceSetupForMode(m_record.sampleMode, m_record.moveDistance);
+    m_record.deviceChannel = pace.deviceChannel;
     if (pace.intervalMs > 0) {
         m_paceTimer = new QTimer(this);
         m_paceTimer->setInterval(pace.intervalMs);
@@ -187,22 +201,22 @@ void CTestSession::applySamplingMode()
 void CTestSession::acceptSetup()
 {
     resetTest();
-    prepareAcquisitionParams(gCtrlInfo);
-    clearJudgement(gCtrlInfo);
-    m_setup = gCtrlInfo;
-    saveTestParams(gCtrlInfo);
+    prepareAcquisitionParams(m_record);
+    clearJudgement(m_record);
+    m_setup = m_record;
+    saveTestParams(m_record);
 }
 
 void CTestSession::setCurveRange(int32_t range)
 {
-    gCtrlInfo.curveRange = m_setup.curveRange = range;
+    m_record.curveRange = m_setup.curveRange = range;
     if (m_kept)
         m_kept->info.curveRange = range;
 }
 
 void CTestSession::setCurveMagnify(int32_t percent)
 {
-    gCtrlInfo.curveMagnify = m_setup.curveMagnify = percent;
+    m_record.curveMagnify = m_setup.curveMagnify = percent;
     if (m_kept)
         m_kept->info.curveMagnify = percent;
 }
@@ -210,7 +224,7 @@ void CTestSession::setCurveMagnify(int32_t percent)
 void CTestSession::adaptCurveRange()
 {
     if (!m_samples.isEmpty())
-        gCtrlInfo.curveRange = adaptedCurveRange(gCtrlInfo.curveRange, largestResistivity());
+        m_record.curveRange = adaptedCurveRange(m_record.curveRange, largestResistivity());
 }
 
 // ---------------------------------------------------------------- the sample button
@@ -226,7 +240,7 @@ CTestSession::Outcome CTestSession::sample()
     if (step.sendOperation && !sendOperation())
         return DeviceRefused;
     if (step.startsReading) {
-        prepareAcquisitionParams(gCtrlInfo);
+        prepareAcquisitionParams(m_record);
         clearSamples();
     }
     setStateWord(step.newState);
@@ -289,7 +303,7 @@ CTestSession::Outcome CTestSession::startReadingForName()
     if (AcqState::code(state()) != AcqState::Reading)
         return Ignored;
     sample();
-    prepareAcquisitionParams(gCtrlInfo);
+    prepareAcquisitionParams(m_record);
     return Done;
 }
 
@@ -319,28 +333,28 @@ CTestSession::NameCheck CTestSession::takeTestName(const QString &typed)
 
 bool CTestSession::nameFitsHole(const QString &name) const
 {
-    return isTestNameOfHole(name + QLatin1Char('.') + fileExt, gCtrlInfo.holeNo.get());
+    return isTestNameOfHole(name + QLatin1Char('.') + fileExt, m_record.holeNo.get());
 }
 
 void CTestSession::adoptHoleNumber(const QString &hole)
 {
-    gCtrlInfo.holeNo = hole;
+    m_record.holeNo = hole;
     m_setup.holeNo = hole;
     saveTestParams(m_setup);
 }
 
 QString CTestSession::holeFilePathFor(const QString &name) const
 {
-    return gCtrlInfo.dataDir.get() + QLatin1Char('/') + gCtrlInfo.projectPath.get() + QLatin1Char('/') + name
+    return m_record.dataDir.get() + QLatin1Char('/') + m_record.projectPath.get() + QLatin1Char('/') + name
            + QLatin1Char('.') + fileExt;
 }
 
 void CTestSession::beginNamedTest(uint32_t newState)
 {
-    const QString dataDir = gCtrlInfo.dataDir;
+    const QString dataDir = m_record.dataDir;
     makeFolder(dataDir);
     // An unsafe project folder gets no folder; the save then refuses it.
-    const QString project = projectFolderPath(dataDir, gCtrlInfo.projectPath.get());
+    const QString project = projectFolderPath(dataDir, m_record.projectPath.get());
     if (!project.isEmpty())
         makeFolder(project);
     setStateWord(newState);
@@ -350,19 +364,19 @@ void CTestSession::beginNamedTest(uint32_t newState)
 
 CTestSession::Outcome CTestSession::nameTest(NewTestKind kind, const QString &name)
 {
-    gCtrlInfo.curHoleName = name;
-    gCtrlInfo.filePath = holeFilePathFor(name);
-    if (gCtrlInfo.slowPoll)
+    m_record.curHoleName = name;
+    m_record.filePath = holeFilePathFor(name);
+    if (m_record.slowPoll)
         qDebug() << QStringLiteral("dlgFileName文件名（%1）!").arg(name);
     // A new test: its own time, nothing judged, nothing marked.
-    clearJudgement(gCtrlInfo);
-    gCtrlInfo.acceptance.sequence = testSequenceOf(name, gCtrlInfo.holeNo.get());
+    clearJudgement(m_record);
+    m_record.acceptance.sequence = testSequenceOf(name, m_record.holeNo.get());
     // Named after another hole and the hole number kept: the file says so,
     // so that the office files it under the hole it records.
-    gCtrlInfo.acceptance.holeNumberKept = !nameFitsHole(name);
+    m_record.acceptance.holeNumberKept = !nameFitsHole(name);
     const QDateTime now = QDateTime::currentDateTime();
-    gCtrlInfo.testDate = now.toString(QStringLiteral("yyyy-MM-dd"));
-    gCtrlInfo.testTime = now.toString(QStringLiteral("hh:mm:ss"));
+    m_record.testDate = now.toString(QStringLiteral("yyyy-MM-dd"));
+    m_record.testTime = now.toString(QStringLiteral("hh:mm:ss"));
     m_mark = -1;
     emit judgementChanged();
     Outcome outcome = Done;
@@ -403,20 +417,20 @@ void CTestSession::namingCancelled(NewTestKind kind)
 
 // ---------------------------------------------------------------- raising
 
-void CTestSession::move() { addHeight(gCtrlInfo.moveDistance); }
+void CTestSession::move() { addHeight(m_record.moveDistance); }
 
 int32_t CTestSession::resampleOfferCm() const
 {
-    return ::resampleOfferCm(gCtrlInfo.maxDepth, gCtrlInfo.moveDistance, getHeight());
+    return ::resampleOfferCm(m_record.maxDepth, m_record.moveDistance, getHeight());
 }
 
 CTestSession::Outcome CTestSession::resampleFrom(int32_t depthCm)
 {
-    setHeight(heightForDepthCm(gCtrlInfo.maxDepth, depthCm));
+    setHeight(heightForDepthCm(m_record.maxDepth, depthCm));
     return sample();
 }
 
-bool CTestSession::leakNeedsResample() const { return SampleModes::isManual(gCtrlInfo.sampleMode); }
+bool CTestSession::leakNeedsResample() const { return SampleModes::isManual(m_record.sampleMode); }
 
 void CTestSession::paceTick()
 {
@@ -429,7 +443,7 @@ void CTestSession::paceTick()
 
 void CTestSession::finishByOperator()
 {
-    if (SampleModes::isPaced(gCtrlInfo.sampleMode) && !(state() & AcqState::SubPaused))
+    if (SampleModes::isPaced(m_record.sampleMode) && !(state() & AcqState::SubPaused))
         sample();
     request(AcqRequest::RecordEnabled, 0);
     m_thread->pause();
@@ -449,15 +463,15 @@ bool CTestSession::saveTest(const std::function<void(int)> &progress, QString *e
 {
     request(AcqRequest::RecordEnabled, 0);
     m_thread->stop();
-    const QString path = gCtrlInfo.filePath.get();
+    const QString path = m_record.filePath.get();
     if (path.isEmpty()) {
         *error = QStringLiteral("no file name");
         return false;
     }
-    const QString projectDir = projectFolderPath(HoleFiles::dataDir(), gCtrlInfo.projectPath.get());
+    const QString projectDir = projectFolderPath(dataDir(), m_record.projectPath.get());
     // Whatever the parameter file or a typed name held, nothing is written
     // outside the data folder.
-    if (projectDir.isEmpty() || !HoleFiles::isWithin(withHoleExtension(path), HoleFiles::dataDir())) {
+    if (projectDir.isEmpty() || !HoleFiles::isWithin(withHoleExtension(path), dataDir())) {
         *error = QStringLiteral("outside the data folder");
         return false;
     }
@@ -470,7 +484,7 @@ bool CTestSession::saveTest(const std::function<void(int)> &progress, QString *e
     progress(1);
     HoleSaveOptions options;
     options.progress = progress;
-    if (!saveHoleFile(path, gCtrlInfo, m_samples.snapshot(), options, error))
+    if (!saveHoleFile(path, m_record, m_samples.snapshot(), options, error))
         return false;
     progress(100);
     // The report beside the file; its failure never undoes the save.
@@ -480,7 +494,7 @@ bool CTestSession::saveTest(const std::function<void(int)> &progress, QString *e
     m_thread->pause();
     resetTest();
     // The saved test's judgement stays with its file, not on the screen.
-    clearJudgement(gCtrlInfo);
+    clearJudgement(m_record);
     emit judgementChanged();
     emit recordChanged();
     return true;
@@ -495,15 +509,15 @@ void CTestSession::discardTest()
             resumeThread();
         m_thread->stop();
     }
-    const QString path = gCtrlInfo.filePath.get();
+    const QString path = m_record.filePath.get();
     if (!path.isEmpty()) {
         for (const QString &f : HoleFiles::companionFiles(path))
             if (QFileInfo(f).isFile())
-                HoleFiles::removeTree(f, HoleFiles::dataDir());
+                HoleFiles::removeTree(f, dataDir());
     }
     restartAcquisition();
     m_thread->pause();
-    gCtrlInfo = m_setup;
+    m_record = m_setup;
     resetTest();
     emit judgementChanged();
     emit recordChanged();
@@ -557,42 +571,42 @@ bool CTestSession::openForReview(const QString &path)
         return false;
     const uint32_t previousState = state();
     const QString previousOpenFile = m_openFile;
-    const QString previousFilePath = gCtrlInfo.filePath;
+    const QString previousFilePath = m_record.filePath;
     const bool keptNow = !m_reviewMode;
     if (keptNow)
-        m_kept = KeptTest{gCtrlInfo, m_samples.snapshot(), state()};
+        m_kept = KeptTest{m_record, m_samples.snapshot(), state()};
     m_openFile = path;
     setStateWord(AcqState::FileShown);
-    gCtrlInfo.filePath = path;
+    m_record.filePath = path;
 
     HoleLoadOptions options;
     options.beforeSamples = [this]() { resetTest(); };
     options.processEvents = true;
-    const HoleLoadResult result = loadHoleFile(path, gCtrlInfo, m_samples, options);
+    const HoleLoadResult result = loadHoleFile(path, m_record, m_samples, options);
     if (!result.headerAccepted()) {
         // Nothing was read: stay on what was shown before, so that a judge
         // cannot write the current samples into the refused file.
         setStateWord(previousState);
         m_openFile = previousOpenFile;
-        gCtrlInfo.filePath = previousFilePath;
+        m_record.filePath = previousFilePath;
         if (keptNow)
             m_kept.reset();
         emit reviewFailed();
         return false;
     }
 
-    gCtrlInfo.curHoleName = reviewedHoleName(path);
+    m_record.curHoleName = reviewedHoleName(path);
     const CtrlInfo &live = m_kept->info;
     for (int i = 0; i < 7; ++i)
-        gCtrlInfo.colors[i] = live.colors[i];
-    gCtrlInfo.spareValue1 = live.spareValue1;
-    gCtrlInfo.spareValue2 = live.spareValue2;
+        m_record.colors[i] = live.colors[i];
+    m_record.spareValue1 = live.spareValue1;
+    m_record.spareValue2 = live.spareValue2;
 
     // Nothing of the file is marked until the operator marks it.
     m_mark = -1;
     m_reviewMode = true;
     adaptCurveRange();
-    m_previous = findPreviousTest(result.path.isEmpty() ? path : result.path, result.hasAcceptance ? int32_t(gCtrlInfo.acceptance.sequence) : 0);
+    m_previous = findPreviousTest(result.path.isEmpty() ? path : result.path, result.hasAcceptance ? int32_t(m_record.acceptance.sequence) : 0);
     emit previousTestChanged();
     emit reviewChanged();
     emit judgementChanged();
@@ -606,7 +620,7 @@ void CTestSession::closeReview()
     m_openFile.clear();
     const KeptTest kept = m_kept ? *m_kept : KeptTest{m_setup, {}, AcqState::Idle};
     m_kept.reset();
-    gCtrlInfo = kept.info;
+    m_record = kept.info;
     const uint32_t code = AcqState::code(kept.state);
     if (code == AcqState::Reading || code == AcqState::AtBottom || code == AcqState::Raising) {
         // A test was under way (paused): it comes back as it was.
@@ -627,23 +641,23 @@ void CTestSession::closeReview()
 
 CTestSession::JudgeResult CTestSession::judge()
 {
-    if (!markSedimentPosition(gCtrlInfo, m_samples, m_mark))
+    if (!markSedimentPosition(m_record, m_samples, m_mark))
         return NoMark;
-    applyVerdict(gCtrlInfo, CPileLimits::instrument());
+    applyVerdict(m_record, CPileLimits::instrument());
     return judged();
 }
 
 CTestSession::JudgeResult CTestSession::setSedimentThickness(int32_t cm)
 {
-    gCtrlInfo.sedimentThickness = cm;
-    applyVerdict(gCtrlInfo, CPileLimits::instrument());
+    m_record.sedimentThickness = cm;
+    applyVerdict(m_record, CPileLimits::instrument());
     return judged();
 }
 
 CTestSession::JudgeResult CTestSession::setHoleQuality(int32_t quality)
 {
     // Recorded as an override when it goes against the verdict.
-    chooseHoleQuality(gCtrlInfo, quality);
+    chooseHoleQuality(m_record, quality);
     return judged();
 }
 
@@ -651,9 +665,9 @@ CTestSession::JudgeResult CTestSession::judged()
 {
     JudgeResult result = Judged;
     if (m_reviewMode) {
-        result = rewriteReviewedFile(gCtrlInfo, m_samples.snapshot()) ? JudgedAndSaved : SaveFailed;
+        result = rewriteReviewedFile(m_record, m_samples.snapshot()) ? JudgedAndSaved : SaveFailed;
         if (result == JudgedAndSaved)
-            updateHoleReport(gCtrlInfo.filePath.get()); // the report follows the judgement
+            updateHoleReport(m_record.filePath.get()); // the report follows the judgement
     }
     emit judgementChanged();
     return result;

@@ -34,15 +34,21 @@ public:
     explicit CTestSession(QObject *parent = nullptr);
     ~CTestSession() override;
 
-    // Loads the set-up from the test-parameter file into gCtrlInfo, keeps it
-    // as the set-up and makes the state idle with an empty sample list and
-    // nothing judged.
+    // Before begin(): the screen is the small one (the record's fonts follow).
+    void useSmallScreen();
+    // Loads the set-up from the test-parameter file into the record, keeps
+    // it as the set-up and makes the state idle with an empty sample list
+    // and nothing judged.
     void begin();
     // The operator's set-up as last accepted: what a discarded test goes
     // back to.
     const CtrlInfo &setup() const { return m_setup; }
 
     // ---- what the screen shows
+    // The record on show: the live test's, or the reviewed file's.
+    const CtrlInfo &record() const { return m_record; }
+    // The folder of the project folders.
+    QString dataDir() const;
     uint32_t state() const { return m_control.state(); }
     // The state word's flags as the session holds them.
     const AcqControl &control() const { return m_control.control(); }
@@ -62,7 +68,11 @@ public:
     // ---- set-up
     // The sampling mode decides the pace timer and the height source.
     void applySamplingMode();
-    // After an accepted set-up (already stored in gCtrlInfo): fresh test,
+    // The set-up dialog's checked fields, before acceptSetup.
+    void storeSetup(const CtrlInfo &edited);
+    // A project path typed in the set-up counts at once, whatever follows.
+    void setProjectPath(const QString &path);
+    // After an accepted set-up (already stored by storeSetup): fresh test,
     // acquisition prepared, set-up kept as backup and saved to its file.
     void acceptSetup();
     // Display settings of the sediment panel, kept in the shown record and
@@ -224,6 +234,7 @@ private:
         uint32_t state = 0;
     };
 
+    CtrlInfo m_record;
     AcqControlMirror m_control;
     SampleList m_samples;
     QueryThread *m_thread = nullptr;

@@ -14,8 +14,7 @@ CDlgLeak::CDlgLeak(QWidget *parent)
       m_pPauseOfferTimer(new QTimer(this))
 {
     ui->setupUi(this);
-    setFont(recordFont(gCtrlInfo, 2));
-    SetHeights(0, 0);
+    SetHeights(0, 0, 0);
     QFont pauseFont = font();
     pauseFont.setBold(true);
     ui->BtnLeakPause->setFont(pauseFont);
@@ -28,11 +27,10 @@ CDlgLeak::CDlgLeak(QWidget *parent)
 
 CDlgLeak::~CDlgLeak() { delete ui; }
 
-void CDlgLeak::SetHeights(int32_t curHeightMm, int32_t leakHeightMm)
+void CDlgLeak::SetHeights(int32_t curHeightMm, int32_t leakHeightMm, int32_t holeDepth)
 {
     m_nCurHeight = curHeightMm;
     m_nLeakHeight = leakHeightMm;
-    const int32_t holeDepth = gCtrlInfo.holeDepth;
     ui->ECurH->setText(ResampleRules::depthMetresText(holeDepth, curHeightMm));
     ui->ELeakH->setText(ResampleRules::depthMetresText(holeDepth, leakHeightMm));
 }

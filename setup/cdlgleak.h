@@ -3,9 +3,9 @@
 // probe, in metres from the hole top, while the leak is pending.
 //
 // Usage (the main dialog owns one for its whole life):
-//     m_dlgLeak.SetHeights(curHeight, leakHeight);
+//     m_dlgLeak.SetHeights(curHeight, leakHeight, holeDepth);
 //     if (!m_dlgLeak.m_bShown) { m_dlgLeak.m_bShown = true; m_dlgLeak.exec(); }
-//     ...on every new height while pending: m_dlgLeak.SetHeights(cur, leak);
+//     ...on every new height while pending: m_dlgLeak.SetHeights(cur, leak, holeDepth);
 //     ...when the leak is over: m_dlgLeak.Close();
 // Escape does not close it. Ordinarily the probe is lowered back to the
 // skipped point and the notice ends by itself; a winch that cannot lower it
@@ -35,8 +35,9 @@ public:
     explicit CDlgLeak(QWidget *parent = nullptr);
     ~CDlgLeak() override;
 
-    // Heights in millimetres above the bottom, shown as depths in metres.
-    void SetHeights(int32_t curHeightMm, int32_t leakHeightMm);
+    // Heights in millimetres above the bottom of a hole holeDepth deep,
+    // shown as depths in metres.
+    void SetHeights(int32_t curHeightMm, int32_t leakHeightMm, int32_t holeDepth);
     // Ends the notice's modal run.
     void Close();
     // Escape only forgets that the notice is shown; the notice stays.

@@ -9,8 +9,10 @@
 
 #include <QEvent>
 
-CDlgReSample::CDlgReSample(int32_t minDepthCm, int32_t initialDepthCm, QWidget *parent)
-    : QDialog(parent, Qt::FramelessWindowHint), ui(new Ui::CDlgReSample)
+CDlgReSample::CDlgReSample(int32_t minDepthCm, int32_t initialDepthCm, int32_t maxDepth, int32_t moveDistance,
+                           QWidget *parent)
+    : QDialog(parent, Qt::FramelessWindowHint), ui(new Ui::CDlgReSample), m_maxDepth(maxDepth),
+      m_moveDistance(moveDistance)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     ui->setupUi(this);
@@ -48,8 +50,8 @@ void CDlgReSample::on_BtnCancel_clicked() { reject(); }
 
 void CDlgReSample::on_BtnOK_clicked()
 {
-    const int32_t maxDepth = gCtrlInfo.maxDepth;
-    const int32_t move = gCtrlInfo.moveDistance;
+    const int32_t maxDepth = m_maxDepth;
+    const int32_t move = m_moveDistance;
     const ResampleRules::Verdict verdict = ResampleRules::check(m_nReDepth, m_nMinDepth, maxDepth, move);
     if (verdict != ResampleRules::Verdict::Accepted) {
         EntryDialogs::message(ResampleRules::message(verdict, m_nMinDepth, maxDepth, move));

@@ -2,7 +2,7 @@
 // Asks from which depth (centimetres from the hole top) to sample again.
 //
 // Usage:
-//     CDlgReSample dlg(currentDepthCm, proposedDepthCm, this);
+//     CDlgReSample dlg(currentDepthCm, proposedDepthCm, maxDepth, moveDistance, this);
 //     if (dlg.exec() == QDialog::Accepted) use(dlg.m_nReDepth);
 //
 // OK accepts only a depth from the current depth down to the hole depth that
@@ -18,7 +18,10 @@ class CDlgReSample;
 class CDlgReSample : public QDialog {
     Q_OBJECT
 public:
-    CDlgReSample(int32_t minDepthCm, int32_t initialDepthCm, QWidget *parent = nullptr);
+    // The depths the test allows follow from its depth and move distance
+    // (millimetres).
+    CDlgReSample(int32_t minDepthCm, int32_t initialDepthCm, int32_t maxDepth, int32_t moveDistance,
+                 QWidget *parent = nullptr);
     ~CDlgReSample() override;
 
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -32,4 +35,6 @@ private slots:
 
 private:
     Ui::CDlgReSample *ui;
+    int32_t m_maxDepth;
+    int32_t m_moveDistance;
 };

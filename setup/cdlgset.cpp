@@ -79,23 +79,24 @@ void CDlgSet::loadFields()
     // Nothing may hold the focus: the first touch of a field must count as
     // the focus entering it.
     ui->BtnOK->setFocus();
-    ui->editGCMC->setText(gCtrlInfo.projectName.get());
-    ui->editGCLJ->setText(gCtrlInfo.projectPath.get());
-    ui->editJCDW->setText(gCtrlInfo.testUnit.get());
-    ui->editSGDW->setText(gCtrlInfo.constructionUnit.get());
-    ui->editJCRY->setText(gCtrlInfo.tester.get());
-    ui->editPileName->setText(gCtrlInfo.holeNo.get());
-    ui->editPileLen->setText(SetupRules::metresText(gCtrlInfo.maxDepth));
-    ui->editPileBG->setText(SetupRules::metresText(gCtrlInfo.elevation));
-    ui->editPileD->setText(QString::number(gCtrlInfo.holeDiameter.load()));
-    ui->editAngle->setText(QString::number(gCtrlInfo.offsetAngle.load()));
-    ui->CBMove->setCurrentIndex(ui->CBMove->findText(QString::number(gCtrlInfo.moveDistance.load())));
-    ui->CBSampleMode->setCurrentIndex(ui->CBSampleMode->findData(int(gCtrlInfo.sampleMode)));
-    ui->EPulleyD->setText(SetupRules::millimetresText(gCtrlInfo.wheelD));
-    ui->ELineD->setText(SetupRules::millimetresText(gCtrlInfo.lineD));
-    m_basis = gCtrlInfo.acceptance;
+    const CtrlInfo &record = m_session->record();
+    ui->editGCMC->setText(record.projectName.get());
+    ui->editGCLJ->setText(record.projectPath.get());
+    ui->editJCDW->setText(record.testUnit.get());
+    ui->editSGDW->setText(record.constructionUnit.get());
+    ui->editJCRY->setText(record.tester.get());
+    ui->editPileName->setText(record.holeNo.get());
+    ui->editPileLen->setText(SetupRules::metresText(record.maxDepth));
+    ui->editPileBG->setText(SetupRules::metresText(record.elevation));
+    ui->editPileD->setText(QString::number(record.holeDiameter.load()));
+    ui->editAngle->setText(QString::number(record.offsetAngle.load()));
+    ui->CBMove->setCurrentIndex(ui->CBMove->findText(QString::number(record.moveDistance.load())));
+    ui->CBSampleMode->setCurrentIndex(ui->CBSampleMode->findData(int(record.sampleMode)));
+    ui->EPulleyD->setText(SetupRules::millimetresText(record.wheelD));
+    ui->ELineD->setText(SetupRules::millimetresText(record.lineD));
+    m_basis = record.acceptance;
     showBasis();
-    ui->CBPosition->setCurrentIndex(qBound(0, int(gCtrlInfo.acceptance.position), ui->CBPosition->count() - 1));
+    ui->CBPosition->setCurrentIndex(qBound(0, int(record.acceptance.position), ui->CBPosition->count() - 1));
     UpdateLocationDiagram();
 }
 
@@ -234,7 +235,7 @@ void CDlgSet::enterProjectPath()
     if (!EntryDialogs::text(ui->editGCLJ->text(), &text) || text.isEmpty())
         return;
     ui->editGCLJ->setText(text);
-    gCtrlInfo.projectPath = text;
+    m_session->setProjectPath(text);
 }
 
 bool CDlgSet::enterNumber(QLineEdit *edit, const QString &title, bool dot, bool sign, float *value)
@@ -307,9 +308,10 @@ void CDlgSet::on_BtnOK_clicked()
 {
     if (CheckPara() != 1)
         return;
-    SetupRules::storeFields(fields(), gCtrlInfo);
+    CtrlInfo edited = m_session->record();
+    SetupRules::storeFields(fields(), edited);
     // A new basis or position starts a test not yet judged.
-    HoleAcceptance &a = gCtrlInfo.acceptance;
+    HoleAcceptance &a = edited.acceptance;
     a.designLimitMm = m_basis.designLimitMm;
     a.code = m_basis.code;
     a.pileType = m_basis.pileType;
@@ -317,6 +319,6 @@ void CDlgSet::on_BtnOK_clicked()
     a.limitMm = -1;
     a.verdict = AcceptanceVerdict::NotJudged;
     a.overridden = false;
-    m_session->applySamplingMode();
+    m_session->storeSetup(edited);
     accept();
 }

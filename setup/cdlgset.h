@@ -4,11 +4,11 @@
 //
 // Usage (the main dialog's set-up button):
 //     CDlgSet dlg(session, this);
-//     if (dlg.exec() == QDialog::Accepted) { ...gCtrlInfo holds the set-up... }
+//     if (dlg.exec() == QDialog::Accepted) { ...the session's record holds the set-up... }
 //
-// The fields are a working copy of gCtrlInfo; OK checks them, stores them,
-// lets the session follow the sampling mode and accepts. An accepted non-empty
-// project path is written to gCtrlInfo at once, whatever happens next.
+// The fields are a working copy of the session's record; OK checks them and
+// hands them to the session (which follows the sampling mode) and accepts.
+// An accepted non-empty project path counts at once, whatever happens next.
 
 #include "setuprules.h"
 

@@ -94,6 +94,7 @@ private slots:
 private:
     TestAppDir m_dir;
     CountingDevice m_device;
+    CtrlInfo m_info;
 };
 
 void TestAcquisition::initTestCase()
@@ -105,7 +106,7 @@ void TestAcquisition::initTestCase()
 
 void TestAcquisition::init()
 {
-    gCtrlInfo = CtrlInfo();
+    m_info = CtrlInfo();
     deviceHandle = 1;
     m_device.resetHeight();
     m_device.inits = m_device.operations = m_device.heightReads = m_device.waveReads = 0;
@@ -177,9 +178,9 @@ void TestAcquisition::heightStore()
     QVERIFY(readWave(6144, nullptr, &wh, 1));
     QCOMPARE(int(h), read16);
     QCOMPARE(int(wh), read16);
-    gCtrlInfo.sampleMode = SampleModes::Manual;
+    m_info.sampleMode = SampleModes::Manual;
     int32_t mm = 0;
-    QVERIFY(readCurHeight(acqSettingsOf(gCtrlInfo), {}, &mm));
+    QVERIFY(readCurHeight(acqSettingsOf(m_info), {}, &mm));
     QCOMPARE(mm, read16 * 10);
 }
 
@@ -209,10 +210,10 @@ void TestAcquisition::acquisitionParams()
 {
     std::memset(&gAcqParams.channels, 0xAB, sizeof gAcqParams.channels);
     gAcqParams.param0b = 99;
-    gCtrlInfo.moveDistance = 250;
-    gCtrlInfo.lineD = 7;
-    gCtrlInfo.wheelD = 69;
-    prepareAcquisitionParams(gCtrlInfo);
+    m_info.moveDistance = 250;
+    m_info.lineD = 7;
+    m_info.wheelD = 69;
+    prepareAcquisitionParams(m_info);
     QCOMPARE(gAcqParams.heightUp, uint8_t(1));
     QCOMPARE(gAcqParams.configured, uint8_t(1));
     QCOMPARE(gAcqParams.param20, 20);
@@ -228,8 +229,8 @@ void TestAcquisition::acquisitionParams()
     const auto *bytes = reinterpret_cast<const uint8_t *>(&gAcqParams.channels);
     for (size_t i = 0; i < sizeof gAcqParams.channels; ++i)
         QCOMPARE(int(bytes[i]), 0);
-    gCtrlInfo.depthFromTop = 1;
-    prepareAcquisitionParams(gCtrlInfo);
+    m_info.depthFromTop = 1;
+    prepareAcquisitionParams(m_info);
     QCOMPARE(gAcqParams.heightUp, uint8_t(0));
 }
 
@@ -263,10 +264,10 @@ void TestAcquisition::heightSource()
         QCoreApplication::installTranslator(&translator);
     }
     // The mode as the screen of that language names it.
-    gCtrlInfo.sampleMode = SampleModes::codeOf(mode);
+    m_info.sampleMode = SampleModes::codeOf(mode);
     setHeight(store);
     const std::function<int32_t()> winchSource = [winch] { return int32_t(winch); };
-    const AcqSettings settings = acqSettingsOf(gCtrlInfo);
+    const AcqSettings settings = acqSettingsOf(m_info);
     int32_t h = -1, aux = -1;
     QVERIFY(readCurHeight(settings, winchSource, &h, &aux));
     QCOMPARE(h, height);
@@ -537,12 +538,12 @@ void TestAcquisition::programRejectsMalformedAddress()
 
 void TestAcquisition::threadRunsBottomToEnd()
 {
-    gCtrlInfo.sampleMode = SampleModes::Manual;
-    gCtrlInfo.holeDepth = gCtrlInfo.maxDepth = 1000;
-    gCtrlInfo.moveDistance = 100;
+    m_info.sampleMode = SampleModes::Manual;
+    m_info.holeDepth = m_info.maxDepth = 1000;
+    m_info.moveDistance = 100;
     QueryThread thread;
     thread.setValueSource([] { return 7.5f; });
-    thread.setSettings(acqSettingsOf(gCtrlInfo));
+    thread.setSettings(acqSettingsOf(m_info));
     ReportTaker taker(thread);
 
     taker.request(AcqRequest::State, AcqState::AtBottom);
@@ -577,10 +578,10 @@ void TestAcquisition::threadRunsBottomToEnd()
 
 void TestAcquisition::threadRestartWhileStopping()
 {
-    gCtrlInfo.sampleMode = SampleModes::Manual;
+    m_info.sampleMode = SampleModes::Manual;
     QueryThread thread;
     thread.setValueSource([] { return 0.0f; });
-    thread.setSettings(acqSettingsOf(gCtrlInfo));
+    thread.setSettings(acqSettingsOf(m_info));
     thread.post(1, {AcqRequest::State, AcqState::Idle});
     QSignalSpy quits(&thread, &QueryThread::HandleQuitLeakPoint);
     thread.start();

@@ -141,7 +141,6 @@ class TestWinchLink : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { qputenv("ZPVW_WINCH", "127.0.0.1:9"); }
-    void init() { gCtrlInfo = CtrlInfo(); }
 
     void requestBytesAndPollRate();
     void reports_data();

@@ -76,7 +76,6 @@ class TestWinchSim : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { qputenv("ZPVW_WINCH", "127.0.0.1:9"); }
-    void init() { gCtrlInfo = CtrlInfo(); }
 
     void pulsesMatchDepthComputation_data();
     void pulsesMatchDepthComputation();

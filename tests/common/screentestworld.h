@@ -41,7 +41,6 @@ public:
     ScreenTestWorld()
     {
         resetSysBaseConfig();
-        gCtrlInfo = CtrlInfo();
         setDeviceBackend(nullptr);
         openDevice();
         memoryDevice().resetHeight();

@@ -1,4 +1,5 @@
 #include "filesfixture.h"
+#include "sessionsetup.h"
 
 #include "cdlgprogress.h"
 #include "ctrlinfo.h"
@@ -44,7 +45,7 @@ FilesFixture::FilesFixture()
     QDir().mkpath(dataDir);
     QDir().mkpath(mountPoint);
     writeFileBytes(deviceNode, QByteArray());
-    gCtrlInfo.dataDir = dataDir;
+    editSessionRecord(&session, [this](CtrlInfo &r) { r.dataDir = dataDir; });
     UsbDisk::setDeviceNode(deviceNode);
     UsbDisk::setMountPoint(mountPoint);
     recorder.recorder.setHandler([this](const QString &p, const QStringList &a) { return handle(p, a); });
@@ -55,7 +56,6 @@ FilesFixture::~FilesFixture()
     recorder.recorder.setHandler(nullptr);
     UsbDisk::setDeviceNode(QString());
     UsbDisk::setMountPoint(QString());
-    gCtrlInfo.dataDir = QString();
 }
 
 void FilesFixture::setTime(const QString &path, int secs)

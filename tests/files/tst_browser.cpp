@@ -110,7 +110,7 @@ void TestBrowser::geometryFollowsScreen()
     QCOMPARE(b.geometry().center(), screen.center());
     CDlgFileOpt opt;
     QCOMPARE(opt.geometry(), screen);
-    CDlgProgress progress;
+    CDlgProgress progress(fx.dataDir, QFont());
     QCOMPARE(progress.minimumSize(), QSize(screen.width() - 40, screen.height() * 3 / 10));
     QCOMPARE(progress.maximumSize(), progress.minimumSize());
 }
@@ -307,7 +307,7 @@ void TestBrowser::openFileForReview()
     QCOMPARE(fx.session.openFile(), path);
     QCOMPARE(uint(fx.session.state()), uint(AcqState::FileShown));
     QCOMPARE(fx.session.samples().size(), 7);
-    QCOMPARE(gCtrlInfo.curHoleName.get(), QStringLiteral("A12"));
+    QCOMPARE(fx.session.record().curHoleName.get(), QStringLiteral("A12"));
     QCOMPARE(b.result(), int(QDialog::Accepted));
     QVERIFY(!b.isVisible());
 

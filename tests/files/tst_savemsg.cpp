@@ -7,6 +7,7 @@
 #include "testsession.h"
 #include "ctrlinfo.h"
 #include "filesfixture.h"
+#include "sessionsetup.h"
 #include "holefile.h"
 #include "testrecord.h"
 
@@ -50,19 +51,23 @@ QStringList click(QWidget *w, const char *name, const QList<Step> &steps)
 struct SaveSetup {
     FilesFixture fx;
     QWidget main;
-    CTestSession session;
+    CTestSession &session = fx.session;
     int recordChanges = 0;
     std::unique_ptr<CDlgSaveMsg> dlg;
     QString holePath;
 
     explicit SaveSetup(bool allowReturn = true)
     {
-        gCtrlInfo.projectPath = QStringLiteral("工程A");
-        gCtrlInfo.holeNo = QStringLiteral("SETUP");
+        editSessionRecord(&session, [](CtrlInfo &r) {
+            r.projectPath = QStringLiteral("工程A");
+            r.holeNo = QStringLiteral("SETUP");
+        });
         session.acceptSetup();
-        gCtrlInfo.holeNo = QStringLiteral("LIVE");
         holePath = fx.dataDir + QStringLiteral("/工程A/A12.CZO");
-        gCtrlInfo.filePath = holePath;
+        editSessionRecord(&session, [this](CtrlInfo &r) {
+            r.holeNo = QStringLiteral("LIVE");
+            r.filePath = holePath;
+        });
         QObject::connect(&session, &CTestSession::recordChanged, [this] { ++recordChanges; });
         dlg.reset(new CDlgSaveMsg(&session, &main));
         dlg->allowReturn = allowReturn ? 1 : 0;
@@ -88,12 +93,6 @@ void TestSaveMsg::initTestCase()
 {
     silenceOffscreenWarnings();
     openDevice();
-}
-
-void TestSaveMsg::cleanup()
-{
-    gCtrlInfo.filePath = QString();
-    gCtrlInfo.projectPath = QString();
 }
 
 void TestSaveMsg::savesWithProgress()
@@ -165,14 +164,14 @@ void TestSaveMsg::noSamplesAsks()
     if (yes) {
         QVERIFY(!QFileInfo::exists(s.holePath));
         QVERIFY(!QFileInfo::exists(s.fx.dataDir + QStringLiteral("/工程A/A12.PDF")));
-        QCOMPARE(gCtrlInfo.holeNo.get(), QStringLiteral("SETUP"));
+        QCOMPARE(s.session.record().holeNo.get(), QStringLiteral("SETUP"));
         QVERIFY(!s.thread()->isStopped() && s.thread()->isPaused());
         QCOMPARE(s.recordChanges, 1);
         QCOMPARE(s.dlg->result(), int(QDialog::Rejected));
         QVERIFY(!s.dlg->isVisible());
     } else {
         QVERIFY(QFileInfo::exists(s.holePath));
-        QCOMPARE(gCtrlInfo.holeNo.get(), QStringLiteral("LIVE"));
+        QCOMPARE(s.session.record().holeNo.get(), QStringLiteral("LIVE"));
         QCOMPARE(uint(s.session.state()), uint(AcqState::End));
         QVERIFY(!s.thread()->isRunning());
         QVERIFY(s.dlg->isVisible());
@@ -211,7 +210,7 @@ void TestSaveMsg::discardRemovesBothFiles()
     QVERIFY(!QFileInfo::exists(s.fx.dataDir + QStringLiteral("/工程A/A12.PDF")));
     QVERIFY(QFileInfo::exists(s.fx.dataDir + QStringLiteral("/工程A/B.CZO")));
     // The set-up comes back and the acquisition starts afresh, paused.
-    QCOMPARE(gCtrlInfo.holeNo.get(), QStringLiteral("SETUP"));
+    QCOMPARE(s.session.record().holeNo.get(), QStringLiteral("SETUP"));
     s.verifyStartedAfresh();
     QCOMPARE(s.dlg->result(), int(QDialog::Rejected));
     QCOMPARE(s.dlg->returnedToTest, uint8_t(0));
@@ -225,7 +224,7 @@ void TestSaveMsg::discardRefusedKeepsEverything()
     writeFileBytes(s.holePath, "stale");
     click(s.dlg.get(), "BtnNoSave", {cancelQuestion});
     QVERIFY(QFileInfo::exists(s.holePath));
-    QCOMPARE(gCtrlInfo.holeNo.get(), QStringLiteral("LIVE"));
+    QCOMPARE(s.session.record().holeNo.get(), QStringLiteral("LIVE"));
     QCOMPARE(s.recordChanges, 0);
     QCOMPARE(s.session.samples().size(), 3);
     QVERIFY(s.dlg->isVisible());
@@ -295,7 +294,7 @@ void TestSaveMsg::failedSaveKeepsTest()
     // Asked to stop, nothing else: the test stays to be saved or discarded.
     QVERIFY(s.thread()->isStopped());
     QCOMPARE(uint(s.session.state()), uint(AcqState::Raising | AcqState::SubPaused));
-    QCOMPARE(gCtrlInfo.holeNo.get(), QStringLiteral("LIVE"));
+    QCOMPARE(s.session.record().holeNo.get(), QStringLiteral("LIVE"));
     QCOMPARE(s.dlg->saving, uint8_t(0));
     QVERIFY(button(s.dlg.get(), "BtnSave")->isVisible() && button(s.dlg.get(), "BtnSave")->isEnabled());
     QVERIFY(button(s.dlg.get(), "BtnNoSave")->isVisible() && button(s.dlg.get(), "BtnNoSave")->isEnabled());
@@ -332,8 +331,10 @@ void TestSaveMsg::saveNeverLeavesDataFolder()
     QFETCH(QString, filePath);
     SaveSetup s;
     const auto inApp = [&s](QString t) { return t.replace(QStringLiteral("APP"), s.fx.app.path()); };
-    gCtrlInfo.projectPath = inApp(project);
-    gCtrlInfo.filePath = inApp(filePath);
+    editSessionRecord(&s.session, [&](CtrlInfo &r) {
+        r.projectPath = inApp(project);
+        r.filePath = inApp(filePath);
+    });
     fillSamples(s.session, 5);
     const auto everything = [&s] {
         QStringList all;

@@ -5,7 +5,6 @@ class TestSaveMsg : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void cleanup();
     void savesWithProgress();
     void secondSavePressDoesNothing();
     void noSamplesAsks_data();

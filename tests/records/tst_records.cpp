@@ -233,7 +233,7 @@ class TestRecords : public QObject {
 private slots:
     void init()
     {
-        gCtrlInfo = CtrlInfo();
+        m_info = CtrlInfo();
         samples.clear();
         resetSysBaseConfig();
     }
@@ -304,7 +304,8 @@ private slots:
     void colourConversions();
 
 private:
-    // The list a review fills, as the session's.
+    // The record and the list a review fills, as the session's.
+    CtrlInfo m_info;
     SampleList samples;
 };
 
@@ -353,11 +354,11 @@ void TestRecords::markSediment()
     QFETCH(int, index);
     QFETCH(bool, marked);
     QFETCH(int, thickness);
-    gCtrlInfo.maxDepth = 20000;
-    gCtrlInfo.sedimentThickness = 77;
+    m_info.maxDepth = 20000;
+    m_info.sedimentThickness = 77;
     samples.append(depth, 1.0f);
-    QCOMPARE(markSedimentPosition(gCtrlInfo, samples, index), marked);
-    QCOMPARE(int32_t(gCtrlInfo.sedimentThickness), thickness);
+    QCOMPARE(markSedimentPosition(m_info, samples, index), marked);
+    QCOMPARE(int32_t(m_info.sedimentThickness), thickness);
 }
 
 void TestRecords::editResistivityKeepsRawThroughFile()
@@ -368,7 +369,7 @@ void TestRecords::editResistivityKeepsRawThroughFile()
     QVERIFY(!samples.editResistivity(2, 1.0f)); // no such sample
     QVERIFY(samples.editResistivity(0, 9.5f));
     const QString path = dir.file(QStringLiteral("h.CZO"));
-    QVERIFY(saveHoleFile(path, gCtrlInfo, samples.snapshot(), quiet()));
+    QVERIFY(saveHoleFile(path, m_info, samples.snapshot(), quiet()));
     CtrlInfo info;
     const HoleLoadResult r = readHoleFile(path, info);
     QVERIFY(r.ok);
@@ -401,7 +402,7 @@ void TestRecords::headerOfThreeSampleFile()
     TestAppDir dir;
     const QString path = dir.file(QStringLiteral("x.CZO"));
     QVector<Sample> three(3);
-    QVERIFY(saveHoleFile(path, gCtrlInfo, three, quiet()));
+    QVERIFY(saveHoleFile(path, m_info, three, quiet()));
     const QByteArray b = readFileBytes(path);
     QCOMPARE(b.size(), 596);
     QCOMPARE(b.left(21), QByteArray("KRV-CZ-2.0.0-20151030"));
@@ -418,12 +419,12 @@ void TestRecords::negativeZeroStoredAsZero()
     QVector<Sample> v(2);
     v[0] = {20000, -0.0f, -0.0f};
     v[1] = {19950, -1.5f, 2.0f};
-    QVERIFY(saveHoleFile(path, gCtrlInfo, v, quiet()));
+    QVERIFY(saveHoleFile(path, m_info, v, quiet()));
     const QByteArray b = readFileBytes(path);
     // Sample records follow the count and the record size at 552.
     QCOMPARE(b.mid(560, 12).toHex(), (Fixture::le32(20000) + QByteArray(8, '\0')).toHex());
     QCOMPARE(b.mid(576, 4).toHex(), QByteArray("0000c0bf")); // -1.5 stays negative
-    const QByteArray image = encodeHoleFile(gCtrlInfo, v);
+    const QByteArray image = encodeHoleFile(m_info, v);
     QCOMPARE(image.mid(560, 12), b.mid(560, 12));
 }
 
@@ -444,13 +445,13 @@ void TestRecords::syncRuns()
 {
     TestAppDir dir;
     ScopedCommandRecorder rec;
-    QVERIFY(saveHoleFile(dir.file(QStringLiteral("s")), gCtrlInfo, {}));
+    QVERIFY(saveHoleFile(dir.file(QStringLiteral("s")), m_info, {}));
     QCOMPARE(rec.recorder.commands(), (QStringList{"sync", "sync", "sync"}));
     rec.recorder.clear();
-    QVERIFY(saveHoleFile(dir.file(QStringLiteral("s")), gCtrlInfo, {}, quiet()));
+    QVERIFY(saveHoleFile(dir.file(QStringLiteral("s")), m_info, {}, quiet()));
     QVERIFY(rec.recorder.commands().isEmpty());
     // A save that fails does not pretend to have reached the disk.
-    QVERIFY(!saveHoleFile(dir.file(QStringLiteral("missing/s")), gCtrlInfo, {}));
+    QVERIFY(!saveHoleFile(dir.file(QStringLiteral("missing/s")), m_info, {}));
     QVERIFY(rec.recorder.commands().isEmpty());
 }
 
@@ -474,7 +475,7 @@ void TestRecords::extensionRule()
     QFETCH(QString, stored);
     TestAppDir dir;
     QCOMPARE(withHoleExtension(dir.file(given)), dir.file(stored));
-    QVERIFY(saveHoleFile(dir.file(given), gCtrlInfo, {}, quiet()));
+    QVERIFY(saveHoleFile(dir.file(given), m_info, {}, quiet()));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{stored});
     CtrlInfo info;
     const HoleLoadResult r = readHoleFile(dir.file(given), info);
@@ -552,9 +553,9 @@ void TestRecords::saveReplacesLongerFileWhole()
 {
     TestAppDir dir;
     const QString path = dir.file(QStringLiteral("l.CZO"));
-    QVERIFY(saveHoleFile(path, gCtrlInfo, QVector<Sample>(10), quiet()));
+    QVERIFY(saveHoleFile(path, m_info, QVector<Sample>(10), quiet()));
     QCOMPARE(QFileInfo(path).size(), qint64(680));
-    QVERIFY(saveHoleFile(path, gCtrlInfo, QVector<Sample>(3), quiet()));
+    QVERIFY(saveHoleFile(path, m_info, QVector<Sample>(3), quiet()));
     QCOMPARE(QFileInfo(path).size(), qint64(596));
     // Only the target remains in the folder: no temporary file left behind.
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("l.CZO")});
@@ -614,24 +615,24 @@ void TestRecords::refusals()
     if (!content.isEmpty())
         QVERIFY(writeFileBytes(path, content));
     samples.append(1, 2.0f);
-    gCtrlInfo = sentinelRecord();
+    m_info = sentinelRecord();
     int hookCalls = 0;
     HoleLoadOptions o;
     o.beforeSamples = [this, &hookCalls] { ++hookCalls; samples.clear(); };
-    const HoleLoadResult r = loadHoleFile(path, gCtrlInfo, samples, o);
+    const HoleLoadResult r = loadHoleFile(path, m_info, samples, o);
     QCOMPARE(r.ok, ok);
     QCOMPARE(int(r.error), error);
     QCOMPARE(r.errorText().isEmpty(), ok);
     if (ok) {
         QCOMPARE(hookCalls, 1);
-        QCOMPARE(gCtrlInfo.holeNo.get(), QStringLiteral("A12"));
+        QCOMPARE(m_info.holeNo.get(), QStringLiteral("A12"));
         QCOMPARE(samples.size(), 3);
     } else {
         // Refused before anything was taken: record and list as they were.
         QCOMPARE(hookCalls, 0);
         const CtrlInfo sentinel = sentinelRecord();
         for (const HoleField &f : holeFields())
-            QVERIFY2(f.value(gCtrlInfo) == f.value(sentinel), f.name);
+            QVERIFY2(f.value(m_info) == f.value(sentinel), f.name);
         QCOMPARE(samples.size(), 1);
     }
 }
@@ -786,16 +787,16 @@ void TestRecords::loadIntoSampleList()
 
     // Without a handle the samples are appended to the list.
     samples.append(5, 6.0f);
-    QVERIFY(loadHoleFile(path, gCtrlInfo, samples).ok);
+    QVERIFY(loadHoleFile(path, m_info, samples).ok);
     QVERIFY(sameSamples(samples.snapshot(), QVector<Sample>{samples.snapshot().first()} + fromFile));
 
     // With the handle the list is cleared first; events are processed.
     HoleLoadOptions o;
     o.beforeSamples = [this] { samples.clear(); };
     o.processEvents = true;
-    QVERIFY(loadHoleFile(path, gCtrlInfo, samples, o).ok);
+    QVERIFY(loadHoleFile(path, m_info, samples, o).ok);
     QVERIFY(sameSamples(samples.snapshot(), fromFile));
-    QCOMPARE(gCtrlInfo.projectName.get(), u("桥梁工程"));
+    QCOMPARE(m_info.projectName.get(), u("桥梁工程"));
 }
 
 void TestRecords::missingSampleSectionKeepsFieldsRead()
@@ -809,13 +810,13 @@ void TestRecords::missingSampleSectionKeepsFieldsRead()
     int hookCalls = 0;
     HoleLoadOptions o;
     o.beforeSamples = [this, &hookCalls] { ++hookCalls; samples.clear(); };
-    const HoleLoadResult r = loadHoleFile(path, gCtrlInfo, samples, o);
+    const HoleLoadResult r = loadHoleFile(path, m_info, samples, o);
     QVERIFY(!r.ok);
     QCOMPARE(r.error, HoleLoadError::NoSampleSection);
     QCOMPARE(hookCalls, 1);
     QVERIFY(samples.isEmpty());
-    QCOMPARE(int32_t(gCtrlInfo.sedimentThickness), 42);
-    QCOMPARE(gCtrlInfo.tester.get(), u("张三"));
+    QCOMPARE(int32_t(m_info.sedimentThickness), 42);
+    QCOMPARE(m_info.tester.get(), u("张三"));
 }
 
 // ---- Hole data file: interruption and failures ---------------------------
@@ -824,7 +825,7 @@ void TestRecords::interruptedSaveKeepsOldFile()
 {
     TestAppDir dir;
     const QString path = dir.file(QStringLiteral("k.CZO"));
-    QVERIFY(saveHoleFile(path, gCtrlInfo, QVector<Sample>(5), quiet()));
+    QVERIFY(saveHoleFile(path, m_info, QVector<Sample>(5), quiet()));
     const QByteArray old = readFileBytes(path);
 
     const CtrlInfo next = distinctRecord();
@@ -859,7 +860,7 @@ void TestRecords::interruptedFirstSaveLeavesNoFile()
     const QString path = dir.file(QStringLiteral("first.CZO"));
     HoleSaveOptions o = quiet();
     o.simulateKillAfterBytes = 300;
-    QVERIFY(!saveHoleFile(path, gCtrlInfo, QVector<Sample>(3), o));
+    QVERIFY(!saveHoleFile(path, m_info, QVector<Sample>(3), o));
     QVERIFY(!QFile::exists(path));
     // The partial file left behind carries "BAD".
     const QByteArray partial = readFileBytes(CAtomicFileWriter::tempPathFor(path));
@@ -871,13 +872,13 @@ void TestRecords::interruptedProgressSave()
 {
     TestAppDir dir;
     const QString path = dir.file(QStringLiteral("pk.CZO"));
-    QVERIFY(saveHoleFile(path, gCtrlInfo, {}, quiet()));
+    QVERIFY(saveHoleFile(path, m_info, {}, quiet()));
     const QByteArray old = readFileBytes(path);
     QVector<int> seen;
     HoleSaveOptions o = quiet();
     o.progress = [&seen](int p) { seen.append(p); };
     o.simulateKillAfterBytes = 560 + 12 * 2 + 5; // inside the third sample
-    QVERIFY(!saveHoleFile(path, gCtrlInfo, QVector<Sample>(4), o));
+    QVERIFY(!saveHoleFile(path, m_info, QVector<Sample>(4), o));
     QCOMPARE(seen, (QVector<int>{0, 25}));
     QCOMPARE(readFileBytes(path), old);
 }
@@ -886,10 +887,10 @@ void TestRecords::saveFailures()
 {
     TestAppDir dir;
     QString why;
-    QVERIFY(!saveHoleFile(dir.file(QStringLiteral("no-such-folder/a")), gCtrlInfo, {}, quiet(), &why));
+    QVERIFY(!saveHoleFile(dir.file(QStringLiteral("no-such-folder/a")), m_info, {}, quiet(), &why));
     QVERIFY(!why.isEmpty());
     QVERIFY(QDir().mkpath(dir.file(QStringLiteral("folder.CZO"))));
-    QVERIFY(!saveHoleFile(dir.file(QStringLiteral("folder.CZO")), gCtrlInfo, {}, quiet(), &why));
+    QVERIFY(!saveHoleFile(dir.file(QStringLiteral("folder.CZO")), m_info, {}, quiet(), &why));
     QVERIFY(QFileInfo(dir.file(QStringLiteral("folder.CZO"))).isDir());
     CtrlInfo info;
     QCOMPARE(readHoleFile(dir.file(QStringLiteral("folder")), info).error, HoleLoadError::CannotOpen);
@@ -904,10 +905,10 @@ void TestRecords::judgedReviewRewritesFile()
     QVERIFY(writeFileBytes(path, Fixture::bytes(h)));
     HoleLoadOptions o;
     o.beforeSamples = [this] { samples.clear(); };
-    QVERIFY(loadHoleFile(path, gCtrlInfo, samples, o).ok);
-    gCtrlInfo.filePath = path;
-    QVERIFY(markSedimentPosition(gCtrlInfo, samples, 1)); // depth 30400, maxDepth 31000
-    QVERIFY(rewriteReviewedFile(gCtrlInfo, samples.snapshot()));
+    QVERIFY(loadHoleFile(path, m_info, samples, o).ok);
+    m_info.filePath = path;
+    QVERIFY(markSedimentPosition(m_info, samples, 1)); // depth 30400, maxDepth 31000
+    QVERIFY(rewriteReviewedFile(m_info, samples.snapshot()));
     QCOMPARE(rec.recorder.commands().count(QStringLiteral("sync")), 3);
     Fixture::Hole judged = h;
     judged.sedimentThickness = 60;
@@ -919,7 +920,7 @@ void TestRecords::judgedReviewRewritesFile()
 void TestRecords::saveWhileSamplesArrive()
 {
     TestAppDir dir;
-    gCtrlInfo.filePath = dir.file(QStringLiteral("live.CZO"));
+    m_info.filePath = dir.file(QStringLiteral("live.CZO"));
     std::atomic<bool> stop{false};
     QThread *producer = QThread::create([this, &stop] {
         for (int i = 0; i < 20000 && !stop; ++i)
@@ -927,9 +928,9 @@ void TestRecords::saveWhileSamplesArrive()
     });
     producer->start();
     for (int round = 0; round < 20; ++round) {
-        QVERIFY(saveHoleFile(gCtrlInfo.filePath.get(), gCtrlInfo, samples.snapshot(), quiet()));
+        QVERIFY(saveHoleFile(m_info.filePath.get(), m_info, samples.snapshot(), quiet()));
         CtrlInfo info;
-        const HoleLoadResult r = readHoleFile(gCtrlInfo.filePath.get(), info);
+        const HoleLoadResult r = readHoleFile(m_info.filePath.get(), info);
         QVERIFY(r.ok);
         QVERIFY(!r.samplesTruncated);
         for (int i = 0; i < r.samples.size(); ++i)

@@ -75,13 +75,13 @@ CAutoRun::~CAutoRun()
 
 bool CAutoRun::start()
 {
-    gCtrlInfo = CtrlInfo();
-    gCtrlInfo.sampleMode = SampleModes::AutoRaise;
-    gCtrlInfo.holeDepth = m_setup.holeDepthMm;
-    gCtrlInfo.maxDepth = m_setup.holeDepthMm;
-    gCtrlInfo.moveDistance = m_setup.moveDistanceMm;
-    gCtrlInfo.wheelD = 63;
-    gCtrlInfo.lineD = 7;
+    m_record = CtrlInfo();
+    m_record.sampleMode = SampleModes::AutoRaise;
+    m_record.holeDepth = m_setup.holeDepthMm;
+    m_record.maxDepth = m_setup.holeDepthMm;
+    m_record.moveDistance = m_setup.moveDistanceMm;
+    m_record.wheelD = 63;
+    m_record.lineD = 7;
 
     m_sim.reset(new CSimProcess(QStringList{QStringLiteral("--depth"),
                                             QString::number(m_setup.holeDepthMm / 1000.0, 'f', 3),
@@ -112,10 +112,10 @@ bool CAutoRun::start()
         }
     });
     CAppModel *model = m_model.get();
-    m_model->setWinchGeometry(gCtrlInfo.wheelD, gCtrlInfo.lineD);
+    m_model->setWinchGeometry(m_record.wheelD, m_record.lineD);
     m_thread.setValueSource([model] { return model->currentValue.load(); });
     m_thread.setWinchHeightSource([model] { return model->winchHeight.load(); });
-    m_thread.setSettings(acqSettingsOf(gCtrlInfo));
+    m_thread.setSettings(acqSettingsOf(m_record));
     link->startLink();
     if (!runEventsUntil([this] { return reports > 0; }, 10000)) {
         m_why = QStringLiteral("no report from the simulator");
@@ -140,9 +140,9 @@ bool CAutoRun::finishAndSave(const QString &path)
     const QVector<Sample> taken = m_taker.list.snapshot();
     HoleSaveOptions o;
     o.sync = false;
-    if (!saveHoleFile(path, gCtrlInfo, taken, o))
+    if (!saveHoleFile(path, m_record, taken, o))
         return false;
     CtrlInfo info;
     const HoleLoadResult r = readHoleFile(path, info);
-    return r.ok && r.samples == taken && info.holeDepth == gCtrlInfo.holeDepth;
+    return r.ok && r.samples == taken && info.holeDepth == m_record.holeDepth;
 }

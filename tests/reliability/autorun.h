@@ -6,6 +6,7 @@
 // it recorded.
 
 #include "appmodel.h"
+#include "ctrlinfo.h"
 #include "querythread.h"
 #include "reporttaker.h"
 
@@ -87,5 +88,6 @@ private:
     std::unique_ptr<CAppModel> m_model;
     QueryThread m_thread;
     ReportTaker m_taker{m_thread};
+    CtrlInfo m_record; // the set-up of the run
     QString m_why;
 };

@@ -78,7 +78,6 @@ void touch(QDialog *dlg, const QString &name)
 // The record the set-up dialog stores when OK is pressed with no entry made.
 QStringList untouchedSetUp()
 {
-    gCtrlInfo = CtrlInfo();
     CTestSession session;
     CDlgSet dlg(&session);
     dlg.show();
@@ -86,9 +85,7 @@ QStringList untouchedSetUp()
     none.start();
     QTest::mouseClick(dlg.findChild<QPushButton *>(QStringLiteral("BtnOK")), Qt::LeftButton);
     none.finish();
-    const QStringList stored = describeRecord(gCtrlInfo);
-    gCtrlInfo = CtrlInfo();
-    return stored;
+    return describeRecord(session.record());
 }
 
 // Entries of a described record that differ from the baseline. The test
@@ -124,13 +121,12 @@ void TstBadInput::init()
 {
     m_dir = std::make_unique<TestAppDir>();
     resetSysBaseConfig();
-    gCtrlInfo = CtrlInfo();
     m_session = std::make_unique<CTestSession>();
 }
 
 void TstBadInput::cleanup()
 {
-    gCtrlInfo = CtrlInfo();
+    m_session.reset();
     m_dir.reset();
 }
 
@@ -192,7 +188,7 @@ void TstBadInput::numericEntry()
     QFETCH(QString, okMessage);
     QFETCH(QStringList, stored);
     const QStringList baseline = untouchedSetUp();
-    const QStringList initial = describeRecord(gCtrlInfo);
+    const QStringList initial = describeRecord(m_session->record());
 
     CDlgSet dlg(m_session.get());
     dlg.show();
@@ -224,7 +220,7 @@ void TstBadInput::numericEntry()
     if (!keypadMessage.isEmpty() || !entryMessage.isEmpty())
         QCOMPARE(edit->text(), before); // a refused entry leaves the field
     // Nothing reaches the record before OK.
-    QCOMPARE(describeRecord(gCtrlInfo), initial);
+    QCOMPARE(describeRecord(m_session->record()), initial);
 
     ModalAnswerer ok;
     QString okShown;
@@ -236,10 +232,10 @@ void TstBadInput::numericEntry()
     QCOMPARE(okShown, okMessage);
     if (!okMessage.isEmpty()) {
         QVERIFY(dlg.isVisible());
-        QCOMPARE(describeRecord(gCtrlInfo), initial);
+        QCOMPARE(describeRecord(m_session->record()), initial);
     } else {
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
-        QCOMPARE(changes(baseline, describeRecord(gCtrlInfo)), stored);
+        QCOMPARE(changes(baseline, describeRecord(m_session->record())), stored);
     }
 }
 
@@ -324,19 +320,19 @@ void TstBadInput::everyKeyboardCharacter()
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
     const QString entryName = recordField + QStringLiteral("=\"");
     QString storedText;
-    for (const QString &e : describeRecord(gCtrlInfo)) {
+    for (const QString &e : describeRecord(m_session->record())) {
         if (e.startsWith(entryName))
             storedText = e.mid(entryName.size()).chopped(1);
     }
     QCOMPARE(storedText, shown.trimmed());
 
     // Through both files and back.
-    QVERIFY(saveTestParams(gCtrlInfo));
+    QVERIFY(saveTestParams(m_session->record()));
     CtrlInfo params;
     loadTestParams(params);
     HoleSaveOptions o;
     o.sync = false;
-    QVERIFY(saveHoleFile(m_dir->file(QStringLiteral("chars.CZO")), gCtrlInfo, {}, o));
+    QVERIFY(saveHoleFile(m_dir->file(QStringLiteral("chars.CZO")), m_session->record(), {}, o));
     CtrlInfo hole;
     QVERIFY(readHoleFile(m_dir->file(QStringLiteral("chars.CZO")), hole).ok);
     for (const CtrlInfo *back : {&params, &hole}) {

@@ -89,7 +89,7 @@ struct ScreenRun {
         });
         QTest::mouseClick(button(dlg.get(), "BtnNew"), Qt::LeftButton);
         QVERIFY(named->answered);
-        path = gCtrlInfo.filePath.get();
+        path = dlg->session()->record().filePath.get();
         QTRY_COMPARE_WITH_TIMEOUT(AcqState::code(dlg->session()->state()), AcqState::Raising, 10000);
     }
 

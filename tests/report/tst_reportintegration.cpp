@@ -17,6 +17,7 @@
 #include "sysconfig.h"
 #include "testrecord.h"
 #include "screentestworld.h"
+#include "sessionsetup.h"
 #include "testsupport.h"
 #include "winchaddress.h"
 
@@ -89,6 +90,7 @@ private slots:
 private:
     SilentWinch m_winch;
     std::unique_ptr<ScreenTestWorld> m_world;
+    QString m_dataDir;
 };
 
 void TestReportIntegration::initTestCase()
@@ -101,7 +103,7 @@ void TestReportIntegration::cleanupTestCase() { m_winch.stop(); }
 void TestReportIntegration::init()
 {
     m_world = std::make_unique<ScreenTestWorld>();
-    gCtrlInfo.dataDir = m_world->file(QStringLiteral("ZPV_CZL-FILE"));
+    m_dataDir = m_world->file(QStringLiteral("ZPV_CZL-FILE"));
 }
 
 void TestReportIntegration::cleanup() { m_world.reset(); }
@@ -110,13 +112,16 @@ void TestReportIntegration::cleanup() { m_world.reset(); }
 // report shows what the file holds.
 void TestReportIntegration::endOfTestSaveLeavesReportBeside()
 {
-    gCtrlInfo.projectPath = QStringLiteral("P");
-    gCtrlInfo.holeNo = QStringLiteral("A12");
-    gCtrlInfo.sedimentThickness = 35;
-    const QString hole = gCtrlInfo.dataDir.get() + QStringLiteral("/P/A12.CZO");
-    gCtrlInfo.filePath = hole;
+    const QString hole = m_dataDir + QStringLiteral("/P/A12.CZO");
     QWidget main;
     CTestSession session;
+    editSessionRecord(&session, [&](CtrlInfo &r) {
+        r.dataDir = m_dataDir;
+        r.projectPath = QStringLiteral("P");
+        r.holeNo = QStringLiteral("A12");
+        r.sedimentThickness = 35;
+        r.filePath = hole;
+    });
     session.restoreTest(holeSamples(30, 350), session.state());
     CDlgSaveMsg dlg(&session, &main);
     dlg.Prepare();
@@ -136,13 +141,16 @@ void TestReportIntegration::endOfTestSaveLeavesReportBeside()
 // the save as it was: accepted, the file complete, no message.
 void TestReportIntegration::reportFailureDoesNotStopTheSave()
 {
-    gCtrlInfo.projectPath = QStringLiteral("P");
-    const QString hole = gCtrlInfo.dataDir.get() + QStringLiteral("/P/A12.CZO");
-    gCtrlInfo.filePath = hole;
-    QVERIFY(writeFileBytes(gCtrlInfo.dataDir.get() + QStringLiteral("/P/A12.PDF/keep"), "x"));
+    const QString hole = m_dataDir + QStringLiteral("/P/A12.CZO");
+    QVERIFY(writeFileBytes(m_dataDir + QStringLiteral("/P/A12.PDF/keep"), "x"));
     const QVector<Sample> saved = holeSamples(10, 100);
     QWidget main;
     CTestSession session;
+    editSessionRecord(&session, [&](CtrlInfo &r) {
+        r.dataDir = m_dataDir;
+        r.projectPath = QStringLiteral("P");
+        r.filePath = hole;
+    });
     session.restoreTest(saved, session.state());
     CDlgSaveMsg dlg(&session, &main);
     dlg.Prepare();
@@ -184,7 +192,7 @@ void TestReportIntegration::judgementRewritesTheReport()
         dlg.OnSetMouseClick(row, 1, QString(), 2);
         QTest::mouseClick(button(&dlg, "Btnjudge"), Qt::LeftButton);
         const int thickness = row == 2 ? 35 : 20;
-        QCOMPARE(int(gCtrlInfo.sedimentThickness), thickness);
+        QCOMPARE(int(dlg.session()->record().sedimentThickness), thickness);
         const QByteArray report = readFileBytes(holeReportPath(hole));
         QVERIFY(report.startsWith("%PDF-"));
         QVERIFY(report != previous);
@@ -205,15 +213,16 @@ void TestReportIntegration::judgementRewritesTheReport()
 // selection is left alone.
 void TestReportIntegration::curveShowsTheSuggestion()
 {
-    gCtrlInfo.maxDepth = 20000;
-    gCtrlInfo.moveDistance = 50;
-    gCtrlInfo.curveRange = 50;
+    CtrlInfo record;
+    record.maxDepth = 20000;
+    record.moveDistance = 50;
+    record.curveRange = 50;
     QPixmap pixmap(600, 500);
     const QRect plot = curveGeometry(600, 500).plot;
 
     SampleList list;
     list.assign(holeSamples(401, 400));
-    DrawCurvePicture(pixmap, list, gCtrlInfo, 200);
+    DrawCurvePicture(pixmap, list, record, 200);
     const SedimentSuggestion s = suggestSedimentInterface(list.snapshot(), 20000, 50);
     QVERIFY(s.shown());
     QCOMPARE(s.thicknessCm, 35);
@@ -221,7 +230,7 @@ void TestReportIntegration::curveShowsTheSuggestion()
     QVERIFY(suggestionPixels(pixmap.toImage(), y) > plot.width() / 3);
 
     list.assign(holeSamples(401, 0));
-    DrawCurvePicture(pixmap, list, gCtrlInfo);
+    DrawCurvePicture(pixmap, list, record);
     const QImage flat = pixmap.toImage();
     for (int row = plot.top(); row <= plot.bottom(); ++row)
         QCOMPARE(suggestionPixels(flat, row), 0);

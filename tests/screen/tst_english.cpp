@@ -29,6 +29,7 @@
 #include "frmmessagebox.h"
 #include "holefile.h"
 #include "itemtexts.h"
+#include "recordstyle.h"
 #include "keyboard.h"
 #include "mainrules.h"
 #include "modalanswer.h"
@@ -131,7 +132,6 @@ void TestEnglish::init()
 {
     m_world = std::make_unique<ScreenTestWorld>();
     language = 1;
-    fillUserData(gCtrlInfo);
     m_found.clear();
     m_looked.clear();
     style = qEnvironmentVariableIntValue("ZPVW_SHOTS_STYLE") == 1 ? 1 : 0;
@@ -256,8 +256,11 @@ void TestEnglish::inputAndMessageDialogs()
 
 void TestEnglish::setupDialog()
 {
-    gCtrlInfo.sampleMode = SampleModes::Manual4;
     CTestSession session;
+    CtrlInfo user;
+    fillUserData(user);
+    user.sampleMode = SampleModes::Manual4;
+    session.storeSetup(user);
     CDlgSet dlg(&session);
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
@@ -273,12 +276,12 @@ void TestEnglish::leakAndResampleDialogs()
 {
     {
         CDlgLeak leak;
-        leak.SetHeights(1200, 1500);
+        leak.SetHeights(1200, 1500, 20000);
         leak.show();
         look(&leak, QStringLiteral("leak notice"));
     }
     {
-        CDlgReSample re(350, 370);
+        CDlgReSample re(350, 370, 20000, 50);
         re.show();
         look(&re, QStringLiteral("resample"));
     }
@@ -287,7 +290,9 @@ void TestEnglish::leakAndResampleDialogs()
 
 void TestEnglish::browserAndFileDialogs()
 {
-    const QString projectDir = gCtrlInfo.dataDir.get() + QLatin1Char('/') + kProject;
+    QWidget main;
+    CTestSession session;
+    const QString projectDir = session.dataDir() + QLatin1Char('/') + kProject;
     QVERIFY(QDir().mkpath(projectDir));
     CtrlInfo info;
     fillUserData(info);
@@ -297,8 +302,6 @@ void TestEnglish::browserAndFileDialogs()
     QVERIFY(saveHoleFile(projectDir + QLatin1Char('/') + kHole + QStringLiteral(".CZO"), info,
                          {{1000, 3.0f, 3.0f}, {900, 4.0f, 4.0f}}, o));
 
-    QWidget main;
-    CTestSession session;
     CDlgExportFile browser(&session, &main);
     browser.show();
     look(&browser, QStringLiteral("browser, projects"));
@@ -309,7 +312,7 @@ void TestEnglish::browserAndFileDialogs()
     browser.RefreshList();
     look(&browser, QStringLiteral("browser, hole files"));
 
-    for (const ItemTexts &item : {ItemDescription::project(gCtrlInfo.dataDir.get(), kProject),
+    for (const ItemTexts &item : {ItemDescription::project(session.dataDir(), kProject),
                                   ItemDescription::holeFile(projectDir, kHole + QStringLiteral(".CZO"), kHole)}) {
         CDlgFileOpt opt(&main);
         opt.nameText = item.nameText;
@@ -320,7 +323,7 @@ void TestEnglish::browserAndFileDialogs()
         look(&opt, QStringLiteral("file operations ") + item.nameText);
     }
 
-    CDlgProgress progress(&browser);
+    CDlgProgress progress(session.dataDir(), recordFont(session.record(), 2), &browser);
     progress.findChild<QProgressBar *>(QStringLiteral("pBarProgress"))->setRange(0, 4);
     progress.SetValue(1, CUsbExport::fileMessage(kProject, kHole + QStringLiteral(".CZO")));
     progress.show();
@@ -428,7 +431,7 @@ void TestEnglish::mainDialogThroughATest()
     }
     QTRY_VERIFY_WITH_TIMEOUT(saved->answered, 20000);
     QTRY_COMPARE_WITH_TIMEOUT(uint(dlg->session()->state()), 0xF0000004u, 20000);
-    const QString hole = gCtrlInfo.dataDir.get() + QLatin1Char('/') + kProject + QLatin1Char('/') + kHole
+    const QString hole = dlg->session()->record().dataDir.get() + QLatin1Char('/') + kProject + QLatin1Char('/') + kHole
                          + QStringLiteral(".CZO");
     QVERIFY(QFileInfo::exists(hole));
 
@@ -444,7 +447,7 @@ void TestEnglish::mainDialogThroughATest()
                                    [](QWidget *w) { clickButtonWithText(w, QStringLiteral("Unqualified")); });
     QTest::mouseClick(dlg->findChild<QComboBox *>(QStringLiteral("CBResult")), Qt::LeftButton);
     QVERIFY(quality->answered);
-    QCOMPARE(int(gCtrlInfo.holeQuality), 1);
+    QCOMPARE(int(dlg->session()->record().holeQuality), 1);
     dlg->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(dlg.get()));
     auto thickness = lookAtNextModal("CDlgNumKey", QStringLiteral("sediment thickness"), [](QWidget *w) {

@@ -170,7 +170,6 @@ QString TestMainDialog::writeTest(const QString &name, int sequence, const QStri
 void TestMainDialog::constructionState()
 {
     makeDialog();
-    QCOMPARE(gMainDlg, m_dlg.get());
     QCOMPARE(uint(m_dlg->session()->state()), 0xF0000004u);
     QCOMPARE(m_dlg->windowTitle(), QStringLiteral(" KRV-ZPV[W]-无线电阻率沉渣采集软件-V2.0.230308"));
     for (const char *name : {"BtnSet", "BtnSample", "BtnNew", "BtnFile", "BtnQuit", "BtnInfo"})
@@ -243,7 +242,7 @@ void TestMainDialog::refusedOperationKeepsState()
     QVERIFY(first->answered);
     QTRY_VERIFY_WITH_TIMEOUT(!QApplication::activeModalWidget(), 5000);
     QCOMPARE(AcqState::code(m_dlg->session()->state()), AcqState::Idle);
-    QCOMPARE(gCtrlInfo.filePath.get(), QString());
+    QCOMPARE(m_dlg->session()->record().filePath.get(), QString());
 }
 
 void TestMainDialog::wholeManualTest()
@@ -257,10 +256,10 @@ void TestMainDialog::wholeManualTest()
     QTest::mouseClick(button(m_dlg.get(), "BtnNew"), Qt::LeftButton);
     QVERIFY(named->answered);
     QCOMPARE(uint(m_dlg->session()->state()), 0xF7000000u);
-    const QString expectedPath = gCtrlInfo.dataDir.get() + QStringLiteral("/") + gCtrlInfo.projectPath.get()
+    const QString expectedPath = m_dlg->session()->record().dataDir.get() + QStringLiteral("/") + m_dlg->session()->record().projectPath.get()
                                  + QStringLiteral("/H1.CZO");
-    QCOMPARE(gCtrlInfo.filePath.get(), expectedPath);
-    QCOMPARE(gCtrlInfo.curHoleName.get(), QStringLiteral("H1"));
+    QCOMPARE(m_dlg->session()->record().filePath.get(), expectedPath);
+    QCOMPARE(m_dlg->session()->record().curHoleName.get(), QStringLiteral("H1"));
     QVERIFY(QFileInfo(QFileInfo(expectedPath).path()).isDir());
     QCOMPARE(button(m_dlg.get(), "BtnNew")->text(), QStringLiteral("测试完成"));
     QTRY_VERIFY_WITH_TIMEOUT(m_dlg->queryThread()->isRunning(), 5000);
@@ -283,7 +282,7 @@ void TestMainDialog::wholeManualTest()
 void TestMainDialog::existingNameAsksAgain()
 {
     makeDialog();
-    const QString project = gCtrlInfo.dataDir.get() + QStringLiteral("/") + gCtrlInfo.projectPath.get();
+    const QString project = m_dlg->session()->record().dataDir.get() + QStringLiteral("/") + m_dlg->session()->record().projectPath.get();
     QVERIFY(QDir().mkpath(project));
     QVERIFY(writeFileBytes(project + QStringLiteral("/H1.CZO"), QByteArray("x")));
 
@@ -308,7 +307,7 @@ void TestMainDialog::existingNameAsksAgain()
     QCOMPARE(secondInitial, QStringLiteral("H1-2"));
     // Cancelled: reading, paused, no test named.
     QCOMPARE(uint(m_dlg->session()->state()), 0xF6000004u);
-    QVERIFY(gCtrlInfo.curHoleName.isEmpty());
+    QVERIFY(m_dlg->session()->record().curHoleName.isEmpty());
 }
 
 void TestMainDialog::manualLeakPointResamples()
@@ -391,7 +390,7 @@ void TestMainDialog::leakNoticeWearsTheme()
     makeDialog();
     style = before;
     CDlgLeak *notice = m_dlg->leakNotice();
-    notice->SetHeights(12340, 12000);
+    notice->SetHeights(12340, 12000, 20000);
     const QImage shot = notice->grab().toImage();
     // Just inside the frame, below the labels: the window's own background.
     QCOMPARE(QColor(shot.pixel(shot.width() / 2, shot.height() - 4)), background);
@@ -422,13 +421,13 @@ void TestMainDialog::judgeRewritesReviewedFile()
     QCOMPARE(button(m_dlg.get(), "BtnSample")->text(), QStringLiteral("关闭文件"));
     QVERIFY(button(m_dlg.get(), "Btnjudge")->isEnabled());
     QVERIFY(!button(m_dlg.get(), "BtnSet")->isEnabled());
-    QCOMPARE(gCtrlInfo.curHoleName.get(), QStringLiteral("R7"));
+    QCOMPARE(m_dlg->session()->record().curHoleName.get(), QStringLiteral("R7"));
     QCOMPARE(child<QLineEdit>(m_dlg.get(), "editPly")->text(), QStringLiteral("11"));
 
     m_dlg->OnSetMouseClick(row, 1, QString(), 2);
     QCOMPARE(m_dlg->session()->mark(), row - 1);
     QTest::mouseClick(button(m_dlg.get(), "Btnjudge"), Qt::LeftButton);
-    QCOMPARE(int(gCtrlInfo.sedimentThickness), thickness);
+    QCOMPARE(int(m_dlg->session()->record().sedimentThickness), thickness);
     QCOMPARE(child<QLineEdit>(m_dlg.get(), "editPly")->text(), QString::number(thickness));
     CtrlInfo stored;
     QCOMPARE(fileSamples(path, &stored).size(), 4);
@@ -438,7 +437,7 @@ void TestMainDialog::judgeRewritesReviewedFile()
     auto asked = answerQuestion(true);
     QTest::mouseClick(button(m_dlg.get(), "BtnSample"), Qt::LeftButton);
     QVERIFY(asked->answered);
-    QCOMPARE(int(gCtrlInfo.sedimentThickness), 7);
+    QCOMPARE(int(m_dlg->session()->record().sedimentThickness), 7);
     QCOMPARE(child<QLineEdit>(m_dlg.get(), "editPly")->text(), QStringLiteral("7"));
 }
 
@@ -469,7 +468,7 @@ void TestMainDialog::judgeStatesVerdictAndOverride()
     auto chosen = answerNextModal("CDlgSelKey", [](QWidget *w) { clickButtonWithText(w, QStringLiteral("合格")); });
     QTest::mouseClick(child<QComboBox>(m_dlg.get(), "CBResult"), Qt::LeftButton);
     QVERIFY(chosen->answered);
-    QVERIFY(gCtrlInfo.acceptance.overridden);
+    QVERIFY(m_dlg->session()->record().acceptance.overridden);
     QCOMPARE(verdict->text(), QStringLiteral("沉渣 350 mm > 300 mm（设计值）不合格（操作员改判）"));
     fileSamples(path, &stored);
     QVERIFY(stored.acceptance.overridden);
@@ -477,7 +476,7 @@ void TestMainDialog::judgeStatesVerdictAndOverride()
 
     m_dlg->OnSetMouseClick(3, 1, QString(), 2); // 19800 mm: 200 mm, judged again
     QTest::mouseClick(button(m_dlg.get(), "Btnjudge"), Qt::LeftButton);
-    QVERIFY(!gCtrlInfo.acceptance.overridden);
+    QVERIFY(!m_dlg->session()->record().acceptance.overridden);
     QCOMPARE(verdict->text(), QStringLiteral("沉渣 200 mm ≤ 300 mm（设计值）合格"));
     fileSamples(path, &stored);
     QCOMPARE(stored.acceptance.verdict, int32_t(AcceptanceVerdict::Pass));
@@ -487,15 +486,17 @@ void TestMainDialog::judgeOutsideReviewWritesNothing()
 {
     makeDialog();
     const QString path = m_world->file(QStringLiteral("live.CZO"));
-    gCtrlInfo.filePath = path;
-    gCtrlInfo.maxDepth = 20000;
+    editSessionRecord(m_dlg->session(), [&](CtrlInfo &r) {
+        r.filePath = path;
+        r.maxDepth = 20000;
+    });
     appendSessionSample(m_dlg->session(), 19650, 1.0f);
     setSessionState(m_dlg->session(), 0xFA000001u);
     m_dlg->SetBtnEnableByState(m_dlg->session()->state());
     QVERIFY(button(m_dlg.get(), "Btnjudge")->isEnabled());
     m_dlg->OnSetMouseClick(1, 1, QString(), 2);
     QTest::mouseClick(button(m_dlg.get(), "Btnjudge"), Qt::LeftButton);
-    QCOMPARE(int(gCtrlInfo.sedimentThickness), 35);
+    QCOMPARE(int(m_dlg->session()->record().sedimentThickness), 35);
     QCOMPARE(int(m_dlg->session()->setup().sedimentThickness), 0);
     QVERIFY(!QFileInfo::exists(path));
 
@@ -513,7 +514,9 @@ void TestMainDialog::failedRewriteIsReported()
     // The folder of the reviewed file is gone (USB disk pulled, card full):
     // a file sits where the folder should be.
     QVERIFY(writeFileBytes(m_world->file(QStringLiteral("blocked")), QByteArray("x")));
-    gCtrlInfo.filePath = m_world->file(QStringLiteral("blocked/R7.CZO"));
+    editSessionRecord(m_dlg->session(), [&](CtrlInfo &r) {
+        r.filePath = m_world->file(QStringLiteral("blocked/R7.CZO"));
+    });
     m_dlg->OnSetMouseClick(2, 1, QString(), 2);
     QString text;
     auto told = answerMessage(&text);
@@ -526,9 +529,11 @@ void TestMainDialog::closeReviewQuestion()
 {
     const QString path = writeHoleFile(QStringLiteral("R7.CZO"), {{19000, 3.0f, 3.0f}, {19650, 4.0f, 4.0f}});
     makeDialog();
-    gCtrlInfo.holeNo = QStringLiteral("LIVE");
+    editSessionRecord(m_dlg->session(), [&](CtrlInfo &r) {
+        r.holeNo = QStringLiteral("LIVE");
+    });
     m_dlg->OpenFileForReview(path);
-    QCOMPARE(gCtrlInfo.holeNo.get(), QStringLiteral("R7"));
+    QCOMPARE(m_dlg->session()->record().holeNo.get(), QStringLiteral("R7"));
 
     QString question;
     auto refused = answerQuestion(false, &question);
@@ -546,7 +551,7 @@ void TestMainDialog::closeReviewQuestion()
     QVERIFY(!m_dlg->reviewMode());
     QVERIFY(m_dlg->openFile().isEmpty());
     QVERIFY(m_dlg->session()->samples().isEmpty());
-    QCOMPARE(gCtrlInfo.holeNo.get(), QStringLiteral("LIVE"));
+    QCOMPARE(m_dlg->session()->record().holeNo.get(), QStringLiteral("LIVE"));
     QCOMPARE(button(m_dlg.get(), "BtnSample")->text(), QStringLiteral("采样"));
 }
 
@@ -574,7 +579,7 @@ void TestMainDialog::rangeAdaptsOnOpen()
     const QString path = writeHoleFile(QStringLiteral("R7.CZO"), {{19000, 55.0f, 55.0f}, {19650, 4.0f, 4.0f}}, 50);
     makeDialog();
     m_dlg->OpenFileForReview(path);
-    QCOMPARE(int(gCtrlInfo.curveRange), 60);
+    QCOMPARE(int(m_dlg->session()->record().curveRange), 60);
     QCOMPARE(child<QComboBox>(m_dlg.get(), "CBRange")->currentText(), QStringLiteral("60"));
 }
 
@@ -585,7 +590,7 @@ void TestMainDialog::sedimentPanelEntries()
     auto ranged = answerNextModal("CDlgSelKey", [](QWidget *w) { clickButtonWithText(w, QStringLiteral("800")); });
     QTest::mouseClick(child<QComboBox>(m_dlg.get(), "CBRange"), Qt::LeftButton);
     QVERIFY(ranged->answered);
-    QCOMPARE(int(gCtrlInfo.curveRange), 800);
+    QCOMPARE(int(m_dlg->session()->record().curveRange), 800);
     QCOMPARE(int(m_dlg->session()->setup().curveRange), 800);
     QCOMPARE(child<QComboBox>(m_dlg.get(), "CBRange")->currentIndex(), -1);
 
@@ -593,7 +598,7 @@ void TestMainDialog::sedimentPanelEntries()
     auto judged = answerNextModal("CDlgSelKey", [](QWidget *w) { clickButtonWithText(w, QStringLiteral("不合格")); });
     QTest::mouseClick(child<QComboBox>(m_dlg.get(), "CBResult"), Qt::LeftButton);
     QVERIFY(judged->answered);
-    QCOMPARE(int(gCtrlInfo.holeQuality), 1);
+    QCOMPARE(int(m_dlg->session()->record().holeQuality), 1);
     QCOMPARE(child<QComboBox>(m_dlg.get(), "CBResult")->currentText(), QStringLiteral("不合格"));
 
     // A typed thickness judges the shown test only (the set-up keeps none);
@@ -607,7 +612,7 @@ void TestMainDialog::sedimentPanelEntries()
         QTest::mouseClick(ply, Qt::LeftButton);
         QVERIFY(typedIn->answered);
         QCOMPARE(ply->text(), typed);
-        QCOMPARE(int(gCtrlInfo.sedimentThickness), typed.toInt());
+        QCOMPARE(int(m_dlg->session()->record().sedimentThickness), typed.toInt());
         QCOMPARE(int(m_dlg->session()->setup().sedimentThickness), 0);
     }
 }
@@ -687,9 +692,9 @@ void TestMainDialog::previousTestFound()
     }
     // The review shows the reviewed test, as read from its file.
     QCOMPARE(m_dlg->session()->samples().snapshot(), reviewedSamples);
-    QCOMPARE(gCtrlInfo.filePath.get(), paths.first());
-    QCOMPARE(gCtrlInfo.testDate.get(), reviewedInfo.testDate.get());
-    QCOMPARE(gCtrlInfo.acceptance.sequence, reviewedInfo.acceptance.sequence);
+    QCOMPARE(m_dlg->session()->record().filePath.get(), paths.first());
+    QCOMPARE(m_dlg->session()->record().testDate.get(), reviewedInfo.testDate.get());
+    QCOMPARE(m_dlg->session()->record().acceptance.sequence, reviewedInfo.acceptance.sequence);
     for (const QString &path : paths)
         QCOMPARE(readFileBytes(path), bytesBefore.value(path));
 }
@@ -739,7 +744,7 @@ void TestMainDialog::paceTimerFollowsMode()
     QVERIFY(m_dlg->paceTimer());
     QCOMPARE(m_dlg->paceTimer()->interval(), 300);
     QVERIFY(button(m_dlg.get(), "BtnMove")->isVisible());
-    QCOMPARE(int(gCtrlInfo.deviceChannel), 1);
+    QCOMPARE(int(m_dlg->session()->record().deviceChannel), 1);
 
     // Ticks move the probe only while raising and not paused.
     memoryDevice().resetHeight();
@@ -752,11 +757,13 @@ void TestMainDialog::paceTimerFollowsMode()
         m_dlg->UpdateTime();
     QCOMPARE(getHeight(), 10); // ticks 3 and 6, 5 cm each
 
-    gCtrlInfo.sampleMode = SampleModes::AutoRaise;
+    editSessionRecord(m_dlg->session(), [&](CtrlInfo &r) {
+        r.sampleMode = SampleModes::AutoRaise;
+    });
     m_dlg->SetupPaceTimer();
     QVERIFY(!m_dlg->paceTimer());
     QVERIFY(!button(m_dlg.get(), "BtnMove")->isVisible());
-    QCOMPARE(int(gCtrlInfo.deviceChannel), 0);
+    QCOMPARE(int(m_dlg->session()->record().deviceChannel), 0);
 }
 
 void TestMainDialog::refreshMergesThreadRequests()

@@ -11,6 +11,7 @@
 #include "paramfile.h"
 #include "querythread.h"
 #include "screentestworld.h"
+#include "sessionsetup.h"
 #include "testsession.h"
 #include "verdict.h"
 
@@ -37,7 +38,7 @@ private:
     int quality() const { return child<QComboBox>(m_dlg.get(), "CBResult")->currentIndex(); }
     QString path(const QString &name) const
     {
-        return gCtrlInfo.dataDir.get() + QStringLiteral("/P/") + name + QStringLiteral(".CZO");
+        return m_dlg->session()->record().dataDir.get() + QStringLiteral("/P/") + name + QStringLiteral(".CZO");
     }
     void closeFile();
 
@@ -96,7 +97,9 @@ void TestWalk::fourTestsInOneRun()
     QVERIFY(QTest::qWaitForWindowActive(m_dlg.get()));
     m_dlg->queryThread()->setValueSource([]() { return 12.5f; });
     // The time the program started with, which no test may carry.
-    gCtrlInfo.testTime = QStringLiteral("01:02:03");
+    editSessionRecord(m_dlg->session(), [&](CtrlInfo &r) {
+        r.testTime = QStringLiteral("01:02:03");
+    });
     QCOMPARE(thickness(), QString());
     QCOMPARE(quality(), -1);
 

@@ -26,8 +26,10 @@
 
 namespace {
 
-// The samples the pictures and tables of these tests show.
+// The samples the pictures and tables of these tests show, and the record
+// whose scales they are drawn on.
 SampleList samples;
+CtrlInfo record;
 
 struct CurveSetup {
     int range, maxDepth, moveDistance;
@@ -35,9 +37,9 @@ struct CurveSetup {
 
 void setCurve(const CurveSetup &c)
 {
-    gCtrlInfo.curveRange = c.range;
-    gCtrlInfo.maxDepth = c.maxDepth;
-    gCtrlInfo.moveDistance = c.moveDistance;
+    record.curveRange = c.range;
+    record.maxDepth = c.maxDepth;
+    record.moveDistance = c.moveDistance;
 }
 
 QVector<Sample> makeSamples(int n, int firstDepth, int step, float (*value)(int))
@@ -60,7 +62,7 @@ float wave(int i)
 QImage drawCurve(int w, int h, int selected = -1)
 {
     QPixmap pm(w, h);
-    DrawCurvePicture(pm, samples, gCtrlInfo, selected);
+    DrawCurvePicture(pm, samples, record, selected);
     return pm.toImage().convertToFormat(QImage::Format_RGB32);
 }
 
@@ -420,7 +422,7 @@ void TestScreenWidgets::pictureResolvesPendingPress()
     int depth = 0;
     QVERIFY(pickedDepth(plot, 20000, 300, y, &depth));
     CCurvePicture picture;
-    picture.setSource(&samples, &gCtrlInfo);
+    picture.setSource(&samples, &record);
     int index = -3;
     QVERIFY(picture.pick(size, QPoint(300, y), &index));
     const int expected = pickSampleIndex(samples.snapshot(), depth, 50);
@@ -438,7 +440,7 @@ void TestScreenWidgets::pictureResolvesPendingPress()
 void TestScreenWidgets::pressOnEmptyPictureStaysPending()
 {
     CShowWavePic pic;
-    pic.picture().setSource(&samples, &gCtrlInfo);
+    pic.picture().setSource(&samples, &record);
     pic.resize(600, 500);
     pic.show();
     QSignalSpy picked(&pic, &CShowWavePic::samplePicked);
@@ -507,7 +509,7 @@ void TestScreenWidgets::overlayDrawnFadedUnderCurve()
 
     CCurvePicture picture;
 
-    picture.setSource(&samples, &gCtrlInfo);
+    picture.setSource(&samples, &record);
     auto render = [&] {
         QImage img(size, QImage::Format_RGB32);
         QPainter p(&img);
@@ -614,7 +616,7 @@ void TestScreenWidgets::magnifiedCanvasDrawsOnlyWhatIsVisible()
     {
         QPainter p(&whole);
         CCurvePicture picture;
-        picture.setSource(&samples, &gCtrlInfo);
+        picture.setSource(&samples, &record);
         picture.setSelected(1500);
         picture.paint(p, size);
     }
@@ -625,7 +627,7 @@ void TestScreenWidgets::magnifiedCanvasDrawsOnlyWhatIsVisible()
         QPainter p(&part);
         p.setClipRect(visible);
         CCurvePicture picture;
-        picture.setSource(&samples, &gCtrlInfo);
+        picture.setSource(&samples, &record);
         picture.setSelected(1500);
         picture.paint(p, size);
     }
@@ -654,7 +656,7 @@ void TestScreenWidgets::wavePicPressReportsLeftButtonOnly()
 {
     samples.assign(makeSamples(400, 20000, -50, wave));
     CShowWavePic pic;
-    pic.picture().setSource(&samples, &gCtrlInfo);
+    pic.picture().setSource(&samples, &record);
     pic.resize(600, 500);
     pic.show();
     QSignalSpy picked(&pic, &CShowWavePic::samplePicked);
@@ -664,7 +666,7 @@ void TestScreenWidgets::wavePicPressReportsLeftButtonOnly()
     QCOMPARE(picked.count(), 1);
     int expected = -3;
     CCurvePicture plain;
-    plain.setSource(&samples, &gCtrlInfo);
+    plain.setSource(&samples, &record);
     plain.pick(pic.size(), QPoint(100, 120), &expected);
     QCOMPARE(picked.at(0).at(0).toInt(), expected);
     // Off the plot: nothing.

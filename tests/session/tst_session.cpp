@@ -11,6 +11,7 @@
 #include "paramfile.h"
 #include "querythread.h"
 #include "screentestworld.h"
+#include "sessionsetup.h"
 #include "testrecord.h"
 #include "verdict.h"
 
@@ -145,13 +146,15 @@ void TestSession::buttonSequences()
 void TestSession::newTestIsFreshAndStamped()
 {
     // Nothing judged at the start, whatever the parameter file held.
-    QVERIFY(!hasJudgement(gCtrlInfo));
+    QVERIFY(!hasJudgement(m_session->record()));
     QVERIFY(!hasJudgement(m_session->setup()));
 
     // A judgement of the test before, and the program's start time.
-    gCtrlInfo.testTime = QStringLiteral("01:02:03");
+    editSessionRecord(m_session.get(), [&](CtrlInfo &r) {
+        r.testTime = QStringLiteral("01:02:03");
+    });
     m_session->setSedimentThickness(4);
-    QVERIFY(hasJudgement(gCtrlInfo));
+    QVERIFY(hasJudgement(m_session->record()));
     m_session->selectSample(0);
 
     QSignalSpy judgement(m_session.get(), &CTestSession::judgementChanged);
@@ -159,14 +162,14 @@ void TestSession::newTestIsFreshAndStamped()
     press(*m_session, QLatin1Char('N'));
     const QDateTime after = QDateTime::currentDateTime().addSecs(1);
     QVERIFY(!judgement.isEmpty());
-    QVERIFY(!hasJudgement(gCtrlInfo));
-    QCOMPARE(int(gCtrlInfo.sedimentThickness), 0);
-    QCOMPARE(gCtrlInfo.acceptance.verdict, int32_t(AcceptanceVerdict::NotJudged));
+    QVERIFY(!hasJudgement(m_session->record()));
+    QCOMPARE(int(m_session->record().sedimentThickness), 0);
+    QCOMPARE(m_session->record().acceptance.verdict, int32_t(AcceptanceVerdict::NotJudged));
     QCOMPARE(m_session->mark(), -1);
-    const QDateTime stamped = QDateTime::fromString(gCtrlInfo.testDate.get() + QLatin1Char(' ') + gCtrlInfo.testTime.get(),
+    const QDateTime stamped = QDateTime::fromString(m_session->record().testDate.get() + QLatin1Char(' ') + m_session->record().testTime.get(),
                                                     QStringLiteral("yyyy-MM-dd hh:mm:ss"));
     QVERIFY2(stamped.isValid() && stamped >= before && stamped <= after,
-             qPrintable(gCtrlInfo.testDate.get() + QLatin1Char(' ') + gCtrlInfo.testTime.get()));
+             qPrintable(m_session->record().testDate.get() + QLatin1Char(' ') + m_session->record().testTime.get()));
 }
 
 QString TestSession::writeStoredTest(const QString &name, int32_t thicknessCm)
@@ -194,12 +197,12 @@ void TestSession::reviewKeepsTheLiveTestApart()
     QCOMPARE(uint(m_session->state()), 0xF7000004u);
     m_session->restoreTest({Sample{2000, 7.0f, 7.0f}}, m_session->state());
     m_session->setSedimentThickness(9);
-    const QString liveName = gCtrlInfo.curHoleName.get();
+    const QString liveName = m_session->record().curHoleName.get();
 
     const QString path = writeStoredTest(QStringLiteral("Z1-9"), 30);
     QVERIFY(m_session->openForReview(path));
     QCOMPARE(m_session->mark(), -1);
-    QCOMPARE(int(gCtrlInfo.sedimentThickness), 30);
+    QCOMPARE(int(m_session->record().sedimentThickness), 30);
     // Typed in review: the reviewed file holds it at once.
     QCOMPARE(m_session->setSedimentThickness(4), CTestSession::JudgedAndSaved);
     CtrlInfo stored;
@@ -211,9 +214,9 @@ void TestSession::reviewKeepsTheLiveTestApart()
 
     // Closing gives back the live test exactly: record, samples, state.
     m_session->closeReview();
-    QCOMPARE(int(gCtrlInfo.sedimentThickness), 9);
-    QCOMPARE(int(gCtrlInfo.holeQuality), 0);
-    QCOMPARE(gCtrlInfo.curHoleName.get(), liveName);
+    QCOMPARE(int(m_session->record().sedimentThickness), 9);
+    QCOMPARE(int(m_session->record().holeQuality), 0);
+    QCOMPARE(m_session->record().curHoleName.get(), liveName);
     QCOMPARE(m_session->samples().snapshot(), (QVector<Sample>{Sample{2000, 7.0f, 7.0f}}));
     QCOMPARE(uint(m_session->state()), 0xF7000004u);
     QVERIFY(!m_session->reviewing());
@@ -262,7 +265,7 @@ void TestSession::nameOfAnotherHole()
     QVERIFY(!m_session->nameFitsHole(QStringLiteral("Z12")));
 
     m_session->adoptHoleNumber(QStringLiteral("Z2"));
-    QCOMPARE(gCtrlInfo.holeNo.get(), QStringLiteral("Z2"));
+    QCOMPARE(m_session->record().holeNo.get(), QStringLiteral("Z2"));
     QCOMPARE(m_session->setup().holeNo.get(), QStringLiteral("Z2"));
     // The next start knows it too.
     CtrlInfo reloaded;

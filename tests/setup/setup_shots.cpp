@@ -33,19 +33,20 @@ int main(int argc, char **argv)
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(dir);
 
-    gCtrlInfo.projectName = QStringLiteral("城南大桥桩基检测工程");
-    gCtrlInfo.projectPath = QStringLiteral("城南大桥");
-    gCtrlInfo.tester = QStringLiteral("张工");
-    gCtrlInfo.holeNo = QStringLiteral("12#");
-    gCtrlInfo.maxDepth = 35500;
-    gCtrlInfo.elevation = 30000;
-    gCtrlInfo.offsetAngle = 30;
-    gCtrlInfo.acceptance.code = QStringLiteral("JTG/T 3650-2020");
-    gCtrlInfo.acceptance.pileType = QStringLiteral("摩擦桩");
-    gCtrlInfo.acceptance.position = MeasuringPosition::XPrime;
-
     TestAppDir appDir;
     CTestSession session;
+    CtrlInfo shown;
+    shown.projectName = QStringLiteral("城南大桥桩基检测工程");
+    shown.projectPath = QStringLiteral("城南大桥");
+    shown.tester = QStringLiteral("张工");
+    shown.holeNo = QStringLiteral("12#");
+    shown.maxDepth = 35500;
+    shown.elevation = 30000;
+    shown.offsetAngle = 30;
+    shown.acceptance.code = QStringLiteral("JTG/T 3650-2020");
+    shown.acceptance.pileType = QStringLiteral("摩擦桩");
+    shown.acceptance.position = MeasuringPosition::XPrime;
+    session.storeSetup(shown);
     for (int small = 0; small < 2; ++small) {
         if (small)
             QDir().mkpath(appDir.file(QStringLiteral("8.4")));
@@ -60,14 +61,14 @@ int main(int argc, char **argv)
             CDlgSet set(&session, &host);
             shot(&set, dir, QStringLiteral("cdlgset") + size + t);
             if (!small) {
-                CDlgReSample re(500, 600, &host);
+                CDlgReSample re(500, 600, 20000, 50, &host);
                 shot(&re, dir, QStringLiteral("cdlgresample") + t);
             }
             // The notice as the main dialog runs it (no parent), once it
             // offers the pause.
             CDlgLeak leak;
             leak.setPauseOfferDelayMs(0);
-            leak.SetHeights(12340, 12000);
+            leak.SetHeights(12340, 12000, 20000);
             shot(&leak, dir, QStringLiteral("cdlgleak-pause") + size + t);
         }
     }
@@ -76,7 +77,8 @@ int main(int argc, char **argv)
     if (english.load(QStringLiteral(":/Language/English.qm"))) {
         QCoreApplication::installTranslator(&english);
         language = 1;
-        gCtrlInfo.sampleMode = SampleModes::Manual6;
+        shown.sampleMode = SampleModes::Manual6;
+        session.storeSetup(shown);
         QWidget host;
         QKRVCommomUtils::loadCommonStyleSheet(&host);
         CDlgSet set(&session, &host);
@@ -92,8 +94,7 @@ int main(int argc, char **argv)
         language = 0;
     }
     CDlgLeak leak;
-    gCtrlInfo.holeDepth = 20000;
-    leak.SetHeights(12340, 12000);
+    leak.SetHeights(12340, 12000, 20000);
     shot(&leak, dir, QStringLiteral("cdlgleak"));
     return 0;
 }

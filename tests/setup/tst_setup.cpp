@@ -15,6 +15,7 @@
 #include "setuprules.h"
 #include "sysconfig.h"
 #include "testsupport.h"
+#include "sessionsetup.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -205,7 +206,6 @@ void TestSetup::init()
 {
     m_dir = std::make_unique<TestAppDir>();
     resetSysBaseConfig();
-    gCtrlInfo = CtrlInfo();
     m_session = std::make_unique<CTestSession>();
 }
 
@@ -270,21 +270,23 @@ void TestSetup::geometryAndColours()
 
 void TestSetup::loadsFields()
 {
-    gCtrlInfo.projectName = QStringLiteral("城南大桥");
-    gCtrlInfo.projectPath = QStringLiteral("CN");
-    gCtrlInfo.testUnit = QStringLiteral("检测一队");
-    gCtrlInfo.constructionUnit = QStringLiteral("路桥公司");
-    gCtrlInfo.tester = QStringLiteral("李");
-    gCtrlInfo.holeNo = QStringLiteral("7#");
-    gCtrlInfo.maxDepth = 35500;
-    gCtrlInfo.holeDepth = 1; // the field shows maxDepth
-    gCtrlInfo.elevation = 30250;
-    gCtrlInfo.holeDiameter = 1500;
-    gCtrlInfo.offsetAngle = -45;
-    gCtrlInfo.moveDistance = 250;
-    gCtrlInfo.sampleMode = SampleModes::Manual6;
-    gCtrlInfo.wheelD = 63;
-    gCtrlInfo.lineD = 7;
+    editSessionRecord(m_session.get(), [&](CtrlInfo &r) {
+        r.projectName = QStringLiteral("城南大桥");
+        r.projectPath = QStringLiteral("CN");
+        r.testUnit = QStringLiteral("检测一队");
+        r.constructionUnit = QStringLiteral("路桥公司");
+        r.tester = QStringLiteral("李");
+        r.holeNo = QStringLiteral("7#");
+        r.maxDepth = 35500;
+        r.holeDepth = 1; // the field shows maxDepth
+        r.elevation = 30250;
+        r.holeDiameter = 1500;
+        r.offsetAngle = -45;
+        r.moveDistance = 250;
+        r.sampleMode = SampleModes::Manual6;
+        r.wheelD = 63;
+        r.lineD = 7;
+    });
     CDlgSet dlg(m_session.get());
     QCOMPARE(text(&dlg, "editGCMC"), QStringLiteral("城南大桥"));
     QCOMPARE(text(&dlg, "editGCLJ"), QStringLiteral("CN"));
@@ -318,8 +320,10 @@ void TestSetup::loadsFields()
 
 void TestSetup::unmatchedComboTexts()
 {
-    gCtrlInfo.moveDistance = 75;
-    gCtrlInfo.sampleMode = SampleModes::Wireless; // offered by no item
+    editSessionRecord(m_session.get(), [&](CtrlInfo &r) {
+        r.moveDistance = 75;
+        r.sampleMode = SampleModes::Wireless; // offered by no item
+    });
     CDlgSet dlg(m_session.get());
     QCOMPARE(field<QComboBox>(&dlg, "CBMove")->currentIndex(), -1);
     QCOMPARE(field<QComboBox>(&dlg, "CBSampleMode")->currentIndex(), -1);
@@ -369,7 +373,7 @@ void TestSetup::checks()
     QFETCH(QString, name);
     QFETCH(QString, value);
     QFETCH(QString, message);
-    const QString before = gCtrlInfo.projectName.get();
+    const QString before = m_session->record().projectName.get();
     int paceCalls = 0;
     connect(m_session.get(), &CTestSession::samplingModeChanged, [&] { ++paceCalls; });
     CDlgSet dlg(m_session.get());
@@ -391,11 +395,11 @@ void TestSetup::checks()
     if (message.isEmpty()) {
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QVERIFY(!dlg.isVisible());
-        QCOMPARE(gCtrlInfo.projectName.get(), QStringLiteral("新工程"));
+        QCOMPARE(m_session->record().projectName.get(), QStringLiteral("新工程"));
         QCOMPARE(paceCalls, 1);
     } else {
         QVERIFY(dlg.isVisible());
-        QCOMPARE(gCtrlInfo.projectName.get(), before);
+        QCOMPARE(m_session->record().projectName.get(), before);
         QCOMPARE(paceCalls, 0);
     }
 }
@@ -427,7 +431,9 @@ void TestSetup::checksBeyondTheWidgets()
 
 void TestSetup::firstComplaintOnly()
 {
-    gCtrlInfo.moveDistance = 75; // would fail check 13 as well
+    editSessionRecord(m_session.get(), [&](CtrlInfo &r) {
+        r.moveDistance = 75; // would fail check 13 as well
+    });
     CDlgSet dlg(m_session.get());
     dlg.show();
     field(&dlg, "editGCMC")->clear();
@@ -468,25 +474,25 @@ void TestSetup::storesAfterOk()
     QCOMPARE(text(&dlg, "editPileLen"), QStringLiteral("12.35"));
     QCOMPARE(text(&dlg, "editPileBG"), QStringLiteral("12.35"));
     QCOMPARE(text(&dlg, "EPulleyD"), QStringLiteral("62.7"));
-    QCOMPARE(gCtrlInfo.maxDepth.load(), 20000); // nothing stored before OK
+    QCOMPARE(m_session->record().maxDepth.load(), 20000); // nothing stored before OK
 
     ModalAnswerer none;
     none.start();
     QTest::mouseClick(field<QPushButton>(&dlg, "BtnOK"), Qt::LeftButton);
     QVERIFY2(none.finish(), none.report().constData());
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
-    QCOMPARE(gCtrlInfo.maxDepth.load(), 12350);
-    QCOMPARE(gCtrlInfo.holeDepth.load(), 12350);
-    QCOMPARE(gCtrlInfo.elevation.load(), 12350);
-    QCOMPARE(gCtrlInfo.wheelD.load(), 62);
-    QCOMPARE(gCtrlInfo.lineD.load(), 7);
-    QCOMPARE(gCtrlInfo.holeDiameter.load(), 1250);
-    QCOMPARE(gCtrlInfo.offsetAngle.load(), -90);
-    QCOMPARE(gCtrlInfo.moveDistance.load(), 150);
-    QCOMPARE(int(gCtrlInfo.sampleMode), int(SampleModes::Manual4));
-    QCOMPARE(gCtrlInfo.holeNo.get(), QStringLiteral("A-12"));
+    QCOMPARE(m_session->record().maxDepth.load(), 12350);
+    QCOMPARE(m_session->record().holeDepth.load(), 12350);
+    QCOMPARE(m_session->record().elevation.load(), 12350);
+    QCOMPARE(m_session->record().wheelD.load(), 62);
+    QCOMPARE(m_session->record().lineD.load(), 7);
+    QCOMPARE(m_session->record().holeDiameter.load(), 1250);
+    QCOMPARE(m_session->record().offsetAngle.load(), -90);
+    QCOMPARE(m_session->record().moveDistance.load(), 150);
+    QCOMPARE(int(m_session->record().sampleMode), int(SampleModes::Manual4));
+    QCOMPARE(m_session->record().holeNo.get(), QStringLiteral("A-12"));
     // Untouched texts are stored as shown.
-    QCOMPARE(gCtrlInfo.projectPath.get(), QStringLiteral("Talvenor"));
+    QCOMPARE(m_session->record().projectPath.get(), QStringLiteral("Talvenor"));
 }
 
 void TestSetup::paceFollowsMode_data()
@@ -518,7 +524,7 @@ void TestSetup::paceFollowsMode()
                          : mode.contains(QLatin1Char('8')) ? 8 : 0;
     QCOMPARE(m_session->paceTimer() ? m_session->paceTimer()->interval() : 0, perMetre * move.toInt());
     QCOMPARE(m_session->moveByHand(), mode != QStringLiteral("自动提升"));
-    QCOMPARE(int(gCtrlInfo.deviceChannel), mode != QStringLiteral("自动提升") ? 1 : 0);
+    QCOMPARE(int(m_session->record().deviceChannel), mode != QStringLiteral("自动提升") ? 1 : 0);
 }
 
 void TestSetup::closedDialogStoresNothing()
@@ -534,8 +540,8 @@ void TestSetup::closedDialogStoresNothing()
     TOUCH_WITH(&dlg, "editPileLen", s);
     QCOMPARE(text(&dlg, "editPileBG"), QStringLiteral("55.00"));
     dlg.reject();
-    QCOMPARE(gCtrlInfo.maxDepth.load(), 20000);
-    QCOMPARE(gCtrlInfo.elevation.load(), 20000);
+    QCOMPARE(m_session->record().maxDepth.load(), 20000);
+    QCOMPARE(m_session->record().elevation.load(), 20000);
     QCOMPARE(paceCalls, 0);
 }
 
@@ -643,7 +649,9 @@ void TestSetup::angleCheck()
 {
     QFETCH(QString, typed);
     QFETCH(bool, accepted);
-    gCtrlInfo.offsetAngle = 30;
+    editSessionRecord(m_session.get(), [&](CtrlInfo &r) {
+        r.offsetAngle = 30;
+    });
     CDlgSet dlg(m_session.get());
     dlg.show();
     auto *pic = field<CLocationPic>(&dlg, "showPic");
@@ -684,7 +692,7 @@ void TestSetup::cancelledEntryKeepsField()
     touch(&dlg, "CBMove");
     QVERIFY2(s.finish(), s.report().constData());
     QCOMPARE(text(&dlg, "editPileLen"), QStringLiteral("20.00"));
-    QCOMPARE(text(&dlg, "editGCMC"), gCtrlInfo.projectName.get());
+    QCOMPARE(text(&dlg, "editGCMC"), m_session->record().projectName.get());
     QCOMPARE(field<QComboBox>(&dlg, "CBMove")->currentText(), QStringLiteral("50"));
 }
 
@@ -724,9 +732,9 @@ void TestSetup::projectPathWrittenAtOnce()
     dlg.show();
     ENTER(&dlg, "editGCLJ", "keyboard", typeText(longPath));
     QCOMPARE(text(&dlg, "editGCLJ"), longPath); // no byte cut for the path
-    QCOMPARE(gCtrlInfo.projectPath.get(), longPath);
+    QCOMPARE(m_session->record().projectPath.get(), longPath);
     dlg.reject();
-    QCOMPARE(gCtrlInfo.projectPath.get(), longPath);
+    QCOMPARE(m_session->record().projectPath.get(), longPath);
 }
 
 void TestSetup::emptyProjectPathChangesNothing()
@@ -735,7 +743,7 @@ void TestSetup::emptyProjectPathChangesNothing()
     dlg.show();
     ENTER(&dlg, "editGCLJ", "keyboard", typeText(QStringLiteral("   ")));
     QCOMPARE(text(&dlg, "editGCLJ"), QStringLiteral("Talvenor"));
-    QCOMPARE(gCtrlInfo.projectPath.get(), QStringLiteral("Talvenor"));
+    QCOMPARE(m_session->record().projectPath.get(), QStringLiteral("Talvenor"));
 }
 
 void TestSetup::selections_data()
@@ -785,8 +793,10 @@ void TestSetup::selections()
 // and a new basis starts the test unjudged.
 void TestSetup::basisAndPosition()
 {
-    gCtrlInfo.acceptance.verdict = AcceptanceVerdict::Pass;
-    gCtrlInfo.acceptance.limitMm = 50;
+    editSessionRecord(m_session.get(), [&](CtrlInfo &r) {
+        r.acceptance.verdict = AcceptanceVerdict::Pass;
+        r.acceptance.limitMm = 50;
+    });
     CDlgSet dlg(m_session.get());
     dlg.show();
     QCOMPARE(text(&dlg, "editBasis"), QStringLiteral("无"));
@@ -811,15 +821,15 @@ void TestSetup::basisAndPosition()
     TOUCH_WITH(&dlg, "editBasis", design);
     QCOMPARE(text(&dlg, "editBasis"), QStringLiteral("设计值 80 mm"));
     ENTER(&dlg, "CBPosition", "CDlgSelKey", chooseItem(QStringLiteral("X")));
-    QCOMPARE(gCtrlInfo.acceptance.designLimitMm, 0); // nothing stored before OK
+    QCOMPARE(m_session->record().acceptance.designLimitMm, 0); // nothing stored before OK
 
     QTest::mouseClick(field<QPushButton>(&dlg, "BtnOK"), Qt::LeftButton);
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
-    QCOMPARE(gCtrlInfo.acceptance.designLimitMm, 80);
-    QVERIFY(gCtrlInfo.acceptance.code.isEmpty());
-    QCOMPARE(gCtrlInfo.acceptance.position, int32_t(MeasuringPosition::X));
-    QCOMPARE(gCtrlInfo.acceptance.verdict, int32_t(AcceptanceVerdict::NotJudged));
-    QCOMPARE(gCtrlInfo.acceptance.limitMm, -1);
+    QCOMPARE(m_session->record().acceptance.designLimitMm, 80);
+    QVERIFY(m_session->record().acceptance.code.isEmpty());
+    QCOMPARE(m_session->record().acceptance.position, int32_t(MeasuringPosition::X));
+    QCOMPARE(m_session->record().acceptance.verdict, int32_t(AcceptanceVerdict::NotJudged));
+    QCOMPARE(m_session->record().acceptance.limitMm, -1);
 
     CDlgSet again(m_session.get());
     again.show();
@@ -827,7 +837,7 @@ void TestSetup::basisAndPosition()
     QCOMPARE(field<QComboBox>(&again, "CBPosition")->currentText(), QStringLiteral("X"));
     ENTER(&again, "editBasis", "CDlgSelKey", chooseItem(QStringLiteral("无")));
     QTest::mouseClick(field<QPushButton>(&again, "BtnOK"), Qt::LeftButton);
-    QVERIFY(!gCtrlInfo.acceptance.hasBasis());
+    QVERIFY(!m_session->record().acceptance.hasBasis());
 }
 
 void TestSetup::disabledModeComboOpensNothing()
@@ -908,12 +918,13 @@ void TestSetup::chineseProjectAndBasisSurviveRestart()
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
     }
     // What the main dialog does with an accepted set-up.
-    QVERIFY(saveTestParams(gCtrlInfo));
+    QVERIFY(saveTestParams(m_session->record()));
 
     // A new start: fresh records, loaded from the file.
-    gCtrlInfo = CtrlInfo();
-    QCOMPARE(gCtrlInfo.projectName.get(), defaultProjectName());
-    loadTestParams(gCtrlInfo);
+    CtrlInfo fresh;
+    QCOMPARE(fresh.projectName.get(), defaultProjectName());
+    loadTestParams(fresh);
+    m_session->storeSetup(fresh);
     CDlgSet again(m_session.get());
     QCOMPARE(text(&again, "editGCMC"), name);
     QCOMPARE(text(&again, "editGCLJ"), path);
@@ -956,7 +967,7 @@ void TestSetup::modeSurvivesLanguageChange()
         QTest::mouseClick(field<QPushButton>(&dlg, "BtnOK"), Qt::LeftButton);
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
     }
-    QVERIFY(saveTestParams(gCtrlInfo));
+    QVERIFY(saveTestParams(m_session->record()));
     // The file keeps its layout: the mode as a text, in the language on show.
     QByteArray stored;
     {
@@ -968,10 +979,11 @@ void TestSetup::modeSurvivesLanguageChange()
 
     // The next start shows the other language.
     useEnglish(!savedInEnglish);
-    gCtrlInfo = CtrlInfo();
-    gCtrlInfo.sampleMode = -1;
-    loadTestParams(gCtrlInfo);
-    QCOMPARE(int(gCtrlInfo.sampleMode), mode);
+    CtrlInfo fresh;
+    fresh.sampleMode = -1;
+    loadTestParams(fresh);
+    QCOMPARE(int(fresh.sampleMode), mode);
+    m_session->storeSetup(fresh);
     CDlgSet again(m_session.get());
     auto *cb = field<QComboBox>(&again, "CBSampleMode");
     QCOMPARE(cb->currentData().toInt(), mode);
@@ -979,14 +991,14 @@ void TestSetup::modeSurvivesLanguageChange()
     QVERIFY(!cb->currentText().isEmpty());
     // The screen and the acquisition agree on who raises the probe.
     const bool byHand = mode != SampleModes::AutoRaise;
-    QCOMPARE(SampleModes::isManual(gCtrlInfo.sampleMode), byHand);
-    QCOMPARE(acqSettingsOf(gCtrlInfo).heightFromWinch, !byHand);
+    QCOMPARE(SampleModes::isManual(m_session->record().sampleMode), byHand);
+    QCOMPARE(acqSettingsOf(m_session->record()).heightFromWinch, !byHand);
     // OK passes and keeps the mode.
     ModalAnswerer none;
     none.start();
     QTest::mouseClick(field<QPushButton>(&again, "BtnOK"), Qt::LeftButton);
     QVERIFY2(none.finish(), none.report().constData());
-    QCOMPARE(int(gCtrlInfo.sampleMode), mode);
+    QCOMPARE(int(m_session->record().sampleMode), mode);
     useEnglish(false);
 }
 
@@ -1000,7 +1012,9 @@ void TestSetup::okRefusesMissingMode_data()
 void TestSetup::okRefusesMissingMode()
 {
     QFETCH(int, stored);
-    gCtrlInfo.sampleMode = stored;
+    editSessionRecord(m_session.get(), [&](CtrlInfo &r) {
+        r.sampleMode = stored;
+    });
     int paceCalls = 0;
     connect(m_session.get(), &CTestSession::samplingModeChanged, [&] { ++paceCalls; });
     CDlgSet dlg(m_session.get());
@@ -1015,12 +1029,12 @@ void TestSetup::okRefusesMissingMode()
     QCOMPARE(shown, QStringLiteral("请选择采集方式！"));
     QVERIFY(dlg.isVisible());
     QCOMPARE(paceCalls, 0);
-    QCOMPARE(int(gCtrlInfo.sampleMode), stored);
+    QCOMPARE(int(m_session->record().sampleMode), stored);
     // Chosen, the set-up is accepted.
     ENTER(&dlg, "CBSampleMode", "CDlgSelKey", chooseItem(QStringLiteral("手动提升")));
     QTest::mouseClick(field<QPushButton>(&dlg, "BtnOK"), Qt::LeftButton);
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
-    QCOMPARE(int(gCtrlInfo.sampleMode), int(SampleModes::Manual));
+    QCOMPARE(int(m_session->record().sampleMode), int(SampleModes::Manual));
 }
 
 void TestSetup::englishCatalogue()
@@ -1029,7 +1043,9 @@ void TestSetup::englishCatalogue()
     QVERIFY(translator.load(QStringLiteral(":/Language/English.qm")));
     QCoreApplication::installTranslator(&translator);
     language = 1;
-    gCtrlInfo = CtrlInfo(); // defaults in the language on show
+    editSessionRecord(m_session.get(), [&](CtrlInfo &r) {
+        r = CtrlInfo(); // defaults in the language on show
+    });
     CDlgSet dlg(m_session.get());
     dlg.show();
     QCOMPARE(field<QLabel>(&dlg, "label_GCMC")->text(), QStringLiteral("Project Name:"));
@@ -1048,7 +1064,7 @@ void TestSetup::englishCatalogue()
     QVERIFY2(s.finish(), s.report().constData());
     QCOMPARE(shown, QStringLiteral("Pile diameter is beyond range (1-9999), please input again!"));
 
-    CDlgReSample re(500, 0);
+    CDlgReSample re(500, 0, 20000, 50);
     QCOMPARE(field<QLabel>(&re, "lbShow2")->text(), QStringLiteral("Resample H(cm):"));
     QCOMPARE(ResampleRules::message(ResampleRules::Verdict::NotMultiple, 500, 20000, 50),
              QStringLiteral("Please input a valid resample height: a multiple of the move 50mm"));
@@ -1060,22 +1076,17 @@ void TestSetup::englishCatalogue()
 
 void TestSetup::leakDepths()
 {
-    gCtrlInfo.holeDepth = 20000;
     CDlgLeak leak;
-    QCOMPARE(text(&leak, "ECurH"), QStringLiteral("20.00"));
-    QCOMPARE(text(&leak, "ELeakH"), QStringLiteral("20.00"));
     QCOMPARE(leak.windowTitle(), QStringLiteral("出现漏点"));
-    QCOMPARE(leak.font().pointSize(), recordFont(gCtrlInfo, 2).pointSize());
     QVERIFY(leak.windowFlags() & Qt::CustomizeWindowHint);
     QVERIFY(leak.windowFlags() & Qt::WindowTitleHint);
-    leak.SetHeights(12340, 12000);
+    leak.SetHeights(12340, 12000, 20000);
     QCOMPARE(text(&leak, "ECurH"), QStringLiteral("7.66"));
     QCOMPARE(text(&leak, "ELeakH"), QStringLiteral("8.00"));
     QCOMPARE(leak.m_nCurHeight, 12340);
     QCOMPARE(leak.m_nLeakHeight, 12000);
-    // The depth follows the hole depth at the moment of the call.
-    gCtrlInfo.holeDepth = 30000;
-    leak.SetHeights(30000, 29995);
+    // The depth follows the hole depth given with the heights.
+    leak.SetHeights(30000, 29995, 30000);
     QCOMPARE(text(&leak, "ECurH"), QStringLiteral("0.00"));
     QCOMPARE(text(&leak, "ELeakH"), QStringLiteral("0.01"));
 }
@@ -1092,7 +1103,7 @@ void TestSetup::leakNoticeClosing()
         visibleAfterEscape = leak.isVisible();
         shownAfterEscape = leak.m_bShown;
         leak.m_bShown = true;
-        leak.SetHeights(100, 50); // refreshed while open
+        leak.SetHeights(100, 50, 20000); // refreshed while open
         leak.Close();
     });
     QTimer::singleShot(10000, &leak, [&]() { leak.done(99); }); // bound
@@ -1180,7 +1191,7 @@ void TestSetup::resampleField()
 {
     QFETCH(int, initial);
     QFETCH(QString, shown);
-    CDlgReSample dlg(500, initial);
+    CDlgReSample dlg(500, initial, 20000, 50);
     QCOMPARE(dlg.m_nMinDepth, 500);
     QCOMPARE(dlg.m_nReDepth, initial);
     QCOMPARE(field<QLabel>(&dlg, "lbCurH")->text(), QStringLiteral("500"));
@@ -1212,9 +1223,7 @@ void TestSetup::resampleChecks()
     QFETCH(QString, typed);
     QFETCH(int, depth);
     QFETCH(QString, message);
-    gCtrlInfo.maxDepth = 20000;
-    gCtrlInfo.moveDistance = 50;
-    CDlgReSample dlg(500, 0);
+    CDlgReSample dlg(500, 0, 20000, 50);
     dlg.show();
     QString title;
     ModalAnswerer entry;

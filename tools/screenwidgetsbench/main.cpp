@@ -20,8 +20,9 @@
 
 namespace {
 
-// The samples on show.
+// The samples on show and their record.
 SampleList samples;
+CtrlInfo record;
 
 float valueAt(int i)
 {
@@ -32,7 +33,7 @@ void fillList(int count)
 {
     samples.clear();
     for (int i = 0; i < count; ++i)
-        samples.append(int(gCtrlInfo.maxDepth) - i * int(gCtrlInfo.moveDistance), valueAt(i));
+        samples.append(int(record.maxDepth) - i * int(record.moveDistance), valueAt(i));
 }
 
 void report(const char *what, qint64 ns, int runs)
@@ -60,14 +61,14 @@ int main(int argc, char **argv)
     qputenv("ZPVW_ROOT_DIR", QFile::encodeName(appDir.path()));
     QApplication app(argc, argv);
     const int count = argc > 1 ? qMax(2, atoi(argv[1])) : 20000;
-    gCtrlInfo.moveDistance = 10;
-    gCtrlInfo.maxDepth = (count + 100) * 10;
-    gCtrlInfo.curveRange = 50;
+    record.moveDistance = 10;
+    record.maxDepth = (count + 100) * 10;
+    record.curveRange = 50;
 
     QWidget host;
     host.resize(1024, 768);
     CShowWavePic wave(&host);
-    wave.picture().setSource(&samples, &gCtrlInfo);
+    wave.picture().setSource(&samples, &record);
     wave.setGeometry(10, 10, 640, 690);
     CMyTable table(&host);
     table.setGeometry(665, 10, 349, 430);
@@ -113,7 +114,7 @@ int main(int argc, char **argv)
     for (int i = 0; i < slowRuns; ++i) {
         samples.append(100, valueAt(i));
         QPixmap pm(640, 690);
-        DrawCurvePicture(pm, samples, gCtrlInfo); // new sample: curve extended on the cached layer
+        DrawCurvePicture(pm, samples, record); // new sample: curve extended on the cached layer
     }
     report("DrawCurvePicture into a fresh 640x690 pixmap", t.nsecsElapsed(), slowRuns);
 
@@ -128,7 +129,7 @@ int main(int argc, char **argv)
 
     // 600 % magnification: a canvas of 3840 x 4140 in a scroll area.
     CShowWavePic big;
-    big.picture().setSource(&samples, &gCtrlInfo);
+    big.picture().setSource(&samples, &record);
     big.setFixedSize(3840, 4140);
     const QRegion visible(QRect(1600, 1700, 640, 690));
     t.restart();

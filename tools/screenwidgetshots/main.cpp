@@ -22,8 +22,9 @@
 
 namespace {
 
-// The samples on show.
+// The samples on show and their record.
 SampleList samples;
+CtrlInfo record;
 
 // A plausible hole: high resistivity in clean mud, falling into the sediment.
 void makeHole(int count, int maxDepth)
@@ -51,7 +52,7 @@ bool screen(const QString &path, int theme, bool withArrows)
     pal.setColor(QPalette::Window, back);
     host.setPalette(pal);
     CShowWavePic wave(&host);
-    wave.picture().setSource(&samples, &gCtrlInfo);
+    wave.picture().setSource(&samples, &record);
     wave.setGeometry(10, 10, 640, 690);
     CMyTable table(&host);
     table.setGeometry(665, 10, 349, 430);
@@ -97,15 +98,15 @@ int main(int argc, char **argv)
     QDir().mkpath(out);
     bool ok = true;
 
-    gCtrlInfo.curveRange = 50;
-    gCtrlInfo.maxDepth = 20000;
-    gCtrlInfo.moveDistance = 50;
+    record.curveRange = 50;
+    record.maxDepth = 20000;
+    record.moveDistance = 50;
     makeHole(300, 15000);
     ok &= screen(out + "/widgets-300-white.png", 0, true);
     ok &= screen(out + "/widgets-300-black.png", 1, false);
 
-    gCtrlInfo.maxDepth = 200000;
-    gCtrlInfo.moveDistance = 10;
+    record.maxDepth = 200000;
+    record.moveDistance = 10;
     makeHole(20000, 200000);
     ok &= screen(out + "/widgets-20000-white.png", 0, true);
     ok &= screen(out + "/widgets-20000-black.png", 1, true);
@@ -114,8 +115,8 @@ int main(int argc, char **argv)
     QTranslator english;
     if (english.load(QStringLiteral(":/Language/English.qm"))) {
         QCoreApplication::installTranslator(&english);
-        gCtrlInfo.maxDepth = 20000;
-        gCtrlInfo.moveDistance = 50;
+        record.maxDepth = 20000;
+        record.moveDistance = 50;
         makeHole(300, 15000);
         ok &= screen(out + "/widgets-300-white-english.png", 0, true);
         CDlgInfo infoEn(QStringLiteral("  Project Name:Demo\n  File Name:ZK-12"));
