@@ -7,6 +7,7 @@
 #include "holefiles.h"
 #include "mainrules.h"
 #include "mainstate.h"
+#include "savedtestseal.h"
 
 #include "ctrlinfo.h"
 #include "holefile.h"
@@ -420,6 +421,7 @@ bool CTestSession::saveTest(const std::function<void(int)> &progress, QString *e
     progress(100);
     // The report beside the file; its failure never undoes the save.
     updateHoleReport(path);
+    sealSavedTest(path);
 
     restartAcquisition();
     m_thread->pause();
@@ -592,8 +594,10 @@ CTestSession::JudgeResult CTestSession::judged()
     JudgeResult result = Judged;
     if (m_reviewMode) {
         result = rewriteReviewedFile() ? JudgedAndSaved : SaveFailed;
-        if (result == JudgedAndSaved)
+        if (result == JudgedAndSaved) {
             updateHoleReport(gCtrlInfo.filePath.get()); // the report follows the judgement
+            sealSavedTest(gCtrlInfo.filePath.get());
+        }
     }
     emit judgementChanged();
     return result;
