@@ -4,13 +4,19 @@
 #include "appoptions.h"
 #include "appstart.h"
 #include "commonutils.h"
+#include "consolecommands.h"
 #include "ctrlinfo.h"
 #include "demorun.h"
 #include "device.h"
+#include "devicekey.h"
 #include "dlgmain.h"
 #include "startup.h"
+#include "uploadsender.h"
+#include "uploadsettings.h"
+#include "uploadstrip.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QDebug>
 #include <QTextStream>
 #include <QTranslator>
@@ -36,7 +42,7 @@ int main(int argc, char **argv)
     // The version report needs no screen: do not ask for one, so it also works
     // on a machine without a display.
     std::unique_ptr<QCoreApplication> app;
-    if (isVersionReportMode(kept.texts()))
+    if (isVersionReportMode(kept.texts()) || wantsConsoleCommand(argc, argv))
         app = std::make_unique<QCoreApplication>(kept.argc(), kept.argv());
     else
         app = std::make_unique<QApplication>(kept.argc(), kept.argv());
@@ -58,6 +64,27 @@ int main(int argc, char **argv)
         const int status = handleAppOptions(args, raw, &options, err);
         if (status >= 0)
             return status;
+        QTextStream out(stdout);
+        if (options.device)
+            return printDeviceLine(QKRVCommomUtils::appPath(), out, err);
+        if (options.sync)
+            return syncOutbox(QKRVCommomUtils::appPath(), options.archiveUrl, options.archiveCa, out, err);
+    }
+
+    // The instrument's identity exists from its first start on.
+    {
+        DeviceKey key;
+        QString error;
+        if (!loadOrCreateDeviceKey(QKRVCommomUtils::appPath(), &key, &error))
+            qWarning() << "no device key:" << error;
+    }
+    UploadSettings upload;
+    {
+        QString error;
+        if (!resolveUploadSettings(options.archiveUrl, options.archiveCa, QKRVCommomUtils::appPath(), &upload, &error)) {
+            QTextStream(stderr) << "zpvw: " << error << '\n';
+            return 2;
+        }
     }
 
     QKRVCommomUtils::loadSysBaseConfig();
@@ -68,6 +95,13 @@ int main(int argc, char **argv)
 
     CDlgMain dlg;
     applyWindowSize(dlg, options.window);
+    // Tests go to the archive in the background whenever it can be reached.
+    std::unique_ptr<CUploadSender> sender;
+    if (upload.enabled()) {
+        sender = std::make_unique<CUploadSender>(upload, outboxFolder(QKRVCommomUtils::appPath()));
+        new CUploadStrip(dlg.findChild<QLabel *>(QStringLiteral("label_upload_msg")), sender.get());
+        sender->start();
+    }
     if (options.demo)
         return CDemoRun(dlg, options).exec();
     if (!options.screenshot.isEmpty())

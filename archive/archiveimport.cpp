@@ -4,6 +4,7 @@
 
 #include "audittrail.h"
 #include "holefacts.h"
+#include "manifestcheck.h"
 #include "preparedquery.h"
 #include "rawfiles.h"
 #include "reportdata.h"
@@ -231,6 +232,17 @@ private:
             refuse(path, read.reason);
             return true;
         }
+        // A manifest beside the file vouches for exactly these bytes, or the file is refused.
+        const std::optional<ManifestVerdict> manifest =
+            companionManifestVerdict(m_db, folderBytes, name, bytes, companionNames);
+        if (manifest && manifest->kind == ManifestVerdict::ArchiveFault) {
+            *error = manifest->reason;
+            return false;
+        }
+        if (manifest && !manifest->ok()) {
+            refuse(path, manifest->reason);
+            return true;
+        }
         const HoleFacts &f = read.facts;
         const QString projectFolder = RawFiles::display(RawFiles::baseName(folderBytes));
         const QString testName = archivedTestName(name);
@@ -287,6 +299,9 @@ private:
             kept << QStringLiteral("%1 %2").arg(c, csha);
         }
 
+        // After the companions: the manifest's bytes are one of them.
+        if (manifest && !recordSignedVersion(m_db, versionId, *manifest, error))
+            return false;
         if (!m_setLatest.run(
                 {versionId, testId, f.testDate + QLatin1Char(' ') + f.testTime, testName.size(), testName, testId},
                 error))

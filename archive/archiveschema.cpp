@@ -1,6 +1,7 @@
 #include "archiveschema.h"
 
 #include "archivedb.h"
+#include "signingschema.h"
 #include "testseparation.h"
 
 #include <QFileInfo>
@@ -96,7 +97,7 @@ QStringList version2(bool pg)
 
 } // namespace
 
-int archiveSchemaVersion() { return 2; }
+int archiveSchemaVersion() { return 3; }
 
 QStringList archiveMigration(int version, bool postgres)
 {
@@ -105,6 +106,8 @@ QStringList archiveMigration(int version, bool postgres)
         return version1(postgres);
     case 2:
         return version2(postgres);
+    case 3:
+        return signingMigration(postgres);
     default:
         return QStringList();
     }

@@ -1,5 +1,7 @@
 #include "archiveverify.h"
 
+#include "manifestcheck.h"
+
 #include <QCryptographicHash>
 #include <QHash>
 #include <QSqlQuery>
@@ -110,6 +112,11 @@ bool verifyArchive(CArchiveDb &db, VerifyReport *report, QString *error)
                             .arg(names.value(sha), sha);
         }
     }
+    ManifestAudit manifests;
+    if (!auditStoredManifests(db, &manifests, error))
+        return false;
+    r.manifests = manifests.checked;
+    r.faults << manifests.faults;
     if (!checkAuditChain(db, &r.chain, error))
         return false;
     r.faults << r.chain.faults;

@@ -12,6 +12,7 @@
 struct VerifyReport {
     qint64 files = 0;
     qint64 bytes = 0;
+    qint64 manifests = 0; // stored manifests checked again
     AuditChainCheck chain;
     QStringList faults; // stored bytes, missing entries and the chain's faults
     QString notRecorded; // why the verification is not in the trail (a read-only archive)

@@ -7,6 +7,8 @@
 #include "holefacts.h"
 #include "sedimentsuggest.h"
 #include "suggestionmarker.h"
+#include "threadarchive.h"
+#include "uploadapi.h"
 #include "summarywriters.h"
 
 #include <QCoreApplication>
@@ -56,20 +58,6 @@ void sendBytes(httplib::Response &res, const QByteArray &bytes, const char *type
                                          .toStdString();
     res.set_header("Content-Disposition", disposition);
     res.set_content(bytes.constData(), size_t(bytes.size()), type);
-}
-
-// One connection per server thread: Qt SQL connections stay in the thread
-// that made them.
-CArchiveDb *threadArchive(const ArchiveAddress &address, QString *error)
-{
-    thread_local std::unique_ptr<CArchiveDb> db;
-    if (db)
-        return db.get();
-    auto fresh = std::make_unique<CArchiveDb>();
-    if (!fresh->open(address, error))
-        return nullptr;
-    db = std::move(fresh);
-    return db.get();
 }
 
 bool isSha256(const QString &s)
@@ -265,9 +253,20 @@ bool parseListenAddress(const QString &text, ListenAddress *out, QString *error)
     return true;
 }
 
-CArchiveWebServer::CArchiveWebServer(const ArchiveAddress &archive)
-    : m_archive(archive), m_server(std::make_unique<httplib::Server>())
+CArchiveWebServer::CArchiveWebServer(const ArchiveAddress &archive, const TlsFiles &tls) : m_archive(archive)
 {
+    if (tls.enabled())
+        m_server = std::make_unique<httplib::SSLServer>(tls.certificate.toLocal8Bit().constData(),
+                                                        tls.key.toLocal8Bit().constData());
+    else
+        m_server = std::make_unique<httplib::Server>();
+    // The server's own limits: a test's files are well below the body size,
+    // and a client that stalls is dropped instead of holding a thread.
+    m_server->set_payload_max_length(kMaxUploadBytes);
+    m_server->set_read_timeout(30, 0);
+    m_server->set_write_timeout(30, 0);
+    m_server->set_keep_alive_max_count(1000);
+    m_server->set_keep_alive_timeout(5);
     // Each server thread keeps its own database connection for the server's
     // life (a PostgreSQL connection costs a server process): a few threads
     // serve an office well and all of them are soon connected.
@@ -279,6 +278,10 @@ CArchiveWebServer::~CArchiveWebServer() = default;
 
 bool CArchiveWebServer::bind(const ListenAddress &address, QString *error)
 {
+    if (!m_server->is_valid()) {
+        *error = QStringLiteral("the TLS certificate or key cannot be used");
+        return false;
+    }
     const std::string host = address.host.toStdString();
     if (address.port == 0)
         m_port = m_server->bind_to_any_port(host);
@@ -317,6 +320,7 @@ void CArchiveWebServer::routes()
     s.Get("/file", withDb(storedFile));
     s.Get("/search", withDb(searchPage));
     s.Get("/style.css", styleSheet);
+    addUploadRoutes(s, archive);
     // Everything else (other paths, other methods, traversal attempts).
     s.set_error_handler(otherRequest);
 }

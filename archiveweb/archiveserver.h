@@ -9,6 +9,7 @@
 //   /file?sha=HEX[&name=N]          stored bytes of a hole or companion file
 //   /search?q=TEXT
 //   /style.css
+//   POST /api/v1/tests              a signed test from an instrument (uploadapi.h)
 // Parameters are checked (a SHA-256 is 64 hex digits, ids and pages are
 // numbers) and only files that belong to an archived version are served;
 // nothing on the disk is ever opened by a request.
@@ -30,9 +31,16 @@ struct ListenAddress {
 // "HOST:PORT" (or "[v6]:PORT"); port 0 takes a free one. False with a reason.
 bool parseListenAddress(const QString &text, ListenAddress *out, QString *error);
 
+// HTTPS when both are given (PEM files).
+struct TlsFiles {
+    QString certificate;
+    QString key;
+    bool enabled() const { return !certificate.isEmpty() && !key.isEmpty(); }
+};
+
 class CArchiveWebServer {
 public:
-    explicit CArchiveWebServer(const ArchiveAddress &archive);
+    explicit CArchiveWebServer(const ArchiveAddress &archive, const TlsFiles &tls = TlsFiles());
     ~CArchiveWebServer();
     // Binds; false with a reason. boundPort() then tells the port.
     bool bind(const ListenAddress &address, QString *error);

@@ -141,6 +141,9 @@ bool CUsbExport::copyHoleAndReport(const QString &project, const QString &source
     const QString folder = targetDir + QLatin1Char('/');
     QString holeName; // empty until the hole file, which comes first, is copied
     for (const QString &source : HoleFiles::companionFiles(sourceHole)) {
+        // A test saved before tests were signed has no manifest to copy.
+        if (!holeName.isEmpty() && source != HoleFiles::reportPath(sourceHole) && !QFileInfo::exists(source))
+            continue;
         const QString name = QFileInfo(source).fileName();
         const QString target = nameTargets ? folder + name : folder;
         if (holeName.isEmpty()) {

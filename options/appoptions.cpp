@@ -262,6 +262,16 @@ bool parseAppOptions(QStringList &args, AppOptions *options, QString *error)
             if (!m.hasMatch())
                 return p.fail(QStringLiteral("--window \"%1\": expected WIDTHxHEIGHT, such as 1024x768").arg(v));
             o.window = QSize(m.captured(1).toInt(), m.captured(2).toInt());
+        } else if (p.take("device", false, &v, &bad)) {
+            o.device = true;
+        } else if (p.take("sync", false, &v, &bad)) {
+            o.sync = true;
+        } else if (p.take("archive-url", true, &v, &bad) || p.take("archive-ca", true, &v, &bad)) {
+            if (bad)
+                return false;
+            if (v.isEmpty())
+                return p.fail(QStringLiteral("%1 needs a value").arg(p.taken));
+            (p.taken == QLatin1String("--archive-url") ? o.archiveUrl : o.archiveCa) = v;
         } else {
             ++p.i;
         }
@@ -274,6 +284,10 @@ bool parseAppOptions(QStringList &args, AppOptions *options, QString *error)
                 return p.fail(QStringLiteral("unknown option %1").arg(args.at(i)));
         }
     }
+    if (o.device && (o.sync || o.demo))
+        return p.fail(QStringLiteral("--device prints the device and exits: give it alone"));
+    if (o.sync && o.demo)
+        return p.fail(QStringLiteral("--sync and --demo: give one"));
     if (!o.basis.isEmpty() && o.limitMm > 0)
         return p.fail(QStringLiteral("--basis and --limit name two bases: give one"));
     if (o.judge && o.judgeDepthMm > o.depthMm)
@@ -316,6 +330,15 @@ bool wantsDemo(int argc, char **argv)
 {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--demo") == 0)
+            return true;
+    }
+    return false;
+}
+
+bool wantsConsoleCommand(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--device") == 0 || std::strcmp(argv[i], "--sync") == 0)
             return true;
     }
     return false;

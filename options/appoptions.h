@@ -19,6 +19,14 @@
 //   --screenshot FILE      PNG of the whole screen: at the end of the demo, or
 //                          without --demo once the main screen has painted
 //   --window WxH           a window of that size instead of the whole screen
+//   --device               print "<device id> <public key>" and exit (the key
+//                          is made when there is none)
+//   --sync                 send the tests waiting for the archive and exit:
+//                          0 when none is left, 1 otherwise
+//   --archive-url URL      the archive's upload address (https://...), or
+//                          ZPVW_ARCHIVE_URL, or the settings file
+//   --archive-ca FILE      the CA certificate to trust for it, or
+//                          ZPVW_ARCHIVE_CA, or the settings file
 //
 // Values come as "--name value" or "--name=value". Recognised options are
 // taken out of the argument list.
@@ -47,6 +55,10 @@ struct AppOptions {
     int maxSeconds = 300;
     QString screenshot;
     QSize window;
+    bool device = false;
+    bool sync = false;
+    QString archiveUrl;
+    QString archiveCa;
 };
 
 // The move distances the set-up dialog offers.
@@ -84,6 +96,10 @@ int handleAppOptions(QStringList &args, const QList<QByteArray> &raw, AppOptions
 // True when the raw command line asks for the demo (before the toolkit has
 // seen it: the debug output is to be quiet from the first line on).
 bool wantsDemo(int argc, char **argv);
+
+// True when the raw command line asks for a console command (--device,
+// --sync), which needs no screen.
+bool wantsConsoleCommand(int argc, char **argv);
 
 // True when a name can be a hole file or project folder name: not empty, no
 // folder separators, not "." or "..", every character in GBK and at most 79

@@ -8,8 +8,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace {
-bool fsyncFolder(const QString &dir)
+bool flushFolderEntries(const QString &dir)
 {
     const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY);
     if (fd < 0)
@@ -18,7 +17,6 @@ bool fsyncFolder(const QString &dir)
     ::close(fd);
     return ok;
 }
-} // namespace
 
 CAtomicFileWriter::CAtomicFileWriter(const QString &targetPath)
     : m_target(targetPath), m_temp(tempPathFor(targetPath))
@@ -106,6 +104,6 @@ bool CAtomicFileWriter::commit()
     if (::rename(QFile::encodeName(m_temp.fileName()).constData(), QFile::encodeName(m_target).constData()) != 0)
         return fail(QStringLiteral("cannot replace %1: %2").arg(m_target, QString::fromLocal8Bit(strerror(errno))));
     m_committed = true;
-    fsyncFolder(target.absolutePath());
+    flushFolderEntries(target.absolutePath());
     return true;
 }

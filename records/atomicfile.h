@@ -51,3 +51,7 @@ private:
     bool m_killed = false;
     bool m_committed = false;
 };
+
+// Flushes a folder's entries to the disk (after a rename into it); false
+// when the folder cannot be opened or flushed.
+bool flushFolderEntries(const QString &dir);

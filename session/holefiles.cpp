@@ -8,6 +8,7 @@
 
 #include "holefile.h"
 #include "holereport.h"
+#include "testmanifest.h"
 
 #include "appdir.h"
 #include "ctrlinfo.h"
@@ -37,7 +38,7 @@ QString reportPath(const QString &holePath) { return holeReportPath(holePath); }
 QStringList companionFiles(const QString &holePath)
 {
     const QString hole = withHoleExtension(holePath);
-    return {hole, reportPath(hole)};
+    return {hole, reportPath(hole), manifestPathFor(hole)};
 }
 
 namespace {

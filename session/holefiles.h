@@ -23,7 +23,8 @@ bool isHoleFileName(const QString &name);
 QString reportPath(const QString &holePath);
 
 // Every file that belongs to a stored test, the hole file first: the hole
-// file (with its extension, as the loader adds it) and its report. Saving,
+// file (with its extension, as the loader adds it), its report and its
+// signed manifest (.SIG). Saving,
 // discarding, deleting, exporting and the browser's sizes all go by it.
 QStringList companionFiles(const QString &holePath);
 

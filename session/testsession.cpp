@@ -7,6 +7,7 @@
 #include "holefiles.h"
 #include "mainrules.h"
 #include "mainstate.h"
+#include "savedtestseal.h"
 
 #include "ctrlinfo.h"
 #include "holefile.h"
@@ -489,6 +490,7 @@ bool CTestSession::saveTest(const std::function<void(int)> &progress, QString *e
     progress(100);
     // The report beside the file; its failure never undoes the save.
     updateHoleReport(path);
+    sealSavedTest(path, m_record);
 
     restartAcquisition();
     m_thread->pause();
@@ -666,8 +668,10 @@ CTestSession::JudgeResult CTestSession::judged()
     JudgeResult result = Judged;
     if (m_reviewMode) {
         result = rewriteReviewedFile(m_record, m_samples.snapshot()) ? JudgedAndSaved : SaveFailed;
-        if (result == JudgedAndSaved)
+        if (result == JudgedAndSaved) {
             updateHoleReport(m_record.filePath.get()); // the report follows the judgement
+            sealSavedTest(m_record.filePath.get(), m_record);
+        }
     }
     emit judgementChanged();
     return result;

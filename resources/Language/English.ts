@@ -1691,4 +1691,47 @@ Parameter</translation>
         <translation>Export failed: copying %1 failed!</translation>
     </message>
 </context>
+<context>
+    <name>CUploadStrip</name>
+    <message>
+        <source>档案服务器无法连接</source>
+        <translation>the archive cannot be reached</translation>
+    </message>
+    <message>
+        <source>档案服务器的证书不可信</source>
+        <translation>the archive&apos;s certificate is not trusted</translation>
+    </message>
+    <message>
+        <source>档案拒绝了本仪器（未登记或已吊销）</source>
+        <translation>the archive refused this instrument (not registered or revoked)</translation>
+    </message>
+    <message>
+        <source>档案拒绝了测试文件（签名或校验不符）</source>
+        <translation>the archive refused the test&apos;s files (signature or checksum does not match)</translation>
+    </message>
+    <message>
+        <source>档案服务器出错</source>
+        <translation>the archive server failed</translation>
+    </message>
+    <message>
+        <source>档案的回答不正确</source>
+        <translation>the archive&apos;s answer was not correct</translation>
+    </message>
+    <message>
+        <source>待上传的文件无法读取</source>
+        <translation>a waiting file cannot be read</translation>
+    </message>
+    <message>
+        <source>上传失败：%1，待上传 %2 个测试，稍后自动重试</source>
+        <translation>Upload failed: %1; %2 tests waiting, trying again shortly</translation>
+    </message>
+    <message>
+        <source>待上传 %1 个测试</source>
+        <translation>%1 tests waiting for upload</translation>
+    </message>
+    <message>
+        <source>已全部上传到档案</source>
+        <translation>All tests are in the archive</translation>
+    </message>
+</context>
 </TS>

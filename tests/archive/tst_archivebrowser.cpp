@@ -113,6 +113,15 @@ private slots:
             QVERIFY2(p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0, p.readAllStandardError().constData());
         }
         const QString db = m_app.file(QStringLiteral("archive.sqlite"));
+        // The office knows the instrument that signed the tests.
+        QProcess device;
+        device.start(testBinDir() + QStringLiteral("/zpvw"), {QStringLiteral("--device")});
+        QVERIFY(device.waitForFinished(30000));
+        const QList<QByteArray> idAndKey = device.readAllStandardOutput().trimmed().split(' ');
+        QCOMPARE(idAndKey.size(), 2);
+        const ToolRun added = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("device"), QStringLiteral("add"),
+                                              QStringLiteral("rig-1"), QString::fromLatin1(idAndKey.at(1))});
+        QVERIFY2(added.exitCode == 0, added.err.constData());
         const ToolRun r = runArchiveTool(
             {QStringLiteral("--db"), db, QStringLiteral("import"), m_app.file(QStringLiteral("ZPV_CZL-FILE"))});
         QCOMPARE(r.out.trimmed(), QByteArray("new 2, versions 0, skipped 0, refused 0"));

@@ -128,7 +128,8 @@ void TestReportIntegration::endOfTestSaveLeavesReportBeside()
     dlg.show();
     QTest::mouseClick(button(&dlg, "BtnSave"), Qt::LeftButton);
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
-    QCOMPARE(QDir(QFileInfo(hole).absolutePath()).entryList(QDir::Files), (QStringList{"A12.CZO", "A12.PDF"}));
+    // The hole file, its report and the signed manifest of both.
+    QCOMPARE(QDir(QFileInfo(hole).absolutePath()).entryList(QDir::Files), (QStringList{"A12.CZO", "A12.PDF", "A12.SIG"}));
     const QString text = pdfText(holeReportPath(hole));
     if (!text.isEmpty()) {
         QVERIFY(text.contains(u("桩号A12")));

@@ -1,5 +1,8 @@
 #include "archivecommands.h"
 
+#include "manifestcheck.h"
+#include <QHash>
+
 #include "archiveexport.h"
 #include "archiveimport.h"
 #include "archivequeries.h"
@@ -106,13 +109,20 @@ int history(CArchiveDb &db, const QString &project, const QString &hole)
         return fail(error);
     if (rows.isEmpty())
         return fail(QStringLiteral("no hole %1 in project %2").arg(hole, project));
-    line(QStringLiteral("tested\tversion\tthickness_cm\tlimit_mm\tverdict\tquality\tsamples\tfile\tsha256\timported\tby"));
+    QVector<qint64> ids;
+    for (const VersionRow &r : rows)
+        ids << r.id;
+    QHash<qint64, QString> signers;
+    if (!signersOf(db, ids, &signers, &error))
+        return fail(error);
+    line(QStringLiteral("tested\tversion\tthickness_cm\tlimit_mm\tverdict\tquality\tsamples\tfile\tsha256\timported\tby\tsigned"));
     for (const VersionRow &r : rows) {
         line(QStringLiteral("%1 %2\t%3\t%4\t%5\t%6\t%7\t%8\t%9")
                  .arg(r.testDate, r.testTime, QString::number(r.version), thicknessText(r.thicknessCm, r.quality),
                       limitText(r.limitMm), textOrDash(r.verdict), qualityText(r.quality), QString::number(r.samples),
                       r.fileName)
-             + QStringLiteral("\t%1\t%2\t%3").arg(r.sha256, r.importedAt, r.importedBy));
+             + QStringLiteral("\t%1\t%2\t%3\t%4").arg(r.sha256, r.importedAt, r.importedBy,
+                                                        signers.value(r.id, QStringLiteral("unsigned"))));
         for (const CompanionRow &c : r.companions)
             line(QStringLiteral("\t\twith %1\t%2").arg(c.name, c.sha256));
     }
@@ -139,6 +149,7 @@ int verify(CArchiveDb &db)
         return fail(error);
     for (const QString &f : qAsConst(r.faults))
         line(QStringLiteral("FAULT %1").arg(f));
+    line(QStringLiteral("%1 manifests checked (signature, files, each device's sequence)").arg(r.manifests));
     line(QStringLiteral("%1 files (%2 bytes) re-hashed, %3 audit entries checked: %4")
              .arg(r.files)
              .arg(r.bytes)

@@ -18,4 +18,6 @@ int log(CArchiveDb &db, const QString &project, const QString &hole);
 int find(CArchiveDb &db, const QString &text);
 int summary(CArchiveDb &db, const QString &project, const QString &csvPath, const QString &pdfPath);
 int fail(const QString &reason);
+// device add NAME PUBKEY | device list | device revoke NAME
+int device(CArchiveDb &db, const QStringList &args);
 }

@@ -10,8 +10,11 @@
 //     verify                         re-hash everything, walk the audit trail
 //     log PROJECT [HOLE]             the audit trail of a project or hole
 //     find TEXT                      project, hole, tester and unit names
-//     serve [--listen HOST:PORT] [--lang zh|en]   read-only web pages
-//                                    (default 127.0.0.1:8080, Chinese)
+//     serve [--listen HOST:PORT] [--lang zh|en] [--tls-cert FILE --tls-key FILE]
+//                                    web pages and the upload API
+//                                    (default 127.0.0.1:8080, Chinese, HTTP)
+//     device add NAME PUBKEY | device list | device revoke NAME
+//                                    the instruments tests are taken from
 //
 // Without --db the archive is a SQLite file in the user's data folder.
 // Exit status: 0 done, 1 failure (reason on stderr), 2 usage or (import)
@@ -41,7 +44,8 @@ int usage()
           "  verify\n"
           "  log PROJECT [HOLE]\n"
           "  find TEXT\n"
-          "  serve [--listen HOST:PORT] [--lang zh|en]\n",
+          "  serve [--listen HOST:PORT] [--lang zh|en] [--tls-cert FILE --tls-key FILE]\n"
+          "  device add NAME PUBKEY | device list | device revoke NAME\n",
           stderr);
     return 2;
 }
@@ -130,7 +134,10 @@ int main(int argc, char **argv)
         return ArchiveCommands::log(db, args.at(0), args.value(1));
     if (command == QLatin1String("serve")) {
         QString listen = QStringLiteral("127.0.0.1:8080"), lang = QStringLiteral("zh");
+        TlsFiles tls;
         if (!takeOption(args, QStringLiteral("--listen"), &listen) || !takeOption(args, QStringLiteral("--lang"), &lang)
+            || !takeOption(args, QStringLiteral("--tls-cert"), &tls.certificate)
+            || !takeOption(args, QStringLiteral("--tls-key"), &tls.key) || tls.certificate.isEmpty() != tls.key.isEmpty()
             || !args.isEmpty() || (lang != QLatin1String("zh") && lang != QLatin1String("en")))
             return usage();
         ListenAddress where;
@@ -140,15 +147,17 @@ int main(int argc, char **argv)
         if (lang == QLatin1String("en") && english.load(QStringLiteral(":/Language/English.qm")))
             QCoreApplication::installTranslator(&english);
         db.close(); // every server thread opens its own connection
-        CArchiveWebServer server(address);
+        CArchiveWebServer server(address, tls);
         if (!server.bind(where, &error))
             return ArchiveCommands::fail(error);
-        printf("serving %s on http://%s:%d/\n", qUtf8Printable(address.display()),
+        printf("serving %s on %s://%s:%d/\n", qUtf8Printable(address.display()), tls.enabled() ? "https" : "http",
                qUtf8Printable(where.host.contains(QLatin1Char(':')) ? QLatin1Char('[') + where.host + QLatin1Char(']') : where.host),
                server.boundPort());
         fflush(stdout);
         return server.run() ? 0 : 1;
     }
+    if (command == QLatin1String("device"))
+        return ArchiveCommands::device(db, args);
     if (command == QLatin1String("find") && args.size() == 1)
         return ArchiveCommands::find(db, args.at(0));
     return usage();

@@ -11,6 +11,10 @@
 //   zpvw-hole project DIR [--csv FILE] [--pdf FILE]
 //                                    the project record of the hole files in
 //                                    DIR (CSV on stdout without --csv/--pdf)
+//   zpvw-hole verify FILE [--key PUBKEY]
+//                                    the file and its report against the
+//                                    signed manifest beside them (status 0
+//                                    only when signed and intact)
 //
 // Files are read and written by the instrument's own code. On failure one
 // line on stderr names the file and the reason, the exit status is 1 and
@@ -19,6 +23,7 @@
 #include "holefile.h"
 #include "holejson.h"
 #include "holereport.h"
+#include "holeverify.h"
 #include "lasexport.h"
 #include "projectsummary.h"
 #include "sedimentsuggest.h"
@@ -48,7 +53,8 @@ int usage()
           "       zpvw-hole las FILE\n"
           "       zpvw-hole report FILE [PDF]\n"
           "       zpvw-hole suggest FILE\n"
-          "       zpvw-hole project DIR [--csv FILE] [--pdf FILE]\n",
+          "       zpvw-hole project DIR [--csv FILE] [--pdf FILE]\n"
+          "       zpvw-hole verify FILE [--key PUBKEY]\n",
           stderr);
     return 2;
 }
@@ -224,5 +230,7 @@ int main(int argc, char **argv)
         return suggest(a.at(2));
     if (a.size() >= 3 && a.at(1) == QLatin1String("project"))
         return project(a.mid(2));
+    if ((a.size() == 3 || (a.size() == 5 && a.at(3) == QLatin1String("--key"))) && a.at(1) == QLatin1String("verify"))
+        return verifySealedFile(a.at(2), a.value(4));
     return usage();
 }

@@ -1,0 +1,172 @@
+#include "manifestcheck.h"
+
+#include "archivedevices.h"
+#include "archivequeries.h"
+#include "devicekey.h"
+#include "rawfiles.h"
+
+#include <QDateTime>
+#include <QSqlQuery>
+#include <algorithm>
+
+ManifestVerdict judgeManifest(CArchiveDb &db, const QByteArray &manifestBytes, const QString &holeName,
+                              const QMap<QString, QByteArray> &files)
+{
+    ManifestVerdict v;
+    v.manifestSha256 = manifestSha256(manifestBytes);
+    QString error;
+    if (!readManifest(manifestBytes, &v.manifest, &error)) {
+        v.reason = QStringLiteral("signature does not match: %1").arg(error);
+        return v;
+    }
+    const TestStatement &s = v.manifest.statement;
+    DeviceRow device;
+    if (!findDevice(db, s.device, &device, &error)) {
+        v.kind = error.isEmpty() ? ManifestVerdict::UnknownDevice : ManifestVerdict::ArchiveFault;
+        v.reason = error.isEmpty() ? QStringLiteral("signed by an unknown device %1").arg(s.device) : error;
+        return v;
+    }
+    v.deviceName = device.name;
+    if (!device.revokedAt.isEmpty()) {
+        v.kind = ManifestVerdict::RevokedDevice;
+        v.reason = QStringLiteral("signed by the revoked device %1 (%2, revoked %3)")
+                       .arg(device.name, s.device, device.revokedAt);
+        return v;
+    }
+    v.kind = ManifestVerdict::BadSignature;
+    // The archive's key for the device, never the one the manifest states.
+    if (!v.manifest.signedBy(publicKeyFromBase64(device.publicKey))) {
+        v.reason = QStringLiteral("signature does not match (device %1)").arg(device.name);
+        return v;
+    }
+    if (s.subjects.first().name != holeName) {
+        v.reason = QStringLiteral("signature does not match: the manifest is %1's, not %2's")
+                       .arg(s.subjects.first().name, holeName);
+        return v;
+    }
+    const QStringList faults = v.manifest.subjectFaults(files);
+    if (!faults.isEmpty()) {
+        v.reason = QStringLiteral("signature does not match: %1").arg(faults.join(QStringLiteral("; ")));
+        return v;
+    }
+    v.kind = ManifestVerdict::Signed;
+    return v;
+}
+
+bool recordSignedVersion(CArchiveDb &db, const QVariant &versionId, const ManifestVerdict &verdict, QString *error)
+{
+    const TestStatement &s = verdict.manifest.statement;
+    QSqlQuery q = db.query();
+    return db.exec(q,
+                   QStringLiteral("INSERT INTO signed_versions (version_id, device_id, manifest_sha256, sequence,"
+                                  " saved_at, received_at) VALUES (?, ?, ?, ?, ?, ?)"),
+                   {versionId, s.device, verdict.manifestSha256, s.sequence, s.savedAt,
+                    QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)},
+                   error);
+}
+
+bool signersOf(CArchiveDb &db, const QVector<qint64> &versionIds, QHash<qint64, QString> *out, QString *error)
+{
+    QSqlQuery q = db.query();
+    if (!db.exec(q,
+                 QStringLiteral("SELECT s.version_id, d.name FROM signed_versions s JOIN devices d"
+                                " ON d.device_id = s.device_id"),
+                 {}, error))
+        return false;
+    while (q.next()) {
+        const qint64 id = q.value(0).toLongLong();
+        if (versionIds.contains(id))
+            out->insert(id, q.value(1).toString());
+    }
+    return true;
+}
+
+bool auditStoredManifests(CArchiveDb &db, ManifestAudit *out, QString *error)
+{
+    QSqlQuery q = db.query();
+    q.setForwardOnly(true);
+    if (!db.exec(q,
+                 QStringLiteral("SELECT s.version_id, s.manifest_sha256, v.file_name, v.sha256, s.device_id,"
+                                " s.sequence FROM signed_versions s JOIN versions v ON v.id = s.version_id"
+                                " ORDER BY s.device_id, s.sequence"),
+                 {}, error))
+        return false;
+    struct Row {
+        qint64 versionId;
+        QString manifestSha, holeName, holeSha, device;
+        qint64 sequence;
+    };
+    QVector<Row> rows;
+    while (q.next())
+        rows.append({q.value(0).toLongLong(), q.value(1).toString().trimmed(), q.value(2).toString(),
+                     q.value(3).toString().trimmed(), q.value(4).toString(), q.value(5).toLongLong()});
+    QMap<QString, QVector<qint64>> sequences;
+    for (const Row &r : rows) {
+        QVector<StoredFile> files;
+        QByteArray manifest;
+        if (!versionFiles(db, r.versionId, &files, error) || !storedBytes(db, r.manifestSha, &manifest, error))
+            return false;
+        QMap<QString, QByteArray> byName;
+        for (const StoredFile &f : files)
+            byName.insert(f.name, f.bytes);
+        // Revoked later or not, the device signed it then: judge the bytes
+        // and the signature, not today's standing.
+        SignedManifest m;
+        DeviceRow device;
+        QString why;
+        if (!readManifest(manifest, &m, &why))
+            out->faults << QStringLiteral("manifest of %1 (SHA-256 %2): %3").arg(r.holeName, r.holeSha, why);
+        else if (!findDevice(db, r.device, &device, &why) || !m.signedBy(publicKeyFromBase64(device.publicKey)))
+            out->faults << QStringLiteral("manifest of %1 (SHA-256 %2): signature does not match").arg(r.holeName, r.holeSha);
+        else if (!m.subjectFaults(byName).isEmpty())
+            out->faults << QStringLiteral("manifest of %1 (SHA-256 %2): %3")
+                               .arg(r.holeName, r.holeSha, m.subjectFaults(byName).join(QStringLiteral("; ")));
+        ++out->checked;
+        sequences[r.device].append(r.sequence);
+    }
+    for (auto it = sequences.cbegin(); it != sequences.cend(); ++it) {
+        QVector<qint64> seq = it.value();
+        std::sort(seq.begin(), seq.end());
+        seq.erase(std::unique(seq.begin(), seq.end()), seq.end());
+        QStringList missing;
+        qint64 expected = 1;
+        for (qint64 n : seq) {
+            if (n > expected)
+                missing << (n - 1 == expected ? QString::number(expected)
+                                              : QStringLiteral("%1-%2").arg(QString::number(expected), QString::number(n - 1)));
+            expected = n + 1;
+        }
+        if (!missing.isEmpty()) {
+            DeviceRow device;
+            QString why;
+            const QString name = findDevice(db, it.key(), &device, &why) ? device.name : it.key();
+            out->faults << QStringLiteral("device %1 (%2): missing sequence numbers %3")
+                               .arg(name, it.key(), missing.join(QStringLiteral(", ")));
+        }
+    }
+    return true;
+}
+
+std::optional<ManifestVerdict> companionManifestVerdict(CArchiveDb &db, const QByteArray &folder, const QString &holeName,
+                                                        const QByteArray &holeBytes,
+                                                        const QVector<QByteArray> &companionNames)
+{
+    QMap<QString, QByteArray> files{{holeName, holeBytes}};
+    QByteArray manifest;
+    bool found = false;
+    for (const QByteArray &cn : companionNames) {
+        QByteArray bytes;
+        QString reason;
+        if (!RawFiles::read(folder + '/' + cn, &bytes, &reason))
+            continue; // the import lists an unreadable companion itself
+        const QString name = RawFiles::display(cn);
+        files.insert(name, bytes);
+        if (name.endsWith(QLatin1String(".sig"), Qt::CaseInsensitive)) {
+            manifest = bytes;
+            found = true;
+        }
+    }
+    if (!found)
+        return std::nullopt;
+    return judgeManifest(db, manifest, holeName, files);
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The archive's judgement of a test's manifest: signed by a device it
+// knows and has not revoked, with a signature that holds for that device's
+// key and files whose bytes are the ones signed. Folder imports, uploads
+// and verify all go by it.
+
+#include "archivedb.h"
+#include "testmanifest.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <optional>
+
+struct ManifestVerdict {
+    enum Kind { Signed, UnknownDevice, RevokedDevice, BadSignature, NotAManifest, ArchiveFault };
+    Kind kind = NotAManifest;
+    QString reason;      // in words, for a refusal
+    QString deviceName;  // the archive's name of the signer
+    SignedManifest manifest;
+    QString manifestSha256;
+    bool ok() const { return kind == Signed; }
+};
+
+// Checks manifest bytes against the device table and the files (name to
+// bytes; the hole file must be the manifest's first subject).
+ManifestVerdict judgeManifest(CArchiveDb &db, const QByteArray &manifestBytes, const QString &holeName,
+                              const QMap<QString, QByteArray> &files);
+
+// The verdict on the manifest (.SIG, any case) among a hole file's
+// companion files in a folder; none when there is no manifest.
+std::optional<ManifestVerdict> companionManifestVerdict(CArchiveDb &db, const QByteArray &folder, const QString &holeName,
+                                                        const QByteArray &holeBytes,
+                                                        const QVector<QByteArray> &companionNames);
+
+// Files a version as signed (inside the caller's transaction); the time of
+// receipt is the archive's own clock.
+bool recordSignedVersion(CArchiveDb &db, const QVariant &versionId, const ManifestVerdict &verdict, QString *error);
+
+// The signer's device name of each signed version among ids.
+bool signersOf(CArchiveDb &db, const QVector<qint64> &versionIds, QHash<qint64, QString> *out, QString *error);
+
+struct ManifestAudit {
+    qint64 checked = 0;
+    QStringList faults;
+};
+// Every stored manifest checked again (signature with the device's key,
+// subjects against the stored bytes), and each device's sequence numbers
+// for gaps: a number never received is a test that never reached the
+// archive.
+bool auditStoredManifests(CArchiveDb &db, ManifestAudit *out, QString *error);

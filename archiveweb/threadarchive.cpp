@@ -1,0 +1,17 @@
+#include "threadarchive.h"
+
+#include "archivedb.h"
+
+#include <memory>
+
+CArchiveDb *threadArchive(const ArchiveAddress &address, QString *error)
+{
+    thread_local std::unique_ptr<CArchiveDb> db;
+    if (db)
+        return db.get();
+    auto fresh = std::make_unique<CArchiveDb>();
+    if (!fresh->open(address, error))
+        return nullptr;
+    db = std::move(fresh);
+    return db.get();
+}

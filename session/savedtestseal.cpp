@@ -1,0 +1,35 @@
+#include "savedtestseal.h"
+
+#include "holefiles.h"
+
+#include "outbox.h"
+#include "testmanifest.h"
+#include "testseal.h"
+
+#include "appdir.h"
+#include "ctrlinfo.h"
+#include "holefile.h"
+
+#include <QDebug>
+#include <QFileInfo>
+
+void sealSavedTest(const QString &holePath, const CtrlInfo &record)
+{
+    const QString manifest = manifestPathFor(holePath);
+    QStringList files;
+    for (const QString &f : HoleFiles::companionFiles(holePath)) {
+        if (f != manifest && QFileInfo(f).isFile())
+            files << f;
+    }
+    const QString appDir = QKRVCommomUtils::appPath();
+    const SealFacts facts{record.projectName.get(), record.holeNo.get(),
+                          record.testDate.get() + QLatin1Char(' ') + record.testTime.get()};
+    SealResult seal;
+    QString error;
+    if (!sealSavedFiles(appDir, files, facts, &seal, &error)) {
+        qWarning() << "manifest not written:" << error;
+        return;
+    }
+    if (!Outbox(outboxFolder(appDir)).enqueue(seal, files, facts.project, facts.hole, &error))
+        qWarning() << "test not queued for the archive:" << error;
+}

@@ -1,0 +1,93 @@
+#include "testseal.h"
+
+#include "devicekey.h"
+#include "testmanifest.h"
+
+#include "atomicfile.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+bool fail(QString *error, const QString &why)
+{
+    if (error)
+        *error = why;
+    return false;
+}
+
+struct ChainState {
+    qint64 sequence = 0;
+    QString previous;
+};
+
+// A chain of another key (the key file was replaced) starts again at 1.
+ChainState readChain(const QString &path, const QString &device)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QJsonObject o = QJsonDocument::fromJson(f.read(4096)).object();
+    if (o.value(QStringLiteral("device")).toString() != device)
+        return {};
+    return {qint64(o.value(QStringLiteral("sequence")).toDouble()), o.value(QStringLiteral("previous")).toString()};
+}
+
+bool writeWhole(const QString &path, const QByteArray &bytes, QString *error)
+{
+    CAtomicFileWriter w(path);
+    if (!w.open() || !w.write(bytes) || !w.commit())
+        return fail(error, QStringLiteral("%1: %2").arg(path, w.errorString()));
+    return true;
+}
+} // namespace
+
+QString deviceChainPath(const QString &appDir) { return appDir + QStringLiteral("/device.chain"); }
+
+bool sealSavedFiles(const QString &appDir, const QStringList &files, const SealFacts &facts, SealResult *out,
+                    QString *error)
+{
+    if (files.isEmpty())
+        return fail(error, QStringLiteral("nothing to seal"));
+    DeviceKey key;
+    if (!loadOrCreateDeviceKey(appDir, &key, error))
+        return false;
+    TestStatement s;
+    QString holeSha;
+    for (const QString &path : files) {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            return fail(error, QStringLiteral("%1: %2").arg(path, f.errorString()));
+        const QString sha = manifestSha256(f.readAll());
+        if (holeSha.isEmpty())
+            holeSha = sha;
+        s.subjects.append({QFileInfo(path).fileName(), sha});
+    }
+    s.device = key.deviceId();
+    s.publicKey = key.publicKeyBase64();
+    s.project = facts.project;
+    s.projectFolder = QFileInfo(files.first()).absoluteDir().dirName();
+    s.hole = facts.hole;
+    s.testStart = facts.testStart;
+    s.savedAt = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
+    const QString chainPath = deviceChainPath(appDir);
+    const ChainState chain = readChain(chainPath, s.device);
+    s.sequence = chain.sequence + 1;
+    s.previousManifest = chain.previous;
+    const QByteArray manifest = signManifest(s, key);
+    const QString manifestSha = manifestSha256(manifest);
+    const QJsonObject next{{QStringLiteral("device"), s.device},
+                           {QStringLiteral("sequence"), double(s.sequence)},
+                           {QStringLiteral("previous"), manifestSha}};
+    const QString manifestPath = manifestPathFor(files.first());
+    if (!writeWhole(chainPath, QJsonDocument(next).toJson(QJsonDocument::Compact), error)
+        || !writeWhole(manifestPath, manifest, error))
+        return false;
+    if (out)
+        *out = {manifestPath, manifestSha, holeSha, s.sequence};
+    return true;
+}
