@@ -4,6 +4,7 @@
 
 #include "audittrail.h"
 #include "holefacts.h"
+#include "holefile.h"
 #include "preparedquery.h"
 #include "rawfiles.h"
 #include "reportdata.h"
@@ -200,6 +201,13 @@ private:
         m_summary.refusals << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
     }
 
+    std::function<void()> whileReading(const QString &path) const
+    {
+        if (!m_options.whileReading)
+            return {};
+        return [this, path] { m_options.whileReading(path); };
+    }
+
     bool storeBlob(const QString &sha, const QByteArray &bytes, QString *error)
     {
         return m_addBlob.run({sha, bytes.size(), bytes}, error);
@@ -213,7 +221,8 @@ private:
         const QString path = folder + QLatin1Char('/') + name;
         QByteArray bytes;
         QString reason;
-        if (!RawFiles::read(folderBytes + '/' + nameBytes, &bytes, &reason)) {
+        if (!RawFiles::read(folderBytes + '/' + nameBytes, HoleFile::largestFileSize(), &bytes, &reason,
+                            whileReading(path))) {
             refuse(path, reason);
             return true;
         }
@@ -277,8 +286,10 @@ private:
         for (const QByteArray &cn : companionNames) {
             const QString c = RawFiles::display(cn);
             QByteArray cb;
-            if (!RawFiles::read(folderBytes + '/' + cn, &cb, &reason)) {
-                refuse(folder + QLatin1Char('/') + c, reason);
+            const QString companionPath = folder + QLatin1Char('/') + c;
+            if (!RawFiles::read(folderBytes + '/' + cn, LargestCompanionFile, &cb, &reason,
+                                whileReading(companionPath))) {
+                refuse(companionPath, reason);
                 continue;
             }
             const QString csha = sha256Hex(cb);
