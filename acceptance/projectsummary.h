@@ -82,6 +82,10 @@ struct ProjectSummary {
     QString projectName;             // from the latest test read
     QVector<HoleResult> holes;       // in natural name order (Z2 before Z10)
     QVector<HoleTestRecord> unreadable;
+    // Made from an archive: the hash at the head of its audit trail then, so
+    // that the paper keeps it elsewhere (printed under the totals, and the
+    // CSV's last row). The instrument leaves it empty.
+    QString trailHead;
     int tested() const { return holes.size(); }
     int passed() const;
     int failed() const;

@@ -1,21 +1,10 @@
 #include "summarywriters.h"
 
+#include "csvcell.h"
 #include "pilelimits.h"
 #include "verdict.h"
 
 #include <QStringList>
-
-namespace {
-QString csvField(const QString &s)
-{
-    if (!s.contains(QLatin1Char(',')) && !s.contains(QLatin1Char('"')) && !s.contains(QLatin1Char('\n'))
-        && !s.contains(QLatin1Char('\r')))
-        return s;
-    QString q = s;
-    q.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
-}
-} // namespace
 
 QByteArray projectSummaryCsv(const ProjectSummary &summary)
 {
@@ -29,13 +18,13 @@ QByteArray projectSummaryCsv(const ProjectSummary &summary)
             const HoleAcceptance &a = t.acceptance;
             const bool judged = a.judged();
             QStringList f;
-            f << csvField(h.hole) << MeasuringPosition::key(p.position) << QString::number(p.tests)
-              << csvField(t.dateTime()) << csvField(t.tester)
+            f << csvCell(h.hole) << MeasuringPosition::key(p.position) << QString::number(p.tests)
+              << csvCell(t.dateTime()) << csvCell(t.tester)
               << QString::number(double(t.maxDepthMm) / 1000.0, 'f', 2)
               << (judged ? QString::number(t.sedimentThicknessCm * 10) : QString())
-              << (a.limitMm >= 0 ? QString::number(a.limitMm) : QString()) << csvField(basisDataText(a))
+              << (a.limitMm >= 0 ? QString::number(a.limitMm) : QString()) << csvCell(basisDataText(a))
               << verdictKey(t.verdict()) << (a.overridden ? QStringLiteral("yes") : QStringLiteral("no"))
-              << t.sha256 << csvField(t.fileName) << holeVerdict;
+              << t.sha256 << csvCell(t.fileName) << holeVerdict;
             lines << f.join(QLatin1Char(','));
         }
     }
@@ -46,5 +35,7 @@ QByteArray projectSummaryCsv(const ProjectSummary &summary)
     lines << QStringLiteral("not judged,%1").arg(summary.notJudged());
     if (!summary.unreadable.isEmpty())
         lines << QStringLiteral("unreadable,%1").arg(summary.unreadable.size());
+    if (!summary.trailHead.isEmpty())
+        lines << QStringLiteral("audit trail head,%1").arg(summary.trailHead);
     return (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
 }

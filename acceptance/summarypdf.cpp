@@ -137,10 +137,8 @@ void paintPage(CSummaryPainter &pp, const ProjectSummary &s, const QVector<Line>
             15, Qt::AlignLeft, true);
     pp.text(kMarginMm, kMarginMm + 10, kWidthMm - 2 * kMarginMm, 6,
             tr("检测 %1 孔，合格 %2，不合格 %3，未判定 %4")
-                .arg(s.tested())
-                .arg(s.passed())
-                .arg(s.failed())
-                .arg(s.notJudged()),
+                .arg(QString::number(s.tested()), QString::number(s.passed()), QString::number(s.failed()),
+                     QString::number(s.notJudged())),
             9, Qt::AlignLeft, false, kMuted);
     QStringList titles;
     for (const Column &c : kColumns)
@@ -170,7 +168,11 @@ void paintPage(CSummaryPainter &pp, const ProjectSummary &s, const QVector<Line>
                 names << t.fileName;
             pp.text(kMarginMm, y, kWidthMm - 2 * kMarginMm, kRowMm,
                     tr("无法读取的文件：%1").arg(names.join(QStringLiteral(", "))), 8, Qt::AlignLeft, false, kFail);
+            y += kRowMm;
         }
+        if (!s.trailHead.isEmpty())
+            pp.text(kMarginMm, y, kWidthMm - 2 * kMarginMm, kRowMm, tr("档案审计记录链头：%1").arg(s.trailHead), 7,
+                    Qt::AlignLeft, false, kMuted);
     }
     pp.rule(kFooterTopMm);
     pp.text(kMarginMm, kFooterTopMm + 0.5, 150, 5, tr("生成时间 %1").arg(madeAt.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))),

@@ -6,7 +6,8 @@
 //   verdict,override,sha256,file,hole_verdict
 // one row per hole and position (the latest test there), an empty line, then
 // the totals as "name,count" rows: tested, passed, failed, not judged (and
-// unreadable, when files could not be read). verdict and hole_verdict are
+// unreadable, when files could not be read; "audit trail head,HASH" when an
+// archive made it). verdict and hole_verdict are
 // "pass", "fail" or "not judged"; override "yes" or "no"; thickness and limit
 // are empty when not known.
 

@@ -19,10 +19,8 @@ QString comparisonLine(int32_t thicknessMm, int32_t limitMm, const QString &basi
     if (v == AcceptanceVerdict::NotJudged)
         return tr("沉渣 %1 mm（未设验收依据）").arg(thicknessMm);
     return tr("沉渣 %1 mm %2 %3 mm（%4）%5")
-        .arg(thicknessMm)
-        .arg(v == AcceptanceVerdict::Pass ? QStringLiteral("≤") : QStringLiteral(">"))
-        .arg(limitMm)
-        .arg(basisLabel, verdictText(v));
+        .arg(QString::number(thicknessMm), v == AcceptanceVerdict::Pass ? QStringLiteral("≤") : QStringLiteral(">"),
+             QString::number(limitMm), basisLabel, verdictText(v));
 }
 
 QString comparisonLine(const CtrlInfo &info)

@@ -4,6 +4,7 @@
 
 #include "audittrail.h"
 #include "holefacts.h"
+#include "holefile.h"
 #include "manifestcheck.h"
 #include "preparedquery.h"
 #include "rawfiles.h"
@@ -201,6 +202,13 @@ private:
         m_summary.refusals << QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
     }
 
+    std::function<void()> whileReading(const QString &path) const
+    {
+        if (!m_options.whileReading)
+            return {};
+        return [this, path] { m_options.whileReading(path); };
+    }
+
     bool storeBlob(const QString &sha, const QByteArray &bytes, QString *error)
     {
         return m_addBlob.run({sha, bytes.size(), bytes}, error);
@@ -214,7 +222,8 @@ private:
         const QString path = folder + QLatin1Char('/') + name;
         QByteArray bytes;
         QString reason;
-        if (!RawFiles::read(folderBytes + '/' + nameBytes, &bytes, &reason)) {
+        if (!RawFiles::read(folderBytes + '/' + nameBytes, HoleFile::largestFileSize(), &bytes, &reason,
+                            whileReading(path))) {
             refuse(path, reason);
             return true;
         }
@@ -232,9 +241,22 @@ private:
             refuse(path, read.reason);
             return true;
         }
+        // Each companion is read once: the manifest is checked against, and
+        // the archive keeps, the same bytes.
+        QVector<QPair<QString, QByteArray>> companions;
+        for (const QByteArray &cn : companionNames) {
+            const QString c = RawFiles::display(cn);
+            const QString companionPath = folder + QLatin1Char('/') + c;
+            QByteArray cb;
+            if (!RawFiles::read(folderBytes + '/' + cn, LargestCompanionFile, &cb, &reason,
+                                whileReading(companionPath))) {
+                refuse(companionPath, reason);
+                continue;
+            }
+            companions.append({c, cb});
+        }
         // A manifest beside the file vouches for exactly these bytes, or the file is refused.
-        const std::optional<ManifestVerdict> manifest =
-            companionManifestVerdict(m_db, folderBytes, name, bytes, companionNames);
+        const std::optional<ManifestVerdict> manifest = companionManifestVerdict(m_db, name, bytes, companions);
         if (manifest && manifest->kind == ManifestVerdict::ArchiveFault) {
             *error = manifest->reason;
             return false;
@@ -286,13 +308,9 @@ private:
         const QVariant testId = added.at(2);
 
         QStringList kept;
-        for (const QByteArray &cn : companionNames) {
-            const QString c = RawFiles::display(cn);
-            QByteArray cb;
-            if (!RawFiles::read(folderBytes + '/' + cn, &cb, &reason)) {
-                refuse(folder + QLatin1Char('/') + c, reason);
-                continue;
-            }
+        for (const auto &companion : qAsConst(companions)) {
+            const QString &c = companion.first;
+            const QByteArray &cb = companion.second;
             const QString csha = sha256Hex(cb);
             if (!storeBlob(csha, cb, error) || !m_addCompanion.run({versionId, c, csha}, error))
                 return false;

@@ -33,7 +33,14 @@ struct ImportOptions {
     // import), report "paused" on stderr inside the folder's transaction and
     // wait to be killed.
     int pauseAfterFiles = -1;
+    // Test aid: runs while a file (its path given) is being read, after its
+    // first part.
+    std::function<void(const QString &path)> whileReading;
 };
+
+// Companion files (reports and the like) larger than this are refused: the
+// import keeps each file whole in memory.
+constexpr qint64 LargestCompanionFile = 64 * 1024 * 1024;
 
 // Imports; false with the reason when the archive itself failed (the folder
 // being imported is then rolled back, folders before it stay imported).

@@ -184,17 +184,22 @@ bool storedBytes(CArchiveDb &db, const QString &sha256, QByteArray *out, QString
     return true;
 }
 
-bool namesFiledAs(CArchiveDb &db, const QString &sha256, QStringList *out, QString *error)
+bool whereFiled(CArchiveDb &db, const QString &sha256, QVector<FiledAs> *out, QString *error)
 {
+    const QString from = QStringLiteral(" JOIN tests t ON t.id = v.test_id JOIN holes h ON h.id = t.hole_id");
     QSqlQuery q = db.query();
     if (!db.exec(q,
-                 QStringLiteral("SELECT file_name FROM versions WHERE sha256 = ?"
-                                " UNION ALL SELECT name FROM companions WHERE sha256 = ?"),
+                 QStringLiteral("SELECT v.file_name, h.project, h.hole, t.test_date, t.test_time, v.version"
+                                " FROM versions v%1 WHERE v.sha256 = ? UNION ALL"
+                                " SELECT c.name, h.project, h.hole, t.test_date, t.test_time, v.version"
+                                " FROM companions c JOIN versions v ON v.id = c.version_id%1 WHERE c.sha256 = ?")
+                     .arg(from),
                  {sha256, sha256}, error))
         return false;
     out->clear();
     while (q.next())
-        out->append(q.value(0).toString());
+        out->append({q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
+                     q.value(4).toString(), q.value(5).toInt()});
     return true;
 }
 

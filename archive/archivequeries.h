@@ -89,9 +89,17 @@ bool holeHistory(CArchiveDb &db, const QString &project, const QString &hole, QV
                  QString *error);
 // The hole file of a version and its companion files, exactly as imported.
 bool versionFiles(CArchiveDb &db, qint64 versionId, QVector<StoredFile> *out, QString *error);
-// The names bytes are filed under, as a hole file or a companion file;
+// Where bytes are filed, as a hole file or a companion file of a version;
 // empty when they belong to no version.
-bool namesFiledAs(CArchiveDb &db, const QString &sha256, QStringList *out, QString *error);
+struct FiledAs {
+    QString name;
+    QString project;
+    QString hole;
+    QString testDate;
+    QString testTime;
+    int version = 0;
+};
+bool whereFiled(CArchiveDb &db, const QString &sha256, QVector<FiledAs> *out, QString *error);
 // Stored bytes by SHA-256; false when unknown.
 bool storedBytes(CArchiveDb &db, const QString &sha256, QByteArray *out, QString *error);
 // Projects and holes whose project, hole, tester or unit names contain text

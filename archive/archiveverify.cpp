@@ -1,5 +1,6 @@
 #include "archiveverify.h"
 
+#include "filingcheck.h"
 #include "manifestcheck.h"
 
 #include <QCryptographicHash>
@@ -30,7 +31,7 @@ bool fileNames(CArchiveDb &db, QHash<QString, QString> *names, QString *error)
 }
 } // namespace
 
-bool verifyArchive(CArchiveDb &db, VerifyReport *report, QString *error)
+bool verifyArchive(CArchiveDb &db, VerifyReport *report, QString *error, const QString &keptHead)
 {
     VerifyReport r;
     QHash<QString, QString> names;
@@ -117,24 +118,21 @@ bool verifyArchive(CArchiveDb &db, VerifyReport *report, QString *error)
         return false;
     r.manifests = manifests.checked;
     r.faults << manifests.faults;
-    if (!checkAuditChain(db, &r.chain, error))
+    if (!checkTrailFiling(db, &r.faults, error) || !checkDerivedFields(db, &r.faults, &r.versions, error))
+        return false;
+    if (!checkAuditChain(db, &r.chain, error, keptHead))
         return false;
     r.faults << r.chain.faults;
+    r.head = r.chain.headHash;
 
-    CAuditTrail trail(db);
-    const QString detail = QStringLiteral("%1 files, %2 bytes, %3 audit entries: %4")
-                               .arg(r.files)
-                               .arg(r.bytes)
-                               .arg(r.chain.entries)
-                               .arg(r.ok() ? QStringLiteral("all correct")
+    const QString detail = QStringLiteral("%1 files, %2 bytes, %3 versions, %4 manifests, %5 audit entries: %6")
+                               .arg(QString::number(r.files), QString::number(r.bytes), QString::number(r.versions),
+                                    QString::number(r.manifests), QString::number(r.chain.entries),
+                                    r.ok() ? QStringLiteral("all correct")
                                            : QStringLiteral("%1 faults").arg(r.faults.size()));
-    QString recordError;
-    if (!db.begin(&recordError)
-        || !trail.append(QStringLiteral("verify"), QString(), QString(), detail, r.chain.headHash, &recordError)
-        || !db.commit(&recordError)) {
-        db.rollback();
-        r.notRecorded = recordError;
-    }
+    // Not recorded (a read-only archive): the head stays the one checked.
+    appendAuditEntry(db, QStringLiteral("verify"), QString(), QString(), detail, r.chain.headHash, &r.head,
+                     &r.notRecorded);
     *report = r;
     return true;
 }

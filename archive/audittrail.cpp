@@ -97,7 +97,29 @@ bool CAuditTrail::append(const QString &action, const QString &project, const QS
     return true;
 }
 
-bool checkAuditChain(CArchiveDb &db, AuditChainCheck *out, QString *error)
+bool appendAuditEntry(CArchiveDb &db, const QString &action, const QString &project, const QString &hole,
+                      const QString &detail, const QString &sha256, QString *head, QString *error)
+{
+    CAuditTrail trail(db);
+    if (!db.begin(error) || !trail.append(action, project, hole, detail, sha256, error) || !db.commit(error)) {
+        db.rollback();
+        return false;
+    }
+    if (head)
+        *head = trail.lastHash();
+    return true;
+}
+
+bool auditHead(CArchiveDb &db, QString *hash, QString *error)
+{
+    QSqlQuery q = db.query();
+    if (!db.exec(q, QStringLiteral("SELECT hash FROM audit ORDER BY seq DESC LIMIT 1"), {}, error))
+        return false;
+    *hash = q.next() ? q.value(0).toString().trimmed() : auditGenesisHash();
+    return true;
+}
+
+bool checkAuditChain(CArchiveDb &db, AuditChainCheck *out, QString *error, const QString &keptHead)
 {
     AuditChainCheck c;
     QSqlQuery q = db.query();
@@ -114,11 +136,21 @@ bool checkAuditChain(CArchiveDb &db, AuditChainCheck *out, QString *error)
             c.faults << QStringLiteral("audit entry %1 does not follow the entry before it (chain broken)").arg(e.seq);
         if (auditEntryHash(e) != e.hash)
             c.faults << QStringLiteral("audit entry %1 was altered (its hash does not match its fields)").arg(e.seq);
+        if (!keptHead.isEmpty() && e.hash == keptHead)
+            c.keptHeadSeq = e.seq;
         prev = e.hash;
         expectedSeq = e.seq + 1;
         ++c.entries;
     }
     c.headHash = prev;
+    if (keptHead == auditGenesisHash())
+        c.keptHeadSeq = 0;
+    // A trail rewritten whole is a valid chain: only a head kept outside
+    // the database tells.
+    if (!keptHead.isEmpty() && c.keptHeadSeq < 0)
+        c.faults << QStringLiteral("the audit trail does not hold the head %1 kept elsewhere: it was rewritten"
+                                   " or cut short")
+                        .arg(keptHead);
     *out = c;
     return true;
 }

@@ -38,6 +38,8 @@ public:
     bool append(const QString &action, const QString &project, const QString &hole, const QString &detail,
                 const QString &sha256, QString *error);
     void restart() { m_headKnown = false; }
+    // The hash of the last entry appended (valid after an append).
+    QString lastHash() const { return m_lastHash; }
 
 private:
     CArchiveDb &m_db;
@@ -47,13 +49,25 @@ private:
     QString m_who;
 };
 
+// One entry in a write transaction of its own (a verification, a download);
+// head, when given, receives its hash. False with the reason (a read-only
+// archive), nothing recorded.
+bool appendAuditEntry(CArchiveDb &db, const QString &action, const QString &project, const QString &hole,
+                      const QString &detail, const QString &sha256, QString *head, QString *error);
+
 struct AuditChainCheck {
     qint64 entries = 0;
     QString headHash;
+    qint64 keptHeadSeq = -1; // the entry whose hash is the kept head (0: the empty trail's)
     QStringList faults; // one line per broken link or altered entry
 };
-// Walks the whole trail in order.
-bool checkAuditChain(CArchiveDb &db, AuditChainCheck *out, QString *error);
+// Walks the whole trail in order. keptHead: a head hash kept elsewhere (a
+// summary, an import's log); a trail that no longer holds it was rewritten.
+bool checkAuditChain(CArchiveDb &db, AuditChainCheck *out, QString *error, const QString &keptHead = QString());
+
+// The hash of the trail's last entry (the genesis hash of an empty trail):
+// what an office keeps elsewhere to catch a trail rewritten whole.
+bool auditHead(CArchiveDb &db, QString *hash, QString *error);
 
 // The entries of a project (and hole, when given), oldest first.
 bool readAuditLog(CArchiveDb &db, const QString &project, const QString &hole, QVector<AuditEntry> *out,

@@ -147,22 +147,17 @@ bool auditStoredManifests(CArchiveDb &db, ManifestAudit *out, QString *error)
     return true;
 }
 
-std::optional<ManifestVerdict> companionManifestVerdict(CArchiveDb &db, const QByteArray &folder, const QString &holeName,
+std::optional<ManifestVerdict> companionManifestVerdict(CArchiveDb &db, const QString &holeName,
                                                         const QByteArray &holeBytes,
-                                                        const QVector<QByteArray> &companionNames)
+                                                        const QVector<QPair<QString, QByteArray>> &companions)
 {
     QMap<QString, QByteArray> files{{holeName, holeBytes}};
     QByteArray manifest;
     bool found = false;
-    for (const QByteArray &cn : companionNames) {
-        QByteArray bytes;
-        QString reason;
-        if (!RawFiles::read(folder + '/' + cn, &bytes, &reason))
-            continue; // the import lists an unreadable companion itself
-        const QString name = RawFiles::display(cn);
-        files.insert(name, bytes);
-        if (name.endsWith(QLatin1String(".sig"), Qt::CaseInsensitive)) {
-            manifest = bytes;
+    for (const auto &c : companions) {
+        files.insert(c.first, c.second);
+        if (c.first.endsWith(QLatin1String(".sig"), Qt::CaseInsensitive)) {
+            manifest = c.second;
             found = true;
         }
     }

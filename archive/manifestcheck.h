@@ -31,10 +31,11 @@ ManifestVerdict judgeManifest(CArchiveDb &db, const QByteArray &manifestBytes, c
                               const QMap<QString, QByteArray> &files);
 
 // The verdict on the manifest (.SIG, any case) among a hole file's
-// companion files in a folder; none when there is no manifest.
-std::optional<ManifestVerdict> companionManifestVerdict(CArchiveDb &db, const QByteArray &folder, const QString &holeName,
+// companion files (names and the bytes the import read); none when there
+// is no manifest.
+std::optional<ManifestVerdict> companionManifestVerdict(CArchiveDb &db, const QString &holeName,
                                                         const QByteArray &holeBytes,
-                                                        const QVector<QByteArray> &companionNames);
+                                                        const QVector<QPair<QString, QByteArray>> &companions);
 
 // Files a version as signed (inside the caller's transaction); the time of
 // receipt is the archive's own clock.

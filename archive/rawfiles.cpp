@@ -103,18 +103,39 @@ QVector<QByteArray> foldersUnder(const QByteArray &root)
     return out;
 }
 
-bool read(const QByteArray &path, QByteArray *bytes, QString *reason)
+namespace {
+QString systemReason() { return QStringLiteral("cannot read: %1").arg(QString::fromLocal8Bit(std::strerror(errno))); }
+
+bool sameState(const struct stat &a, const struct stat &b)
+{
+    return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+} // namespace
+
+bool read(const QByteArray &path, qint64 maxSize, QByteArray *bytes, QString *reason,
+          const std::function<void()> &whileReading)
 {
     const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        *reason = QStringLiteral("cannot read: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        *reason = systemReason();
         return false;
     }
-    struct stat st;
+    struct stat before;
+    if (::fstat(fd, &before) != 0) {
+        *reason = systemReason();
+        ::close(fd);
+        return false;
+    }
+    if (before.st_size > maxSize) {
+        *reason = QStringLiteral("too large: %1 bytes, more than the %2 such a file can have")
+                      .arg(QString::number(qint64(before.st_size)), QString::number(maxSize));
+        ::close(fd);
+        return false;
+    }
     QByteArray out;
-    if (::fstat(fd, &st) == 0 && st.st_size > 0)
-        out.reserve(int(qMin<qint64>(st.st_size, 1 << 30)));
+    out.reserve(int(before.st_size));
     char buf[65536];
+    bool first = true;
     for (;;) {
         const ssize_t n = ::read(fd, buf, sizeof buf);
         if (n == 0)
@@ -122,13 +143,25 @@ bool read(const QByteArray &path, QByteArray *bytes, QString *reason)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            *reason = QStringLiteral("cannot read: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+            *reason = systemReason();
             ::close(fd);
             return false;
         }
+        // A file growing while it is read must not grow the memory without end.
+        if (out.size() + n > maxSize)
+            break;
         out.append(buf, int(n));
+        if (first && whileReading)
+            whileReading();
+        first = false;
     }
+    struct stat after;
+    const bool statted = ::fstat(fd, &after) == 0;
     ::close(fd);
+    if (!statted || !sameState(before, after) || out.size() != before.st_size) {
+        *reason = QStringLiteral("file changed while being read");
+        return false;
+    }
     *bytes = out;
     return true;
 }

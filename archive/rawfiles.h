@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QVector>
+#include <functional>
 
 namespace RawFiles {
 // The name for messages and the archive.
@@ -22,8 +23,13 @@ QVector<QByteArray> filesIn(const QByteArray &folder);
 // Every folder under root (root included) that holds at least one file,
 // depth first in name order; symbolic links are not followed.
 QVector<QByteArray> foldersUnder(const QByteArray &root);
-// Whole file; false with the system's reason.
-bool read(const QByteArray &path, QByteArray *bytes, QString *reason);
+// Whole file in one read; false with the reason. A file larger than maxSize
+// is refused without reading it ("too large: ..."), one whose size or
+// modification time changed while it was read with "file changed while being
+// read": the bytes given back are then exactly the file as it was at one
+// moment. whileReading (a test aid) runs after the first part is read.
+bool read(const QByteArray &path, qint64 maxSize, QByteArray *bytes, QString *reason,
+          const std::function<void()> &whileReading = {});
 // An absolute form of a path given on the command line.
 QByteArray absolute(const QByteArray &path);
 }

@@ -212,8 +212,7 @@ QByteArray hole(const HolePageData &d)
     for (int i = p * TableRowsPerPage; i < end; ++i) {
         const Sample &s = samples.at(i);
         b += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td></tr>\n")
-                 .arg(i + 1)
-                 .arg(metres(s.depth), value(s.resistivity), value(s.rawResistivity));
+                 .arg(QString::number(i + 1), metres(s.depth), value(s.resistivity), value(s.rawResistivity));
     }
     b += QStringLiteral("</tbody></table></section>\n");
     return page(d.project + QStringLiteral(" / ") + d.hole, b);
@@ -240,8 +239,7 @@ QByteArray error(int status, const QString &message)
 {
     return page(QString::number(status),
                 QStringLiteral("<h1>%1</h1>\n<p>%2</p>\n<p><a href=\"/\">%3</a></p>\n")
-                    .arg(status)
-                    .arg(esc(message), esc(tr("返回工程列表"))));
+                    .arg(QString::number(status), esc(message), esc(tr("返回工程列表"))));
 }
 
 QByteArray styleSheet()

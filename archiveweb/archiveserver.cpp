@@ -4,6 +4,7 @@
 #include "archivepages.h"
 #include "archivequeries.h"
 #include "archivesummary.h"
+#include "audittrail.h"
 #include "holefacts.h"
 #include "sedimentsuggest.h"
 #include "suggestionmarker.h"
@@ -17,6 +18,7 @@
 #include <QRegularExpression>
 #include <QUrl>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <httplib.h>
 #include <memory>
 
@@ -58,6 +60,21 @@ void sendBytes(httplib::Response &res, const QByteArray &bytes, const char *type
                                          .toStdString();
     res.set_header("Content-Disposition", disposition);
     res.set_content(bytes.constData(), size_t(bytes.size()), type);
+}
+
+// Every download is an entry of the trail, as an export is, made before a
+// byte is sent: a download that cannot be recorded (a read-only archive) is
+// refused. head receives the trail's head after it.
+bool recordDownload(CArchiveDb &db, const httplib::Request &req, const QString &project, const QString &hole,
+                    const QString &what, const QString &sha256, QString *head, httplib::Response &res)
+{
+    const QString detail = QStringLiteral("%1 to %2 through the web view")
+                               .arg(what, QString::fromStdString(req.remote_addr));
+    QString error;
+    if (appendAuditEntry(db, QStringLiteral("download"), project, hole, detail, sha256, head, &error))
+        return true;
+    sendError(res, 503, tr("下载无法记入审计记录，因此不提供：%1").arg(error));
+    return false;
 }
 
 bool isSha256(const QString &s)
@@ -159,6 +176,10 @@ void sendSummary(CArchiveDb &db, const httplib::Request &req, httplib::Response 
     if (!archiveProjectSummary(db, name, &summary, &error))
         return sendError(res, 404, error);
     const QString file = QStringLiteral("%1-summary.%2").arg(name, pdf ? QStringLiteral("pdf") : QStringLiteral("csv"));
+    // The summary carries the head that its own download made.
+    if (!recordDownload(db, req, name, QString(), QStringLiteral("the project summary %1").arg(file), QString(),
+                        &summary.trailHead, res))
+        return;
     if (!pdf)
         return sendBytes(res, projectSummaryCsv(summary), "text/csv; charset=utf-8", file);
     QTemporaryDir dir;
@@ -194,18 +215,23 @@ void storedFile(CArchiveDb &db, const httplib::Request &req, httplib::Response &
     if (!isSha256(sha))
         return sendError(res, 400, tr("参数不正确。"));
     // Only bytes filed as a hole file or a companion, under their names.
-    QStringList names;
+    QVector<FiledAs> filed;
     QString error;
-    if (!namesFiledAs(db, sha, &names, &error))
+    if (!whereFiled(db, sha, &filed, &error))
         return sendError(res, 500, error);
-    if (names.isEmpty())
+    if (filed.isEmpty())
         return sendError(res, 404, tr("档案中没有这个文件。"));
-    QString name = param(req, "name");
-    if (!names.contains(name))
-        name = names.first();
+    const QString asked = param(req, "name");
+    const auto named = std::find_if(filed.cbegin(), filed.cend(), [&](const FiledAs &f) { return f.name == asked; });
+    const FiledAs &f = named == filed.cend() ? filed.first() : *named;
+    const QString name = f.name;
     QByteArray bytes;
     if (!storedBytes(db, sha, &bytes, &error))
         return sendError(res, 500, error);
+    const QString what = QStringLiteral("%1 (test %2 %3, version %4)")
+                             .arg(name, f.testDate, f.testTime, QString::number(f.version));
+    if (!recordDownload(db, req, f.project, f.hole, what, sha, nullptr, res))
+        return;
     const bool pdf = name.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
     sendBytes(res, bytes, pdf ? "application/pdf" : "application/octet-stream", name);
     res.set_header("X-SHA-256", sha.toStdString());

@@ -589,9 +589,7 @@ void CDemoRun::shoot(QWidget *w, const QString &name, bool settleFirst)
     if (settleFirst)
         settle();
     const QString file = QStringLiteral("%1/%2-%3.png")
-                             .arg(m_opt.shotsDir)
-                             .arg(++m_shotCount, 2, 10, QLatin1Char('0'))
-                             .arg(name);
+                             .arg(m_opt.shotsDir, QStringLiteral("%1").arg(++m_shotCount, 2, 10, QLatin1Char('0')), name);
     QString why;
     if (!savePng(grabWindow(w), file, &why))
         fail(QStringLiteral("--shots: %1").arg(why));
@@ -604,11 +602,9 @@ QString CDemoRun::stepState() const
     // A skipped point waits for the probe to come back down to it.
     const bool leak = AcqState::code(word) == AcqState::Raising && (word & AcqState::SubLeakPending) != 0;
     return QStringLiteral("%1; state 0x%2; %3 samples%4; winch link %5")
-        .arg(m_step)
-        .arg(word, 8, 16, QLatin1Char('0'))
-        .arg(m_dlg.session()->samples().size())
-        .arg(leak ? QStringLiteral("; a skipped point waits for the probe to be lowered") : QString())
-        .arg(link ? QStringLiteral("up") : QStringLiteral("down"));
+        .arg(m_step, QStringLiteral("%1").arg(word, 8, 16, QLatin1Char('0')), QString::number(m_dlg.session()->samples().size()),
+             leak ? QStringLiteral("; a skipped point waits for the probe to be lowered") : QString(),
+             link ? QStringLiteral("up") : QStringLiteral("down"));
 }
 
 QString CDemoRun::firstFreeHoleName() const

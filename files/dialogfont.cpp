@@ -9,10 +9,8 @@ QString rule(const QFont &font)
     const QString size = font.pointSize() > 0 ? QStringLiteral("%1pt").arg(font.pointSize())
                                               : QStringLiteral("%1px").arg(font.pixelSize());
     return QStringLiteral("font: %1%2 %3 \"%4\"; ")
-        .arg(font.italic() ? QStringLiteral("italic ") : QString())
-        .arg(font.weight() >= QFont::Bold ? QStringLiteral("bold") : QStringLiteral("normal"))
-        .arg(size)
-        .arg(font.family());
+        .arg(font.italic() ? QStringLiteral("italic ") : QString(),
+             font.weight() >= QFont::Bold ? QStringLiteral("bold") : QStringLiteral("normal"), size, font.family());
 }
 
 } // namespace DialogFont

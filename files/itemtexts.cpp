@@ -16,12 +16,8 @@ QString timeText(const QString &path)
 {
     const QDateTime t = QFileInfo(path).lastModified();
     return tr("修改时间: %1年%2月%3日 %4:%5:%6")
-        .arg(t.date().year())
-        .arg(t.date().month())
-        .arg(t.date().day())
-        .arg(t.time().hour())
-        .arg(t.time().minute())
-        .arg(t.time().second());
+        .arg(QString::number(t.date().year()), QString::number(t.date().month()), QString::number(t.date().day()),
+             QString::number(t.time().hour()), QString::number(t.time().minute()), QString::number(t.time().second()));
 }
 
 ItemTexts holeFile(const QString &projectDir, const QString &fileName, const QString &name)

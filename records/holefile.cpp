@@ -162,6 +162,24 @@ void readNumbers(const CFieldReader &r, qint64 off, CtrlInfo &info)
     // The two trailing copies of the mode code carry nothing new.
 }
 
+// Where the layout ends: after the acceptance section when there is one,
+// else after the samples the count announces (past the file's end when they
+// are cut short).
+qint64 layoutEnd(const CFieldReader &r, int32_t samplesOffset, int32_t acceptanceOffset, bool hasAcceptance)
+{
+    if (hasAcceptance) {
+        int32_t size = 0;
+        r.value(qint64(acceptanceOffset) + 8, &size);
+        return qint64(acceptanceOffset) + size;
+    }
+    int32_t n = 0;
+    int32_t recordSize = 0;
+    r.value(samplesOffset, &n);
+    r.value(qint64(samplesOffset) + 4, &recordSize);
+    const int fields = recordSize > 11 ? 3 : recordSize > 7 ? 2 : recordSize > 3 ? 1 : 0;
+    return qint64(samplesOffset) + 8 + qint64(4 * fields) * qMax<int32_t>(n, 0);
+}
+
 // Section 3. The count is only an announcement: samples are taken while
 // their fields lie inside the file, so a forged count costs nothing. A
 // trailing sample cut short is dropped (nobody can use half a sample).
@@ -212,6 +230,8 @@ bool readAcceptance(const CFieldReader &r, int32_t offset, int32_t samplesOffset
     return AcceptanceSection::decode(b, out);
 }
 } // namespace
+
+qint64 HoleFile::largestFileSize() { return fileSize(LargestTestSamples) + AcceptanceSection::MaxSize; }
 
 QString withHoleExtension(const QString &path)
 {
@@ -332,6 +352,8 @@ QString HoleLoadResult::errorText() const
         return QStringLiteral("not a sediment test file");
     case HoleLoadError::NoSampleSection:
         return QStringLiteral("no sample section");
+    case HoleLoadError::TrailingBytes:
+        return QStringLiteral("damaged: %1 bytes after the end of its data").arg(trailingBytes);
     }
     return QString();
 }
@@ -363,13 +385,21 @@ HoleLoadResult decodeHoleFile(const QByteArray &bytes, CtrlInfo &info, bool keep
         if (!r.value(HoleFile::TableOffset + 4 * i, &table[i]))
             break; // missing entries stay 0
     }
+    HoleAcceptance acceptance;
+    const int32_t acceptanceOffset = table[AcceptanceSection::TableEntry];
+    res.hasAcceptance = readAcceptance(r, acceptanceOffset, table[8], &acceptance);
+    if (table[8] > 0) {
+        const qint64 end = layoutEnd(r, table[8], acceptanceOffset, res.hasAcceptance);
+        if (r.size() > end) {
+            res.error = HoleLoadError::TrailingBytes;
+            res.trailingBytes = r.size() - end;
+            return res;
+        }
+    }
     if (table[0] > 0)
         readTexts(r, table[0], info);
     if (table[1] > 0)
         readNumbers(r, table[1], info);
-    HoleAcceptance acceptance;
-    const int32_t acceptanceOffset = table[AcceptanceSection::TableEntry];
-    res.hasAcceptance = readAcceptance(r, acceptanceOffset, table[8], &acceptance);
     info.acceptance = acceptance;
     if (table[8] <= 0) {
         res.error = HoleLoadError::NoSampleSection;

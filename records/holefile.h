@@ -29,6 +29,9 @@
 // tells that the file announced more). The end of the data is the end of the
 // file or, when the file has one, the start of the acceptance section that
 // follows the samples (acceptancesection.h): its bytes are never samples.
+// Bytes after the last part of the layout (the samples it announces, or the
+// acceptance section) make the file damaged: no writer puts anything there,
+// so they are a copy gone wrong or something hidden behind a valid file.
 
 #include "ctrlinfo.h"
 #include "testrecord.h"
@@ -55,6 +58,11 @@ constexpr qint64 fileSize(qint64 n) { return SamplesOffset + 8 + SampleRecordSiz
 // 200 m hole sampled every 10 mm has 20001), so a forged file cannot make
 // it allocate without bound.
 constexpr int MaxSamples = 16 * 1024 * 1024;
+// The most samples a test can take: a 200 m hole sampled every 10 mm.
+constexpr int LargestTestSamples = 200000 / 10 + 1;
+// The largest hole file a test can make: those samples and the longest
+// acceptance section a reader takes. Anything larger is no hole file.
+qint64 largestFileSize();
 }
 
 // The path with the hole-file extension: unchanged when it already ends in
@@ -97,6 +105,7 @@ enum class HoleLoadError {
     NotHoleFile,     // any other magic
     WrongType,       // type code other than "CZ"/"cz"
     NoSampleSection, // sections 1 and 2 were read, the sample offset is missing
+    TrailingBytes,   // bytes after the end of the layout: damaged
 };
 
 struct HoleLoadResult {
@@ -108,6 +117,7 @@ struct HoleLoadResult {
     qint64 sampleCount = 0;       // samples present (also when they were not kept)
     bool hasAcceptance = false;   // the file carries an acceptance section
     bool samplesTruncated = false; // the file holds fewer samples than announced
+    qint64 trailingBytes = 0;     // bytes after the end of the layout (TrailingBytes)
     // True once the header checks passed (the record may then have been
     // partly filled even when ok is false).
     bool headerAccepted() const

@@ -124,9 +124,7 @@ QByteArray holeToLas(const CtrlInfo &info, const QVector<Sample> &samples, const
 
     out += QStringLiteral("~ASCII DEPT RES RAW\n");
     for (const Sample &s : rows)
-        out += QStringLiteral("%1 %2 %3\n")
-                   .arg(metres(s.depth), 12)
-                   .arg(value(s.resistivity), 14)
-                   .arg(value(s.rawResistivity), 14);
+        out += metres(s.depth).rightJustified(12) + QLatin1Char(' ') + value(s.resistivity).rightJustified(14)
+             + QLatin1Char(' ') + value(s.rawResistivity).rightJustified(14) + QLatin1Char('\n');
     return out.toUtf8();
 }

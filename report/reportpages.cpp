@@ -101,9 +101,7 @@ QString suggestionText(const SedimentSuggestion &s)
     if (!s.shown())
         return tr("未发现明显的电阻率变化");
     return tr("深度 %1 m，沉渣 %2 cm，置信度 %3%（仅供参考，判定以操作员为准）")
-        .arg(metres(s.depth, 3))
-        .arg(s.thicknessCm)
-        .arg(int(std::lround(s.confidence * 100.0)));
+        .arg(metres(s.depth, 3), QString::number(s.thicknessCm), QString::number(std::lround(s.confidence * 100.0)));
 }
 
 void footer(CPaperPainter &pp, const HoleReportData &d, int page, int pages)

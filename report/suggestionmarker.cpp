@@ -14,8 +14,7 @@ QColor suggestionColor()
 QString suggestionLabel(const SedimentSuggestion &s)
 {
     return QCoreApplication::translate("CSedimentSuggestion", "建议沉渣 %1cm (%2%)")
-        .arg(s.thicknessCm)
-        .arg(int(std::lround(s.confidence * 100.0)));
+        .arg(QString::number(s.thicknessCm), QString::number(std::lround(s.confidence * 100.0)));
 }
 
 double markerLabelTop(double y, double h, double gap, double plotTop, double plotBottom, bool preferBelow)

@@ -134,9 +134,7 @@ QString CDlgNumKey::checkValue(const QString &text)
 
     if (m_fMin != m_fMax && (m_fValue < m_fMin || m_fValue > m_fMax)) {
         return DialogFrame::pick(tr("%1的数值范围有误，请输入%2到%3之间的数!"), "The %1 value is invalid，please input %2-%3!")
-            .arg(m_strName)
-            .arg(double(m_fMin))
-            .arg(double(m_fMax));
+            .arg(m_strName, QString::number(double(m_fMin)), QString::number(double(m_fMax)));
     }
     const float lowest = m_bSignEnabled ? kMinValue : 0.0f;
     if (m_fValue > kMaxValue || m_fValue < lowest)

@@ -1294,6 +1294,10 @@ Parameter</translation>
 <context>
     <name>CProjectSummary</name>
     <message>
+        <source>档案审计记录链头：%1</source>
+        <translation>Archive audit trail head: %1</translation>
+    </message>
+    <message>
         <source>桩号</source>
         <translation>Hole</translation>
     </message>
@@ -1388,6 +1392,10 @@ Parameter</translation>
 </context>
 <context>
     <name>CArchivePages</name>
+    <message>
+        <source>下载无法记入审计记录，因此不提供：%1</source>
+        <translation>The download cannot be recorded in the audit trail, so it is not given: %1</translation>
+    </message>
     <message>
         <source>zh</source>
         <translation>en</translation>

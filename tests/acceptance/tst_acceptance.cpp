@@ -93,6 +93,8 @@ private slots:
     void projectSummary();
     void summaryFromRecordsMatchesBytes();
     void summaryFolderAndFiles();
+    void csvNamesNeverRunAsFormulas_data();
+    void csvNamesNeverRunAsFormulas();
 };
 
 void TestAcceptance::limitForHole_data()
@@ -377,6 +379,41 @@ void TestAcceptance::projectSummary()
     QVERIFY(rowOf("Z9", "").contains(QStringLiteral(",90,50,design 50 mm,pass,yes,")));
     QCOMPARE(lines.size(), 1 + 8 + 1 + 5 + 1); // header, rows, blank, totals, final newline
     QCOMPARE(lines.mid(10, 5), (QStringList{"tested,7", "passed,5", "failed,1", "not judged,1", "unreadable,1"}));
+}
+
+// A name a spreadsheet would take for a formula gets a leading quote; a
+// number, and a name that only holds such a sign inside, stay as they are.
+void TestAcceptance::csvNamesNeverRunAsFormulas_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("cell");
+    QTest::newRow("command") << "=cmd|' /C calc'!A0" << "'=cmd|' /C calc'!A0";
+    QTest::newRow("plus") << "+SUM(A1:A9)" << "'+SUM(A1:A9)";
+    QTest::newRow("minus") << "-2+3" << "'-2+3";
+    QTest::newRow("at") << "@SUM(1)" << "'@SUM(1)";
+    QTest::newRow("formula with a comma") << "=1,2" << "\"'=1,2\"";
+    QTest::newRow("negative number") << "-5" << "-5";
+    QTest::newRow("signed real") << "+0.25" << "+0.25";
+    QTest::newRow("sign inside") << "K12+300" << "K12+300";
+    QTest::newRow("chinese") << "李工" << "李工";
+}
+
+void TestAcceptance::csvNamesNeverRunAsFormulas()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, cell);
+    const QByteArray clean = holeBytes({"Z1.CZO", "2026-12-01 09:00:00", 3, 50});
+    CtrlInfo info;
+    QVERIFY(decodeHoleFile(clean, info).ok);
+    info.tester = name;
+    QVector<Sample> v;
+    for (int i = 0; i < 10; ++i)
+        v.append(Sample{18500 - 100 * i, 10.0f, 10.0f});
+    const ProjectSummary s = summarizeProject(QVector<HoleFileBytes>{{QStringLiteral("Z1.CZO"), encodeHoleFile(info, v)}});
+    const QStringList lines = csvLines(s);
+    QCOMPARE(lines.size(), 1 + 1 + 1 + 4 + 1);
+    QVERIFY2(lines.at(1).contains(QStringLiteral(",2026-12-01 09:00:00,") + cell + QStringLiteral(",18.50,")),
+             qUtf8Printable(lines.at(1)));
 }
 
 // The archive hands over records it has read: the same summary.

@@ -287,16 +287,23 @@ void TestAcceptanceFile::olderFilesReadAsBefore()
 {
     CtrlInfo info = someRecord();
     QByteArray b = encodeHoleFile(info, someSamples(4));
-    // Stale bytes that even look like a section: entry 2 is 0, so they are not one.
-    CtrlInfo other = someRecord();
-    other.acceptance = tableBasis();
-    b += AcceptanceSection::encode(other.acceptance);
     CtrlInfo back;
     HoleLoadResult r = decodeHoleFile(b, back);
     QVERIFY(r.ok);
     QCOMPARE(r.samples.size(), 4);
     QVERIFY(!r.hasAcceptance);
     QVERIFY(back.acceptance == HoleAcceptance());
+
+    // Bytes that even look like a section, with entry 2 at 0: no section,
+    // but bytes after the layout, so the file is damaged.
+    CtrlInfo other = someRecord();
+    other.acceptance = tableBasis();
+    const QByteArray stale = AcceptanceSection::encode(other.acceptance);
+    r = decodeHoleFile(b + stale, back);
+    QVERIFY(!r.ok);
+    QCOMPARE(r.error, HoleLoadError::TrailingBytes);
+    QCOMPARE(r.trailingBytes, qint64(stale.size()));
+    b += stale;
 
     const int32_t more = 100;
     b.replace(HoleFile::SamplesOffset, 4, QByteArray::fromRawData(reinterpret_cast<const char *>(&more), 4));
@@ -310,7 +317,7 @@ void TestAcceptanceFile::damagedSections_data()
 {
     QTest::addColumn<int>("entry");      // value of table entry 2, -1: the real offset
     QTest::addColumn<QByteArray>("tail"); // what follows the samples
-    QTest::addColumn<bool>("has");
+    QTest::addColumn<bool>("has"); // false: the bytes are no section, the file is damaged
     CtrlInfo info = someRecord();
     info.acceptance = tableBasis();
     const QByteArray good = AcceptanceSection::encode(info.acceptance);
@@ -350,14 +357,19 @@ void TestAcceptanceFile::damagedSections()
         b += tail;
     CtrlInfo back;
     const HoleLoadResult r = decodeHoleFile(b, back);
+    if (!has) {
+        // No section there: the bytes after the samples are damage.
+        QVERIFY(!r.ok);
+        QCOMPARE(r.error, HoleLoadError::TrailingBytes);
+        QVERIFY(back.acceptance == HoleAcceptance());
+        return;
+    }
     QVERIFY(r.ok);
     QCOMPARE(r.hasAcceptance, has);
     if (entry == 600)
         QCOMPARE(r.samples.size(), (600 - 560) / 12);
-    else if (has)
+    else
         QCOMPARE(r.samples.size(), 6);
-    if (!has)
-        QVERIFY(back.acceptance == HoleAcceptance());
 }
 
 // A later layout may add entries: a reader of this one skips them and keeps

@@ -54,6 +54,15 @@ QByteArray holeFileBytes(const HoleShape &shape)
     return encodeHoleFile(info, holeSamples(shape));
 }
 
+QByteArray withoutHead(const QByteArray &importLog)
+{
+    QList<QByteArray> lines = importLog.trimmed().split('\n');
+    if (!lines.last().startsWith("audit trail head ") || lines.last().size() != 17 + 64)
+        return QByteArray();
+    lines.removeLast();
+    return lines.join('\n');
+}
+
 ToolRun runArchiveTool(const QStringList &args, const QStringList &extraEnv, const QStringList &prefix)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

@@ -41,6 +41,9 @@ QByteArray holeFileBytes(const HoleShape &shape);
 QVector<Sample> holeSamples(const HoleShape &shape);
 
 using ToolRun = ChildRun;
+// An import's log without its last line, the trail's head ("audit trail
+// head HASH"; empty when that line is missing).
+QByteArray withoutHead(const QByteArray &importLog);
 // Runs the built zpvw-archive (at most 120 s).
 ToolRun runArchiveTool(const QStringList &args, const QStringList &extraEnv = {}, const QStringList &prefix = {});
 

@@ -14,6 +14,7 @@
 #include "archiveverify.h"
 #include "audittrail.h"
 #include "holefacts.h"
+#include "reportdata.h"
 #include "holefile.h"
 #include "testsupport.h"
 
@@ -611,7 +612,7 @@ private slots:
         writeHole(latest, QStringLiteral("Z10.CZO"), z10);
         QCOMPARE(runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("import"), site}).exitCode, 0);
         const ToolRun second = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("import"), latest});
-        QCOMPARE(second.out.trimmed(), QByteArray("new 0, versions 1, skipped 3, refused 0"));
+        QCOMPARE(withoutHead(second.out), QByteArray("new 0, versions 1, skipped 3, refused 0"));
 
         const ToolRun holes = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("holes"), z1.project});
         QCOMPARE(holes.exitCode, 0);
@@ -626,10 +627,22 @@ private slots:
         const ToolRun r = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("summary"), z1.project,
                                           QStringLiteral("--csv"), csv, QStringLiteral("--pdf"), pdf});
         QVERIFY2(r.exitCode == 0, r.err.constData());
-        const QByteArray expected = projectSummaryCsv(summarizeProjectFolder(latest));
+        // The instrument's summary, and the trail's head the import's log
+        // printed (nothing was appended since), to be kept elsewhere.
+        const QByteArray head = second.out.trimmed().split('\n').last().mid(17);
+        QCOMPARE(head.size(), 64);
+        const QByteArray expected = projectSummaryCsv(summarizeProjectFolder(latest)) + "audit trail head," + head + '\n';
         QVERIFY(expected.contains("Z2-2.CZO"));
         QCOMPARE(readFileBytes(csv), expected);
         QVERIFY(readFileBytes(pdf).startsWith("%PDF"));
+        const ChildRun text = runChild(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        QVERIFY2(text.out.contains(head), text.out.constData());
+        // That head is accepted by verify while the trail grows.
+        QCOMPARE(runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("import"), site}).exitCode, 0);
+        const ToolRun verify = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("verify"), QStringLiteral("--head"),
+                                               QString::fromLatin1(head)});
+        QCOMPARE(verify.exitCode, 0);
+        QVERIFY2(verify.out.contains("\nthe kept head " + head + " is audit entry 5\n"), verify.out.constData());
         const ToolRun missing = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("summary"), QStringLiteral("nope"),
                                                 QStringLiteral("--csv"), csv});
         QCOMPARE(missing.exitCode, 1);
@@ -778,7 +791,9 @@ private slots:
         QCOMPARE(r.chain.entries, 3); // the verify entry follows the check
     }
 
-    // Changes made with the database's own client are found by verify.
+    // Changes made behind the archive's back (the database's own client, or
+    // anyone who can write the database) are found by verify. Every case is
+    // checked against the head a clean verify printed, kept elsewhere.
     void verifyFindsTampering_data()
     {
         QTest::addColumn<QString>("sql");
@@ -793,24 +808,51 @@ private slots:
                                        << "audit entry 2 is missing";
         QTest::newRow("import entry removed") << "{unlock}; DELETE FROM audit WHERE seq = 3"
                                               << "A3.CZO (SHA-256";
+        // The pages would say pass while the file says fail.
+        QTest::newRow("derived field changed")
+            << "UPDATE versions SET verdict = 'pass', thickness_cm = 10, quality = 0 WHERE file_name = 'A2.CZO'"
+            << "Bridge 7 / A2 / A2.CZO version 1: the archive keeps verdict \"pass\", the stored file says \"fail\"";
+        QTest::newRow("latest version changed")
+            << "UPDATE holes SET latest_version = (SELECT id FROM versions WHERE file_name = 'A1.CZO') WHERE hole = 'A2'"
+            << "Bridge 7 / A2: the archive shows version row";
+        QTest::newRow("hole removed")
+            << "DELETE FROM versions WHERE file_name = 'A2.CZO'; DELETE FROM tests WHERE hole_id ="
+               " (SELECT id FROM holes WHERE hole = 'A2'); DELETE FROM holes WHERE hole = 'A2'"
+            << "A2.CZO (SHA-256 {A2}), filed under Bridge 7 / A2 by audit entry 2, is no longer in the archive";
+        QTest::newRow("hole renamed") << "UPDATE holes SET hole = 'A9' WHERE hole = 'A2'"
+                                      << "filed under Bridge 7 / A2 by audit entry 2, is now under Bridge 7 / A9";
+        // A hole removed with its import entry, the trail renumbered and
+        // rehashed: a valid chain, but not the one whose head was kept.
+        QTest::newRow("trail rewritten") << "{unlock}; {rewrite}"
+                                         << "the audit trail does not hold the head {head} kept elsewhere";
     }
     void verifyFindsTampering()
     {
         QFETCH(QString, sql);
         QFETCH(QString, fault);
         const QString db = m_engine->freshArchive();
+        // Failed holes: 15 cm against a limit of 100 mm.
+        auto failed = [](const char *hole) {
+            HoleShape a;
+            a.hole = QString::fromLatin1(hole);
+            a.limitMm = 100;
+            a.thicknessCm = 15;
+            a.verdict = 1;
+            a.quality = 1;
+            return a;
+        };
         {
             CArchiveDb archive;
             QVERIFY(openArchive(archive, db));
-            HoleShape a;
-            for (const char *h : {"A1", "A2", "A3"}) {
-                a.hole = QString::fromLatin1(h);
-                writeHole(folder(QStringLiteral("tamper")), a.hole + QStringLiteral(".CZO"), a);
-            }
+            for (const char *h : {"A1", "A2", "A3"})
+                writeHole(folder(QStringLiteral("tamper")), QString::fromLatin1(h) + QStringLiteral(".CZO"), failed(h));
             QCOMPARE(importPaths(archive, {folder(QStringLiteral("tamper"))}).added, 3);
         }
         const ToolRun clean = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("verify")});
         QVERIFY2(clean.exitCode == 0, clean.out + clean.err);
+        static const QRegularExpression headLine(QStringLiteral("\naudit trail head ([0-9a-f]{64})\n"));
+        const QString head = headLine.match(QString::fromUtf8(clean.out)).captured(1);
+        QVERIFY2(!head.isEmpty(), clean.out.constData());
 
         const QString newBytes = m_engine->isPostgres()
             ? QStringLiteral("overlay(content placing '\\x58'::bytea from 600 for 1)")
@@ -819,12 +861,57 @@ private slots:
             ? QStringLiteral("DROP TRIGGER audit_append_only ON audit")
             : QStringLiteral("DROP TRIGGER audit_no_update; DROP TRIGGER audit_no_delete");
         sql.replace(QStringLiteral("{bytes}"), newBytes).replace(QStringLiteral("{unlock}"), dropTriggers);
+        QString rewrite;
+        if (sql.contains(QStringLiteral("{rewrite}"))) {
+            // Hole A2 removed, its import entry left out and every entry
+            // after it renumbered and rehashed.
+            CArchiveDb archive;
+            QVERIFY(openArchive(archive, db));
+            QStringList statements{QStringLiteral("DELETE FROM versions WHERE file_name = 'A2.CZO'"),
+                                   QStringLiteral("DELETE FROM tests WHERE hole_id = (SELECT id FROM holes WHERE hole = 'A2')"),
+                                   QStringLiteral("DELETE FROM holes WHERE hole = 'A2'"), QStringLiteral("DELETE FROM audit")};
+            QSqlQuery q = archive.query();
+            QString error;
+            QVERIFY(archive.exec(q, QStringLiteral("SELECT at, who, action, project, hole, detail, sha256 FROM audit"
+                                                   " WHERE hole <> 'A2' ORDER BY seq"),
+                                 {}, &error));
+            auto quoted = [](QString t) { return QLatin1Char('\'') + t.replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\''); };
+            QString prev = auditGenesisHash();
+            while (q.next()) {
+                AuditEntry e;
+                e.seq = statements.size() - 3;
+                e.at = q.value(0).toString();
+                e.who = q.value(1).toString();
+                e.action = q.value(2).toString();
+                e.project = q.value(3).toString();
+                e.hole = q.value(4).toString();
+                e.detail = q.value(5).toString();
+                e.sha256 = q.value(6).toString();
+                e.prevHash = prev;
+                e.hash = auditEntryHash(e);
+                prev = e.hash;
+                const QStringList values{QString::number(e.seq), quoted(e.at), quoted(e.who), quoted(e.action),
+                                         quoted(e.project), quoted(e.hole), quoted(e.detail), quoted(e.sha256),
+                                         quoted(e.prevHash), quoted(e.hash)};
+                statements << QStringLiteral("INSERT INTO audit (seq, at, who, action, project, hole, detail, sha256,"
+                                             " prev_hash, hash) VALUES (") + values.join(QStringLiteral(", ")) + QLatin1Char(')');
+            }
+            rewrite = statements.join(QStringLiteral("; "));
+        }
+        sql.replace(QStringLiteral("{rewrite}"), rewrite);
         QVERIFY(m_engine->ownClient(db, sql));
+        if (!rewrite.isEmpty()) {
+            // Without the kept head the rewritten trail passes for an honest one.
+            const ToolRun blind = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("verify")});
+            QVERIFY2(blind.exitCode == 0, blind.out.constData());
+        }
+        fault.replace(QStringLiteral("{head}"), head);
+        fault.replace(QStringLiteral("{A2}"), sha256Hex(holeFileBytes(failed("A2"))));
 
-        const ToolRun r = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("verify")});
+        const ToolRun r = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("verify"), QStringLiteral("--head"), head});
         const QString out = QString::fromUtf8(r.out);
         QCOMPARE(r.exitCode, 3);
-        QVERIFY2(out.contains(QStringLiteral("FAULT ")) && out.contains(fault), qUtf8Printable(out));
+        QVERIFY2(out.contains(QStringLiteral("FAULT ")) && out.contains(fault), qUtf8Printable(fault + QStringLiteral("\n") + out));
     }
 
     void newerSchemaIsRefused()
@@ -869,7 +956,7 @@ private slots:
         for (QProcess *p : {&first, &second}) {
             QVERIFY(p->waitForFinished(120000));
             QCOMPARE(p->exitCode(), 0);
-            QCOMPARE(p->readAllStandardOutput().trimmed(), QByteArray("new 60, versions 0, skipped 0, refused 0"));
+            QCOMPARE(withoutHead(p->readAllStandardOutput()), QByteArray("new 60, versions 0, skipped 0, refused 0"));
         }
         CArchiveDb archive;
         QVERIFY(openArchive(archive, db));
@@ -930,7 +1017,7 @@ private slots:
         }
         const ToolRun again = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("import"), src});
         QCOMPARE(again.exitCode, 0);
-        QCOMPARE(again.out.trimmed(), QByteArray("new 4, versions 0, skipped 4, refused 0"));
+        QCOMPARE(withoutHead(again.out), QByteArray("new 4, versions 0, skipped 4, refused 0"));
     }
     // Another program holds the archive: a clear error, nothing half done.
     void lockedArchiveGivesClearError()
@@ -995,7 +1082,7 @@ private slots:
         const QString db = m_engine->freshArchive();
         const ToolRun r = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("import"), src});
         QVERIFY2(r.exitCode == 0 || r.exitCode == 2, r.err.constData());
-        const QList<QByteArray> lines = r.out.trimmed().split('\n');
+        const QList<QByteArray> lines = withoutHead(r.out).split('\n');
         const QRegularExpression summary(QStringLiteral("^new (\\d+), versions (\\d+), skipped (\\d+), refused (\\d+)$"));
         const QRegularExpressionMatch m = summary.match(QString::fromUtf8(lines.last()));
         QVERIFY2(m.hasMatch(), r.out.constData());

@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QtTest>
 #include <cmath>
+#include <limits>
 #include <cstring>
 
 namespace {
@@ -204,7 +205,8 @@ void TestHoleTool::csv()
 {
     TestAppDir dir;
     Fixture::Hole h;
-    h.rows = {{20000, 12.5f, 12.5f}, {19950, 0.1f, 3.0f}, {5, 1e-7f, -2.0f}, {-1234, 100.0f, 0.0f}};
+    h.rows = {{20000, 12.5f, 12.5f}, {19950, 0.1f, 3.0f}, {5, 1e-7f, -2.0f}, {-1234, 100.0f, 0.0f},
+              {-1240, -std::numeric_limits<float>::infinity(), std::numeric_limits<float>::infinity()}};
     QVERIFY(writeFileBytes(dir.file(QStringLiteral("c.CZO")), Fixture::bytes(h)));
     const Run c = tool({QStringLiteral("csv"), dir.file(QStringLiteral("c"))});
     QCOMPARE(c.exitCode, 0);
@@ -212,7 +214,9 @@ void TestHoleTool::csv()
                                "20.000,12.5,12.5\n"
                                "19.950,0.1,3\n"
                                "0.005,1e-07,-2\n"
-                               "-1.234,100,0\n"));
+                               "-1.234,100,0\n"
+                               // Numbers stay numbers; "-inf" would be a formula to a spreadsheet.
+                               "-1.240,'-inf,inf\n"));
 }
 
 void TestHoleTool::dumpOfOverAnnouncedFile()

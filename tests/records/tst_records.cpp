@@ -268,7 +268,6 @@ private slots:
     void sampleCountNotTrusted();
     void recordSizes_data();
     void recordSizes();
-    void trailingBytesIgnored();
     void loadIntoSampleList();
     void missingSampleSectionKeepsFieldsRead();
 
@@ -602,6 +601,17 @@ void TestRecords::refusals_data()
     h.typeCode = "Cz";
     QTest::newRow("mixed-case type") << Fixture::bytes(h) << false << int(HoleLoadError::WrongType);
     QTest::newRow("text file") << QByteArray("hello world\n") << false << int(HoleLoadError::NotHoleFile);
+    // Nothing is ever written after the layout: appended bytes are damage.
+    QTest::newRow("1000 zero bytes appended") << good + QByteArray(1000, '\0') << false
+                                              << int(HoleLoadError::TrailingBytes);
+    QTest::newRow("one byte appended") << good + QByteArray("x") << false << int(HoleLoadError::TrailingBytes);
+    CtrlInfo judged = distinctRecord();
+    judged.acceptance.designLimitMm = 80;
+    judged.acceptance.limitMm = 80;
+    const QByteArray withSection = encodeHoleFile(judged, QVector<Sample>(3));
+    QTest::newRow("acceptance section") << withSection << true << int(HoleLoadError::None);
+    QTest::newRow("bytes after the acceptance section") << withSection + QByteArray(16, '\0') << false
+                                                        << int(HoleLoadError::TrailingBytes);
     QTest::newRow("missing") << QByteArray() << false << int(HoleLoadError::CannotOpen);
 }
 
@@ -623,6 +633,8 @@ void TestRecords::refusals()
     QCOMPARE(r.ok, ok);
     QCOMPARE(int(r.error), error);
     QCOMPARE(r.errorText().isEmpty(), ok);
+    if (r.error == HoleLoadError::TrailingBytes)
+        QVERIFY2(r.errorText().startsWith(QStringLiteral("damaged: ")), qUtf8Printable(r.errorText()));
     if (ok) {
         QCOMPARE(hookCalls, 1);
         QCOMPARE(m_info.holeNo.get(), QStringLiteral("A12"));
@@ -682,12 +694,14 @@ void TestRecords::sampleCountNotTrusted_data()
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("loaded");
     QTest::addColumn<bool>("truncated");
-    QTest::newRow("two thousand million") << 2000000000 << 3 << true;
-    QTest::newRow("largest") << std::numeric_limits<int32_t>::max() << 3 << true;
-    QTest::newRow("one more") << 4 << 3 << true;
-    QTest::newRow("fewer than held") << 2 << 2 << false;
-    QTest::newRow("zero") << 0 << 0 << false;
-    QTest::newRow("negative") << -5 << 0 << false;
+    QTest::addColumn<int>("trailing"); // bytes after the announced samples: the file is damaged
+    QTest::newRow("two thousand million") << 2000000000 << 3 << true << 0;
+    QTest::newRow("largest") << std::numeric_limits<int32_t>::max() << 3 << true << 0;
+    QTest::newRow("one more") << 4 << 3 << true << 0;
+    QTest::newRow("as held") << 3 << 3 << false << 0;
+    QTest::newRow("fewer than held") << 2 << 0 << false << 12;
+    QTest::newRow("zero") << 0 << 0 << false << 36;
+    QTest::newRow("negative") << -5 << 0 << false << 36;
 }
 
 void TestRecords::sampleCountNotTrusted()
@@ -695,6 +709,7 @@ void TestRecords::sampleCountNotTrusted()
     QFETCH(int, count);
     QFETCH(int, loaded);
     QFETCH(bool, truncated);
+    QFETCH(int, trailing);
     TestAppDir dir;
     Fixture::Hole h = distinctFixture();
     h.count = count;
@@ -702,6 +717,13 @@ void TestRecords::sampleCountNotTrusted()
     QVERIFY(writeFileBytes(path, Fixture::bytes(h)));
     CtrlInfo info;
     const HoleLoadResult r = readHoleFile(path, info);
+    if (trailing > 0) {
+        // Samples the count does not announce lie after the layout.
+        QVERIFY(!r.ok);
+        QCOMPARE(r.error, HoleLoadError::TrailingBytes);
+        QCOMPARE(r.trailingBytes, qint64(trailing));
+        return;
+    }
     QVERIFY(r.ok);
     QCOMPARE(r.announcedSamples, qint64(count));
     QCOMPARE(r.samplesTruncated, truncated);
@@ -734,9 +756,11 @@ void TestRecords::recordSizes()
     h.count = 2;
     h.rows.clear();
     QByteArray file = Fixture::bytes(h);
-    // Six 32-bit words after the header: 1, 2.0, 3.0, 4, 5.0, 6.0.
-    file += Fixture::le32(1) + Fixture::leReal(2.0f) + Fixture::leReal(3.0f) + Fixture::le32(4)
+    // The words of the two samples after the header, taken from
+    // 1, 2.0, 3.0, 4, 5.0, 6.0 (anything more would lie after the layout).
+    const QByteArray sixWords = Fixture::le32(1) + Fixture::leReal(2.0f) + Fixture::leReal(3.0f) + Fixture::le32(4)
         + Fixture::leReal(5.0f) + Fixture::leReal(6.0f);
+    file += sixWords.left(2 * 4 * fields);
     const QString path = dir.file(QStringLiteral("rs.CZO"));
     QVERIFY(writeFileBytes(path, file));
     CtrlInfo info;
@@ -762,19 +786,6 @@ void TestRecords::recordSizes()
         QVERIFY(sameBits(r.samples[i].resistivity, res));
         QVERIFY(sameBits(r.samples[i].rawResistivity, raw));
     }
-}
-
-void TestRecords::trailingBytesIgnored()
-{
-    TestAppDir dir;
-    const Fixture::Hole h = distinctFixture();
-    const QString path = dir.file(QStringLiteral("t.CZO"));
-    QVERIFY(writeFileBytes(path, Fixture::bytes(h) + QByteArray(50, '\x7f')));
-    CtrlInfo info;
-    const HoleLoadResult r = readHoleFile(path, info);
-    QVERIFY(r.ok);
-    QVERIFY(!r.samplesTruncated);
-    QVERIFY(sameSamples(r.samples, toSamples(h.rows)));
 }
 
 void TestRecords::loadIntoSampleList()

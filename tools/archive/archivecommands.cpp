@@ -11,6 +11,7 @@
 #include "summarywriters.h"
 #include "archiveverify.h"
 #include "audittrail.h"
+#include "clitext.h"
 
 #include <QElapsedTimer>
 #include <cstdio>
@@ -24,6 +25,9 @@ void line(const QString &text)
     fputc('\n', stdout);
 }
 
+// A name as printed: visible escapes for what could forge lines or columns.
+QString v(const QString &name) { return visibleText(name); }
+
 QString limitText(const std::optional<int> &limit) { return limit ? QString::number(*limit) : QStringLiteral("-"); }
 QString textOrDash(const QString &t) { return t.isEmpty() ? QStringLiteral("-") : t; }
 // quality < 0: a test not judged yet, without quality or thickness.
@@ -36,7 +40,7 @@ QString thicknessText(int cm, int quality) { return quality < 0 ? QStringLiteral
 
 int fail(const QString &reason)
 {
-    fprintf(stderr, "zpvw-archive: %s\n", qUtf8Printable(reason));
+    fprintf(stderr, "zpvw-archive: %s\n", qUtf8Printable(visibleText(reason)));
     return 1;
 }
 
@@ -65,8 +69,12 @@ int importPaths(CArchiveDb &db, const QStringList &paths)
     if (terminal)
         fputc('\n', stdout);
     for (const QString &r : qAsConst(summary.refusals))
-        line(QStringLiteral("refused %1").arg(r));
+        line(QStringLiteral("refused %1").arg(v(r)));
     line(summary.line());
+    // The head goes into the log of every import, to be kept elsewhere.
+    QString head, headError;
+    if (auditHead(db, &head, &headError))
+        line(QStringLiteral("audit trail head %1").arg(head));
     fflush(stdout);
     if (!ok)
         return fail(error);
@@ -81,7 +89,7 @@ int projects(CArchiveDb &db)
         return fail(error);
     line(QStringLiteral("project\tholes\ttests\tversions\tfailed"));
     for (const ProjectRow &r : rows)
-        line(QStringLiteral("%1\t%2\t%3\t%4\t%5").arg(r.project, QString::number(r.holes), QString::number(r.tests), QString::number(r.versions), QString::number(r.failed)));
+        line(QStringLiteral("%1\t%2\t%3\t%4\t%5").arg(v(r.project), QString::number(r.holes), QString::number(r.tests), QString::number(r.versions), QString::number(r.failed)));
     return 0;
 }
 
@@ -96,7 +104,7 @@ int holes(CArchiveDb &db, const QString &project)
     line(QStringLiteral("hole\ttested\tthickness_cm\tlimit_mm\tverdict\tquality\tversion"));
     for (const HoleRow &r : rows)
         line(QStringLiteral("%1\t%2 %3\t%4\t%5\t%6\t%7\t%8")
-                 .arg(r.hole, r.testDate, r.testTime, thicknessText(r.thicknessCm, r.quality), limitText(r.limitMm),
+                 .arg(v(r.hole), v(r.testDate), v(r.testTime), thicknessText(r.thicknessCm, r.quality), limitText(r.limitMm),
                       textOrDash(r.verdict), qualityText(r.quality), QString::number(r.version)));
     return 0;
 }
@@ -118,13 +126,13 @@ int history(CArchiveDb &db, const QString &project, const QString &hole)
     line(QStringLiteral("tested\tversion\tthickness_cm\tlimit_mm\tverdict\tquality\tsamples\tfile\tsha256\timported\tby\tsigned"));
     for (const VersionRow &r : rows) {
         line(QStringLiteral("%1 %2\t%3\t%4\t%5\t%6\t%7\t%8\t%9")
-                 .arg(r.testDate, r.testTime, QString::number(r.version), thicknessText(r.thicknessCm, r.quality),
+                 .arg(v(r.testDate), v(r.testTime), QString::number(r.version), thicknessText(r.thicknessCm, r.quality),
                       limitText(r.limitMm), textOrDash(r.verdict), qualityText(r.quality), QString::number(r.samples),
-                      r.fileName)
-             + QStringLiteral("\t%1\t%2\t%3\t%4").arg(r.sha256, r.importedAt, r.importedBy,
-                                                        signers.value(r.id, QStringLiteral("unsigned"))));
+                      v(r.fileName))
+             + QStringLiteral("\t%1\t%2\t%3\t%4").arg(r.sha256, r.importedAt, v(r.importedBy),
+                                                        v(signers.value(r.id, QStringLiteral("unsigned")))));
         for (const CompanionRow &c : r.companions)
-            line(QStringLiteral("\t\twith %1\t%2").arg(c.name, c.sha256));
+            line(QStringLiteral("\t\twith %1\t%2").arg(v(c.name), c.sha256));
     }
     return 0;
 }
@@ -137,24 +145,26 @@ int exportFiles(CArchiveDb &db, const QString &project, const QString &hole, int
     if (!exportHoleFiles(db, project, hole, version, test, dir, &written, &error))
         return fail(error);
     for (const QString &w : qAsConst(written))
-        line(w);
+        line(v(w));
     return 0;
 }
 
-int verify(CArchiveDb &db)
+int verify(CArchiveDb &db, const QString &keptHead)
 {
     VerifyReport r;
     QString error;
-    if (!verifyArchive(db, &r, &error))
+    if (!verifyArchive(db, &r, &error, keptHead))
         return fail(error);
     for (const QString &f : qAsConst(r.faults))
-        line(QStringLiteral("FAULT %1").arg(f));
+        line(QStringLiteral("FAULT %1").arg(v(f)));
     line(QStringLiteral("%1 manifests checked (signature, files, each device's sequence)").arg(r.manifests));
-    line(QStringLiteral("%1 files (%2 bytes) re-hashed, %3 audit entries checked: %4")
-             .arg(r.files)
-             .arg(r.bytes)
-             .arg(r.chain.entries)
-             .arg(r.ok() ? QStringLiteral("all correct") : QStringLiteral("%1 faults").arg(r.faults.size())));
+    line(QStringLiteral("%1 files (%2 bytes) re-hashed, %3 versions re-read, %4 audit entries checked: %5")
+             .arg(QString::number(r.files), QString::number(r.bytes), QString::number(r.versions),
+                  QString::number(r.chain.entries),
+                  r.ok() ? QStringLiteral("all correct") : QStringLiteral("%1 faults").arg(r.faults.size())));
+    if (!keptHead.isEmpty() && r.chain.keptHeadSeq >= 0)
+        line(QStringLiteral("the kept head %1 is audit entry %2").arg(keptHead, QString::number(r.chain.keptHeadSeq)));
+    line(QStringLiteral("audit trail head %1").arg(r.head));
     if (!r.notRecorded.isEmpty())
         fprintf(stderr, "zpvw-archive: this verification is not recorded in the audit trail: %s\n",
                 qUtf8Printable(r.notRecorded));
@@ -169,7 +179,8 @@ int log(CArchiveDb &db, const QString &project, const QString &hole)
         return fail(error);
     line(QStringLiteral("seq\tat\twho\taction\thole\tsha256\tdetail"));
     for (const AuditEntry &e : entries)
-        line(QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7").arg(QString::number(e.seq), e.at, e.who, e.action, e.hole, e.sha256, e.detail));
+        line(QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7")
+                 .arg(QString::number(e.seq), e.at, v(e.who), e.action, v(e.hole), e.sha256, v(e.detail)));
     return 0;
 }
 
@@ -177,18 +188,18 @@ int summary(CArchiveDb &db, const QString &project, const QString &csvPath, cons
 {
     ProjectSummary s;
     QString error;
-    if (!archiveProjectSummary(db, project, &s, &error))
+    if (!archiveProjectSummary(db, project, &s, &error) || !auditHead(db, &s.trailHead, &error))
         return fail(error);
     if (!csvPath.isEmpty()) {
         CAtomicFileWriter w(csvPath);
         if (!w.open() || !w.write(projectSummaryCsv(s)) || !w.commit())
             return fail(QStringLiteral("%1: %2").arg(csvPath, w.errorString()));
-        line(csvPath);
+        line(v(csvPath));
     }
     if (!pdfPath.isEmpty()) {
         if (!writeProjectSummaryPdf(s, pdfPath, &error))
             return fail(QStringLiteral("%1: %2").arg(pdfPath, error));
-        line(pdfPath);
+        line(v(pdfPath));
     }
     return 0;
 }
@@ -200,7 +211,7 @@ int find(CArchiveDb &db, const QString &text)
     if (!findInArchive(db, text, &rows, &error))
         return fail(error);
     for (const FoundHole &r : rows)
-        line(QStringLiteral("%1\t%2\t%3").arg(r.project, r.hole, r.matched));
+        line(QStringLiteral("%1\t%2\t%3").arg(v(r.project), v(r.hole), v(r.matched)));
     return 0;
 }
 } // namespace ArchiveCommands

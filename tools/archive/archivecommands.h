@@ -13,7 +13,7 @@ int holes(CArchiveDb &db, const QString &project);
 int history(CArchiveDb &db, const QString &project, const QString &hole);
 int exportFiles(CArchiveDb &db, const QString &project, const QString &hole, int version, const QString &test,
                 const QString &dir);
-int verify(CArchiveDb &db);
+int verify(CArchiveDb &db, const QString &keptHead);
 int log(CArchiveDb &db, const QString &project, const QString &hole);
 int find(CArchiveDb &db, const QString &text);
 int summary(CArchiveDb &db, const QString &project, const QString &csvPath, const QString &pdfPath);

@@ -7,7 +7,8 @@
 //     history PROJECT HOLE           every test and version of a hole
 //     export PROJECT HOLE [--version N] [--test "DATE TIME"|NAME] DIR
 //     summary PROJECT --csv FILE|--pdf FILE
-//     verify                         re-hash everything, walk the audit trail
+//     verify [--head HASH]           re-hash and re-read everything, walk the
+//                                    audit trail (against a head kept elsewhere)
 //     log PROJECT [HOLE]             the audit trail of a project or hole
 //     find TEXT                      project, hole, tester and unit names
 //     serve [--listen HOST:PORT] [--lang zh|en] [--tls-cert FILE --tls-key FILE]
@@ -26,6 +27,7 @@
 #include "archiveserver.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QGuiApplication>
 #include <QTranslator>
 #include <cstdio>
@@ -41,7 +43,7 @@ int usage()
           "  history PROJECT HOLE\n"
           "  export PROJECT HOLE [--version N] [--test \"yyyy-MM-dd hh:mm:ss\"|NAME] DIR\n"
           "  summary PROJECT --csv FILE|--pdf FILE\n"
-          "  verify\n"
+          "  verify [--head HASH]\n"
           "  log PROJECT [HOLE]\n"
           "  find TEXT\n"
           "  serve [--listen HOST:PORT] [--lang zh|en] [--tls-cert FILE --tls-key FILE]\n"
@@ -128,8 +130,16 @@ int main(int argc, char **argv)
             return usage();
         return ArchiveCommands::summary(db, args.at(0), csv, pdf);
     }
-    if (command == QLatin1String("verify") && args.isEmpty())
-        return ArchiveCommands::verify(db);
+    if (command == QLatin1String("verify")) {
+        QString head;
+        if (!takeOption(args, QStringLiteral("--head"), &head) || !args.isEmpty())
+            return usage();
+        head = head.trimmed().toLower();
+        static const QRegularExpression hex(QStringLiteral("^[0-9a-f]{64}$"));
+        if (!head.isEmpty() && !hex.match(head).hasMatch())
+            return ArchiveCommands::fail(QStringLiteral("--head: expected the 64 hex digits verify or a summary printed"));
+        return ArchiveCommands::verify(db, head);
+    }
     if (command == QLatin1String("log") && (args.size() == 1 || args.size() == 2))
         return ArchiveCommands::log(db, args.at(0), args.value(1));
     if (command == QLatin1String("serve")) {

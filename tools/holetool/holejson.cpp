@@ -1,5 +1,6 @@
 #include "holejson.h"
 
+#include "csvcell.h"
 #include "gbktext.h"
 #include "holefile.h"
 
@@ -298,8 +299,8 @@ QByteArray HoleJson::toCsv(const QVector<Sample> &samples)
         const qint64 mm = s.depth;
         const qint64 a = mm < 0 ? -mm : mm;
         out += (mm < 0 ? "-" : "") + QByteArray::number(a / 1000) + '.'
-            + QByteArray::number(a % 1000).rightJustified(3, '0') + ',' + realText(s.resistivity).toUtf8() + ','
-            + realText(s.rawResistivity).toUtf8() + '\n';
+            + QByteArray::number(a % 1000).rightJustified(3, '0') + ',' + csvCell(realText(s.resistivity)).toUtf8()
+            + ',' + csvCell(realText(s.rawResistivity)).toUtf8() + '\n';
     }
     return out;
 }

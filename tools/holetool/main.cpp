@@ -127,9 +127,8 @@ int suggest(const QString &file)
             return QByteArray("null\n");
         // Written by hand so the numbers keep their fixed decimals.
         return QStringLiteral("{\"depth_m\":%1,\"thickness_mm\":%2,\"confidence\":%3}\n")
-            .arg(QString::number(s.depth / 1000.0, 'f', 3))
-            .arg(qint64(s.thicknessCm) * 10)
-            .arg(QString::number(s.confidence, 'f', 2))
+            .arg(QString::number(s.depth / 1000.0, 'f', 3), QString::number(qint64(s.thicknessCm) * 10),
+                 QString::number(s.confidence, 'f', 2))
             .toUtf8();
     });
 }

@@ -34,9 +34,7 @@ bool takeSpeed(const QString &word, const QString &name, SimCommand *c)
 {
     if (!number(word, &c->speed) || c->speed <= 0.0 || c->speed > kMaxSpeed) {
         *c = invalid(QStringLiteral("%1: the speed must be a number of m/s above 0 and up to %2, not \"%3\"")
-                         .arg(name)
-                         .arg(kMaxSpeed)
-                         .arg(word));
+                         .arg(name, QString::number(kMaxSpeed), word));
         return false;
     }
     return true;
@@ -103,8 +101,7 @@ QStringList applySimCommand(CSimHole &hole, const SimCommand &command, double no
     auto where = [&]() {
         const double h = hole.heightAt(now);
         return QStringLiteral("height %1 (depth %2), count %3")
-            .arg(metres(h), metres(depth - h))
-            .arg(hole.pulsesForHeight(h));
+            .arg(metres(h), metres(depth - h), QString::number(hole.pulsesForHeight(h)));
     };
     auto moving = [&]() {
         const double v = hole.velocityAt(now);

@@ -154,7 +154,7 @@ QString CSimHole::phaseLine() const
     case Cleared: return QStringLiteral("phase: counter cleared");
     case Waiting:
         return QStringLiteral("phase: waiting at the bottom for %1 s (hole %2 m)")
-            .arg(m_cfg.waitSeconds).arg(m_cfg.depth);
+            .arg(QString::number(m_cfg.waitSeconds), QString::number(m_cfg.depth));
     case Raising: return QStringLiteral("phase: raising at %1 m/s").arg(m_motion.speed);
     case Lowering: return QStringLiteral("phase: lowering at %1 m/s").arg(m_motion.speed);
     case Stopped:
