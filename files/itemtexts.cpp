@@ -17,7 +17,8 @@ QString timeText(const QString &path)
     const QDateTime t = QFileInfo(path).lastModified();
     return tr("修改时间: %1年%2月%3日 %4:%5:%6")
         .arg(QString::number(t.date().year()), QString::number(t.date().month()), QString::number(t.date().day()),
-             QString::number(t.time().hour()), QString::number(t.time().minute()), QString::number(t.time().second()));
+             t.time().toString(QStringLiteral("hh")), t.time().toString(QStringLiteral("mm")),
+             t.time().toString(QStringLiteral("ss")));
 }
 
 ItemTexts holeFile(const QString &projectDir, const QString &fileName, const QString &name)

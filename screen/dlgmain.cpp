@@ -429,8 +429,12 @@ void CDlgMain::on_BtnInfo_clicked()
 void CDlgMain::on_BtnQuit_clicked()
 {
     CAppModel::instance()->saveControlParams();
-    if (!askQuestion(tr("确定要退出吗?")))
+    if (m_session->hasUnsavedSamples()) {
+        if (!Prompts::askCancelFirst(tr("本次测试尚未保存，退出将丢失已测数据。确定要退出吗？"), this))
+            return;
+    } else if (!askQuestion(tr("确定要退出吗?"))) {
         return;
+    }
     const bool ended = m_session->stopAcquisition(500);
     if (m_quitAction) {
         m_quitAction();

@@ -170,6 +170,13 @@ bool CTestSession::moveResamples() const { return moveButtonResamples(state()); 
 
 bool CTestSession::hasSamples() const { return !m_samples.isEmpty(); }
 
+bool CTestSession::hasUnsavedSamples() const
+{
+    if (m_reviewMode)
+        return m_kept && !m_kept->samples.isEmpty();
+    return !m_samples.isEmpty();
+}
+
 bool CTestSession::stopAcquisition(int ms)
 {
     m_thread->stop();

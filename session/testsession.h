@@ -144,6 +144,9 @@ public:
     // coming back); the mark is cleared.
     void restoreTest(const QVector<Sample> &samples, uint32_t state);
     bool hasSamples() const;
+    // The live test holds samples no file holds yet (whether it is on show
+    // or kept while a file is reviewed): quitting would lose them.
+    bool hasUnsavedSamples() const;
 
     // ---- review
     // Opens a stored hole file; false when it cannot be read (nothing

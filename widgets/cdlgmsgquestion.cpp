@@ -48,6 +48,15 @@ QRect CDlgMsgQuestion::compactGeometry(const QSize &screen)
     return QRect(w / 4, h / 5, w / 2, h / 5);
 }
 
+void CDlgMsgQuestion::makeCancelDefault()
+{
+    ui->BtnOK->setAutoDefault(false);
+    ui->BtnOK->setDefault(false);
+    ui->BtnCancel->setAutoDefault(true);
+    ui->BtnCancel->setDefault(true);
+    ui->BtnCancel->setFocus();
+}
+
 void CDlgMsgQuestion::on_BtnCancel_clicked() { reject(); }
 
 void CDlgMsgQuestion::on_BtnOK_clicked() { accept(); }

@@ -19,6 +19,9 @@ public:
     explicit CDlgMsgQuestion(const QString &text, bool bCompact = false, QWidget *parent = nullptr);
     ~CDlgMsgQuestion() override;
 
+    // Cancel becomes the default button (Enter answers Cancel).
+    void makeCancelDefault();
+
     // Geometry of the compact form on a screen of the given size.
     static QRect compactGeometry(const QSize &screen);
 

@@ -17,4 +17,11 @@ bool ask(const QString &text, bool compact, QWidget *parent)
     return q.exec() == QDialog::Accepted;
 }
 
+bool askCancelFirst(const QString &text, QWidget *parent)
+{
+    CDlgMsgQuestion q(text, false, parent);
+    q.makeCancelDefault();
+    return q.exec() == QDialog::Accepted;
+}
+
 } // namespace Prompts

@@ -759,6 +759,10 @@ Thickness(cm)</translation>
         <translation>Sure you want to exit?</translation>
     </message>
     <message>
+        <source>本次测试尚未保存，退出将丢失已测数据。确定要退出吗？</source>
+        <translation>This test is not saved; exiting loses its samples. Exit anyway?</translation>
+    </message>
+    <message>
         <source>文件打开失败！</source>
         <translation>Failed to open the file!</translation>
     </message>

@@ -65,7 +65,7 @@ int main(int argc, char **argv)
         CDlgFileOpt opt(&main);
         opt.nameText = QStringLiteral("桩文件名: ZK12-1");
         opt.sizeText = QStringLiteral("文件大小: 3.4KB (3512字节)");
-        opt.timeText = QStringLiteral("修改时间: 2023年3月8日 10:4:5");
+        opt.timeText = QStringLiteral("修改时间: 2023年3月8日 10:04:05");
         opt.listMode = 1;
         opt.SetLabels();
         shot(&opt, dir, QStringLiteral("fileopt") + t);

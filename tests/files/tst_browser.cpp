@@ -248,11 +248,11 @@ void TestBrowser::chooserTexts()
 
     const QStringList seenProject = press(b, 0, {chooserReturn});
     QCOMPARE(seenProject, QStringList{QStringLiteral(
-                              "CDlgFileOpt: 工程名: P | 桩数量: 包含2个桩文件 | 修改时间: 2023年3月8日 10:0:7")});
+                              "CDlgFileOpt: 工程名: P | 桩数量: 包含2个桩文件 | 修改时间: 2023年3月8日 10:00:07")});
     enterProject(b, QStringLiteral("P"));
     const QStringList seenFile = press(b, 0, {chooserReturn});
     QCOMPARE(seenFile, QStringList{QStringLiteral(
-                           "CDlgFileOpt: 桩文件名: A12 | 文件大小: 2.0KB (2048字节) | 修改时间: 2023年3月8日 11:2:5")});
+                           "CDlgFileOpt: 桩文件名: A12 | 文件大小: 2.0KB (2048字节) | 修改时间: 2023年3月8日 11:02:05")});
 }
 
 void TestBrowser::chooserReturnsAction_data()

@@ -77,6 +77,8 @@ private slots:
     void paceTimerFollowsMode();
     void refreshMergesThreadRequests();
     void quitSavesControlParams();
+    void quitWarnsOfUnsavedSamples_data();
+    void quitWarnsOfUnsavedSamples();
 
 private:
     // Writes the test-parameter file the dialog loads at construction.
@@ -816,6 +818,44 @@ void TestMainDialog::quitSavesControlParams()
     QCOMPARE(quits, 1);
     QVERIFY(QFileInfo::exists(config));
     QVERIFY(!m_dlg->queryThread()->isRunning());
+}
+
+void TestMainDialog::quitWarnsOfUnsavedSamples_data()
+{
+    QTest::addColumn<bool>("samples");
+    QTest::addColumn<QString>("question");
+    QTest::addColumn<bool>("cancelIsDefault");
+    QTest::newRow("nothing measured") << false << QStringLiteral("确定要退出吗?") << false;
+    QTest::newRow("unsaved samples")
+        << true << QStringLiteral("本次测试尚未保存，退出将丢失已测数据。确定要退出吗？") << true;
+}
+
+void TestMainDialog::quitWarnsOfUnsavedSamples()
+{
+    QFETCH(bool, samples);
+    QFETCH(QString, question);
+    QFETCH(bool, cancelIsDefault);
+    makeDialog();
+    int quits = 0;
+    m_dlg->setQuitAction([&quits]() { ++quits; });
+    if (samples) {
+        appendSessionSample(m_dlg->session(), 1500, 2.5f);
+        setSessionState(m_dlg->session(), AcqState::Raising | AcqState::SubPaused);
+    }
+    QString asked;
+    bool cancelDefault = false;
+    // The operator presses Enter: what the default button does happens.
+    auto answer = answerNextModal("CDlgMsgQuestion", [&](QWidget *w) {
+        asked = childText<QLabel>(w, "LBShow");
+        cancelDefault = w->findChild<QPushButton *>(QStringLiteral("BtnCancel"))->isDefault();
+        QTest::keyClick(w, Qt::Key_Return);
+    });
+    QTest::mouseClick(button(m_dlg.get(), "BtnQuit"), Qt::LeftButton);
+    QVERIFY(answer->answered);
+    QCOMPARE(asked, question);
+    QCOMPARE(cancelDefault, cancelIsDefault);
+    if (cancelIsDefault)
+        QCOMPARE(quits, 0);
 }
 
 int runMainDialogTests(int argc, char **argv)
