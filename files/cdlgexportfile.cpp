@@ -273,7 +273,7 @@ void CDlgExportFile::runExport(Init init)
     else if (progress.unmountFailed())
         Prompts::showMessage(tr("导出完成，但U盘未能卸载，请勿直接拔出U盘!"), this);
     else
-        Prompts::showMessage(tr("导出完成!"), this);
+        Prompts::showMessage(tr("导出完成！已写入 %1").arg(progress.destination()), this);
 }
 
 void CDlgExportFile::exportItem(const QString &name, const QString &path)

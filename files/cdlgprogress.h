@@ -39,6 +39,7 @@ public:
     bool failed() const { return m_export.failed(); }
     QString failureText() const { return m_export.failureText(); }
     bool unmountFailed() const { return m_export.unmountFailed(); }
+    QString destination() const { return m_export.destination(); }
 
     QString itemName;
     QString itemPath;

@@ -18,12 +18,14 @@ QString doneAll() { return tr("导出完成"); }
 
 QString CUsbExport::fileMessage(const QString &project, const QString &file)
 {
-    return tr("正在导出文件：/dev/sda1/%1/%2").arg(project, file);
+    // The folder the copy really goes to: the mounted disk's, or the folder
+    // standing in for a disk in a development build.
+    return tr("正在导出文件：%1").arg(UsbDisk::projectFolder(project) + QLatin1Char('/') + file);
 }
 
 QString CUsbExport::projectMessage(const QString &project)
 {
-    return tr("正在导出工程：/dev/sda1/%1").arg(project);
+    return tr("正在导出工程：%1").arg(UsbDisk::projectFolder(project));
 }
 
 QString CUsbExport::fileQuestion(const QString &name)
@@ -44,8 +46,9 @@ void CUsbExport::value(int v, const QString &text)
 
 bool CUsbExport::question(const QString &text) { return ask ? ask(text) : false; }
 
-void CUsbExport::begin()
+void CUsbExport::begin(const QString &destination)
 {
+    m_destination = destination;
     m_failure.clear();
     m_mounted = false;
     m_unmountFailed = false;
@@ -179,9 +182,9 @@ bool CUsbExport::replaceAllowed(const QString &existing, const QString &name)
 
 void CUsbExport::exportAFile(const QString &project, const QString &name, const QString &sourcePath)
 {
-    begin();
-    const QString fileName = QFileInfo(sourcePath).fileName();
     const QString folder = UsbDisk::projectFolder(project);
+    begin(folder);
+    const QString fileName = QFileInfo(sourcePath).fileName();
     const QString target = folder + QLatin1Char('/');
     value(0, fileMessage(project, fileName));
     if (!mountDisk() || !makeFolder(project, target))
@@ -199,8 +202,8 @@ void CUsbExport::exportAFile(const QString &project, const QString &name, const 
 
 void CUsbExport::exportAllFiles(const QString &project, const QStringList &fileNames, const QString &dataDir)
 {
-    begin();
     const QString folder = UsbDisk::projectFolder(project);
+    begin(folder);
     const QString target = folder + QLatin1Char('/');
     const QString sourceDir = dataDir + QLatin1Char('/') + project + QLatin1Char('/');
     if (!mountDisk() || !makeFolder(project, target))
@@ -227,9 +230,9 @@ void CUsbExport::exportAllFiles(const QString &project, const QStringList &fileN
 
 void CUsbExport::exportAProject(const QString &project, const QString &sourceFolder, int itemCount)
 {
-    begin();
     const QString message = projectMessage(project);
     const QString target = UsbDisk::projectFolder(project);
+    begin(target);
     value(0, message);
     if (!mountDisk())
         return abort();
@@ -255,7 +258,7 @@ void CUsbExport::exportAProject(const QString &project, const QString &sourceFol
 void CUsbExport::exportAllProjects(const QList<QPair<QString, int>> &projectCounts, const QString &dataDir,
                                    int itemCount)
 {
-    begin();
+    begin(UsbDisk::mountPoint());
     if (!mountDisk())
         return abort();
     int c = 0;

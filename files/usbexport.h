@@ -35,6 +35,9 @@ public:
     QString failureText() const { return m_failure; }
     // Set when the run ended complete but the disk could not be unmounted.
     bool unmountFailed() const { return m_unmountFailed; }
+    // The folder the last run wrote into: the project's folder on the disk,
+    // or the disk's top folder for all projects.
+    QString destination() const { return m_destination; }
 
     // Texts of the run, through the catalogue (context CDlgProgress).
     static QString fileMessage(const QString &project, const QString &file);
@@ -45,7 +48,7 @@ public:
 private:
     void value(int v, const QString &text);
     bool question(const QString &text);
-    void begin();
+    void begin(const QString &destination);
     bool mountDisk();
     // Creates the project folder on the disk when missing.
     bool makeFolder(const QString &project, const QString &folder);
@@ -81,6 +84,7 @@ private:
     void unmountDisk();
 
     QString m_failure;
+    QString m_destination;
     bool m_mounted = false;
     bool m_unmountFailed = false;
 };

@@ -24,6 +24,7 @@
 #include "querythread.h"
 
 #include "prompts.h"
+#include "titlestrip.h"
 #include "cdlgnumkey.h"
 #include "keyboard.h"
 
@@ -80,7 +81,11 @@ CDlgMain::CDlgMain(QWidget *parent)
         s->useSmallScreen();
     connect(s, &CTestSession::stateChanged, this, &CDlgMain::refreshButtons);
     connect(s, &CTestSession::samplesChanged, this, QOverload<bool, bool>::of(&CDlgMain::updateWave));
-    connect(s, &CTestSession::recordChanged, this, [this] { updateWave(true, true, false); });
+    connect(s, &CTestSession::recordChanged, this, [this] {
+        updateWave(true, true, false);
+        showTitleStrip();
+    });
+    connect(s, &CTestSession::judgementChanged, this, &CDlgMain::showTitleStrip);
     connect(s, &CTestSession::reviewChanged, this, &CDlgMain::onReviewChanged);
     connect(s, &CTestSession::previousTestChanged, this, &CDlgMain::showPreviousTest);
     connect(ui->BtnOverlay, &QPushButton::toggled, s, &CTestSession::setPreviousShown);
@@ -121,6 +126,7 @@ CDlgMain::CDlgMain(QWidget *parent)
     showPreviousTest();
     updateWave(true, true, true);
     m_link->refresh();
+    showTitleStrip();
 }
 
 CDlgMain::~CDlgMain()
@@ -226,8 +232,17 @@ void CDlgMain::pressSample()
     m_session->closeReview();
 }
 
+void CDlgMain::showTitleStrip()
+{
+    const QString text = titleStripText(m_session->record(), {m_session->openFile(), m_session->savedFile(), m_session->dataDir()});
+    // A long name never widens the screen: the strip elides in the middle.
+    ui->labelTitle->setToolTip(text);
+    ui->labelTitle->setText(ui->labelTitle->fontMetrics().elidedText(text, Qt::ElideMiddle, qMax(100, width() - 20)));
+}
+
 void CDlgMain::onReviewChanged()
 {
+    showTitleStrip();
     ui->groupBox_3->showValues();
     if (!m_session->reviewing()) {
         updateWave(true, true, false);
@@ -244,6 +259,7 @@ void CDlgMain::on_BtnSet_clicked()
         return;
     m_session->acceptSetup();
     updateWave(true, true, false);
+    showTitleStrip();
     m_screenSaver->setUp(m_session->record().brightness, m_session->record().screensaverSeconds);
 }
 

@@ -88,6 +88,8 @@ protected:
 private:
     void refreshButtons();
     void flushPendingRefresh();
+    // The project and hole, the reviewed file or the saved file, at the top.
+    void showTitleStrip();
     void onReviewChanged();
     void onSamplePicked(int index);
     void pressSample();

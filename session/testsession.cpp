@@ -374,6 +374,7 @@ CTestSession::Outcome CTestSession::nameTest(NewTestKind kind, const QString &na
 {
     m_record.curHoleName = name;
     m_record.filePath = holeFilePathFor(name);
+    m_savedFile.clear();
     if (m_record.slowPoll)
         qDebug() << QStringLiteral("dlgFileName文件名（%1）!").arg(name);
     // A new test: its own time, nothing judged, nothing marked.
@@ -498,6 +499,7 @@ bool CTestSession::saveTest(const std::function<void(int)> &progress, QString *e
     // The report beside the file; its failure never undoes the save.
     updateHoleReport(path);
     sealSavedTest(path, m_record);
+    m_savedFile = withHoleExtension(path);
 
     restartAcquisition();
     m_thread->pause();
@@ -511,6 +513,7 @@ bool CTestSession::saveTest(const std::function<void(int)> &progress, QString *e
 
 void CTestSession::discardTest()
 {
+    m_savedFile.clear();
     request(AcqRequest::RecordEnabled, 0);
     const uint32_t word = state();
     if (word != AcqState::End) {

@@ -58,6 +58,8 @@ public:
     // A stored file is reviewed: judging and editing resistivities write it.
     bool reviewing() const { return m_reviewMode; }
     QString openFile() const { return m_openFile; }
+    // The hole file the last save wrote, until a test is named or discarded.
+    QString savedFile() const { return m_savedFile; }
     int32_t paceTicks() const { return m_paceTicks; }
     QTimer *paceTimer() const { return m_paceTimer; }
     // The move button has a use in this sampling mode (a manual one).
@@ -245,6 +247,7 @@ private:
     int32_t m_paceTicks = 0;
     QString m_openFile;
     bool m_reviewMode = false;
+    QString m_savedFile;
     CtrlInfo m_setup;
     std::optional<KeptTest> m_kept;
     int m_mark = -1;

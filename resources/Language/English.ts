@@ -289,8 +289,8 @@ t</translation>
         <translation>Export failed, no USB disk found!</translation>
     </message>
     <message>
-        <source>导出完成!</source>
-        <translation>Export completed!</translation>
+        <source>导出完成！已写入 %1</source>
+        <translation>Export completed: written to %1</translation>
     </message>
     <message>
         <source>导出完成，但U盘未能卸载，请勿直接拔出U盘!</source>
@@ -395,12 +395,12 @@ t</translation>
         <translation>Export completed</translation>
     </message>
     <message>
-        <source>正在导出文件：/dev/sda1/%1/%2</source>
-        <translation>Exporting file: /dev/sda1/%1/%2</translation>
+        <source>正在导出文件：%1</source>
+        <translation>Exporting file: %1</translation>
     </message>
     <message>
-        <source>正在导出工程：/dev/sda1/%1</source>
-        <translation>Exporting project: /dev/sda1/%1</translation>
+        <source>正在导出工程：%1</source>
+        <translation>Exporting project: %1</translation>
     </message>
     <message>
         <source>桩文件 %1 已存在，确定要重新导出吗？</source>
@@ -757,6 +757,18 @@ Thickness(cm)</translation>
     <message>
         <source>确定要退出吗?</source>
         <translation>Sure you want to exit?</translation>
+    </message>
+    <message>
+        <source>工程：%1　文件：%2</source>
+        <translation>Project: %1   File: %2</translation>
+    </message>
+    <message>
+        <source>已保存：%1</source>
+        <translation>Saved: %1</translation>
+    </message>
+    <message>
+        <source>工程：%1　孔号：%2</source>
+        <translation>Project: %1   Hole: %2</translation>
     </message>
     <message>
         <source>本次测试尚未保存，退出将丢失已测数据。确定要退出吗？</source>

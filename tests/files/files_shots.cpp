@@ -77,7 +77,7 @@ int main(int argc, char **argv)
 
         CDlgProgress progress(fx.dataDir, QFont(), &browser);
         progress.findChild<QProgressBar *>(QStringLiteral("pBarProgress"))->setRange(0, 34);
-        progress.SetValue(13, QStringLiteral("正在导出文件：/dev/sda1/港区码头二期/ZK7-2.PDF"));
+        progress.SetValue(13, QStringLiteral("正在导出文件：/media/usb/港区码头二期/ZK7-2.PDF"));
         shot(&progress, dir, QStringLiteral("progress") + t);
 
         CDlgSaveMsg save(&fx.session, &main);

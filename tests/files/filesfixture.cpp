@@ -199,7 +199,9 @@ QStringList answering(const QList<Step> &steps, const std::function<void()> &act
     });
     answerer.start(30000, 2);
     action();
-    QStringList seen = answerer.seen();
+    QStringList seen;
+    for (const QString &text : answerer.seen())
+        seen << norm(text);
     if (answerer.outOfBudget())
         seen << QStringLiteral("TIMEOUT");
     if (!answerer.done())

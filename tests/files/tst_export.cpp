@@ -62,7 +62,7 @@ void enterProject(CDlgExportFile &b, const QString &name, const FilesFixture &fx
     QCOMPARE(b.listMode, 1);
 }
 
-const QString kFileP = QStringLiteral("正在导出文件：/dev/sda1/P/");
+const QString kFileP = QStringLiteral("正在导出文件：/mnt/P/");
 
 } // namespace
 
@@ -176,7 +176,7 @@ void TestExport::developmentExportWritesIntoItsFolder()
     b.show();
     enterProject(b, QStringLiteral("P"), fx);
     const Run run = pressItem(b, QStringLiteral("A12"), {exportItem, okMessage}, fx);
-    QCOMPARE(run.seen.last(), QStringLiteral("CDlgMsgBox: 导出完成!"));
+    QCOMPARE(run.seen.last(), QStringLiteral("CDlgMsgBox: 导出完成！已写入 /mnt/P"));
     QCOMPARE(fx.commands(), (QStringList{QStringLiteral("cp -rfa DATA/P/A12.CZO /mnt/P/"),
                                         QStringLiteral("cp -rfa DATA/P/A12.PDF /mnt/P/")}));
     QCOMPARE(readFileBytes(fx.app.file(QStringLiteral("usb/P/A12.CZO"))), QByteArray("new hole"));
@@ -232,7 +232,7 @@ void TestExport::oneFileRunsInOrder()
                        }));
     QCOMPARE(run.maximum, 2);
     QCOMPARE(run.finalState, QStringLiteral("2 导出完成！"));
-    QCOMPARE(run.seen.last(), QStringLiteral("CDlgMsgBox: 导出完成!"));
+    QCOMPARE(run.seen.last(), QStringLiteral("CDlgMsgBox: 导出完成！已写入 /mnt/P"));
     QCOMPARE(readFileBytes(fx.mountPoint + QStringLiteral("/P/A12.CZO")), QByteArray("new hole"));
 }
 
@@ -302,7 +302,7 @@ void TestExport::allFilesOfProject()
                            QStringLiteral("sync @5 导出完成"),
                            QStringLiteral("umount /mnt @5 导出完成"),
                        }));
-    QCOMPARE(run.seen, QStringList{QStringLiteral("CDlgMsgBox: 导出完成!")});
+    QCOMPARE(run.seen, QStringList{QStringLiteral("CDlgMsgBox: 导出完成！已写入 /mnt/P")});
     QCOMPARE(fx.diskEntries(QStringLiteral("P")),
              (QStringList{QStringLiteral("A.CZO"), QStringLiteral("B.CZO"), QStringLiteral("B.PDF"),
                           QStringLiteral("C.CZO")}));
@@ -344,7 +344,7 @@ void TestExport::oneProjectCopiesOnlyHoleFiles()
     b.show();
     const Run run = pressItem(b, QStringLiteral("P"), {exportItem, okMessage}, fx);
 
-    const QString project = QStringLiteral("正在导出工程：/dev/sda1/P");
+    const QString project = QStringLiteral("正在导出工程：/mnt/P");
     QCOMPARE(run.maximum, 5);
     QCOMPARE(fx.trace, (QStringList{
                            QStringLiteral("mount /dev/sda1 /mnt @0 ") + project,
@@ -357,7 +357,7 @@ void TestExport::oneProjectCopiesOnlyHoleFiles()
                            QStringLiteral("umount /mnt @4 ") + kFileP + QStringLiteral("b2.pdf"),
                        }));
     QCOMPARE(run.finalState, QStringLiteral("5 导出完成"));
-    QCOMPARE(run.seen.last(), QStringLiteral("CDlgMsgBox: 导出完成!"));
+    QCOMPARE(run.seen.last(), QStringLiteral("CDlgMsgBox: 导出完成！已写入 /mnt/P"));
     QCOMPARE(fx.diskEntries(QStringLiteral("P")),
              (QStringList{QStringLiteral("A1.CZO"), QStringLiteral("b2.czo"), QStringLiteral("b2.pdf")}));
 }
@@ -439,7 +439,7 @@ void TestExport::allProjects()
     b.show();
     const Run run = exportAll(b, {cancelQuestion, okMessage}, fx);
 
-    const QString p1 = QStringLiteral("正在导出文件：/dev/sda1/P1/");
+    const QString p1 = QStringLiteral("正在导出文件：/mnt/P1/");
     QCOMPARE(run.maximum, 6);
     QCOMPARE(fx.trace, (QStringList{
                            QStringLiteral("mount /dev/sda1 /mnt @0 正在导出中，请稍等……"),
@@ -452,7 +452,7 @@ void TestExport::allProjects()
                            QStringLiteral("umount /mnt @6 导出完成"),
                        }));
     QCOMPARE(run.seen, (QStringList{QStringLiteral("CDlgMsgQuestion: 工程 P2 已存在，确定要重新导出吗？"),
-                                    QStringLiteral("CDlgMsgBox: 导出完成!")}));
+                                    QStringLiteral("CDlgMsgBox: 导出完成！已写入 /mnt")}));
     QCOMPARE(readFileBytes(fx.mountPoint + QStringLiteral("/P2/X.CZO")), QByteArray("old X"));
     QCOMPARE(fx.diskEntries(QStringLiteral("P1")), (QStringList{QStringLiteral("A.CZO"), QStringLiteral("B.CZO")}));
 }

@@ -264,10 +264,14 @@ void TestMainDialog::wholeManualTest()
     QCOMPARE(m_dlg->session()->record().curHoleName.get(), QStringLiteral("H1"));
     QVERIFY(QFileInfo(QFileInfo(expectedPath).path()).isDir());
     QCOMPARE(button(m_dlg.get(), "BtnNew")->text(), QStringLiteral("测试完成"));
+    const QString project = m_dlg->session()->record().projectName.get();
+    QCOMPARE(child<QLabel>(m_dlg.get(), "labelTitle")->text(), QStringLiteral("工程：%1　孔号：H1").arg(project));
     QTRY_VERIFY_WITH_TIMEOUT(m_dlg->queryThread()->isRunning(), 5000);
 
-    // Save at the top of the hole.
+    // Save at the top of the hole: the screen says which file was written.
     raiseByHandAndSave(m_dlg.get(), 10);
+    QCOMPARE(child<QLabel>(m_dlg.get(), "labelTitle")->text(),
+             QStringLiteral("已保存：%1/H1.CZO").arg(m_dlg->session()->record().projectPath.get()));
 
     CtrlInfo info;
     const QVector<Sample> stored = fileSamples(expectedPath, &info);
@@ -536,6 +540,8 @@ void TestMainDialog::closeReviewQuestion()
     });
     m_dlg->OpenFileForReview(path);
     QCOMPARE(m_dlg->session()->record().holeNo.get(), QStringLiteral("R7"));
+    const auto *title = child<QLabel>(m_dlg.get(), "labelTitle");
+    QVERIFY(title->text().endsWith(QStringLiteral("文件：R7.CZO")));
 
     QString question;
     auto refused = answerQuestion(false, &question);
@@ -555,6 +561,7 @@ void TestMainDialog::closeReviewQuestion()
     QVERIFY(m_dlg->session()->samples().isEmpty());
     QCOMPARE(m_dlg->session()->record().holeNo.get(), QStringLiteral("LIVE"));
     QCOMPARE(button(m_dlg.get(), "BtnSample")->text(), QStringLiteral("采样"));
+    QVERIFY(title->text().endsWith(QStringLiteral("孔号：LIVE")));
 }
 
 void TestMainDialog::brokenFileIsNotReviewed()
