@@ -93,6 +93,7 @@ int main(int argc, char **argv)
         QCoreApplication::installTranslator(&translator);
     openDevice();
 
+    followWindowSize(options.window);
     CDlgMain dlg;
     applyWindowSize(dlg, options.window);
     // Tests go to the archive in the background whenever it can be reached.

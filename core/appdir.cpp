@@ -18,7 +18,16 @@ QString QKRVCommomUtils::appPath()
     return QCoreApplication::applicationDirPath();
 }
 
-bool QKRVCommomUtils::isSmallScreen() { return QFileInfo(appPath() + QStringLiteral("/8.4")).isDir(); }
+namespace {
+bool smallScreenTold = false;
+}
+
+void QKRVCommomUtils::setSmallScreen(bool small) { smallScreenTold = small; }
+
+bool QKRVCommomUtils::isSmallScreen()
+{
+    return smallScreenTold || QFileInfo(appPath() + QStringLiteral("/8.4")).isDir();
+}
 
 namespace {
 QDomElement firstBelow(const QDomElement &parent, const QString &name)

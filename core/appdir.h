@@ -12,6 +12,8 @@ namespace QKRVCommomUtils {
 QString appPath();
 // Reads "SysBaseConfig.INI" from the application directory.
 bool loadSysBaseConfig();
-// True when the small-screen marker directory "8.4" exists.
+// True when the small-screen marker directory "8.4" exists, or the program
+// was told to show the small screen (setSmallScreen: a window of its size).
 bool isSmallScreen();
+void setSmallScreen(bool small);
 } // namespace QKRVCommomUtils

@@ -77,7 +77,7 @@ CDlgMain::CDlgMain(QWidget *parent)
 
     m_session = std::make_unique<CTestSession>();
     CTestSession *s = m_session.get();
-    if (screen && screen->geometry().width() <= 1000)
+    if ((screen && screen->geometry().width() <= 1000) || QKRVCommomUtils::isSmallScreen())
         s->useSmallScreen();
     connect(s, &CTestSession::stateChanged, this, &CDlgMain::refreshButtons);
     connect(s, &CTestSession::samplesChanged, this, QOverload<bool, bool>::of(&CDlgMain::updateWave));

@@ -11,8 +11,23 @@
 
 QString QKRVCommomUtils::themeName() { return style == 1 ? QStringLiteral("black") : QStringLiteral("white"); }
 
+namespace {
+bool smallWindow = false;
+
+// A rectangle of that size centred on the primary screen's available area.
+QRect centredOnScreen(const QSize &size)
+{
+    QRect r(QPoint(0, 0), size);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        r.moveCenter(screen->availableGeometry().center());
+    return r;
+}
+} // namespace
+
 QRect QKRVCommomUtils::screenRect()
 {
+    if (smallWindow)
+        return centredOnScreen(kSmallScreenSize);
     if (isSmallScreen())
         return QRect(QPoint(100, 100), QPoint(899, 699));
     if (QScreen *s = QGuiApplication::primaryScreen())
@@ -62,9 +77,13 @@ void applyWindowSize(QWidget &window, const QSize &size)
     if (!size.isValid())
         return;
     window.setFixedSize(size);
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect r(QPoint(0, 0), size);
-        r.moveCenter(screen->availableGeometry().center());
-        window.move(r.topLeft());
-    }
+    if (QGuiApplication::primaryScreen())
+        window.move(centredOnScreen(size).topLeft());
+}
+
+void followWindowSize(const QSize &size)
+{
+    smallWindow = size.isValid() && size.width() <= kSmallScreenSize.width()
+                  && size.height() <= kSmallScreenSize.height();
+    QKRVCommomUtils::setSmallScreen(smallWindow);
 }

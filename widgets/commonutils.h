@@ -16,7 +16,8 @@ namespace QKRVCommomUtils {
 // "white", or "black" when the style setting is 1.
 QString themeName();
 // Available desktop area; the fixed 800x600 area at (100,100) when a
-// directory "8.4" exists in the application directory.
+// directory "8.4" exists in the application directory; the 800x600 area
+// centred on the screen when the window was made that size (followWindowSize).
 QRect screenRect();
 // Appends a style sheet resource to the widget's sheet. An empty path is
 // built from the theme and the widget's class name (plus suffix) and stored
@@ -29,3 +30,9 @@ bool setAppFont(QApplication *app);
 // Fixes a full-screen window to size (the --window option), centred on the
 // primary screen; an invalid size leaves the window as it is.
 void applyWindowSize(QWidget &window, const QSize &size);
+// The size of the 8.4-inch instrument's screen.
+constexpr QSize kSmallScreenSize(800, 600);
+// A window no larger than the 8.4-inch screen (--window 800x600) shows the
+// small-screen variant, as the "8.4" folder does: every dialog follows.
+// Before the main screen is made.
+void followWindowSize(const QSize &size);

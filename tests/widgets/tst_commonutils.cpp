@@ -21,6 +21,8 @@ private slots:
     void screenRectSmallScreen();
     void windowSize_data();
     void windowSize();
+    void smallWindowIsSmallScreen_data();
+    void smallWindowIsSmallScreen();
 };
 
 void TestCommonUtils::loadStyleSheetRules()
@@ -83,6 +85,37 @@ void TestCommonUtils::windowSize()
              qPrintable(QStringLiteral("window at %1,%2 on a screen %3x%4")
                             .arg(QString::number(placed.x()), QString::number(placed.y()),
                                  QString::number(screen.width()), QString::number(screen.height()))));
+}
+
+void TestCommonUtils::smallWindowIsSmallScreen_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("small");
+    QTest::newRow("800x600: the 8.4-inch screen") << QSize(800, 600) << true;
+    QTest::newRow("1024x768") << QSize(1024, 768) << false;
+    QTest::newRow("wide but low") << QSize(1024, 600) << false;
+    QTest::newRow("no window") << QSize() << false;
+}
+
+// --window 800x600 shows what the 8.4-inch instrument shows: the small-screen
+// variant, its dialogs placed over the window.
+void TestCommonUtils::smallWindowIsSmallScreen()
+{
+    QFETCH(QSize, size);
+    QFETCH(bool, small);
+    TestAppDir dir; // no "8.4" folder in it
+    followWindowSize(size);
+    const bool told = QKRVCommomUtils::isSmallScreen();
+    const QRect area = QKRVCommomUtils::screenRect();
+    QDialog window;
+    applyWindowSize(window, size);
+    followWindowSize(QSize());
+    QCOMPARE(told, small);
+    QVERIFY(!QKRVCommomUtils::isSmallScreen());
+    if (small)
+        QCOMPARE(area, QRect(window.pos(), size));
+    else
+        QCOMPARE(area, QGuiApplication::primaryScreen()->availableGeometry());
 }
 
 QTEST_MAIN(TestCommonUtils)
