@@ -10,7 +10,7 @@ QByteArray projectSummaryCsv(const ProjectSummary &summary)
 {
     QStringList lines;
     lines << QStringLiteral("hole,position,tests,date,tester,depth_m,thickness_mm,limit_mm,basis,verdict,override,"
-                            "sha256,file,hole_verdict");
+                            "sha256,file,hole_verdict,override_reason");
     for (const HoleResult &h : summary.holes) {
         const QString holeVerdict = verdictKey(h.verdict());
         for (const PositionResult &p : h.positions) {
@@ -24,7 +24,8 @@ QByteArray projectSummaryCsv(const ProjectSummary &summary)
               << (judged ? QString::number(t.sedimentThicknessCm * 10) : QString())
               << (a.limitMm >= 0 ? QString::number(a.limitMm) : QString()) << csvCell(basisDataText(a))
               << verdictKey(t.verdict()) << (a.overridden ? QStringLiteral("yes") : QStringLiteral("no"))
-              << t.sha256 << csvCell(t.fileName) << holeVerdict;
+              << t.sha256 << csvCell(t.fileName) << holeVerdict
+              << (a.overridden ? OverrideReason::key(a.overrideReason) : QString());
             lines << f.join(QLatin1Char(','));
         }
     }

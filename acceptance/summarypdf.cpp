@@ -72,7 +72,7 @@ QVector<Line> tableLines(const ProjectSummary &s)
                     << (a.judged() ? QString::number(t.sedimentThicknessCm * 10) : QString())
                     << (a.limitMm >= 0 ? QString::number(a.limitMm) : QString())
                     << basisFullText(a)
-                    << verdictText(t.verdict()) << (a.overridden ? tr("是") : QString())
+                    << verdictText(t.verdict()) << overrideText(a)
                     << verdictText(h.verdict()) << t.sha256.left(16);
             l.failed = h.verdict() == AcceptanceVerdict::Fail;
             out.append(l);

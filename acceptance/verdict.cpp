@@ -34,17 +34,52 @@ void applyVerdict(CtrlInfo &info, const CPileLimits &table)
     a.limitMm = pickLimit(table, a, info.holeDiameter, info.holeDepth).limitMm;
     a.verdict = verdictFor(info.sedimentThickness * 10, a.limitMm);
     a.overridden = false;
+    a.overrideReason = OverrideReason::None;
     a.awaitingJudgement = false;
     if (a.judged())
         info.holeQuality = a.verdict == AcceptanceVerdict::Pass ? 0 : 1;
 }
 
-void chooseHoleQuality(CtrlInfo &info, int32_t quality)
+bool wouldOverride(const CtrlInfo &info, int32_t quality)
+{
+    const HoleAcceptance &a = info.acceptance;
+    return a.verdict != AcceptanceVerdict::NotJudged && quality != (a.verdict == AcceptanceVerdict::Pass ? 0 : 1);
+}
+
+void chooseHoleQuality(CtrlInfo &info, int32_t quality, int32_t reason)
 {
     info.holeQuality = quality;
     HoleAcceptance &a = info.acceptance;
     a.awaitingJudgement = false;
-    a.overridden = a.judged() && quality != (a.verdict == AcceptanceVerdict::Pass ? 0 : 1);
+    a.overridden = wouldOverride(info, quality);
+    a.overrideReason = a.overridden ? reason : int32_t(OverrideReason::None);
+}
+
+QString verdictLine(const CtrlInfo &info)
+{
+    const HoleAcceptance &a = info.acceptance;
+    if (!a.judged())
+        return QString();
+    if (!a.overridden)
+        return comparisonLine(info);
+    const int32_t thicknessMm = info.sedimentThickness * 10;
+    const QString comparison =
+        a.limitMm < 0 ? tr("沉渣 %1 mm").arg(thicknessMm)
+                      : tr("沉渣 %1 mm %2 %3 mm")
+                            .arg(QString::number(thicknessMm), a.verdict == AcceptanceVerdict::Pass ? QStringLiteral("≤") : QStringLiteral(">"),
+                                 QString::number(a.limitMm));
+    const QString reason = OverrideReason::text(a.overrideReason);
+    if (reason.isEmpty())
+        return tr("%1（改判，原判 %2：%3）").arg(verdictText(finalVerdict(info)), verdictText(a.verdict), comparison);
+    return tr("%1（改判，原判 %2：%3；理由：%4）").arg(verdictText(finalVerdict(info)), verdictText(a.verdict), comparison, reason);
+}
+
+QString overrideText(const HoleAcceptance &a)
+{
+    if (!a.overridden)
+        return QString();
+    const QString reason = OverrideReason::text(a.overrideReason);
+    return reason.isEmpty() ? tr("是") : reason;
 }
 
 void clearJudgement(CtrlInfo &info)
@@ -55,6 +90,7 @@ void clearJudgement(CtrlInfo &info)
     a.limitMm = -1;
     a.verdict = AcceptanceVerdict::NotJudged;
     a.overridden = false;
+    a.overrideReason = OverrideReason::None;
     a.awaitingJudgement = true;
 }
 

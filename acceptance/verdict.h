@@ -27,8 +27,21 @@ QString comparisonLine(const CtrlInfo &info);
 void applyVerdict(CtrlInfo &info, const CPileLimits &table);
 
 // The operator chose a hole quality (0 qualified, 1 unqualified): stored,
-// and recorded as an override when it differs from the verdict.
-void chooseHoleQuality(CtrlInfo &info, int32_t quality);
+// and recorded as an override, with its reason (OverrideReason), when it
+// differs from the verdict. The reason is dropped when nothing is overridden.
+void chooseHoleQuality(CtrlInfo &info, int32_t quality, int32_t reason = 0);
+// Choosing that hole quality would go against the record's verdict (and
+// so needs the operator's confirmation and reason).
+bool wouldOverride(const CtrlInfo &info, int32_t quality);
+
+// The line that states a judged record: its comparison line, or after an
+// override the final result first and then the override:
+// "合格（改判，原判 不合格：沉渣 300 mm > 50 mm；理由：监理确认）".
+// Empty while nothing is judged.
+QString verdictLine(const CtrlInfo &info);
+// The override with its reason for tables: "监理确认", "是" (an override
+// stored without a reason), empty without an override.
+QString overrideText(const HoleAcceptance &a);
 
 // A test starts with nothing judged: no thickness, no hole quality, no
 // limit or verdict, no override. Basis, position and sequence stay.

@@ -24,6 +24,19 @@ int32_t fromKey(const QString &key);
 QString text(int32_t code);
 }
 
+// Why the operator overrode the verdict, chosen from a short list.
+namespace OverrideReason {
+enum Code : int32_t { None = 0, RetestPassed = 1, DesignChange = 2, SupervisorConfirmed = 3, Other = 4 };
+constexpr int32_t Last = Other;
+// Stable key used in CSV and JSON: "", "retest", "design-change",
+// "supervisor", "other".
+QString key(int32_t code);
+int32_t fromKey(const QString &key);
+// Text shown (catalogue, context "OverrideReason"): "复测合格后改判",
+// "设计变更", "监理确认", "其他"; empty for None.
+QString text(int32_t code);
+}
+
 namespace AcceptanceVerdict {
 enum Code : int32_t { NotJudged = -1, Pass = 0, Fail = 1 };
 }
@@ -42,6 +55,8 @@ struct HoleAcceptance {
     int32_t verdict = AcceptanceVerdict::NotJudged;
     // The operator chose the other hole quality than the verdict gave.
     bool overridden = false;
+    // The operator's reason for the override (OverrideReason), None without.
+    int32_t overrideReason = OverrideReason::None;
     int32_t position = MeasuringPosition::Unnamed;
     // 1 for the first test of a hole, 2 for its first repeat (NAME-2), ...
     int32_t sequence = 1;
@@ -58,7 +73,8 @@ struct HoleAcceptance {
     bool operator==(const HoleAcceptance &o) const
     {
         return designLimitMm == o.designLimitMm && code == o.code && pileType == o.pileType && limitMm == o.limitMm
-            && verdict == o.verdict && overridden == o.overridden && position == o.position
+            && verdict == o.verdict && overridden == o.overridden && overrideReason == o.overrideReason
+            && position == o.position
             && sequence == o.sequence && awaitingJudgement == o.awaitingJudgement
             && holeNumberKept == o.holeNumberKept;
     }

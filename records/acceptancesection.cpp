@@ -52,6 +52,8 @@ QByteArray encode(const HoleAcceptance &a)
         putEntry(body, "PEND", int32Bytes(1));
     if (a.holeNumberKept)
         putEntry(body, "HKPT", int32Bytes(1));
+    if (a.overridden && a.overrideReason != OverrideReason::None)
+        putEntry(body, "OVRS", int32Bytes(a.overrideReason));
     QByteArray out(kTag, 4);
     putInt32(out, Version);
     putInt32(out, HeaderSize + body.size());
@@ -97,6 +99,8 @@ bool decode(const QByteArray &bytes, HoleAcceptance *out)
             a.awaitingJudgement = v != 0;
         else if (key == "HKPT")
             a.holeNumberKept = v != 0;
+        else if (key == "OVRS")
+            a.overrideReason = v > OverrideReason::None && v <= OverrideReason::Last ? v : OverrideReason::Other;
     }
     *out = a;
     return true;

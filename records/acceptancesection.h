@@ -22,7 +22,8 @@
 // code, "SEQN" int32 test sequence, "PEND" int32 1 = not judged yet (only
 // written when set; a section without it is a judged test), "HKPT" int32
 // 1 = the operator kept the hole number for a test named after another hole
-// (only written when set). Unknown keys are skipped; a missing key
+// (only written when set), "OVRS" int32 the override's reason
+// (OverrideReason; only written for an override with a reason). Unknown keys are skipped; a missing key
 // keeps its default; an int32 entry whose length is not 4 is skipped.
 
 #include "holeacceptance.h"

@@ -154,9 +154,7 @@ void firstPage(CPaperPainter &pp, const HoleReportData &d)
     const HoleAcceptance &acc = in.acceptance;
     const QString notJudged = verdictText(AcceptanceVerdict::NotJudged);
     QVector<Field> judged{{tr("沉渣厚度(cm)"), acc.awaitingJudgement ? notJudged : QString::number(in.sedimentThickness)},
-                          {tr("成孔质量"), acc.awaitingJudgement ? notJudged
-                                                             : holeQualityText(in.holeQuality)
-                                               + (acc.overridden ? tr("（操作员改判）") : QString())}};
+                          {tr("成孔质量"), acc.awaitingJudgement ? notJudged : holeQualityText(in.holeQuality)}};
     if (acc.hasBasis() || acc.judged()) {
         judged.append({tr("验收依据"), basisFullText(acc)});
         judged.append({tr("限值(mm)"), acc.limitMm >= 0 ? QString::number(acc.limitMm) : QStringLiteral("-")});
@@ -165,7 +163,7 @@ void firstPage(CPaperPainter &pp, const HoleReportData &d)
         judged.append({tr("测点 / 次数"), QStringLiteral("%1 / %2").arg(MeasuringPosition::text(acc.position), QString::number(acc.sequence))});
     y = fields(pp, y, judged, 2, 38, 6.5);
     if (acc.judged())
-        y = fields(pp, y - 1.5, {{tr("验收判定"), comparisonLine(in)}}, 1, 38, 6.5);
+        y = fields(pp, y - 1.5, {{tr("验收判定"), verdictLine(in)}}, 1, 38, 6.5);
     y = fields(pp, y - 1.5, {{tr("建议沉渣界面"), suggestionText(d.suggestion)}}, 1, 38, 6.5);
     if (d.samplesTruncated) {
         pp.text(ReportPage::MarginMm + 2, y, kContentWidthMm - 4, 5,

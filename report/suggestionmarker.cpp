@@ -49,6 +49,29 @@ void drawSuggestionMarker(QPainter &painter, const QRect &plot, int y, const Sed
     painter.restore();
 }
 
+QString judgedInterfaceLabel(int32_t thicknessCm)
+{
+    return QCoreApplication::translate("CHoleReport", "沉渣面 %1cm").arg(thicknessCm);
+}
+
+void drawJudgedMarker(QPainter &painter, const QRect &plot, int y, int32_t thicknessCm, int penWidth,
+                      bool labelBelow, const QColor &labelBackground)
+{
+    painter.save();
+    painter.setPen(QPen(Qt::red, penWidth));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawLine(plot.left(), y, plot.right(), y);
+    const QString label = judgedInterfaceLabel(thicknessCm);
+    const QFontMetrics fm = painter.fontMetrics();
+    const int h = fm.height();
+    const int top = int(markerLabelTop(y, h, 2, plot.top(), plot.bottom(), labelBelow));
+    const QRect box(plot.left() + 4, top, fm.horizontalAdvance(label) + 4, h);
+    if (labelBackground.alpha() > 0)
+        painter.fillRect(box, labelBackground);
+    painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, label);
+    painter.restore();
+}
+
 const SedimentSuggestion &CSuggestionCache::update(const QVector<Sample> &samples, int maxDepth, int moveDistance,
                                                    uint64_t generation)
 {

@@ -39,6 +39,16 @@ void drawSuggestionMarker(QPainter &painter, const QRect &plot, int y, const Sed
                           int penWidth = 2, bool labelBelow = false,
                           const QColor &labelBackground = QColor(Qt::transparent));
 
+// "沉渣面 35cm", the judged interface's label (context "CHoleReport", as
+// the report's curve writes it).
+QString judgedInterfaceLabel(int32_t thicknessCm);
+
+// Draws the judged interface as the report does: a solid red line across
+// the plot at y and its label at the left end, above the line (below when
+// asked or when there is no room above). The painter's state is restored.
+void drawJudgedMarker(QPainter &painter, const QRect &plot, int y, int32_t thicknessCm, int penWidth = 2,
+                      bool labelBelow = false, const QColor &labelBackground = QColor(Qt::transparent));
+
 // Keeps the last suggestion and computes it again only when its inputs
 // changed: a sample in the searched window, the depth, the move distance, or
 // (generation) any change other than new samples at the end. While the probe

@@ -2,8 +2,10 @@
 
 #include "ctrlinfo.h"
 #include "curvesamples.h"
+#include "reportcurve.h"
 #include "suggestionmarker.h"
 #include "sysconfig.h"
+#include "verdict.h"
 
 #include <QCoreApplication>
 #include <QFontMetrics>
@@ -600,10 +602,22 @@ void CCurvePicture::paint(QPainter &painter, const QSize &size)
         drawOverlay(painter, in, m_overlay, m_overlayLabel, visible);
         drawPolylineWithin(painter, curvePoints(in, mirror), visible);
     }
-    // The suggested sediment interface (advice only), under the selection.
+    // The judged interface (red, as the report draws it) and the suggested
+    // one (advice only), under the selection; each label on the side of its
+    // line away from the other line.
+    const CtrlInfo &record = m_record ? *m_record : defaultRecord();
     const SedimentSuggestion &s = m_suggestion.update(data, in.maxDepth, in.moveDistance, mirror.generation());
+    const int judgedDepth = int(judgedInterfaceDepth(in.maxDepth, record.sedimentThickness));
+    // An older file's zero thickness without a verdict was never judged.
+    const bool judged = hasJudgement(record) && (record.sedimentThickness > 0 || record.acceptance.judged())
+                        && !data.isEmpty() && judgedDepth >= 0 && judgedDepth <= in.maxDepth;
+    const bool judgedLabelBelow = s.shown() && judgedDepth > s.depth;
+    if (judged)
+        drawJudgedMarker(painter, g.plot, curvePoint(g.plot, in.range, in.maxDepth, judgedDepth, 0).y(),
+                         record.sedimentThickness, 2, judgedLabelBelow);
     if (s.shown())
-        drawSuggestionMarker(painter, g.plot, curvePoint(g.plot, in.range, in.maxDepth, s.depth, 0).y(), s);
+        drawSuggestionMarker(painter, g.plot, curvePoint(g.plot, in.range, in.maxDepth, s.depth, 0).y(), s, 2,
+                             judged && !judgedLabelBelow);
     painter.setPen(axisPen());
     const int sel = m_selected;
     if (sel >= 0 && sel < data.size())

@@ -102,7 +102,23 @@ void CSedimentPanel::chooseHoleQuality()
     const int chosen = chooseFrom(mainText("成孔质量"), holeQualityItems());
     if (chosen < 0)
         return;
-    tellIfNotSaved(m_session->setHoleQuality(chosen));
+    int32_t reason = OverrideReason::None;
+    if (wouldOverride(m_session->record(), chosen)) {
+        // Going against the verdict: confirmed, and a reason from the list.
+        const QString question = mainText("判定结果为%1。确定改判为%2吗？")
+                                     .arg(verdictText(m_session->record().acceptance.verdict),
+                                          mainText(holeQualityItems().at(chosen).toUtf8().constData()));
+        if (!Prompts::askCancelFirst(question, window()))
+            return;
+        QStringList reasons;
+        for (int32_t r = OverrideReason::RetestPassed; r <= OverrideReason::Last; ++r)
+            reasons << OverrideReason::text(r);
+        const int picked = chooseFromTexts(mainText("改判理由"), reasons);
+        if (picked < 0)
+            return;
+        reason = OverrideReason::RetestPassed + picked;
+    }
+    tellIfNotSaved(m_session->setHoleQuality(chosen, reason));
 }
 
 void CSedimentPanel::tellIfNotSaved(int judgeResult)
@@ -113,11 +129,19 @@ void CSedimentPanel::tellIfNotSaved(int judgeResult)
 
 int CSedimentPanel::chooseFrom(const QString &title, const QStringList &items)
 {
+    QStringList texts;
+    for (const QString &item : items)
+        texts << mainText(item.toUtf8().constData());
+    return chooseFromTexts(title, texts);
+}
+
+int CSedimentPanel::chooseFromTexts(const QString &title, const QStringList &items)
+{
     window()->setFocus(Qt::OtherFocusReason);
     CDlgSelKey dlg(window());
     dlg.m_strTitle = title;
     for (int i = 0; i < items.size() && i < 15; ++i)
-        dlg.m_strItem[i] = mainText(items.at(i).toUtf8().constData());
+        dlg.m_strItem[i] = items.at(i);
     dlg.UpdateButtons();
     if (dlg.exec() != QDialog::Accepted || dlg.m_nSelected < 0 || dlg.m_nSelected >= items.size())
         return -1;

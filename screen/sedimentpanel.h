@@ -36,6 +36,8 @@ protected:
 private:
     // Index of the chosen item, -1 when the grid was cancelled.
     int chooseFrom(const QString &title, const QStringList &items);
+    // The same for texts already translated.
+    int chooseFromTexts(const QString &title, const QStringList &items);
     void tellIfNotSaved(int judgeResult);
     void chooseCurveRange();
     void chooseCurveMagnify();

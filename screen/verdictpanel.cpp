@@ -14,7 +14,7 @@ QString verdictPanelText(const CtrlInfo &info, const QVector<Sample> &samples)
 {
     const HoleAcceptance &a = info.acceptance;
     if (a.judged())
-        return comparisonLine(info) + (a.overridden ? tr("（操作员改判）") : QString());
+        return verdictLine(info);
     if (!a.hasBasis())
         return QString();
     const SedimentSuggestion s = suggestSedimentInterface(samples, info.maxDepth, info.moveDistance);

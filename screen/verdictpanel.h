@@ -9,7 +9,7 @@
 #include <QString>
 #include <QVector>
 
-// Judged: the comparison line, with "（操作员改判）" after an override.
+// Judged: the verdict line (the final result first after an override).
 // Not judged, with a basis and a shown suggestion: "建议：" and the line
 // for the suggested thickness. Otherwise empty.
 QString verdictPanelText(const CtrlInfo &info, const QVector<Sample> &samples);

@@ -666,10 +666,10 @@ CTestSession::JudgeResult CTestSession::setSedimentThickness(int32_t cm)
     return judged();
 }
 
-CTestSession::JudgeResult CTestSession::setHoleQuality(int32_t quality)
+CTestSession::JudgeResult CTestSession::setHoleQuality(int32_t quality, int32_t overrideReason)
 {
     // Recorded as an override when it goes against the verdict.
-    chooseHoleQuality(m_record, quality);
+    chooseHoleQuality(m_record, quality, overrideReason);
     return judged();
 }
 

@@ -165,7 +165,9 @@ public:
     // NoMark (nothing changes) when no shown sample is marked.
     JudgeResult judge();
     JudgeResult setSedimentThickness(int32_t cm);
-    JudgeResult setHoleQuality(int32_t quality);
+    // A quality against the verdict is an override, stored with its reason
+    // (OverrideReason); the caller asked the operator for both.
+    JudgeResult setHoleQuality(int32_t quality, int32_t overrideReason = 0);
     // Corrects the resistivity of a sample of the reviewed file.
     void editResistivity(int index, float value);
     // Marks a sample (index into the list) from a press on the table or curve.

@@ -1264,6 +1264,45 @@ Parameter</translation>
         <source>未判定</source>
         <translation>not judged</translation>
     </message>
+    <message>
+        <source>沉渣 %1 mm</source>
+        <translation>Sediment %1 mm</translation>
+    </message>
+    <message>
+        <source>沉渣 %1 mm %2 %3 mm</source>
+        <translation>Sediment %1 mm %2 %3 mm</translation>
+    </message>
+    <message>
+        <source>%1（改判，原判 %2：%3）</source>
+        <translation>%1 (overridden; the verdict was %2: %3)</translation>
+    </message>
+    <message>
+        <source>%1（改判，原判 %2：%3；理由：%4）</source>
+        <translation>%1 (overridden; the verdict was %2: %3; reason: %4)</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>yes</translation>
+    </message>
+</context>
+<context>
+    <name>OverrideReason</name>
+    <message>
+        <source>复测合格后改判</source>
+        <translation>Passed on retest</translation>
+    </message>
+    <message>
+        <source>设计变更</source>
+        <translation>Design change</translation>
+    </message>
+    <message>
+        <source>监理确认</source>
+        <translation>Supervisor confirmed</translation>
+    </message>
+    <message>
+        <source>其他</source>
+        <translation>Other</translation>
+    </message>
 </context>
 <context>
     <name>MeasuringPosition</name>
@@ -1608,10 +1647,6 @@ Parameter</translation>
 <context>
     <name>CHoleReport</name>
     <message>
-        <source>（操作员改判）</source>
-        <translation> (operator override)</translation>
-    </message>
-    <message>
         <source>验收依据</source>
         <translation>Acceptance basis</translation>
     </message>
@@ -1638,8 +1673,12 @@ Parameter</translation>
 <context>
     <name>CDlgMain</name>
     <message>
-        <source>（操作员改判）</source>
-        <translation> (operator override)</translation>
+        <source>判定结果为%1。确定改判为%2吗？</source>
+        <translation>The verdict is %1. Change it to %2?</translation>
+    </message>
+    <message>
+        <source>改判理由</source>
+        <translation>Reason for the change</translation>
     </message>
     <message>
         <source>建议：</source>

@@ -55,7 +55,7 @@ QByteArray holeBytes(const TestFileShape &t)
             info.acceptance.designLimitMm = t.limitMm;
             applyVerdict(info, CPileLimits::builtIn());
             if (t.override)
-                chooseHoleQuality(info, info.holeQuality == 0 ? 1 : 0);
+                chooseHoleQuality(info, info.holeQuality == 0 ? 1 : 0, OverrideReason::SupervisorConfirmed);
         }
     }
     QVector<Sample> v;
@@ -86,6 +86,8 @@ private slots:
     void verdictAndLine();
     void englishLine();
     void presetAndOverride();
+    void verdictLineStatesFinalResultFirst_data();
+    void verdictLineStatesFinalResultFirst();
     void repeatTestNames_data();
     void repeatTestNames();
     void earlierTests_data();
@@ -250,16 +252,21 @@ void TestAcceptance::presetAndOverride()
     QCOMPARE(info.acceptance.verdict, int32_t(AcceptanceVerdict::Fail));
     QCOMPARE(info.holeQuality.load(), 1);
     QVERIFY(!info.acceptance.overridden);
-    chooseHoleQuality(info, 0);
+    QVERIFY(wouldOverride(info, 0));
+    QVERIFY(!wouldOverride(info, 1));
+    chooseHoleQuality(info, 0, OverrideReason::DesignChange);
     QVERIFY(info.acceptance.overridden);
+    QCOMPARE(info.acceptance.overrideReason, int32_t(OverrideReason::DesignChange));
     QCOMPARE(finalVerdict(info), int32_t(AcceptanceVerdict::Pass));
-    chooseHoleQuality(info, 1);
+    chooseHoleQuality(info, 1, OverrideReason::DesignChange); // the verdict's own: no override, no reason
     QVERIFY(!info.acceptance.overridden);
-    chooseHoleQuality(info, 0);
+    QCOMPARE(info.acceptance.overrideReason, int32_t(OverrideReason::None));
+    chooseHoleQuality(info, 0, OverrideReason::Other);
     info.sedimentThickness = 10;
     applyVerdict(info, CPileLimits::builtIn());
     QCOMPARE(info.acceptance.verdict, int32_t(AcceptanceVerdict::Pass));
     QVERIFY(!info.acceptance.overridden);
+    QCOMPARE(info.acceptance.overrideReason, int32_t(OverrideReason::None));
 
     CtrlInfo none; // no basis: quality is the operator's alone, nothing recorded
     none.holeQuality = 1;
@@ -268,6 +275,48 @@ void TestAcceptance::presetAndOverride()
     chooseHoleQuality(none, 0);
     QVERIFY(!none.acceptance.overridden);
     QCOMPARE(finalVerdict(none), int32_t(AcceptanceVerdict::NotJudged));
+}
+
+void TestAcceptance::verdictLineStatesFinalResultFirst_data()
+{
+    QTest::addColumn<int>("thicknessCm");
+    QTest::addColumn<int>("designMm");
+    QTest::addColumn<int>("quality"); // -1: as the verdict gives
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("failed, overridden to pass by the supervisor")
+        << 30 << 50 << 0 << int(OverrideReason::SupervisorConfirmed)
+        << QStringLiteral("合格（改判，原判 不合格：沉渣 300 mm > 50 mm；理由：监理确认）");
+    QTest::newRow("passed, overridden to fail, other reason")
+        << 3 << 50 << 1 << int(OverrideReason::Other)
+        << QStringLiteral("不合格（改判，原判 合格：沉渣 30 mm ≤ 50 mm；理由：其他）");
+    QTest::newRow("an older file's override has no reason")
+        << 30 << 50 << 0 << int(OverrideReason::None) << QStringLiteral("合格（改判，原判 不合格：沉渣 300 mm > 50 mm）");
+    QTest::newRow("no override: the comparison line")
+        << 30 << 50 << -1 << int(OverrideReason::None) << QStringLiteral("沉渣 300 mm > 50 mm（设计值）不合格");
+    QTest::newRow("not judged") << 0 << 0 << -1 << int(OverrideReason::None) << QString();
+}
+
+// After an override the line says the final result first, then what was
+// overridden and why.
+void TestAcceptance::verdictLineStatesFinalResultFirst()
+{
+    QFETCH(int, thicknessCm);
+    QFETCH(int, designMm);
+    QFETCH(int, quality);
+    QFETCH(int, reason);
+    QFETCH(QString, line);
+    CtrlInfo info;
+    clearJudgement(info);
+    if (designMm > 0) {
+        info.acceptance.designLimitMm = designMm;
+        info.sedimentThickness = thicknessCm;
+        applyVerdict(info, CPileLimits::builtIn());
+        if (quality >= 0)
+            chooseHoleQuality(info, quality, reason);
+    }
+    QCOMPARE(verdictLine(info), line);
+    QCOMPARE(overrideText(info.acceptance).isEmpty(), quality < 0);
 }
 
 void TestAcceptance::repeatTestNames_data()
@@ -359,7 +408,7 @@ void TestAcceptance::projectSummary()
     // One row per hole and position, the latest test there, then the totals.
     const QStringList lines = csvLines(s);
     QCOMPARE(lines.first(), QStringLiteral("hole,position,tests,date,tester,depth_m,thickness_mm,limit_mm,basis,"
-                                           "verdict,override,sha256,file,hole_verdict"));
+                                           "verdict,override,sha256,file,hole_verdict,override_reason"));
     auto rowOf = [&](const QString &hole, const QString &position) {
         for (const QString &l : lines) {
             if (l.startsWith(hole + QLatin1Char(',') + position + QLatin1Char(',')))
@@ -370,13 +419,14 @@ void TestAcceptance::projectSummary()
     const QString z17 = rowOf("Z17", "");
     const QString sha = summarizeProject(QVector<HoleFileBytes>{files.at(2)}).holes.first().latest().sha256;
     QCOMPARE(z17, QStringLiteral("Z17,,2,2026-12-02 08:00:00,\"李工, 王工\",18.50,40,50,design 50 mm,pass,no,%1,"
-                                 "Z17-2.CZO,pass").arg(sha));
+                                 "Z17-2.CZO,pass,").arg(sha));
     QVERIFY(rowOf("Z3", "X").contains(QStringLiteral(",2,2026-12-01 12:00:00,")));
     QVERIFY(rowOf("Z3", "X").contains(QStringLiteral(",30,50,design 50 mm,pass,no,")));
     QVERIFY(rowOf("Z3", "Y").contains(QStringLiteral(",90,50,design 50 mm,fail,no,")));
-    QVERIFY(rowOf("Z3", "Y").endsWith(QStringLiteral(",fail")));
+    QVERIFY(rowOf("Z3", "Y").endsWith(QStringLiteral(",fail,")));
     QVERIFY(rowOf("Z5", "").contains(QStringLiteral(",,,,not judged,no,"))); // no thickness, limit or basis
     QVERIFY(rowOf("Z9", "").contains(QStringLiteral(",90,50,design 50 mm,pass,yes,")));
+    QVERIFY(rowOf("Z9", "").endsWith(QStringLiteral(",pass,supervisor"))); // the override's reason
     QCOMPARE(lines.size(), 1 + 8 + 1 + 5 + 1); // header, rows, blank, totals, final newline
     QCOMPARE(lines.mid(10, 5), (QStringList{"tested,7", "passed,5", "failed,1", "not judged,1", "unreadable,1"}));
 }

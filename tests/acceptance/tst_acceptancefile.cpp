@@ -135,6 +135,7 @@ private slots:
     void damagedSections();
     void unknownEntriesAreSkipped();
     void notJudgedIsMarkedOnlyWhileWaiting();
+    void overrideReasonOnlyWithAnOverride();
 };
 
 void TestAcceptanceFile::oldReaderReadsNewFiles_data()
@@ -152,6 +153,9 @@ void TestAcceptanceFile::oldReaderReadsNewFiles_data()
     longTexts.code = QString(300, QChar(0x6865)); // longer than any old field
     QTest::newRow("table basis, pass, X', second test") << tableBasis() << 40;
     QTest::newRow("design value, fail, overridden") << design << 3;
+    HoleAcceptance withReason = design;
+    withReason.overrideReason = OverrideReason::SupervisorConfirmed;
+    QTest::newRow("overridden with a reason") << withReason << 3;
     QTest::newRow("position only") << onlyPosition << 1;
     QTest::newRow("no samples") << tableBasis() << 0;
     QTest::newRow("long texts") << longTexts << 200;
@@ -413,6 +417,30 @@ void TestAcceptanceFile::notJudgedIsMarkedOnlyWhileWaiting()
     waiting.verdict = AcceptanceVerdict::Pass;
     QVERIFY(AcceptanceSection::decode(AcceptanceSection::encode(waiting), &back));
     QVERIFY(!back.judged());
+}
+
+// The reason is a new entry, written only with an override: a judged test
+// without one keeps the bytes it always had, and the reason reads back.
+void TestAcceptanceFile::overrideReasonOnlyWithAnOverride()
+{
+    HoleAcceptance overridden = tableBasis();
+    overridden.verdict = AcceptanceVerdict::Fail;
+    overridden.overridden = true;
+    const QByteArray before = AcceptanceSection::encode(overridden);
+    QVERIFY(!before.contains("OVRS"));
+
+    HoleAcceptance notOverridden = tableBasis();
+    notOverridden.overrideReason = OverrideReason::DesignChange; // stray: never written
+    QCOMPARE(AcceptanceSection::encode(notOverridden), AcceptanceSection::encode(tableBasis()));
+
+    overridden.overrideReason = OverrideReason::SupervisorConfirmed;
+    const QByteArray withReason = AcceptanceSection::encode(overridden);
+    QCOMPARE(withReason.size(), before.size() + 12); // one int32 entry more, nothing else moved
+    QCOMPARE(withReason.mid(AcceptanceSection::HeaderSize, before.size() - AcceptanceSection::HeaderSize),
+             before.mid(AcceptanceSection::HeaderSize));
+    HoleAcceptance back;
+    QVERIFY(AcceptanceSection::decode(withReason, &back));
+    QCOMPARE(back, overridden);
 }
 
 QTEST_MAIN(TestAcceptanceFile)

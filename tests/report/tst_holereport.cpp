@@ -341,13 +341,14 @@ void TestHoleReport::acceptanceOnFirstPage()
     info.acceptance.limitMm = 80;
     info.acceptance.verdict = AcceptanceVerdict::Fail;
     info.acceptance.overridden = true;
+    info.acceptance.overrideReason = OverrideReason::RetestPassed;
     info.acceptance.position = MeasuringPosition::X;
     info.acceptance.sequence = 2;
     QVERIFY(saveHole(hole, info, holeSamples()));
     QVERIFY(writeHoleReport(hole));
     const QString flat = squeezed(pdfText(holeReportPath(hole)));
-    for (const QString &t : {u("成孔质量 合格（操作员改判）"), u("验收依据 设计值 80 mm"), u("限值(mm) 80"),
-                             u("测点 / 次数 X / 2"), u("验收判定 沉渣 90 mm > 80 mm（设计值）不合格")})
+    for (const QString &t : {u("成孔质量 合格"), u("验收依据 设计值 80 mm"), u("限值(mm) 80"), u("测点 / 次数 X / 2"),
+                             u("验收判定 合格（改判，原判 不合格：沉渣 90 mm > 80 mm；理由：复测合格后改判）")})
         QVERIFY2(has(flat, t), qPrintable(t));
 
     const QString plain = app.file(QStringLiteral("P/A12.CZO"));

@@ -471,13 +471,47 @@ void TestMainDialog::judgeStatesVerdictAndOverride()
     QCOMPARE(stored.acceptance.verdict, int32_t(AcceptanceVerdict::Fail));
     QCOMPARE(int(stored.holeQuality), 1);
 
-    auto chosen = answerNextModal("CDlgSelKey", [](QWidget *w) { clickButtonWithText(w, QStringLiteral("合格")); });
+    // One tap on 合格 over the failed verdict: a question (取消 first), then
+    // the reason. Refusing the question changes nothing.
+    QString asked;
+    std::shared_ptr<ModalAnswer> question;
+    auto chosen = answerNextModal("CDlgSelKey", [&](QWidget *w) {
+        question = answerQuestion(false, &asked);
+        clickButtonWithText(w, QStringLiteral("合格"));
+    });
     QTest::mouseClick(child<QComboBox>(m_dlg.get(), "CBResult"), Qt::LeftButton);
     QVERIFY(chosen->answered);
+    QVERIFY(question && question->answered);
+    QCOMPARE(asked, QStringLiteral("判定结果为不合格。确定改判为合格吗？"));
+    QVERIFY(!m_dlg->session()->record().acceptance.overridden);
+    QCOMPARE(int(m_dlg->session()->record().holeQuality), 1);
+
+    std::shared_ptr<ModalAnswer> reason;
+    QStringList reasonsOffered;
+    chosen = answerNextModal("CDlgSelKey", [&](QWidget *w) {
+        question = answerNextModal("CDlgMsgQuestion", [&](QWidget *q) {
+            reason = answerNextModal("CDlgSelKey", [&](QWidget *grid) {
+                for (QPushButton *b : grid->findChildren<QPushButton *>())
+                    if (b->isVisible() && !b->text().isEmpty())
+                        reasonsOffered << b->text();
+                clickButtonWithText(grid, QStringLiteral("监理确认"));
+            });
+            clickChild(q, "BtnOK");
+        });
+        clickButtonWithText(w, QStringLiteral("合格"));
+    });
+    QTest::mouseClick(child<QComboBox>(m_dlg.get(), "CBResult"), Qt::LeftButton);
+    QVERIFY(chosen->answered);
+    QVERIFY(question->answered);
+    QVERIFY(reason && reason->answered);
+    for (const QString &r : {QStringLiteral("复测合格后改判"), QStringLiteral("设计变更"), QStringLiteral("监理确认"), QStringLiteral("其他")})
+        QVERIFY2(reasonsOffered.contains(r), qPrintable(r));
     QVERIFY(m_dlg->session()->record().acceptance.overridden);
-    QCOMPARE(verdict->text(), QStringLiteral("沉渣 350 mm > 300 mm（设计值）不合格（操作员改判）"));
+    QCOMPARE(verdict->text(), QStringLiteral("合格（改判，原判 不合格：沉渣 350 mm > 300 mm；理由：监理确认）"));
+    QCOMPARE(child<QComboBox>(m_dlg.get(), "CBResult")->currentText(), QStringLiteral("合格"));
     fileSamples(path, &stored);
     QVERIFY(stored.acceptance.overridden);
+    QCOMPARE(stored.acceptance.overrideReason, int32_t(OverrideReason::SupervisorConfirmed));
     QCOMPARE(int(stored.holeQuality), 0);
 
     m_dlg->OnSetMouseClick(3, 1, QString(), 2); // 19800 mm: 200 mm, judged again

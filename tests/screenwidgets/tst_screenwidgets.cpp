@@ -22,6 +22,7 @@
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -106,6 +107,8 @@ private slots:
     void cleanup();
 
     void curveRectangles();
+    void judgedInterfaceDrawnAsInTheReport_data();
+    void judgedInterfaceDrawnAsInTheReport();
     void resistivityScaleSteps_data();
     void resistivityScaleSteps();
     void depthScaleLabels_data();
@@ -167,6 +170,51 @@ void TestScreenWidgets::init()
     style = 0;
     setCurve({50, 20000, 50});
     samples.clear();
+}
+
+void TestScreenWidgets::judgedInterfaceDrawnAsInTheReport_data()
+{
+    QTest::addColumn<bool>("awaiting");
+    QTest::addColumn<int>("verdict");
+    QTest::addColumn<int>("thicknessCm");
+    QTest::addColumn<bool>("drawn");
+    QTest::newRow("a reopened judged file") << false << int(AcceptanceVerdict::Fail) << 50 << true;
+    QTest::newRow("an older file with a thickness") << false << int(AcceptanceVerdict::NotJudged) << 50 << true;
+    QTest::newRow("a test waiting for its judgement") << true << int(AcceptanceVerdict::NotJudged) << 50 << false;
+    QTest::newRow("an older file never judged") << false << int(AcceptanceVerdict::NotJudged) << 0 << false;
+}
+
+// A judged record shows its interface as the report does: a red line across
+// the plot at the judged depth, whatever is marked (nothing, on opening).
+void TestScreenWidgets::judgedInterfaceDrawnAsInTheReport()
+{
+    QFETCH(bool, awaiting);
+    QFETCH(int, verdict);
+    QFETCH(int, thicknessCm);
+    QFETCH(bool, drawn);
+    const CtrlInfo kept = record;
+    struct Restore {
+        const CtrlInfo &from;
+        ~Restore() { record = from; }
+    } restore{kept};
+    samples.assign(makeSamples(401, 20000, -50, wave));
+    record.sedimentThickness = thicknessCm;
+    record.acceptance.awaitingJudgement = awaiting;
+    record.acceptance.verdict = verdict;
+    const QImage img = drawCurve(600, 500);
+    const QRect plot = curveGeometry(600, 500).plot;
+    auto redInRow = [&](int y) {
+        int n = 0;
+        for (int x = plot.left(); x <= plot.right(); ++x)
+            n += img.pixel(x, y) == qRgb(255, 0, 0);
+        return n;
+    };
+    const int y = curvePoint(plot, 50, 20000, 20000 - 10 * thicknessCm, 0).y();
+    const int red = std::max({redInRow(y - 1), redInRow(y), redInRow(y + 1)});
+    if (drawn)
+        QVERIFY2(red > plot.width() * 3 / 4, qPrintable(QString::number(red)));
+    else
+        QCOMPARE(red, 0);
 }
 
 void TestScreenWidgets::cleanup()
