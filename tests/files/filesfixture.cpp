@@ -199,9 +199,7 @@ QStringList answering(const QList<Step> &steps, const std::function<void()> &act
     });
     answerer.start(30000, 2);
     action();
-    QStringList seen;
-    for (const QString &text : answerer.seen())
-        seen << norm(text);
+    QStringList seen = answerer.seen();
     if (answerer.outOfBudget())
         seen << QStringLiteral("TIMEOUT");
     if (!answerer.done())

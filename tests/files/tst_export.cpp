@@ -33,9 +33,12 @@ Run watch(const std::function<void()> &action, const QList<Step> &steps, const F
         auto *label = d->findChild<QLabel *>(QStringLiteral("lbShow"));
         run.maximum = bar->maximum();
         QObject::connect(d, &QDialog::finished, d, [&run, bar, label, &fx](int) {
-            run.finalState = QStringLiteral("%1 %2").arg(bar->value()).arg(fx.norm(label->text()));
+            run.finalState = QStringLiteral("%1 %2").arg(QString::number(bar->value()), fx.norm(label->text()));
         });
     });
+    // Paths in what the dialogs said, as the instrument writes them.
+    for (QString &said : run.seen)
+        said = fx.norm(said);
     return run;
 }
 
