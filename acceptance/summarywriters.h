@@ -3,12 +3,13 @@
 //
 // CSV (UTF-8): a header row
 //   hole,position,tests,date,tester,depth_m,thickness_mm,limit_mm,basis,
-//   verdict,override,sha256,file,hole_verdict
+//   verdict,override,sha256,file,hole_verdict,override_reason
 // one row per hole and position (the latest test there), an empty line, then
 // the totals as "name,count" rows: tested, passed, failed, not judged (and
 // unreadable, when files could not be read; "audit trail head,HASH" when an
 // archive made it). verdict and hole_verdict are
-// "pass", "fail" or "not judged"; override "yes" or "no"; thickness and limit
+// "pass", "fail" or "not judged"; override "yes" or "no"; override_reason
+// the reason's key (OverrideReason::key), empty without; thickness and limit
 // are empty when not known.
 
 #include "projectsummary.h"

@@ -87,5 +87,7 @@ if [ -x "$BIN/mainscreen_shots" ]; then
     QT_QPA_PLATFORM=offscreen ZPVW_WINCH=127.0.0.1:9 "$BIN/mainscreen_shots" "$WORK/screen" >/dev/null 2>&1
     keep "$WORK/screen/review-overlay-zh-white-1024x768.png" "$OUT/accept-overlay-zh.png"
     keep "$WORK/screen/review-overlay-en-black-800x600.png" "$OUT/accept-overlay-en-dark-800.png"
+    keep "$WORK/screen/review-override-zh-white-1024x768.png" "$OUT/accept-override-zh.png"
+    keep "$WORK/screen/review-override-en-black-800x600.png" "$OUT/accept-override-en-dark-800.png"
 fi
 ls -l "$OUT"

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QTranslator>
 #include <cmath>
+#include <functional>
 
 namespace {
 // A 20 m hole sampled every 50 mm: clear mud, a thickening layer towards the
@@ -67,16 +68,11 @@ bool writeTest(const QString &path, int sequence, const QString &date, const QVe
     return saveHoleFile(path, info, list, o);
 }
 
-// The review of Z17-2 with Z17, tested before cleaning, overlaid: both
-// themes, both languages, both screen sizes.
-void reviewShots(const QString &dir, const TestAppDir &appDir)
+// A stored test reviewed in both languages, both themes and both screen
+// sizes: DIR/NAME-LANG-THEME-WxH.png; `prepare` runs once the file is open.
+void reviewInEveryLook(const QString &dir, const QString &name, const QString &path,
+                       const std::function<void(CDlgMain &)> &prepare)
 {
-    QDir().mkpath(appDir.file(QStringLiteral("P")));
-    const QString first = appDir.file(QStringLiteral("P/Z17.CZO"));
-    const QString second = appDir.file(QStringLiteral("P/Z17-2.CZO"));
-    if (!writeTest(first, 1, QStringLiteral("2026-12-08"), holeBeforeCleaning())
-        || !writeTest(second, 2, QStringLiteral("2026-12-09"), finishedHole()))
-        return;
     QTranslator english;
     english.load(QStringLiteral(":/Language/English.qm"));
     for (int lang = 0; lang < 2; ++lang) {
@@ -90,22 +86,61 @@ void reviewShots(const QString &dir, const TestAppDir &appDir)
             CDlgMain dlg;
             dlg.setFixedSize(size);
             dlg.show();
-            dlg.OpenFileForReview(second);
-            dlg.session()->setPreviousShown(true);
+            dlg.OpenFileForReview(path);
+            if (prepare)
+                prepare(dlg);
             QApplication::processEvents();
             dlg.updateWave(true, true, true);
             QApplication::processEvents();
-            dlg.grab().save(dir + QStringLiteral("/review-overlay-%1-%2-%3x%4.png")
-                                      .arg(lang ? QStringLiteral("en") : QStringLiteral("zh"))
-                                      .arg(theme ? QStringLiteral("black") : QStringLiteral("white"))
-                                      .arg(size.width())
-                                      .arg(size.height()));
+            dlg.grab().save(dir + QStringLiteral("/%1-%2-%3-%4x%5.png")
+                                      .arg(name, lang ? QStringLiteral("en") : QStringLiteral("zh"),
+                                           theme ? QStringLiteral("black") : QStringLiteral("white"),
+                                           QString::number(size.width()), QString::number(size.height())));
             dlg.CloseReviewedFile();
             dlg.hide();
         }
     }
     QCoreApplication::removeTranslator(&english);
     language = 0;
+}
+
+// The review of Z17-2 with Z17, tested before cleaning, overlaid.
+void reviewShots(const QString &dir, const TestAppDir &appDir)
+{
+    QDir().mkpath(appDir.file(QStringLiteral("P")));
+    const QString first = appDir.file(QStringLiteral("P/Z17.CZO"));
+    const QString second = appDir.file(QStringLiteral("P/Z17-2.CZO"));
+    if (!writeTest(first, 1, QStringLiteral("2026-12-08"), holeBeforeCleaning())
+        || !writeTest(second, 2, QStringLiteral("2026-12-09"), finishedHole()))
+        return;
+    reviewInEveryLook(dir, QStringLiteral("review-overlay"), second,
+                      [](CDlgMain &dlg) { dlg.session()->setPreviousShown(true); });
+}
+
+// A reviewed test whose failed verdict the operator overrode, with its
+// reason: the verdict line under the curve, the judged interface on it and
+// the title strip naming the file.
+void overrideShots(const QString &dir, const TestAppDir &appDir)
+{
+    QDir().mkpath(appDir.file(QStringLiteral("P")));
+    const QString path = appDir.file(QStringLiteral("P/Z21.CZO"));
+    CtrlInfo info;
+    info.maxDepth = info.holeDepth = 20000;
+    info.moveDistance = 50;
+    info.holeNo = QStringLiteral("Z21");
+    info.projectName = QStringLiteral("Bridge");
+    info.testDate = QStringLiteral("2026-12-09");
+    info.sedimentThickness = 40; // 400 mm against 100 mm: failed
+    info.holeQuality = 0;        // qualified: the override
+    info.acceptance.designLimitMm = 100;
+    info.acceptance.limitMm = 100;
+    info.acceptance.verdict = AcceptanceVerdict::Fail;
+    info.acceptance.overridden = true;
+    info.acceptance.overrideReason = OverrideReason::SupervisorConfirmed;
+    HoleSaveOptions o;
+    o.sync = false;
+    if (saveHoleFile(path, info, finishedHole(), o))
+        reviewInEveryLook(dir, QStringLiteral("review-override"), path, nullptr);
 }
 }
 
@@ -145,5 +180,6 @@ int main(int argc, char **argv)
         }
     }
     reviewShots(dir, appDir);
+    overrideShots(dir, appDir);
     return 0;
 }
