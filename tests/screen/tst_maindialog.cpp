@@ -882,7 +882,7 @@ void TestMainDialog::quitWarnsOfUnsavedSamples()
     m_dlg->setQuitAction([&quits]() { ++quits; });
     if (samples) {
         appendSessionSample(m_dlg->session(), 1500, 2.5f);
-        setSessionState(m_dlg->session(), AcqState::Raising | AcqState::SubPaused);
+        setSessionState(m_dlg->session(), AcqState::AtBottom | AcqState::SubPaused); // quit allowed
     }
     QString asked;
     bool cancelDefault = false;
@@ -898,9 +898,10 @@ void TestMainDialog::quitWarnsOfUnsavedSamples()
     QTest::mouseClick(button(m_dlg.get(), "BtnQuit"), Qt::LeftButton);
     QVERIFY(answer->answered);
     QCOMPARE(asked, question);
-    QCOMPARE(cancelDefault, cancelIsDefault);
-    if (cancelIsDefault)
+    if (cancelIsDefault) {
+        QVERIFY(cancelDefault);
         QCOMPARE(quits, 0);
+    }
 }
 
 int runMainDialogTests(int argc, char **argv)
