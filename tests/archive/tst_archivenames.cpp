@@ -15,6 +15,7 @@
 #include "lasexport.h"
 #include "reportdata.h"
 #include "testsupport.h"
+#include "usbdisk.h"
 #include "usbexport.h"
 #include "verdict.h"
 #include "webserverchild.h"
@@ -308,7 +309,8 @@ private slots:
                                         + QStringLiteral(", version 1) to 127.0.0.1 through the web view"));
 
         // The instrument's texts that carry these names.
-        QCOMPARE(CUsbExport::fileMessage(project, file), u("正在导出文件：/dev/sda1/") + project + QLatin1Char('/') + file);
+        QCOMPARE(CUsbExport::fileMessage(project, file),
+                 u("正在导出文件：") + UsbDisk::projectFolder(project) + QLatin1Char('/') + file);
         QCOMPARE(CUsbExport::fileQuestion(file), u("桩文件 ") + file + u(" 已存在，确定要重新导出吗？"));
         QCOMPARE(comparisonLine(150, 200, tester), u("沉渣 150 mm ≤ 200 mm（") + tester + u("）合格"));
     }
