@@ -18,7 +18,16 @@ QString QKRVCommomUtils::appPath()
     return QCoreApplication::applicationDirPath();
 }
 
-bool QKRVCommomUtils::isSmallScreen() { return QFileInfo(appPath() + QStringLiteral("/8.4")).isDir(); }
+namespace {
+bool smallScreenChosen = false;
+}
+
+bool QKRVCommomUtils::isSmallScreen()
+{
+    return smallScreenChosen || QFileInfo(appPath() + QStringLiteral("/8.4")).isDir();
+}
+
+void QKRVCommomUtils::chooseSmallScreen() { smallScreenChosen = true; }
 
 namespace {
 QDomElement firstBelow(const QDomElement &parent, const QString &name)

@@ -12,6 +12,9 @@ namespace QKRVCommomUtils {
 QString appPath();
 // Reads "SysBaseConfig.INI" from the application directory.
 bool loadSysBaseConfig();
-// True when the small-screen marker directory "8.4" exists.
+// True when the small-screen marker directory "8.4" exists, or the program
+// was asked for the small screen (chooseSmallScreen: "--window 800x600").
 bool isSmallScreen();
+// Makes isSmallScreen() true for the rest of the run.
+void chooseSmallScreen();
 } // namespace QKRVCommomUtils
