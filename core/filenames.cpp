@@ -117,6 +117,12 @@ protected:
     }
 };
 
+KeepBytesCodec *keepBytesCodec()
+{
+    static KeepBytesCodec *codec = new KeepBytesCodec; // Qt keeps the codecs it knows until the end
+    return codec;
+}
+
 bool exists(const QByteArray &path)
 {
     struct stat st;
@@ -158,6 +164,9 @@ QString display(const QByteArray &nameBytes)
 
 QString shown(const QString &path)
 {
+    // Elsewhere (the instrument's GBK locale) the names are text already.
+    if (QTextCodec::codecForLocale() != keepBytesCodec())
+        return path;
     // No GBK byte is a '/', so the bytes split into the path's components.
     const QList<QByteArray> parts = QFile::encodeName(path).split('/');
     QStringList out;
@@ -168,8 +177,7 @@ QString shown(const QString &path)
 
 void installOfficeFileNames()
 {
-    static KeepBytesCodec *codec = new KeepBytesCodec; // Qt keeps the codecs it knows until the end
-    QTextCodec::setCodecForLocale(codec);
+    QTextCodec::setCodecForLocale(keepBytesCodec());
 }
 
 QString locate(const QString &typed)

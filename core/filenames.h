@@ -20,7 +20,9 @@ namespace FileNames {
 // plausible UTF-8, else GBK.
 QString display(const QByteArray &nameBytes);
 
-// A path for messages: each of its components as display() gives it.
+// A name or path for messages: after installOfficeFileNames(), each of its
+// components as display() gives it (a short GBK name can be valid UTF-8 too);
+// otherwise (the instrument's own locale) as it is.
 QString shown(const QString &path);
 
 // Makes the locale's code page UTF-8 with every other byte kept as an escape

@@ -17,6 +17,7 @@
 class TestAppOptions : public QObject {
     Q_OBJECT
 private slots:
+    void smallScreenWindow(); // first: the choice lasts for the run
     void accepted_data();
     void accepted();
     void refused_data();
@@ -30,7 +31,6 @@ private slots:
     void namesRedecodedFromRawArguments();
     void optionStep_data();
     void optionStep();
-    void smallScreenWindow();
     void earlyStep_data();
     void earlyStep();
     void readmeTableIsTheHelp();
