@@ -105,6 +105,9 @@ int main(int argc, char **argv)
 
     CDlgMain dlg;
     applyWindowSize(dlg, options.window);
+    // The small screen's dialogs open over its fixed area: the window too.
+    if (options.window == smallScreenWindow())
+        dlg.move(QKRVCommomUtils::screenRect().topLeft());
     // Tests go to the archive in the background whenever it can be reached.
     std::unique_ptr<CUploadSender> sender;
     if (upload.enabled()) {
