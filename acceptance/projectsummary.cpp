@@ -1,5 +1,6 @@
 #include "projectsummary.h"
 
+#include "filenames.h"
 #include "holefile.h"
 #include "verdict.h"
 
@@ -141,14 +142,16 @@ HoleTestRecord fromFile(const QFileInfo &fi, bool withSha256)
 {
     // Read, not mapped: for files of a few kilobytes, read by the hundred
     // (the browser), mapping and unmapping costs more than the copy.
+    // An office tool's GBK-named file: its name as the instrument spells it.
+    const QString name = FileNames::shown(fi.fileName());
     QFile f(fi.filePath());
     if (!f.open(QIODevice::ReadOnly)) {
         HoleTestRecord t;
-        t.fileName = fi.fileName();
+        t.fileName = name;
         t.error = f.errorString();
         return t;
     }
-    return fromBytes(fi.fileName(), f.readAll(), withSha256);
+    return fromBytes(name, f.readAll(), withSha256);
 }
 } // namespace
 

@@ -89,6 +89,9 @@ public:
     {
         QFont f(QStringLiteral("Sans Serif"));
         f.setStyleHint(QFont::SansSerif);
+        // No ligatures: "ff" in a name or a hash must stay two letters that
+        // a reader of the PDF can search for and copy.
+        f.setStyleStrategy(QFont::PreferNoShaping);
         f.setPointSizeF(points);
         f.setBold(bold);
         m_p.setFont(f);

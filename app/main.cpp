@@ -30,6 +30,19 @@ int main(int argc, char **argv)
 
     QCoreApplication::addLibraryPath(QStringLiteral("./plugins"));
     installGbkCodec();
+    QList<QByteArray> raw;
+    for (int i = 0; i < argc; ++i)
+        raw << QByteArray(argv[i]);
+    // --help, --version and every refusal come before anything starts: no
+    // sibling stopped, no toolkit, no window, no link.
+    {
+        QTextStream out(stdout);
+        out.setCodec("UTF-8");
+        QTextStream err(stderr);
+        const int status = handleEarlyOptions(raw, out, err);
+        if (status >= 0)
+            return status;
+    }
     qDebug() << "20210701.ui";
 
     stopSiblingPrograms(rawArguments(argc, argv));
@@ -55,9 +68,6 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    QList<QByteArray> raw;
-    for (int i = 0; i < argc; ++i)
-        raw << QByteArray(argv[i]);
     AppOptions options;
     {
         QTextStream err(stderr);
@@ -96,6 +106,9 @@ int main(int argc, char **argv)
     followWindowSize(options.window);
     CDlgMain dlg;
     applyWindowSize(dlg, options.window);
+    // The small screen's dialogs open over its fixed area: the window too.
+    if (options.window == smallScreenWindow())
+        dlg.move(QKRVCommomUtils::screenRect().topLeft());
     // Tests go to the archive in the background whenever it can be reached.
     std::unique_ptr<CUploadSender> sender;
     if (upload.enabled()) {

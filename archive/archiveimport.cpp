@@ -3,6 +3,7 @@
 #include "archiveschema.h"
 
 #include "audittrail.h"
+#include "filenames.h"
 #include "holefacts.h"
 #include "holefile.h"
 #include "manifestcheck.h"
@@ -30,7 +31,7 @@ struct SourceFolder {
     QVector<QByteArray> holeFiles; // names inside the folder, sorted
 };
 
-bool isHoleName(const QByteArray &name) { return isHoleFileName(RawFiles::display(name)); }
+bool isHoleName(const QByteArray &name) { return isHoleFileName(FileNames::display(name)); }
 
 // Groups the hole files named by PATHs by their folder, in a stable order.
 // Paths are taken as the bytes the command line gave.
@@ -51,9 +52,9 @@ QVector<SourceFolder> collectSources(const QStringList &paths, QStringList *miss
             if (isHoleName(name))
                 byFolder[RawFiles::parent(path)] << name;
             else
-                *missing << QStringLiteral("%1: not a hole file (extension %2)").arg(p, fileExt);
+                *missing << QStringLiteral("%1: not a hole file (extension %2)").arg(FileNames::shown(p), fileExt);
         } else {
-            *missing << QStringLiteral("%1: no such file or folder").arg(p);
+            *missing << QStringLiteral("%1: no such file or folder").arg(FileNames::shown(p));
         }
     }
     QVector<SourceFolder> out;
@@ -178,7 +179,7 @@ private:
             m_holeNames.clear();
             for (const QByteArray &n : RawFiles::filesIn(folder)) {
                 if (isHoleName(n))
-                    m_holeNames << RawFiles::display(n);
+                    m_holeNames << FileNames::display(n);
             }
         }
         return m_holeNames;
@@ -217,8 +218,8 @@ private:
     bool importFile(const QByteArray &folderBytes, const QByteArray &nameBytes,
                     const QVector<QByteArray> &companionNames, bool *stored, QString *error)
     {
-        const QString folder = RawFiles::display(folderBytes);
-        const QString name = RawFiles::display(nameBytes);
+        const QString folder = FileNames::display(folderBytes);
+        const QString name = FileNames::display(nameBytes);
         const QString path = folder + QLatin1Char('/') + name;
         QByteArray bytes;
         QString reason;
@@ -236,7 +237,7 @@ private:
                 return true;
             }
         }
-        const HoleFactsResult read = readHoleFacts(bytes, RawFiles::display(RawFiles::baseName(folderBytes)), name);
+        const HoleFactsResult read = readHoleFacts(bytes, FileNames::display(RawFiles::baseName(folderBytes)), name);
         if (!read.ok) {
             refuse(path, read.reason);
             return true;
@@ -245,7 +246,7 @@ private:
         // the archive keeps, the same bytes.
         QVector<QPair<QString, QByteArray>> companions;
         for (const QByteArray &cn : companionNames) {
-            const QString c = RawFiles::display(cn);
+            const QString c = FileNames::display(cn);
             const QString companionPath = folder + QLatin1Char('/') + c;
             QByteArray cb;
             if (!RawFiles::read(folderBytes + '/' + cn, LargestCompanionFile, &cb, &reason,
@@ -266,7 +267,7 @@ private:
             return true;
         }
         const HoleFacts &f = read.facts;
-        const QString projectFolder = RawFiles::display(RawFiles::baseName(folderBytes));
+        const QString projectFolder = FileNames::display(RawFiles::baseName(folderBytes));
         const QString testName = archivedTestName(name);
         const QString hole = archivedHoleOf(f, name, [&] { return holeNamesIn(folderBytes); });
         const QString now = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
@@ -371,7 +372,7 @@ bool importIntoArchive(CArchiveDb &db, const QStringList &paths, const ImportOpt
     for (const SourceFolder &s : sources) {
         if (!importer.importFolder(s, total, error)) {
             *error = QStringLiteral("%1: %2 (this folder was left out; the folders before it are imported)")
-                         .arg(RawFiles::display(s.path), *error);
+                         .arg(FileNames::display(s.path), *error);
             return false;
         }
     }

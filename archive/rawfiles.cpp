@@ -1,6 +1,5 @@
 #include "rawfiles.h"
 
-#include <QTextCodec>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -10,26 +9,6 @@
 #include <unistd.h>
 
 namespace RawFiles {
-QString display(const QByteArray &nameBytes)
-{
-    // Short GBK names can be valid UTF-8 too ("桩" in GBK reads as a Hebrew
-    // letter): UTF-8 wins only when every letter beyond ASCII it gives is one
-    // a Chinese office would use (CJK, full-width forms, general punctuation).
-    QTextCodec::ConverterState state;
-    const QString utf8 = QTextCodec::codecForName("UTF-8")->toUnicode(nameBytes.constData(), nameBytes.size(), &state);
-    bool plausible = state.invalidChars == 0;
-    for (int i = 0; plausible && i < utf8.size(); ++i) {
-        const ushort c = utf8.at(i).unicode();
-        plausible = c < 0x80 || (c >= 0x2000 && c < 0x2070) || (c >= 0x2E80 && c < 0xA000) || (c >= 0xFF00 && c < 0xFFF0)
-                 || (c >= 0xA0 && c < 0x180) || utf8.at(i).isSurrogate();
-    }
-    if (plausible)
-        return utf8;
-    QTextCodec::ConverterState gbkState;
-    const QString gbk = QTextCodec::codecForName("GBK")->toUnicode(nameBytes.constData(), nameBytes.size(), &gbkState);
-    return gbkState.invalidChars == 0 || state.invalidChars != 0 ? gbk : utf8;
-}
-
 QByteArray baseName(const QByteArray &path)
 {
     QByteArray p = path;

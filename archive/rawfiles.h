@@ -3,7 +3,7 @@
 // (a project "跨江大桥" is a folder of GBK bytes on its USB disk), which an
 // office PC's UTF-8 locale cannot decode and so Qt could not open again by a
 // decoded name. The import therefore walks and reads by the names' bytes and
-// only decodes them for showing: UTF-8 when they are valid UTF-8, else GBK.
+// only decodes them for showing (FileNames::display, core/filenames.h).
 
 #include <QByteArray>
 #include <QString>
@@ -11,8 +11,6 @@
 #include <functional>
 
 namespace RawFiles {
-// The name for messages and the archive.
-QString display(const QByteArray &nameBytes);
 // The last component of a path.
 QByteArray baseName(const QByteArray &path);
 QByteArray parent(const QByteArray &path);

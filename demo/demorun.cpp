@@ -9,6 +9,7 @@
 #include "acqstate.h"
 #include "appmodel.h"
 #include "ctrlinfo.h"
+#include "filenames.h"
 #include "holefile.h"
 #include "querythread.h"
 #include "testrecord.h"
@@ -127,8 +128,9 @@ void CDemoRun::drive()
     }
     if (!m_failed) {
         m_status = 0;
-        // The path as the file system has it, so that a shell can use it.
-        fprintf(stdout, "%s\n", QFile::encodeName(m_holePath).constData());
+        // Readable (UTF-8) even where the folder's name is in GBK: the office
+        // tools find the file under this name.
+        fprintf(stdout, "%s\n", FileNames::shown(m_holePath).toUtf8().constData());
         fflush(stdout);
         m_step = QStringLiteral("quit");
         quit();

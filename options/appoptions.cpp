@@ -2,8 +2,10 @@
 
 #include "holeacceptance.h"
 
+#include "appdir.h"
 #include "ctrlinfo.h"
 #include "gbktext.h"
+#include "startup.h"
 #include "winchaddress.h"
 
 #include <QProcessEnvironment>
@@ -29,6 +31,33 @@ bool metresToMm(const QString &text, int decimals, int *mm)
         fraction.append(QLatin1Char('0'));
     *mm = m.captured(1).toInt() * 1000 + fraction.toInt();
     return true;
+}
+
+// The toolkit's own options (Qt takes them with one dash or two, and a value
+// also after "="): left in the list for the toolkit. *step is how many
+// entries the option takes.
+bool isToolkitOption(const QString &arg, int *step)
+{
+    static const QStringList withValue{
+        QStringLiteral("platform"), QStringLiteral("platformpluginpath"), QStringLiteral("platformtheme"),
+        QStringLiteral("plugin"),   QStringLiteral("qwindowgeometry"),    QStringLiteral("qwindowicon"),
+        QStringLiteral("qwindowtitle"), QStringLiteral("session"),        QStringLiteral("display"),
+        QStringLiteral("geometry"), QStringLiteral("title"),              QStringLiteral("icon"),
+        QStringLiteral("style"),    QStringLiteral("stylesheet"),         QStringLiteral("name"),
+        QStringLiteral("visual"),   QStringLiteral("ncols"),              QStringLiteral("cmap")};
+    static const QStringList flags{QStringLiteral("reverse"), QStringLiteral("widgetcount"), QStringLiteral("nograb"),
+                                   QStringLiteral("dograb"), QStringLiteral("testability")};
+    if (!arg.startsWith(QLatin1Char('-')))
+        return false;
+    QString name = arg.mid(arg.startsWith(QLatin1String("--")) ? 2 : 1);
+    const int equals = name.indexOf(QLatin1Char('='));
+    if (equals >= 0) {
+        name.truncate(equals);
+        *step = 1;
+        return withValue.contains(name) || name == QLatin1String("qmljsdebugger");
+    }
+    *step = withValue.contains(name) ? 2 : 1;
+    return withValue.contains(name) || flags.contains(name);
 }
 
 struct Parser {
@@ -273,17 +302,16 @@ bool parseAppOptions(QStringList &args, AppOptions *options, QString *error)
                 return p.fail(QStringLiteral("%1 needs a value").arg(p.taken));
             (p.taken == QLatin1String("--archive-url") ? o.archiveUrl : o.archiveCa) = v;
         } else {
-            ++p.i;
+            int step = 1;
+            const QString a = args.at(p.i);
+            if (!isToolkitOption(a, &step))
+                return p.fail(a.startsWith(QLatin1Char('-')) ? QStringLiteral("unknown option %1 (--help lists them)").arg(a)
+                                                             : QStringLiteral("unexpected argument \"%1\" (--help lists the options)").arg(a));
+            p.i += step;
         }
     }
     if (!o.demo && !demoOnly.isEmpty())
         return p.fail(QStringLiteral("%1 needs --demo").arg(demoOnly.first()));
-    if (o.demo) {
-        for (int i = 1; i < args.size(); ++i) {
-            if (args.at(i).startsWith(QLatin1String("--")))
-                return p.fail(QStringLiteral("unknown option %1").arg(args.at(i)));
-        }
-    }
     if (o.device && (o.sync || o.demo))
         return p.fail(QStringLiteral("--device prints the device and exits: give it alone"));
     if (o.sync && o.demo)
@@ -312,6 +340,8 @@ int handleAppOptions(QStringList &args, const QList<QByteArray> &raw, AppOptions
         err.flush();
         return 2;
     }
+    if (options->window == smallScreenWindow())
+        QKRVCommomUtils::setSmallScreen(true);
     if (options->demo && !winch.overridden) {
         if (options->modeCode == SampleModes::AutoRaise) {
             err << "zpvw --demo: the automatic mode needs the winch controller's address: "
@@ -342,4 +372,97 @@ bool wantsConsoleCommand(int argc, char **argv)
             return true;
     }
     return false;
+}
+
+QSize smallScreenWindow() { return QSize(800, 600); }
+
+QVector<AppOptionRow> appOptionTable()
+{
+    auto row = [](const char *option, const char *defaultValue, const char *meaning) {
+        return AppOptionRow{QString::fromUtf8(option), QString::fromUtf8(defaultValue), QString::fromUtf8(meaning)};
+    };
+    return {
+        row("--help", "", "print these options and exit"),
+        row("--version", "", "print the version and exit"),
+        row("--winch HOST:PORT", "ZPVW_WINCH, else the build's address",
+            "the winch controller's address"),
+        row("--window WxH", "the whole screen",
+            "a window of that size; 800x600 gives the small-screen variant, as the folder 8.4 in the "
+            "application directory does"),
+        row("--screenshot FILE", "",
+            "PNG of the whole screen: at the end of the demonstration, or without --demo once the main "
+            "screen has painted, then quit"),
+        row("--device", "", "print the device id and the public key and exit"),
+        row("--sync", "", "send the tests waiting for the archive and exit: 0 when none is left, else 1"),
+        row("--archive-url URL", "ZPVW_ARCHIVE_URL, else archive-upload.ini",
+            "the archive's upload address, https://HOST:PORT"),
+        row("--archive-ca FILE", "ZPVW_ARCHIVE_CA, else archive-upload.ini",
+            "the CA certificate the archive's certificate must chain to"),
+        row("--demo", "", "run one test unattended on the real main screen and print the hole file's path"),
+        row("--project NAME", "Demo", "project name and folder"),
+        row("--hole NAME", "first free DEMO1, DEMO2, …",
+            "hole number and file name; a hole tested before gets its next test (NAME-2, …), no file is "
+            "ever overwritten"),
+        row("--depth METRES", "2", "hole depth, up to 200, two decimals"),
+        row("--move MM", "50", "move distance: 10, 50, 100, 150, 200, 250 or 500"),
+        row("--mode auto|manual|4s|6s|8s", "auto",
+            "sampling mode; auto needs the winch address (--winch or ZPVW_WINCH), the manual modes run "
+            "without a winch when none is named"),
+        row("--basis TEXT", "", "acceptance basis as the set-up's grid shows it, e.g. \"JGJ 94 端承桩\""),
+        row("--limit MM", "", "acceptance basis: a design value, 1 to 100000 mm (not with --basis)"),
+        row("--position P", "", "measuring position: centre, X, X', Y or Y'"),
+        row("--judge METRES", "",
+            "after saving: open the file for review, mark the sample nearest that depth, press 判定"),
+        row("--shots DIR", "", "PNG of every dialog as the demonstration answers it"),
+        row("--max-seconds N", "300", "time limit of the demonstration"),
+        row("-V NAME", "", "write the version to NAME.KRV in the application directory and exit"),
+    };
+}
+
+QString appHelpText()
+{
+    QString text = QStringLiteral("usage: zpvw [OPTION]...\n"
+                                  "The operator program of the pile-hole sediment tester. The options from --project\n"
+                                  "to --max-seconds belong to --demo; the toolkit's own options (-platform NAME, ...)\n"
+                                  "are taken too.\n\n");
+    for (const AppOptionRow &r : appOptionTable()) {
+        const QString meaning = r.defaultValue.isEmpty()
+                                    ? r.meaning
+                                    : QStringLiteral("%1 (default: %2)").arg(r.meaning, r.defaultValue);
+        text += QStringLiteral("  %1  %2\n").arg(r.option.leftJustified(28), meaning);
+    }
+    return text;
+}
+
+int handleEarlyOptions(const QList<QByteArray> &raw, QTextStream &out, QTextStream &err)
+{
+    QStringList rawArgs;
+    for (const QByteArray &a : raw)
+        rawArgs << QString::fromLocal8Bit(a);
+    QStringList args = withoutQwsOption(rawArgs);
+    if (isVersionReportMode(args))
+        return -1;
+    for (int i = 1; i < args.size(); ++i) {
+        if (args.at(i) == QLatin1String("--help") || args.at(i) == QLatin1String("-h")) {
+            out << appHelpText();
+            out.flush();
+            return 0;
+        }
+        if (args.at(i) == QLatin1String("--version")) {
+            out << "zpvw " << versionText() << '\n';
+            out.flush();
+            return 0;
+        }
+    }
+    redecodeNameOptions(args, raw);
+    const QString env = QProcessEnvironment::systemEnvironment().value(QStringLiteral("ZPVW_WINCH"));
+    const WinchAddressChoice winch = chooseWinchAddress(args, env);
+    AppOptions options;
+    QString error = winch.error;
+    if (!winch.ok || !parseAppOptions(args, &options, &error)) {
+        err << "zpvw: " << error << '\n';
+        err.flush();
+        return 2;
+    }
+    return -1;
 }

@@ -28,11 +28,16 @@
 //   --archive-ca FILE      the CA certificate to trust for it, or
 //                          ZPVW_ARCHIVE_CA, or the settings file
 //
+//   --help                 print the options (appHelpText) and exit 0
+//   --version              print the version and exit 0
+//
 // Values come as "--name value" or "--name=value". Recognised options are
-// taken out of the argument list.
+// taken out of the argument list; the toolkit's own options (-platform NAME
+// and the like) are let through, and any other argument is refused.
 
 #include <QByteArray>
 #include <QList>
+#include <QVector>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -61,6 +66,30 @@ struct AppOptions {
     QString archiveCa;
 };
 
+// One option as --help and the README's option table show it.
+struct AppOptionRow {
+    QString option;       // "--depth METRES"
+    QString defaultValue; // "2", or empty
+    QString meaning;
+};
+// Every option of the program, in the order --help lists them. The README's
+// option table holds the same rows (a test compares them).
+QVector<AppOptionRow> appOptionTable();
+// What --help prints: a usage line and the table.
+QString appHelpText();
+
+// The window size that gives the small-screen variant (800x600), as the
+// folder "8.4" in the application directory does.
+QSize smallScreenWindow();
+
+// The step before everything else (before the sibling programs are stopped
+// and before the toolkit, a window or a link starts), on the command line as
+// the program got it (raw bytes, see redecodeNameOptions): "--help" and "--version" print to out and give 0; an
+// unknown option, a malformed one or a stray argument is refused with a line
+// on err naming it and gives 2; otherwise -1 to go on. The version report
+// mode ("-V NAME") is left to its own step.
+int handleEarlyOptions(const QList<QByteArray> &raw, QTextStream &out, QTextStream &err);
+
 // The move distances the set-up dialog offers.
 QStringList demoMoveDistances();
 
@@ -86,7 +115,7 @@ void redecodeNameOptions(QStringList &args, const QList<QByteArray> &raw);
 
 // The option step of the start: takes the winch address ("--winch",
 // ZPVW_WINCH) and the options above out of args and installs the winch
-// address. The demo never falls back to the controller's built-in address: in
+// address; "--window 800x600" chooses the small-screen variant. The demo never falls back to the controller's built-in address: in
 // the automatic mode it needs the override, in the manual modes it runs
 // without a winch link when none is named. Returns -1 to go on, or 2 after
 // writing the error to err. raw is the command line as the program got it

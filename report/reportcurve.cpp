@@ -29,6 +29,7 @@ QFont labelFont(double points, bool bold = false)
 {
     QFont f(QStringLiteral("Sans Serif"));
     f.setStyleHint(QFont::SansSerif);
+    f.setStyleStrategy(QFont::PreferNoShaping); // no ligatures in the PDF's text
     f.setPointSizeF(points);
     f.setBold(bold);
     return f;

@@ -44,6 +44,8 @@ public:
     {
         QFont f(family);
         f.setStyleHint(family == QLatin1String("Monospace") ? QFont::Monospace : QFont::SansSerif);
+        // No ligatures: names and hashes stay searchable and copyable.
+        f.setStyleStrategy(QFont::PreferNoShaping);
         f.setPointSizeF(points);
         f.setBold(bold);
         m_p.setFont(f);

@@ -127,7 +127,10 @@ EOF
     if [ -z "${DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
         export QT_QPA_PLATFORM="wayland;xcb"
     fi
-    "$BIN/zpvw" --winch "127.0.0.1:$PORT" --window 1024x768
+    # The folder 8.4 asks for the 8.4-inch instrument's small screen.
+    WINDOW=1024x768
+    if [ -d "$DATA_DIR/8.4" ]; then WINDOW=800x600; fi
+    "$BIN/zpvw" --winch "127.0.0.1:$PORT" --window "$WINDOW"
     exit 0
 fi
 

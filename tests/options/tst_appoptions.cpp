@@ -4,7 +4,10 @@
 #include "appoptions.h"
 #include "holeacceptance.h"
 
+#include "appdir.h"
 #include "ctrlinfo.h"
+#include "startup.h"
+#include "testsupport.h"
 #include "winchaddress.h"
 
 #include <QTextCodec>
@@ -14,6 +17,7 @@
 class TestAppOptions : public QObject {
     Q_OBJECT
 private slots:
+    void smallScreenWindow(); // first: the choice lasts for the run
     void accepted_data();
     void accepted();
     void refused_data();
@@ -27,12 +31,26 @@ private slots:
     void namesRedecodedFromRawArguments();
     void optionStep_data();
     void optionStep();
+    void earlyStep_data();
+    void earlyStep();
+    void readmeTableIsTheHelp();
 };
 
 namespace {
 QStringList words(const QString &line)
 {
     return QStringList{QStringLiteral("zpvw")} + line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+// The option step on args, typed in UTF-8; what it says goes to *err.
+int optionStepOn(QStringList &args, QString *err)
+{
+    QList<QByteArray> raw;
+    for (const QString &a : args)
+        raw << a.toUtf8();
+    AppOptions options;
+    QTextStream errStream(err);
+    return handleAppOptions(args, raw, &options, errStream);
 }
 }
 
@@ -70,10 +88,11 @@ void TestAppOptions::accepted_data()
                                       << 50 << -1 << "Demo" << "" << QSize() << none;
     QTest::newRow("window") << "--window 1024x768" << false << int(SampleModes::AutoRaise) << 2000 << 50 << -1
                             << "Demo" << "" << QSize(1024, 768) << none;
-    QTest::newRow("others' arguments stay") << "-V ver --window 800x600" << false << int(SampleModes::AutoRaise)
-                                            << 2000 << 50 << -1 << "Demo" << "" << QSize(800, 600)
-                                            << QStringList{QStringLiteral("zpvw"), QStringLiteral("-V"),
-                                                           QStringLiteral("ver")};
+    QTest::newRow("the toolkit's options stay")
+        << "-platform offscreen --window 800x600 --style=fusion -reverse" << false << int(SampleModes::AutoRaise) << 2000
+        << 50 << -1 << "Demo" << "" << QSize(800, 600)
+        << QStringList{QStringLiteral("zpvw"), QStringLiteral("-platform"), QStringLiteral("offscreen"),
+                       QStringLiteral("--style=fusion"), QStringLiteral("-reverse")};
 }
 
 void TestAppOptions::accepted()
@@ -105,6 +124,11 @@ void TestAppOptions::refused_data()
     QTest::newRow("demo option alone") << "--depth 3" << "--depth needs --demo";
     QTest::newRow("missing value") << "--demo --hole" << "--hole needs a value";
     QTest::newRow("unknown option") << "--demo --frob" << "unknown option --frob";
+    QTest::newRow("unknown option without the demo") << "--window 800x600 --frob" << "unknown option --frob";
+    QTest::newRow("unknown short option") << "-x" << "unknown option -x";
+    QTest::newRow("toolkit option's name with a value") << "--platform=offscreen --reverse=1" << "unknown option --reverse=1";
+    QTest::newRow("stray argument") << "--screenshot a.png b.png" << "unexpected argument \"b.png\"";
+    QTest::newRow("version report not first") << "--window 800x600 -V ver" << "unknown option -V";
     QTest::newRow("zero depth") << "--demo --depth 0" << "--depth \"0\"";
     QTest::newRow("too deep") << "--demo --depth 200.01" << "--depth \"200.01\"";
     QTest::newRow("three decimals") << "--demo --depth 1.005" << "--depth \"1.005\"";
@@ -276,13 +300,8 @@ void TestAppOptions::optionStep()
         qputenv("ZPVW_WINCH", env.toUtf8());
     const WinchAddress sentinel{QStringLiteral("before.invalid"), 1};
     setConfiguredWinchAddress(sentinel);
-    QList<QByteArray> raw;
-    for (const QString &a : args)
-        raw << a.toUtf8();
-    AppOptions options;
     QString err;
-    QTextStream errStream(&err);
-    const int got = handleAppOptions(args, raw, &options, errStream);
+    const int got = optionStepOn(args, &err);
     const WinchAddress installed = configuredWinchAddress();
     if (hadEnv)
         qputenv("ZPVW_WINCH", oldEnv);
@@ -302,6 +321,96 @@ void TestAppOptions::optionStep()
     } else {
         QVERIFY2(err.contains(error), qPrintable(err));
         QVERIFY(err.endsWith(QLatin1Char('\n')));
+    }
+}
+
+// "--window 800x600" gives the small-screen variant, as the folder 8.4 does;
+// another size does not.
+void TestAppOptions::smallScreenWindow()
+{
+    TestAppDir dir; // no folder 8.4 in it
+    const auto step = [](const QString &line) {
+        QStringList args = words(line);
+        QString err;
+        return optionStepOn(args, &err);
+    };
+    QVERIFY(!QKRVCommomUtils::isSmallScreen());
+    QCOMPARE(step(QStringLiteral("--winch 127.0.0.1:9 --window 1024x768")), -1);
+    QVERIFY(!QKRVCommomUtils::isSmallScreen());
+    QCOMPARE(step(QStringLiteral("--winch 127.0.0.1:9 --window 800x600")), -1);
+    QVERIFY(QKRVCommomUtils::isSmallScreen());
+}
+
+void TestAppOptions::earlyStep_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out"); // a part of what it prints
+    QTest::addColumn<QString>("err");
+    QTest::newRow("help") << QStringList{"--help"} << 0 << QStringLiteral("usage: zpvw") << QString();
+    QTest::newRow("help among others") << QStringList{"--demo", "-h", "--frob"} << 0 << QStringLiteral("--max-seconds N")
+                                       << QString();
+    QTest::newRow("version") << QStringList{"--version"} << 0 << QStringLiteral("zpvw %1\n").arg(versionText())
+                             << QString();
+    QTest::newRow("unknown") << QStringList{"--window", "800x600", "--frob"} << 2 << QString()
+                             << QStringLiteral("zpvw: unknown option --frob");
+    QTest::newRow("malformed winch") << QStringList{"--winch", "nowhere"} << 2 << QString() << QStringLiteral("zpvw: ");
+    QTest::newRow("malformed value") << QStringList{"--demo", "--depth", "0"} << 2 << QString()
+                                     << QStringLiteral("zpvw: --depth \"0\"");
+    QTest::newRow("a good line goes on") << QStringList{"-qws", "--winch", "127.0.0.1:9", "-platform", "offscreen",
+                                                        "--demo", "--project", "桥桩", "--window", "800x600"}
+                                         << -1 << QString() << QString();
+    QTest::newRow("version report left to its step") << QStringList{"-V", "ver"} << -1 << QString() << QString();
+}
+
+// The step before anything starts: help and version, and every refusal.
+void TestAppOptions::earlyStep()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    QList<QByteArray> raw{"zpvw"};
+    for (const QString &a : args)
+        raw << a.toUtf8();
+    QString printed, complaint;
+    QTextStream outStream(&printed), errStream(&complaint);
+    QCOMPARE(handleEarlyOptions(raw, outStream, errStream), status);
+    if (out.isEmpty())
+        QCOMPARE(printed, QString());
+    else
+        QVERIFY2(printed.contains(out), qPrintable(printed));
+    if (err.isEmpty())
+        QCOMPARE(complaint, QString());
+    else
+        QVERIFY2(complaint.startsWith(err) && complaint.endsWith(QLatin1Char('\n')), qPrintable(complaint));
+}
+
+// The README's option table and --help hold the same rows.
+void TestAppOptions::readmeTableIsTheHelp()
+{
+    const QString readme = QString::fromUtf8(readFileBytes(QStringLiteral(ZPVW_SOURCE_DIR "/README.md")));
+    const QString head = QStringLiteral("| option | default | meaning |\n|---|---|---|\n| `--help`");
+    const int at = readme.indexOf(head);
+    QVERIFY2(at >= 0, "the README has no option table starting with --help");
+    QVector<AppOptionRow> rows;
+    const QStringList lines = readme.mid(at).split(QLatin1Char('\n'));
+    for (int i = 2; i < lines.size() && lines.at(i).startsWith(QLatin1Char('|')); ++i) {
+        QString line = lines.at(i);
+        line.replace(QStringLiteral("\\|"), QStringLiteral("\x01")).remove(QLatin1Char('`'));
+        const QStringList cells = line.split(QLatin1Char('|'));
+        QCOMPARE(cells.size(), 5);
+        auto cell = [&cells](int n) { return cells.at(n).trimmed().replace(QLatin1Char('\x01'), QLatin1Char('|')); };
+        rows.append(AppOptionRow{cell(1), cell(2), cell(3)});
+    }
+    const QVector<AppOptionRow> table = appOptionTable();
+    QCOMPARE(rows.size(), table.size());
+    const QString help = appHelpText();
+    for (int i = 0; i < table.size(); ++i) {
+        QCOMPARE(rows.at(i).option, table.at(i).option);
+        QCOMPARE(rows.at(i).defaultValue, table.at(i).defaultValue);
+        QCOMPARE(rows.at(i).meaning, table.at(i).meaning);
+        QVERIFY2(help.contains(table.at(i).option) && help.contains(table.at(i).meaning), qPrintable(table.at(i).option));
     }
 }
 

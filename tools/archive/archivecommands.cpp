@@ -12,6 +12,7 @@
 #include "archiveverify.h"
 #include "audittrail.h"
 #include "clitext.h"
+#include "filenames.h"
 
 #include <QElapsedTimer>
 #include <cstdio>
@@ -145,7 +146,7 @@ int exportFiles(CArchiveDb &db, const QString &project, const QString &hole, int
     if (!exportHoleFiles(db, project, hole, version, test, dir, &written, &error))
         return fail(error);
     for (const QString &w : qAsConst(written))
-        line(v(w));
+        line(v(FileNames::shown(w)));
     return 0;
 }
 
@@ -193,13 +194,13 @@ int summary(CArchiveDb &db, const QString &project, const QString &csvPath, cons
     if (!csvPath.isEmpty()) {
         CAtomicFileWriter w(csvPath);
         if (!w.open() || !w.write(projectSummaryCsv(s)) || !w.commit())
-            return fail(QStringLiteral("%1: %2").arg(csvPath, w.errorString()));
-        line(v(csvPath));
+            return fail(QStringLiteral("%1: %2").arg(FileNames::shown(csvPath), w.errorString()));
+        line(v(FileNames::shown(csvPath)));
     }
     if (!pdfPath.isEmpty()) {
         if (!writeProjectSummaryPdf(s, pdfPath, &error))
-            return fail(QStringLiteral("%1: %2").arg(pdfPath, error));
-        line(v(pdfPath));
+            return fail(QStringLiteral("%1: %2").arg(FileNames::shown(pdfPath), error));
+        line(v(FileNames::shown(pdfPath)));
     }
     return 0;
 }

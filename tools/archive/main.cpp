@@ -25,6 +25,7 @@
 #include "archivecommands.h"
 #include "archivedb.h"
 #include "archiveserver.h"
+#include "filenames.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>
@@ -85,6 +86,8 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (drawing)
         qInstallMessageHandler(quietNotes);
+    // Paths typed in UTF-8 find the instrument's GBK-named folders.
+    FileNames::installOfficeFileNames();
     std::unique_ptr<QCoreApplication> app(drawing ? new QGuiApplication(argc, argv) : new QCoreApplication(argc, argv));
     QCoreApplication::setApplicationName(QStringLiteral("zpvw-archive"));
 
@@ -104,8 +107,11 @@ int main(int argc, char **argv)
     if (!db.open(address, &error))
         return ArchiveCommands::fail(error);
 
-    if (command == QLatin1String("import") && !args.isEmpty())
+    if (command == QLatin1String("import") && !args.isEmpty()) {
+        for (QString &path : args)
+            path = FileNames::locate(path);
         return ArchiveCommands::importPaths(db, args);
+    }
     if (command == QLatin1String("projects") && args.isEmpty())
         return ArchiveCommands::projects(db);
     if (command == QLatin1String("holes") && args.size() == 1)
@@ -121,14 +127,15 @@ int main(int argc, char **argv)
         const int n = version.isEmpty() ? 0 : version.toInt(&ok);
         if (!ok || n < 0)
             return usage();
-        return ArchiveCommands::exportFiles(db, args.at(0), args.at(1), n, test, args.at(2));
+        return ArchiveCommands::exportFiles(db, args.at(0), args.at(1), n, test, FileNames::locate(args.at(2)));
     }
     if (command == QLatin1String("summary")) {
         QString csv, pdf;
         if (!takeOption(args, QStringLiteral("--csv"), &csv) || !takeOption(args, QStringLiteral("--pdf"), &pdf)
             || args.size() != 1 || (csv.isEmpty() && pdf.isEmpty()))
             return usage();
-        return ArchiveCommands::summary(db, args.at(0), csv, pdf);
+        return ArchiveCommands::summary(db, args.at(0), csv.isEmpty() ? csv : FileNames::locate(csv),
+                                        pdf.isEmpty() ? pdf : FileNames::locate(pdf));
     }
     if (command == QLatin1String("verify")) {
         QString head;

@@ -1,5 +1,7 @@
 #include "holeverify.h"
 
+#include "filenames.h"
+
 #include "devicekey.h"
 #include "sealcheck.h"
 
@@ -32,12 +34,12 @@ int verifySealedFile(const QString &holePath, const QString &keyArgument)
         key = keyFrom(keyArgument);
         if (key.isEmpty()) {
             fprintf(stderr, "zpvw-hole: --key %s: not a public key (base64 of 32 bytes, or a file holding it)\n",
-                    qUtf8Printable(keyArgument));
+                    qUtf8Printable(FileNames::shown(keyArgument)));
             return 2;
         }
     }
     const SealCheck c = checkSealedFile(holePath, key);
-    const QString name = QFileInfo(holePath).fileName();
+    const QString name = FileNames::shown(QFileInfo(holePath).fileName());
     if (c.manifestFound) {
         const TestStatement &s = c.manifest.statement;
         printf("%s\n", qUtf8Printable(QStringLiteral("%1: signed by device %2 (key %3), sequence %4, saved %5")

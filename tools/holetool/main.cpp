@@ -18,8 +18,11 @@
 //
 // Files are read and written by the instrument's own code. On failure one
 // line on stderr names the file and the reason, the exit status is 1 and
-// nothing is written.
+// nothing is written. A path is taken as typed, or, where the typed bytes do
+// not exist, with the instrument's GBK-named folder or file in their place
+// (FileNames::locate); paths are printed readably (FileNames::shown).
 
+#include "filenames.h"
 #include "holefile.h"
 #include "holejson.h"
 #include "holereport.h"
@@ -41,7 +44,7 @@
 namespace {
 int failWith(const QString &file, const QString &reason)
 {
-    fprintf(stderr, "zpvw-hole: %s: %s\n", qUtf8Printable(file), qUtf8Printable(reason));
+    fprintf(stderr, "zpvw-hole: %s: %s\n", qUtf8Printable(FileNames::shown(file)), qUtf8Printable(reason));
     return 1;
 }
 
@@ -74,7 +77,7 @@ bool read(const QString &file, CtrlInfo &info, QVector<Sample> &samples)
         return false;
     }
     if (r.samplesTruncated)
-        fprintf(stderr, "zpvw-hole: %s: the file announces %lld samples and holds %d\n", qUtf8Printable(r.path),
+        fprintf(stderr, "zpvw-hole: %s: the file announces %lld samples and holds %d\n", qUtf8Printable(FileNames::shown(r.path)),
                 r.announcedSamples, r.samples.size());
     samples = r.samples;
     return true;
@@ -151,7 +154,7 @@ int project(const QStringList &args)
         return failWith(dir, QStringLiteral("not a folder"));
     const ProjectSummary s = summarizeProjectFolder(dir);
     for (const HoleTestRecord &t : s.unreadable)
-        fprintf(stderr, "zpvw-hole: %s: %s (left out)\n", qUtf8Printable(t.fileName), qUtf8Printable(t.error));
+        fprintf(stderr, "zpvw-hole: %s: %s (left out)\n", qUtf8Printable(FileNames::shown(t.fileName)), qUtf8Printable(t.error));
     const QByteArray csvBytes = projectSummaryCsv(s);
     if (csvFile.isEmpty() && pdfFile.isEmpty()) {
         out(csvBytes);
@@ -209,12 +212,19 @@ int main(int argc, char **argv)
     // and the like) must not mix with the tool's own lines on stderr.
     if (drawing)
         qInstallMessageHandler(quietNotes);
+    FileNames::installOfficeFileNames();
     std::unique_ptr<QCoreApplication> app;
     if (drawing)
         app.reset(new QGuiApplication(argc, argv));
     else
         app.reset(new QCoreApplication(argc, argv));
-    const QStringList a = app->arguments();
+    QStringList a = app->arguments();
+    // Every argument after the command but the options names a file or a
+    // folder (a key given in base64 is no file and stays as it is).
+    for (int i = 2; i < a.size(); ++i) {
+        if (!a.at(i).startsWith(QLatin1String("--")))
+            a[i] = FileNames::locate(a.at(i));
+    }
     if (a.size() == 3 && a.at(1) == QLatin1String("dump"))
         return dump(a.at(2));
     if (a.size() == 3 && a.at(1) == QLatin1String("csv"))
