@@ -67,11 +67,12 @@ QByteArray renderHoleReportPdf(const HoleReportData &data, QString *error)
     return bytes;
 }
 
-bool writeHoleReportTo(const QString &holeFilePath, const QString &pdfPath, QString *error)
+bool writeHoleReportTo(const QString &holeFilePath, const QString &pdfPath, QString *error, const QString &deviceId)
 {
     HoleReportData data;
     if (!readHoleReportData(holeFilePath, &data, error))
         return false;
+    data.deviceId = deviceId;
     const QByteArray pdf = renderHoleReportPdf(data, error);
     if (pdf.isEmpty())
         return false;
@@ -81,19 +82,19 @@ bool writeHoleReportTo(const QString &holeFilePath, const QString &pdfPath, QStr
     return true;
 }
 
-bool writeHoleReport(const QString &holeFilePath, QString *error)
+bool writeHoleReport(const QString &holeFilePath, QString *error, const QString &deviceId)
 {
     const QString pdfPath = holeReportPath(holeFilePath);
-    if (writeHoleReportTo(holeFilePath, pdfPath, error))
+    if (writeHoleReportTo(holeFilePath, pdfPath, error, deviceId))
         return true;
     if (QFile::exists(pdfPath) && !QFile::remove(pdfPath) && error)
         *error += QStringLiteral("; the old report %1 could not be removed").arg(pdfPath);
     return false;
 }
 
-void updateHoleReport(const QString &holeFilePath)
+void updateHoleReport(const QString &holeFilePath, const QString &deviceId)
 {
     QString error;
-    if (!writeHoleReport(holeFilePath, &error))
+    if (!writeHoleReport(holeFilePath, &error, deviceId))
         qWarning() << "hole report not written:" << error;
 }

@@ -29,13 +29,15 @@ QByteArray renderHoleReportPdf(const HoleReportData &data, QString *error = null
 // Reads the hole file and writes its report to pdfPath (replaced safely:
 // the old file stays whole until the new one is complete). False with a
 // reason on any failure; pdfPath is then unchanged.
-bool writeHoleReportTo(const QString &holeFilePath, const QString &pdfPath, QString *error = nullptr);
+// deviceId: the instrument's id shown on the report; empty to leave it out.
+bool writeHoleReportTo(const QString &holeFilePath, const QString &pdfPath, QString *error = nullptr,
+                       const QString &deviceId = QString());
 
 // Writes the companion report of a hole file. When that fails, an older
 // companion report is removed: a report that no longer matches the hole
 // file would show superseded results.
-bool writeHoleReport(const QString &holeFilePath, QString *error = nullptr);
+bool writeHoleReport(const QString &holeFilePath, QString *error = nullptr, const QString &deviceId = QString());
 
 // The call after a save: writeHoleReport, with a failure written to the
 // debug output only. The hole file is never touched.
-void updateHoleReport(const QString &holeFilePath);
+void updateHoleReport(const QString &holeFilePath, const QString &deviceId = QString());

@@ -20,6 +20,7 @@ struct HoleReportData {
     SedimentSuggestion suggestion;
     qint64 announcedSamples = 0; // the count the file states
     bool samplesTruncated = false; // the file holds fewer samples than it states
+    QString deviceId;       // the instrument that saved it; empty when not known (office tools)
 };
 
 // Reads the hole file (extension added as the loader does) and fills out;

@@ -129,14 +129,15 @@ void firstPage(CPaperPainter &pp, const HoleReportData &d)
     y += 12;
 
     y = section(pp, y, tr("工程与桩孔"));
-    y = fields(pp, y,
-               {{tr("工程名称"), in.projectName.get()},
-                {tr("桩号"), in.holeNo.get()},
-                {tr("检测单位"), in.testUnit.get()},
-                {tr("施工单位"), in.constructionUnit.get()},
-                {tr("检测人员"), in.tester.get()},
-                {tr("检测日期"), QStringLiteral("%1 %2").arg(in.testDate.get(), in.testTime.get())}},
-               2, 27, 5.8);
+    QVector<Field> project{{tr("工程名称"), in.projectName.get()},
+                           {tr("桩号"), in.holeNo.get()},
+                           {tr("检测单位"), in.testUnit.get()},
+                           {tr("施工单位"), in.constructionUnit.get()},
+                           {tr("检测人员"), in.tester.get()},
+                           {tr("检测日期"), QStringLiteral("%1 %2").arg(in.testDate.get(), in.testTime.get())}};
+    if (!d.deviceId.isEmpty())
+        project.append({tr("仪器编号"), d.deviceId});
+    y = fields(pp, y, project, 2, 27, 5.8);
 
     y = section(pp, y, tr("测试设置"));
     y = fields(pp, y,

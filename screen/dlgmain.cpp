@@ -438,7 +438,8 @@ void CDlgMain::on_BtnInfo_clicked()
                              .arg(m_session->record().projectName.get(), fileName, m_session->record().holeNo.get(),
                                   QString::number(m_session->record().maxDepth / 1000.0, 'f', 2),
                                   QString::number(int32_t(m_session->record().holeDiameter)), m_session->record().testDate.get());
-    CDlgInfo dlg(text, this);
+    const QString device = m_session->deviceId();
+    CDlgInfo dlg(device.isEmpty() ? text : text + QLatin1Char('\n') + tr("  仪器编号:%1").arg(device), this);
     dlg.exec();
 }
 

@@ -2,6 +2,7 @@
 
 #include "holefiles.h"
 
+#include "devicekey.h"
 #include "outbox.h"
 #include "testmanifest.h"
 #include "testseal.h"
@@ -9,10 +10,12 @@
 #include "appdir.h"
 #include "ctrlinfo.h"
 #include "holefile.h"
+#include "holereport.h"
 
 #include <QDebug>
 #include <QFileInfo>
 
+namespace {
 void sealSavedTest(const QString &holePath, const CtrlInfo &record)
 {
     const QString manifest = manifestPathFor(holePath);
@@ -32,4 +35,23 @@ void sealSavedTest(const QString &holePath, const CtrlInfo &record)
     }
     if (!Outbox(outboxFolder(appDir)).enqueue(seal, files, facts.project, facts.hole, &error))
         qWarning() << "test not queued for the archive:" << error;
+}
+} // namespace
+
+void reportAndSealSavedTest(const QString &holePath, const CtrlInfo &record, const QString &deviceId)
+{
+    // The report first: the manifest signs it with the hole file.
+    updateHoleReport(holePath, deviceId);
+    sealSavedTest(holePath, record);
+}
+
+QString instrumentDeviceId(const QString &appDir)
+{
+    DeviceKey key;
+    QString error;
+    if (!loadOrCreateDeviceKey(appDir, &key, &error)) {
+        qWarning() << "no device key:" << error;
+        return QString();
+    }
+    return key.deviceId();
 }

@@ -9,9 +9,9 @@
 #include "mainstate.h"
 #include "savedtestseal.h"
 
+#include "appdir.h"
 #include "ctrlinfo.h"
 #include "holefile.h"
-#include "holereport.h"
 #include "paramfile.h"
 #include "projectfolder.h"
 #include "testrecord.h"
@@ -141,6 +141,13 @@ void CTestSession::resumeThread()
 void CTestSession::useSmallScreen() { m_record.largeScreen = 0; }
 
 QString CTestSession::dataDir() const { return HoleFiles::dataDir(m_record); }
+
+QString CTestSession::deviceId() const
+{
+    if (m_deviceId.isEmpty())
+        m_deviceId = instrumentDeviceId(QKRVCommomUtils::appPath());
+    return m_deviceId;
+}
 
 void CTestSession::storeSetup(const CtrlInfo &edited)
 {
@@ -496,9 +503,9 @@ bool CTestSession::saveTest(const std::function<void(int)> &progress, QString *e
     if (!saveHoleFile(path, m_record, m_samples.snapshot(), options, error))
         return false;
     progress(100);
-    // The report beside the file; its failure never undoes the save.
-    updateHoleReport(path);
-    sealSavedTest(path, m_record);
+    // The report and the manifest beside the file; their failure never
+    // undoes the save.
+    reportAndSealSavedTest(path, m_record, deviceId());
     m_savedFile = withHoleExtension(path);
 
     restartAcquisition();
@@ -679,8 +686,8 @@ CTestSession::JudgeResult CTestSession::judged()
     if (m_reviewMode) {
         result = rewriteReviewedFile(m_record, m_samples.snapshot()) ? JudgedAndSaved : SaveFailed;
         if (result == JudgedAndSaved) {
-            updateHoleReport(m_record.filePath.get()); // the report follows the judgement
-            sealSavedTest(m_record.filePath.get(), m_record);
+            // The report and the manifest follow the judgement.
+            reportAndSealSavedTest(m_record.filePath.get(), m_record, deviceId());
         }
     }
     emit judgementChanged();

@@ -49,6 +49,9 @@ public:
     const CtrlInfo &record() const { return m_record; }
     // The folder of the project folders.
     QString dataDir() const;
+    // The instrument's device id (read once; empty when its key cannot be
+    // had), shown by the information dialog and on every report.
+    QString deviceId() const;
     uint32_t state() const { return m_control.state(); }
     // The state word's flags as the session holds them.
     const AcqControl &control() const { return m_control.control(); }
@@ -232,6 +235,8 @@ private:
     void onLinkState();
     void setStateAndTell(uint32_t word);
     JudgeResult judged();
+
+    mutable QString m_deviceId;
 
     // The live test while a stored file is reviewed, given back as it was
     // when the review ends.

@@ -755,6 +755,10 @@ Thickness(cm)</translation>
   Test Date:%6</translation>
     </message>
     <message>
+        <source>  仪器编号:%1</source>
+        <translation>  Instrument:%1</translation>
+    </message>
+    <message>
         <source>确定要退出吗?</source>
         <translation>Sure you want to exit?</translation>
     </message>
@@ -1097,6 +1101,10 @@ Parameter</translation>
     <message>
         <source>检测人员</source>
         <translation>Tester</translation>
+    </message>
+    <message>
+        <source>仪器编号</source>
+        <translation>Instrument</translation>
     </message>
     <message>
         <source>检测日期</source>

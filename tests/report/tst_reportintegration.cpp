@@ -16,6 +16,7 @@
 #include "suggestionmarker.h"
 #include "sysconfig.h"
 #include "testrecord.h"
+#include "testmanifest.h"
 #include "screentestworld.h"
 #include "sessionsetup.h"
 #include "testsupport.h"
@@ -130,11 +131,18 @@ void TestReportIntegration::endOfTestSaveLeavesReportBeside()
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
     // The hole file, its report and the signed manifest of both.
     QCOMPARE(QDir(QFileInfo(hole).absolutePath()).entryList(QDir::Files), (QStringList{"A12.CZO", "A12.PDF", "A12.SIG"}));
+    // The instrument that signed it is the one the report names.
+    SignedManifest manifest;
+    QString error;
+    QVERIFY2(readManifest(readFileBytes(manifestPathFor(hole)), &manifest, &error), qPrintable(error));
+    QVERIFY(!session.deviceId().isEmpty());
+    QCOMPARE(manifest.statement.device, session.deviceId());
     const QString text = pdfText(holeReportPath(hole));
     if (!text.isEmpty()) {
         QVERIFY(text.contains(u("桩号A12")));
         QVERIFY(text.contains(u("沉渣厚度(cm)35")));
         QVERIFY(text.contains(sha256Hex(readFileBytes(hole))));
+        QVERIFY2(text.contains(u("仪器编号") + session.deviceId()), qPrintable(text));
     }
 }
 

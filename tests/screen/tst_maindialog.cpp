@@ -3,6 +3,9 @@
 // that never answers. Modal dialogs are answered by bounded timers.
 
 #include "dlgmain.h"
+#include "appdir.h"
+#include "dlginfo.h"
+#include "devicekey.h"
 
 #include "acqstate.h"
 #include "appmodel.h"
@@ -78,6 +81,7 @@ private slots:
     void paceTimerFollowsMode();
     void refreshMergesThreadRequests();
     void quitSavesControlParams();
+    void infoNamesTheInstrument();
     void quitWarnsOfUnsavedSamples_data();
     void quitWarnsOfUnsavedSamples();
 
@@ -834,6 +838,26 @@ void TestMainDialog::refreshMergesThreadRequests()
     QCOMPARE(m_dlg->tableFillCount(), fills + 1);
     m_dlg->show();
     QTRY_COMPARE_WITH_TIMEOUT(m_dlg->tableFillCount(), fills + 2, 5000);
+}
+
+// The information dialog: the test's description, then the instrument's
+// device id, the one its manifests are signed with.
+void TestMainDialog::infoNamesTheInstrument()
+{
+    makeDialog();
+    DeviceKey key;
+    QVERIFY(loadOrCreateDeviceKey(QKRVCommomUtils::appPath(), &key, nullptr));
+    QString shown;
+    auto info = answerNextModal("CDlgInfo", [&shown](QWidget *w) {
+        shown = static_cast<CDlgInfo *>(w)->infoText();
+        clickChild(w, "BtnOK");
+    });
+    QTest::mouseClick(button(m_dlg.get(), "BtnInfo"), Qt::LeftButton);
+    QVERIFY(info->answered);
+    const QStringList lines = shown.split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 7);
+    QCOMPARE(lines.first(), QStringLiteral("  工程名称:") + m_dlg->session()->record().projectName.get());
+    QCOMPARE(lines.last(), QStringLiteral("  仪器编号:") + key.deviceId());
 }
 
 void TestMainDialog::quitSavesControlParams()

@@ -125,7 +125,7 @@ int main(int argc, char **argv)
     }
 
     style = 0;
-    CDlgInfo info(QStringLiteral("  工程名称:示例工程\n  文件名:ZK-12\n  孔号:ZK-12\n  孔深(m):20.00\n  孔径(mm):2000\n  测试日期:2023-03-08"));
+    CDlgInfo info(QStringLiteral("  工程名称:示例工程\n  文件名:ZK-12\n  孔号:ZK-12\n  孔深(m):20.00\n  孔径(mm):2000\n  测试日期:2023-03-08\n  仪器编号:7K2Q-M9XA-3F0D-PW1C"));
     ok &= info.grab().save(out + "/dlginfo.png");
 
     std::printf("%s\n", ok ? "written" : "failed");
