@@ -3,7 +3,8 @@
 #include "filingcheck.h"
 #include "manifestcheck.h"
 
-#include <QCryptographicHash>
+#include "sha256.h"
+
 #include <QHash>
 #include <QSqlQuery>
 #include <QThread>
@@ -57,7 +58,7 @@ bool verifyArchive(CArchiveDb &db, VerifyReport *report, QString *error, const Q
                 pool.emplace_back([batch, w, workers] {
                     for (int i = w; i < batch->size(); i += workers) {
                         Stored &s = (*batch)[i];
-                        s.actual = QCryptographicHash::hash(s.bytes, QCryptographicHash::Sha256).toHex();
+                        s.actual = sha256Digest(s.bytes).toHex();
                     }
                 });
             }

@@ -293,6 +293,8 @@ CArchiveWebServer::CArchiveWebServer(const ArchiveAddress &archive, const TlsFil
     m_server->set_write_timeout(30, 0);
     m_server->set_keep_alive_max_count(1000);
     m_server->set_keep_alive_timeout(5);
+    // An answer goes out at once, not after the client's delayed ACK.
+    m_server->set_tcp_nodelay(true);
     // Each server thread keeps its own database connection for the server's
     // life (a PostgreSQL connection costs a server process): a few threads
     // serve an office well and all of them are soon connected.

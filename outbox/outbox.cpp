@@ -10,6 +10,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <unistd.h>
 
 namespace {
@@ -100,11 +101,11 @@ bool Outbox::enqueue(const SealResult &seal, const QStringList &files, const QSt
     return true;
 }
 
-QVector<OutboxItem> Outbox::pending() const
+QStringList Outbox::itemFolders() const
 {
     QDir dir(m_folder);
-    QVector<OutboxItem> items;
     const QStringList names = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+    QStringList folders;
     for (const QString &name : names) {
         const QString path = m_folder + QLatin1Char('/') + name;
         if (name.startsWith(QLatin1Char('.')) && name.endsWith(kPartSuffix)) {
@@ -112,15 +113,28 @@ QVector<OutboxItem> Outbox::pending() const
             const OutboxItem cut = readItem(path);
             const QString target = m_folder + QLatin1Char('/') + name.mid(1, name.size() - 1 - kPartSuffix.size());
             if (cut.isValid() && !QFileInfo::exists(target) && QDir().rename(path, target))
-                items.append(readItem(target));
+                folders.append(target);
             else if (!cut.isValid())
                 QDir(path).removeRecursively();
             continue;
         }
         if (name.startsWith(QLatin1Char('.')))
             continue; // a removal cut short; remove() clears it
+        folders.append(path);
+    }
+    // The names are the sequence numbers, zero-padded: their order is the
+    // queue's.
+    std::sort(folders.begin(), folders.end());
+    return folders;
+}
 
-        const OutboxItem item = readItem(path);
+QVector<OutboxItem> Outbox::pending(int limit) const
+{
+    QVector<OutboxItem> items;
+    for (const QString &folder : itemFolders()) {
+        if (limit >= 0 && items.size() >= limit)
+            break;
+        const OutboxItem item = readItem(folder);
         if (item.isValid())
             items.append(item);
     }
@@ -129,7 +143,15 @@ QVector<OutboxItem> Outbox::pending() const
     return items;
 }
 
-int Outbox::count() const { return pending().size(); }
+int Outbox::count() const
+{
+    // Without reading every description: a queue of a thousand is counted
+    // after every item sent.
+    int n = 0;
+    for (const QString &folder : itemFolders())
+        n += QFileInfo::exists(folder + QLatin1Char('/') + kItemFile) ? 1 : 0;
+    return n;
+}
 
 bool Outbox::remove(const OutboxItem &item)
 {

@@ -42,12 +42,17 @@ public:
     // from the seal). False with a reason.
     bool enqueue(const SealResult &seal, const QStringList &files, const QString &project, const QString &hole,
                  QString *error);
-    // The items waiting, oldest sequence first.
-    QVector<OutboxItem> pending() const;
+    // The items waiting, oldest sequence first; the first `limit` of them
+    // when limit >= 0.
+    QVector<OutboxItem> pending(int limit = -1) const;
     int count() const;
     // Removes an item once the archive holds it.
     bool remove(const OutboxItem &item);
 
 private:
+    // The items' folders in the queue's order, after finishing the renames
+    // a power cut interrupted.
+    QStringList itemFolders() const;
+
     QString m_folder;
 };

@@ -1,8 +1,9 @@
 #include "reportdata.h"
 
+#include "sha256.h"
+
 #include "holefile.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 
@@ -22,7 +23,7 @@ bool readAll(const QString &path, QByteArray *bytes, QString *error)
 
 QString sha256Hex(const QByteArray &bytes)
 {
-    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    return QString::fromLatin1(sha256Digest(bytes).toHex());
 }
 
 bool readHoleReportData(const QString &holeFilePath, HoleReportData *out, QString *error)

@@ -13,7 +13,8 @@ mkdir -p "$BUILD_DIR"
 log="$BUILD_DIR/bench-build.log"
 if ! { cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DZPVW_BENCH=ON &&
        cmake --build "$BUILD_DIR" -j"$(nproc)" \
-           --target zpvw zpvw-winchsim zpvw-bench zpvw-benchrun zpvw-procbench zpvw-archivebench; } >"$log" 2>&1; then
+           --target zpvw zpvw-winchsim zpvw-bench zpvw-benchrun zpvw-procbench zpvw-archivebench \
+               zpvw-archive zpvw-uploadbench; } >"$log" 2>&1; then
     tail -40 "$log"
     echo "bench.sh: the build failed (whole log: $log)" >&2
     exit 1
@@ -35,3 +36,18 @@ grep -v -e XDG_RUNTIME_DIR -e 'built as DEBUG' -e '^BM_' -e '^ clearFlg' "$out" 
 # The office archive: SQLite and a PostgreSQL server of its own (Unix socket
 # in a temporary folder, fsync on), once each: the import alone takes seconds.
 "$BUILD_DIR/bin/zpvw-archivebench" 2>&1 | grep -v -e XDG_RUNTIME_DIR -e 'built as DEBUG' || true
+# The way from the instrument to the office over loopback TLS: a CA and a
+# certificate for 127.0.0.1 made here, for this run only.
+tls="$(mktemp -d)"
+trap 'rm -rf "$tls"' EXIT
+printf 'subjectAltName=IP:127.0.0.1\n' >"$tls/ext"
+if openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 -subj "/CN=zpvw bench CA" \
+        -keyout "$tls/ca.key" -out "$tls/ca.pem" >/dev/null 2>&1 &&
+   openssl req -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -subj /CN=127.0.0.1 \
+        -keyout "$tls/srv.key" -out "$tls/srv.csr" >/dev/null 2>&1 &&
+   openssl x509 -req -in "$tls/srv.csr" -CA "$tls/ca.pem" -CAkey "$tls/ca.key" -CAcreateserial -days 2 \
+        -extfile "$tls/ext" -out "$tls/srv.pem" >/dev/null 2>&1; then
+    "$BUILD_DIR/bin/zpvw-uploadbench" --tls "$tls" --tests 1000 --senders 4 2>&1 | grep -v XDG_RUNTIME_DIR || true
+else
+    echo "bench.sh: openssl could not make the test certificates; the upload figures are left out" >&2
+fi

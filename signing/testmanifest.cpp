@@ -1,11 +1,12 @@
 #include "testmanifest.h"
 
+#include "sha256.h"
+
 #include "devicekey.h"
 #include "dsse.h"
 
 #include "holefile.h"
 
-#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -21,7 +22,7 @@ QString manifestPayloadType() { return QStringLiteral("application/vnd.in-toto+j
 
 QString manifestSha256(const QByteArray &bytes)
 {
-    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    return QString::fromLatin1(sha256Digest(bytes).toHex());
 }
 
 QByteArray statementToJson(const TestStatement &s)

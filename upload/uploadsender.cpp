@@ -104,8 +104,9 @@ void CUploadSender::sendNext()
 {
     if (m_busy)
         return;
-    const QVector<OutboxItem> items = m_outbox.pending();
-    m_status.pending = items.size();
+    // The oldest item only: the queue may hold a thousand.
+    const QVector<OutboxItem> items = m_outbox.pending(1);
+    m_status.pending = items.isEmpty() ? 0 : m_outbox.count();
     if (items.isEmpty()) {
         m_status.failure = UploadStatus::None;
         m_status.detail.clear();

@@ -195,9 +195,13 @@ void TestSigning::outboxKeepsSealedBytesInOrder()
     QCOMPARE(readFileBytes(items.at(2).files.first()), QByteArray("Z1 judged"));
     QCOMPARE(manifestSha256(readFileBytes(items.at(0).files.last())), items.at(0).manifestSha256);
     QCOMPARE(items.at(0).holeSha256, manifestSha256("Z1 first"));
+    // The sender takes the oldest alone.
+    QCOMPARE(box.pending(1).size(), 1);
+    QCOMPARE(box.pending(1).first().sequence, 1);
     QVERIFY(box.remove(items.at(1)));
     QCOMPARE(box.count(), 2);
     QCOMPARE(box.pending().at(1).sequence, 3);
+    QCOMPARE(box.pending(1).first().sequence, 1);
     // An item of another folder is never removed.
     OutboxItem foreign = items.at(0);
     foreign.folder = app.file(QStringLiteral("data"));
@@ -216,6 +220,8 @@ void TestSigning::outboxCompletesACutEnqueue()
     // And one cut before its description was written.
     QDir(box.folder()).mkpath(QStringLiteral(".000000000002.part"));
     writeFileBytes(box.folder() + QStringLiteral("/.000000000002.part/Z2.CZO"), "half");
+    // Counted as the sender counts, the cut items are mended first.
+    QCOMPARE(box.count(), 1);
     const QVector<OutboxItem> items = box.pending();
     QCOMPARE(items.size(), 1);
     QCOMPARE(items.first().sequence, 1);
