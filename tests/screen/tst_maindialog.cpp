@@ -5,6 +5,7 @@
 #include "dlgmain.h"
 
 #include "acqstate.h"
+#include "buttontextfit.h"
 #include "appmodel.h"
 #include "cdlgleak.h"
 #include "ctrlinfo.h"
@@ -494,7 +495,7 @@ void TestMainDialog::judgeStatesVerdictAndOverride()
             reason = answerNextModal("CDlgSelKey", [&](QWidget *grid) {
                 for (QPushButton *b : grid->findChildren<QPushButton *>())
                     if (b->isVisible() && !b->text().isEmpty())
-                        reasonsOffered << b->text();
+                        reasonsOffered << wholeButtonText(b);
                 clickButtonWithText(grid, QStringLiteral("监理确认"));
             });
             clickChild(q, "BtnOK");
