@@ -183,6 +183,7 @@ void TestTextFit::cleanup()
     m_session.reset();
     QCoreApplication::removeTranslator(&m_translator);
     language = 0;
+    style = 0;
     QKRVCommomUtils::setSmallScreen(false);
     m_world.reset();
     resetSysBaseConfig();
@@ -203,8 +204,9 @@ void TestTextFit::look(QWidget *w, const QString &where)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     const QString shots = qEnvironmentVariable("ZPVW_SHOTS_DIR");
     if (!shots.isEmpty() && QDir().mkpath(shots)) {
-        QString name = QStringLiteral("%1-%2-%3").arg(where, language ? QStringLiteral("en") : QStringLiteral("zh"),
-                                                       QString::number(m_screen.width()));
+        QString name = QStringLiteral("%1-%2-%3%4").arg(where, language ? QStringLiteral("en") : QStringLiteral("zh"),
+                                                         QString::number(m_screen.width()),
+                                                         style ? QStringLiteral("-dark") : QString());
         name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]+")), QStringLiteral("-"));
         w->grab().save(shots + QLatin1Char('/') + name + QStringLiteral(".png"));
     }
@@ -451,13 +453,18 @@ void TestTextFit::everyTextFitsItsButton_data()
     QTest::addColumn<QString>("place");
     QTest::addColumn<int>("lang");
     QTest::addColumn<QSize>("screen");
+    QTest::addColumn<int>("theme");
     const QStringList names = places().keys();
     for (const QString &name : names)
         for (int lang = 0; lang < 2; ++lang)
             for (const QSize size : {QSize(1024, 768), QSize(800, 600)})
                 QTest::addRow("%s, %s, %dx%d", qPrintable(name), lang ? "English" : "Chinese", size.width(),
                               size.height())
-                    << name << lang << size;
+                    << name << lang << size << 0;
+    // The dark theme's sheets draw the same buttons; its own padding and
+    // fonts must leave the same room.
+    for (const QString &name : names)
+        QTest::addRow("%s, English, 800x600, dark", qPrintable(name)) << name << 1 << QSize(800, 600) << 1;
 }
 
 void TestTextFit::everyTextFitsItsButton()
@@ -465,6 +472,8 @@ void TestTextFit::everyTextFitsItsButton()
     QFETCH(QString, place);
     QFETCH(int, lang);
     QFETCH(QSize, screen);
+    QFETCH(int, theme);
+    style = theme;
     language = lang;
     if (lang == 1)
         QVERIFY(QCoreApplication::installTranslator(&m_translator));
