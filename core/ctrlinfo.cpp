@@ -57,6 +57,10 @@ int SampleModes::codeOf(const QString &modeText)
 {
     if (modeText.isEmpty())
         return -1;
+    // The English catalogue's earlier spelling of the manual mode, still in
+    // parameter files written with it.
+    if (modeText == QLatin1String("Manaul"))
+        return Manual;
     const QTranslator *english = englishCatalogue();
     for (int i = 0; i < kModeCount; ++i) {
         if (modeText == text(i) || modeText == sourceText(i))

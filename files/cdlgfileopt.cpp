@@ -1,6 +1,7 @@
 #include "cdlgfileopt.h"
 #include "ui_cdlgfileopt.h"
 
+#include "buttontextfit.h"
 #include "commonutils.h"
 
 #include <QLabel>
@@ -25,6 +26,8 @@ CDlgFileOpt::CDlgFileOpt(QWidget *parent) : QDialog(parent, Qt::FramelessWindowH
     QKRVCommomUtils::loadCommonStyleSheet(this);
     if (QKRVCommomUtils::themeName() == QLatin1String("black"))
         ui->DlgWidget->setStyleSheet(QLatin1String(kDarkPanel));
+    // "Project summary" takes two lines in English.
+    new ButtonTextFitter(this);
 }
 
 CDlgFileOpt::~CDlgFileOpt() { delete ui; }

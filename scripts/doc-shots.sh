@@ -3,7 +3,7 @@
 # 1024x768 X screen of its own (xvfb-run), against the winch simulator:
 # the main screen in Chinese, in English and in the dark theme, and the
 # set-up dialog, the raising test, the end-of-test dialog and the file
-# browser in Chinese and in English.
+# browser in Chinese and in English; the English basis grid.
 #
 #   scripts/doc-shots.sh                 # uses build/
 #   BUILD_DIR=build-x scripts/doc-shots.sh
@@ -89,5 +89,11 @@ if [ -x "$BIN/mainscreen_shots" ]; then
     keep "$WORK/screen/review-overlay-en-black-800x600.png" "$OUT/accept-overlay-en-dark-800.png"
     keep "$WORK/screen/review-override-zh-white-1024x768.png" "$OUT/accept-override-zh.png"
     keep "$WORK/screen/review-override-en-black-800x600.png" "$OUT/accept-override-en-dark-800.png"
+fi
+# The English basis grid, as the text-fitting test lays it out at 1024x768.
+if [ -x "$BIN/tst_textfit" ]; then
+    QT_QPA_PLATFORM=offscreen ZPVW_SHOTS_DIR="$WORK/fit" "$BIN/tst_textfit" \
+        "everyTextFitsItsButton:set-up and its grids, English, 1024x768" >/dev/null 2>&1
+    keep "$WORK/fit/basis-grid-en-1024.png" "$OUT/accept-basis-en.png"
 fi
 ls -l "$OUT"

@@ -1,5 +1,6 @@
 #include "dialogframe.h"
 
+#include "buttontextfit.h"
 #include "commonutils.h"
 #include "sysconfig.h"
 
@@ -20,6 +21,7 @@ void coverScreen(QDialog *dialog)
 {
     dialog->setGeometry(QKRVCommomUtils::screenRect());
     QKRVCommomUtils::loadCommonStyleSheet(dialog);
+    new ButtonTextFitter(dialog);
 }
 
 void collapseSpacer(QSpacerItem *spacer)

@@ -13,8 +13,8 @@ namespace DialogFrame {
 // so the form's semi-transparent backdrop dims the screen behind it.
 void prepare(QDialog *dialog);
 
-// After the form is built: cover the usable screen and take the theme's
-// common style sheet.
+// After the form is built: cover the usable screen, take the theme's
+// common style sheet and keep every button's text fitted to its button.
 void coverScreen(QDialog *dialog);
 
 // Shrinks a spacer to nothing so the button beside it stands alone.

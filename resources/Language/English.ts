@@ -9,7 +9,7 @@
     </message>
     <message>
         <source>手动提升</source>
-        <translation>Manaul</translation>
+        <translation>Manual</translation>
     </message>
     <message>
         <source>手动(4s/m)</source>
@@ -679,13 +679,11 @@ Test date:</translation>
     </message>
     <message>
         <source>测试完成</source>
-        <translation>Test
-Complete</translation>
+        <translation>Finish</translation>
     </message>
     <message>
         <source>关闭文件</source>
-        <translation>Close
-File</translation>
+        <translation>Close File</translation>
     </message>
     <message>
         <source>合格</source>
@@ -895,7 +893,7 @@ Parameter</translation>
     </message>
     <message>
         <source>手动提升</source>
-        <translation>Manaul</translation>
+        <translation>Manual</translation>
     </message>
     <message>
         <source>手动(4s/m)</source>
@@ -939,7 +937,7 @@ Parameter</translation>
     </message>
     <message>
         <source>采集提升方式</source>
-        <translation>Sample Model</translation>
+        <translation>Sample Mode</translation>
     </message>
     <message>
         <source>输入无效！偏移角超出范围(-360~360)！</source>

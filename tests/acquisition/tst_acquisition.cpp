@@ -247,7 +247,8 @@ void TestAcquisition::heightSource_data()
     QTest::newRow("auto-raise: winch height") << kAuto << 123 << 777 << 777 << 0 << false;
     QTest::newRow("wireless: winch height") << kWireless << 123 << 777 << 777 << 0 << false;
     QTest::newRow("English catalogue: auto-raise") << QStringLiteral("Auto-Raise") << 123 << 555 << 555 << 0 << true;
-    QTest::newRow("English catalogue: manual") << QStringLiteral("Manaul") << 12 << 555 << 120 << 1 << true;
+    QTest::newRow("English catalogue: manual") << QStringLiteral("Manual") << 12 << 555 << 120 << 1 << true;
+    QTest::newRow("earlier English spelling: manual") << QStringLiteral("Manaul") << 12 << 555 << 120 << 1 << true;
 }
 
 void TestAcquisition::heightSource()

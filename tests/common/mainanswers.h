@@ -3,6 +3,7 @@
 // question, selection grid) and a look at what a hole file holds: shared by
 // the tests that drive the real main dialog. Header only.
 
+#include "buttontextfit.h"
 #include "acqstate.h"
 #include "dlgmain.h"
 #include "holefile.h"
@@ -29,7 +30,7 @@ inline T *child(QWidget *dlg, const char *name)
 inline bool clickButtonWithText(QWidget *w, const QString &text)
 {
     for (QPushButton *b : w->findChildren<QPushButton *>()) {
-        if (b->text() == text && b->isEnabled()) {
+        if (wholeButtonText(b) == text && b->isEnabled()) {
             QTest::mouseClick(b, Qt::LeftButton);
             return true;
         }

@@ -184,7 +184,9 @@ void TestCore::catalogueTranslatesModes()
     QTranslator tr;
     QVERIFY(tr.load(QStringLiteral(":/Language/English.qm")));
     QCoreApplication::installTranslator(&tr);
-    QCOMPARE(SampleModes::text(SampleModes::Manual), QStringLiteral("Manaul"));
+    QCOMPARE(SampleModes::text(SampleModes::Manual), QStringLiteral("Manual"));
+    // The earlier misspelling, as files written with it hold it.
+    QCOMPARE(SampleModes::codeOf(QStringLiteral("Manaul")), int(SampleModes::Manual));
     QCOMPARE(SampleModes::text(SampleModes::Wireless), QStringLiteral("Wireless"));
     QCOMPARE(SampleModes::codeOf(QStringLiteral("手动(6s/m)")), int(SampleModes::Manual6));
     QCOMPARE(SampleModes::codeOf(QStringLiteral("Manual(6s/m)")), int(SampleModes::Manual6));

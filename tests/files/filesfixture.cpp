@@ -1,4 +1,6 @@
 #include "filesfixture.h"
+
+#include "buttontextfit.h"
 #include "sessionsetup.h"
 
 #include "cdlgprogress.h"
@@ -156,7 +158,7 @@ QString fileOperationText(QWidget *w)
         for (int i = 1; i <= 15; ++i) {
             auto *b = w->findChild<QAbstractButton *>(QStringLiteral("Btn%1").arg(i));
             if (b && b->isEnabled())
-                items << b->text();
+                items << wholeButtonText(b);
         }
         return items.join(QStringLiteral(" | "));
     }

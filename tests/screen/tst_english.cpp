@@ -8,6 +8,7 @@
 // dialog the test looks at; ZPVW_SHOTS_STYLE=1 picks the dark theme and
 // ZPVW_SHOTS_SMALL=1 the 800x600 model.
 
+#include "buttontextfit.h"
 #include "showntexts.h"
 
 #include "acqstate.h"
@@ -70,7 +71,7 @@ QPushButton *button(QWidget *w, const char *name) { return w->findChild<QPushBut
 bool clickButtonWithText(QWidget *w, const QString &text)
 {
     for (QPushButton *b : w->findChildren<QPushButton *>()) {
-        if (b->text() == text && b->isEnabled() && b->isVisible()) {
+        if (wholeButtonText(b) == text && b->isEnabled() && b->isVisible()) {
             QTest::mouseClick(b, Qt::LeftButton);
             return true;
         }

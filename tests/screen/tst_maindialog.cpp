@@ -8,6 +8,7 @@
 #include "devicekey.h"
 
 #include "acqstate.h"
+#include "buttontextfit.h"
 #include "appmodel.h"
 #include "cdlgleak.h"
 #include "ctrlinfo.h"
@@ -498,7 +499,7 @@ void TestMainDialog::judgeStatesVerdictAndOverride()
             reason = answerNextModal("CDlgSelKey", [&](QWidget *grid) {
                 for (QPushButton *b : grid->findChildren<QPushButton *>())
                     if (b->isVisible() && !b->text().isEmpty())
-                        reasonsOffered << b->text();
+                        reasonsOffered << wholeButtonText(b);
                 clickButtonWithText(grid, QStringLiteral("监理确认"));
             });
             clickChild(q, "BtnOK");

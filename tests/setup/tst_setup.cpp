@@ -1,5 +1,6 @@
 // The set-up dialog, the leak notice and the resample question, driven
 // through their real entry and message dialogs offscreen.
+#include "buttontextfit.h"
 #include "cdlgleak.h"
 #include "cdlgresample.h"
 #include "cdlgset.h"
@@ -63,7 +64,7 @@ ModalAnswerer::Action chooseItem(const QString &text)
 {
     return [text](QWidget *w) {
         for (QPushButton *b : w->findChildren<QPushButton *>()) {
-            if (b->text() == text && b->isEnabled()) {
+            if (wholeButtonText(b) == text && b->isEnabled()) {
                 b->click();
                 return;
             }
@@ -778,7 +779,7 @@ void TestSetup::selections()
         for (int i = 1; i <= 15; ++i) {
             auto *b = w->findChild<QPushButton *>(QStringLiteral("Btn%1").arg(i));
             if (b->isEnabled())
-                seenItems << b->text();
+                seenItems << wholeButtonText(b);
         }
         chooseItem(choice)(w);
     });
@@ -805,7 +806,7 @@ void TestSetup::basisAndPosition()
         for (int i = 1; i <= 15; ++i) {
             auto *b = w->findChild<QPushButton *>(QStringLiteral("Btn%1").arg(i));
             if (b->isEnabled())
-                offered << b->text();
+                offered << wholeButtonText(b);
         }
         chooseItem(QStringLiteral("JTG/T 3650 摩擦桩"))(w);
     });
@@ -1054,7 +1055,7 @@ void TestSetup::englishCatalogue()
     QCOMPARE(field<QPushButton>(&dlg, "BtnOK")->text(), QStringLiteral("OK"));
     // The stored default mode is the English text and matches its item.
     QCOMPARE(field<QComboBox>(&dlg, "CBSampleMode")->currentText(), QStringLiteral("Auto-Raise"));
-    QCOMPARE(field<QComboBox>(&dlg, "CBSampleMode")->itemText(1), QStringLiteral("Manaul"));
+    QCOMPARE(field<QComboBox>(&dlg, "CBSampleMode")->itemText(1), QStringLiteral("Manual"));
     field(&dlg, "editPileD")->setText(QStringLiteral("0"));
     ModalAnswerer s;
     QString shown;

@@ -14,6 +14,9 @@ private slots:
     void search();
     void longWordShrinksShortWordKeepsItsSize();
     void fitterFollowsTextChanges();
+    void breakInTwo_data();
+    void breakInTwo();
+    void secondLineBeforeSmallerFont();
 };
 
 void TestButtonTextFit::search_data()
@@ -94,6 +97,71 @@ void TestButtonTextFit::fitterFollowsTextChanges()
     button.setText(QStringLiteral("Resample"));
     QTRY_VERIFY_WITH_TIMEOUT(QFontInfo(button.font()).pixelSize() < 20, 2000);
     QVERIFY(QFontMetrics(button.font()).horizontalAdvance(button.text()) <= button.width());
+    qApp->setStyleSheet(QString());
+}
+
+void TestButtonTextFit::breakInTwo_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("code over pile type") << QStringLiteral("JGJ 94 抗拔、抗水平力桩") << QStringLiteral("JGJ 94\n抗拔、抗水平力桩");
+    QTest::newRow("the narrower widest line") << QStringLiteral("JTG/T 3650 end-bearing") << QStringLiteral("JTG/T 3650\nend-bearing");
+    QTest::newRow("two words") << QStringLiteral("Project summary") << QStringLiteral("Project\nsummary");
+    QTest::newRow("one word stays") << QStringLiteral("Supercalifragilistic") << QStringLiteral("Supercalifragilistic");
+    QTest::newRow("lines of its own stay") << QStringLiteral("Test\nComplete now") << QStringLiteral("Test\nComplete now");
+    QTest::newRow("no empty line at an edge") << QStringLiteral(" Finish") << QStringLiteral(" Finish");
+}
+
+void TestButtonTextFit::breakInTwo()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    // A plain measure: every character as wide as the next (a Han character
+    // twice as wide), so the best break is known without a font.
+    const auto width = [](const QString &line) {
+        int w = 0;
+        for (const QChar c : line)
+            w += c.unicode() > 0x2E80 ? 2 : 1;
+        return w;
+    };
+    QCOMPARE(::breakInTwo(text, width), expected);
+}
+
+// A text too wide for one line takes two at the font's own size; only a
+// text that two lines cannot hold gets smaller. The button keeps the text
+// it was given, and a new text is fitted from scratch.
+void TestButtonTextFit::secondLineBeforeSmallerFont()
+{
+    qApp->setStyleSheet(QStringLiteral("QPushButton { font-size: 20px; padding: 0; border: none; }"));
+    QWidget bar;
+    QPushButton button(&bar);
+    bar.show();
+    button.ensurePolished();
+    const QFontMetrics fm(button.font());
+    const QString given = QStringLiteral("JTG/T 3650 end-bearing");
+    button.setFixedSize(fm.horizontalAdvance(QStringLiteral("end-bearing")) + 8, fm.lineSpacing() * 2 + 8);
+    button.setText(given);
+    QVERIFY(fm.horizontalAdvance(given) > button.width()); // the fault: clipped on one line
+    fitButtonText(&button);
+    QCOMPARE(button.text(), QStringLiteral("JTG/T 3650\nend-bearing"));
+    QCOMPARE(QFontInfo(button.font()).pixelSize(), 20);
+    QCOMPARE(wholeButtonText(&button), given);
+    fitButtonText(&button);
+    QCOMPARE(button.text(), QStringLiteral("JTG/T 3650\nend-bearing"));
+
+    // Too low for two lines: one line, smaller.
+    button.setFixedSize(fm.horizontalAdvance(given) * 4 / 5, fm.height() + 4);
+    fitButtonText(&button);
+    QCOMPARE(button.text(), given);
+    QVERIFY(QFontInfo(button.font()).pixelSize() < 20);
+    QVERIFY(QFontMetrics(button.font()).horizontalAdvance(given) <= button.width());
+
+    // A new text that fits is shown as given, at the natural size.
+    button.setText(QStringLiteral("Cancel"));
+    fitButtonText(&button);
+    QCOMPARE(button.text(), QStringLiteral("Cancel"));
+    QCOMPARE(wholeButtonText(&button), QStringLiteral("Cancel"));
+    QCOMPARE(QFontInfo(button.font()).pixelSize(), 20);
     qApp->setStyleSheet(QString());
 }
 
