@@ -64,8 +64,7 @@ CUploadSender::~CUploadSender()
 
 void CUploadSender::setRetryPauses(int firstMs, int maxMs)
 {
-    m_firstPauseMs = qMax(1, firstMs);
-    m_maxPauseMs = qMax(m_firstPauseMs, maxMs);
+    m_pauses = RetryPauses(firstMs, maxMs);
 }
 
 void CUploadSender::start()
@@ -109,7 +108,7 @@ void CUploadSender::sendNext()
     if (items.isEmpty()) {
         m_status.failure = UploadStatus::None;
         m_status.detail.clear();
-        m_pauseMs = 0;
+        m_pauses.afterSuccess();
         emit statusChanged();
         if (m_once)
             emit finished();
@@ -166,7 +165,7 @@ void CUploadSender::answered(QNetworkReply *reply, const OutboxItem &item)
     ++m_status.sentTotal;
     m_status.failure = UploadStatus::None;
     m_status.detail.clear();
-    m_pauseMs = 0;
+    m_pauses.afterSuccess();
     emit sent(item.sequence);
     sendNext();
 }
@@ -181,6 +180,5 @@ void CUploadSender::failed(UploadStatus::Failure failure, const QString &detail)
         emit finished();
         return;
     }
-    m_pauseMs = m_pauseMs == 0 ? m_firstPauseMs : qMin(m_pauseMs * 2, m_maxPauseMs);
-    m_retry->start(m_pauseMs);
+    m_retry->start(m_pauses.afterFailure());
 }
