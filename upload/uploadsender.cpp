@@ -146,7 +146,7 @@ void CUploadSender::sendNext()
 void CUploadSender::answered(QNetworkReply *reply, const OutboxItem &item)
 {
     const int http = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const QByteArray body = reply->readAll();
+    const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray(); // closed once aborted
     const QJsonObject answer = QJsonDocument::fromJson(body).object();
     if (http == 0) {
         const QNetworkReply::NetworkError e = reply->error();
