@@ -118,8 +118,9 @@ void CDemoRun::awaitUpload()
     }
     if (!m_sender)
         return;
-    const QFileInfo hole(m_holePath);
-    const QString test = hole.absoluteDir().dirName() + QLatin1Char('/') + hole.fileName();
+    // "Demo/DEMO1.CZO", readable where the folder is named in GBK.
+    const QFileInfo hole(FileNames::shown(m_holePath));
+    const QString test = hole.dir().dirName() + QLatin1Char('/') + hole.fileName();
     const int waiting = m_sender->waiting();
     const QString line = uploadWaitLine(test, m_archive, waiting, m_sender->status());
     fprintf(waiting == 0 ? stdout : stderr, "%s\n", line.toUtf8().constData());

@@ -505,7 +505,7 @@ void TestUpload::demoSaysWhyStillQueued_data()
     // A refusal ends the wait at once; an archive out of reach is waited
     // for until the time limit.
     QTest::newRow("device not registered") << true << 120 << "the archive refused this instrument: HTTP 403";
-    QTest::newRow("archive down") << false << 15 << "the archive cannot be reached";
+    QTest::newRow("archive down") << false << 20 << "the archive cannot be reached";
 }
 
 void TestUpload::demoSaysWhyStillQueued()
