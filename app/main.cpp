@@ -116,8 +116,12 @@ int main(int argc, char **argv)
         new CUploadStrip(dlg.findChild<QLabel *>(QStringLiteral("label_upload_msg")), sender.get());
         sender->start();
     }
-    if (options.demo)
-        return CDemoRun(dlg, options).exec();
+    if (options.demo) {
+        CDemoRun run(dlg, options);
+        if (sender)
+            run.waitForUpload(sender.get(), upload.url.toString());
+        return run.exec();
+    }
     if (!options.screenshot.isEmpty())
         return runScreenshotOnce(dlg, options.screenshot);
     dlg.exec();

@@ -19,6 +19,8 @@
 #include "cdlgselkey.h"
 #include "dlgmain.h"
 #include "testsession.h"
+#include "uploadsender.h"
+#include "uploadwait.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -95,7 +97,34 @@ int CDemoRun::exec()
     m_answerer.finish();
     if (m_failed)
         fprintf(stderr, "zpvw --demo: %s\n", qUtf8Printable(oneLine(m_failure)));
+    else if (m_sender)
+        awaitUpload();
     return m_status;
+}
+
+void CDemoRun::waitForUpload(CUploadSender *sender, const QString &archive)
+{
+    m_sender = sender;
+    m_archive = archive;
+}
+
+void CDemoRun::awaitUpload()
+{
+    const qint64 limitMs = qint64(m_opt.maxSeconds) * 1000;
+    while (m_sender && m_clock.elapsed() < limitMs && !uploadWaitOver(m_sender->waiting(), m_sender->status())) {
+        QEventLoop loop;
+        QTimer::singleShot(kWaitSliceMs, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    if (!m_sender)
+        return;
+    // "Demo/DEMO1.CZO", readable where the folder is named in GBK.
+    const QFileInfo hole(FileNames::shown(m_holePath));
+    const QString test = hole.dir().dirName() + QLatin1Char('/') + hole.fileName();
+    const int waiting = m_sender->waiting();
+    const QString line = uploadWaitLine(test, m_archive, waiting, m_sender->status());
+    fprintf(waiting == 0 ? stdout : stderr, "%s\n", line.toUtf8().constData());
+    fflush(waiting == 0 ? stdout : stderr);
 }
 
 // ---------------------------------------------------------------- the run

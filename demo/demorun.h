@@ -25,6 +25,12 @@
 //     CDlgMain dlg;
 //     CDemoRun run(dlg, options);
 //     const int status = run.exec();   // 0: run.holePath() is saved
+//
+// Given the upload sender (an archive address is set), a complete run then
+// waits, within the same time limit, until the outbox is empty, and says in
+// one line that the test was uploaded, or that it is still queued and why.
+// The status stays 0 either way: the test is saved and queued, and the
+// sender (or "zpvw --sync") takes it to the archive later.
 
 #include "appoptions.h"
 #include "modalanswerer.h"
@@ -38,6 +44,7 @@
 #include <functional>
 
 class CDlgMain;
+class CUploadSender;
 class QWidget;
 
 class CDemoRun : public QObject {
@@ -49,6 +56,9 @@ public:
     // Shows the dialog, runs the demonstration inside its modal loop and
     // returns 0 after a complete run, 1 after a failure (see failure()).
     int exec();
+
+    // Waits for `sender` to empty the outbox after a complete run.
+    void waitForUpload(CUploadSender *sender, const QString &archive);
 
     QString holePath() const { return m_holePath; }
     QString failure() const { return m_failure; }
@@ -69,6 +79,7 @@ private:
     void takeScreenshot();
     void closeReview();
     void quit();
+    void awaitUpload();
 
     // Dialog answers.
     void answerSetup(QWidget *w);
@@ -118,6 +129,9 @@ private:
     // What the next keyboard, keypad or selection grid is to receive.
     QString m_pendingText;
     QStringList m_pendingChoices;
+
+    QPointer<CUploadSender> m_sender;
+    QString m_archive;
 
     ModalAnswerer m_answerer;
     QElapsedTimer m_clock;

@@ -414,7 +414,7 @@ QVector<AppOptionRow> appOptionTable()
         row("--judge METRES", "",
             "after saving: open the file for review, mark the sample nearest that depth, press 判定"),
         row("--shots DIR", "", "PNG of every dialog as the demonstration answers it"),
-        row("--max-seconds N", "300", "time limit of the demonstration"),
+        row("--max-seconds N", "300", "time limit of the demonstration, its wait for the upload included"),
         row("-V NAME", "", "write the version to NAME.KRV in the application directory and exit"),
     };
 }

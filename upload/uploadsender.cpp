@@ -64,8 +64,7 @@ CUploadSender::~CUploadSender()
 
 void CUploadSender::setRetryPauses(int firstMs, int maxMs)
 {
-    m_firstPauseMs = qMax(1, firstMs);
-    m_maxPauseMs = qMax(m_firstPauseMs, maxMs);
+    m_pauses = RetryPauses(firstMs, maxMs);
 }
 
 void CUploadSender::start()
@@ -110,7 +109,7 @@ void CUploadSender::sendNext()
     if (items.isEmpty()) {
         m_status.failure = UploadStatus::None;
         m_status.detail.clear();
-        m_pauseMs = 0;
+        m_pauses.afterSuccess();
         emit statusChanged();
         if (m_once)
             emit finished();
@@ -148,7 +147,7 @@ void CUploadSender::sendNext()
 void CUploadSender::answered(QNetworkReply *reply, const OutboxItem &item)
 {
     const int http = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const QByteArray body = reply->readAll();
+    const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray(); // closed once aborted
     const QJsonObject answer = QJsonDocument::fromJson(body).object();
     if (http == 0) {
         const QNetworkReply::NetworkError e = reply->error();
@@ -167,7 +166,7 @@ void CUploadSender::answered(QNetworkReply *reply, const OutboxItem &item)
     ++m_status.sentTotal;
     m_status.failure = UploadStatus::None;
     m_status.detail.clear();
-    m_pauseMs = 0;
+    m_pauses.afterSuccess();
     emit sent(item.sequence);
     sendNext();
 }
@@ -182,6 +181,5 @@ void CUploadSender::failed(UploadStatus::Failure failure, const QString &detail)
         emit finished();
         return;
     }
-    m_pauseMs = m_pauseMs == 0 ? m_firstPauseMs : qMin(m_pauseMs * 2, m_maxPauseMs);
-    m_retry->start(m_pauseMs);
+    m_retry->start(m_pauses.afterFailure());
 }

@@ -11,6 +11,7 @@
 // item, or the network coming back, is picked up by itself.
 
 #include "outbox.h"
+#include "retrypauses.h"
 #include "uploadsettings.h"
 
 #include <QElapsedTimer>
@@ -43,7 +44,10 @@ public:
     // or the first item failed.
     void sendOnce();
     UploadStatus status() const { return m_status; }
-    // The pause before the next try, doubled on each failure (tests shorten it).
+    // The tests in the outbox now, as the disk holds them.
+    int waiting() const { return m_outbox.count(); }
+    // The pause before the next try, doubled on each failure up to maxMs
+    // (see RetryPauses; tests shorten it).
     void setRetryPauses(int firstMs, int maxMs);
 
 signals:
@@ -67,8 +71,6 @@ private:
     QFileSystemWatcher *m_watch = nullptr;
     QNetworkReply *m_busy = nullptr;
     UploadStatus m_status;
-    int m_firstPauseMs = 1000;
-    int m_maxPauseMs = 180000;
-    int m_pauseMs = 0;
+    RetryPauses m_pauses;
     bool m_once = false;
 };

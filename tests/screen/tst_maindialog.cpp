@@ -195,6 +195,8 @@ void TestMainDialog::constructionState()
     QCOMPARE(child<QComboBox>(m_dlg.get(), "CBMagnify")->currentText(), QStringLiteral("100"));
     QVERIFY(!child<QLabel>(m_dlg.get(), "label_curDataInfo")->isVisible());
     QCOMPARE(child<QLabel>(m_dlg.get(), "strWinchLinkState")->text(), QStringLiteral("已断开"));
+    // The upload strip shows only once an archive address gives it a sender.
+    QVERIFY(child<QLabel>(m_dlg.get(), "label_upload_msg")->isHidden());
     // The default mode raises by winch: no move button, no pace timer.
     QVERIFY(!button(m_dlg.get(), "BtnMove")->isVisible());
     QVERIFY(!m_dlg->paceTimer());
