@@ -196,13 +196,14 @@ QByteArray hole(const HolePageData &d)
     const QString verdict = info.acceptance.overridden && info.acceptance.judged()
                                 ? verdictLine(info)
                                 : verdictText(v.verdict, v.quality);
-    b += QStringLiteral("<dt>%1</dt><dd>%2 cm</dd><dt>%3</dt><dd>%4</dd><dt>%5</dt><dd class=\"%6\">%7</dd>"
-                        "<dt>%8</dt><dd>%9</dd>")
+    // The verdict and the signature each take a row of their own.
+    b += QStringLiteral("<dt>%1</dt><dd>%2 cm</dd><dt>%3</dt><dd>%4</dd><dt>%5</dt><dd>%6</dd>"
+                        "<dt class=\"row\">%7</dt><dd class=\"row %8\">%9</dd>")
              .arg(esc(tr("沉渣厚度")), thicknessText(v.thicknessCm, v.quality),
                   esc(tr("限值")), v.limitMm ? QStringLiteral("%1 mm").arg(*v.limitMm) : QStringLiteral("—"),
-                  esc(tr("结论")), verdictClass(v.verdict, v.quality), esc(verdict),
-                  esc(tr("检测单位")), esc(info.testUnit.get()));
-    b += QStringLiteral("<dt>%1</dt><dd class=\"%2\">%3</dd></dl></section>\n")
+                  esc(tr("检测单位")), esc(info.testUnit.get()),
+                  esc(tr("结论")), verdictClass(v.verdict, v.quality), esc(verdict));
+    b += QStringLiteral("<dt class=\"row\">%1</dt><dd class=\"row %2\">%3</dd></dl></section>\n")
              .arg(esc(tr("签名")), signatureClass(d.signature), esc(signatureText(d.signature)));
 
     b += QStringLiteral("<section class=\"picture\"><h2>%1</h2>\n").arg(esc(tr("电阻率曲线")));
@@ -319,8 +320,8 @@ QByteArray styleSheet()
         ".pass{color:var(--green)}.fail{color:var(--red);font-weight:600}.open{color:var(--muted)}tr.failed{background:#fdf0ef}\n"
         "small.override{color:var(--orange);font-weight:normal}.signed{color:var(--green)}.unsigned{color:var(--muted)}\n"
         "tr.current{background:#eef5ff}td.sha code{font-size:11px}\n"
-        "dl{display:grid;grid-template-columns:max-content auto max-content auto;gap:4px 14px;margin:0}\n"
-        "dt{color:var(--muted)}dd{margin:0}\n"
+        "dl{display:grid;grid-template-columns:max-content max-content max-content 1fr;gap:4px 14px;margin:0}\n"
+        "dt{color:var(--muted)}dd{margin:0 24px 0 0}dt.row{grid-column:1}dd.row{grid-column:2 / span 3}\n"
         "svg.curve{border:1px solid var(--rule);background:#fff;display:block}\n"
         "svg .plot{fill:#fbfcfe;stroke:#8a94a6}svg .grid{stroke:#e1e6ee;stroke-width:1}\n"
         "svg text{font-size:12px;fill:var(--muted)}\n"

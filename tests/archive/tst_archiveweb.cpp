@@ -287,12 +287,12 @@ private slots:
         // No other hole was overridden.
         QCOMPARE(project.count(QStringLiteral("class=\"override\"")), 1);
         const QString hole = page(server, "/hole?project=" + p + "&hole=A3");
-        QVERIFY2(hole.contains(QStringLiteral("<dd class=\"pass\">") + stated + QStringLiteral("</dd>")),
+        QVERIFY2(hole.contains(QStringLiteral("<dd class=\"row pass\">") + stated + QStringLiteral("</dd>")),
                  qUtf8Printable(hole.left(3000)));
         QVERIFY2(hole.contains(QStringLiteral("<td class=\"pass\">") + listed), qUtf8Printable(hole.left(3000)));
         // A hole that was not overridden says only its verdict.
         const QString a2 = page(server, "/hole?project=" + p + "&hole=A2");
-        QVERIFY(a2.contains(QStringLiteral("<dd class=\"fail\">")));
+        QVERIFY(a2.contains(QStringLiteral("<dd class=\"row fail\">")));
         QVERIFY(!a2.contains(QStringLiteral("override")));
     }
 
@@ -330,7 +330,7 @@ private slots:
         const QString p = QString::fromLatin1(QUrl::toPercentEncoding(s1.project));
         auto signature = [&](const CServeChild &server, const QString &hole) {
             const QString body = page(server, "/hole?project=" + p + "&hole=" + hole);
-            static const QRegularExpression dd(QStringLiteral("<dd class=\"(\\w+)\">([^<]*)</dd></dl>"));
+            static const QRegularExpression dd(QStringLiteral("<dd class=\"row (\\w+)\">([^<]*)</dd></dl>"));
             const QRegularExpressionMatch m = dd.match(body);
             return m.hasMatch() ? m.captured(1) + QLatin1Char(' ') + m.captured(2) : body.left(2000);
         };
