@@ -89,9 +89,10 @@ public:
           m_addVersion(db, QStringLiteral(
                                "INSERT INTO versions (test_id, version, sha256, file_name, source, imported_at,"
                                " imported_by, tester, test_unit, construction_unit, hole_depth, max_depth,"
-                               " move_distance, thickness_cm, quality, limit_mm, verdict, basis, position, sequence, samples)"
+                               " move_distance, thickness_cm, quality, limit_mm, verdict, basis, position, sequence, samples,"
+                               " overridden, override_reason)"
                                " SELECT ?, COALESCE(MAX(version), 0) + 1, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
-                               " ?, ? FROM versions WHERE test_id = ? RETURNING id, version")),
+                               " ?, ?, ?, ? FROM versions WHERE test_id = ? RETURNING id, version")),
           // PostgreSQL does the seen check, the hole, the test, the bytes and
           // the version in one statement: each round trip to a busy server
           // costs more than all the work of a file. No row back: seen before.
@@ -108,11 +109,12 @@ public:
                              " ON CONFLICT (sha256) DO NOTHING)"
                              " INSERT INTO versions (test_id, version, sha256, file_name, source, imported_at,"
                              " imported_by, tester, test_unit, construction_unit, hole_depth, max_depth,"
-                             " move_distance, thickness_cm, quality, limit_mm, verdict, basis, position, sequence, samples)"
+                             " move_distance, thickness_cm, quality, limit_mm, verdict, basis, position, sequence, samples,"
+                             " overridden, override_reason)"
                              " SELECT t.id, COALESCE((SELECT MAX(v.version) FROM versions v WHERE v.test_id = t.id), 0) + 1,"
                              " ?::text, ?::text, ?::text, ?::text, ?::text, ?::text, ?::text, ?::text, ?::integer,"
                              " ?::integer, ?::integer, ?::integer, ?::integer, ?::integer, ?::text, ?::text, ?::text,"
-                             " ?::integer, ?::integer FROM t RETURNING id, version, test_id")),
+                             " ?::integer, ?::integer, ?::integer, ?::text FROM t RETURNING id, version, test_id")),
           m_addCompanion(db, QStringLiteral("INSERT INTO companions (version_id, name, sha256) VALUES (?, ?, ?)")),
           // The hole's latest test is the one with the latest test date and
           // time; of tests of one time (an older instrument's run), NAME-N
@@ -276,7 +278,7 @@ private:
                                          f.thicknessCm, f.quality,
                                          f.limitMm ? QVariant(*f.limitMm) : QVariant(QVariant::Int),
                                          f.verdict ? QVariant(*f.verdict) : QVariant(QVariant::String), f.basis,
-                                         f.position, f.sequence, f.samples};
+                                         f.position, f.sequence, f.samples, int(f.overridden), f.overrideReason};
         QVariantList added; // version id, version number, test id
         if (m_db.isPostgres()) {
             if (!m_storeAll.run(QVariantList{sha, f.project, hole, projectFolder, testName, f.testDate, f.testTime, sha,

@@ -40,7 +40,8 @@ bool listHoles(CArchiveDb &db, const QString &project, QVector<HoleRow> *out, QS
     q.setForwardOnly(true);
     if (!db.exec(q,
                  QStringLiteral("SELECT h.hole, t.test_date, t.test_time, v.thickness_cm, v.quality, v.limit_mm,"
-                                " v.verdict, v.samples, v.id, v.version, v.sha256, v.file_name"
+                                " v.verdict, v.samples, v.id, v.version, v.sha256, v.file_name, v.overridden,"
+                                " v.override_reason"
                                 " FROM holes h JOIN versions v ON v.id = h.latest_version"
                                 " JOIN tests t ON t.id = v.test_id WHERE h.project = ?"),
                  {project}, error))
@@ -61,6 +62,8 @@ bool listHoles(CArchiveDb &db, const QString &project, QVector<HoleRow> *out, QS
         r.version = q.value(9).toInt();
         r.sha256 = q.value(10).toString().trimmed();
         r.fileName = q.value(11).toString();
+        r.overridden = q.value(12).toInt() != 0;
+        r.overrideReason = q.value(13).toString();
         out->append(r);
     }
     std::sort(out->begin(), out->end(), [](const HoleRow &a, const HoleRow &b) { return holeNameLess(a.hole, b.hole); });
@@ -120,7 +123,8 @@ bool holeHistory(CArchiveDb &db, const QString &project, const QString &hole, QV
     if (!db.exec(q,
                  QStringLiteral("SELECT v.id, t.test_date, t.test_time, v.version, v.sha256, b.size, v.file_name,"
                                 " v.source, v.imported_at, v.imported_by, v.tester, v.thickness_cm, v.quality,"
-                                " v.limit_mm, v.verdict, v.samples, t.id, t.file_name, t.project_folder"
+                                " v.limit_mm, v.verdict, v.samples, t.id, t.file_name, t.project_folder, v.overridden,"
+                                " v.override_reason"
                                 " FROM holes h JOIN tests t ON t.hole_id = h.id JOIN versions v ON v.test_id = t.id"
                                 " JOIN blobs b ON b.sha256 = v.sha256"
                                 " WHERE h.project = ? AND h.hole = ?"
@@ -150,6 +154,8 @@ bool holeHistory(CArchiveDb &db, const QString &project, const QString &hole, QV
         r.testId = q.value(16).toLongLong();
         r.testName = q.value(17).toString();
         r.projectFolder = q.value(18).toString();
+        r.overridden = q.value(19).toInt() != 0;
+        r.overrideReason = q.value(20).toString();
         index.insert(r.id, out->size());
         out->append(r);
     }

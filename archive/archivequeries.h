@@ -30,6 +30,8 @@ struct HoleRow {
     int quality = 0;
     std::optional<int> limitMm;
     QString verdict;       // "pass", "fail", "not judged"; empty when the file has no acceptance section
+    bool overridden = false;  // the verdict is the operator's choice against the automatic one
+    QString overrideReason;   // why (OverrideReason::key), empty when no reason was given
     int samples = 0;
     qint64 versionId = 0;
     int version = 0;
@@ -63,6 +65,8 @@ struct VersionRow {
     int quality = 0;
     std::optional<int> limitMm;
     QString verdict;
+    bool overridden = false;
+    QString overrideReason;
     int samples = 0;
     QVector<CompanionRow> companions;
 };

@@ -1,10 +1,14 @@
 #include "archiveschema.h"
 
 #include "archivedb.h"
+#include "holefacts.h"
 #include "signingschema.h"
 #include "testseparation.h"
 
 #include <QFileInfo>
+#include <QPair>
+#include <QSqlQuery>
+#include <QVector>
 
 namespace {
 // Version 1: stored bytes by SHA-256, holes, tests, versions of a test, the
@@ -95,9 +99,46 @@ QStringList version2(bool pg)
     };
 }
 
+// Version 4: the operator's override of a verdict and its reason
+// (OverrideReason::key) beside each version. The versions already stored
+// get them from their files afterwards (deriveOverrides).
+QStringList version4(bool pg)
+{
+    const QString overridden = QStringLiteral("overridden INTEGER NOT NULL DEFAULT 0");
+    const QString reason = QStringLiteral("override_reason TEXT NOT NULL DEFAULT ''");
+    if (pg)
+        return {QStringLiteral("ALTER TABLE versions ADD COLUMN %1, ADD COLUMN %2").arg(overridden, reason)};
+    return {QStringLiteral("ALTER TABLE versions ADD COLUMN %1").arg(overridden),
+            QStringLiteral("ALTER TABLE versions ADD COLUMN %1").arg(reason)};
+}
+
+bool deriveOverrides(CArchiveDb &db, QString *error)
+{
+    QSqlQuery q = db.query();
+    q.setForwardOnly(true);
+    if (!db.exec(q,
+                 QStringLiteral("SELECT v.id, v.file_name, b.content FROM versions v"
+                                " JOIN blobs b ON b.sha256 = v.sha256 ORDER BY v.id"),
+                 {}, error))
+        return false;
+    QVector<QPair<qint64, QString>> overridden;
+    while (q.next()) {
+        const HoleFactsResult read = readHoleFacts(q.value(2).toByteArray(), QString(), q.value(1).toString());
+        if (read.ok && read.facts.overridden)
+            overridden.append({q.value(0).toLongLong(), read.facts.overrideReason});
+    }
+    for (const auto &o : overridden) {
+        QSqlQuery u = db.query();
+        if (!db.exec(u, QStringLiteral("UPDATE versions SET overridden = 1, override_reason = ? WHERE id = ?"),
+                     {o.second, o.first}, error))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
-int archiveSchemaVersion() { return 3; }
+int archiveSchemaVersion() { return 4; }
 
 QStringList archiveMigration(int version, bool postgres)
 {
@@ -108,6 +149,8 @@ QStringList archiveMigration(int version, bool postgres)
         return version2(postgres);
     case 3:
         return signingMigration(postgres);
+    case 4:
+        return version4(postgres);
     default:
         return QStringList();
     }
@@ -115,7 +158,14 @@ QStringList archiveMigration(int version, bool postgres)
 
 bool archiveMigrationData(int version, CArchiveDb &db, QString *error)
 {
-    return version != 2 || separateArchivedTests(db, error);
+    switch (version) {
+    case 2:
+        return separateArchivedTests(db, error);
+    case 4:
+        return deriveOverrides(db, error);
+    default:
+        return true;
+    }
 }
 
 QString archiveHoleUpsert()

@@ -31,7 +31,7 @@ bool checkDerivedFields(CArchiveDb &db, QStringList *faults, qint64 *checked, QS
                  QStringLiteral("SELECT h.project, h.hole, v.file_name, v.version, t.project_folder, t.file_name,"
                                 " t.test_date, t.test_time, v.tester, v.test_unit, v.construction_unit, v.hole_depth,"
                                 " v.max_depth, v.move_distance, v.thickness_cm, v.quality, v.limit_mm, v.verdict,"
-                                " v.basis, v.position, v.sequence, v.samples, b.content"
+                                " v.basis, v.position, v.sequence, v.samples, b.content, v.overridden, v.override_reason"
                                 " FROM versions v JOIN tests t ON t.id = v.test_id JOIN holes h ON h.id = t.hole_id"
                                 " JOIN blobs b ON b.sha256 = v.sha256 ORDER BY v.id"),
                  {}, error))
@@ -76,6 +76,8 @@ bool checkDerivedFields(CArchiveDb &db, QStringList *faults, qint64 *checked, QS
             {"position", q.value(19).toString(), f.position},
             {"sequence", q.value(20).toString(), QString::number(f.sequence)},
             {"samples", q.value(21).toString(), QString::number(f.samples)},
+            {"override", q.value(23).toString(), QString::number(int(f.overridden))},
+            {"override reason", q.value(24).toString(), f.overrideReason},
         };
         for (const Field &field : fields) {
             if (field.stored != field.derived)

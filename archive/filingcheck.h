@@ -5,10 +5,11 @@
 //   - Derived fields: every version's bytes are read again by the
 //     instrument's reader, and every field kept beside them (project, hole,
 //     test time and name, tester, units, depths, thickness, quality, limit,
-//     verdict, basis, position, sequence, samples) must be what the file
-//     says; each hole's latest version must be the one its history ends
-//     with. A row changed behind the archive's back ("verdict = 'pass'")
-//     would otherwise show on every page while the file says otherwise.
+//     verdict, override and its reason, basis, position, sequence, samples)
+//     must be what the file says; each hole's latest version must be the
+//     one its history ends with. A row changed behind the archive's back
+//     ("verdict = 'pass'") would otherwise show on every page while the
+//     file says otherwise.
 //   - Filing: every file the trail says was imported (or refiled) must still
 //     have its version, under the project and hole of its latest such entry:
 //     a hole whose rows were removed or renamed is found.

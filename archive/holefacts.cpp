@@ -68,6 +68,8 @@ HoleFactsResult readHoleFacts(const QByteArray &bytes, const QString &folderName
         if (a.limitMm >= 0)
             f.limitMm = a.limitMm;
         f.verdict = verdictKey(finalVerdict(i));
+        f.overridden = a.overridden;
+        f.overrideReason = a.overridden ? OverrideReason::key(a.overrideReason) : QString();
         if (a.designLimitMm > 0)
             f.basis = QStringLiteral("design %1 mm").arg(a.designLimitMm);
         else if (!a.code.isEmpty())
@@ -79,7 +81,7 @@ HoleFactsResult readHoleFacts(const QByteArray &bytes, const QString &folderName
     }
     // Empty texts, never null ones: the archive's columns are NOT NULL.
     for (QString *t : {&f.project, &f.hole, &f.testDate, &f.testTime, &f.tester, &f.testUnit, &f.constructionUnit,
-                       &f.basis, &f.position}) {
+                       &f.basis, &f.position, &f.overrideReason}) {
         if (t->isNull())
             *t = QStringLiteral("");
     }

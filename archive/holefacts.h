@@ -28,6 +28,10 @@ struct HoleFacts {
     // From the file's acceptance section, when it has one:
     std::optional<int> limitMm;     // the limit in force (none: not set)
     std::optional<QString> verdict; // "pass", "fail" or "not judged"
+    // The operator chose the hole quality against the automatic verdict,
+    // and why (OverrideReason::key; empty when no reason was given).
+    bool overridden = false;
+    QString overrideReason;
     QString basis;                  // e.g. "JGJ 94-2008 端承桩", "design 80 mm"
     QString position;               // measuring position key ("", "centre", "X", ...)
     int sequence = 1;               // test of its hole: 1, 2 for NAME-2, ...

@@ -81,6 +81,61 @@ bool signersOf(CArchiveDb &db, const QVector<qint64> &versionIds, QHash<qint64, 
     return true;
 }
 
+namespace {
+// A stored manifest checked again against the version's stored files and
+// the device's key: the fault in words, empty when it holds. False only
+// when the archive could not be read.
+bool storedManifestFault(CArchiveDb &db, qint64 versionId, const QString &manifestSha, const QString &deviceId,
+                         DeviceRow *device, QString *fault, QString *error)
+{
+    QVector<StoredFile> files;
+    QByteArray manifest;
+    if (!versionFiles(db, versionId, &files, error) || !storedBytes(db, manifestSha, &manifest, error))
+        return false;
+    QMap<QString, QByteArray> byName;
+    for (const StoredFile &f : files)
+        byName.insert(f.name, f.bytes);
+    SignedManifest m;
+    QString why;
+    fault->clear();
+    const bool known = findDevice(db, deviceId, device, &why);
+    if (!readManifest(manifest, &m, &why))
+        *fault = why;
+    else if (!known || !m.signedBy(publicKeyFromBase64(device->publicKey)))
+        *fault = QStringLiteral("signature does not match");
+    else if (!m.subjectFaults(byName).isEmpty())
+        *fault = m.subjectFaults(byName).join(QStringLiteral("; "));
+    return true;
+}
+} // namespace
+
+bool versionSignature(CArchiveDb &db, qint64 versionId, VersionSignature *out, QString *error)
+{
+    *out = VersionSignature();
+    QSqlQuery q = db.query();
+    if (!db.exec(q,
+                 QStringLiteral("SELECT manifest_sha256, device_id, received_at FROM signed_versions"
+                                " WHERE version_id = ?"),
+                 {versionId}, error))
+        return false;
+    if (!q.next())
+        return true;
+    const QString deviceId = q.value(1).toString();
+    out->receivedAt = q.value(2).toString();
+    DeviceRow device;
+    if (!storedManifestFault(db, versionId, q.value(0).toString().trimmed(), deviceId, &device, &out->fault, error))
+        return false;
+    out->deviceName = device.name.isEmpty() ? deviceId : device.name;
+    out->revokedAt = device.revokedAt;
+    if (!out->fault.isEmpty())
+        out->state = VersionSignature::Broken;
+    else if (!device.revokedAt.isEmpty() && out->receivedAt >= device.revokedAt)
+        out->state = VersionSignature::Revoked;
+    else
+        out->state = VersionSignature::Verified;
+    return true;
+}
+
 bool auditStoredManifests(CArchiveDb &db, ManifestAudit *out, QString *error)
 {
     QSqlQuery q = db.query();
@@ -102,25 +157,14 @@ bool auditStoredManifests(CArchiveDb &db, ManifestAudit *out, QString *error)
                      q.value(3).toString().trimmed(), q.value(4).toString(), q.value(5).toLongLong()});
     QMap<QString, QVector<qint64>> sequences;
     for (const Row &r : rows) {
-        QVector<StoredFile> files;
-        QByteArray manifest;
-        if (!versionFiles(db, r.versionId, &files, error) || !storedBytes(db, r.manifestSha, &manifest, error))
-            return false;
-        QMap<QString, QByteArray> byName;
-        for (const StoredFile &f : files)
-            byName.insert(f.name, f.bytes);
         // Revoked later or not, the device signed it then: judge the bytes
         // and the signature, not today's standing.
-        SignedManifest m;
         DeviceRow device;
-        QString why;
-        if (!readManifest(manifest, &m, &why))
-            out->faults << QStringLiteral("manifest of %1 (SHA-256 %2): %3").arg(r.holeName, r.holeSha, why);
-        else if (!findDevice(db, r.device, &device, &why) || !m.signedBy(publicKeyFromBase64(device.publicKey)))
-            out->faults << QStringLiteral("manifest of %1 (SHA-256 %2): signature does not match").arg(r.holeName, r.holeSha);
-        else if (!m.subjectFaults(byName).isEmpty())
-            out->faults << QStringLiteral("manifest of %1 (SHA-256 %2): %3")
-                               .arg(r.holeName, r.holeSha, m.subjectFaults(byName).join(QStringLiteral("; ")));
+        QString fault;
+        if (!storedManifestFault(db, r.versionId, r.manifestSha, r.device, &device, &fault, error))
+            return false;
+        if (!fault.isEmpty())
+            out->faults << QStringLiteral("manifest of %1 (SHA-256 %2): %3").arg(r.holeName, r.holeSha, fault);
         ++out->checked;
         sequences[r.device].append(r.sequence);
     }

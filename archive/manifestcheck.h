@@ -44,6 +44,24 @@ bool recordSignedVersion(CArchiveDb &db, const QVariant &versionId, const Manife
 // The signer's device name of each signed version among ids.
 bool signersOf(CArchiveDb &db, const QVector<qint64> &versionIds, QHash<qint64, QString> *out, QString *error);
 
+// What the archive can say today of a stored version's signature. Its
+// manifest is checked again (the signature with the archive's key of the
+// device, the subjects against the stored bytes). A device revoked after
+// the archive received the test does not undo it: the archive's own clock
+// saw it arrive while the key was trusted, and the bytes still hold. One
+// received at or after the revocation (which the archive never takes) is
+// not vouched for.
+struct VersionSignature {
+    enum State { Unsigned, Verified, Revoked, Broken };
+    State state = Unsigned;
+    QString deviceName;  // the archive's name of the signer (its id when unknown)
+    QString revokedAt;   // when the device was revoked, empty while valid
+    QString receivedAt;  // the archive's time of receipt
+    QString fault;       // why a signature does not hold, in words
+    bool verified() const { return state == Verified; }
+};
+bool versionSignature(CArchiveDb &db, qint64 versionId, VersionSignature *out, QString *error);
+
 struct ManifestAudit {
     qint64 checked = 0;
     QStringList faults;

@@ -1,6 +1,7 @@
 #include "archivepages.h"
 
 #include "htmltext.h"
+#include "verdict.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -42,13 +43,58 @@ QString verdictText(const QString &verdict, int quality)
 // A test not judged yet (quality < 0) has no thickness to show.
 QString thicknessText(int cm, int quality) { return quality < 0 ? QStringLiteral("—") : QString::number(cm); }
 
-QString verdictCell(const QString &verdict, int quality)
+// The operator's override under a final verdict: "改判：监理确认", or
+// "改判" for one stored without a reason; empty without an override.
+QString overrideNote(bool overridden, const QString &reasonKey)
+{
+    if (!overridden)
+        return QString();
+    const QString reason = OverrideReason::text(OverrideReason::fromKey(reasonKey));
+    return reason.isEmpty() ? tr("改判") : tr("改判：%1").arg(reason);
+}
+
+QString verdictClass(const QString &verdict, int quality)
 {
     const bool failed = verdict.isEmpty() ? quality != 0 : verdict == QLatin1String("fail");
     const bool open = verdict == QLatin1String("not judged");
-    return QStringLiteral("<td class=\"%1\">%2</td>")
-        .arg(open ? QStringLiteral("open") : failed ? QStringLiteral("fail") : QStringLiteral("pass"),
-             esc(verdictText(verdict, quality)));
+    return open ? QStringLiteral("open") : failed ? QStringLiteral("fail") : QStringLiteral("pass");
+}
+
+// The final verdict, and the override with its reason beneath it.
+QString verdictCell(const QString &verdict, int quality, bool overridden, const QString &reasonKey)
+{
+    const QString note = overrideNote(overridden, reasonKey);
+    return QStringLiteral("<td class=\"%1\">%2%3</td>")
+        .arg(verdictClass(verdict, quality), esc(verdictText(verdict, quality)),
+             note.isEmpty() ? QString() : QStringLiteral("<br><small class=\"override\">%1</small>").arg(esc(note)));
+}
+
+// Who signed the shown version and whether that still holds.
+QString signatureText(const VersionSignature &s)
+{
+    const QString revoked = s.revokedAt.left(19).replace(QLatin1Char('T'), QLatin1Char(' '));
+    switch (s.state) {
+    case VersionSignature::Verified:
+        return s.revokedAt.isEmpty()
+                   ? tr("由仪器 %1 签名，已验证").arg(s.deviceName)
+                   : tr("由仪器 %1 签名，已验证（该仪器已于 %2 吊销，本检测在此之前收到）").arg(s.deviceName, revoked);
+    case VersionSignature::Revoked:
+        return tr("由仪器 %1 签名，但该仪器已于 %2 吊销：未验证").arg(s.deviceName, revoked);
+    case VersionSignature::Broken:
+        return tr("由仪器 %1 签名，但签名与文件不符：未验证").arg(s.deviceName);
+    case VersionSignature::Unsigned:
+        break;
+    }
+    return tr("未签名（从文件夹导入）");
+}
+
+QString signatureClass(const VersionSignature &s)
+{
+    switch (s.state) {
+    case VersionSignature::Verified: return QStringLiteral("signed");
+    case VersionSignature::Unsigned: return QStringLiteral("unsigned");
+    default: return QStringLiteral("fail");
+    }
 }
 
 QString limitCell(const std::optional<int> &limitMm)
@@ -128,7 +174,8 @@ QByteArray project(const QString &project, const QVector<HoleRow> &holes)
                  .arg(h.failed() ? QStringLiteral(" class=\"failed\"") : QString(),
                       holeLink(project, h.hole, h.hole), esc(h.testDate), esc(h.testTime),
                       thicknessText(h.thicknessCm, h.quality), limitCell(h.limitMm),
-                      verdictCell(h.verdict, h.quality), QString::number(h.samples), QString::number(h.version));
+                      verdictCell(h.verdict, h.quality, h.overridden, h.overrideReason), QString::number(h.samples),
+                      QString::number(h.version));
     b += QStringLiteral("</tbody></table>\n");
     return page(project, b);
 }
@@ -144,12 +191,20 @@ QByteArray hole(const HolePageData &d)
                         "<dt>%8</dt><dd>%9 m</dd>")
              .arg(esc(tr("检测时间")), esc(v.testDate), esc(v.testTime), esc(tr("版本")), QString::number(v.version),
                   esc(tr("检测人")), esc(info.tester.get()), esc(tr("孔深")), metres(info.holeDepth));
-    b += QStringLiteral("<dt>%1</dt><dd>%2 cm</dd><dt>%3</dt><dd>%4</dd><dt>%5</dt>%6"
-                        "<dt>%7</dt><dd>%8</dd></dl></section>\n")
+    // The final verdict first; after an override, what the automatic one
+    // was and the operator's reason, as the instrument words it.
+    const QString verdict = info.acceptance.overridden && info.acceptance.judged()
+                                ? verdictLine(info)
+                                : verdictText(v.verdict, v.quality);
+    // The verdict and the signature each take a row of their own.
+    b += QStringLiteral("<dt>%1</dt><dd>%2 cm</dd><dt>%3</dt><dd>%4</dd><dt>%5</dt><dd>%6</dd>"
+                        "<dt class=\"row\">%7</dt><dd class=\"row %8\">%9</dd>")
              .arg(esc(tr("沉渣厚度")), thicknessText(v.thicknessCm, v.quality),
                   esc(tr("限值")), v.limitMm ? QStringLiteral("%1 mm").arg(*v.limitMm) : QStringLiteral("—"),
-                  esc(tr("结论")), verdictCell(v.verdict, v.quality).replace(QLatin1String("td"), QLatin1String("dd")),
-                  esc(tr("检测单位")), esc(info.testUnit.get()));
+                  esc(tr("检测单位")), esc(info.testUnit.get()),
+                  esc(tr("结论")), verdictClass(v.verdict, v.quality), esc(verdict));
+    b += QStringLiteral("<dt class=\"row\">%1</dt><dd class=\"row %2\">%3</dd></dl></section>\n")
+             .arg(esc(tr("签名")), signatureClass(d.signature), esc(signatureText(d.signature)));
 
     b += QStringLiteral("<section class=\"picture\"><h2>%1</h2>\n").arg(esc(tr("电阻率曲线")));
     b += QString::fromUtf8(curveSvg(d.series, d.marks));
@@ -181,7 +236,8 @@ QByteArray hole(const HolePageData &d)
                  .arg(current ? QStringLiteral(" class=\"current\"") : QString(), esc(r.testDate), esc(r.testTime),
                       current ? QString::number(r.version)
                               : holeLink(d.project, d.hole, QString::number(r.version), r.id),
-                      thicknessText(r.thicknessCm, r.quality), verdictCell(r.verdict, r.quality), files, shas,
+                      thicknessText(r.thicknessCm, r.quality),
+                      verdictCell(r.verdict, r.quality, r.overridden, r.overrideReason), files, shas,
                       esc(r.importedAt.left(19).replace(QLatin1Char('T'), QLatin1Char(' '))) + QStringLiteral("<br>")
                           + esc(r.importedBy));
     }
@@ -262,9 +318,10 @@ QByteArray styleSheet()
         "thead th{background:var(--band);font-weight:600}\n"
         "td.num{text-align:right;font-variant-numeric:tabular-nums}\n"
         ".pass{color:var(--green)}.fail{color:var(--red);font-weight:600}.open{color:var(--muted)}tr.failed{background:#fdf0ef}\n"
+        "small.override{color:var(--orange);font-weight:normal}.signed{color:var(--green)}.unsigned{color:var(--muted)}\n"
         "tr.current{background:#eef5ff}td.sha code{font-size:11px}\n"
-        "dl{display:grid;grid-template-columns:max-content auto max-content auto;gap:4px 14px;margin:0}\n"
-        "dt{color:var(--muted)}dd{margin:0}\n"
+        "dl{display:grid;grid-template-columns:max-content max-content max-content 1fr;gap:4px 14px;margin:0}\n"
+        "dt{color:var(--muted)}dd{margin:0 24px 0 0}dt.row{grid-column:1}dd.row{grid-column:2 / span 3}\n"
         "svg.curve{border:1px solid var(--rule);background:#fff;display:block}\n"
         "svg .plot{fill:#fbfcfe;stroke:#8a94a6}svg .grid{stroke:#e1e6ee;stroke-width:1}\n"
         "svg text{font-size:12px;fill:var(--muted)}\n"

@@ -6,6 +6,7 @@
 #include "archivequeries.h"
 #include "curvesvg.h"
 #include "holefacts.h"
+#include "manifestcheck.h"
 
 #include <QByteArray>
 #include <QString>
@@ -17,6 +18,7 @@ struct HolePageData {
     QVector<VersionRow> history; // every test and version, oldest first
     const VersionRow *shown = nullptr; // the version drawn and tabled
     HoleFactsResult record;      // its record and samples
+    VersionSignature signature;  // of the shown version
     QVector<CurveSeries> series; // the shown one and the overlays
     CurveMarks marks;
     int tablePage = 0;           // 0-based page of the sample table

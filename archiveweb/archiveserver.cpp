@@ -116,6 +116,10 @@ bool loadHolePage(CArchiveDb &db, const QString &project, const QString &hole, q
         *error = tr("这个孔没有这个版本。");
         return false;
     }
+    if (!versionSignature(db, d->shown->id, &d->signature, error)) {
+        *status = 500;
+        return false;
+    }
     for (const VersionRow &r : d->history) {
         QByteArray bytes;
         if (!storedBytes(db, r.sha256, &bytes, error)) {

@@ -116,6 +116,8 @@ QByteArray holeToLas(const CtrlInfo &info, const QVector<Sample> &samples, const
     out += headerLine(QStringLiteral("VERD"), QString(), verdictKey(a.verdict), QStringLiteral("VERDICT OF THE THICKNESS"));
     out += headerLine(QStringLiteral("OVRD"), QString(), a.overridden ? QStringLiteral("yes") : QStringLiteral("no"),
                       QStringLiteral("HOLE QUALITY CHOSEN AGAINST THE VERDICT"));
+    out += headerLine(QStringLiteral("OVRR"), QString(), a.overridden ? OverrideReason::key(a.overrideReason) : QString(),
+                      QStringLiteral("REASON FOR THE OVERRIDE"));
     out += headerLine(QStringLiteral("POSN"), QString(), MeasuringPosition::key(a.position),
                       QStringLiteral("MEASURING POSITION"));
     out += headerLine(QStringLiteral("TSEQ"), QString(), QString::number(a.sequence), QStringLiteral("TEST OF THE HOLE"));

@@ -1,8 +1,10 @@
 #!/bin/sh
 # The office archive on a demonstration's USB export: three demonstration
 # tests of a 3 m hole against the winch simulator (limit 200 mm, two judged), laid out as
-# the USB export lays them out (one folder per project), one of them judged
-# again in the office; imported, queried and verified with zpvw-archive,
+# the USB export lays them out (one folder per project), signed by the
+# demonstration's instrument (registered as rig-7), one of them judged again
+# in the office (passed against its verdict, the supervisor confirming);
+# imported, queried and verified with zpvw-archive,
 # served on 127.0.0.1 and photographed in headless Chromium into
 # docs/archive-*.png. Prints every command with its output (the README's
 # archive section shows them).
@@ -66,14 +68,17 @@ demo Z3 2.70 0.3 3
 # The USB export: the project's folder with its files, copied as they are.
 mkdir -p "$WORK/usb"
 cp -a "$WORK/instrument/ZPV_CZL-FILE/"* "$WORK/usb/"
-# Z1 judged again in the office (15 cm, within the 200 mm limit), in a
-# folder named as the project's: a new version of its test.
+# The instrument's public key, for the archive to know its signatures by.
+device_key="$(ZPVW_APP_DIR="$WORK/instrument" "$BIN/zpvw" --device | cut -d' ' -f2)"
+# Z1 judged again in the office: 30 cm fails the 200 mm limit, but the
+# supervisor confirmed the hole, so it is passed against the verdict; in a
+# folder named as the project's (unsigned): a new version of its test.
 project_dir="$(ls -d "$WORK/usb/"*)"
 project_name="$(basename "$project_dir")"
 cp "$project_dir/Z1.CZO" "$WORK/z1.CZO"
 "$BIN/zpvw-hole" dump "$WORK/z1.CZO" |
-    sed -e 's/"sedimentThickness":[0-9]*/"sedimentThickness":15/' -e 's/"verdict":1/"verdict":0/' \
-        -e 's/"holeQuality":1/"holeQuality":0/' >"$WORK/z1.json"
+    sed -e 's/"holeQuality":1/"holeQuality":0/' -e 's/"overridden":false/"overridden":true/' \
+        -e 's/"overrideReason":""/"overrideReason":"supervisor"/' >"$WORK/z1.json"
 "$BIN/zpvw-hole" write "$WORK/z1.json" "$WORK/z1-office.CZO"
 # The folder's name as the instrument wrote it (GBK bytes): copied by the shell.
 mkdir -p "$WORK/office/$project_name"
@@ -86,6 +91,7 @@ run() {
     echo
 }
 cd "$WORK"
+run device add rig-7 "$device_key"
 run import usb
 run import usb
 run import office

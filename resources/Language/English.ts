@@ -1454,6 +1454,38 @@ Parameter</translation>
 <context>
     <name>CArchivePages</name>
     <message>
+        <source>改判</source>
+        <translation>Overridden</translation>
+    </message>
+    <message>
+        <source>改判：%1</source>
+        <translation>Overridden: %1</translation>
+    </message>
+    <message>
+        <source>签名</source>
+        <translation>Signature</translation>
+    </message>
+    <message>
+        <source>由仪器 %1 签名，已验证</source>
+        <translation>Signed by instrument %1, verified</translation>
+    </message>
+    <message>
+        <source>由仪器 %1 签名，已验证（该仪器已于 %2 吊销，本检测在此之前收到）</source>
+        <translation>Signed by instrument %1, verified (the instrument was revoked on %2; this test was received before)</translation>
+    </message>
+    <message>
+        <source>由仪器 %1 签名，但该仪器已于 %2 吊销：未验证</source>
+        <translation>Signed by instrument %1, but the instrument was revoked on %2: not verified</translation>
+    </message>
+    <message>
+        <source>由仪器 %1 签名，但签名与文件不符：未验证</source>
+        <translation>Signed by instrument %1, but the signature does not match the files: not verified</translation>
+    </message>
+    <message>
+        <source>未签名（从文件夹导入）</source>
+        <translation>Unsigned (imported from a folder)</translation>
+    </message>
+    <message>
         <source>下载无法记入审计记录，因此不提供：%1</source>
         <translation>The download cannot be recorded in the audit trail, so it is not given: %1</translation>
     </message>

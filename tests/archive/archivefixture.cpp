@@ -49,6 +49,8 @@ QByteArray holeFileBytes(const HoleShape &shape)
         info.acceptance.verdict = shape.verdict;
         info.acceptance.sequence = shape.sequence;
     }
+    info.acceptance.overridden = shape.overridden;
+    info.acceptance.overrideReason = shape.overrideReason;
     info.acceptance.holeNumberKept = shape.holeNumberKept;
     info.acceptance.awaitingJudgement = shape.awaitingJudgement;
     return encodeHoleFile(info, holeSamples(shape));

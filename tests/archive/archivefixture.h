@@ -31,6 +31,10 @@ struct HoleShape {
     int limitMm = -1;
     int verdict = -1; // -1 not judged, 0 pass, 1 fail
     int sequence = 1;
+    // The operator chose the hole quality against the verdict, and why
+    // (OverrideReason; 0 none).
+    bool overridden = false;
+    int overrideReason = 0;
     // The operator kept the hole number for a test named after another hole.
     bool holeNumberKept = false;
     // A test not judged yet.

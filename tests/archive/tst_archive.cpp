@@ -461,6 +461,11 @@ private slots:
         z2.thicknessCm = 8;
         HoleShape a1;
         a1.time = QStringLiteral("10:00:00");
+        // Overridden with a reason: the migration finds both in the file.
+        a1.limitMm = 50;
+        a1.verdict = 1;
+        a1.overridden = true;
+        a1.overrideReason = OverrideReason::DesignChange;
         struct Stored {
             QString hole;
             QString file;
@@ -536,6 +541,12 @@ private slots:
         QVERIFY(holeHistory(archive, QStringLiteral("Bridge 7"), QStringLiteral("Z1"), &history, &error));
         QCOMPARE(history.at(1).companions.size(), 1);
         QCOMPARE(history.at(1).companions.at(0).sha256, sha(pdf));
+        QVector<HoleRow> holes;
+        QVERIFY(listHoles(archive, QStringLiteral("Bridge 7"), &holes, &error));
+        QStringList overrides;
+        for (const HoleRow &h : holes)
+            overrides << QStringLiteral("%1 %2 %3").arg(h.hole, h.overridden ? "yes" : "no", h.overrideReason);
+        QCOMPARE(overrides, QStringList({"A1 yes design-change", "Z1 no ", "Z2 no "}));
 
         // Every version moved is in the trail, under the hole it went to.
         QVector<AuditEntry> log;
@@ -602,10 +613,11 @@ private slots:
         writeHole(site, QStringLiteral("Z2.CZO"), z2);
         writeHole(site, QStringLiteral("Z2-2.CZO"), z2again);
         writeHole(site, QStringLiteral("Z10.CZO"), z10);
-        HoleShape z1judged = z1; // judged again in the office: now failing
+        HoleShape z1judged = z1; // judged again in the office: failing, overridden
         z1judged.thicknessCm = 7;
         z1judged.verdict = 1;
-        z1judged.quality = 1;
+        z1judged.overridden = true;
+        z1judged.overrideReason = OverrideReason::SupervisorConfirmed;
         writeHole(latest, QStringLiteral("Z1.CZO"), z1judged);
         writeHole(latest, QStringLiteral("Z2.CZO"), z2);
         writeHole(latest, QStringLiteral("Z2-2.CZO"), z2again);
@@ -617,10 +629,21 @@ private slots:
         const ToolRun holes = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("holes"), z1.project});
         QCOMPARE(holes.exitCode, 0);
         QCOMPARE(QString::fromUtf8(holes.out),
-                 QStringLiteral("hole\ttested\tthickness_cm\tlimit_mm\tverdict\tquality\tversion\n"
-                                "Z1\t2026-03-01 09:00:00\t7\t50\tfail\tunqualified\t2\n"
-                                "Z2\t2026-03-01 15:30:00\t4\t50\tpass\tqualified\t1\n"
-                                "Z10\t2026-03-01 09:00:00\t3\t-\t-\tqualified\t1\n"));
+                 QStringLiteral("hole\ttested\tthickness_cm\tlimit_mm\tverdict\tquality\tversion\toverride\n"
+                                "Z1\t2026-03-01 09:00:00\t7\t50\tpass\tqualified\t2\tsupervisor\n"
+                                "Z2\t2026-03-01 15:30:00\t4\t50\tpass\tqualified\t1\t-\n"
+                                "Z10\t2026-03-01 09:00:00\t3\t-\t-\tqualified\t1\t-\n"));
+        // The history: the override came with the second version.
+        const ToolRun history = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("history"), z1.project,
+                                                QStringLiteral("Z1")});
+        QCOMPARE(history.exitCode, 0);
+        const QList<QByteArray> rows = history.out.trimmed().split('\n');
+        QCOMPARE(rows.size(), 3);
+        QVERIFY(rows.at(0).endsWith("\tby\toverride\tsigned"));
+        QVERIFY2(rows.at(1).startsWith("2026-03-01 09:00:00\t1\t3\t50\tpass\t") && rows.at(1).endsWith("\t-\tunsigned"),
+                 rows.at(1).constData());
+        QVERIFY2(rows.at(2).startsWith("2026-03-01 09:00:00\t2\t7\t50\tpass\t") && rows.at(2).endsWith("\tsupervisor\tunsigned"),
+                 rows.at(2).constData());
 
         const QString csv = folder(QStringLiteral("summary/out.csv"));
         const QString pdf = folder(QStringLiteral("summary/out.pdf"));
@@ -633,6 +656,7 @@ private slots:
         QCOMPARE(head.size(), 64);
         const QByteArray expected = projectSummaryCsv(summarizeProjectFolder(latest)) + "audit trail head," + head + '\n';
         QVERIFY(expected.contains("Z2-2.CZO"));
+        QVERIFY(expected.contains(",pass,yes,") && expected.contains(",supervisor\n"));
         QCOMPARE(readFileBytes(csv), expected);
         QVERIFY(readFileBytes(pdf).startsWith("%PDF"));
         const ChildRun text = runChild(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
@@ -812,6 +836,10 @@ private slots:
         QTest::newRow("derived field changed")
             << "UPDATE versions SET verdict = 'pass', thickness_cm = 10, quality = 0 WHERE file_name = 'A2.CZO'"
             << "Bridge 7 / A2 / A2.CZO version 1: the archive keeps verdict \"pass\", the stored file says \"fail\"";
+        // An override the operator never made, shown on every page.
+        QTest::newRow("override made up")
+            << "UPDATE versions SET overridden = 1, override_reason = 'supervisor' WHERE file_name = 'A2.CZO'"
+            << "Bridge 7 / A2 / A2.CZO version 1: the archive keeps override \"1\", the stored file says \"0\"";
         QTest::newRow("latest version changed")
             << "UPDATE holes SET latest_version = (SELECT id FROM versions WHERE file_name = 'A1.CZO') WHERE hole = 'A2'"
             << "Bridge 7 / A2: the archive shows version row";
@@ -1059,7 +1087,7 @@ private slots:
         const ToolRun holes = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("holes"), QStringLiteral("Bridge 7")}, {},
                                              prefix);
         QCOMPARE(holes.exitCode, 0);
-        QVERIFY2(holes.out.contains("\nA1\t2026-03-01 09:00:00\t12\t-\t-\tqualified\t1\n"), holes.out.constData());
+        QVERIFY2(holes.out.contains("\nA1\t2026-03-01 09:00:00\t12\t-\t-\tqualified\t1\t-\n"), holes.out.constData());
         // So does verify, saying that it could not record itself.
         const ToolRun verify = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("verify")}, {}, prefix);
         QCOMPARE(verify.exitCode, 0);

@@ -175,7 +175,7 @@ private slots:
         };
         const Case cases[] = {
             {{QStringLiteral("projects")}, project + QStringLiteral("\t1\t1\t1\t0")},
-            {{QStringLiteral("holes"), s.project}, hole + QStringLiteral("\t2026-03-01 09:00:00\t12\t-\t-\tqualified\t1")},
+            {{QStringLiteral("holes"), s.project}, hole + QStringLiteral("\t2026-03-01 09:00:00\t12\t-\t-\tqualified\t1\t-")},
             {{QStringLiteral("find"), QStringLiteral("owned")}, project + QLatin1Char('\t') + hole + QStringLiteral("\ttester ") + tester},
         };
         for (const Case &c : cases) {

@@ -226,7 +226,7 @@ private slots:
         QVERIFY(lines(runArchiveTool(db + QStringList{QStringLiteral("projects")}).out)
                     .contains(project + QStringLiteral("\t1\t1\t1\t0")));
         QVERIFY(lines(runArchiveTool(db + QStringList{QStringLiteral("holes"), project}).out)
-                    .contains(hole + QLatin1Char('\t') + when + QStringLiteral("\t12\t-\t-\tqualified\t1")));
+                    .contains(hole + QLatin1Char('\t') + when + QStringLiteral("\t12\t-\t-\tqualified\t1\t-")));
         const QString history = QString::fromUtf8(runArchiveTool(db + QStringList{QStringLiteral("history"), project, hole}).out);
         QVERIFY2(history.contains(QLatin1Char('\n') + when + QStringLiteral("\t1\t12\t-\t-\tqualified\t40\t") + file + QLatin1Char('\t')),
                  qUtf8Printable(history));

@@ -1,11 +1,14 @@
 // The web view: the point reduction of the curve, and the pages through
-// HTTP from a real zpvw-archive serve on 127.0.0.1.
+// HTTP from a real zpvw-archive serve on 127.0.0.1: the overridden verdict
+// with its reason, and who signed a test, in both languages.
 
 #include "archivedb.h"
 #include "archivefixture.h"
 #include "archiveimport.h"
 #include "curvesvg.h"
+#include "devicekey.h"
 #include "reportdata.h"
+#include "testseal.h"
 #include "testsupport.h"
 #include "webserverchild.h"
 
@@ -43,11 +46,18 @@ class TestArchiveWeb : public QObject {
     std::unique_ptr<CServeChild> m_server;
     QByteArray m_a1v1, m_a1v2, m_pdf;
 
-    httplib::Result get(const QString &path)
+    httplib::Result get(const QString &path, const CServeChild *server = nullptr)
     {
-        httplib::Client c("127.0.0.1", m_server->port());
+        httplib::Client c("127.0.0.1", (server ? server : m_server.get())->port());
         c.set_read_timeout(30, 0);
         return c.Get(path.toUtf8().constData());
+    }
+    QString page(const CServeChild &server, const QString &path)
+    {
+        const auto res = get(path, &server);
+        if (!res || res->status != 200)
+            return QStringLiteral("no page %1: %2").arg(path, res ? QString::number(res->status) : QStringLiteral("-"));
+        return QString::fromStdString(res->body);
     }
 
 private slots:
@@ -136,6 +146,12 @@ private slots:
         a2.thicknessCm = 9;
         a2.verdict = 1;
         a2.quality = 1;
+        // Failed by the limit, passed by the operator, who says why.
+        HoleShape a3 = a2;
+        a3.hole = QStringLiteral("A3");
+        a3.quality = 0;
+        a3.overridden = true;
+        a3.overrideReason = OverrideReason::SupervisorConfirmed;
         HoleShape bad = a1;
         bad.project = QString::fromUtf8(kHostile);
         bad.hole = QString::fromUtf8(kHostile);
@@ -145,12 +161,13 @@ private slots:
         QVERIFY(writeFileBytes(src + QStringLiteral("/1/site/A1.CZO"), m_a1v1));
         QVERIFY(writeFileBytes(src + QStringLiteral("/1/site/A1.PDF"), m_pdf));
         QVERIFY(writeFileBytes(src + QStringLiteral("/1/site/A2.CZO"), holeFileBytes(a2)));
+        QVERIFY(writeFileBytes(src + QStringLiteral("/1/site/A3.CZO"), holeFileBytes(a3)));
         // Filed under its name's hole X, the hole number it records differing.
         QVERIFY(writeFileBytes(src + QStringLiteral("/1/site/X.CZO"), holeFileBytes(bad)));
         QVERIFY(writeFileBytes(src + QStringLiteral("/2/site/A1.CZO"), m_a1v2));
         m_db = m_dir.path() + QStringLiteral("/archive.sqlite");
         const ToolRun r = runArchiveTool({QStringLiteral("--db"), m_db, QStringLiteral("import"), src});
-        QCOMPARE(withoutHead(r.out), QByteArray("new 3, versions 1, skipped 0, refused 0"));
+        QCOMPARE(withoutHead(r.out), QByteArray("new 4, versions 1, skipped 0, refused 0"));
         m_server = std::make_unique<CServeChild>(m_db);
         QVERIFY2(m_server->ok(), qUtf8Printable(m_server->output()));
     }
@@ -239,6 +256,117 @@ private slots:
         QVERIFY(pdf);
         QCOMPARE(pdf->status, 200);
         QVERIFY(QByteArray::fromStdString(pdf->body).startsWith("%PDF"));
+    }
+
+    // The final verdict first, then the override and its reason: on the
+    // project page, the hole page's facts and its history, in both languages.
+    void overrideAndReasonInBothLanguages_data()
+    {
+        QTest::addColumn<QString>("lang");
+        QTest::addColumn<QString>("listed");  // the verdict cell of the project page and the history
+        QTest::addColumn<QString>("stated");  // the hole page's verdict
+        QTest::newRow("Chinese") << "zh" << u("合格<br><small class=\"override\">改判：监理确认</small>")
+                                 << u("合格（改判，原判 不合格：沉渣 90 mm &gt; 50 mm；理由：监理确认）");
+        QTest::newRow("English") << "en" << "Qualified<br><small class=\"override\">Overridden: Supervisor confirmed</small>"
+                                 << "qualified (overridden; the verdict was unqualified: Sediment 90 mm &gt; 50 mm;"
+                                    " reason: Supervisor confirmed)";
+    }
+    void overrideAndReasonInBothLanguages()
+    {
+        QFETCH(QString, lang);
+        QFETCH(QString, listed);
+        QFETCH(QString, stated);
+        const CServeChild server(m_db, {QStringLiteral("--lang"), lang});
+        QVERIFY2(server.ok(), qUtf8Printable(server.output()));
+        const QString p = QString::fromLatin1(QUrl::toPercentEncoding(u("跨江大桥")));
+        const QString project = page(server, "/project?name=" + p);
+        const int a3 = project.indexOf(QStringLiteral(">A3</a>"));
+        QVERIFY2(a3 > 0, qUtf8Printable(project));
+        const QString a3Row = project.mid(a3, project.indexOf(QStringLiteral("</tr>"), a3) - a3);
+        QVERIFY2(a3Row.contains(QStringLiteral("<td class=\"pass\">") + listed), qUtf8Printable(a3Row));
+        // No other hole was overridden.
+        QCOMPARE(project.count(QStringLiteral("class=\"override\"")), 1);
+        const QString hole = page(server, "/hole?project=" + p + "&hole=A3");
+        QVERIFY2(hole.contains(QStringLiteral("<dd class=\"row pass\">") + stated + QStringLiteral("</dd>")),
+                 qUtf8Printable(hole.left(3000)));
+        QVERIFY2(hole.contains(QStringLiteral("<td class=\"pass\">") + listed), qUtf8Printable(hole.left(3000)));
+        // A hole that was not overridden says only its verdict.
+        const QString a2 = page(server, "/hole?project=" + p + "&hole=A2");
+        QVERIFY(a2.contains(QStringLiteral("<dd class=\"row fail\">")));
+        QVERIFY(!a2.contains(QStringLiteral("override")));
+    }
+
+    // Who signed a test, and whether that still holds: a signed import and an
+    // unsigned one, then the signer revoked, a receipt dated after the
+    // revocation, and a damaged manifest.
+    void holePageSaysWhoSigned()
+    {
+        TestAppDir app;
+        DeviceKey key;
+        QString error;
+        QVERIFY2(loadOrCreateDeviceKey(app.path(), &key, &error), qUtf8Printable(error));
+        const QString folder = m_dir.path() + QStringLiteral("/signed/") + u("北桥");
+        HoleShape s1;
+        s1.project = u("北桥");
+        s1.hole = QStringLiteral("S1");
+        HoleShape u1 = s1;
+        u1.hole = QStringLiteral("U1");
+        const QString s1File = folder + QStringLiteral("/S1.CZO");
+        QVERIFY(writeFileBytes(s1File, holeFileBytes(s1)));
+        QVERIFY(writeFileBytes(folder + QStringLiteral("/U1.CZO"), holeFileBytes(u1)));
+        SealResult seal;
+        QVERIFY2(sealSavedFiles(app.path(), {s1File}, {s1.project, s1.hole, s1.date + QLatin1Char(' ') + s1.time}, &seal,
+                                &error),
+                 qUtf8Printable(error));
+        const QString db = m_dir.path() + QStringLiteral("/signed.sqlite");
+        const QStringList onDb{QStringLiteral("--db"), db};
+        QCOMPARE(runArchiveTool(onDb + QStringList{"device", "add", "rig-7", key.publicKeyBase64()}).exitCode, 0);
+        const ToolRun imported = runArchiveTool(onDb + QStringList{"import", folder});
+        QCOMPARE(withoutHead(imported.out), QByteArray("new 2, versions 0, skipped 0, refused 0"));
+
+        const CServeChild zh(db);
+        const CServeChild en(db, {QStringLiteral("--lang"), QStringLiteral("en")});
+        QVERIFY2(zh.ok() && en.ok(), qUtf8Printable(zh.output() + en.output()));
+        const QString p = QString::fromLatin1(QUrl::toPercentEncoding(s1.project));
+        auto signature = [&](const CServeChild &server, const QString &hole) {
+            const QString body = page(server, "/hole?project=" + p + "&hole=" + hole);
+            static const QRegularExpression dd(QStringLiteral("<dd class=\"row (\\w+)\">([^<]*)</dd></dl>"));
+            const QRegularExpressionMatch m = dd.match(body);
+            return m.hasMatch() ? m.captured(1) + QLatin1Char(' ') + m.captured(2) : body.left(2000);
+        };
+        QCOMPARE(signature(zh, QStringLiteral("S1")), u("signed 由仪器 rig-7 签名，已验证"));
+        QCOMPARE(signature(en, QStringLiteral("S1")), QStringLiteral("signed Signed by instrument rig-7, verified"));
+        QCOMPARE(signature(zh, QStringLiteral("U1")), u("unsigned 未签名（从文件夹导入）"));
+        QCOMPARE(signature(en, QStringLiteral("U1")), QStringLiteral("unsigned Unsigned (imported from a folder)"));
+
+        // Revoked after the archive received the test: the signature held
+        // when it came and the bytes still hold; the page says so.
+        QCOMPARE(runArchiveTool(onDb + QStringList{"device", "revoke", "rig-7"}).exitCode, 0);
+        QString revoked = signature(en, QStringLiteral("S1"));
+        QVERIFY2(revoked.startsWith(QStringLiteral("signed Signed by instrument rig-7, verified (the instrument was revoked on "))
+                     && revoked.endsWith(QStringLiteral("; this test was received before)")),
+                 qUtf8Printable(revoked));
+        QVERIFY(signature(zh, QStringLiteral("S1")).contains(u("吊销，本检测在此之前收到")));
+
+        CArchiveDb archive;
+        ArchiveAddress address;
+        QVERIFY(parseArchiveAddress(db, &address, &error) && archive.open(address, &error));
+        // Received at or after the revocation: nothing vouches for it.
+        QVERIFY2(archive.exec(QStringLiteral("UPDATE signed_versions SET received_at = '9999-01-01T00:00:00.000Z'"), &error),
+                 qUtf8Printable(error));
+        revoked = signature(zh, QStringLiteral("S1"));
+        QVERIFY2(revoked.startsWith(u("fail 由仪器 rig-7 签名，但该仪器已于 ")) && revoked.endsWith(u("吊销：未验证")),
+                 qUtf8Printable(revoked));
+        QVERIFY(!signature(en, QStringLiteral("S1")).contains(QStringLiteral("verified (")));
+
+        // A manifest whose stored bytes no longer verify.
+        QVERIFY2(archive.exec(QStringLiteral("UPDATE blobs SET content = X'7b7d' WHERE sha256 = '%1'").arg(seal.manifestSha256),
+                              &error),
+                 qUtf8Printable(error));
+        QCOMPARE(signature(zh, QStringLiteral("S1")), u("fail 由仪器 rig-7 签名，但签名与文件不符：未验证"));
+        QCOMPARE(signature(en, QStringLiteral("S1")),
+                 QStringLiteral("fail Signed by instrument rig-7, but the signature does not match the files: not verified"));
+        QCOMPARE(signature(en, QStringLiteral("U1")), QStringLiteral("unsigned Unsigned (imported from a folder)"));
     }
 
     void holePageShowsCurveVersionsAndExactFiles()

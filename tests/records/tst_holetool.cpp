@@ -93,6 +93,7 @@ QJsonObject awkwardRecord()
                          {QStringLiteral("limitMm"), 300},
                          {QStringLiteral("verdict"), 1},
                          {QStringLiteral("overridden"), true},
+                         {QStringLiteral("overrideReason"), QStringLiteral("supervisor")},
                          {QStringLiteral("position"), QStringLiteral("Y'")},
                          {QStringLiteral("sequence"), 4},
                          {QStringLiteral("awaitingJudgement"), false},
@@ -294,6 +295,8 @@ void TestHoleTool::badInputWritesNothing_data()
                                           << "acceptance.verdict must be a whole number from -1 to 1";
     QTest::newRow("sequence 0") << QByteArray("{\"acceptance\": {\"sequence\": 0}}")
                                 << "acceptance.sequence must be a whole number from 1";
+    QTest::newRow("unknown override reason") << QByteArray("{\"acceptance\": {\"overrideReason\": \"boss\"}}")
+                                             << "acceptance.overrideReason must be one of";
     QTest::newRow("unknown acceptance key") << QByteArray("{\"acceptance\": {\"limit\": 50}}")
                                             << "unknown key acceptance.limit";
 }

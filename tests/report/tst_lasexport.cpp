@@ -241,22 +241,30 @@ void TestLasExport::officeTool()
 void TestLasExport::acceptanceFields_data()
 {
     QTest::addColumn<HoleAcceptance>("acceptance");
-    QTest::addColumn<QStringList>("expected"); // BASIS, SLIM, VERD, OVRD, POSN, TSEQ
+    QTest::addColumn<QStringList>("expected"); // BASIS, SLIM, VERD, OVRD, OVRR, POSN, TSEQ
     HoleAcceptance table;
     table.code = QStringLiteral("JTG/T 3650-2020");
     table.pileType = u("摩擦桩");
     table.limitMm = 300;
     table.verdict = AcceptanceVerdict::Fail;
     table.overridden = true;
+    table.overrideReason = OverrideReason::SupervisorConfirmed;
     table.position = MeasuringPosition::YPrime;
     table.sequence = 3;
+    HoleAcceptance noReason = table;
+    noReason.overrideReason = OverrideReason::None;
+    // A reason without an override is not one.
     HoleAcceptance design;
     design.designLimitMm = 80;
     design.limitMm = 80;
     design.verdict = AcceptanceVerdict::Pass;
-    QTest::newRow("none") << HoleAcceptance() << QStringList{"", "", "not judged", "no", "", "1"};
-    QTest::newRow("table row, overridden") << table << QStringList{u("JTG/T 3650-2020 摩擦桩"), "300", "fail", "yes", "Y'", "3"};
-    QTest::newRow("design value") << design << QStringList{"design 80 mm", "80", "pass", "no", "", "1"};
+    design.overrideReason = OverrideReason::RetestPassed;
+    QTest::newRow("none") << HoleAcceptance() << QStringList{"", "", "not judged", "no", "", "", "1"};
+    QTest::newRow("table row, overridden") << table
+                                           << QStringList{u("JTG/T 3650-2020 摩擦桩"), "300", "fail", "yes", "supervisor", "Y'", "3"};
+    QTest::newRow("overridden without reason") << noReason
+                                               << QStringList{u("JTG/T 3650-2020 摩擦桩"), "300", "fail", "yes", "", "Y'", "3"};
+    QTest::newRow("design value") << design << QStringList{"design 80 mm", "80", "pass", "no", "", "", "1"};
 }
 
 // The header names the basis, the limit, the verdict and any override, as
@@ -270,7 +278,7 @@ void TestLasExport::acceptanceFields()
     const ParsedLas las = parse(holeToLas(info, {Sample{20000, 1, 1}}, QStringLiteral("A12.CZO")));
     QCOMPARE(las.errors, QStringList());
     QStringList got;
-    for (const char *m : {"BASIS", "SLIM", "VERD", "OVRD", "POSN", "TSEQ"})
+    for (const char *m : {"BASIS", "SLIM", "VERD", "OVRD", "OVRR", "POSN", "TSEQ"})
         got << field(las, "P", m);
     QCOMPARE(got, expected);
 }

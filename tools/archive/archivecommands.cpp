@@ -37,6 +37,11 @@ QString qualityText(int q)
     return q < 0 ? QStringLiteral("-") : q == 0 ? QStringLiteral("qualified") : QStringLiteral("unqualified");
 }
 QString thicknessText(int cm, int quality) { return quality < 0 ? QStringLiteral("-") : QString::number(cm); }
+// The operator's override: its reason's key, "yes" without a reason, "-" without an override.
+QString overrideText(bool overridden, const QString &reason)
+{
+    return !overridden ? QStringLiteral("-") : reason.isEmpty() ? QStringLiteral("yes") : reason;
+}
 } // namespace
 
 int fail(const QString &reason)
@@ -102,11 +107,12 @@ int holes(CArchiveDb &db, const QString &project)
         return fail(error);
     if (rows.isEmpty())
         return fail(QStringLiteral("no project %1 in the archive").arg(project));
-    line(QStringLiteral("hole\ttested\tthickness_cm\tlimit_mm\tverdict\tquality\tversion"));
+    line(QStringLiteral("hole\ttested\tthickness_cm\tlimit_mm\tverdict\tquality\tversion\toverride"));
     for (const HoleRow &r : rows)
-        line(QStringLiteral("%1\t%2 %3\t%4\t%5\t%6\t%7\t%8")
+        line(QStringLiteral("%1\t%2 %3\t%4\t%5\t%6\t%7\t%8\t%9")
                  .arg(v(r.hole), v(r.testDate), v(r.testTime), thicknessText(r.thicknessCm, r.quality), limitText(r.limitMm),
-                      textOrDash(r.verdict), qualityText(r.quality), QString::number(r.version)));
+                      textOrDash(r.verdict), qualityText(r.quality), QString::number(r.version),
+                      overrideText(r.overridden, r.overrideReason)));
     return 0;
 }
 
@@ -124,14 +130,16 @@ int history(CArchiveDb &db, const QString &project, const QString &hole)
     QHash<qint64, QString> signers;
     if (!signersOf(db, ids, &signers, &error))
         return fail(error);
-    line(QStringLiteral("tested\tversion\tthickness_cm\tlimit_mm\tverdict\tquality\tsamples\tfile\tsha256\timported\tby\tsigned"));
+    line(QStringLiteral("tested\tversion\tthickness_cm\tlimit_mm\tverdict\tquality\tsamples\tfile\tsha256\timported\tby"
+                        "\toverride\tsigned"));
     for (const VersionRow &r : rows) {
         line(QStringLiteral("%1 %2\t%3\t%4\t%5\t%6\t%7\t%8\t%9")
                  .arg(v(r.testDate), v(r.testTime), QString::number(r.version), thicknessText(r.thicknessCm, r.quality),
                       limitText(r.limitMm), textOrDash(r.verdict), qualityText(r.quality), QString::number(r.samples),
                       v(r.fileName))
-             + QStringLiteral("\t%1\t%2\t%3\t%4").arg(r.sha256, r.importedAt, v(r.importedBy),
-                                                        v(signers.value(r.id, QStringLiteral("unsigned")))));
+             + QStringLiteral("\t%1\t%2\t%3\t%4\t%5").arg(r.sha256, r.importedAt, v(r.importedBy),
+                                                            overrideText(r.overridden, r.overrideReason),
+                                                            v(signers.value(r.id, QStringLiteral("unsigned")))));
         for (const CompanionRow &c : r.companions)
             line(QStringLiteral("\t\twith %1\t%2").arg(v(c.name), c.sha256));
     }

@@ -136,6 +136,7 @@ QJsonObject acceptanceJson(const HoleAcceptance &a)
                        {QStringLiteral("limitMm"), a.limitMm},
                        {QStringLiteral("verdict"), a.verdict},
                        {QStringLiteral("overridden"), a.overridden},
+                       {QStringLiteral("overrideReason"), OverrideReason::key(a.overrideReason)},
                        {QStringLiteral("position"), MeasuringPosition::key(a.position)},
                        {QStringLiteral("sequence"), a.sequence},
                        {QStringLiteral("awaitingJudgement"), a.awaitingJudgement},
@@ -175,6 +176,12 @@ bool readAcceptance(const QJsonValue &v, HoleAcceptance &a, QString *error)
             (key == QLatin1String("overridden") ? a.overridden
              : key == QLatin1String("awaitingJudgement") ? a.awaitingJudgement
                                                           : a.holeNumberKept) = value.toBool();
+        } else if (key == QLatin1String("overrideReason")) {
+            const QString r = value.toString();
+            if (!value.isString() || (!r.isEmpty() && OverrideReason::fromKey(r) == OverrideReason::None))
+                return fail(error, QStringLiteral("acceptance.overrideReason must be one of \"\", retest, design-change,"
+                                                  " supervisor, other"));
+            a.overrideReason = OverrideReason::fromKey(r);
         } else if (key == QLatin1String("position")) {
             const QString p = value.toString();
             if (!value.isString() || (!p.isEmpty() && MeasuringPosition::fromKey(p) == MeasuringPosition::Unnamed))

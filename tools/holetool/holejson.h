@@ -8,6 +8,7 @@
 // sedimentThickness. samples: [[depth, resistivity, rawResistivity], ...].
 // acceptance (only when the file has an acceptance section): {designLimitMm,
 // code, pileType, limitMm, verdict (-1, 0 pass, 1 fail), overridden,
+// overrideReason ("", "retest", "design-change", "supervisor", "other"),
 // position ("", "centre", "X", "X'", "Y", "Y'"), sequence, awaitingJudgement
 // (a test not judged yet), holeNumberKept (named after another hole, the hole
 // number kept)}.
