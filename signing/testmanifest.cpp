@@ -31,7 +31,7 @@ QByteArray statementToJson(const TestStatement &s)
     for (const ManifestSubject &m : s.subjects)
         subjects.append(QJsonObject{{QStringLiteral("name"), m.name},
                                     {QStringLiteral("digest"), QJsonObject{{QStringLiteral("sha256"), m.sha256}}}});
-    const QJsonObject predicate{{QStringLiteral("device"), s.device},
+    QJsonObject predicate{{QStringLiteral("device"), s.device},
                                 {QStringLiteral("publicKey"), s.publicKey},
                                 {QStringLiteral("project"), s.project},
                                 {QStringLiteral("projectFolder"), s.projectFolder},
@@ -41,6 +41,12 @@ QByteArray statementToJson(const TestStatement &s)
                                 // A JSON number holds 2^53 exactly: far beyond any instrument's life.
                                 {QStringLiteral("sequence"), double(s.sequence)},
                                 {QStringLiteral("previousManifest"), s.previousManifest}};
+    if (!s.supersedes.isEmpty()) {
+        QJsonArray earlier;
+        for (qint64 n : s.supersedes)
+            earlier.append(double(n));
+        predicate.insert(QStringLiteral("supersedes"), earlier);
+    }
     const QJsonObject o{{QStringLiteral("_type"), kStatementType},
                         {QStringLiteral("subject"), subjects},
                         {QStringLiteral("predicateType"), kPredicateType},
@@ -83,6 +89,12 @@ bool statementFromJson(const QByteArray &json, TestStatement *out, QString *erro
     s.previousManifest = text(p, "previousManifest");
     if (s.device.isEmpty() || seq < 1 || double(s.sequence) != seq)
         return fail(QStringLiteral("the manifest names no device or sequence number"));
+    for (const QJsonValue &v : p.value(QStringLiteral("supersedes")).toArray()) {
+        const double n = v.toDouble(-1);
+        if (n < 1 || n >= seq || double(qint64(n)) != n)
+            return fail(QStringLiteral("the manifest replaces a sequence number that is not an earlier one"));
+        s.supersedes.append(qint64(n));
+    }
     *out = s;
     return true;
 }

@@ -35,6 +35,11 @@ struct TestStatement {
     QString savedAt;       // UTC, ISO 8601, the instrument's clock
     qint64 sequence = 0;   // 1, 2, ... per device
     QString previousManifest; // SHA-256 of the device's manifest before; empty for the first
+    // The sequence numbers of this device's earlier manifests of the same
+    // hole file that this one replaces beside it (a re-judgement): a folder
+    // import finds only the last, and the others are accounted for, not
+    // missing. Left out of the JSON when empty.
+    QVector<qint64> supersedes;
 };
 
 // The envelope's payload type.

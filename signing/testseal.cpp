@@ -44,6 +44,23 @@ bool writeWhole(const QString &path, const QByteArray &bytes, QString *error)
         return fail(error, QStringLiteral("%1: %2").arg(path, w.errorString()));
     return true;
 }
+
+// The manifest beside the hole file before this save, when this device
+// signed it for the same file: its number and those it replaced in turn.
+QVector<qint64> replacedSequences(const QString &manifestPath, const TestStatement &next)
+{
+    QFile f(manifestPath);
+    SignedManifest old;
+    if (!f.open(QIODevice::ReadOnly) || !readManifest(f.readAll(), &old, nullptr)
+        || !old.signedBy(publicKeyFromBase64(next.publicKey)))
+        return {};
+    const TestStatement &o = old.statement;
+    if (o.device != next.device || o.subjects.first().name != next.subjects.first().name || o.sequence >= next.sequence)
+        return {};
+    QVector<qint64> replaced = o.supersedes;
+    replaced.append(o.sequence);
+    return replaced;
+}
 } // namespace
 
 QString deviceChainPath(const QString &appDir) { return appDir + QStringLiteral("/device.chain"); }
@@ -78,12 +95,13 @@ bool sealSavedFiles(const QString &appDir, const QStringList &files, const SealF
     const ChainState chain = readChain(chainPath, s.device);
     s.sequence = chain.sequence + 1;
     s.previousManifest = chain.previous;
+    const QString manifestPath = manifestPathFor(files.first());
+    s.supersedes = replacedSequences(manifestPath, s);
     const QByteArray manifest = signManifest(s, key);
     const QString manifestSha = manifestSha256(manifest);
     const QJsonObject next{{QStringLiteral("device"), s.device},
                            {QStringLiteral("sequence"), double(s.sequence)},
                            {QStringLiteral("previous"), manifestSha}};
-    const QString manifestPath = manifestPathFor(files.first());
     if (!writeWhole(chainPath, QJsonDocument(next).toJson(QJsonDocument::Compact), error)
         || !writeWhole(manifestPath, manifest, error))
         return false;

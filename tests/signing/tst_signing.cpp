@@ -119,6 +119,26 @@ void TestSigning::sealChainsManifests()
     QCOMPARE(m2.statement.subjects.at(0).name, QStringLiteral("Z2.CZO"));
     QCOMPARE(m2.statement.subjects.at(0).sha256, manifestSha256("hole two"));
     QVERIFY(m2.signedBy(m2.statedPublicKey()));
+    // Nothing replaced: the statement has the layout it always had.
+    QVERIFY(m2.statement.supersedes.isEmpty());
+    QVERIFY(!statementToJson(m2.statement).contains("supersedes"));
+    // Z1 judged again, twice: each manifest names those it replaced beside
+    // the file; Z2's is untouched by them.
+    sealTest(app, QStringLiteral("Z1"), "hole one judged");
+    const Sealed again = sealTest(app, QStringLiteral("Z1"), "hole one judged again");
+    SignedManifest m4;
+    QVERIFY(readManifest(readFileBytes(again.seal.manifestPath), &m4, nullptr));
+    QCOMPARE(m4.statement.sequence, 4);
+    QCOMPARE(m4.statement.supersedes, (QVector<qint64>{1, 3}));
+    TestStatement back;
+    QVERIFY(statementFromJson(statementToJson(m4.statement), &back, nullptr));
+    QCOMPARE(back.supersedes, m4.statement.supersedes);
+    // A statement that claims to replace a later number is no manifest.
+    TestStatement bad = m4.statement;
+    bad.supersedes = {4};
+    QString why;
+    QVERIFY(!statementFromJson(statementToJson(bad), &back, &why));
+    QVERIFY2(why.contains("not an earlier one"), qPrintable(why));
     // Lower-case hole files get a lower-case manifest, as their report.
     QCOMPARE(manifestPathFor(QStringLiteral("/d/z1.czo")), QStringLiteral("/d/z1.sig"));
     QCOMPARE(manifestPathFor(QStringLiteral("/d/Z1")), QStringLiteral("/d/Z1.SIG"));

@@ -20,6 +20,7 @@
 #include <QSqlQuery>
 #include <QtTest>
 #include <memory>
+#include <vector>
 
 namespace {
 QString bin(const char *name) { return testBinDir() + QLatin1Char('/') + QLatin1String(name); }
@@ -185,6 +186,7 @@ private slots:
     void demoSaysWhyStillQueued_data();
     void demoSaysWhyStillQueued();
     void killedBetweenSaveAndAnswer();
+    void folderImportAccountsForReplacedManifests();
 
 private:
     // The server's certificate and key in its folder.
@@ -573,3 +575,31 @@ void TestUpload::killedBetweenSaveAndAnswer()
 
 QTEST_GUILESS_MAIN(TestUpload)
 #include "tst_upload.moc"
+
+// A test judged again on the instrument keeps one manifest beside it, the
+// last; a folder import of the disk finds only that one. The numbers it
+// replaced are accounted for; a test deleted before export is still missing.
+void TestUpload::folderImportAccountsForReplacedManifests()
+{
+    TestAppDir app;
+    QTemporaryDir dir;
+    for (const auto &[name, variant] : std::vector<std::pair<QString, int>>{
+             {"Z1", 1}, {"Z2", 1}, {"Z1", 2}, {"Z3", 1}, {"Z1", 3}, {"Z4", 1}})
+        sealHole(app, name, variant); // Z1: 1, 3 and 5; Z2: 2; Z3: 4; Z4: 6
+    QVERIFY(registerDevice(app, dir, QStringLiteral("rig-8")));
+    SignedManifest last;
+    QVERIFY(readManifest(readFileBytes(app.file("data/Bridge/Z1.SIG")), &last, nullptr));
+    QCOMPARE(last.statement.sequence, 5);
+    QCOMPARE(last.statement.supersedes, (QVector<qint64>{1, 3}));
+    // Z3 deleted on the instrument before the export.
+    const QString usb = dir.filePath(QStringLiteral("usb/Bridge"));
+    QDir().mkpath(usb);
+    for (const QString &f : {"Z1.CZO", "Z1.SIG", "Z2.CZO", "Z2.SIG", "Z4.CZO", "Z4.SIG"})
+        QVERIFY(QFile::copy(app.file(QStringLiteral("data/Bridge/") + f), usb + QLatin1Char('/') + f));
+    const ChildRun imported = archive(dir.path(), {"import", dir.filePath("usb")});
+    QVERIFY2(imported.exitCode == 0, imported.out + imported.err);
+    const ChildRun verify = archive(dir.path(), {"verify"});
+    QCOMPARE(verify.exitCode, 3);
+    QVERIFY2(verify.out.contains(": missing sequence numbers 4\n"), verify.out.constData());
+    QVERIFY2(verify.out.contains("3 manifests checked"), verify.out.constData());
+}
