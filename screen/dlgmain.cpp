@@ -74,6 +74,7 @@ CDlgMain::CDlgMain(QWidget *parent)
 
     ui->label_curDataInfo->hide();
     ui->label_upload_msg->hide();
+    ui->scrollArea->installEventFilter(this);
 
     m_session = std::make_unique<CTestSession>();
     CTestSession *s = m_session.get();
@@ -583,6 +584,13 @@ void CDlgMain::resizeEvent(QResizeEvent *e)
 {
     QDialog::resizeEvent(e);
     updateWave(true, true, true);
+}
+
+bool CDlgMain::eventFilter(QObject *watched, QEvent *e)
+{
+    if (watched == ui->scrollArea && e->type() == QEvent::Resize)
+        updateWave(true, false, false);
+    return QDialog::eventFilter(watched, e);
 }
 
 // ---------------------------------------------------------------- table clicks

@@ -83,6 +83,9 @@ public slots:
 
 protected:
     void resizeEvent(QResizeEvent *e) override;
+    // The curve's area changes size without the window (the upload strip
+    // shown or its text on two lines): the curve follows it.
+    bool eventFilter(QObject *watched, QEvent *e) override;
     void showEvent(QShowEvent *e) override;
 
 private:

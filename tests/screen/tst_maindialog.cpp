@@ -5,6 +5,8 @@
 #include "dlgmain.h"
 #include "appdir.h"
 #include "dlginfo.h"
+#include "uploadsender.h"
+#include "uploadstrip.h"
 #include "devicekey.h"
 
 #include "acqstate.h"
@@ -34,7 +36,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTcpServer>
 #include <QtTest>
 #include <memory>
@@ -83,6 +88,7 @@ private slots:
     void refreshMergesThreadRequests();
     void quitSavesControlParams();
     void infoNamesTheInstrument();
+    void uploadStripShowsBesideTheCurve();
     void quitWarnsOfUnsavedSamples_data();
     void quitWarnsOfUnsavedSamples();
 
@@ -861,6 +867,30 @@ void TestMainDialog::infoNamesTheInstrument()
     QCOMPARE(lines.size(), 7);
     QCOMPARE(lines.first(), QStringLiteral("  工程名称:") + m_dlg->session()->record().projectName.get());
     QCOMPARE(lines.last(), QStringLiteral("  仪器编号:") + key.deviceId());
+}
+
+// With an archive address the strip is on the screen, under the curve, and
+// the curve keeps its whole area (no scroll bars).
+void TestMainDialog::uploadStripShowsBesideTheCurve()
+{
+    makeDialog();
+    m_dlg->setFixedSize(1024, 768);
+    auto *scroll = child<QScrollArea>(m_dlg.get(), "scrollArea");
+    QApplication::processEvents();
+    const QSize curveArea = scroll->viewport()->size();
+    CUploadSender sender(UploadSettings{QUrl(QStringLiteral("https://127.0.0.1:9")), QString()},
+                         m_world->file(QStringLiteral("outbox")));
+    auto *label = child<QLabel>(m_dlg.get(), "label_upload_msg");
+    new CUploadStrip(label, &sender);
+    QApplication::processEvents();
+    QVERIFY(label->isVisible());
+    QCOMPARE(label->text(), QStringLiteral("已全部上传到档案"));
+    QVERIFY(!scroll->isAncestorOf(label));
+    QVERIFY(!scroll->verticalScrollBar()->isVisible());
+    QVERIFY(!scroll->horizontalScrollBar()->isVisible());
+    QVERIFY(m_dlg->rect().contains(QRect(label->mapTo(m_dlg.get(), QPoint(0, 0)), label->size())));
+    QVERIFY(label->height() >= label->fontMetrics().height());
+    QVERIFY(scroll->viewport()->height() >= curveArea.height() - label->height() - 12);
 }
 
 void TestMainDialog::quitSavesControlParams()
