@@ -47,7 +47,7 @@ if openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -da
         -keyout "$tls/srv.key" -out "$tls/srv.csr" >/dev/null 2>&1 &&
    openssl x509 -req -in "$tls/srv.csr" -CA "$tls/ca.pem" -CAkey "$tls/ca.key" -CAcreateserial -days 2 \
         -extfile "$tls/ext" -out "$tls/srv.pem" >/dev/null 2>&1; then
-    "$BUILD_DIR/bin/zpvw-uploadbench" --tls "$tls" --tests 1000 --senders 4 2>&1 | grep -v XDG_RUNTIME_DIR || true
+    "$BUILD_DIR/bin/zpvw-uploadbench" --tls "$tls" --tests 1000 --senders 16 2>&1 | grep -v XDG_RUNTIME_DIR || true
 else
     echo "bench.sh: openssl could not make the test certificates; the upload figures are left out" >&2
 fi
