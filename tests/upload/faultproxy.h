@@ -24,7 +24,14 @@ public:
         connect(&m_server, &QTcpServer::newConnection, this, &FaultProxy::accept);
         m_server.listen(QHostAddress::LocalHost, 0);
     }
-    ~FaultProxy() override { m_server.close(); }
+    ~FaultProxy() override
+    {
+        // The links' sockets go with the server, each telling its peer it
+        // closed: nothing of this proxy may hear that any more.
+        for (QObject *o : m_server.findChildren<QObject *>())
+            o->disconnect(this);
+        m_server.close();
+    }
 
     quint16 port() const { return m_server.serverPort(); }
     QString url() const { return QStringLiteral("https://127.0.0.1:%1").arg(port()); }
