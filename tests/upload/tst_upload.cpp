@@ -192,7 +192,7 @@ private:
     // The server's certificate and key in its folder.
     void serverFiles(const QTemporaryDir &dir) const
     {
-        for (const QString &f : {"srv.pem", "srv.key"})
+        for (const QString &f : QStringList{"srv.pem", "srv.key"})
             QFile::copy(m_tls.filePath(f), dir.filePath(f));
     }
     // The instrument's key made and known to the archive as `name`.
@@ -594,7 +594,7 @@ void TestUpload::folderImportAccountsForReplacedManifests()
     // Z3 deleted on the instrument before the export.
     const QString usb = dir.filePath(QStringLiteral("usb/Bridge"));
     QDir().mkpath(usb);
-    for (const QString &f : {"Z1.CZO", "Z1.SIG", "Z2.CZO", "Z2.SIG", "Z4.CZO", "Z4.SIG"})
+    for (const QString &f : QStringList{"Z1.CZO", "Z1.SIG", "Z2.CZO", "Z2.SIG", "Z4.CZO", "Z4.SIG"})
         QVERIFY(QFile::copy(app.file(QStringLiteral("data/Bridge/") + f), usb + QLatin1Char('/') + f));
     const ChildRun imported = archive(dir.path(), {"import", dir.filePath("usb")});
     QVERIFY2(imported.exitCode == 0, imported.out + imported.err);
