@@ -10,6 +10,7 @@
 #include "suggestionmarker.h"
 #include "threadarchive.h"
 #include "uploadapi.h"
+#include "webaccess.h"
 #include "summarywriters.h"
 
 #include <QCoreApplication>
@@ -149,9 +150,10 @@ bool loadHolePage(CArchiveDb &db, const QString &project, const QString &hole, q
 }
 
 // The pages, one handler each.
-using Handler = void (*)(CArchiveDb &db, const httplib::Request &req, httplib::Response &res);
+// access: who asks (filled by the gate in routes()).
+using Handler = void (*)(CArchiveDb &db, const WebAccess &access, const httplib::Request &req, httplib::Response &res);
 
-void projectsPage(CArchiveDb &db, const httplib::Request &, httplib::Response &res)
+void projectsPage(CArchiveDb &db, const WebAccess &, const httplib::Request &, httplib::Response &res)
 {
     QVector<ProjectRow> rows;
     QString error;
@@ -160,7 +162,7 @@ void projectsPage(CArchiveDb &db, const httplib::Request &, httplib::Response &r
     sendHtml(res, 200, ArchivePages::projectList(rows));
 }
 
-void projectPage(CArchiveDb &db, const httplib::Request &req, httplib::Response &res)
+void projectPage(CArchiveDb &db, const WebAccess &, const httplib::Request &req, httplib::Response &res)
 {
     const QString name = param(req, "name");
     QVector<HoleRow> rows;
@@ -194,11 +196,11 @@ void sendSummary(CArchiveDb &db, const httplib::Request &req, httplib::Response 
     sendBytes(res, f.readAll(), "application/pdf", file);
 }
 
-void summaryCsv(CArchiveDb &db, const httplib::Request &req, httplib::Response &res) { sendSummary(db, req, res, false); }
+void summaryCsv(CArchiveDb &db, const WebAccess &, const httplib::Request &req, httplib::Response &res) { sendSummary(db, req, res, false); }
 
-void summaryPdf(CArchiveDb &db, const httplib::Request &req, httplib::Response &res) { sendSummary(db, req, res, true); }
+void summaryPdf(CArchiveDb &db, const WebAccess &, const httplib::Request &req, httplib::Response &res) { sendSummary(db, req, res, true); }
 
-void holePage(CArchiveDb &db, const httplib::Request &req, httplib::Response &res)
+void holePage(CArchiveDb &db, const WebAccess &, const httplib::Request &req, httplib::Response &res)
 {
     const qint64 version = positive(param(req, "v"));
     const qint64 page = positive(param(req, "page"));
@@ -213,7 +215,7 @@ void holePage(CArchiveDb &db, const httplib::Request &req, httplib::Response &re
     sendHtml(res, 200, ArchivePages::hole(d));
 }
 
-void storedFile(CArchiveDb &db, const httplib::Request &req, httplib::Response &res)
+void storedFile(CArchiveDb &db, const WebAccess &, const httplib::Request &req, httplib::Response &res)
 {
     const QString sha = param(req, "sha");
     if (!isSha256(sha))
@@ -241,7 +243,7 @@ void storedFile(CArchiveDb &db, const httplib::Request &req, httplib::Response &
     res.set_header("X-SHA-256", sha.toStdString());
 }
 
-void searchPage(CArchiveDb &db, const httplib::Request &req, httplib::Response &res)
+void searchPage(CArchiveDb &db, const WebAccess &, const httplib::Request &req, httplib::Response &res)
 {
     const QString text = param(req, "q").left(200);
     QVector<FoundHole> found;
@@ -344,7 +346,7 @@ void CArchiveWebServer::routes()
             CArchiveDb *db = threadArchive(archive, &error);
             if (!db)
                 return sendError(res, 503, error);
-            page(*db, req, res);
+            page(*db, WebAccess(), req, res);
         };
     };
     s.Get("/", withDb(projectsPage));
