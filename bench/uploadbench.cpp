@@ -35,6 +35,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <memory>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -82,6 +83,20 @@ public:
         }
     }
     QUrl url() const { return QUrl(QStringLiteral("https://127.0.0.1:%1").arg(m_port)); }
+    // The server's CPU time so far (user and system), in seconds: what it
+    // spends of the cores its senders share with it here.
+    double cpuSeconds() const
+    {
+        QFile f(QStringLiteral("/proc/%1/stat").arg(m_p.processId()));
+        if (!f.open(QIODevice::ReadOnly))
+            return 0;
+        const QByteArray stat = f.readAll();
+        // Fields after the command's closing parenthesis; utime and stime are the 12th and 13th.
+        const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() < 13)
+            return 0;
+        return double(fields.at(11).toLongLong() + fields.at(12).toLongLong()) / double(sysconf(_SC_CLK_TCK));
+    }
     bool up() const { return m_port > 0; }
 
 private:
@@ -249,9 +264,13 @@ bool measureRound(const QString &round, const QString &db, const QString &tls, i
     std::printf("a queue of %d tests, one sender over TLS: drained in %.1f s (%.0f uploads/s), %d left\n", tests,
                 queueSeconds, queueSeconds > 0 ? tests / queueSeconds : 0.0, left);
     const int crowdTests = (tests / senders) * senders;
+    const double cpuBefore = server.cpuSeconds();
     const double crowdSeconds = drain(crowd, server.url(), ca, &left);
+    const double cpuPerUpload = crowdTests > 0 ? (server.cpuSeconds() - cpuBefore) / crowdTests : 0.0;
     std::printf("the server, %d senders at once over TLS: %d tests in %.1f s (%.0f uploads/s), %d left\n", senders,
                 crowdTests, crowdSeconds, crowdSeconds > 0 ? crowdTests / crowdSeconds : 0.0, left);
+    std::printf("  the server's own CPU: %.2f ms per upload, %.0f uploads/s per core it is given\n",
+                cpuPerUpload * 1e3, cpuPerUpload > 0 ? 1.0 / cpuPerUpload : 0.0);
 
     QElapsedTimer t;
     t.start();

@@ -12,4 +12,4 @@ $SUDO apt-get install -y --no-install-recommends \
     poppler-utils libbenchmark-dev rime-data-pinyin-simp \
     clang libclang-rt-dev llvm \
     libqt5sql5-sqlite libqt5sql5-psql postgresql postgresql-client sqlite3 \
-    libcpp-httplib-dev chromium libsodium-dev openssl libssl-dev
+    libcpp-httplib-dev chromium chromium-driver python3-selenium libsodium-dev openssl libssl-dev
