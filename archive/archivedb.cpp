@@ -107,7 +107,7 @@ bool CArchiveDb::open(const ArchiveAddress &address, QString *error)
         }
         m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
         m_db.setDatabaseName(address.path);
-        m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
+        m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_lockWaitMs));
     } else {
         m_db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connection);
         m_db.setDatabaseName(address.database);
@@ -134,7 +134,7 @@ bool CArchiveDb::open(const ArchiveAddress &address, QString *error)
     if (!isPostgres() && !exec(QStringLiteral("PRAGMA foreign_keys = ON"), error))
         return false;
     // A lock held elsewhere gives a clear error instead of an endless wait.
-    if (isPostgres() && !exec(QStringLiteral("SET lock_timeout = '5s'"), error))
+    if (isPostgres() && !exec(QStringLiteral("SET lock_timeout = '%1ms'").arg(qMax(m_lockWaitMs, 5000)), error))
         return false;
     if (!migrate(error)) {
         *error = QStringLiteral("%1: %2").arg(address.display(), *error);

@@ -24,6 +24,10 @@ public:
     CArchiveDb &operator=(const CArchiveDb &) = delete;
 
     bool open(const ArchiveAddress &address, QString *error);
+    // How long a write waits for another writer before it is refused as
+    // "locked" (set before open). A command gives up soon and says so; a
+    // server, whose own threads write in turn, waits longer.
+    void setLockWait(int milliseconds) { m_lockWaitMs = milliseconds; }
     void close();
     bool isPostgres() const { return m_address.engine == ArchiveAddress::Engine::PostgreSQL; }
     const ArchiveAddress &address() const { return m_address; }
@@ -60,4 +64,5 @@ private:
     QSqlDatabase m_db;
     ArchiveAddress m_address;
     int m_schemaVersion = 0;
+    int m_lockWaitMs = 3000;
 };

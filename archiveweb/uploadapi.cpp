@@ -125,8 +125,9 @@ void receiveTest(CArchiveDb &db, const httplib::Request &req, httplib::Response 
             return refuse(res, 500, QStringLiteral("cannot stage the upload: %1").arg(f.errorString()));
     }
     ImportSummary summary;
+    // The staging folder is the server's own business, not the sender's.
     if (!importIntoArchive(db, {dir + QLatin1Char('/') + holeName}, ImportOptions(), &summary, &error))
-        return refuse(res, 503, error);
+        return refuse(res, 503, error.replace(tmp.path(), QStringLiteral("upload")));
     if (summary.refused > 0)
         return refuse(res, 422, summary.refusals.join(QStringLiteral("; ")).replace(tmp.path(), QStringLiteral("upload")));
     body.insert(QStringLiteral("status"), summary.skipped > 0 ? QStringLiteral("known") : QStringLiteral("stored"));

@@ -188,8 +188,15 @@ double drain(const std::vector<Instrument> &instruments, const QUrl &url, const 
         loop.exec();
     const double seconds = double(t.nsecsElapsed()) / 1e9;
     *left = 0;
-    for (auto &s : senders)
-        *left += s->status().pending;
+    QStringList why;
+    for (auto &s : senders) {
+        const UploadStatus st = s->status();
+        *left += st.pending;
+        if (st.pending > 0 && !why.contains(st.detail))
+            why << st.detail;
+    }
+    if (!why.isEmpty())
+        std::printf("  left because: %s\n", qUtf8Printable(why.join(QStringLiteral("; "))));
     return running == 0 ? seconds : -1;
 }
 
