@@ -157,7 +157,7 @@ int main(int argc, char **argv)
     const double rssBefore = rssMb(server.processId());
 
     std::atomic<long> errors{0};
-    std::vector<std::vector<double>> latencies(size_t(clients));
+    std::vector<std::vector<double>> latencies(static_cast<size_t>(clients));
     const double end = monotonicMs() + seconds * 1000.0;
     std::vector<std::thread> threads;
     for (int i = 0; i < clients; ++i) {
@@ -183,14 +183,21 @@ int main(int argc, char **argv)
     stop();
 
     std::vector<double> all;
-    for (const auto &l : latencies)
+    size_t fewest = latencies.empty() ? 0 : latencies.front().size(), most = 0;
+    for (const auto &l : latencies) {
         all.insert(all.end(), l.begin(), l.end());
+        fewest = std::min(fewest, l.size());
+        most = std::max(most, l.size());
+    }
     std::sort(all.begin(), all.end());
     auto pct = [&all](double p) { return all.empty() ? 0.0 : all[std::min(all.size() - 1, size_t(p * double(all.size())))]; };
     printf("web view under load: %d logged-in clients, %d s, hole pages of %d holes (300 samples), SQLite, loopback HTTP\n",
            clients, seconds, holes);
     printf("  requests      %zu (%.0f/s), errors %ld\n", all.size(), double(all.size()) / seconds, errors.load());
     printf("  latency       p50 %.1f ms, p99 %.1f ms, max %.1f ms\n", pct(0.50), pct(0.99), all.empty() ? 0.0 : all.back());
+    // Kept-alive connections hold a server thread each: more clients than
+    // threads share them unevenly.
+    printf("  per client    %zu to %zu requests\n", fewest, most);
     printf("  login         %.0f ms each (Argon2id)\n", loginMs);
     printf("  server RSS    %.1f MB before, %.1f MB after\n", rssBefore, rssAfter);
     return 0;
