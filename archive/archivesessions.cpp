@@ -63,3 +63,10 @@ bool endSession(CArchiveDb &db, const QString &token, QString *error)
     QSqlQuery q = db.query();
     return db.exec(q, QStringLiteral("DELETE FROM sessions WHERE token_sha256 = ?"), {tokenSha256(token)}, error);
 }
+
+bool purgeSessions(CArchiveDb &db, const SessionLimits &limits, qint64 now, QString *error)
+{
+    QSqlQuery q = db.query();
+    return db.exec(q, QStringLiteral("DELETE FROM sessions WHERE last_seen <= ? OR created_at <= ? OR created_at > ?"),
+                   {now - limits.idleSeconds, now - limits.absoluteSeconds, now}, error);
+}

@@ -29,6 +29,8 @@ bool startSession(CArchiveDb &db, const QString &user, qint64 now, QString *toke
 bool findSession(CArchiveDb &db, const QString &token, const SessionLimits &limits, qint64 now, SessionInfo *out,
                  QString *error);
 bool endSession(CArchiveDb &db, const QString &token, QString *error);
+// Removes every session that has run out by now (those a browser left).
+bool purgeSessions(CArchiveDb &db, const SessionLimits &limits, qint64 now, QString *error);
 
 // Whether a session last used at lastSeen and begun at createdAt has run out.
 bool sessionExpired(qint64 createdAt, qint64 lastSeen, qint64 now, const SessionLimits &limits);

@@ -119,6 +119,9 @@ bool setUserPassword(CArchiveDb &db, const QString &name, const QString &passwor
 
 bool listUsers(CArchiveDb &db, QVector<UserRow> *out, QString *error)
 {
+    if (!appendAuditEntry(db, QStringLiteral("user"), QString(), QString(), QStringLiteral("user list"), QString(),
+                          nullptr, error))
+        return false;
     QSqlQuery q = db.query();
     if (!db.exec(q, QStringLiteral("SELECT name, role, disabled, created_at FROM users ORDER BY name"), {}, error))
         return false;

@@ -225,7 +225,7 @@ void CWebGate::login(CArchiveDb &db, const httplib::Request &req, httplib::Respo
     m_throttle.succeeded(name);
     QString token;
     SessionInfo session;
-    if (!startSession(db, user.name, now, &token, &session, &error))
+    if (!purgeSessions(db, m_options.limits, now, &error) || !startSession(db, user.name, now, &token, &session, &error))
         return sendError(res, 503, error);
     recordLogin(db, QStringLiteral("login %1 from %2").arg(user.name, peer));
     res.set_header("Set-Cookie", setCookie(sessionCookieName(m_options.https), token, m_options.https));

@@ -437,6 +437,20 @@ private slots:
         QVERIFY(QString::fromStdString(res->get_header_value("Location")).startsWith(QLatin1String("/login")));
     }
 
+    void abandonedSessionsRemovedAtALogin()
+    {
+        QVERIFY(addUser(m_db, QStringLiteral("leaver"), QStringLiteral("viewer"), QString::fromUtf8(kPassword)));
+        QString session, csrf;
+        QVERIFY(m_web.signIn(QStringLiteral("leaver"), QString::fromUtf8(kPassword), &session, &csrf));
+        const QString count = QStringLiteral("SELECT COUNT(*) FROM sessions WHERE user_name = 'leaver'");
+        QCOMPARE(sql(count), QStringLiteral("1"));
+        // Never presented again, but idle for longer than allowed.
+        QVERIFY(m_engine.ownClient(m_db, QStringLiteral("UPDATE sessions SET last_seen = last_seen - 1801"
+                                                        " WHERE user_name = 'leaver'")));
+        QCOMPARE(m_web.login(QStringLiteral("victor"), QString::fromUtf8(kViewerPassword))->status, 303);
+        QCOMPARE(sql(count), QStringLiteral("0"));
+    }
+
     // Five failures for a name, or from an address, within five minutes:
     // then even the right password is refused (a new server each: the
     // counts live in the server).
@@ -615,7 +629,7 @@ private slots:
         QVERIFY(tool(m_db, {"user", "list"}).out.contains("stdin-admin\tadmin\tdisabled"));
         const QString trail = sql(QStringLiteral("SELECT detail FROM audit WHERE action IN ('user', 'token') ORDER BY seq"));
         for (const char *entry : {"user add alice as engineer", "user add stdin-admin as admin",
-                                  "user disable stdin-admin", "token add platform", "token revoke old-script"})
+                                  "user disable stdin-admin", "user list", "token add platform", "token revoke old-script"})
             QVERIFY2(trail.contains(QLatin1String(entry)), entry);
     }
 
