@@ -15,27 +15,6 @@ DeviceRow rowOf(const QSqlQuery &q)
     return {q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString(),
             q.value(4).toString()};
 }
-
-// One statement and its audit entry in one transaction.
-bool changeWithEntry(CArchiveDb &db, const QString &sql, const QVariantList &values, const QString &detail,
-                     const QString &sha, QString *error)
-{
-    if (!db.begin(error))
-        return false;
-    CAuditTrail trail(db);
-    QSqlQuery q = db.query();
-    if (!db.exec(q, sql, values, error) || q.numRowsAffected() != 1) {
-        if (error->isEmpty())
-            *error = QStringLiteral("no such device");
-        db.rollback();
-        return false;
-    }
-    if (!trail.append(QStringLiteral("device"), QString(), QString(), detail, sha, error) || !db.commit(error)) {
-        db.rollback();
-        return false;
-    }
-    return true;
-}
 } // namespace
 
 bool addDevice(CArchiveDb &db, const QString &name, const QString &publicKeyBase64, DeviceRow *added, QString *error)
@@ -59,11 +38,11 @@ bool addDevice(CArchiveDb &db, const QString &name, const QString &publicKeyBase
     }
     if (!error->isEmpty())
         return false;
-    if (!changeWithEntry(db,
+    if (!changeWithAuditEntry(db,
                          QStringLiteral("INSERT INTO devices (name, device_id, public_key, added_at) VALUES (?, ?, ?, ?)"),
                          {r.name, r.deviceId, r.publicKey, r.addedAt},
                          QStringLiteral("device add %1: %2 key %3").arg(r.name, r.deviceId, r.publicKey),
-                         manifestSha256(key), error))
+                         manifestSha256(key), QStringLiteral("device"), QStringLiteral("no such device"), error))
         return false;
     if (added)
         *added = r;
@@ -73,8 +52,9 @@ bool addDevice(CArchiveDb &db, const QString &name, const QString &publicKeyBase
 bool revokeDevice(CArchiveDb &db, const QString &name, QString *error)
 {
     const QString now = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
-    return changeWithEntry(db, QStringLiteral("UPDATE devices SET revoked_at = ? WHERE name = ? AND revoked_at IS NULL"),
-                           {now, name}, QStringLiteral("device revoke %1").arg(name), QString(), error);
+    return changeWithAuditEntry(db, QStringLiteral("UPDATE devices SET revoked_at = ? WHERE name = ? AND revoked_at IS NULL"),
+                           {now, name}, QStringLiteral("device revoke %1").arg(name), QString(),
+                                QStringLiteral("device"), QStringLiteral("no such device"), error);
 }
 
 bool listDevices(CArchiveDb &db, QVector<DeviceRow> *out, QString *error)

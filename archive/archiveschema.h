@@ -6,6 +6,8 @@
 
 // Statements that take an archive from version - 1 to version (1-based).
 QStringList archiveMigration(int version, bool postgres);
+// A table's own id column, as each engine spells it.
+QString archiveIdColumn(bool postgres);
 // The newest version this program knows.
 int archiveSchemaVersion();
 

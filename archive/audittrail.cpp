@@ -110,6 +110,26 @@ bool appendAuditEntry(CArchiveDb &db, const QString &action, const QString &proj
     return true;
 }
 
+bool changeWithAuditEntry(CArchiveDb &db, const QString &sql, const QVariantList &values, const QString &detail,
+                          const QString &sha256, const QString &action, const QString &notFound, QString *error)
+{
+    if (!db.begin(error))
+        return false;
+    CAuditTrail trail(db);
+    QSqlQuery q = db.query();
+    if (!db.exec(q, sql, values, error) || q.numRowsAffected() != 1) {
+        if (error->isEmpty())
+            *error = notFound;
+        db.rollback();
+        return false;
+    }
+    if (!trail.append(action, QString(), QString(), detail, sha256, error) || !db.commit(error)) {
+        db.rollback();
+        return false;
+    }
+    return true;
+}
+
 bool auditHead(CArchiveDb &db, QString *hash, QString *error)
 {
     QSqlQuery q = db.query();

@@ -55,6 +55,12 @@ private:
 bool appendAuditEntry(CArchiveDb &db, const QString &action, const QString &project, const QString &hole,
                       const QString &detail, const QString &sha256, QString *head, QString *error);
 
+// One statement that must change exactly one row, and its entry (action,
+// detail, sha256), in one write transaction. False with the reason
+// (notFound when no row changed), nothing changed or recorded.
+bool changeWithAuditEntry(CArchiveDb &db, const QString &sql, const QVariantList &values, const QString &detail,
+                          const QString &sha256, const QString &action, const QString &notFound, QString *error);
+
 struct AuditChainCheck {
     qint64 entries = 0;
     QString headHash;

@@ -298,6 +298,32 @@ QByteArray error(int status, const QString &message)
                     .arg(QString::number(status), esc(message), esc(tr("返回工程列表"))));
 }
 
+QByteArray login(const QString &next, const QString &csrf, const QString &message)
+{
+    QString b = QStringLiteral("<h1>%1</h1>\n").arg(esc(tr("登录")));
+    if (!message.isEmpty())
+        b += QStringLiteral("<p class=\"fail\" role=\"alert\">%1</p>\n").arg(esc(message));
+    b += QStringLiteral("<form class=\"login\" action=\"/login\" method=\"post\">"
+                        "<input type=\"hidden\" name=\"csrf\" value=\"%1\">"
+                        "<input type=\"hidden\" name=\"next\" value=\"%2\">"
+                        "<label>%3<input name=\"name\" autocomplete=\"username\" required autofocus></label>"
+                        "<label>%4<input type=\"password\" name=\"password\" autocomplete=\"current-password\""
+                        " required></label><button type=\"submit\">%5</button></form>\n")
+             .arg(esc(csrf), esc(next), esc(tr("用户名")), esc(tr("密码")), esc(tr("登录")));
+    return page(tr("登录"), b);
+}
+
+QString userBar(const QString &user, const QString &role, const QString &csrf)
+{
+    const QString roleText = role == QLatin1String("admin")      ? tr("管理员")
+                             : role == QLatin1String("engineer") ? tr("工程师")
+                                                                 : tr("查看者");
+    return QStringLiteral("<form class=\"user\" action=\"/logout\" method=\"post\"><span>%1</span>"
+                          "<input type=\"hidden\" name=\"csrf\" value=\"%2\"><button type=\"submit\">%3</button>"
+                          "</form>")
+        .arg(esc(tr("已登录：%1（%2）").arg(user, roleText)), esc(csrf), esc(tr("退出登录")));
+}
+
 QByteArray styleSheet()
 {
     return QByteArrayLiteral(
@@ -333,6 +359,10 @@ QByteArray styleSheet()
         ".key.main{border-color:var(--blue)}.key.judged{border-color:var(--red)}"
         ".key.suggested{border-color:var(--orange);border-top-style:dashed}.key.overlay{border-color:#e69f00}\n"
         "table.samples td{padding:2px 10px;text-align:right;font-variant-numeric:tabular-nums}\n"
-        ".crumbs{margin:12px 0 0;color:var(--muted)}.pages a,.pages strong{margin-right:6px}\n");
+        ".crumbs{margin:12px 0 0;color:var(--muted)}.pages a,.pages strong{margin-right:6px}\n"
+        "header form.user{margin-left:auto;color:#dfe7f3}header form.user span{margin-right:6px}\n"
+        "form.login{display:grid;gap:10px;max-width:320px}form.login label{display:grid;gap:4px}"
+        "form.login input{padding:6px 8px;border:1px solid var(--rule);border-radius:4px}"
+        "form.login button{padding:7px;border:0;border-radius:4px;background:#1f3b63;color:#fff}\n");
 }
 } // namespace ArchivePages

@@ -33,6 +33,11 @@ QByteArray project(const QString &project, const QVector<HoleRow> &holes);
 QByteArray hole(const HolePageData &data);
 QByteArray search(const QString &text, const QVector<FoundHole> &found);
 QByteArray error(int status, const QString &message);
+// The sign-in form; next is where to go after it, csrf the form's token,
+// message a reason shown above it (wrong password, too many tries).
+QByteArray login(const QString &next, const QString &csrf, const QString &message);
+// Who is signed in and the logout button, for the page's header.
+QString userBar(const QString &user, const QString &role, const QString &csrf);
 QByteArray styleSheet();
 // The order of the project page: failed holes first.
 QVector<HoleRow> failedFirst(QVector<HoleRow> holes);

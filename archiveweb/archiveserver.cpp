@@ -10,6 +10,9 @@
 #include "suggestionmarker.h"
 #include "threadarchive.h"
 #include "uploadapi.h"
+#include "jsonapi.h"
+#include "webgate.h"
+#include "webreply.h"
 #include "webaccess.h"
 #include "summarywriters.h"
 
@@ -26,25 +29,7 @@
 namespace {
 QString tr(const char *source) { return QCoreApplication::translate("CArchivePages", source); }
 
-QString param(const httplib::Request &req, const char *name)
-{
-    return req.has_param(name) ? QString::fromStdString(req.get_param_value(name)) : QString();
-}
-
-void sendHtml(httplib::Response &res, int status, const QByteArray &html)
-{
-    res.status = status;
-    res.set_header("Cache-Control", "no-store");
-    res.set_header("X-Content-Type-Options", "nosniff");
-    // Nothing from elsewhere, no scripts at all.
-    res.set_header("Content-Security-Policy", "default-src 'none'; style-src 'self'; img-src 'self'; form-action 'self'");
-    res.set_content(html.constData(), size_t(html.size()), "text/html; charset=utf-8");
-}
-
-void sendError(httplib::Response &res, int status, const QString &message)
-{
-    sendHtml(res, status, ArchivePages::error(status, message));
-}
+QString param(const httplib::Request &req, const char *name) { return requestParam(req, name); }
 
 void sendBytes(httplib::Response &res, const QByteArray &bytes, const char *type, const QString &fileName)
 {
@@ -285,8 +270,19 @@ bool parseListenAddress(const QString &text, ListenAddress *out, QString *error)
     return true;
 }
 
-CArchiveWebServer::CArchiveWebServer(const ArchiveAddress &archive, const TlsFiles &tls) : m_archive(archive)
+bool isLoopbackHost(const QString &host)
 {
+    static const QRegularExpression v4(QStringLiteral("^127(\\.(25[0-5]|2[0-4][0-9]|1?[0-9]?[0-9])){3}$"));
+    return host == QLatin1String("localhost") || host == QLatin1String("::1") || v4.match(host).hasMatch();
+}
+
+CArchiveWebServer::CArchiveWebServer(const ArchiveAddress &archive, const TlsFiles &tls, const SessionLimits &limits)
+    : m_archive(archive)
+{
+    WebGateOptions gate;
+    gate.https = tls.enabled();
+    gate.limits = limits;
+    m_gate = std::make_unique<CWebGate>(gate);
     if (tls.enabled())
         m_server = std::make_unique<httplib::SSLServer>(tls.certificate.toLocal8Bit().constData(),
                                                         tls.key.toLocal8Bit().constData());
@@ -339,14 +335,20 @@ void CArchiveWebServer::routes()
 {
     httplib::Server &s = *m_server;
     const ArchiveAddress archive = m_archive;
-    // Every page: its archive connection or a 503 page.
-    auto withDb = [archive](Handler page) {
-        return [archive, page](const httplib::Request &req, httplib::Response &res) {
+    CWebGate *gate = m_gate.get();
+    // Every page: its archive connection or a 503 page, then the gate
+    // (a session once the archive has users; the CSRF token of a POST).
+    auto withDb = [archive, gate](Handler page) {
+        return [archive, gate, page](const httplib::Request &req, httplib::Response &res) {
             QString error;
             CArchiveDb *db = threadArchive(archive, &error);
             if (!db)
                 return sendError(res, 503, error);
-            page(*db, WebAccess(), req, res);
+            WebAccess access;
+            if (!gate->admit(*db, req, res, &access))
+                return;
+            page(*db, access, req, res);
+            gate->decorate(access, res);
         };
     };
     s.Get("/", withDb(projectsPage));
@@ -358,6 +360,8 @@ void CArchiveWebServer::routes()
     s.Get("/search", withDb(searchPage));
     s.Get("/style.css", styleSheet);
     addUploadRoutes(s, archive);
+    addJsonApiRoutes(s, archive);
+    gate->addRoutes(s, archive);
     // Everything else (other paths, other methods, traversal attempts).
     s.set_error_handler(otherRequest);
 }

@@ -10,11 +10,16 @@
 //   /search?q=TEXT
 //   /style.css
 //   POST /api/v1/tests              a signed test from an instrument (uploadapi.h)
+//   GET /api/v1/projects...         the read-only JSON API (jsonapi.h, bearer tokens)
+//   /login, POST /logout            sessions (webgate.h)
+// Every page and download passes the access gate (webgate.h): once the
+// archive has users, only with a session.
 // Parameters are checked (a SHA-256 is 64 hex digits, ids and pages are
 // numbers) and only files that belong to an archived version are served;
 // nothing on the disk is ever opened by a request.
 
 #include "archiveaddress.h"
+#include "archivesessions.h"
 
 #include <QString>
 #include <functional>
@@ -23,6 +28,7 @@
 namespace httplib {
 class Server;
 }
+class CWebGate;
 
 struct ListenAddress {
     QString host = QStringLiteral("127.0.0.1");
@@ -30,6 +36,10 @@ struct ListenAddress {
 };
 // "HOST:PORT" (or "[v6]:PORT"); port 0 takes a free one. False with a reason.
 bool parseListenAddress(const QString &text, ListenAddress *out, QString *error);
+
+// Whether a listen address is this machine's loopback (127.0.0.0/8, ::1,
+// localhost): an archive without users is served there only.
+bool isLoopbackHost(const QString &host);
 
 // HTTPS when both are given (PEM files).
 struct TlsFiles {
@@ -40,7 +50,8 @@ struct TlsFiles {
 
 class CArchiveWebServer {
 public:
-    explicit CArchiveWebServer(const ArchiveAddress &archive, const TlsFiles &tls = TlsFiles());
+    explicit CArchiveWebServer(const ArchiveAddress &archive, const TlsFiles &tls = TlsFiles(),
+                               const SessionLimits &limits = SessionLimits());
     ~CArchiveWebServer();
     // Binds; false with a reason. boundPort() then tells the port.
     bool bind(const ListenAddress &address, QString *error);
@@ -53,5 +64,6 @@ private:
     void routes();
     ArchiveAddress m_archive;
     std::unique_ptr<httplib::Server> m_server;
+    std::unique_ptr<CWebGate> m_gate;
     int m_port = 0;
 };

@@ -3,6 +3,9 @@
 #include "ctrlinfo.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QFile>
 #include <cmath>
 #include <ctime>
@@ -78,4 +81,17 @@ double monotonicMs()
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+}
+
+int servedPort(QProcess &server, int limitMs)
+{
+    QElapsedTimer t;
+    t.start();
+    QByteArray out;
+    while (t.elapsed() < limitMs && !out.contains('\n') && server.state() != QProcess::NotRunning) {
+        server.waitForReadyRead(200);
+        out += server.readAllStandardOutput();
+    }
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral(":(\\d+)/")).match(QString::fromUtf8(out));
+    return m.hasMatch() ? m.captured(1).toInt() : 0;
 }

@@ -43,3 +43,9 @@ void runBenchEnd();
 
 // Milliseconds of CLOCK_MONOTONIC: the same clock in every process.
 double monotonicMs();
+
+class QProcess;
+// The port a started "zpvw-archive serve" prints in its first line
+// ("serving ... on http://127.0.0.1:PORT/"), waited for at most limitMs;
+// 0 when it does not come.
+int servedPort(QProcess &server, int limitMs = 10000);

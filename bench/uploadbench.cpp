@@ -65,15 +65,7 @@ public:
         m_p.start(binDir() + QStringLiteral("/zpvw-archive"),
                   {"--db", db, "serve", "--listen", "127.0.0.1:0", "--tls-cert", tls + "/srv.pem", "--tls-key",
                    tls + "/srv.key"});
-        QElapsedTimer t;
-        t.start();
-        QByteArray out;
-        while (t.elapsed() < 10000 && !out.contains('\n') && m_p.state() != QProcess::NotRunning) {
-            m_p.waitForReadyRead(200);
-            out += m_p.readAllStandardOutput();
-        }
-        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral(":(\\d+)/")).match(QString::fromUtf8(out));
-        m_port = m.hasMatch() ? m.captured(1).toInt() : 0;
+        m_port = servedPort(m_p);
     }
     ~CServer()
     {

@@ -14,7 +14,7 @@ log="$BUILD_DIR/bench-build.log"
 if ! { cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DZPVW_BENCH=ON &&
        cmake --build "$BUILD_DIR" -j"$(nproc)" \
            --target zpvw zpvw-winchsim zpvw-bench zpvw-benchrun zpvw-procbench zpvw-archivebench \
-               zpvw-archive zpvw-uploadbench; } >"$log" 2>&1; then
+               zpvw-archive zpvw-uploadbench zpvw-webloadbench; } >"$log" 2>&1; then
     tail -40 "$log"
     echo "bench.sh: the build failed (whole log: $log)" >&2
     exit 1
@@ -51,3 +51,6 @@ if openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -da
 else
     echo "bench.sh: openssl could not make the test certificates; the upload figures are left out" >&2
 fi
+# The web view under load: 50 logged-in clients asking for hole pages for
+# 20 s on loopback; requests/s, latency, errors and the server's memory.
+"$BUILD_DIR/bin/zpvw-webloadbench" --clients 50 --seconds 20 2>&1 | grep -v XDG_RUNTIME_DIR || true

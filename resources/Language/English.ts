@@ -1681,6 +1681,58 @@ Parameter</translation>
         <source>项目汇总</source>
         <translation>Project summary</translation>
     </message>
+    <message>
+        <source>登录</source>
+        <translation>Sign in</translation>
+    </message>
+    <message>
+        <source>用户名</source>
+        <translation>User name</translation>
+    </message>
+    <message>
+        <source>密码</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>管理员</source>
+        <translation>Administrator</translation>
+    </message>
+    <message>
+        <source>工程师</source>
+        <translation>Engineer</translation>
+    </message>
+    <message>
+        <source>查看者</source>
+        <translation>Viewer</translation>
+    </message>
+    <message>
+        <source>已登录：%1（%2）</source>
+        <translation>Signed in: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>退出登录</source>
+        <translation>Sign out</translation>
+    </message>
+    <message>
+        <source>这个档案没有用户，只能查看。</source>
+        <translation>This archive has no users: it can only be viewed.</translation>
+    </message>
+    <message>
+        <source>请先登录。</source>
+        <translation>Please sign in first.</translation>
+    </message>
+    <message>
+        <source>表单已过期或不是本网站的，请重新打开页面再提交。</source>
+        <translation>The form has expired or does not come from this site: open the page again and send it once more.</translation>
+    </message>
+    <message>
+        <source>登录失败次数过多，请 5 分钟后再试。</source>
+        <translation>Too many failed sign-ins: try again in 5 minutes.</translation>
+    </message>
+    <message>
+        <source>用户名或密码不正确。</source>
+        <translation>Wrong user name or password.</translation>
+    </message>
 </context>
 <context>
     <name>CHoleReport</name>

@@ -13,7 +13,7 @@ CServeChild::CServeChild(const QString &db, const QStringList &extra)
                         << extra);
     if (!m_process.waitForStarted(10000))
         return;
-    static const QRegularExpression re(QStringLiteral("on http://127\\.0\\.0\\.1:(\\d+)/"));
+    static const QRegularExpression re(QStringLiteral("on https?://127\\.0\\.0\\.1:(\\d+)/"));
     QElapsedTimer t;
     t.start();
     while (t.elapsed() < 30000 && m_process.state() == QProcess::Running) {

@@ -19,6 +19,21 @@
 #include <unistd.h>
 
 namespace ArchiveCommands {
+
+bool takeOption(QStringList &args, const QString &name, QString *value, bool *present)
+{
+    const int i = args.indexOf(name);
+    if (present)
+        *present = i >= 0;
+    if (i < 0)
+        return true;
+    if (i + 1 >= args.size())
+        return false;
+    *value = args.at(i + 1);
+    args.erase(args.begin() + i, args.begin() + i + 2);
+    return true;
+}
+
 namespace {
 void line(const QString &text)
 {

@@ -20,4 +20,10 @@ int summary(CArchiveDb &db, const QString &project, const QString &csvPath, cons
 int fail(const QString &reason);
 // device add NAME PUBKEY | device list | device revoke NAME
 int device(CArchiveDb &db, const QStringList &args);
+// user add NAME --role R [--password-file F] | user list | user disable NAME | user password NAME
+int user(CArchiveDb &db, QStringList args);
+// token add NAME | token list | token revoke NAME
+int token(CArchiveDb &db, const QStringList &args);
+// Takes "--name VALUE" out of args; false when the value is missing.
+bool takeOption(QStringList &args, const QString &name, QString *value, bool *present = nullptr);
 }

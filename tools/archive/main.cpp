@@ -14,8 +14,19 @@
 //     serve [--listen HOST:PORT] [--lang zh|en] [--tls-cert FILE --tls-key FILE]
 //                                    web pages and the upload API
 //                                    (default 127.0.0.1:8080, Chinese, HTTP)
+//           [--session-idle SECONDS] [--session-max SECONDS]
+//                                    sessions end after 30 min idle, 12 h in all
 //     device add NAME PUBKEY | device list | device revoke NAME
 //                                    the instruments tests are taken from
+//     user add NAME --role viewer|engineer|admin [--password-file FILE]
+//     user list | user disable NAME | user password NAME [--password-file FILE]
+//                                    who may sign in to the web view (the
+//                                    password: first line of stdin or FILE)
+//     token add NAME | token list | token revoke NAME
+//                                    bearer tokens of the read-only JSON API
+//
+// serve listens on loopback only while the archive has no users; any other
+// address needs --tls-cert/--tls-key and at least one user.
 //
 // Without --db the archive is a SQLite file in the user's data folder.
 // Exit status: 0 done, 1 failure (reason on stderr), 2 usage or (import)
@@ -25,6 +36,7 @@
 #include "archivecommands.h"
 #include "archivedb.h"
 #include "archiveserver.h"
+#include "archiveusers.h"
 #include "filenames.h"
 
 #include <QCoreApplication>
@@ -33,6 +45,8 @@
 #include <QTranslator>
 #include <cstdio>
 #include <memory>
+
+using ArchiveCommands::takeOption;
 
 namespace {
 int usage()
@@ -48,24 +62,13 @@ int usage()
           "  log PROJECT [HOLE]\n"
           "  find TEXT\n"
           "  serve [--listen HOST:PORT] [--lang zh|en] [--tls-cert FILE --tls-key FILE]\n"
-          "  device add NAME PUBKEY | device list | device revoke NAME\n",
+          "        [--session-idle SECONDS] [--session-max SECONDS]\n"
+          "  device add NAME PUBKEY | device list | device revoke NAME\n"
+          "  user add NAME --role viewer|engineer|admin [--password-file FILE]\n"
+          "  user list | user disable NAME | user password NAME [--password-file FILE]\n"
+          "  token add NAME | token list | token revoke NAME\n",
           stderr);
     return 2;
-}
-
-// Takes "--name VALUE" out of args; false when the value is missing.
-bool takeOption(QStringList &args, const QString &name, QString *value, bool *present = nullptr)
-{
-    const int i = args.indexOf(name);
-    if (present)
-        *present = i >= 0;
-    if (i < 0)
-        return true;
-    if (i + 1 >= args.size())
-        return false;
-    *value = args.at(i + 1);
-    args.erase(args.begin() + i, args.begin() + i + 2);
-    return true;
 }
 
 void quietNotes(QtMsgType type, const QMessageLogContext &, const QString &message)
@@ -152,19 +155,46 @@ int main(int argc, char **argv)
     if (command == QLatin1String("serve")) {
         QString listen = QStringLiteral("127.0.0.1:8080"), lang = QStringLiteral("zh");
         TlsFiles tls;
+        QString idle, absolute;
         if (!takeOption(args, QStringLiteral("--listen"), &listen) || !takeOption(args, QStringLiteral("--lang"), &lang)
+            || !takeOption(args, QStringLiteral("--session-idle"), &idle)
+            || !takeOption(args, QStringLiteral("--session-max"), &absolute)
             || !takeOption(args, QStringLiteral("--tls-cert"), &tls.certificate)
             || !takeOption(args, QStringLiteral("--tls-key"), &tls.key) || tls.certificate.isEmpty() != tls.key.isEmpty()
             || !args.isEmpty() || (lang != QLatin1String("zh") && lang != QLatin1String("en")))
             return usage();
+        SessionLimits limits;
+        bool okIdle = true, okMax = true;
+        if (!idle.isEmpty())
+            limits.idleSeconds = idle.toLongLong(&okIdle);
+        if (!absolute.isEmpty())
+            limits.absoluteSeconds = absolute.toLongLong(&okMax);
+        if (!okIdle || !okMax || limits.idleSeconds < 1 || limits.absoluteSeconds < 1)
+            return usage();
         ListenAddress where;
         if (!parseListenAddress(listen, &where, &error))
             return ArchiveCommands::fail(error);
+        // Beyond this machine only over HTTPS, and only with logins.
+        if (!isLoopbackHost(where.host)) {
+            bool users = false;
+            if (!tls.enabled())
+                return ArchiveCommands::fail(
+                    QStringLiteral("will not listen on %1 without HTTPS: give --tls-cert FILE --tls-key FILE "
+                                   "(plain HTTP is served on loopback only)")
+                        .arg(where.host));
+            if (!archiveHasUsers(db, &users, &error))
+                return ArchiveCommands::fail(error);
+            if (!users)
+                return ArchiveCommands::fail(
+                    QStringLiteral("will not listen on %1: the archive has no users, so anyone could read it; "
+                                   "add one first (zpvw-archive user add NAME --role admin)")
+                        .arg(where.host));
+        }
         QTranslator english;
         if (lang == QLatin1String("en") && english.load(QStringLiteral(":/Language/English.qm")))
             QCoreApplication::installTranslator(&english);
         db.close(); // every server thread opens its own connection
-        CArchiveWebServer server(address, tls);
+        CArchiveWebServer server(address, tls, limits);
         if (!server.bind(where, &error))
             return ArchiveCommands::fail(error);
         printf("serving %s on %s://%s:%d/\n", qUtf8Printable(address.display()), tls.enabled() ? "https" : "http",
@@ -175,6 +205,10 @@ int main(int argc, char **argv)
     }
     if (command == QLatin1String("device"))
         return ArchiveCommands::device(db, args);
+    if (command == QLatin1String("user"))
+        return ArchiveCommands::user(db, args);
+    if (command == QLatin1String("token"))
+        return ArchiveCommands::token(db, args);
     if (command == QLatin1String("find") && args.size() == 1)
         return ArchiveCommands::find(db, args.at(0));
     return usage();
