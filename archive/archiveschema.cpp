@@ -112,6 +112,23 @@ QStringList version4(bool pg)
             QStringLiteral("ALTER TABLE versions ADD COLUMN %1").arg(reason)};
 }
 
+// Version 6: a version made in the office by judging the one before it
+// again: who, when and why, and the version it started from. Versions
+// imported from an instrument leave them empty.
+QStringList version6(bool pg)
+{
+    const QStringList columns{QStringLiteral("rejudged_by TEXT NOT NULL DEFAULT ''"),
+                              QStringLiteral("rejudged_at TEXT NOT NULL DEFAULT ''"),
+                              QStringLiteral("rejudge_reason TEXT NOT NULL DEFAULT ''"),
+                              QStringLiteral("rejudged_from BIGINT")};
+    if (pg)
+        return {QStringLiteral("ALTER TABLE versions ADD COLUMN ") + columns.join(QStringLiteral(", ADD COLUMN "))};
+    QStringList s;
+    for (const QString &c : columns)
+        s << QStringLiteral("ALTER TABLE versions ADD COLUMN ") + c;
+    return s;
+}
+
 bool deriveOverrides(CArchiveDb &db, QString *error)
 {
     QSqlQuery q = db.query();
@@ -138,7 +155,7 @@ bool deriveOverrides(CArchiveDb &db, QString *error)
 
 } // namespace
 
-int archiveSchemaVersion() { return 4; }
+int archiveSchemaVersion() { return 6; }
 
 QStringList archiveMigration(int version, bool postgres)
 {
@@ -151,6 +168,8 @@ QStringList archiveMigration(int version, bool postgres)
         return signingMigration(postgres);
     case 4:
         return version4(postgres);
+    case 6:
+        return version6(postgres);
     default:
         return QStringList();
     }
@@ -186,4 +205,32 @@ QString archivedTestName(const QString &fileName)
     const QString name = QFileInfo(fileName).fileName();
     const int dot = name.lastIndexOf(QLatin1Char('.'));
     return dot > 0 ? name.left(dot) : name;
+}
+
+QString archiveVersionFactColumns()
+{
+    return QStringLiteral("tester, test_unit, construction_unit, hole_depth, max_depth, move_distance, thickness_cm,"
+                          " quality, limit_mm, verdict, basis, position, sequence, samples, overridden, override_reason");
+}
+
+QVariantList archiveVersionFacts(const HoleFacts &f)
+{
+    return {f.tester, f.testUnit, f.constructionUnit, f.holeDepth, f.maxDepth, f.moveDistance, f.thicknessCm,
+            f.quality, f.limitMm ? QVariant(*f.limitMm) : QVariant(QVariant::Int),
+            f.verdict ? QVariant(*f.verdict) : QVariant(QVariant::String), f.basis, f.position, f.sequence,
+            f.samples, int(f.overridden), f.overrideReason};
+}
+
+QString archiveSetLatestVersion()
+{
+    // The hole's latest test is the one with the latest test date and time;
+    // of tests of one time (an older instrument's run), NAME-N after NAME
+    // and a higher N later, then the one stored last, as holeHistory orders
+    // them; among its versions, the newest.
+    return QStringLiteral("UPDATE holes SET latest_version = ? WHERE id = (SELECT hole_id FROM tests"
+                          " WHERE id = ?) AND (latest_version IS NULL"
+                          " OR (CAST(? AS TEXT), CAST(? AS INTEGER), CAST(? AS TEXT), CAST(? AS BIGINT)) >="
+                          " (SELECT t.test_date || ' ' || t.test_time, LENGTH(t.file_name), t.file_name, t.id"
+                          " FROM versions v JOIN tests t ON t.id = v.test_id"
+                          " WHERE v.id = holes.latest_version))");
 }

@@ -6,6 +6,8 @@
 #include "archivesummary.h"
 #include "audittrail.h"
 #include "holefacts.h"
+#include "htmltext.h"
+#include "officerejudge.h"
 #include "sedimentsuggest.h"
 #include "suggestionmarker.h"
 #include "threadarchive.h"
@@ -200,7 +202,7 @@ void summaryCsv(CArchiveDb &db, const WebAccess &, const httplib::Request &req, 
 
 void summaryPdf(CArchiveDb &db, const WebAccess &, const httplib::Request &req, httplib::Response &res) { sendSummary(db, req, res, true); }
 
-void holePage(CArchiveDb &db, const WebAccess &, const httplib::Request &req, httplib::Response &res)
+void holePage(CArchiveDb &db, const WebAccess &access, const httplib::Request &req, httplib::Response &res)
 {
     const qint64 version = positive(param(req, "v"));
     const qint64 page = positive(param(req, "page"));
@@ -212,7 +214,90 @@ void holePage(CArchiveDb &db, const WebAccess &, const httplib::Request &req, ht
     if (!loadHolePage(db, param(req, "project"), param(req, "hole"), version, int(qMax<qint64>(page, 1) - 1), &d,
                       &status, &error))
         return sendError(res, status, error);
+    d.access = access;
+    if (access.mayRejudge())
+        d.bases = CPileLimits::instrument().choices();
     sendHtml(res, 200, ArchivePages::hole(d));
+}
+
+// The fields of a form (application/x-www-form-urlencoded body).
+QHash<QString, QString> formFields(const std::string &body)
+{
+    QByteArray b = QByteArray::fromStdString(body);
+    b.replace('+', ' ');
+    QHash<QString, QString> out;
+    for (const QByteArray &pair : b.split('&')) {
+        const int eq = pair.indexOf('=');
+        out.insert(QUrl::fromPercentEncoding(eq < 0 ? pair : pair.left(eq)),
+                   QUrl::fromPercentEncoding(eq < 0 ? QByteArray() : pair.mid(eq + 1)));
+    }
+    return out;
+}
+
+// A whole number from 0 up to max; -1 when malformed or out of range.
+int wholeNumber(const QString &s, int max)
+{
+    static const QRegularExpression re(QStringLiteral("^[0-9]{1,9}$"));
+    const int n = re.match(s.trimmed()).hasMatch() ? s.trimmed().toInt() : -1;
+    return n <= max ? n : -1;
+}
+
+// The longest re-judgement form taken: its fields are a few short texts.
+constexpr std::size_t kLargestRejudgeForm = 64 * 1024;
+
+// POST /rejudge: the hole page's form. The gate has checked the session
+// and the form's CSRF token before this runs; the role is checked here.
+void rejudgePost(CArchiveDb &db, const WebAccess &access, const httplib::Request &req, httplib::Response &res)
+{
+    if (!access.mayRejudge())
+        return sendError(res, 403, tr("只有登录的工程师或管理员可以改判。"));
+    if (req.body.size() > kLargestRejudgeForm)
+        return sendError(res, 413, tr("请求太大。"));
+    const QHash<QString, QString> f = formFields(req.body);
+    OfficeRejudgement r;
+    r.project = f.value(QStringLiteral("project"));
+    r.hole = f.value(QStringLiteral("hole"));
+    r.versionId = positive(f.value(QStringLiteral("version")));
+    r.reason = f.value(QStringLiteral("reason")).trimmed();
+    r.by = access.user;
+    r.via = QStringLiteral("the web view from %1").arg(QString::fromStdString(req.remote_addr));
+    OfficeJudgement &j = r.judgement;
+    j.thicknessCm = wholeNumber(f.value(QStringLiteral("thickness")), 10000);
+    const QString quality = f.value(QStringLiteral("quality"));
+    const QString limit = f.value(QStringLiteral("limit")).trimmed();
+    const QString basis = f.value(QStringLiteral("basis"));
+    if (r.versionId <= 0 || j.thicknessCm < 0 || (!quality.isEmpty() && quality != QLatin1String("0") && quality != QLatin1String("1"))
+        || (!limit.isEmpty() && wholeNumber(limit, 100000) <= 0)
+        || (!basis.isEmpty() && !basis.contains(QLatin1Char('|'))))
+        return sendError(res, 400, tr("厚度、成孔质量或限值不正确。"));
+    if (r.reason.isEmpty())
+        return sendError(res, 400, tr("改判必须写明理由。"));
+    if (!quality.isEmpty())
+        j.quality = quality.toInt();
+    if (!limit.isEmpty())
+        j.designLimitMm = limit.toInt();
+    if (!basis.isEmpty()) {
+        j.code = basis.section(QLatin1Char('|'), 0, 0);
+        j.pileType = basis.section(QLatin1Char('|'), 1);
+    }
+    const RejudgeResult done = rejudgeInOffice(db, r, CPileLimits::instrument());
+    switch (done.status) {
+    case RejudgeResult::Done:
+        break;
+    case RejudgeResult::Invalid:
+        return sendError(res, 400, done.message);
+    case RejudgeResult::NotFound:
+        return sendError(res, 404, done.message);
+    case RejudgeResult::Stale:
+        return sendError(res, 409, tr("这个版本已不是最新的，有人已先改判：%1").arg(done.message));
+    case RejudgeResult::Unchanged:
+        return sendError(res, 409, done.message);
+    case RejudgeResult::ArchiveFault:
+        return sendError(res, 503, done.message);
+    }
+    res.status = 303;
+    res.set_header("Cache-Control", "no-store");
+    res.set_header("Location", QStringLiteral("/hole?project=%1&hole=%2").arg(urlValue(r.project), urlValue(r.hole)).toStdString());
 }
 
 void storedFile(CArchiveDb &db, const WebAccess &, const httplib::Request &req, httplib::Response &res)
@@ -357,6 +442,7 @@ void CArchiveWebServer::routes()
     s.Get("/file", withDb(storedFile));
     s.Get("/search", withDb(searchPage));
     s.Get("/style.css", styleSheet);
+    s.Post("/rejudge", withDb(rejudgePost));
     addUploadRoutes(s, archive);
     // Everything else (other paths, other methods, traversal attempts).
     s.set_error_handler(otherRequest);

@@ -1,7 +1,7 @@
 #pragma once
 // zpvw-archive serve: the archive's pages over HTTP (cpp-httplib), read-only.
 //
-// Routes (GET only; anything else is 404):
+// Routes (anything else is 404):
 //   /                               the project list
 //   /project?name=P                 a project's holes, failed first
 //   /summary.csv?name=P, /summary.pdf?name=P   the project summary
@@ -10,6 +10,8 @@
 //   /search?q=TEXT
 //   /style.css
 //   POST /api/v1/tests              a signed test from an instrument (uploadapi.h)
+//   POST /rejudge                   the hole page's re-judgement form: a new
+//                                   version (officerejudge.h), for engineers
 // Parameters are checked (a SHA-256 is 64 hex digits, ids and pages are
 // numbers) and only files that belong to an archived version are served;
 // nothing on the disk is ever opened by a request.

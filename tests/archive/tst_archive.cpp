@@ -656,7 +656,7 @@ private slots:
         QCOMPARE(head.size(), 64);
         const QByteArray expected = projectSummaryCsv(summarizeProjectFolder(latest)) + "audit trail head," + head + '\n';
         QVERIFY(expected.contains("Z2-2.CZO"));
-        QVERIFY(expected.contains(",pass,yes,") && expected.contains(",supervisor\n"));
+        QVERIFY(expected.contains(",pass,yes,") && expected.contains(",supervisor,\n"));
         QCOMPARE(readFileBytes(csv), expected);
         QVERIFY(readFileBytes(pdf).startsWith("%PDF"));
         const ChildRun text = runChild(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});

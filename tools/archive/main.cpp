@@ -16,6 +16,9 @@
 //                                    (default 127.0.0.1:8080, Chinese, HTTP)
 //     device add NAME PUBKEY | device list | device revoke NAME
 //                                    the instruments tests are taken from
+//     rejudge PROJECT HOLE --thickness CM [--quality 0|1] [--limit MM|--basis "CODE|PILE TYPE"]
+//             [--test NAME] --reason TEXT --by NAME
+//                                    judge the latest test again in the office
 //
 // Without --db the archive is a SQLite file in the user's data folder.
 // Exit status: 0 done, 1 failure (reason on stderr), 2 usage or (import)
@@ -48,7 +51,9 @@ int usage()
           "  log PROJECT [HOLE]\n"
           "  find TEXT\n"
           "  serve [--listen HOST:PORT] [--lang zh|en] [--tls-cert FILE --tls-key FILE]\n"
-          "  device add NAME PUBKEY | device list | device revoke NAME\n",
+          "  device add NAME PUBKEY | device list | device revoke NAME\n"
+          "  rejudge PROJECT HOLE --thickness CM [--quality 0|1] [--limit MM|--basis \"CODE|PILE TYPE\"]\n"
+          "          [--test NAME] --reason TEXT --by NAME\n",
           stderr);
     return 2;
 }
@@ -175,6 +180,8 @@ int main(int argc, char **argv)
     }
     if (command == QLatin1String("device"))
         return ArchiveCommands::device(db, args);
+    if (command == QLatin1String("rejudge"))
+        return ArchiveCommands::rejudge(db, args);
     if (command == QLatin1String("find") && args.size() == 1)
         return ArchiveCommands::find(db, args.at(0));
     return usage();
