@@ -8,6 +8,7 @@
 #include "holefacts.h"
 #include "htmltext.h"
 #include "officerejudge.h"
+#include "rejudgeform.h"
 #include "sedimentsuggest.h"
 #include "suggestionmarker.h"
 #include "threadarchive.h"
@@ -220,28 +221,6 @@ void holePage(CArchiveDb &db, const WebAccess &access, const httplib::Request &r
     sendHtml(res, 200, ArchivePages::hole(d));
 }
 
-// The fields of a form (application/x-www-form-urlencoded body).
-QHash<QString, QString> formFields(const std::string &body)
-{
-    QByteArray b = QByteArray::fromStdString(body);
-    b.replace('+', ' ');
-    QHash<QString, QString> out;
-    for (const QByteArray &pair : b.split('&')) {
-        const int eq = pair.indexOf('=');
-        out.insert(QUrl::fromPercentEncoding(eq < 0 ? pair : pair.left(eq)),
-                   QUrl::fromPercentEncoding(eq < 0 ? QByteArray() : pair.mid(eq + 1)));
-    }
-    return out;
-}
-
-// A whole number from 0 up to max; -1 when malformed or out of range.
-int wholeNumber(const QString &s, int max)
-{
-    static const QRegularExpression re(QStringLiteral("^[0-9]{1,9}$"));
-    const int n = re.match(s.trimmed()).hasMatch() ? s.trimmed().toInt() : -1;
-    return n <= max ? n : -1;
-}
-
 // The longest re-judgement form taken: its fields are a few short texts.
 constexpr std::size_t kLargestRejudgeForm = 64 * 1024;
 
@@ -253,49 +232,19 @@ void rejudgePost(CArchiveDb &db, const WebAccess &access, const httplib::Request
         return sendError(res, 403, tr("只有登录的工程师或管理员可以改判。"));
     if (req.body.size() > kLargestRejudgeForm)
         return sendError(res, 413, tr("请求太大。"));
-    const QHash<QString, QString> f = formFields(req.body);
     OfficeRejudgement r;
-    r.project = f.value(QStringLiteral("project"));
-    r.hole = f.value(QStringLiteral("hole"));
-    r.versionId = positive(f.value(QStringLiteral("version")));
-    r.reason = f.value(QStringLiteral("reason")).trimmed();
+    QString why;
+    if (!readRejudgeForm(formFields(QByteArray::fromStdString(req.body)), &r, &why))
+        return sendError(res, 400, why);
     r.by = access.user;
     r.via = QStringLiteral("the web view from %1").arg(QString::fromStdString(req.remote_addr));
-    OfficeJudgement &j = r.judgement;
-    j.thicknessCm = wholeNumber(f.value(QStringLiteral("thickness")), 10000);
-    const QString quality = f.value(QStringLiteral("quality"));
-    const QString limit = f.value(QStringLiteral("limit")).trimmed();
-    const QString basis = f.value(QStringLiteral("basis"));
-    if (r.versionId <= 0 || j.thicknessCm < 0 || (!quality.isEmpty() && quality != QLatin1String("0") && quality != QLatin1String("1"))
-        || (!limit.isEmpty() && wholeNumber(limit, 100000) <= 0)
-        || (!basis.isEmpty() && !basis.contains(QLatin1Char('|'))))
-        return sendError(res, 400, tr("厚度、成孔质量或限值不正确。"));
-    if (r.reason.isEmpty())
-        return sendError(res, 400, tr("改判必须写明理由。"));
-    if (!quality.isEmpty())
-        j.quality = quality.toInt();
-    if (!limit.isEmpty())
-        j.designLimitMm = limit.toInt();
-    if (!basis.isEmpty()) {
-        j.code = basis.section(QLatin1Char('|'), 0, 0);
-        j.pileType = basis.section(QLatin1Char('|'), 1);
-    }
     const RejudgeResult done = rejudgeInOffice(db, r, CPileLimits::instrument());
-    switch (done.status) {
-    case RejudgeResult::Done:
-        break;
-    case RejudgeResult::Invalid:
-        return sendError(res, 400, done.message);
-    case RejudgeResult::NotFound:
-        return sendError(res, 404, done.message);
-    case RejudgeResult::Stale:
-        return sendError(res, 409, tr("这个版本已不是最新的，有人已先改判：%1").arg(done.message));
-    case RejudgeResult::Unchanged:
-        return sendError(res, 409, done.message);
-    case RejudgeResult::ArchiveFault:
-        return sendError(res, 503, done.message);
-    }
-    res.status = 303;
+    const int status = rejudgeHttpStatus(done.status);
+    if (done.status == RejudgeResult::Stale)
+        return sendError(res, status, tr("这个版本已不是最新的，有人已先改判：%1").arg(done.message));
+    if (status != 303)
+        return sendError(res, status, done.message);
+    res.status = status;
     res.set_header("Cache-Control", "no-store");
     res.set_header("Location", QStringLiteral("/hole?project=%1&hole=%2").arg(urlValue(r.project), urlValue(r.hole)).toStdString());
 }

@@ -8,6 +8,7 @@
 #include "archivepages.h"
 #include "htmltext.h"
 #include "pilelimits.h"
+#include "rejudgeform.h"
 #include "curvesvg.h"
 #include "devicekey.h"
 #include "reportdata.h"
@@ -297,6 +298,72 @@ private slots:
         const QString a2 = page(server, "/hole?project=" + p + "&hole=A2");
         QVERIFY(a2.contains(QStringLiteral("<dd class=\"row fail\">")));
         QVERIFY(!a2.contains(QStringLiteral("override")));
+    }
+
+    // The form read into a re-judgement: every field checked, the reason
+    // required, numbers whole and in range (a 400 otherwise).
+    void rejudgeFormIsRead_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("read"); // project|hole|version|cm|quality|limit|code|pile type|reason, or the refusal
+        const QByteArray base = "project=%E8%B7%A8%E6%B1%9F&hole=A1&version=12&csrf=x&";
+        const QString refusedField = u("厚度、成孔质量或限值不正确。");
+        QTest::newRow("thickness and reason") << base + "thickness=8&quality=&limit=&basis=&reason=supervisor+checked"
+                                              << u("跨江|A1|12|8|-|-|||supervisor checked");
+        QTest::newRow("quality and design limit") << base + "thickness=0&quality=1&limit=80&reason=r"
+                                                  << u("跨江|A1|12|0|1|80|||r");
+        QTest::newRow("table basis") << base + "thickness=8&basis=JGJ+94-2008%7C%E7%AB%AF%E6%89%BF%E6%A1%A9&reason=r"
+                                     << u("跨江|A1|12|8|-|-|JGJ 94-2008|端承桩|r");
+        QTest::newRow("escaped plus") << base + "thickness=8&reason=a%2Bb%26c" << u("跨江|A1|12|8|-|-|||a+b&c");
+        QTest::newRow("no reason") << base + "thickness=8" << u("改判必须写明理由。");
+        QTest::newRow("blank reason") << base + "thickness=8&reason=+%09+" << u("改判必须写明理由。");
+        QTest::newRow("negative thickness") << base + "thickness=-1&reason=r" << refusedField;
+        QTest::newRow("thickness with unit") << base + "thickness=8cm&reason=r" << refusedField;
+        QTest::newRow("thickness too large") << base + "thickness=10001&reason=r" << refusedField;
+        QTest::newRow("no thickness") << base + "reason=r" << refusedField;
+        QTest::newRow("quality 2") << base + "thickness=8&quality=2&reason=r" << refusedField;
+        QTest::newRow("limit 0") << base + "thickness=8&limit=0&reason=r" << refusedField;
+        QTest::newRow("limit in metres") << base + "thickness=8&limit=0.08&reason=r" << refusedField;
+        QTest::newRow("basis without pile type") << base + "thickness=8&basis=JGJ&reason=r" << refusedField;
+        QTest::newRow("no version") << QByteArray("project=P&hole=A1&thickness=8&reason=r") << u("参数不正确。");
+        QTest::newRow("version not a number") << QByteArray("project=P&hole=A1&version=1+OR+1&thickness=8&reason=r")
+                                              << u("参数不正确。");
+        QTest::newRow("no hole") << QByteArray("project=P&version=1&thickness=8&reason=r") << u("参数不正确。");
+    }
+    void rejudgeFormIsRead()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QString, read);
+        OfficeRejudgement r;
+        QString why;
+        if (!readRejudgeForm(formFields(body), &r, &why)) {
+            QCOMPARE(why, read);
+            return;
+        }
+        const OfficeJudgement &j = r.judgement;
+        auto opt = [](const std::optional<int> &v) { return v ? QString::number(*v) : QStringLiteral("-"); };
+        QCOMPARE(QStringList({r.project, r.hole, QString::number(r.versionId), QString::number(j.thicknessCm),
+                              opt(j.quality), opt(j.designLimitMm), j.code, j.pileType, r.reason})
+                     .join(QLatin1Char('|')),
+                 read);
+    }
+
+    void rejudgeOutcomeStatus_data()
+    {
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<int>("status");
+        QTest::newRow("done: back to the hole") << int(RejudgeResult::Done) << 303;
+        QTest::newRow("invalid") << int(RejudgeResult::Invalid) << 400;
+        QTest::newRow("no such version") << int(RejudgeResult::NotFound) << 404;
+        QTest::newRow("re-judged meanwhile") << int(RejudgeResult::Stale) << 409;
+        QTest::newRow("nothing changed") << int(RejudgeResult::Unchanged) << 409;
+        QTest::newRow("archive failed") << int(RejudgeResult::ArchiveFault) << 503;
+    }
+    void rejudgeOutcomeStatus()
+    {
+        QFETCH(int, outcome);
+        QFETCH(int, status);
+        QCOMPARE(rejudgeHttpStatus(RejudgeResult::Status(outcome)), status);
     }
 
     // An open archive (nobody signed in) offers no re-judgement, and the
