@@ -41,7 +41,7 @@ bool listHoles(CArchiveDb &db, const QString &project, QVector<HoleRow> *out, QS
     if (!db.exec(q,
                  QStringLiteral("SELECT h.hole, t.test_date, t.test_time, v.thickness_cm, v.quality, v.limit_mm,"
                                 " v.verdict, v.samples, v.id, v.version, v.sha256, v.file_name, v.overridden,"
-                                " v.override_reason"
+                                " v.override_reason, v.rejudged_by"
                                 " FROM holes h JOIN versions v ON v.id = h.latest_version"
                                 " JOIN tests t ON t.id = v.test_id WHERE h.project = ?"),
                  {project}, error))
@@ -64,6 +64,7 @@ bool listHoles(CArchiveDb &db, const QString &project, QVector<HoleRow> *out, QS
         r.fileName = q.value(11).toString();
         r.overridden = q.value(12).toInt() != 0;
         r.overrideReason = q.value(13).toString();
+        r.rejudgedBy = q.value(14).toString();
         out->append(r);
     }
     std::sort(out->begin(), out->end(), [](const HoleRow &a, const HoleRow &b) { return holeNameLess(a.hole, b.hole); });

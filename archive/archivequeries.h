@@ -32,6 +32,7 @@ struct HoleRow {
     QString verdict;       // "pass", "fail", "not judged"; empty when the file has no acceptance section
     bool overridden = false;  // the verdict is the operator's choice against the automatic one
     QString overrideReason;   // why (OverrideReason::key), empty when no reason was given
+    QString rejudgedBy;       // the version was judged again in the office by this user
     int samples = 0;
     qint64 versionId = 0;
     int version = 0;

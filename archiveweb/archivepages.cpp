@@ -60,13 +60,19 @@ QString verdictClass(const QString &verdict, int quality)
     return open ? QStringLiteral("open") : failed ? QStringLiteral("fail") : QStringLiteral("pass");
 }
 
-// The final verdict, and the override with its reason beneath it.
-QString verdictCell(const QString &verdict, int quality, bool overridden, const QString &reasonKey)
+// The final verdict, and the override with its reason beneath it, and
+// who judged it again in the office (rejudgedBy, when someone did).
+QString verdictCell(const QString &verdict, int quality, bool overridden, const QString &reasonKey,
+                    const QString &rejudgedBy = QString())
 {
-    const QString note = overrideNote(overridden, reasonKey);
+    QString notes;
+    for (const QString &note : {overrideNote(overridden, reasonKey),
+                                rejudgedBy.isEmpty() ? QString() : tr("办公室改判：%1").arg(rejudgedBy)}) {
+        if (!note.isEmpty())
+            notes += QStringLiteral("<br><small class=\"override\">%1</small>").arg(esc(note));
+    }
     return QStringLiteral("<td class=\"%1\">%2%3</td>")
-        .arg(verdictClass(verdict, quality), esc(verdictText(verdict, quality)),
-             note.isEmpty() ? QString() : QStringLiteral("<br><small class=\"override\">%1</small>").arg(esc(note)));
+        .arg(verdictClass(verdict, quality), esc(verdictText(verdict, quality)), notes);
 }
 
 // Who signed the shown version and whether that still holds.
@@ -220,7 +226,8 @@ QByteArray project(const QString &project, const QVector<HoleRow> &holes)
                  .arg(h.failed() ? QStringLiteral(" class=\"failed\"") : QString(),
                       holeLink(project, h.hole, h.hole), esc(h.testDate), esc(h.testTime),
                       thicknessText(h.thicknessCm, h.quality), limitCell(h.limitMm),
-                      verdictCell(h.verdict, h.quality, h.overridden, h.overrideReason), QString::number(h.samples),
+                      verdictCell(h.verdict, h.quality, h.overridden, h.overrideReason, h.rejudgedBy),
+                      QString::number(h.samples),
                       QString::number(h.version));
     b += QStringLiteral("</tbody></table>\n");
     return page(project, b);

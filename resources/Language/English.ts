@@ -1742,6 +1742,10 @@ Parameter</translation>
         <translation>Instrument's judgement</translation>
     </message>
     <message>
+        <source>办公室改判：%1</source>
+        <translation>Re-judged in the office: %1</translation>
+    </message>
+    <message>
         <source>办公室改判（%1），不经仪器签名</source>
         <translation>Re-judged in the office (%1): not signed by an instrument</translation>
     </message>

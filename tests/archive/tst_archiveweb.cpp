@@ -467,11 +467,14 @@ private slots:
         QTest::addColumn<QString>("instrument");
         QTest::addColumn<QString>("signature");
         QTest::addColumn<QString>("folderImport");
+        QTest::addColumn<QString>("listed"); // the project page's verdict cell
         QTest::newRow("Chinese") << "zh" << u("由 王工 于 TIME 在办公室改判：监理复核") << u("版本 1：沉渣 3 cm，合格")
-                                 << u("办公室改判（王工），不经仪器签名") << u("未签名");
+                                 << u("办公室改判（王工），不经仪器签名") << u("未签名")
+                                 << u("不合格<br><small class=\"override\">办公室改判：王工</small>");
         QTest::newRow("English") << "en" << u("Re-judged in the office by 王工 at TIME: 监理复核")
                                  << "Version 1: sediment 3 cm, Qualified"
-                                 << u("Re-judged in the office (王工): not signed by an instrument") << "Unsigned";
+                                 << u("Re-judged in the office (王工): not signed by an instrument") << "Unsigned"
+                                 << u("Unqualified<br><small class=\"override\">Re-judged in the office: 王工</small>");
     }
     void officeRejudgementOnHolePage()
     {
@@ -480,6 +483,7 @@ private slots:
         QFETCH(QString, instrument);
         QFETCH(QString, signature);
         QFETCH(QString, folderImport);
+        QFETCH(QString, listed);
         const QString where = m_dir.path() + QStringLiteral("/office-") + lang;
         HoleShape a1;
         a1.project = u("跨江大桥");
@@ -511,6 +515,8 @@ private slots:
                  qUtf8Printable(hole.left(4000)));
         QVERIFY(!hole.contains(folderImport));
         QVERIFY(hole.contains(QStringLiteral("<dd>8 cm</dd>")));
+        const QString project = page(server, QStringLiteral("/project?name=%1").arg(QString::fromLatin1(QUrl::toPercentEncoding(a1.project))));
+        QVERIFY2(project.contains(QStringLiteral("<td class=\"fail\">") + listed), qUtf8Printable(project));
         // The history lists both versions, the office one with its note.
         QCOMPARE(hole.count(QStringLiteral("<small class=\"override\">") + note.left(note.indexOf(QStringLiteral("TIME")))), 1);
     }
