@@ -120,9 +120,8 @@ bool verifyArchive(CArchiveDb &db, VerifyReport *report, QString *error, const Q
         return false;
     r.manifests = manifests.checked;
     r.faults << manifests.faults;
-    qint64 officeVersions = 0;
     if (!checkTrailFiling(db, &r.faults, error) || !checkDerivedFields(db, &r.faults, &r.versions, error)
-        || !checkOfficeVersions(db, &r.faults, &officeVersions, error))
+        || !checkOfficeVersions(db, &r.faults, &r.officeVersions, error))
         return false;
     if (!checkAuditChain(db, &r.chain, error, keptHead))
         return false;

@@ -874,6 +874,8 @@ private slots:
         VerifyReport report;
         QVERIFY2(verifyArchive(archive, &report, &error), qUtf8Printable(error));
         QVERIFY2(report.ok(), qUtf8Printable(report.faults.join('\n')));
+        QCOMPARE(report.officeVersions, 1);
+        QCOMPARE(report.versions, 2);
         const ToolRun h = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("history"),
                                           a1.project, a1.hole});
         QCOMPARE(h.exitCode, 0);

@@ -179,6 +179,9 @@ int verify(CArchiveDb &db, const QString &keptHead)
     for (const QString &f : qAsConst(r.faults))
         line(QStringLiteral("FAULT %1").arg(v(f)));
     line(QStringLiteral("%1 manifests checked (signature, files, each device's sequence)").arg(r.manifests));
+    if (r.officeVersions > 0)
+        line(QStringLiteral("%1 office re-judgements checked against the versions they started from")
+                 .arg(r.officeVersions));
     line(QStringLiteral("%1 files (%2 bytes) re-hashed, %3 versions re-read, %4 audit entries checked: %5")
              .arg(QString::number(r.files), QString::number(r.bytes), QString::number(r.versions),
                   QString::number(r.chain.entries),
