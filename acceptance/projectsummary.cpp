@@ -338,8 +338,10 @@ ProjectSummary summarizeProject(const QVector<HoleFileBytes> &files)
 {
     QVector<HoleTestRecord> tests;
     tests.reserve(files.size());
-    for (const HoleFileBytes &f : files)
+    for (const HoleFileBytes &f : files) {
         tests.append(holeTestFromBytes(f.fileName, f.bytes));
+        tests.last().officeRejudgement = f.officeRejudgement;
+    }
     return summarizeProject(tests);
 }
 

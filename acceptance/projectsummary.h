@@ -28,6 +28,7 @@
 struct HoleFileBytes {
     QString fileName; // e.g. "Z17-2.CZO" (no folder needed)
     QByteArray bytes;
+    QString officeRejudgement; // see HoleTestRecord
 };
 
 // What the summary needs of one test.
@@ -48,6 +49,9 @@ struct HoleTestRecord {
     int sampleCount = 0;
     bool hasAcceptance = false; // the file carries an acceptance section
     HoleAcceptance acceptance;
+    // The archive's word that the judgement was made again in the office:
+    // "NAME, TIME: REASON"; empty for the instrument's own judgement.
+    QString officeRejudgement;
 
     int32_t verdict() const; // final verdict (the operator's choice once judged)
     QString dateTime() const { return testDate + QLatin1Char(' ') + testTime; }

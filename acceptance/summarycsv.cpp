@@ -10,7 +10,7 @@ QByteArray projectSummaryCsv(const ProjectSummary &summary)
 {
     QStringList lines;
     lines << QStringLiteral("hole,position,tests,date,tester,depth_m,thickness_mm,limit_mm,basis,verdict,override,"
-                            "sha256,file,hole_verdict,override_reason");
+                            "sha256,file,hole_verdict,override_reason,office_rejudgement");
     for (const HoleResult &h : summary.holes) {
         const QString holeVerdict = verdictKey(h.verdict());
         for (const PositionResult &p : h.positions) {
@@ -25,7 +25,7 @@ QByteArray projectSummaryCsv(const ProjectSummary &summary)
               << (a.limitMm >= 0 ? QString::number(a.limitMm) : QString()) << csvCell(basisDataText(a))
               << verdictKey(t.verdict()) << (a.overridden ? QStringLiteral("yes") : QStringLiteral("no"))
               << t.sha256 << csvCell(t.fileName) << holeVerdict
-              << (a.overridden ? OverrideReason::key(a.overrideReason) : QString());
+              << (a.overridden ? OverrideReason::key(a.overrideReason) : QString()) << csvCell(t.officeRejudgement);
             lines << f.join(QLatin1Char(','));
         }
     }

@@ -54,6 +54,15 @@ const Column kColumns[] = {
 };
 constexpr int kColumnCount = int(sizeof(kColumns) / sizeof(kColumns[0]));
 
+// The override, and a judgement made again in the office.
+QString overrideCell(const HoleTestRecord &t)
+{
+    const QString o = overrideText(t.acceptance);
+    if (t.officeRejudgement.isEmpty())
+        return o;
+    return o.isEmpty() ? tr("办公室改判") : tr("办公室改判：%1").arg(o);
+}
+
 struct Line {
     QStringList cells;
     bool failed = false;
@@ -72,7 +81,7 @@ QVector<Line> tableLines(const ProjectSummary &s)
                     << (a.judged() ? QString::number(t.sedimentThicknessCm * 10) : QString())
                     << (a.limitMm >= 0 ? QString::number(a.limitMm) : QString())
                     << basisFullText(a)
-                    << verdictText(t.verdict()) << overrideText(a)
+                    << verdictText(t.verdict()) << overrideCell(t)
                     << verdictText(h.verdict()) << t.sha256.left(16);
             l.failed = h.verdict() == AcceptanceVerdict::Fail;
             out.append(l);

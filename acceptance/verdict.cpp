@@ -30,8 +30,13 @@ QString comparisonLine(const CtrlInfo &info)
 
 void applyVerdict(CtrlInfo &info, const CPileLimits &table)
 {
+    applyLimit(info, pickLimit(table, info.acceptance, info.holeDiameter, info.holeDepth).limitMm);
+}
+
+void applyLimit(CtrlInfo &info, int32_t limitMm)
+{
     HoleAcceptance &a = info.acceptance;
-    a.limitMm = pickLimit(table, a, info.holeDiameter, info.holeDepth).limitMm;
+    a.limitMm = limitMm;
     a.verdict = verdictFor(info.sedimentThickness * 10, a.limitMm);
     a.overridden = false;
     a.overrideReason = OverrideReason::None;

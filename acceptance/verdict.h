@@ -25,6 +25,9 @@ QString comparisonLine(const CtrlInfo &info);
 // and hole depth, stores limit and verdict, presets holeQuality from the
 // verdict (when there is one) and clears the override.
 void applyVerdict(CtrlInfo &info, const CPileLimits &table);
+// The same against a limit already chosen (-1: none): the office judges a
+// test again against the limit its file kept.
+void applyLimit(CtrlInfo &info, int32_t limitMm);
 
 // The operator chose a hole quality (0 qualified, 1 unqualified): stored,
 // and recorded as an override, with its reason (OverrideReason), when it

@@ -88,11 +88,9 @@ public:
                                        " ON CONFLICT (sha256) DO NOTHING")),
           m_addVersion(db, QStringLiteral(
                                "INSERT INTO versions (test_id, version, sha256, file_name, source, imported_at,"
-                               " imported_by, tester, test_unit, construction_unit, hole_depth, max_depth,"
-                               " move_distance, thickness_cm, quality, limit_mm, verdict, basis, position, sequence, samples,"
-                               " overridden, override_reason)"
+                               " imported_by, %1)"
                                " SELECT ?, COALESCE(MAX(version), 0) + 1, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
-                               " ?, ?, ?, ? FROM versions WHERE test_id = ? RETURNING id, version")),
+                               " ?, ?, ?, ? FROM versions WHERE test_id = ? RETURNING id, version").arg(archiveVersionFactColumns())),
           // PostgreSQL does the seen check, the hole, the test, the bytes and
           // the version in one statement: each round trip to a busy server
           // costs more than all the work of a file. No row back: seen before.
@@ -108,24 +106,14 @@ public:
                              " b AS (INSERT INTO blobs (sha256, size, content) SELECT ?::text, ?::bigint, ?::bytea FROM t"
                              " ON CONFLICT (sha256) DO NOTHING)"
                              " INSERT INTO versions (test_id, version, sha256, file_name, source, imported_at,"
-                             " imported_by, tester, test_unit, construction_unit, hole_depth, max_depth,"
-                             " move_distance, thickness_cm, quality, limit_mm, verdict, basis, position, sequence, samples,"
-                             " overridden, override_reason)"
+                             " imported_by, %1)"
                              " SELECT t.id, COALESCE((SELECT MAX(v.version) FROM versions v WHERE v.test_id = t.id), 0) + 1,"
                              " ?::text, ?::text, ?::text, ?::text, ?::text, ?::text, ?::text, ?::text, ?::integer,"
                              " ?::integer, ?::integer, ?::integer, ?::integer, ?::integer, ?::text, ?::text, ?::text,"
-                             " ?::integer, ?::integer, ?::integer, ?::text FROM t RETURNING id, version, test_id")),
+                             " ?::integer, ?::integer, ?::integer, ?::text FROM t RETURNING id, version, test_id")
+                             .arg(archiveVersionFactColumns())),
           m_addCompanion(db, QStringLiteral("INSERT INTO companions (version_id, name, sha256) VALUES (?, ?, ?)")),
-          // The hole's latest test is the one with the latest test date and
-          // time; of tests of one time (an older instrument's run), NAME-N
-          // after NAME and a higher N later, then the one stored last, as
-          // holeHistory orders them; among its versions, the newest.
-          m_setLatest(db, QStringLiteral("UPDATE holes SET latest_version = ? WHERE id = (SELECT hole_id FROM tests"
-                                         " WHERE id = ?) AND (latest_version IS NULL"
-                                         " OR (CAST(? AS TEXT), CAST(? AS INTEGER), CAST(? AS TEXT), CAST(? AS BIGINT)) >="
-                                         " (SELECT t.test_date || ' ' || t.test_time, LENGTH(t.file_name), t.file_name, t.id"
-                                         " FROM versions v JOIN tests t ON t.id = v.test_id"
-                                         " WHERE v.id = holes.latest_version))"))
+          m_setLatest(db, archiveSetLatestVersion())
     {
         m_who = archiveUser();
     }
@@ -273,12 +261,8 @@ private:
         const QString testName = archivedTestName(name);
         const QString hole = archivedHoleOf(f, name, [&] { return holeNamesIn(folderBytes); });
         const QString now = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
-        const QVariantList versionFields{sha, name, QDir::toNativeSeparators(path), now, m_who, f.tester,
-                                         f.testUnit, f.constructionUnit, f.holeDepth, f.maxDepth, f.moveDistance,
-                                         f.thicknessCm, f.quality,
-                                         f.limitMm ? QVariant(*f.limitMm) : QVariant(QVariant::Int),
-                                         f.verdict ? QVariant(*f.verdict) : QVariant(QVariant::String), f.basis,
-                                         f.position, f.sequence, f.samples, int(f.overridden), f.overrideReason};
+        const QVariantList versionFields =
+            QVariantList{sha, name, QDir::toNativeSeparators(path), now, m_who} + archiveVersionFacts(f);
         QVariantList added; // version id, version number, test id
         if (m_db.isPostgres()) {
             if (!m_storeAll.run(QVariantList{sha, f.project, hole, projectFolder, testName, f.testDate, f.testTime, sha,

@@ -41,7 +41,7 @@ bool listHoles(CArchiveDb &db, const QString &project, QVector<HoleRow> *out, QS
     if (!db.exec(q,
                  QStringLiteral("SELECT h.hole, t.test_date, t.test_time, v.thickness_cm, v.quality, v.limit_mm,"
                                 " v.verdict, v.samples, v.id, v.version, v.sha256, v.file_name, v.overridden,"
-                                " v.override_reason"
+                                " v.override_reason, v.rejudged_by"
                                 " FROM holes h JOIN versions v ON v.id = h.latest_version"
                                 " JOIN tests t ON t.id = v.test_id WHERE h.project = ?"),
                  {project}, error))
@@ -64,6 +64,7 @@ bool listHoles(CArchiveDb &db, const QString &project, QVector<HoleRow> *out, QS
         r.fileName = q.value(11).toString();
         r.overridden = q.value(12).toInt() != 0;
         r.overrideReason = q.value(13).toString();
+        r.rejudgedBy = q.value(14).toString();
         out->append(r);
     }
     std::sort(out->begin(), out->end(), [](const HoleRow &a, const HoleRow &b) { return holeNameLess(a.hole, b.hole); });
@@ -124,7 +125,7 @@ bool holeHistory(CArchiveDb &db, const QString &project, const QString &hole, QV
                  QStringLiteral("SELECT v.id, t.test_date, t.test_time, v.version, v.sha256, b.size, v.file_name,"
                                 " v.source, v.imported_at, v.imported_by, v.tester, v.thickness_cm, v.quality,"
                                 " v.limit_mm, v.verdict, v.samples, t.id, t.file_name, t.project_folder, v.overridden,"
-                                " v.override_reason"
+                                " v.override_reason, v.rejudged_by, v.rejudged_at, v.rejudge_reason, v.rejudged_from"
                                 " FROM holes h JOIN tests t ON t.hole_id = h.id JOIN versions v ON v.test_id = t.id"
                                 " JOIN blobs b ON b.sha256 = v.sha256"
                                 " WHERE h.project = ? AND h.hole = ?"
@@ -156,6 +157,10 @@ bool holeHistory(CArchiveDb &db, const QString &project, const QString &hole, QV
         r.projectFolder = q.value(18).toString();
         r.overridden = q.value(19).toInt() != 0;
         r.overrideReason = q.value(20).toString();
+        r.rejudgedBy = q.value(21).toString();
+        r.rejudgedAt = q.value(22).toString();
+        r.rejudgeReason = q.value(23).toString();
+        r.rejudgedFrom = q.value(24).toLongLong();
         index.insert(r.id, out->size());
         out->append(r);
     }
@@ -285,4 +290,19 @@ const VersionRow *pickVersion(const QVector<VersionRow> &history, int version, c
             best = &r;
     }
     return best;
+}
+
+const VersionRow *instrumentJudgement(const QVector<VersionRow> &history, const VersionRow &version)
+{
+    const VersionRow *at = &version;
+    // Each step goes to an older version: the chain ends within the history.
+    for (int steps = 0; at && at->officeRejudgement() && steps < history.size(); ++steps) {
+        const qint64 from = at->rejudgedFrom;
+        at = nullptr;
+        for (const VersionRow &r : history) {
+            if (r.id == from)
+                at = &r;
+        }
+    }
+    return at && !at->officeRejudgement() ? at : nullptr;
 }

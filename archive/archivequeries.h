@@ -32,6 +32,7 @@ struct HoleRow {
     QString verdict;       // "pass", "fail", "not judged"; empty when the file has no acceptance section
     bool overridden = false;  // the verdict is the operator's choice against the automatic one
     QString overrideReason;   // why (OverrideReason::key), empty when no reason was given
+    QString rejudgedBy;       // the version was judged again in the office by this user
     int samples = 0;
     qint64 versionId = 0;
     int version = 0;
@@ -69,7 +70,20 @@ struct VersionRow {
     QString overrideReason;
     int samples = 0;
     QVector<CompanionRow> companions;
+    // A version made in the office by judging rejudgedFrom (a version id)
+    // again: by whom, when (UTC, ISO 8601) and why. Empty for a version an
+    // instrument made.
+    QString rejudgedBy;
+    QString rejudgedAt;
+    QString rejudgeReason;
+    qint64 rejudgedFrom = 0;
+    bool officeRejudgement() const { return !rejudgedBy.isEmpty(); }
 };
+
+// The version whose judgement an instrument made that an office version
+// (or any version) goes back to: the version itself when an instrument made
+// it. Null when the chain leaves the history.
+const VersionRow *instrumentJudgement(const QVector<VersionRow> &history, const VersionRow &version);
 
 struct StoredFile {
     QString name;

@@ -2,6 +2,7 @@
 
 #include "filingcheck.h"
 #include "manifestcheck.h"
+#include "officerejudge.h"
 
 #include "sha256.h"
 
@@ -105,7 +106,7 @@ bool verifyArchive(CArchiveDb &db, VerifyReport *report, QString *error, const Q
         QSqlQuery q = db.query();
         if (!db.exec(q,
                      QStringLiteral("SELECT v.sha256 FROM versions v WHERE NOT EXISTS (SELECT 1 FROM audit a"
-                                    " WHERE a.sha256 = v.sha256 AND a.action IN ('import', 'version'))"),
+                                    " WHERE a.sha256 = v.sha256 AND a.action IN ('import', 'version', 'rejudge'))"),
                      {}, error))
             return false;
         while (q.next()) {
@@ -119,7 +120,8 @@ bool verifyArchive(CArchiveDb &db, VerifyReport *report, QString *error, const Q
         return false;
     r.manifests = manifests.checked;
     r.faults << manifests.faults;
-    if (!checkTrailFiling(db, &r.faults, error) || !checkDerivedFields(db, &r.faults, &r.versions, error))
+    if (!checkTrailFiling(db, &r.faults, error) || !checkDerivedFields(db, &r.faults, &r.versions, error)
+        || !checkOfficeVersions(db, &r.faults, &r.officeVersions, error))
         return false;
     if (!checkAuditChain(db, &r.chain, error, keptHead))
         return false;

@@ -22,6 +22,7 @@ struct VerifyReport {
     qint64 bytes = 0;
     qint64 manifests = 0; // stored manifests checked again
     qint64 versions = 0; // versions read again for their derived fields
+    qint64 officeVersions = 0; // office re-judgements checked against the version they started from
     AuditChainCheck chain;
     QString head;        // the trail's head after this verification (recorded or not)
     QStringList faults; // stored bytes, missing entries and the chain's faults

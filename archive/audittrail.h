@@ -38,6 +38,9 @@ public:
     bool append(const QString &action, const QString &project, const QString &hole, const QString &detail,
                 const QString &sha256, QString *error);
     void restart() { m_headKnown = false; }
+    // Entries from now on name this user (a web user re-judging), not the
+    // account the program runs under.
+    void setWho(const QString &who) { m_who = who; }
     // The hash of the last entry appended (valid after an append).
     QString lastHash() const { return m_lastHash; }
 

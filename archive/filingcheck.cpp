@@ -118,14 +118,15 @@ bool checkTrailFiling(CArchiveDb &db, QStringList *faults, QString *error)
         QString file;
         qint64 seq = 0;
     };
-    // Where each file went by the trail: its last import, version or refile.
+    // Where each file went by the trail: its last import, version, refile or
+    // re-judgement.
     QHash<QString, Filed> byTrail;
     QStringList order;
     QSqlQuery t = db.query();
     t.setForwardOnly(true);
     if (!db.exec(t,
                  QStringLiteral("SELECT seq, project, hole, sha256, detail FROM audit"
-                                " WHERE action IN ('import', 'version', 'refile') ORDER BY seq"),
+                                " WHERE action IN ('import', 'version', 'refile', 'rejudge') ORDER BY seq"),
                  {}, error))
         return false;
     while (t.next()) {

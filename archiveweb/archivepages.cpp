@@ -60,13 +60,19 @@ QString verdictClass(const QString &verdict, int quality)
     return open ? QStringLiteral("open") : failed ? QStringLiteral("fail") : QStringLiteral("pass");
 }
 
-// The final verdict, and the override with its reason beneath it.
-QString verdictCell(const QString &verdict, int quality, bool overridden, const QString &reasonKey)
+// The final verdict, and the override with its reason beneath it, and
+// who judged it again in the office (rejudgedBy, when someone did).
+QString verdictCell(const QString &verdict, int quality, bool overridden, const QString &reasonKey,
+                    const QString &rejudgedBy = QString())
 {
-    const QString note = overrideNote(overridden, reasonKey);
+    QString notes;
+    for (const QString &note : {overrideNote(overridden, reasonKey),
+                                rejudgedBy.isEmpty() ? QString() : tr("办公室改判：%1").arg(rejudgedBy)}) {
+        if (!note.isEmpty())
+            notes += QStringLiteral("<br><small class=\"override\">%1</small>").arg(esc(note));
+    }
     return QStringLiteral("<td class=\"%1\">%2%3</td>")
-        .arg(verdictClass(verdict, quality), esc(verdictText(verdict, quality)),
-             note.isEmpty() ? QString() : QStringLiteral("<br><small class=\"override\">%1</small>").arg(esc(note)));
+        .arg(verdictClass(verdict, quality), esc(verdictText(verdict, quality)), notes);
 }
 
 // Who signed the shown version and whether that still holds.
@@ -95,6 +101,52 @@ QString signatureClass(const VersionSignature &s)
     case VersionSignature::Unsigned: return QStringLiteral("unsigned");
     default: return QStringLiteral("fail");
     }
+}
+
+QString utcMinutes(const QString &isoTime) { return isoTime.left(16).replace(QLatin1Char('T'), QLatin1Char(' ')) + QStringLiteral(" UTC"); }
+
+// "re-judged in the office by NAME at TIME: REASON".
+QString officeNote(const VersionRow &r)
+{
+    return tr("由 %1 于 %2 在办公室改判：%3").arg(r.rejudgedBy, utcMinutes(r.rejudgedAt), r.rejudgeReason);
+}
+
+// The instrument's own judgement beside an office version.
+QString instrumentNote(const QVector<VersionRow> &history, const VersionRow &r)
+{
+    const VersionRow *from = instrumentJudgement(history, r);
+    if (!from)
+        return tr("仪器的判定不在档案中");
+    return tr("版本 %1：沉渣 %2 cm，%3").arg(QString::number(from->version), thicknessText(from->thicknessCm, from->quality),
+                                           verdictText(from->verdict, from->quality));
+}
+
+// The form that judges the shown version again (only for those who may,
+// and only on the newest version of its test). Plain HTML: no scripts.
+QString rejudgeForm(const HolePageData &d)
+{
+    const VersionRow &v = *d.shown;
+    QString basisOptions = QStringLiteral("<option value=\"\">%1</option>").arg(esc(tr("不变")));
+    for (const PileBasisChoice &c : d.bases) {
+        const QString value = c.code + QLatin1Char('|') + c.pileType;
+        basisOptions += QStringLiteral("<option value=\"%1\">%2</option>")
+                            .arg(esc(value), esc(QStringLiteral("%1 %2").arg(c.code, pileTypeText(c.pileType))));
+    }
+    return QStringLiteral(
+               "<section class=\"rejudge\"><h2>%1</h2>\n<form action=\"/rejudge\" method=\"post\">"
+               "<input type=\"hidden\" name=\"project\" value=\"%2\"><input type=\"hidden\" name=\"hole\" value=\"%3\">"
+               "<input type=\"hidden\" name=\"version\" value=\"%4\"><input type=\"hidden\" name=\"csrf\" value=\"%5\">\n"
+               "<label>%6 <input type=\"number\" name=\"thickness\" min=\"0\" max=\"10000\" step=\"1\" value=\"%7\" required></label>\n"
+               "<label>%8 <select name=\"quality\"><option value=\"\">%9</option><option value=\"0\">%10</option>"
+               "<option value=\"1\">%11</option></select></label>\n"
+               "<label>%12 <select name=\"basis\">%13</select></label>\n"
+               "<label>%14 <input type=\"number\" name=\"limit\" min=\"1\" max=\"100000\" step=\"1\"></label>\n"
+               "<label class=\"reason\">%15 <textarea name=\"reason\" maxlength=\"1000\" rows=\"2\" required></textarea></label>\n"
+               "<button type=\"submit\">%16</button></form></section>\n")
+        .arg(esc(tr("在办公室改判")), esc(d.project), esc(d.hole), QString::number(v.id), esc(d.access.csrfToken),
+             esc(tr("沉渣厚度 (cm)")), QString::number(qMax(0, v.thicknessCm)), esc(tr("成孔质量")),
+             esc(tr("按判定")), esc(tr("合格")), esc(tr("不合格")), esc(tr("验收依据")), basisOptions,
+             esc(tr("设计限值 (mm)")), esc(tr("理由（必填）")), esc(tr("保存为新版本")));
 }
 
 QString limitCell(const std::optional<int> &limitMm)
@@ -174,7 +226,8 @@ QByteArray project(const QString &project, const QVector<HoleRow> &holes)
                  .arg(h.failed() ? QStringLiteral(" class=\"failed\"") : QString(),
                       holeLink(project, h.hole, h.hole), esc(h.testDate), esc(h.testTime),
                       thicknessText(h.thicknessCm, h.quality), limitCell(h.limitMm),
-                      verdictCell(h.verdict, h.quality, h.overridden, h.overrideReason), QString::number(h.samples),
+                      verdictCell(h.verdict, h.quality, h.overridden, h.overrideReason, h.rejudgedBy),
+                      QString::number(h.samples),
                       QString::number(h.version));
     b += QStringLiteral("</tbody></table>\n");
     return page(project, b);
@@ -203,8 +256,23 @@ QByteArray hole(const HolePageData &d)
                   esc(tr("限值")), v.limitMm ? QStringLiteral("%1 mm").arg(*v.limitMm) : QStringLiteral("—"),
                   esc(tr("检测单位")), esc(info.testUnit.get()),
                   esc(tr("结论")), verdictClass(v.verdict, v.quality), esc(verdict));
+    if (v.officeRejudgement()) {
+        // Who judged again, when and why, and what the instrument said.
+        b += QStringLiteral("<dt class=\"row\">%1</dt><dd class=\"row office\">%2</dd>"
+                            "<dt class=\"row\">%3</dt><dd class=\"row\">%4</dd>")
+                 .arg(esc(tr("办公室改判")), esc(officeNote(v)), esc(tr("仪器的判定")),
+                      esc(instrumentNote(d.history, v)));
+    }
+    const QString signature = v.officeRejudgement() && d.signature.state == VersionSignature::Unsigned
+                                  ? tr("办公室改判（%1），不经仪器签名").arg(v.rejudgedBy)
+                                  : signatureText(d.signature);
     b += QStringLiteral("<dt class=\"row\">%1</dt><dd class=\"row %2\">%3</dd></dl></section>\n")
-             .arg(esc(tr("签名")), signatureClass(d.signature), esc(signatureText(d.signature)));
+             .arg(esc(tr("签名")), signatureClass(d.signature), esc(signature));
+    bool newest = true;
+    for (const VersionRow &r : d.history)
+        newest = newest && !(r.testId == v.testId && r.version > v.version);
+    if (d.access.mayRejudge() && newest)
+        b += rejudgeForm(d);
 
     b += QStringLiteral("<section class=\"picture\"><h2>%1</h2>\n").arg(esc(tr("电阻率曲线")));
     b += QString::fromUtf8(curveSvg(d.series, d.marks));
@@ -239,7 +307,10 @@ QByteArray hole(const HolePageData &d)
                       thicknessText(r.thicknessCm, r.quality),
                       verdictCell(r.verdict, r.quality, r.overridden, r.overrideReason), files, shas,
                       esc(r.importedAt.left(19).replace(QLatin1Char('T'), QLatin1Char(' '))) + QStringLiteral("<br>")
-                          + esc(r.importedBy));
+                          + esc(r.importedBy)
+                          + (r.officeRejudgement()
+                                 ? QStringLiteral("<br><small class=\"override\">%1</small>").arg(esc(officeNote(r)))
+                                 : QString()));
     }
     b += QStringLiteral("</tbody></table></section>\n");
 
@@ -345,7 +416,10 @@ QByteArray styleSheet()
         "td.num{text-align:right;font-variant-numeric:tabular-nums}\n"
         ".pass{color:var(--green)}.fail{color:var(--red);font-weight:600}.open{color:var(--muted)}tr.failed{background:#fdf0ef}\n"
         "small.override{color:var(--orange);font-weight:normal}.signed{color:var(--green)}.unsigned{color:var(--muted)}\n"
-        "tr.current{background:#eef5ff}td.sha code{font-size:11px}\n"
+        "tr.current{background:#eef5ff}td.sha code{font-size:11px}dd.office{color:var(--orange)}\n"
+        "section.rejudge form{display:flex;flex-wrap:wrap;gap:8px 16px;align-items:flex-end}"
+        "section.rejudge label{display:flex;flex-direction:column;color:var(--muted)}"
+        "section.rejudge label.reason{flex:1 1 320px}section.rejudge textarea{width:100%}\n"
         "dl{display:grid;grid-template-columns:max-content max-content max-content 1fr;gap:4px 14px;margin:0}\n"
         "dt{color:var(--muted)}dd{margin:0 24px 0 0}dt.row{grid-column:1}dd.row{grid-column:2 / span 3}\n"
         "svg.curve{border:1px solid var(--rule);background:#fff;display:block}\n"

@@ -6,7 +6,9 @@
 #include "archivequeries.h"
 #include "curvesvg.h"
 #include "holefacts.h"
+#include "pilelimits.h"
 #include "manifestcheck.h"
+#include "webaccess.h"
 
 #include <QByteArray>
 #include <QString>
@@ -22,6 +24,8 @@ struct HolePageData {
     QVector<CurveSeries> series; // the shown one and the overlays
     CurveMarks marks;
     int tablePage = 0;           // 0-based page of the sample table
+    WebAccess access;            // who asks: the re-judgement form for those who may
+    QVector<PileBasisChoice> bases; // the limits table's bases, for the form
 };
 
 namespace ArchivePages {

@@ -6,6 +6,9 @@
 #include "archivesummary.h"
 #include "audittrail.h"
 #include "holefacts.h"
+#include "htmltext.h"
+#include "officerejudge.h"
+#include "rejudgeform.h"
 #include "sedimentsuggest.h"
 #include "suggestionmarker.h"
 #include "threadarchive.h"
@@ -185,7 +188,7 @@ void summaryCsv(CArchiveDb &db, const WebAccess &, const httplib::Request &req, 
 
 void summaryPdf(CArchiveDb &db, const WebAccess &, const httplib::Request &req, httplib::Response &res) { sendSummary(db, req, res, true); }
 
-void holePage(CArchiveDb &db, const WebAccess &, const httplib::Request &req, httplib::Response &res)
+void holePage(CArchiveDb &db, const WebAccess &access, const httplib::Request &req, httplib::Response &res)
 {
     const qint64 version = positive(param(req, "v"));
     const qint64 page = positive(param(req, "page"));
@@ -197,7 +200,38 @@ void holePage(CArchiveDb &db, const WebAccess &, const httplib::Request &req, ht
     if (!loadHolePage(db, param(req, "project"), param(req, "hole"), version, int(qMax<qint64>(page, 1) - 1), &d,
                       &status, &error))
         return sendError(res, status, error);
+    d.access = access;
+    if (access.mayRejudge())
+        d.bases = CPileLimits::instrument().choices();
     sendHtml(res, 200, ArchivePages::hole(d));
+}
+
+// The longest re-judgement form taken: its fields are a few short texts.
+constexpr std::size_t kLargestRejudgeForm = 64 * 1024;
+
+// POST /rejudge: the hole page's form. The gate has checked the session
+// and the form's CSRF token before this runs; the role is checked here.
+void rejudgePost(CArchiveDb &db, const WebAccess &access, const httplib::Request &req, httplib::Response &res)
+{
+    if (!access.mayRejudge())
+        return sendError(res, 403, tr("只有登录的工程师或管理员可以改判。"));
+    if (req.body.size() > kLargestRejudgeForm)
+        return sendError(res, 413, tr("请求太大。"));
+    OfficeRejudgement r;
+    QString why;
+    if (!readRejudgeForm(formFields(QByteArray::fromStdString(req.body)), &r, &why))
+        return sendError(res, 400, why);
+    r.by = access.user;
+    r.via = QStringLiteral("the web view from %1").arg(QString::fromStdString(req.remote_addr));
+    const RejudgeResult done = rejudgeInOffice(db, r, CPileLimits::instrument());
+    const int status = rejudgeHttpStatus(done.status);
+    if (done.status == RejudgeResult::Stale)
+        return sendError(res, status, tr("这个版本已不是最新的，有人已先改判：%1").arg(done.message));
+    if (status != 303)
+        return sendError(res, status, done.message);
+    res.status = status;
+    res.set_header("Cache-Control", "no-store");
+    res.set_header("Location", QStringLiteral("/hole?project=%1&hole=%2").arg(urlValue(r.project), urlValue(r.hole)).toStdString());
 }
 
 void storedFile(CArchiveDb &db, const WebAccess &, const httplib::Request &req, httplib::Response &res)
@@ -359,6 +393,7 @@ void CArchiveWebServer::routes()
     s.Get("/file", withDb(storedFile));
     s.Get("/search", withDb(searchPage));
     s.Get("/style.css", styleSheet);
+    s.Post("/rejudge", withDb(rejudgePost));
     addUploadRoutes(s, archive);
     addJsonApiRoutes(s, archive);
     gate->addRoutes(s, archive);

@@ -1,7 +1,7 @@
 #pragma once
 // zpvw-archive serve: the archive's pages over HTTP (cpp-httplib), read-only.
 //
-// Routes (GET only; anything else is 404):
+// Routes (anything else is 404):
 //   /                               the project list
 //   /project?name=P                 a project's holes, failed first
 //   /summary.csv?name=P, /summary.pdf?name=P   the project summary
@@ -14,6 +14,8 @@
 //   /login, POST /logout            sessions (webgate.h)
 // Every page and download passes the access gate (webgate.h): once the
 // archive has users, only with a session.
+//   POST /rejudge                   the hole page's re-judgement form: a new
+//                                   version (officerejudge.h), for engineers
 // Parameters are checked (a SHA-256 is 64 hex digits, ids and pages are
 // numbers) and only files that belong to an archived version are served;
 // nothing on the disk is ever opened by a request.

@@ -1450,6 +1450,14 @@ Parameter</translation>
         <source>第 %1 页 / 共 %2 页</source>
         <translation>Page %1 of %2</translation>
     </message>
+    <message>
+        <source>办公室改判</source>
+        <translation>Office re-judgement</translation>
+    </message>
+    <message>
+        <source>办公室改判：%1</source>
+        <translation>Office re-judgement: %1</translation>
+    </message>
 </context>
 <context>
     <name>CArchivePages</name>
@@ -1732,6 +1740,84 @@ Parameter</translation>
     <message>
         <source>用户名或密码不正确。</source>
         <translation>Wrong user name or password.</translation>
+        <source>由 %1 于 %2 在办公室改判：%3</source>
+        <translation>Re-judged in the office by %1 at %2: %3</translation>
+    </message>
+    <message>
+        <source>仪器的判定不在档案中</source>
+        <translation>The instrument's judgement is not in the archive</translation>
+    </message>
+    <message>
+        <source>版本 %1：沉渣 %2 cm，%3</source>
+        <translation>Version %1: sediment %2 cm, %3</translation>
+    </message>
+    <message>
+        <source>不变</source>
+        <translation>Unchanged</translation>
+    </message>
+    <message>
+        <source>在办公室改判</source>
+        <translation>Re-judge in the office</translation>
+    </message>
+    <message>
+        <source>成孔质量</source>
+        <translation>Hole quality</translation>
+    </message>
+    <message>
+        <source>按判定</source>
+        <translation>As the verdict gives</translation>
+    </message>
+    <message>
+        <source>验收依据</source>
+        <translation>Basis</translation>
+    </message>
+    <message>
+        <source>设计限值 (mm)</source>
+        <translation>Design limit (mm)</translation>
+    </message>
+    <message>
+        <source>理由（必填）</source>
+        <translation>Reason (required)</translation>
+    </message>
+    <message>
+        <source>保存为新版本</source>
+        <translation>Save as a new version</translation>
+    </message>
+    <message>
+        <source>办公室改判</source>
+        <translation>Office re-judgement</translation>
+    </message>
+    <message>
+        <source>仪器的判定</source>
+        <translation>Instrument's judgement</translation>
+    </message>
+    <message>
+        <source>办公室改判：%1</source>
+        <translation>Re-judged in the office: %1</translation>
+    </message>
+    <message>
+        <source>办公室改判（%1），不经仪器签名</source>
+        <translation>Re-judged in the office (%1): not signed by an instrument</translation>
+    </message>
+    <message>
+        <source>只有登录的工程师或管理员可以改判。</source>
+        <translation>Only a signed-in engineer or administrator may re-judge.</translation>
+    </message>
+    <message>
+        <source>请求太大。</source>
+        <translation>The request is too large.</translation>
+    </message>
+    <message>
+        <source>厚度、成孔质量或限值不正确。</source>
+        <translation>The thickness, hole quality or limit is not valid.</translation>
+    </message>
+    <message>
+        <source>改判必须写明理由。</source>
+        <translation>A re-judgement needs a reason.</translation>
+    </message>
+    <message>
+        <source>这个版本已不是最新的，有人已先改判：%1</source>
+        <translation>This version is no longer the newest; someone re-judged it first: %1</translation>
     </message>
 </context>
 <context>

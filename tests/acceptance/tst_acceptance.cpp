@@ -408,7 +408,8 @@ void TestAcceptance::projectSummary()
     // One row per hole and position, the latest test there, then the totals.
     const QStringList lines = csvLines(s);
     QCOMPARE(lines.first(), QStringLiteral("hole,position,tests,date,tester,depth_m,thickness_mm,limit_mm,basis,"
-                                           "verdict,override,sha256,file,hole_verdict,override_reason"));
+                                           "verdict,override,sha256,file,hole_verdict,override_reason,"
+                                           "office_rejudgement"));
     auto rowOf = [&](const QString &hole, const QString &position) {
         for (const QString &l : lines) {
             if (l.startsWith(hole + QLatin1Char(',') + position + QLatin1Char(',')))
@@ -419,14 +420,14 @@ void TestAcceptance::projectSummary()
     const QString z17 = rowOf("Z17", "");
     const QString sha = summarizeProject(QVector<HoleFileBytes>{files.at(2)}).holes.first().latest().sha256;
     QCOMPARE(z17, QStringLiteral("Z17,,2,2026-12-02 08:00:00,\"李工, 王工\",18.50,40,50,design 50 mm,pass,no,%1,"
-                                 "Z17-2.CZO,pass,").arg(sha));
+                                 "Z17-2.CZO,pass,,").arg(sha));
     QVERIFY(rowOf("Z3", "X").contains(QStringLiteral(",2,2026-12-01 12:00:00,")));
     QVERIFY(rowOf("Z3", "X").contains(QStringLiteral(",30,50,design 50 mm,pass,no,")));
     QVERIFY(rowOf("Z3", "Y").contains(QStringLiteral(",90,50,design 50 mm,fail,no,")));
-    QVERIFY(rowOf("Z3", "Y").endsWith(QStringLiteral(",fail,")));
+    QVERIFY(rowOf("Z3", "Y").endsWith(QStringLiteral(",fail,,")));
     QVERIFY(rowOf("Z5", "").contains(QStringLiteral(",,,,not judged,no,"))); // no thickness, limit or basis
     QVERIFY(rowOf("Z9", "").contains(QStringLiteral(",90,50,design 50 mm,pass,yes,")));
-    QVERIFY(rowOf("Z9", "").endsWith(QStringLiteral(",pass,supervisor"))); // the override's reason
+    QVERIFY(rowOf("Z9", "").endsWith(QStringLiteral(",pass,supervisor,"))); // the override's reason
     QCOMPARE(lines.size(), 1 + 8 + 1 + 5 + 1); // header, rows, blank, totals, final newline
     QCOMPARE(lines.mid(10, 5), (QStringList{"tested,7", "passed,5", "failed,1", "not judged,1", "unreadable,1"}));
 }

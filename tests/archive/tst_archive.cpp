@@ -9,6 +9,9 @@
 #include "archiveimport.h"
 #include "archiveschema.h"
 #include "archivequeries.h"
+#include "archivesummary.h"
+#include "officerejudge.h"
+#include "verdict.h"
 #include "projectsummary.h"
 #include "summarywriters.h"
 #include "archiveverify.h"
@@ -108,6 +111,36 @@ private:
         QCOMPARE(projects.at(0).holes, expected.size());
         QCOMPARE(projects.at(0).tests, tests);
         QCOMPARE(projects.at(0).versions, versions);
+    }
+
+    // A new archive at db holding one test of A1 (3 cm against the 50 mm
+    // of JGJ 94 end-bearing: passed), imported from folder name; and a
+    // re-judgement of its version 1 by Wang, thickness 8 cm. False with a
+    // warning when the archive cannot be made.
+    bool oneTestToRejudge(CArchiveDb &archive, const QString &name, OfficeRejudgement *r)
+    {
+        if (!openArchive(archive, m_engine->freshArchive()))
+            return false;
+        HoleShape a1;
+        a1.thicknessCm = 3;
+        a1.limitMm = 50;
+        a1.verdict = 0;
+        if (!writeFileBytes(folder(name + QStringLiteral("/site/A1.CZO")), holeFileBytes(a1))
+            || importPaths(archive, {folder(name)}).added != 1)
+            return false;
+        QVector<VersionRow> history;
+        QString error;
+        if (!holeHistory(archive, a1.project, a1.hole, &history, &error) || history.size() != 1) {
+            qWarning("%s", qUtf8Printable(error));
+            return false;
+        }
+        r->project = a1.project;
+        r->hole = a1.hole;
+        r->versionId = history.at(0).id;
+        r->judgement.thicknessCm = 8;
+        r->reason = QStringLiteral("supervisor");
+        r->by = QStringLiteral("Wang");
+        return true;
     }
 
 private slots:
@@ -656,7 +689,7 @@ private slots:
         QCOMPARE(head.size(), 64);
         const QByteArray expected = projectSummaryCsv(summarizeProjectFolder(latest)) + "audit trail head," + head + '\n';
         QVERIFY(expected.contains("Z2-2.CZO"));
-        QVERIFY(expected.contains(",pass,yes,") && expected.contains(",supervisor\n"));
+        QVERIFY(expected.contains(",pass,yes,") && expected.contains(",supervisor,\n"));
         QCOMPARE(readFileBytes(csv), expected);
         QVERIFY(readFileBytes(pdf).startsWith("%PDF"));
         const ChildRun text = runChild(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
@@ -671,6 +704,309 @@ private slots:
                                                 QStringLiteral("--csv"), csv});
         QCOMPARE(missing.exitCode, 1);
         QCOMPARE(readFileBytes(csv), expected);
+    }
+
+    // The office's judgement applied to a record, as the instrument judges:
+    // the limit the file kept stands unless the basis changes.
+    void officeJudgementAsTheInstrumentJudges_data()
+    {
+        QTest::addColumn<int>("keptLimit"); // -1: an older file without basis
+        QTest::addColumn<int>("thickness");
+        QTest::addColumn<int>("quality");   // -1: as the verdict gives
+        QTest::addColumn<int>("design");    // -1: none
+        QTest::addColumn<QString>("basis"); // "CODE|PILE" or empty
+        QTest::addColumn<QString>("expected"); // limit verdict quality overridden, or "refused"
+        QTest::newRow("thickness only, kept limit") << 60 << 5 << -1 << -1 << "" << "60 pass 0 0";
+        QTest::newRow("over the kept limit") << 60 << 7 << -1 << -1 << "" << "60 fail 1 0";
+        QTest::newRow("zero thickness") << 60 << 0 << -1 << -1 << "" << "60 pass 0 0";
+        QTest::newRow("design value") << 60 << 9 << -1 << 100 << "" << "100 pass 0 0";
+        QTest::newRow("table row") << 60 << 9 << -1 << -1 << u("JGJ 94-2008|摩擦桩") << "100 pass 0 0";
+        QTest::newRow("quality against the verdict") << 60 << 7 << 0 << -1 << "" << "60 fail 0 1";
+        QTest::newRow("quality as the verdict") << 60 << 7 << 1 << -1 << "" << "60 fail 1 0";
+        QTest::newRow("no basis: not judged") << -1 << 5 << -1 << -1 << "" << "-1 not judged 0 0";
+        QTest::newRow("no basis, then a design value") << -1 << 5 << -1 << 40 << "" << "40 fail 1 0";
+        QTest::newRow("unknown table row") << 60 << 5 << -1 << -1 << u("GB 1|桩") << "refused";
+        QTest::newRow("code without pile type") << 60 << 5 << -1 << -1 << u("JGJ 94-2008|") << "refused";
+        QTest::newRow("design and table row") << 60 << 5 << -1 << 80 << u("JGJ 94-2008|端承桩") << "refused";
+        QTest::newRow("negative thickness") << 60 << -1 << -1 << -1 << "" << "refused";
+        QTest::newRow("quality 2") << 60 << 5 << 2 << -1 << "" << "refused";
+        QTest::newRow("design 0") << 60 << 5 << -1 << 0 << "" << "refused";
+    }
+    void officeJudgementAsTheInstrumentJudges()
+    {
+        QFETCH(int, keptLimit);
+        QFETCH(int, thickness);
+        QFETCH(int, quality);
+        QFETCH(int, design);
+        QFETCH(QString, basis);
+        QFETCH(QString, expected);
+        HoleShape shape;
+        shape.thicknessCm = 3;
+        shape.limitMm = keptLimit;
+        shape.verdict = keptLimit >= 0 ? 0 : -1;
+        CtrlInfo info;
+        QVERIFY(decodeHoleFile(holeFileBytes(shape), info).ok);
+        OfficeJudgement j;
+        j.thicknessCm = thickness;
+        if (quality >= 0)
+            j.quality = quality;
+        if (design >= 0)
+            j.designLimitMm = design;
+        j.code = basis.section(QLatin1Char('|'), 0, 0);
+        j.pileType = basis.section(QLatin1Char('|'), 1);
+        j.overrideReason = OverrideReason::SupervisorConfirmed;
+        QString why;
+        const bool ok = applyOfficeJudgement(info, j, CPileLimits::builtIn(), &why);
+        QVERIFY2(ok == (expected != QLatin1String("refused")), qUtf8Printable(why));
+        if (!ok) {
+            QVERIFY(!why.isEmpty());
+            return;
+        }
+        const HoleAcceptance &a = info.acceptance;
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4").arg(QString::number(a.limitMm), verdictKey(a.verdict),
+                                                   QString::number(info.holeQuality), QString::number(int(a.overridden))),
+                 expected);
+        QCOMPARE(int(info.sedimentThickness), thickness);
+        QCOMPARE(a.overrideReason, a.overridden ? int32_t(OverrideReason::SupervisorConfirmed) : int32_t(OverrideReason::None));
+    }
+
+    // A re-judgement is the next version of the test: the instrument's bytes
+    // stay, the new file differs in its judgement only, and who, when and
+    // why are kept in the version, the trail, the history and the summary.
+    void officeRejudgementIsANewVersion()
+    {
+        const QString db = m_engine->freshArchive();
+        CArchiveDb archive;
+        QVERIFY(openArchive(archive, db));
+        HoleShape a1;
+        a1.hole = QStringLiteral("A1");
+        a1.thicknessCm = 3;
+        a1.limitMm = 50;
+        a1.verdict = 0;
+        const QByteArray original = holeFileBytes(a1);
+        QVERIFY(writeFileBytes(folder(QStringLiteral("office/site/A1.CZO")), original));
+        QVERIFY(writeFileBytes(folder(QStringLiteral("office/site/A1.PDF")), QByteArray("%PDF-1.4 report")));
+        QCOMPARE(importPaths(archive, {folder(QStringLiteral("office"))}).line(),
+                 QStringLiteral("new 1, versions 0, skipped 0, refused 0"));
+        QVector<VersionRow> history;
+        QString error;
+        QVERIFY(holeHistory(archive, a1.project, a1.hole, &history, &error));
+        QCOMPARE(history.size(), 1);
+        const qint64 v1 = history.at(0).id;
+
+        OfficeRejudgement r;
+        r.project = a1.project;
+        r.hole = a1.hole;
+        r.versionId = v1;
+        r.judgement.thicknessCm = 8; // 80 mm over the 50 mm kept
+        r.reason = u("监理复核：沉渣 8 cm");
+        r.by = u("王工");
+        r.via = QStringLiteral("a test");
+        const RejudgeResult done = rejudgeInOffice(archive, r, CPileLimits::builtIn());
+        QVERIFY2(done.ok(), qUtf8Printable(done.message));
+        QCOMPARE(done.version, 2);
+        QCOMPARE(done.oldVerdict, QStringLiteral("pass"));
+        QCOMPARE(done.newVerdict, QStringLiteral("fail"));
+
+        // The instrument's bytes as imported; the new file is the same file
+        // with the judgement changed.
+        QVERIFY(holeHistory(archive, a1.project, a1.hole, &history, &error));
+        QCOMPARE(history.size(), 2);
+        QByteArray stored;
+        QVERIFY(storedBytes(archive, history.at(0).sha256, &stored, &error));
+        QCOMPARE(stored, original);
+        QCOMPARE(history.at(0).companions.size(), 1);
+        const VersionRow &v2 = history.at(1);
+        QCOMPARE(v2.id, done.versionId);
+        QVERIFY(storedBytes(archive, v2.sha256, &stored, &error));
+        HoleShape expected = a1;
+        expected.thicknessCm = 8;
+        expected.verdict = 1;
+        expected.quality = 1;
+        CtrlInfo judged;
+        const HoleLoadResult load = decodeHoleFile(stored, judged);
+        QVERIFY(load.ok);
+        QCOMPARE(int(judged.sedimentThickness), 8);
+        QCOMPARE(load.samples.size(), a1.samples);
+        QCOMPARE(stored.size(), original.size());
+        int differing = 0;
+        for (int i = 0; i < stored.size(); ++i)
+            differing += stored.at(i) != original.at(i);
+        QVERIFY2(differing > 0 && differing <= 12, qPrintable(QString::number(differing))); // thickness, quality, verdict
+        QCOMPARE(v2.rejudgedBy, u("王工"));
+        QCOMPARE(v2.rejudgeReason, r.reason);
+        QCOMPARE(v2.rejudgedFrom, v1);
+        QVERIFY(QDateTime::fromString(v2.rejudgedAt, Qt::ISODateWithMs).isValid());
+        QCOMPARE(v2.source, QStringLiteral("office re-judgement"));
+        QCOMPARE(v2.verdict, QStringLiteral("fail"));
+        QVERIFY(v2.companions.isEmpty()); // the instrument's report stays with its version
+        QCOMPARE(instrumentJudgement(history, v2), &history.at(0));
+        QVector<HoleRow> holes;
+        QVERIFY(listHoles(archive, a1.project, &holes, &error));
+        QCOMPARE(holes.size(), 1);
+        QCOMPARE(holes.at(0).versionId, v2.id);
+        QVERIFY(holes.at(0).failed());
+
+        // The trail, in the user's name, with the reason and both verdicts.
+        QVector<AuditEntry> log;
+        QVERIFY(readAuditLog(archive, a1.project, a1.hole, &log, &error));
+        QCOMPARE(log.size(), 2);
+        QCOMPARE(log.last().action, QStringLiteral("rejudge"));
+        QCOMPARE(log.last().who, u("王工"));
+        QCOMPARE(log.last().sha256, v2.sha256);
+        QVERIFY2(log.last().detail.contains(r.reason) && log.last().detail.contains(QStringLiteral("verdict pass"))
+                     && log.last().detail.contains(QStringLiteral("verdict fail")),
+                 qUtf8Printable(log.last().detail));
+
+        // The summary judges by the new version and names the office.
+        ProjectSummary summary;
+        QVERIFY(archiveProjectSummary(archive, a1.project, &summary, &error));
+        QCOMPARE(summary.holes.size(), 1);
+        const HoleTestRecord &t = summary.holes.at(0).latest();
+        QCOMPARE(t.sedimentThicknessCm, 8);
+        QCOMPARE(t.verdict(), int32_t(AcceptanceVerdict::Fail));
+        QVERIFY2(t.officeRejudgement.startsWith(u("王工, ")) && t.officeRejudgement.endsWith(r.reason),
+                 qUtf8Printable(t.officeRejudgement));
+        const QString csv = QString::fromUtf8(projectSummaryCsv(summary));
+        QVERIFY2(csv.contains(QStringLiteral(",fail,,\"%1\"\n").arg(t.officeRejudgement)), qUtf8Printable(csv));
+
+        // verify finds nothing to fault; the history names the office.
+        VerifyReport report;
+        QVERIFY2(verifyArchive(archive, &report, &error), qUtf8Printable(error));
+        QVERIFY2(report.ok(), qUtf8Printable(report.faults.join('\n')));
+        QCOMPARE(report.officeVersions, 1);
+        QCOMPARE(report.versions, 2);
+        const ToolRun h = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("history"),
+                                          a1.project, a1.hole});
+        QCOMPARE(h.exitCode, 0);
+        const QStringList rows = QString::fromUtf8(h.out).trimmed().split(QLatin1Char('\n'));
+        QVERIFY2(rows.size() == 5 && rows.at(1).endsWith(QStringLiteral("\t-\tunsigned"))
+                     && rows.at(3).startsWith(QStringLiteral("2026-03-01 09:00:00\t2\t8\t50\tfail\tunqualified\t"))
+                     && rows.at(3).endsWith(QStringLiteral("\t-\toffice")),
+                 h.out.constData());
+        QVERIFY2(rows.at(4).contains(u("rejudged in the office by 王工 at ") + v2.rejudgedAt + QStringLiteral(": ") + r.reason)
+                     && rows.at(4).endsWith(QStringLiteral("instrument's judgement: version 1, 3 cm, pass")),
+                 qUtf8Printable(rows.at(4)));
+    }
+
+    // What a re-judgement refuses leaves the archive as it was.
+    void officeRejudgementRefusals_data()
+    {
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("by");
+        QTest::addColumn<int>("thickness");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no reason") << "" << "Li" << 8 << int(RejudgeResult::Invalid) << "needs a reason";
+        QTest::newRow("blank reason") << " \t " << "Li" << 8 << int(RejudgeResult::Invalid) << "needs a reason";
+        QTest::newRow("reason too long") << QString(LongestRejudgeReason + 1, QLatin1Char('x')) << "Li" << 8
+                                         << int(RejudgeResult::Invalid) << "longer than";
+        QTest::newRow("nobody") << "checked" << " " << 8 << int(RejudgeResult::Invalid) << "name of who";
+        QTest::newRow("bad thickness") << "checked" << "Li" << 20000 << int(RejudgeResult::Invalid) << "thickness";
+        QTest::newRow("same judgement") << "checked" << "Li" << 3 << int(RejudgeResult::Unchanged)
+                                        << "stored already, as version 1";
+    }
+    void officeRejudgementRefusals()
+    {
+        QFETCH(QString, reason);
+        QFETCH(QString, by);
+        QFETCH(int, thickness);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        QVector<VersionRow> history;
+        QString error;
+        CArchiveDb archive;
+        OfficeRejudgement r;
+        QVERIFY(oneTestToRejudge(archive, QStringLiteral("refusals/%1").arg(QTest::currentDataTag()).replace(QLatin1Char(' '), QLatin1Char('-')), &r));
+        r.judgement.thicknessCm = thickness;
+        r.reason = reason;
+        r.by = by;
+        const RejudgeResult done = rejudgeInOffice(archive, r, CPileLimits::builtIn());
+        QCOMPARE(int(done.status), status);
+        QVERIFY2(done.message.contains(message), qUtf8Printable(done.message));
+        QVERIFY(holeHistory(archive, r.project, r.hole, &history, &error));
+        QCOMPARE(history.size(), 1);
+        QVector<AuditEntry> log;
+        QVERIFY(readAuditLog(archive, r.project, QString(), &log, &error));
+        QCOMPARE(log.size(), 1);
+    }
+
+    // Two people re-judging the same version: the second finds it is no
+    // longer the newest and is refused; a version of another hole is not
+    // found. A second re-judgement of the newest goes on from it.
+    void staleRejudgementIsRefused()
+    {
+        CArchiveDb archive;
+        OfficeRejudgement first;
+        QVERIFY(oneTestToRejudge(archive, QStringLiteral("stale"), &first));
+        QVector<VersionRow> history;
+        QString error;
+        OfficeRejudgement second = first;
+        second.judgement.thicknessCm = 4;
+        second.by = QStringLiteral("Zhao");
+        const RejudgeResult one = rejudgeInOffice(archive, first, CPileLimits::builtIn());
+        QVERIFY2(one.ok(), qUtf8Printable(one.message));
+        const RejudgeResult two = rejudgeInOffice(archive, second, CPileLimits::builtIn());
+        QCOMPARE(int(two.status), int(RejudgeResult::Stale));
+        QVERIFY2(two.message.contains(QStringLiteral("version 2 came after it")), qUtf8Printable(two.message));
+        OfficeRejudgement elsewhere = second;
+        elsewhere.hole = QStringLiteral("A9");
+        QCOMPARE(int(rejudgeInOffice(archive, elsewhere, CPileLimits::builtIn()).status), int(RejudgeResult::NotFound));
+
+        second.versionId = one.versionId;
+        const RejudgeResult again = rejudgeInOffice(archive, second, CPileLimits::builtIn());
+        QVERIFY2(again.ok(), qUtf8Printable(again.message));
+        QCOMPARE(again.version, 3);
+        QCOMPARE(again.oldVerdict, QStringLiteral("fail"));
+        QVERIFY(holeHistory(archive, first.project, first.hole, &history, &error));
+        QCOMPARE(history.size(), 3);
+        // The instrument's judgement behind both office versions is version 1.
+        QCOMPARE(instrumentJudgement(history, history.at(2)), &history.at(0));
+        VerifyReport report;
+        QVERIFY2(verifyArchive(archive, &report, &error), qUtf8Printable(error));
+        QVERIFY2(report.ok(), qUtf8Printable(report.faults.join('\n')));
+    }
+
+    // An office version whose file changed more than the judgement, or
+    // whose earlier version is gone, is a fault verify names.
+    void verifyChecksOfficeVersions()
+    {
+        CArchiveDb archive;
+        OfficeRejudgement r;
+        QVERIFY(oneTestToRejudge(archive, QStringLiteral("officeverify"), &r));
+        QVector<VersionRow> history;
+        QString error;
+        const RejudgeResult done = rejudgeInOffice(archive, r, CPileLimits::builtIn());
+        QVERIFY2(done.ok(), qUtf8Printable(done.message));
+        QVERIFY(holeHistory(archive, r.project, r.hole, &history, &error));
+        QByteArray bytes;
+        QVERIFY(storedBytes(archive, history.at(1).sha256, &bytes, &error));
+
+        // The tester's name changed too, with bytes and columns made to agree.
+        CtrlInfo info;
+        const HoleLoadResult load = decodeHoleFile(bytes, info);
+        QVERIFY(load.ok);
+        info.tester = QStringLiteral("Someone else");
+        const QByteArray forged = encodeHoleFile(info, load.samples);
+        const QString sha = sha256Hex(forged);
+        QSqlQuery q = archive.query();
+        QVERIFY(archive.exec(q, QStringLiteral("INSERT INTO blobs (sha256, size, content) VALUES (?, ?, ?)"),
+                             {sha, forged.size(), forged}, &error));
+        QVERIFY2(archive.exec(q, QStringLiteral("UPDATE versions SET sha256 = ?, tester = ? WHERE id = ?"),
+                              {sha, info.tester.get(), done.versionId}, &error),
+                 qUtf8Printable(error));
+        VerifyReport report;
+        QVERIFY2(verifyArchive(archive, &report, &error), qUtf8Printable(error));
+        QVERIFY2(report.faults.filter(QStringLiteral("A1.CZO version 2: an office re-judgement that changed more than"
+                                                     " the judgement of version 1"))
+                         .size() == 1,
+                 qUtf8Printable(report.faults.join('\n')));
+
+        QVERIFY(archive.exec(q, QStringLiteral("UPDATE versions SET sha256 = ?, tester = ?, rejudged_from = NULL WHERE id = ?"),
+                             {history.at(1).sha256, HoleShape().tester, done.versionId}, &error));
+        QVERIFY2(verifyArchive(archive, &report, &error), qUtf8Printable(error));
+        QVERIFY2(report.faults.filter(QStringLiteral("whose earlier version of the same test is missing")).size() == 1,
+                 qUtf8Printable(report.faults.join('\n')));
     }
 
     void exportGivesBackExactBytes()

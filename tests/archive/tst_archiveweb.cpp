@@ -5,6 +5,10 @@
 #include "archivedb.h"
 #include "archivefixture.h"
 #include "archiveimport.h"
+#include "archivepages.h"
+#include "htmltext.h"
+#include "pilelimits.h"
+#include "rejudgeform.h"
 #include "curvesvg.h"
 #include "devicekey.h"
 #include "reportdata.h"
@@ -294,6 +298,227 @@ private slots:
         const QString a2 = page(server, "/hole?project=" + p + "&hole=A2");
         QVERIFY(a2.contains(QStringLiteral("<dd class=\"row fail\">")));
         QVERIFY(!a2.contains(QStringLiteral("override")));
+    }
+
+    // The form read into a re-judgement: every field checked, the reason
+    // required, numbers whole and in range (a 400 otherwise).
+    void rejudgeFormIsRead_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("read"); // project|hole|version|cm|quality|limit|code|pile type|reason, or the refusal
+        const QByteArray base = "project=%E8%B7%A8%E6%B1%9F&hole=A1&version=12&csrf=x&";
+        const QString refusedField = u("厚度、成孔质量或限值不正确。");
+        QTest::newRow("thickness and reason") << base + "thickness=8&quality=&limit=&basis=&reason=supervisor+checked"
+                                              << u("跨江|A1|12|8|-|-|||supervisor checked");
+        QTest::newRow("quality and design limit") << base + "thickness=0&quality=1&limit=80&reason=r"
+                                                  << u("跨江|A1|12|0|1|80|||r");
+        QTest::newRow("table basis") << base + "thickness=8&basis=JGJ+94-2008%7C%E7%AB%AF%E6%89%BF%E6%A1%A9&reason=r"
+                                     << u("跨江|A1|12|8|-|-|JGJ 94-2008|端承桩|r");
+        QTest::newRow("escaped plus") << base + "thickness=8&reason=a%2Bb%26c" << u("跨江|A1|12|8|-|-|||a+b&c");
+        QTest::newRow("no reason") << base + "thickness=8" << u("改判必须写明理由。");
+        QTest::newRow("blank reason") << base + "thickness=8&reason=+%09+" << u("改判必须写明理由。");
+        QTest::newRow("negative thickness") << base + "thickness=-1&reason=r" << refusedField;
+        QTest::newRow("thickness with unit") << base + "thickness=8cm&reason=r" << refusedField;
+        QTest::newRow("thickness too large") << base + "thickness=10001&reason=r" << refusedField;
+        QTest::newRow("no thickness") << base + "reason=r" << refusedField;
+        QTest::newRow("quality 2") << base + "thickness=8&quality=2&reason=r" << refusedField;
+        QTest::newRow("limit 0") << base + "thickness=8&limit=0&reason=r" << refusedField;
+        QTest::newRow("limit in metres") << base + "thickness=8&limit=0.08&reason=r" << refusedField;
+        QTest::newRow("basis without pile type") << base + "thickness=8&basis=JGJ&reason=r" << refusedField;
+        QTest::newRow("no version") << QByteArray("project=P&hole=A1&thickness=8&reason=r") << u("参数不正确。");
+        QTest::newRow("version not a number") << QByteArray("project=P&hole=A1&version=1+OR+1&thickness=8&reason=r")
+                                              << u("参数不正确。");
+        QTest::newRow("no hole") << QByteArray("project=P&version=1&thickness=8&reason=r") << u("参数不正确。");
+    }
+    void rejudgeFormIsRead()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QString, read);
+        OfficeRejudgement r;
+        QString why;
+        if (!readRejudgeForm(formFields(body), &r, &why)) {
+            QCOMPARE(why, read);
+            return;
+        }
+        const OfficeJudgement &j = r.judgement;
+        auto opt = [](const std::optional<int> &v) { return v ? QString::number(*v) : QStringLiteral("-"); };
+        QCOMPARE(QStringList({r.project, r.hole, QString::number(r.versionId), QString::number(j.thicknessCm),
+                              opt(j.quality), opt(j.designLimitMm), j.code, j.pileType, r.reason})
+                     .join(QLatin1Char('|')),
+                 read);
+    }
+
+    void rejudgeOutcomeStatus_data()
+    {
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<int>("status");
+        QTest::newRow("done: back to the hole") << int(RejudgeResult::Done) << 303;
+        QTest::newRow("invalid") << int(RejudgeResult::Invalid) << 400;
+        QTest::newRow("no such version") << int(RejudgeResult::NotFound) << 404;
+        QTest::newRow("re-judged meanwhile") << int(RejudgeResult::Stale) << 409;
+        QTest::newRow("nothing changed") << int(RejudgeResult::Unchanged) << 409;
+        QTest::newRow("archive failed") << int(RejudgeResult::ArchiveFault) << 503;
+    }
+    void rejudgeOutcomeStatus()
+    {
+        QFETCH(int, outcome);
+        QFETCH(int, status);
+        QCOMPARE(rejudgeHttpStatus(RejudgeResult::Status(outcome)), status);
+    }
+
+    // An open archive (nobody signed in) offers no re-judgement, and the
+    // server refuses one sent all the same, whatever the form holds: the
+    // hole stays as it was.
+    void rejudgeRefusedWithoutSignIn_data()
+    {
+        QTest::addColumn<QByteArray>("form");
+        const QByteArray p = QUrl::toPercentEncoding(u("跨江大桥"));
+        QTest::newRow("complete form") << "project=" + p + "&hole=A2&version=2&thickness=4&quality=0&reason=checked&csrf=x";
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("without reason") << "project=" + p + "&hole=A2&version=2&thickness=4";
+    }
+    void rejudgeRefusedWithoutSignIn()
+    {
+        QFETCH(QByteArray, form);
+        const QString hole = QStringLiteral("/hole?project=%1&hole=A2").arg(QString::fromLatin1(QUrl::toPercentEncoding(u("跨江大桥"))));
+        const QString before = page(*m_server, hole);
+        QVERIFY2(before.contains(QStringLiteral("<h1>A2</h1>")), qUtf8Printable(before.left(500)));
+        QVERIFY(!before.contains(QStringLiteral("/rejudge")));
+        QVERIFY(!before.contains(QStringLiteral("name=\"csrf\"")));
+        httplib::Client c("127.0.0.1", m_server->port());
+        c.set_read_timeout(30, 0);
+        const auto res = c.Post("/rejudge", form.constData(), size_t(form.size()), "application/x-www-form-urlencoded");
+        QVERIFY(res);
+        QCOMPARE(res->status, 403);
+        QCOMPARE(page(*m_server, hole), before);
+    }
+
+    // The form is on the page only for those who may re-judge, and only on
+    // the newest version of a test; it carries the session's CSRF token and
+    // no script.
+    void rejudgeFormOnlyForThoseWhoMay_data()
+    {
+        QTest::addColumn<bool>("signedIn");
+        QTest::addColumn<int>("role");
+        QTest::addColumn<bool>("newest");
+        QTest::addColumn<bool>("form");
+        QTest::newRow("open archive") << false << int(WebRole::None) << true << false;
+        QTest::newRow("role without a session") << false << int(WebRole::Engineer) << true << false;
+        QTest::newRow("viewer") << true << int(WebRole::Viewer) << true << false;
+        QTest::newRow("engineer") << true << int(WebRole::Engineer) << true << true;
+        QTest::newRow("admin") << true << int(WebRole::Admin) << true << true;
+        QTest::newRow("engineer, older version") << true << int(WebRole::Engineer) << false << false;
+    }
+    void rejudgeFormOnlyForThoseWhoMay()
+    {
+        QFETCH(bool, signedIn);
+        QFETCH(int, role);
+        QFETCH(bool, newest);
+        QFETCH(bool, form);
+        HoleShape shape;
+        shape.limitMm = 50;
+        shape.verdict = 0;
+        shape.thicknessCm = 3;
+        const QByteArray bytes = holeFileBytes(shape);
+        HolePageData d;
+        d.project = u("跨江大桥");
+        d.hole = QString::fromUtf8(kHostile);
+        VersionRow v1;
+        v1.id = 11;
+        v1.testId = 1;
+        v1.version = 1;
+        v1.thicknessCm = 3;
+        v1.verdict = QStringLiteral("pass");
+        v1.sha256 = sha256Hex(bytes);
+        v1.fileName = QStringLiteral("A1.CZO");
+        VersionRow v2 = v1;
+        v2.id = 12;
+        v2.version = 2;
+        d.history = {v1, v2};
+        d.shown = &d.history.at(newest ? 1 : 0);
+        d.record = readHoleFacts(bytes, QString(), v1.fileName);
+        d.access.signedIn = signedIn;
+        d.access.role = WebRole(role);
+        d.access.user = QStringLiteral("Wang");
+        d.access.csrfToken = QStringLiteral("tok\"<&");
+        d.bases = CPileLimits::builtIn().choices();
+        const QString html = QString::fromUtf8(ArchivePages::hole(d));
+        QCOMPARE(html.contains(QStringLiteral("<form action=\"/rejudge\" method=\"post\">")), form);
+        QVERIFY(!html.contains(QStringLiteral("<script")));
+        if (!form) {
+            QVERIFY(!html.contains(QStringLiteral("name=\"csrf\"")));
+            return;
+        }
+        QVERIFY(html.contains(QStringLiteral("<input type=\"hidden\" name=\"csrf\" value=\"tok&quot;&lt;&amp;\">")));
+        QVERIFY(html.contains(QStringLiteral("<input type=\"hidden\" name=\"version\" value=\"12\">")));
+        QVERIFY(html.contains(QStringLiteral("<input type=\"hidden\" name=\"hole\" value=\"%1\">").arg(htmlEscape(d.hole))));
+        QVERIFY(html.contains(QStringLiteral("<textarea name=\"reason\" maxlength=\"1000\" rows=\"2\" required>")));
+        QVERIFY(html.contains(QStringLiteral("name=\"thickness\" min=\"0\" max=\"10000\" step=\"1\" value=\"3\" required")));
+        QVERIFY(html.contains(u("<option value=\"JGJ 94-2008|端承桩\">")));
+    }
+
+    // An office version on the hole page: who, when and why, with the
+    // instrument's own judgement beside it, in both languages; a signature
+    // line that names the office, not a folder import.
+    void officeRejudgementOnHolePage_data()
+    {
+        QTest::addColumn<QString>("lang");
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<QString>("instrument");
+        QTest::addColumn<QString>("signature");
+        QTest::addColumn<QString>("folderImport");
+        QTest::addColumn<QString>("listed"); // the project page's verdict cell
+        QTest::newRow("Chinese") << "zh" << u("由 王工 于 TIME 在办公室改判：监理复核") << u("版本 1：沉渣 3 cm，合格")
+                                 << u("办公室改判（王工），不经仪器签名") << u("未签名")
+                                 << u("不合格<br><small class=\"override\">办公室改判：王工</small>");
+        QTest::newRow("English") << "en" << u("Re-judged in the office by 王工 at TIME: 监理复核")
+                                 << "Version 1: sediment 3 cm, Qualified"
+                                 << u("Re-judged in the office (王工): not signed by an instrument") << "Unsigned"
+                                 << u("Unqualified<br><small class=\"override\">Re-judged in the office: 王工</small>");
+    }
+    void officeRejudgementOnHolePage()
+    {
+        QFETCH(QString, lang);
+        QFETCH(QString, note);
+        QFETCH(QString, instrument);
+        QFETCH(QString, signature);
+        QFETCH(QString, folderImport);
+        QFETCH(QString, listed);
+        const QString where = m_dir.path() + QStringLiteral("/office-") + lang;
+        HoleShape a1;
+        a1.project = u("跨江大桥");
+        a1.limitMm = 50;
+        a1.verdict = 0;
+        a1.thicknessCm = 3;
+        QVERIFY(writeFileBytes(where + QStringLiteral("/usb/site/A1.CZO"), holeFileBytes(a1)));
+        const QString db = where + QStringLiteral("/archive.sqlite");
+        QCOMPARE(runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("import"), where + QStringLiteral("/usb")}).exitCode, 0);
+        const QStringList rejudge{QStringLiteral("--db"), db, QStringLiteral("rejudge"), a1.project, a1.hole,
+                                  QStringLiteral("--thickness"), QStringLiteral("8"), QStringLiteral("--by"), u("王工")};
+        const ToolRun noReason = runArchiveTool(rejudge);
+        QCOMPARE(noReason.exitCode, 1);
+        QVERIFY2(noReason.err.contains("needs a reason"), noReason.err.constData());
+        const ToolRun done = runArchiveTool(rejudge + QStringList{QStringLiteral("--reason"), u("监理复核")});
+        QVERIFY2(done.exitCode == 0, done.err.constData());
+        QVERIFY2(done.out.startsWith("version 2 of 2026-03-01 09:00:00: pass -> fail"), done.out.constData());
+
+        const CServeChild server(db, {QStringLiteral("--lang"), lang});
+        QVERIFY2(server.ok(), qUtf8Printable(server.output()));
+        const QString hole = page(server, QStringLiteral("/hole?project=%1&hole=A1")
+                                              .arg(QString::fromLatin1(QUrl::toPercentEncoding(a1.project))));
+        const QString time = QStringLiteral("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d UTC");
+        const QRegularExpression stated(QStringLiteral("<dd class=\"row office\">%1</dd>")
+                                            .arg(QRegularExpression::escape(note).replace(QStringLiteral("TIME"), time)));
+        QVERIFY2(stated.match(hole).hasMatch(), qUtf8Printable(hole.left(4000)));
+        QVERIFY2(hole.contains(QStringLiteral("<dd class=\"row\">%1</dd>").arg(instrument)), qUtf8Printable(hole.left(4000)));
+        QVERIFY2(hole.contains(QStringLiteral("<dd class=\"row unsigned\">%1</dd>").arg(signature)),
+                 qUtf8Printable(hole.left(4000)));
+        QVERIFY(!hole.contains(folderImport));
+        QVERIFY(hole.contains(QStringLiteral("<dd>8 cm</dd>")));
+        const QString project = page(server, QStringLiteral("/project?name=%1").arg(QString::fromLatin1(QUrl::toPercentEncoding(a1.project))));
+        QVERIFY2(project.contains(QStringLiteral("<td class=\"fail\">") + listed), qUtf8Printable(project));
+        // The history lists both versions, the office one with its note.
+        QCOMPARE(hole.count(QStringLiteral("<small class=\"override\">") + note.left(note.indexOf(QStringLiteral("TIME")))), 1);
     }
 
     // Who signed a test, and whether that still holds: a signed import and an

@@ -13,6 +13,7 @@
 #include "audittrail.h"
 #include "clitext.h"
 #include "filenames.h"
+#include "officerejudge.h"
 
 #include <QElapsedTimer>
 #include <cstdio>
@@ -154,9 +155,20 @@ int history(CArchiveDb &db, const QString &project, const QString &hole)
                       v(r.fileName))
              + QStringLiteral("\t%1\t%2\t%3\t%4\t%5").arg(r.sha256, r.importedAt, v(r.importedBy),
                                                             overrideText(r.overridden, r.overrideReason),
-                                                            v(signers.value(r.id, QStringLiteral("unsigned")))));
+                                                            v(signers.value(r.id, r.officeRejudgement()
+                                                                                     ? QStringLiteral("office")
+                                                                                     : QStringLiteral("unsigned")))));
         for (const CompanionRow &c : r.companions)
             line(QStringLiteral("\t\twith %1\t%2").arg(v(c.name), c.sha256));
+        if (r.officeRejudgement()) {
+            const VersionRow *from = instrumentJudgement(rows, r);
+            line(QStringLiteral("\t\trejudged in the office by %1 at %2: %3\tinstrument's judgement: %4")
+                     .arg(v(r.rejudgedBy), r.rejudgedAt, v(r.rejudgeReason),
+                          from ? QStringLiteral("version %1, %2 cm, %3")
+                                     .arg(QString::number(from->version), thicknessText(from->thicknessCm, from->quality),
+                                          textOrDash(from->verdict))
+                               : QStringLiteral("-")));
+        }
     }
     return 0;
 }
@@ -182,6 +194,9 @@ int verify(CArchiveDb &db, const QString &keptHead)
     for (const QString &f : qAsConst(r.faults))
         line(QStringLiteral("FAULT %1").arg(v(f)));
     line(QStringLiteral("%1 manifests checked (signature, files, each device's sequence)").arg(r.manifests));
+    if (r.officeVersions > 0)
+        line(QStringLiteral("%1 office re-judgements checked against the versions they started from")
+                 .arg(r.officeVersions));
     line(QStringLiteral("%1 files (%2 bytes) re-hashed, %3 versions re-read, %4 audit entries checked: %5")
              .arg(QString::number(r.files), QString::number(r.bytes), QString::number(r.versions),
                   QString::number(r.chain.entries),
@@ -225,6 +240,69 @@ int summary(CArchiveDb &db, const QString &project, const QString &csvPath, cons
             return fail(QStringLiteral("%1: %2").arg(FileNames::shown(pdfPath), error));
         line(v(FileNames::shown(pdfPath)));
     }
+    return 0;
+}
+
+int rejudge(CArchiveDb &db, const QStringList &arguments)
+{
+    QStringList args = arguments;
+    QString thickness, quality, limit, basis, test, reason, by;
+    const QVector<QPair<QString, QString *>> options{
+        {QStringLiteral("--thickness"), &thickness}, {QStringLiteral("--quality"), &quality},
+        {QStringLiteral("--limit"), &limit},         {QStringLiteral("--basis"), &basis},
+        {QStringLiteral("--test"), &test},           {QStringLiteral("--reason"), &reason},
+        {QStringLiteral("--by"), &by}};
+    for (const auto &o : options) {
+        const int i = args.indexOf(o.first);
+        if (i < 0)
+            continue;
+        if (i + 1 >= args.size())
+            return fail(QStringLiteral("%1 needs a value").arg(o.first));
+        *o.second = args.at(i + 1);
+        args.erase(args.begin() + i, args.begin() + i + 2);
+    }
+    if (args.size() != 2)
+        return fail(QStringLiteral("rejudge PROJECT HOLE --thickness CM [--quality 0|1] [--limit MM|--basis"
+                                   " \"CODE|PILE TYPE\"] [--test NAME] --reason TEXT --by NAME"));
+    OfficeRejudgement r;
+    r.project = args.at(0);
+    r.hole = args.at(1);
+    r.reason = reason;
+    r.by = by;
+    r.via = QStringLiteral("zpvw-archive run by %1").arg(archiveUser());
+    bool ok = false;
+    r.judgement.thicknessCm = thickness.toInt(&ok);
+    if (!ok)
+        return fail(QStringLiteral("--thickness: a whole number of centimetres is needed"));
+    if (!quality.isEmpty()) {
+        r.judgement.quality = quality.toInt(&ok);
+        if (!ok)
+            return fail(QStringLiteral("--quality: 0 (qualified) or 1 (unqualified)"));
+    }
+    if (!limit.isEmpty()) {
+        r.judgement.designLimitMm = limit.toInt(&ok);
+        if (!ok)
+            return fail(QStringLiteral("--limit: a whole number of millimetres"));
+    }
+    if (!basis.isEmpty()) {
+        const int bar = basis.indexOf(QLatin1Char('|'));
+        r.judgement.code = basis.left(bar).trimmed();
+        r.judgement.pileType = bar < 0 ? QString() : basis.mid(bar + 1).trimmed();
+    }
+    QVector<VersionRow> history;
+    QString error;
+    if (!holeHistory(db, r.project, r.hole, &history, &error))
+        return fail(error);
+    const VersionRow *newest = pickVersion(history, 0, test);
+    if (!newest)
+        return fail(QStringLiteral("no such test of hole %1 in project %2").arg(r.hole, r.project));
+    r.versionId = newest->id;
+    const RejudgeResult done = rejudgeInOffice(db, r, CPileLimits::instrument());
+    if (!done.ok())
+        return fail(done.message);
+    line(QStringLiteral("version %1 of %2 %3: %4 -> %5")
+             .arg(QString::number(done.version), v(newest->testDate), v(newest->testTime), done.oldVerdict,
+                  done.newVerdict));
     return 0;
 }
 

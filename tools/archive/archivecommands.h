@@ -6,6 +6,8 @@
 
 #include <QStringList>
 
+struct OfficeRejudgement;
+
 namespace ArchiveCommands {
 int importPaths(CArchiveDb &db, const QStringList &paths);
 int projects(CArchiveDb &db);
@@ -18,6 +20,10 @@ int log(CArchiveDb &db, const QString &project, const QString &hole);
 int find(CArchiveDb &db, const QString &text);
 int summary(CArchiveDb &db, const QString &project, const QString &csvPath, const QString &pdfPath);
 int fail(const QString &reason);
+// Judges the newest version of a hole's latest test (or of TEST) again:
+// rejudge PROJECT HOLE --thickness CM [--quality 0|1] [--limit MM |
+// --basis "CODE|PILE TYPE"] [--test NAME] --reason TEXT --by NAME
+int rejudge(CArchiveDb &db, const QStringList &args);
 // device add NAME PUBKEY | device list | device revoke NAME
 int device(CArchiveDb &db, const QStringList &args);
 // user add NAME --role R [--password-file F] | user list | user disable NAME | user password NAME

@@ -27,6 +27,9 @@
 //
 // serve listens on loopback only while the archive has no users; any other
 // address needs --tls-cert/--tls-key and at least one user.
+//     rejudge PROJECT HOLE --thickness CM [--quality 0|1] [--limit MM|--basis "CODE|PILE TYPE"]
+//             [--test NAME] --reason TEXT --by NAME
+//                                    judge the latest test again in the office
 //
 // Without --db the archive is a SQLite file in the user's data folder.
 // Exit status: 0 done, 1 failure (reason on stderr), 2 usage or (import)
@@ -67,6 +70,9 @@ int usage()
           "  user add NAME --role viewer|engineer|admin [--password-file FILE]\n"
           "  user list | user disable NAME | user password NAME [--password-file FILE]\n"
           "  token add NAME | token list | token revoke NAME\n",
+          "  device add NAME PUBKEY | device list | device revoke NAME\n"
+          "  rejudge PROJECT HOLE --thickness CM [--quality 0|1] [--limit MM|--basis \"CODE|PILE TYPE\"]\n"
+          "          [--test NAME] --reason TEXT --by NAME\n",
           stderr);
     return 2;
 }
@@ -209,6 +215,8 @@ int main(int argc, char **argv)
         return ArchiveCommands::user(db, args);
     if (command == QLatin1String("token"))
         return ArchiveCommands::token(db, args);
+    if (command == QLatin1String("rejudge"))
+        return ArchiveCommands::rejudge(db, args);
     if (command == QLatin1String("find") && args.size() == 1)
         return ArchiveCommands::find(db, args.at(0));
     return usage();
