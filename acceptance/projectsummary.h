@@ -26,6 +26,11 @@
 
 // One hole file as handed in.
 struct HoleFileBytes {
+    HoleFileBytes() = default;
+    HoleFileBytes(const QString &name, const QByteArray &content, const QString &office = QString())
+        : fileName(name), bytes(content), officeRejudgement(office)
+    {
+    }
     QString fileName; // e.g. "Z17-2.CZO" (no folder needed)
     QByteArray bytes;
     QString officeRejudgement; // see HoleTestRecord

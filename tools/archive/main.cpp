@@ -69,8 +69,7 @@ int usage()
           "  device add NAME PUBKEY | device list | device revoke NAME\n"
           "  user add NAME --role viewer|engineer|admin [--password-file FILE]\n"
           "  user list | user disable NAME | user password NAME [--password-file FILE]\n"
-          "  token add NAME | token list | token revoke NAME\n",
-          "  device add NAME PUBKEY | device list | device revoke NAME\n"
+          "  token add NAME | token list | token revoke NAME\n"
           "  rejudge PROJECT HOLE --thickness CM [--quality 0|1] [--limit MM|--basis \"CODE|PILE TYPE\"]\n"
           "          [--test NAME] --reason TEXT --by NAME\n",
           stderr);
