@@ -208,21 +208,21 @@ private slots:
         CLoginThrottle t;
         const qint64 t0 = 1000000;
         for (int i = 0; i < 4; ++i)
-            t.failed(QStringLiteral("alice"), QStringLiteral("10.0.0.1"), t0 + i);
-        QVERIFY(!t.refused(QStringLiteral("alice"), QStringLiteral("10.0.0.1"), t0 + 5));
-        t.failed(QStringLiteral("alice"), QStringLiteral("10.0.0.1"), t0 + 5);
-        QVERIFY(t.refused(QStringLiteral("alice"), QStringLiteral("10.0.0.9"), t0 + 6));  // the name
-        QVERIFY(t.refused(QStringLiteral("bob"), QStringLiteral("10.0.0.1"), t0 + 6));    // the address
-        QVERIFY(!t.refused(QStringLiteral("bob"), QStringLiteral("10.0.0.9"), t0 + 6));
+            t.failed(QStringLiteral("alice"), QStringLiteral("198.51.100.1"), t0 + i);
+        QVERIFY(!t.refused(QStringLiteral("alice"), QStringLiteral("198.51.100.1"), t0 + 5));
+        t.failed(QStringLiteral("alice"), QStringLiteral("198.51.100.1"), t0 + 5);
+        QVERIFY(t.refused(QStringLiteral("alice"), QStringLiteral("198.51.100.9"), t0 + 6));  // the name
+        QVERIFY(t.refused(QStringLiteral("bob"), QStringLiteral("198.51.100.1"), t0 + 6));    // the address
+        QVERIFY(!t.refused(QStringLiteral("bob"), QStringLiteral("198.51.100.9"), t0 + 6));
         // The oldest failure leaves the window five minutes after it.
-        QVERIFY(t.refused(QStringLiteral("alice"), QStringLiteral("10.0.0.9"), t0 + CLoginThrottle::kWindowSeconds - 1));
-        QVERIFY(!t.refused(QStringLiteral("alice"), QStringLiteral("10.0.0.9"), t0 + CLoginThrottle::kWindowSeconds));
+        QVERIFY(t.refused(QStringLiteral("alice"), QStringLiteral("198.51.100.9"), t0 + CLoginThrottle::kWindowSeconds - 1));
+        QVERIFY(!t.refused(QStringLiteral("alice"), QStringLiteral("198.51.100.9"), t0 + CLoginThrottle::kWindowSeconds));
         // A success clears its name, not the address.
-        t.failed(QStringLiteral("carol"), QStringLiteral("10.0.0.2"), t0);
+        t.failed(QStringLiteral("carol"), QStringLiteral("198.51.100.2"), t0);
         for (int i = 0; i < 4; ++i)
-            t.failed(QStringLiteral("carol"), QStringLiteral("10.0.0.3"), t0);
+            t.failed(QStringLiteral("carol"), QStringLiteral("198.51.100.3"), t0);
         t.succeeded(QStringLiteral("carol"));
-        QVERIFY(!t.refused(QStringLiteral("carol"), QStringLiteral("10.0.0.4"), t0 + 1));
+        QVERIFY(!t.refused(QStringLiteral("carol"), QStringLiteral("198.51.100.4"), t0 + 1));
     }
 
     void nextMustStayOnThisServer_data()
