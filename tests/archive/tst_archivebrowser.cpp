@@ -192,6 +192,77 @@ private slots:
             QVERIFY(QFile::copy(png, keep + QLatin1Char('/') + name + QStringLiteral(".png")));
         }
     }
+
+    // Last: once a user exists, every page asks for a login. An engineer
+    // signs in, re-judges Z2 on its page and is sent back to the page that
+    // now shows the office version, by name and reason, beside the
+    // instrument's judgement; in both languages, with a screenshot each.
+    void engineerRejudgesInTheBrowser_data()
+    {
+        QTest::addColumn<QString>("lang");
+        QTest::addColumn<QString>("thickness");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("zh") << "zh" << "12" << QStringList{u("在办公室改判"), u("仪器的判定")};
+        QTest::newRow("en") << "en" << "18" << QStringList{"Re-judged in the office by", "Instrument's judgement"};
+    }
+    void engineerRejudgesInTheBrowser()
+    {
+        QFETCH(QString, lang);
+        QFETCH(QString, thickness);
+        QFETCH(QStringList, expected);
+        if (!QFileInfo(QStringLiteral("/usr/bin/chromedriver")).isExecutable())
+            QSKIP("ChromeDriver (Debian package chromium-driver) is not installed");
+        const QString db = m_app.file(QStringLiteral("archive.sqlite"));
+        const QString user = QStringLiteral("engineer-") + lang;
+        const QString password = QStringLiteral("Kiln-%1-river-stone").arg(lang);
+        const QString passwordFile = m_app.file(user + QStringLiteral(".pw"));
+        QFile pw(passwordFile);
+        QVERIFY(pw.open(QIODevice::WriteOnly));
+        pw.write(password.toUtf8() + '\n');
+        pw.close();
+        const ToolRun added = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("user"), QStringLiteral("add"), user,
+                                              QStringLiteral("--role"), QStringLiteral("engineer"),
+                                              QStringLiteral("--password-file"), passwordFile});
+        QVERIFY2(added.exitCode == 0, added.err.constData());
+        m_server = std::make_unique<CServeChild>(db, QStringList{QStringLiteral("--lang"), lang});
+        QVERIFY2(m_server->ok(), qUtf8Printable(m_server->output()));
+
+        const QString reason = QStringLiteral("Design change %1: pile Z2 end-bearing").arg(lang);
+        const QString png = m_shots.filePath(QStringLiteral("archive-rejudged-%1.png").arg(lang));
+        const QString path = holeUrl(QStringLiteral("Z2")).mid(m_server->base().size());
+        QProcess driver;
+        driver.setProcessChannelMode(QProcess::MergedChannels);
+        driver.start(QStringLiteral("/usr/bin/python3"),
+                     QStringList{QFINDTESTDATA("rejudge_in_browser.py"), m_server->base(), path, user, password, thickness,
+                                 reason, png, user}
+                         << expected);
+        if (!driver.waitForFinished(120000)) {
+            driver.kill();
+            driver.waitForFinished(5000);
+            QFAIL("the browser did not finish within two minutes");
+        }
+        QVERIFY2(driver.exitStatus() == QProcess::NormalExit && driver.exitCode() == 0,
+                 driver.readAll().constData());
+        // The viewport: the window less the browser's own frame.
+        const QImage shot(png);
+        QCOMPARE(shot.width(), 1200);
+        QVERIFY(shot.height() > 1000);
+
+        // The archive holds it as the browser showed it: a new version by
+        // that engineer, with the reason.
+        const ToolRun history = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("history"), m_project,
+                                                QStringLiteral("Z2")});
+        QCOMPARE(history.exitCode, 0);
+        const QString out = QString::fromUtf8(history.out);
+        QVERIFY2(out.contains(user) && out.contains(reason), history.out.constData());
+        const QString keep = qEnvironmentVariable("ZPVW_ARCHIVE_SHOTS");
+        if (!keep.isEmpty()) {
+            QDir().mkpath(keep);
+            const QString to = keep + QStringLiteral("/archive-rejudged-%1.png").arg(lang);
+            QFile::remove(to);
+            QVERIFY(QFile::copy(png, to));
+        }
+    }
 };
 
 QTEST_MAIN(TestArchiveBrowser)
