@@ -1,5 +1,6 @@
 #include "accesssecrets.h"
 
+#include <QSemaphore>
 #include <sodium.h>
 
 namespace {
@@ -8,6 +9,21 @@ bool sodiumReady()
     static const bool ready = sodium_init() >= 0;
     return ready;
 }
+
+// Each Argon2id run takes 64 MiB: logins from many addresses at once take
+// their turns two at a time instead of the memory of every server thread.
+class PasswordWorkTurn {
+public:
+    PasswordWorkTurn() { turns().acquire(); }
+    ~PasswordWorkTurn() { turns().release(); }
+
+private:
+    static QSemaphore &turns()
+    {
+        static QSemaphore semaphore(2);
+        return semaphore;
+    }
+};
 } // namespace
 
 QString randomToken()
@@ -43,6 +59,7 @@ QString hashPassword(const QString &password)
         return QString();
     const QByteArray p = password.toUtf8();
     char out[crypto_pwhash_STRBYTES];
+    const PasswordWorkTurn turn;
     if (crypto_pwhash_str_alg(out, p.constData(), quint64(p.size()), crypto_pwhash_OPSLIMIT_INTERACTIVE,
                               crypto_pwhash_MEMLIMIT_INTERACTIVE, crypto_pwhash_ALG_ARGON2ID13)
         != 0)
@@ -55,5 +72,6 @@ bool passwordMatches(const QString &password, const QString &hash)
     if (!sodiumReady())
         return false;
     const QByteArray p = password.toUtf8(), h = hash.toLatin1();
+    const PasswordWorkTurn turn;
     return !h.isEmpty() && crypto_pwhash_str_verify(h.constData(), p.constData(), quint64(p.size())) == 0;
 }
