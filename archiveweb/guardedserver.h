@@ -10,8 +10,11 @@
 // and the peer's request rate; answers a refusal itself and closes the
 // connection; else hands the head, without headers only the server sets,
 // to the library, which reads at most the body the head declared. Between
-// requests a connection is kept at most keepAliveMs, and not at all while
-// another connection waits for a thread.
+// requests a connection is kept at most keepAliveMs. While another
+// connection waits for a thread, an answer closes its connection, a kept
+// connection idle for half a second is closed, and a head still coming
+// after a second is refused (408): neither slow nor idle clients hold the
+// threads.
 
 #include "serverlimits.h"
 
