@@ -332,13 +332,16 @@ private slots:
         QCOMPARE(statusOf(e.answer), status);
     }
 
+    // Without --host the name is foreign; the refusal is a page in the
+    // server's language.
     void aNameNotGivenIsRefusedByDefault()
     {
-        const CServeChild plain(m_db);
+        const CServeChild plain(m_db, {QStringLiteral("--lang"), QStringLiteral("en")});
         QVERIFY2(plain.ok(), qUtf8Printable(plain.output()));
         const Exchange e = exchange(plain.port(), "GET / HTTP/1.1\r\nHost: archive.office\r\nConnection: close\r\n\r\n");
         QCOMPARE(statusOf(e.answer), 421);
-        QVERIFY(e.answer.contains("text/html"));
+        QVERIFY(e.answer.contains("Content-Type: text/html"));
+        QVERIFY2(e.answer.contains("This server does not serve pages under this name."), e.answer.constData());
     }
 
     // The request rate is counted per socket peer: a REMOTE_ADDR header
