@@ -274,14 +274,8 @@ void CConnectionGuard::serve(CConnectionIo &io, const Process &process, const st
         // to ask again.
         const int idleMs = n == 0 ? m_times.readMs : m_times.keepAliveMs;
         const int yieldAfterMs = n == 0 ? 1000 : 500;
-        const qint64 idleStart = steadyMs();
-        while (!stream.hasPending()) {
-            const qint64 idle = steadyMs() - idleStart;
-            if (idle >= idleMs || (idle >= yieldAfterMs && m_waiting.load() > 0) || !running())
-                return;
-            if (waitFor(io.socket(), POLLIN, 25) && !stream.fill(0))
-                return;
-        }
+        if (!stream.hasPending() && !awaitBytes(io.socket(), idleMs, yieldAfterMs, running))
+            return;
         // The head, within its size and its deadline; a head still coming
         // after a second gives the thread up to a connection that waits
         // (a client sends its head at once; one that drips it does not
@@ -331,6 +325,18 @@ void CConnectionGuard::serve(CConnectionIo &io, const Process &process, const st
     }
 }
 
+bool CConnectionGuard::awaitBytes(int socket, int idleMs, int yieldAfterMs, const std::function<bool()> &running) const
+{
+    const qint64 start = steadyMs();
+    for (;;) {
+        if (waitFor(socket, POLLIN, 25))
+            return true;
+        const qint64 idle = steadyMs() - start;
+        if (idle >= idleMs || (idle >= yieldAfterMs && m_waiting.load() > 0) || !running())
+            return false;
+    }
+}
+
 void setSocketTimeouts(int socket, const ConnectionTimes &times)
 {
     const timeval read{times.readMs / 1000, (times.readMs % 1000) * 1000};
@@ -370,7 +376,9 @@ void serveTlsConnection(SSL_CTX *ctx, int socket, CConnectionGuard &guard, const
     SSL *ssl = SSL_new(ctx);
     if (ssl) {
         SSL_set_fd(ssl, socket);
-        if (SSL_accept(ssl) == 1) {
+        // A client that connects and says nothing holds no thread that
+        // another connection waits for (as before a plain request).
+        if (guard.awaitBytes(socket, guard.times().readMs, 1000, running) && SSL_accept(ssl) == 1) {
             CTlsIo io(ssl, socket);
             guard.serve(io, process, running);
             SSL_shutdown(ssl);

@@ -55,6 +55,11 @@ public:
     // Serves a connection's requests until it ends; running() false stops it.
     void serve(CConnectionIo &io, const Process &process, const std::function<bool()> &running);
 
+    // Waits until the socket can be read: false after idleMs, or after
+    // yieldAfterMs while another connection waits for a thread, or when the
+    // server stops.
+    bool awaitBytes(int socket, int idleMs, int yieldAfterMs, const std::function<bool()> &running) const;
+
     // A pool of n threads that counts connections waiting for one.
     httplib::TaskQueue *newPool(int threads);
     int waiting() const { return m_waiting.load(); }
