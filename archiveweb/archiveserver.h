@@ -50,6 +50,7 @@ public:
     // the listening address (serve --host); any other Host is refused.
     void setHostNames(const QStringList &names);
     // Requests a minute from one peer address before 429 (serverlimits.h).
+    // Both setters before run().
     void setRequestsPerMinute(int perMinute);
     // Binds; false with a reason. boundPort() then tells the port.
     bool bind(const ListenAddress &address, QString *error);
