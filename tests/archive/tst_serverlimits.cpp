@@ -69,8 +69,8 @@ private slots:
     void serverHeadersAreDropped()
     {
         RequestHead h;
-        QVERIFY(::parseRequestHead(headOf("GET / HTTP/1.1", "Host: a\r\nREMOTE_ADDR: 10.1.1.1\r\nremote_port: 1\r\n"
-                                                            "Local_Addr: 10.2.2.2\r\nLOCAL_PORT: 2\r\nX-A: b\r\n"),
+        QVERIFY(::parseRequestHead(headOf("GET / HTTP/1.1", "Host: a\r\nREMOTE_ADDR: 203.0.113.9\r\nremote_port: 1\r\n"
+                                                            "Local_Addr: 198.51.100.9\r\nLOCAL_PORT: 2\r\nX-A: b\r\n"),
                                     &h));
         QCOMPARE(headWithoutServerHeaders(h), QByteArray("GET / HTTP/1.1\r\nHost: a\r\nX-A: b\r\n\r\n"));
     }
@@ -153,14 +153,14 @@ private slots:
         QTest::newRow("[::1] with a port") << QByteArray("[::1]:8080") << any << true;
         QTest::newRow("a --host name") << QByteArray("archive.office:8443") << any << true;
         QTest::newRow("a --host name, other case") << QByteArray("Archive.Office") << any << true;
-        QTest::newRow("a --host address") << QByteArray("192.168.1.20:8443") << any << true;
-        QTest::newRow("the listening address") << QByteArray("192.168.1.30:8080") << QStringLiteral("192.168.1.30")
+        QTest::newRow("a --host address") << QByteArray("198.51.100.20:8443") << any << true;
+        QTest::newRow("the listening address") << QByteArray("198.51.100.30:8080") << QStringLiteral("198.51.100.30")
                                                << true;
         QTest::newRow("the listening v6 address") << QByteArray("[fd00::1]:8080") << QStringLiteral("fd00::1") << true;
         QTest::newRow("a rebinding name") << QByteArray("attacker.example") << any << false;
         QTest::newRow("a --host name's suffix") << QByteArray("evil-archive.office") << any << false;
         QTest::newRow("a name ending in localhost") << QByteArray("localhost.attacker.example") << any << false;
-        QTest::newRow("another address") << QByteArray("192.168.1.21") << any << false;
+        QTest::newRow("another address") << QByteArray("198.51.100.21") << any << false;
         QTest::newRow("empty") << QByteArray("") << any << false;
         QTest::newRow("unclosed bracket") << QByteArray("[::1") << any << false;
     }
@@ -171,7 +171,7 @@ private slots:
         QFETCH(bool, allowed);
         ServerLimits limits;
         limits.listenHost = listen;
-        limits.hostNames = QStringList{QStringLiteral("archive.office"), QStringLiteral("192.168.1.20")};
+        limits.hostNames = QStringList{QStringLiteral("archive.office"), QStringLiteral("198.51.100.20")};
         QCOMPARE(::hostAllowed(host, limits), allowed);
     }
 
@@ -195,12 +195,12 @@ private slots:
     {
         CPeerRateLimiter rate(3);
         for (int i = 0; i < 3; ++i)
-            QVERIFY(rate.allow(QStringLiteral("10.0.0.1"), 1000 + i));
-        QVERIFY(!rate.allow(QStringLiteral("10.0.0.1"), 1010));
+            QVERIFY(rate.allow(QStringLiteral("203.0.113.1"), 1000 + i));
+        QVERIFY(!rate.allow(QStringLiteral("203.0.113.1"), 1010));
         // Another address has its own count; the next minute starts anew.
-        QVERIFY(rate.allow(QStringLiteral("10.0.0.2"), 1010));
-        QVERIFY(!rate.allow(QStringLiteral("10.0.0.1"), 60999));
-        QVERIFY(rate.allow(QStringLiteral("10.0.0.1"), 61000));
+        QVERIFY(rate.allow(QStringLiteral("203.0.113.2"), 1010));
+        QVERIFY(!rate.allow(QStringLiteral("203.0.113.1"), 60999));
+        QVERIFY(rate.allow(QStringLiteral("203.0.113.1"), 61000));
     }
 
     void rateTableStaysBounded()
@@ -209,7 +209,7 @@ private slots:
         QVERIFY(rate.allow(QStringLiteral("busy"), 0));
         QVERIFY(rate.allow(QStringLiteral("busy"), 0));
         for (int i = 0; i < 1000; ++i)
-            QVERIFY(rate.allow(QStringLiteral("10.9.%1.%2").arg(QString::number(i / 256), QString::number(i % 256)), 1 + i));
+            QVERIFY(rate.allow(QStringLiteral("198.18.%1.%2").arg(QString::number(i / 256), QString::number(i % 256)), 1 + i));
         QVERIFY(rate.peers() <= 100);
         // The oldest went first: "busy" starts a fresh window.
         QVERIFY(rate.allow(QStringLiteral("busy"), 2000));

@@ -352,8 +352,8 @@ private slots:
         QVERIFY2(server.ok(), qUtf8Printable(server.output()));
         QList<int> statuses;
         for (int i = 0; i < 7; ++i) {
-            const QByteArray spoof = "REMOTE_ADDR: 10.0.0." + QByteArray::number(i + 1) + "\r\nX-Forwarded-For: 10.0.1."
-                                     + QByteArray::number(i + 1) + "\r\nX-Real-IP: 10.0.2." + QByteArray::number(i + 1)
+            const QByteArray spoof = "REMOTE_ADDR: 203.0.113." + QByteArray::number(i + 1) + "\r\nX-Forwarded-For: 198.51.100."
+                                     + QByteArray::number(i + 1) + "\r\nX-Real-IP: 192.0.2." + QByteArray::number(i + 1)
                                      + "\r\nConnection: close\r\n";
             const Exchange e = exchange(server.port(), head("GET /style.css HTTP/1.1", spoof));
             statuses << statusOf(e.answer);
