@@ -4,6 +4,7 @@
 #include "archivepages.h"
 #include "archivequeries.h"
 #include "archivesummary.h"
+#include "guardedserver.h"
 #include "audittrail.h"
 #include "holefacts.h"
 #include "htmltext.h"
@@ -317,31 +318,45 @@ CArchiveWebServer::CArchiveWebServer(const ArchiveAddress &archive, const TlsFil
     gate.https = tls.enabled();
     gate.limits = limits;
     m_gate = std::make_unique<CWebGate>(gate);
-    if (tls.enabled())
-        m_server = std::make_unique<httplib::SSLServer>(tls.certificate.toLocal8Bit().constData(),
-                                                        tls.key.toLocal8Bit().constData());
-    else
-        m_server = std::make_unique<httplib::Server>();
-    // The server's own limits: a test's files are well below the body size,
-    // and a client that stalls is dropped instead of holding a thread.
+    // The server's own limits, whatever the library's (guardedserver.h):
+    // a read, and the whole head of a request, within 10 s; a kept
+    // connection idle at most 5 s, and not at all while another waits.
+    ServerLimits serverLimits;
+    serverLimits.maxUploadBytes = qint64(kMaxUploadBytes);
+    m_guard = std::make_shared<CConnectionGuard>(serverLimits, ConnectionTimes(), kDefaultRequestsPerMinute);
+    const ConnectionTimes times = m_guard->times();
+    if (tls.enabled()) {
+        auto server = std::make_unique<CGuardedServer<httplib::SSLServer>>(
+            m_guard, tls.certificate.toLocal8Bit().constData(), tls.key.toLocal8Bit().constData());
+        m_widenBacklog = [s = server.get()] { return s->widenBacklog(); };
+        m_server = std::move(server);
+    } else {
+        auto server = std::make_unique<CGuardedServer<httplib::Server>>(m_guard);
+        m_widenBacklog = [s = server.get()] { return s->widenBacklog(); };
+        m_server = std::move(server);
+    }
     m_server->set_payload_max_length(kMaxUploadBytes);
-    m_server->set_read_timeout(30, 0);
-    m_server->set_write_timeout(30, 0);
-    m_server->set_keep_alive_max_count(1000);
-    m_server->set_keep_alive_timeout(5);
+    m_server->set_read_timeout(times.readMs / 1000, 0);
+    m_server->set_write_timeout(times.writeMs / 1000, 0);
+    m_server->set_keep_alive_max_count(size_t(times.keepAliveMax));
+    m_server->set_keep_alive_timeout(times.keepAliveMs / 1000);
     // An answer goes out at once, not after the client's delayed ACK.
     m_server->set_tcp_nodelay(true);
-    // A connection holds its thread for as long as it is kept alive: with
-    // four threads, four instruments sending at once kept every other client
-    // waiting. Sixteen serve an office and several instruments (measured:
-    // 16 senders at once, 120 to 180 uploads/s on two cores). Each thread
+    // A connection holds a thread while it is served: slow clients until
+    // their head's deadline, kept ones until another waits. Each thread
     // keeps its own database connection for the server's life, so a
-    // PostgreSQL server sees at most sixteen from here.
-    m_server->new_task_queue = [] { return new httplib::ThreadPool(16); };
+    // PostgreSQL server sees at most kWorkerThreads from here (its default
+    // max_connections is 100). Figures in the README (Web view).
+    constexpr int kWorkerThreads = 32;
+    m_server->new_task_queue = [guard = m_guard] { return guard->newPool(kWorkerThreads); };
     routes();
 }
 
 CArchiveWebServer::~CArchiveWebServer() = default;
+
+void CArchiveWebServer::setHostNames(const QStringList &names) { m_guard->limits().hostNames = names; }
+
+void CArchiveWebServer::setRequestsPerMinute(int perMinute) { m_guard->setRequestsPerMinute(perMinute); }
 
 bool CArchiveWebServer::bind(const ListenAddress &address, QString *error)
 {
@@ -355,7 +370,13 @@ bool CArchiveWebServer::bind(const ListenAddress &address, QString *error)
     else
         m_port = m_server->bind_to_port(host, address.port) ? address.port : -1;
     if (m_port <= 0) {
-        *error = QStringLiteral("cannot listen on %1:%2").arg(address.host, QString::number(address.port));
+        *error = QStringLiteral("cannot listen on %1:%2: %3")
+                     .arg(address.host, QString::number(address.port), bindProblem(address.host, address.port));
+        return false;
+    }
+    m_guard->limits().listenHost = address.host;
+    if (!m_widenBacklog()) {
+        *error = QStringLiteral("cannot listen on %1:%2 with a full backlog").arg(address.host, QString::number(m_port));
         return false;
     }
     return true;

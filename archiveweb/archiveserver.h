@@ -18,12 +18,15 @@
 //                                   version (officerejudge.h), for engineers
 // Parameters are checked (a SHA-256 is 64 hex digits, ids and pages are
 // numbers) and only files that belong to an archived version are served;
-// nothing on the disk is ever opened by a request.
+// nothing on the disk is ever opened by a request. Every connection is
+// read through the guard of guardedserver.h first: limits of the head and
+// the body, Host, the peer's request rate, timeouts.
 
 #include "archiveaddress.h"
 #include "archivesessions.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -31,6 +34,7 @@ namespace httplib {
 class Server;
 }
 class CWebGate;
+class CConnectionGuard;
 
 struct ListenAddress {
     QString host = QStringLiteral("127.0.0.1");
@@ -55,6 +59,12 @@ public:
     explicit CArchiveWebServer(const ArchiveAddress &archive, const TlsFiles &tls = TlsFiles(),
                                const SessionLimits &limits = SessionLimits());
     ~CArchiveWebServer();
+    // Host names the pages are served under besides the loopback names and
+    // the listening address (serve --host); any other Host is refused.
+    void setHostNames(const QStringList &names);
+    // Requests a minute from one peer address before 429 (serverlimits.h).
+    // Both setters before run().
+    void setRequestsPerMinute(int perMinute);
     // Binds; false with a reason. boundPort() then tells the port.
     bool bind(const ListenAddress &address, QString *error);
     int boundPort() const { return m_port; }
@@ -65,7 +75,9 @@ public:
 private:
     void routes();
     ArchiveAddress m_archive;
+    std::shared_ptr<CConnectionGuard> m_guard;
     std::unique_ptr<httplib::Server> m_server;
     std::unique_ptr<CWebGate> m_gate;
+    std::function<bool()> m_widenBacklog;
     int m_port = 0;
 };

@@ -1462,6 +1462,38 @@ Parameter</translation>
 <context>
     <name>CArchivePages</name>
     <message>
+        <source>请求头太多或太长。</source>
+        <translation>The request&apos;s headers are too many or too long.</translation>
+    </message>
+    <message>
+        <source>请求头没有按时收完。</source>
+        <translation>The request&apos;s headers did not arrive in time.</translation>
+    </message>
+    <message>
+        <source>这个服务器不以这个名字提供页面。</source>
+        <translation>This server does not serve pages under this name.</translation>
+    </message>
+    <message>
+        <source>请求正文须带 Content-Length，不分块传送。</source>
+        <translation>A request body must come with a Content-Length, not in chunks.</translation>
+    </message>
+    <message>
+        <source>不接受压缩的请求正文。</source>
+        <translation>Compressed request bodies are not accepted.</translation>
+    </message>
+    <message>
+        <source>请求正文太大（最多 %1 字节）。</source>
+        <translation>The request body is too large (at most %1 bytes).</translation>
+    </message>
+    <message>
+        <source>请求的范围太多。</source>
+        <translation>The request asks for too many ranges.</translation>
+    </message>
+    <message>
+        <source>这个地址的请求太多，请稍后再试。</source>
+        <translation>Too many requests from this address; try again later.</translation>
+    </message>
+    <message>
         <source>改判</source>
         <translation>Overridden</translation>
     </message>

@@ -13,6 +13,7 @@ public:
     int port() const { return m_port; }
     QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
     QString output() const { return m_output; }
+    qint64 pid() const { return m_process.processId(); }
 
 private:
     QProcess m_process;

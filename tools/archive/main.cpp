@@ -12,8 +12,12 @@
 //     log PROJECT [HOLE]             the audit trail of a project or hole
 //     find TEXT                      project, hole, tester and unit names
 //     serve [--listen HOST:PORT] [--lang zh|en] [--tls-cert FILE --tls-key FILE]
+//           [--host NAME]... [--rate-limit N]
 //                                    web pages and the upload API
-//                                    (default 127.0.0.1:8080, Chinese, HTTP)
+//                                    (default 127.0.0.1:8080, Chinese, HTTP);
+//                                    pages answer only under loopback names,
+//                                    the listening address and each --host
+//                                    NAME; N requests a minute per address
 //           [--session-idle SECONDS] [--session-max SECONDS]
 //                                    sessions end after 30 min idle, 12 h in all
 //     device add NAME PUBKEY | device list | device revoke NAME
@@ -66,6 +70,7 @@ int usage()
           "  find TEXT\n"
           "  serve [--listen HOST:PORT] [--lang zh|en] [--tls-cert FILE --tls-key FILE]\n"
           "        [--session-idle SECONDS] [--session-max SECONDS]\n"
+          "        [--host NAME]... [--rate-limit REQUESTS_PER_MINUTE]\n"
           "  device add NAME PUBKEY | device list | device revoke NAME\n"
           "  user add NAME --role viewer|engineer|admin [--password-file FILE]\n"
           "  user list | user disable NAME | user password NAME [--password-file FILE]\n"
@@ -158,9 +163,21 @@ int main(int argc, char **argv)
     if (command == QLatin1String("log") && (args.size() == 1 || args.size() == 2))
         return ArchiveCommands::log(db, args.at(0), args.value(1));
     if (command == QLatin1String("serve")) {
-        QString listen = QStringLiteral("127.0.0.1:8080"), lang = QStringLiteral("zh");
+        QString listen = QStringLiteral("127.0.0.1:8080"), lang = QStringLiteral("zh"), rate;
         TlsFiles tls;
         QString idle, absolute;
+        QStringList hosts;
+        for (bool present = true; present;) {
+            QString host;
+            if (!takeOption(args, QStringLiteral("--host"), &host, &present))
+                return usage();
+            if (present)
+                hosts << host;
+        }
+        bool rateOk = true;
+        if (!takeOption(args, QStringLiteral("--rate-limit"), &rate)
+            || (!rate.isEmpty() && (rate.toInt(&rateOk) < 1 || !rateOk)))
+            return usage();
         if (!takeOption(args, QStringLiteral("--listen"), &listen) || !takeOption(args, QStringLiteral("--lang"), &lang)
             || !takeOption(args, QStringLiteral("--session-idle"), &idle)
             || !takeOption(args, QStringLiteral("--session-max"), &absolute)
@@ -200,6 +217,9 @@ int main(int argc, char **argv)
             QCoreApplication::installTranslator(&english);
         db.close(); // every server thread opens its own connection
         CArchiveWebServer server(address, tls, limits);
+        server.setHostNames(hosts);
+        if (!rate.isEmpty())
+            server.setRequestsPerMinute(rate.toInt());
         if (!server.bind(where, &error))
             return ArchiveCommands::fail(error);
         printf("serving %s on %s://%s:%d/\n", qUtf8Printable(address.display()), tls.enabled() ? "https" : "http",
