@@ -91,9 +91,10 @@ bool CPostgresServer::start(QString *error)
               QStringLiteral("-E"), QStringLiteral("UTF8"), QStringLiteral("--locale=C.UTF-8"), QStringLiteral("--no-sync")},
              &out, error, 120000))
         return false;
-    // No TCP at all: only the socket in our own folder.
+    // No TCP at all: only the socket in our own folder. Connections as a
+    // default server has: the web view alone keeps one per thread (32).
     const QString options = QStringLiteral("-c listen_addresses='' -c unix_socket_directories='%1' -c fsync=%2"
-                                           " -c max_connections=30")
+                                           " -c max_connections=100")
                                 .arg(socketDir(), m_durable ? QStringLiteral("on") : QStringLiteral("off"));
     if (!run(bin + QStringLiteral("/pg_ctl"),
              {QStringLiteral("-D"), data, QStringLiteral("-o"), options, QStringLiteral("-l"),
