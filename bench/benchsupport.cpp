@@ -2,6 +2,7 @@
 
 #include "ctrlinfo.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -94,4 +95,18 @@ int servedPort(QProcess &server, int limitMs)
     }
     const QRegularExpressionMatch m = QRegularExpression(QStringLiteral(":(\\d+)/")).match(QString::fromUtf8(out));
     return m.hasMatch() ? m.captured(1).toInt() : 0;
+}
+
+int runArchive(const QString &db, const QStringList &args, QByteArray *out)
+{
+    QProcess p;
+    p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/zpvw-archive"), QStringList{"--db", db} + args);
+    if (!p.waitForFinished(600000)) {
+        p.kill();
+        p.waitForFinished(5000);
+        return -1;
+    }
+    if (out)
+        *out = p.readAllStandardOutput();
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }

@@ -7,6 +7,7 @@
 #include "testrecord.h"
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QVector>
 #include <functional>
@@ -49,3 +50,6 @@ class QProcess;
 // ("serving ... on http://127.0.0.1:PORT/"), waited for at most limitMs;
 // 0 when it does not come.
 int servedPort(QProcess &server, int limitMs = 10000);
+// Runs "zpvw-archive --db DB ARGS" (beside this program) to its end, at
+// most ten minutes; its exit status, or -1. out receives its stdout.
+int runArchive(const QString &db, const QStringList &args, QByteArray *out = nullptr);

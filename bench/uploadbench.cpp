@@ -42,20 +42,6 @@ namespace {
 
 QString binDir() { return QCoreApplication::applicationDirPath(); }
 
-int runArchive(const QString &db, const QStringList &args, QByteArray *out = nullptr)
-{
-    QProcess p;
-    p.start(binDir() + QStringLiteral("/zpvw-archive"), QStringList{"--db", db} + args);
-    if (!p.waitForFinished(600000)) {
-        p.kill();
-        p.waitForFinished(5000);
-        return -1;
-    }
-    if (out)
-        *out = p.readAllStandardOutput();
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-}
-
 // The archive server over TLS on a free loopback port; killed by its PID
 // when the object goes.
 class CServer {

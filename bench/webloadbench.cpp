@@ -31,18 +31,6 @@ const char kPassword[] = "bench-load-password-1";
 
 QString binDir() { return QCoreApplication::applicationDirPath(); }
 
-int runArchive(const QString &db, const QStringList &args)
-{
-    QProcess p;
-    p.start(binDir() + QStringLiteral("/zpvw-archive"), QStringList{"--db", db} + args);
-    if (!p.waitForFinished(600000)) {
-        p.kill();
-        p.waitForFinished(5000);
-        return -1;
-    }
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-}
-
 // Resident memory of a process in MB, from /proc.
 double rssMb(qint64 pid)
 {
