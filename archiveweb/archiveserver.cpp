@@ -314,6 +314,7 @@ bool isLoopbackHost(const QString &host)
 CArchiveWebServer::CArchiveWebServer(const ArchiveAddress &archive, const TlsFiles &tls, const SessionLimits &limits)
     : m_archive(archive)
 {
+    m_https = tls.enabled();
     WebGateOptions gate;
     gate.https = tls.enabled();
     gate.limits = limits;
@@ -420,4 +421,10 @@ void CArchiveWebServer::routes()
     gate->addRoutes(s, archive);
     // Everything else (other paths, other methods, traversal attempts).
     s.set_error_handler(otherRequest);
+    // Served over HTTPS, a browser is told to come back only that way, so
+    // a session cookie never travels in clear to a forged plain address.
+    if (m_https)
+        s.set_post_routing_handler([](const httplib::Request &, httplib::Response &res) {
+            res.set_header("Strict-Transport-Security", "max-age=31536000");
+        });
 }

@@ -80,4 +80,5 @@ private:
     std::unique_ptr<CWebGate> m_gate;
     std::function<bool()> m_widenBacklog;
     int m_port = 0;
+    bool m_https = false;
 };

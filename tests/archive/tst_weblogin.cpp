@@ -360,6 +360,8 @@ private slots:
         QVERIFY(flags.contains(QStringLiteral("Path=/")));
         QCOMPARE(flags.contains(QStringLiteral("Secure")), https);
         QVERIFY(!c.contains(QStringLiteral("Domain"), Qt::CaseInsensitive));
+        // Over HTTPS the browser is told to keep to it.
+        QCOMPARE(res->has_header("Strict-Transport-Security"), https);
         // 256 random bits.
         QCOMPARE(QByteArray::fromBase64(valueOf(c).toLatin1(), QByteArray::Base64UrlEncoding).size(), 32);
         // The session works over this server's scheme.
