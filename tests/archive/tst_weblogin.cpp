@@ -403,6 +403,63 @@ private slots:
         QCOMPARE(m_web.get(QStringLiteral("/"), otherSession)->status, 200);
     }
 
+    // The hole page's re-judgement by role, through the gate: a viewer is
+    // refused, so is a form without its CSRF token; an engineer's makes a
+    // new version in their name.
+    void rejudgeByRole_data()
+    {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<bool>("withCsrf");
+        QTest::addColumn<int>("status");
+        QTest::newRow("viewer") << "victor" << true << 403;
+        QTest::newRow("engineer without the CSRF token") << "alice" << false << 403;
+        QTest::newRow("engineer") << "alice" << true << 303;
+    }
+    void rejudgeByRole()
+    {
+        QFETCH(QString, user);
+        QFETCH(bool, withCsrf);
+        QFETCH(int, status);
+        const QString password = QString::fromUtf8(user == QLatin1String("alice") ? kPassword : kViewerPassword);
+        QString session, csrf, engineerSession, engineerCsrf;
+        QVERIFY(m_web.signIn(user, password, &session, &csrf));
+        QVERIFY(m_web.signIn(QStringLiteral("alice"), QString::fromUtf8(kPassword), &engineerSession, &engineerCsrf));
+        const QString holePath = QStringLiteral("/hole?project=%1&hole=A2")
+                                     .arg(QString::fromLatin1(QUrl::toPercentEncoding(project())));
+        // The version to re-judge, as the engineer's form names it.
+        const auto page = m_web.get(holePath, engineerSession);
+        QVERIFY(page && page->status == 200);
+        const QRegularExpressionMatch version = QRegularExpression(QStringLiteral("name=\"version\" value=\"(\\d+)\""))
+                                                    .match(QString::fromStdString(page->body));
+        QVERIFY2(version.hasMatch(), page->body.c_str());
+        const QString reason = QStringLiteral("Supervisor decision (%1)").arg(QString::fromLatin1(QTest::currentDataTag()));
+        httplib::Params form{{"project", project().toStdString()},
+                             {"hole", "A2"},
+                             {"version", version.captured(1).toStdString()},
+                             {"thickness", "7"},
+                             {"quality", ""},
+                             {"basis", ""},
+                             {"limit", "100"},
+                             {"reason", reason.toStdString()}};
+        if (withCsrf)
+            form.emplace("csrf", csrf.toStdString());
+        const ToolRun before = tool(m_db, {"history", project(), "A2"});
+        const auto res = m_web.post(QStringLiteral("/rejudge"), QStringLiteral("zpvw_session=%1").arg(session), form);
+        QVERIFY(res);
+        QCOMPARE(res->status, status);
+        const ToolRun after = tool(m_db, {"history", project(), "A2"});
+        if (status != 303) {
+            QCOMPARE(after.out, before.out);
+            return;
+        }
+        QVERIFY(QString::fromStdString(res->get_header_value("Location")).startsWith(QLatin1String("/hole?")));
+        QVERIFY2(after.out.contains("rejudged in the office by alice") && after.out.contains(reason.toUtf8()),
+                 after.out.constData());
+        const auto shown = m_web.get(holePath, session);
+        QVERIFY(shown && shown->status == 200);
+        QVERIFY(QString::fromStdString(shown->body).contains(reason.toHtmlEscaped()));
+    }
+
     void postWithoutSessionIsRefused()
     {
         const auto res = m_web.post(QStringLiteral("/logout"), QString(), {{"csrf", "x"}});
