@@ -28,12 +28,12 @@
 //                                    password: first line of stdin or FILE)
 //     token add NAME | token list | token revoke NAME
 //                                    bearer tokens of the read-only JSON API
-//
-// serve listens on loopback only while the archive has no users; any other
-// address needs --tls-cert/--tls-key and at least one user.
 //     rejudge PROJECT HOLE --thickness CM [--quality 0|1] [--limit MM|--basis "CODE|PILE TYPE"]
 //             [--test NAME] --reason TEXT --by NAME
 //                                    judge the latest test again in the office
+//
+// serve listens on loopback only while the archive has no users; any other
+// address needs --tls-cert/--tls-key and at least one user.
 //
 // Without --db the archive is a SQLite file in the user's data folder.
 // Exit status: 0 done, 1 failure (reason on stderr), 2 usage or (import)
