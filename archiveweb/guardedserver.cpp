@@ -212,7 +212,7 @@ void refuse(CGuardedStream &stream, const QByteArray &path, const RequestVerdict
     QByteArray head = "HTTP/1.1 " + QByteArray::number(verdict.status) + ' ' + reasonPhrase(verdict.status) + "\r\n";
     head += "Content-Type: " + type + "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n";
     head += "Cache-Control: no-store\r\nX-Content-Type-Options: nosniff\r\n";
-    head += "Content-Security-Policy: default-src 'none'; style-src 'self'\r\n";
+    head += "Content-Security-Policy: default-src 'none'; style-src 'self'; frame-ancestors 'none'\r\n";
     if (verdict.status == 429)
         head += "Retry-After: 60\r\n";
     head += "Connection: close\r\n\r\n";

@@ -218,6 +218,15 @@ private slots:
             static const QRegularExpression outside(QStringLiteral("(src|href|action)=\"(?!/)"));
             QVERIFY2(!outside.match(body).hasMatch(), qUtf8Printable(outside.match(body).captured(0)));
             QVERIFY(!body.contains(QStringLiteral("<script")));
+            // And the browser is told so: no scripts or outside sources,
+            // not in a frame, not sniffed, not cached, no full referrer.
+            const QString csp = QString::fromStdString(res->get_header_value("Content-Security-Policy"));
+            QVERIFY2(csp.contains(QStringLiteral("default-src 'none'")) && csp.contains(QStringLiteral("frame-ancestors 'none'"))
+                         && !csp.contains(QStringLiteral("script-src")),
+                     qUtf8Printable(csp));
+            QCOMPARE(res->get_header_value("X-Content-Type-Options"), std::string("nosniff"));
+            QCOMPARE(res->get_header_value("Cache-Control"), std::string("no-store"));
+            QCOMPARE(res->get_header_value("Referrer-Policy"), std::string("same-origin"));
         }
     }
 
