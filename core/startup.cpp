@@ -13,9 +13,14 @@
 
 QString versionText() { return QStringLiteral("V") + QStringLiteral("2.0.230308"); }
 
+bool isConsoleCommand(const QStringList &rawArgs)
+{
+    return rawArgs.mid(1).contains(QStringLiteral("--device")) || rawArgs.mid(1).contains(QStringLiteral("--sync"));
+}
+
 bool shouldStopSiblings(const QStringList &rawArgs)
 {
-    return !(rawArgs.size() > 2 && rawArgs.at(2).trimmed() == QLatin1String("-V"));
+    return !(rawArgs.size() > 2 && rawArgs.at(2).trimmed() == QLatin1String("-V")) && !isConsoleCommand(rawArgs);
 }
 
 void stopSiblingPrograms(const QStringList &rawArgs)

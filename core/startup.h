@@ -11,8 +11,12 @@
 // Version text reported by "-V NAME".
 QString versionText();
 
+// True when the command line asks for a console command ("--device",
+// "--sync") that prints, or sends, and exits without a window.
+bool isConsoleCommand(const QStringList &rawArgs);
 // True when the raw command line asks to stop the sibling instrument programs:
-// always, unless the raw third entry (trimmed) is "-V".
+// always, unless the raw third entry (trimmed) is "-V" or it is a console
+// command (asking for the device id must not stop a running test).
 bool shouldStopSiblings(const QStringList &rawArgs);
 // Stops the sibling programs when the marker file "/IsEnableKill" exists.
 void stopSiblingPrograms(const QStringList &rawArgs);

@@ -367,11 +367,10 @@ bool wantsDemo(int argc, char **argv)
 
 bool wantsConsoleCommand(int argc, char **argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--device") == 0 || std::strcmp(argv[i], "--sync") == 0)
-            return true;
-    }
-    return false;
+    QStringList raw;
+    for (int i = 0; i < argc; ++i)
+        raw << QString::fromLocal8Bit(argv[i]);
+    return isConsoleCommand(raw);
 }
 
 QSize smallScreenWindow() { return QSize(800, 600); }

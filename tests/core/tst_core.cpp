@@ -95,6 +95,9 @@ void TestCore::siblingStopDecidedByRawThirdEntry_data()
     QTest::newRow("third is padded -V") << QStringList{"zpvw", "x", " -V ", "-qws"} << false;
     QTest::newRow("plain start") << QStringList{"zpvw", "-qws"} << true;
     QTest::newRow("only program") << QStringList{"zpvw"} << true;
+    // Console commands print or send and exit: a running test goes on.
+    QTest::newRow("device id") << QStringList{"zpvw", "--device"} << false;
+    QTest::newRow("sync") << QStringList{"zpvw", "--sync", "--archive-url", "https://127.0.0.1:9/"} << false;
 }
 
 void TestCore::siblingStopDecidedByRawThirdEntry()
