@@ -13,7 +13,7 @@ import sys
 import tempfile
 
 from selenium import webdriver
-from selenium.common.exceptions import WebDriverException
+from selenium.common.exceptions import StaleElementReferenceException, WebDriverException
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.support.ui import WebDriverWait
@@ -41,7 +41,9 @@ def main(argv):
     with tempfile.TemporaryDirectory() as profile:
         driver = browser(profile)
         try:
-            wait = WebDriverWait(driver, 20)
+            # A page being replaced by the next one leaves elements stale:
+            # the wait asks again.
+            wait = WebDriverWait(driver, 20, ignored_exceptions=[StaleElementReferenceException])
             driver.get(base + hole_path)
             # Not signed in: the login form, which returns to the hole page.
             wait.until(lambda d: d.find_elements(By.CSS_SELECTOR, "form.login"))
