@@ -4,6 +4,7 @@
 #include "ctrlinfo.h"
 #include "holefile.h"
 #include "reportpages.h"
+#include "sha256pipeline.h"
 
 #include <QBuffer>
 #include <QDebug>
@@ -31,14 +32,44 @@ QString holeReportPath(const QString &holeFilePath)
     return hole.left(hole.size() - 3) + reportExt;
 }
 
-QByteArray renderHoleReportPdf(const HoleReportData &data, QString *error)
+namespace {
+// The PDF's bytes in memory, each piece also given to a digest as it is
+// written. The PDF writer writes front to back; a write anywhere else makes
+// the digest worthless, and it is abandoned.
+class DigestedBuffer : public QBuffer
+{
+public:
+    DigestedBuffer(QByteArray *bytes, Sha256Pipeline *digest)
+        : QBuffer(bytes)
+        , m_digest(digest)
+    {
+    }
+
+protected:
+    qint64 writeData(const char *data, qint64 size) override
+    {
+        if (m_digest) {
+            if (pos() == buffer().size())
+                m_digest->add(data, size);
+            else
+                m_digest->abandon();
+        }
+        return QBuffer::writeData(data, size);
+    }
+
+private:
+    Sha256Pipeline *m_digest;
+};
+} // namespace
+
+QByteArray renderHoleReportPdf(const HoleReportData &data, QString *error, Sha256Pipeline *digest)
 {
     if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
         fail(error, QStringLiteral("a report needs a GUI application (fonts)"));
         return QByteArray();
     }
     QByteArray bytes;
-    QBuffer buffer(&bytes);
+    DigestedBuffer buffer(&bytes, digest);
     buffer.open(QIODevice::WriteOnly);
     {
         QPdfWriter writer(&buffer);
@@ -62,39 +93,46 @@ QByteArray renderHoleReportPdf(const HoleReportData &data, QString *error)
         }
         painter.end();
     }
+    if (digest)
+        digest->close(); // the PDF is whole: its last bytes are hashed while it is written
     if (bytes.isEmpty())
         fail(error, QStringLiteral("the PDF came out empty"));
     return bytes;
 }
 
-bool writeHoleReportTo(const QString &holeFilePath, const QString &pdfPath, QString *error, const QString &deviceId)
+bool writeHoleReportTo(const QString &holeFilePath, const QString &pdfPath, QString *error, const QString &deviceId,
+                       Sha256Pipeline *digest)
 {
     HoleReportData data;
-    if (!readHoleReportData(holeFilePath, &data, error))
+    if (!readHoleReportData(holeFilePath, &data, error)) {
+        if (digest)
+            digest->abandon();
         return false;
+    }
     data.deviceId = deviceId;
-    const QByteArray pdf = renderHoleReportPdf(data, error);
-    if (pdf.isEmpty())
-        return false;
+    const QByteArray pdf = renderHoleReportPdf(data, error, digest);
     CAtomicFileWriter w(pdfPath);
-    if (!w.open() || !w.write(pdf) || !w.commit())
-        return fail(error, QStringLiteral("%1: %2").arg(pdfPath, w.errorString()));
+    if (pdf.isEmpty() || !w.open() || !w.write(pdf) || !w.commit()) {
+        if (digest)
+            digest->abandon();
+        return pdf.isEmpty() ? false : fail(error, QStringLiteral("%1: %2").arg(pdfPath, w.errorString()));
+    }
     return true;
 }
 
-bool writeHoleReport(const QString &holeFilePath, QString *error, const QString &deviceId)
+bool writeHoleReport(const QString &holeFilePath, QString *error, const QString &deviceId, Sha256Pipeline *digest)
 {
     const QString pdfPath = holeReportPath(holeFilePath);
-    if (writeHoleReportTo(holeFilePath, pdfPath, error, deviceId))
+    if (writeHoleReportTo(holeFilePath, pdfPath, error, deviceId, digest))
         return true;
     if (QFile::exists(pdfPath) && !QFile::remove(pdfPath) && error)
         *error += QStringLiteral("; the old report %1 could not be removed").arg(pdfPath);
     return false;
 }
 
-void updateHoleReport(const QString &holeFilePath, const QString &deviceId)
+void updateHoleReport(const QString &holeFilePath, const QString &deviceId, Sha256Pipeline *digest)
 {
     QString error;
-    if (!writeHoleReport(holeFilePath, &error, deviceId))
+    if (!writeHoleReport(holeFilePath, &error, deviceId, digest))
         qWarning() << "hole report not written:" << error;
 }

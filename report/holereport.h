@@ -23,21 +23,29 @@
 // when they are fileExt in lower case, else by "PDF".
 QString holeReportPath(const QString &holeFilePath);
 
-// The report as PDF bytes.
-QByteArray renderHoleReportPdf(const HoleReportData &data, QString *error = nullptr);
+class Sha256Pipeline;
+
+// The report as PDF bytes. digest, when given, is fed the bytes as they
+// are made (and abandoned when they cannot be).
+QByteArray renderHoleReportPdf(const HoleReportData &data, QString *error = nullptr, Sha256Pipeline *digest = nullptr);
 
 // Reads the hole file and writes its report to pdfPath (replaced safely:
 // the old file stays whole until the new one is complete). False with a
 // reason on any failure; pdfPath is then unchanged.
 // deviceId: the instrument's id shown on the report; empty to leave it out.
+// digest: when given, fed the report's bytes while it is drawn, so that a
+// seal after the save need not read and hash it again; abandoned whenever
+// the function fails.
 bool writeHoleReportTo(const QString &holeFilePath, const QString &pdfPath, QString *error = nullptr,
-                       const QString &deviceId = QString());
+                       const QString &deviceId = QString(), Sha256Pipeline *digest = nullptr);
 
 // Writes the companion report of a hole file. When that fails, an older
 // companion report is removed: a report that no longer matches the hole
 // file would show superseded results.
-bool writeHoleReport(const QString &holeFilePath, QString *error = nullptr, const QString &deviceId = QString());
+bool writeHoleReport(const QString &holeFilePath, QString *error = nullptr, const QString &deviceId = QString(),
+                     Sha256Pipeline *digest = nullptr);
 
 // The call after a save: writeHoleReport, with a failure written to the
 // debug output only. The hole file is never touched.
-void updateHoleReport(const QString &holeFilePath, const QString &deviceId = QString());
+void updateHoleReport(const QString &holeFilePath, const QString &deviceId = QString(),
+                      Sha256Pipeline *digest = nullptr);

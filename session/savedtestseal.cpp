@@ -4,6 +4,7 @@
 
 #include "devicekey.h"
 #include "outbox.h"
+#include "savedigests.h"
 #include "testmanifest.h"
 #include "testseal.h"
 
@@ -16,7 +17,7 @@
 #include <QFileInfo>
 
 namespace {
-void sealSavedTest(const QString &holePath, const CtrlInfo &record)
+void sealSavedTest(const QString &holePath, const CtrlInfo &record, SaveDigests *ahead)
 {
     const QString manifest = manifestPathFor(holePath);
     QStringList files;
@@ -29,7 +30,7 @@ void sealSavedTest(const QString &holePath, const CtrlInfo &record)
                           record.testDate.get() + QLatin1Char(' ') + record.testTime.get()};
     SealResult seal;
     QString error;
-    if (!sealSavedFiles(appDir, files, facts, &seal, &error)) {
+    if (!sealSavedFiles(appDir, files, facts, &seal, &error, ahead)) {
         qWarning() << "manifest not written:" << error;
         return;
     }
@@ -40,9 +41,12 @@ void sealSavedTest(const QString &holePath, const CtrlInfo &record)
 
 void reportAndSealSavedTest(const QString &holePath, const CtrlInfo &record, const QString &deviceId)
 {
-    // The report first: the manifest signs it with the hole file.
-    updateHoleReport(holePath, deviceId);
-    sealSavedTest(holePath, record);
+    // The report first: the manifest signs it with the hole file. Both are
+    // hashed while the report is drawn.
+    const QString hole = withHoleExtension(holePath);
+    SaveDigests digests(hole, holeReportPath(hole));
+    updateHoleReport(hole, deviceId, digests.report());
+    sealSavedTest(hole, record, &digests);
 }
 
 QString instrumentDeviceId(const QString &appDir)

@@ -1,7 +1,10 @@
 #include "testseal.h"
 
 #include "devicekey.h"
+#include "savedigests.h"
 #include "testmanifest.h"
+
+#include "sha256.h"
 
 #include "atomicfile.h"
 
@@ -66,7 +69,7 @@ QVector<qint64> replacedSequences(const QString &manifestPath, const TestStateme
 QString deviceChainPath(const QString &appDir) { return appDir + QStringLiteral("/device.chain"); }
 
 bool sealSavedFiles(const QString &appDir, const QStringList &files, const SealFacts &facts, SealResult *out,
-                    QString *error)
+                    QString *error, SaveDigests *ahead)
 {
     if (files.isEmpty())
         return fail(error, QStringLiteral("nothing to seal"));
@@ -74,16 +77,8 @@ bool sealSavedFiles(const QString &appDir, const QStringList &files, const SealF
     if (!loadOrCreateDeviceKey(appDir, &key, error))
         return false;
     TestStatement s;
-    QString holeSha;
-    for (const QString &path : files) {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly))
-            return fail(error, QStringLiteral("%1: %2").arg(path, f.errorString()));
-        const QString sha = manifestSha256(f.readAll());
-        if (holeSha.isEmpty())
-            holeSha = sha;
-        s.subjects.append({QFileInfo(path).fileName(), sha});
-    }
+    for (const QString &path : files)
+        s.subjects.append({QFileInfo(path).fileName(), QString()});
     s.device = key.deviceId();
     s.publicKey = key.publicKeyBase64();
     s.project = facts.project;
@@ -97,6 +92,15 @@ bool sealSavedFiles(const QString &appDir, const QStringList &files, const SealF
     s.previousManifest = chain.previous;
     const QString manifestPath = manifestPathFor(files.first());
     s.supersedes = replacedSequences(manifestPath, s);
+    // The digests last: those worked out elsewhere may still be coming.
+    const KnownDigests known = ahead ? ahead->take() : KnownDigests();
+    for (int i = 0; i < files.size(); ++i) {
+        QByteArray digest = known.value(files.at(i));
+        if (digest.isEmpty() && !sha256OfFile(files.at(i), &digest, error))
+            return false;
+        s.subjects[i].sha256 = QString::fromLatin1(digest.toHex());
+    }
+    const QString holeSha = s.subjects.first().sha256;
     const QByteArray manifest = signManifest(s, key);
     const QString manifestSha = manifestSha256(manifest);
     const QJsonObject next{{QStringLiteral("device"), s.device},

@@ -24,12 +24,15 @@ struct SealResult {
     qint64 sequence = 0;
 };
 
+class SaveDigests;
+
 // Signs `files` (the hole file first, then the files that travel with it)
 // with the device key of appDir and writes the manifest beside the hole
 // file, replacing an older one whole. False with a reason; the files stay
-// as they are either way.
+// as they are either way. The digests `ahead` knows are taken instead of
+// reading those files again.
 bool sealSavedFiles(const QString &appDir, const QStringList &files, const SealFacts &facts, SealResult *out,
-                    QString *error);
+                    QString *error, SaveDigests *ahead = nullptr);
 
 // The chain's state file of an application folder.
 QString deviceChainPath(const QString &appDir);

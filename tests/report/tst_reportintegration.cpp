@@ -65,6 +65,30 @@ QString pdfText(const QString &pdf)
     return QString::fromUtf8(p.readAllStandardOutput()).remove(QRegularExpression(QStringLiteral("\\s+")));
 }
 
+// The names the manifest beside a hole file signs, after checking each
+// against the bytes on the disk (a fault fails the test).
+QStringList signedNames(const QString &hole)
+{
+    SignedManifest manifest;
+    QString error;
+    if (!readManifest(readFileBytes(manifestPathFor(hole)), &manifest, &error)) {
+        qWarning() << "no manifest:" << error;
+        return {};
+    }
+    QMap<QString, QByteArray> files;
+    QStringList names;
+    for (const ManifestSubject &subject : manifest.statement.subjects) {
+        names << subject.name;
+        files.insert(subject.name, readFileBytes(QFileInfo(hole).absolutePath() + QLatin1Char('/') + subject.name));
+    }
+    const QStringList faults = manifest.subjectFaults(files);
+    if (!faults.isEmpty()) {
+        qWarning() << faults;
+        return {};
+    }
+    return names;
+}
+
 // Pixels of the suggestion's colour on a row of the picture.
 int suggestionPixels(const QImage &image, int y)
 {
@@ -137,6 +161,8 @@ void TestReportIntegration::endOfTestSaveLeavesReportBeside()
     QVERIFY2(readManifest(readFileBytes(manifestPathFor(hole)), &manifest, &error), qPrintable(error));
     QVERIFY(!session.deviceId().isEmpty());
     QCOMPARE(manifest.statement.device, session.deviceId());
+    // Hashed while the report was drawn: the digests are those of the files.
+    QCOMPARE(signedNames(hole), (QStringList{"A12.CZO", "A12.PDF"}));
     const QString text = pdfText(holeReportPath(hole));
     if (!text.isEmpty()) {
         QVERIFY(text.contains(u("桩号A12")));
@@ -173,6 +199,8 @@ void TestReportIntegration::reportFailureDoesNotStopTheSave()
     const HoleLoadResult r = readHoleFile(hole, info);
     QVERIFY(r.ok);
     QCOMPARE(r.samples, saved);
+    // The manifest signs the hole file alone.
+    QCOMPARE(signedNames(hole), QStringList{"A12.CZO"});
 }
 
 // Each judgement of a reviewed file rewrites the file and its report.
@@ -206,6 +234,7 @@ void TestReportIntegration::judgementRewritesTheReport()
         QVERIFY(report.startsWith("%PDF-"));
         QVERIFY(report != previous);
         previous = report;
+        QCOMPARE(signedNames(hole), (QStringList{"R7.CZO", "R7.PDF"}));
         const QString text = pdfText(holeReportPath(hole));
         if (!text.isEmpty()) {
             QVERIFY(text.contains(u("沉渣厚度(cm)%1").arg(thickness)));

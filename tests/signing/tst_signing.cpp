@@ -3,6 +3,9 @@
 
 #include "devicekey.h"
 #include "outbox.h"
+#include "savedigests.h"
+#include "sha256.h"
+#include "sha256pipeline.h"
 #include "sealcheck.h"
 #include "testmanifest.h"
 #include "testseal.h"
@@ -57,6 +60,9 @@ private slots:
     void outboxKeepsSealedBytesInOrder();
     void outboxCompletesACutEnqueue();
     void holeToolVerify();
+    void pipelinedDigestIsTheWholeDigest_data();
+    void pipelinedDigestIsTheWholeDigest();
+    void sealTakesDigestsWorkedOutAhead();
     void deviceOptionPrintsTheKey();
 };
 
@@ -280,6 +286,88 @@ void TestSigning::deviceOptionPrintsTheKey()
     DeviceKey key;
     QVERIFY(loadOrCreateDeviceKey(app.path(), &key, nullptr));
     QCOMPARE(run.out, (key.deviceId() + QLatin1Char(' ') + key.publicKeyBase64() + QLatin1Char('\n')).toLatin1());
+}
+
+// Pieces of every size around the hand-over size, in one order: the digest
+// made on the hashing thread is the digest of all the bytes together.
+void TestSigning::pipelinedDigestIsTheWholeDigest_data()
+{
+    QTest::addColumn<QVector<int>>("pieces");
+    QTest::addColumn<bool>("closedEarly");
+    QTest::newRow("nothing") << QVector<int>{} << false;
+    QTest::newRow("empty pieces") << QVector<int>{0, 0} << true;
+    QTest::newRow("one byte") << QVector<int>{1} << false;
+    QTest::newRow("just under a piece") << QVector<int>{65535} << true;
+    QTest::newRow("exactly a piece") << QVector<int>{65536} << false;
+    QTest::newRow("a piece and a byte") << QVector<int>{65536, 1} << true;
+    QTest::newRow("small writes") << QVector<int>(3000, 97) << false;
+    QTest::newRow("a large write at the end") << QVector<int>{100, 200, 300000, 7} << true;
+    QTest::newRow("report-sized") << QVector<int>{1500000} << false;
+}
+
+void TestSigning::pipelinedDigestIsTheWholeDigest()
+{
+    QFETCH(QVector<int>, pieces);
+    QFETCH(bool, closedEarly);
+    QByteArray all;
+    Sha256Pipeline pipeline;
+    for (int i = 0; i < pieces.size(); ++i) {
+        QByteArray piece(pieces.at(i), '\0');
+        for (int j = 0; j < piece.size(); ++j)
+            piece[j] = char((i * 131 + j * 7) & 0xff);
+        all += piece;
+        pipeline.add(piece.constData(), piece.size());
+    }
+    if (closedEarly) {
+        pipeline.close();
+        pipeline.add("late", 4); // after close: not part of the file
+    }
+    QCOMPARE(pipeline.finish().toHex(), sha256Digest(all).toHex());
+    QCOMPARE(pipeline.finish().toHex(), sha256Digest(all).toHex()); // asked again
+
+    Sha256Pipeline abandoned;
+    abandoned.add(all.constData(), all.size());
+    abandoned.abandon();
+    QVERIFY(abandoned.finish().isEmpty());
+}
+
+// A seal given digests worked out ahead signs those; one whose report bytes
+// were abandoned reads the report from the disk instead. Both manifests
+// match the files.
+void TestSigning::sealTakesDigestsWorkedOutAhead()
+{
+    TestAppDir app;
+    const QString hole = app.file(QStringLiteral("data/Bridge/Z9.CZO"));
+    const QString pdf = app.file(QStringLiteral("data/Bridge/Z9.PDF"));
+    const QByteArray report = "%PDF-1.4 report of Z9";
+    QVERIFY(writeFileBytes(hole, "hole Z9"));
+    QVERIFY(writeFileBytes(pdf, report));
+    const SealFacts facts{QStringLiteral("跨江大桥"), QStringLiteral("Z9"), QStringLiteral("2026-03-01 10:00:00")};
+    for (const bool abandoned : {false, true}) {
+        SaveDigests ahead(hole, pdf);
+        ahead.report()->add(report.constData(), report.size());
+        if (abandoned)
+            ahead.report()->abandon();
+        SealResult seal;
+        QString error;
+        QVERIFY2(sealSavedFiles(app.path(), {hole, pdf}, facts, &seal, &error, &ahead), qPrintable(error));
+        SignedManifest m;
+        QVERIFY(readManifest(readFileBytes(seal.manifestPath), &m, &error));
+        const QMap<QString, QByteArray> files{{QStringLiteral("Z9.CZO"), readFileBytes(hole)},
+                                              {QStringLiteral("Z9.PDF"), report}};
+        QCOMPARE(m.subjectFaults(files), QStringList());
+        QCOMPARE(seal.holeSha256, manifestSha256("hole Z9"));
+    }
+    // Digests that are not those of the files are signed as given, and the
+    // check of the manifest then finds the report changed.
+    SaveDigests wrong(hole, pdf);
+    wrong.report()->add("another report", 14);
+    SealResult seal;
+    QString error;
+    QVERIFY(sealSavedFiles(app.path(), {hole, pdf}, facts, &seal, &error, &wrong));
+    SignedManifest m;
+    QVERIFY(readManifest(readFileBytes(seal.manifestPath), &m, &error));
+    QCOMPARE(m.subjectFaults({{QStringLiteral("Z9.CZO"), readFileBytes(hole)}, {QStringLiteral("Z9.PDF"), report}}).size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestSigning)
