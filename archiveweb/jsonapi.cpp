@@ -44,22 +44,30 @@ QJsonObject projectJson(const ProjectRow &p)
             {QStringLiteral("notJudged"), p.notJudged}};
 }
 
+// The judgement a stored test carries, alike for a hole's newest test and
+// for each version.
+template <class Row> QJsonObject withJudgement(QJsonObject o, const Row &r)
+{
+    o.insert(QStringLiteral("thicknessCm"), r.thicknessCm);
+    o.insert(QStringLiteral("quality"), r.quality);
+    o.insert(QStringLiteral("limitMm"), limit(r.limitMm));
+    o.insert(QStringLiteral("verdict"), r.verdict);
+    o.insert(QStringLiteral("overridden"), r.overridden);
+    o.insert(QStringLiteral("overrideReason"), r.overrideReason);
+    o.insert(QStringLiteral("samples"), r.samples);
+    return o;
+}
+
 QJsonObject holeJson(const HoleRow &h)
 {
-    return {{QStringLiteral("hole"), h.hole},
-            {QStringLiteral("testDate"), h.testDate},
-            {QStringLiteral("testTime"), h.testTime},
-            {QStringLiteral("thicknessCm"), h.thicknessCm},
-            {QStringLiteral("quality"), h.quality},
-            {QStringLiteral("limitMm"), limit(h.limitMm)},
-            {QStringLiteral("verdict"), h.verdict},
-            {QStringLiteral("overridden"), h.overridden},
-            {QStringLiteral("overrideReason"), h.overrideReason},
-            {QStringLiteral("samples"), h.samples},
-            {QStringLiteral("versionId"), h.versionId},
-            {QStringLiteral("version"), h.version},
-            {QStringLiteral("sha256"), h.sha256},
-            {QStringLiteral("fileName"), h.fileName}};
+    return withJudgement({{QStringLiteral("hole"), h.hole},
+                          {QStringLiteral("testDate"), h.testDate},
+                          {QStringLiteral("testTime"), h.testTime},
+                          {QStringLiteral("versionId"), h.versionId},
+                          {QStringLiteral("version"), h.version},
+                          {QStringLiteral("sha256"), h.sha256},
+                          {QStringLiteral("fileName"), h.fileName}},
+                         h);
 }
 
 QJsonObject versionJson(const VersionRow &r)
@@ -69,26 +77,20 @@ QJsonObject versionJson(const VersionRow &r)
         companions.append(QJsonObject{{QStringLiteral("name"), c.name},
                                       {QStringLiteral("sha256"), c.sha256},
                                       {QStringLiteral("size"), c.size}});
-    return {{QStringLiteral("versionId"), r.id},
-            {QStringLiteral("test"), r.testName},
-            {QStringLiteral("testDate"), r.testDate},
-            {QStringLiteral("testTime"), r.testTime},
-            {QStringLiteral("version"), r.version},
-            {QStringLiteral("fileName"), r.fileName},
-            {QStringLiteral("sha256"), r.sha256},
-            {QStringLiteral("size"), r.size},
-            {QStringLiteral("importedAt"), r.importedAt},
-            {QStringLiteral("importedBy"), r.importedBy},
-            {QStringLiteral("source"), r.source},
-            {QStringLiteral("tester"), r.tester},
-            {QStringLiteral("thicknessCm"), r.thicknessCm},
-            {QStringLiteral("quality"), r.quality},
-            {QStringLiteral("limitMm"), limit(r.limitMm)},
-            {QStringLiteral("verdict"), r.verdict},
-            {QStringLiteral("overridden"), r.overridden},
-            {QStringLiteral("overrideReason"), r.overrideReason},
-            {QStringLiteral("samples"), r.samples},
-            {QStringLiteral("companions"), companions}};
+    return withJudgement({{QStringLiteral("versionId"), r.id},
+                          {QStringLiteral("test"), r.testName},
+                          {QStringLiteral("testDate"), r.testDate},
+                          {QStringLiteral("testTime"), r.testTime},
+                          {QStringLiteral("version"), r.version},
+                          {QStringLiteral("fileName"), r.fileName},
+                          {QStringLiteral("sha256"), r.sha256},
+                          {QStringLiteral("size"), r.size},
+                          {QStringLiteral("importedAt"), r.importedAt},
+                          {QStringLiteral("importedBy"), r.importedBy},
+                          {QStringLiteral("source"), r.source},
+                          {QStringLiteral("tester"), r.tester},
+                          {QStringLiteral("companions"), companions}},
+                         r);
 }
 
 QString verdictName(int32_t v)

@@ -191,6 +191,17 @@ private slots:
                 QCOMPARE(l.count(QLatin1Char('\t')), c.line.count(QLatin1Char('\t')));
             }
         }
+        // A device's name, as it is added and as it is listed.
+        const QString key = QString::fromLatin1(QByteArray(32, '\x07').toBase64());
+        const ToolRun added = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("device"), QStringLiteral("add"),
+                                              QStringLiteral("rig\t7\x1b[2J"), key});
+        QCOMPARE(added.exitCode, 0);
+        QVERIFY2(QString::fromUtf8(added.out).startsWith(QStringLiteral("device rig\\t7\\e[2J added: ")), added.out.constData());
+        const ToolRun listed = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("device"), QStringLiteral("list")});
+        const QStringList rows = QString::fromUtf8(listed.out).trimmed().split(QLatin1Char('\n'));
+        QCOMPARE(rows.size(), 2);
+        QVERIFY2(rows.last().startsWith(QStringLiteral("rig\\t7\\e[2J\t")), qUtf8Printable(rows.last()));
+        QCOMPARE(rows.last().count(QLatin1Char('\t')), 4);
     }
 };
 

@@ -120,8 +120,9 @@ void sealHole(const TestAppDir &app, const QString &name, int variant, int sampl
 
 ChildRun sync(const TestAppDir &app, const QString &url, const QString &ca)
 {
-    return runChild(bin("zpvw"), {"--sync", "--archive-url", url, "--archive-ca", ca},
-                    QProcessEnvironment::systemEnvironment(), 60000);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ZPVW_APP_DIR"), app.path());
+    return runChild(bin("zpvw"), {"--sync", "--archive-url", url, "--archive-ca", ca}, env, 60000);
 }
 
 // The upload library's sender in this process, with short pauses between

@@ -1,6 +1,7 @@
 #include "archivecommands.h"
 
 #include "archivedevices.h"
+#include "clitext.h"
 
 #include <cstdio>
 
@@ -14,13 +15,13 @@ int device(CArchiveDb &db, const QStringList &args)
         DeviceRow added;
         if (!addDevice(db, args.at(1), args.at(2), &added, &error))
             return fail(error);
-        printf("%s\n", qUtf8Printable(QStringLiteral("device %1 added: %2").arg(added.name, added.deviceId)));
+        printf("%s\n", qUtf8Printable(QStringLiteral("device %1 added: %2").arg(visibleText(added.name), added.deviceId)));
         return 0;
     }
     if (what == QLatin1String("revoke") && args.size() == 2) {
         if (!revokeDevice(db, args.at(1), &error))
-            return fail(QStringLiteral("device %1: %2").arg(args.at(1), error));
-        printf("%s\n", qUtf8Printable(QStringLiteral("device %1 revoked").arg(args.at(1))));
+            return fail(QStringLiteral("device %1: %2").arg(visibleText(args.at(1)), error));
+        printf("%s\n", qUtf8Printable(QStringLiteral("device %1 revoked").arg(visibleText(args.at(1)))));
         return 0;
     }
     if (what == QLatin1String("list") && args.size() == 1) {
@@ -30,7 +31,7 @@ int device(CArchiveDb &db, const QStringList &args)
         printf("name\tdevice\tadded\trevoked\tpublic_key\n");
         for (const DeviceRow &r : rows)
             printf("%s\n", qUtf8Printable(QStringLiteral("%1\t%2\t%3\t%4\t%5")
-                                              .arg(r.name, r.deviceId, r.addedAt,
+                                              .arg(visibleText(r.name), r.deviceId, r.addedAt,
                                                    r.revokedAt.isEmpty() ? QStringLiteral("-") : r.revokedAt,
                                                    r.publicKey)));
         return 0;
