@@ -8,7 +8,10 @@
 #include <QDateTime>
 #include <QSet>
 #include <QSqlQuery>
+#include <QThread>
 #include <algorithm>
+#include <thread>
+#include <vector>
 
 ManifestVerdict judgeManifest(CArchiveDb &db, const QByteArray &manifestBytes, const QString &holeName,
                               const QMap<QString, QByteArray> &files)
@@ -83,32 +86,43 @@ bool signersOf(CArchiveDb &db, const QVector<qint64> &versionIds, QHash<qint64, 
 }
 
 namespace {
-// A stored manifest checked again against the version's stored files and
-// the device's key: the fault in words, empty when it holds. False only
-// when the archive could not be read.
-// supersedes: when given, the numbers a manifest that holds says it replaced.
+// A stored manifest's fault in words, empty when it holds: its form, the
+// signature with the archive's key of its device (none when the device is
+// unknown), and its subjects against the stored files' SHA-256 by name.
+// supersedes: the numbers a manifest that holds says it replaced.
+QString manifestFault(const QByteArray &manifest, const DeviceRow *device, const QMap<QString, QString> &sha256ByName,
+                      QVector<qint64> *supersedes)
+{
+    SignedManifest m;
+    QString why;
+    if (!readManifest(manifest, &m, &why))
+        return why;
+    if (!device || !m.signedBy(publicKeyFromBase64(device->publicKey)))
+        return QStringLiteral("signature does not match");
+    const QStringList faults = m.subjectDigestFaults(sha256ByName);
+    if (!faults.isEmpty())
+        return faults.join(QStringLiteral("; "));
+    if (supersedes)
+        *supersedes = m.statement.supersedes;
+    return QString();
+}
+
+// One stored manifest checked again against the version's stored bytes
+// (hashed here) and the device's key. False only when the archive could
+// not be read.
 bool storedManifestFault(CArchiveDb &db, qint64 versionId, const QString &manifestSha, const QString &deviceId,
-                         DeviceRow *device, QString *fault, QString *error, QVector<qint64> *supersedes = nullptr)
+                         DeviceRow *device, QString *fault, QString *error)
 {
     QVector<StoredFile> files;
     QByteArray manifest;
     if (!versionFiles(db, versionId, &files, error) || !storedBytes(db, manifestSha, &manifest, error))
         return false;
-    QMap<QString, QByteArray> byName;
+    QMap<QString, QString> digests;
     for (const StoredFile &f : files)
-        byName.insert(f.name, f.bytes);
-    SignedManifest m;
+        digests.insert(f.name, manifestSha256(f.bytes));
     QString why;
-    fault->clear();
     const bool known = findDevice(db, deviceId, device, &why);
-    if (!readManifest(manifest, &m, &why))
-        *fault = why;
-    else if (!known || !m.signedBy(publicKeyFromBase64(device->publicKey)))
-        *fault = QStringLiteral("signature does not match");
-    else if (!m.subjectFaults(byName).isEmpty())
-        *fault = m.subjectFaults(byName).join(QStringLiteral("; "));
-    else if (supersedes)
-        *supersedes = m.statement.supersedes;
+    *fault = manifestFault(manifest, known ? device : nullptr, digests, nullptr);
     return true;
 }
 } // namespace
@@ -140,41 +154,100 @@ bool versionSignature(CArchiveDb &db, qint64 versionId, VersionSignature *out, Q
     return true;
 }
 
-bool auditStoredManifests(CArchiveDb &db, ManifestAudit *out, QString *error)
+namespace {
+struct StoredManifest {
+    qint64 versionId = 0;
+    QString manifestSha, holeName, holeSha, device;
+    qint64 sequence = 0;
+    bool stored = false; // its bytes are in the archive
+    QByteArray bytes;
+    QMap<QString, QString> sha256ByName;
+    QString fault;
+    QVector<qint64> supersedes;
+};
+
+bool readStoredManifests(CArchiveDb &db, QVector<StoredManifest> *out, QString *error)
 {
     QSqlQuery q = db.query();
     q.setForwardOnly(true);
     if (!db.exec(q,
                  QStringLiteral("SELECT s.version_id, s.manifest_sha256, v.file_name, v.sha256, s.device_id,"
-                                " s.sequence FROM signed_versions s JOIN versions v ON v.id = s.version_id"
+                                " s.sequence, b.sha256, b.content FROM signed_versions s"
+                                " JOIN versions v ON v.id = s.version_id"
+                                " LEFT JOIN blobs b ON b.sha256 = s.manifest_sha256"
                                 " ORDER BY s.device_id, s.sequence"),
                  {}, error))
         return false;
-    struct Row {
-        qint64 versionId;
-        QString manifestSha, holeName, holeSha, device;
-        qint64 sequence;
-    };
-    QVector<Row> rows;
-    while (q.next())
-        rows.append({q.value(0).toLongLong(), q.value(1).toString().trimmed(), q.value(2).toString(),
-                     q.value(3).toString().trimmed(), q.value(4).toString(), q.value(5).toLongLong()});
+    QHash<qint64, int> byVersion;
+    while (q.next()) {
+        StoredManifest m;
+        m.versionId = q.value(0).toLongLong();
+        m.manifestSha = q.value(1).toString().trimmed();
+        m.holeName = q.value(2).toString();
+        m.holeSha = q.value(3).toString().trimmed();
+        m.device = q.value(4).toString();
+        m.sequence = q.value(5).toLongLong();
+        m.stored = !q.value(6).isNull();
+        m.bytes = q.value(7).toByteArray();
+        byVersion.insert(m.versionId, out->size());
+        out->append(m);
+    }
+    // The stored files' names and SHA-256 (their bytes are checked against
+    // those digests by verify itself).
+    QSqlQuery f = db.query();
+    f.setForwardOnly(true);
+    if (!db.exec(f,
+                 QStringLiteral("SELECT s.version_id, v.file_name, v.sha256 FROM signed_versions s"
+                                " JOIN versions v ON v.id = s.version_id"
+                                " UNION ALL SELECT s.version_id, c.name, c.sha256 FROM signed_versions s"
+                                " JOIN companions c ON c.version_id = s.version_id"),
+                 {}, error))
+        return false;
+    while (f.next()) {
+        const auto it = byVersion.constFind(f.value(0).toLongLong());
+        if (it != byVersion.constEnd())
+            (*out)[*it].sha256ByName.insert(f.value(1).toString(), f.value(2).toString().trimmed());
+    }
+    return true;
+}
+} // namespace
+
+bool auditStoredManifests(CArchiveDb &db, ManifestAudit *out, QString *error)
+{
+    QVector<StoredManifest> rows;
+    QVector<DeviceRow> deviceRows;
+    if (!readStoredManifests(db, &rows, error) || !listDevices(db, &deviceRows, error))
+        return false;
+    QHash<QString, DeviceRow> devices;
+    for (const DeviceRow &d : deviceRows)
+        devices.insert(d.deviceId, d);
+    // Revoked later or not, the device signed it then: judge the bytes and
+    // the signature, not today's standing. The signatures are checked on
+    // every core (an Ed25519 check is most of a manifest's cost).
+    const int workers = qBound(1, QThread::idealThreadCount(), 16);
+    std::vector<std::thread> pool;
+    for (int w = 0; w < workers; ++w) {
+        pool.emplace_back([&rows, &devices, w, workers] {
+            for (int i = w; i < rows.size(); i += workers) {
+                StoredManifest &r = rows[i];
+                const auto d = devices.constFind(r.device);
+                r.fault = r.stored ? manifestFault(r.bytes, d == devices.constEnd() ? nullptr : &*d, r.sha256ByName,
+                                                   &r.supersedes)
+                                   : QStringLiteral("its bytes are not in the archive");
+            }
+        });
+    }
+    for (std::thread &t : pool)
+        t.join();
     QMap<QString, QVector<qint64>> sequences;
     // Replaced beside their hole file by a later save of the same test: a
     // folder import never sees them, and they are not missing.
     QMap<QString, QSet<qint64>> replaced;
-    for (const Row &r : rows) {
-        // Revoked later or not, the device signed it then: judge the bytes
-        // and the signature, not today's standing.
-        DeviceRow device;
-        QString fault;
-        QVector<qint64> supersedes;
-        if (!storedManifestFault(db, r.versionId, r.manifestSha, r.device, &device, &fault, error, &supersedes))
-            return false;
-        for (qint64 n : qAsConst(supersedes))
+    for (const StoredManifest &r : qAsConst(rows)) {
+        for (qint64 n : r.supersedes)
             replaced[r.device].insert(n);
-        if (!fault.isEmpty())
-            out->faults << QStringLiteral("manifest of %1 (SHA-256 %2): %3").arg(r.holeName, r.holeSha, fault);
+        if (!r.fault.isEmpty())
+            out->faults << QStringLiteral("manifest of %1 (SHA-256 %2): %3").arg(r.holeName, r.holeSha, r.fault);
         ++out->checked;
         sequences[r.device].append(r.sequence);
     }
@@ -204,9 +277,7 @@ bool auditStoredManifests(CArchiveDb &db, ManifestAudit *out, QString *error)
             expected = n + 1;
         }
         if (!missing.isEmpty()) {
-            DeviceRow device;
-            QString why;
-            const QString name = findDevice(db, it.key(), &device, &why) ? device.name : it.key();
+            const QString name = devices.value(it.key(), DeviceRow{it.key(), {}, {}, {}, {}}).name;
             out->faults << QStringLiteral("device %1 (%2): missing sequence numbers %3")
                                .arg(name, it.key(), missing.join(QStringLiteral(", ")));
         }

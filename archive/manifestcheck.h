@@ -67,7 +67,8 @@ struct ManifestAudit {
     QStringList faults;
 };
 // Every stored manifest checked again (signature with the device's key,
-// subjects against the stored bytes), and each device's sequence numbers
-// for gaps: a number never received is a test that never reached the
-// archive.
+// subjects against the SHA-256 under which the version's files are
+// stored), and each device's sequence numbers for gaps: a number never
+// received is a test that never reached the archive. That the stored bytes
+// still hash to those digests is verify's own check of every file.
 bool auditStoredManifests(CArchiveDb &db, ManifestAudit *out, QString *error);

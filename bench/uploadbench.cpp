@@ -9,7 +9,9 @@
 // with the archive in SQLite and, when its server is installed, in a
 // PostgreSQL server of its own (Unix socket, flushed as in production).
 // Prints figures, judges nothing.
-//   zpvw-uploadbench --tls DIR [--tests N] [--senders K]
+//   zpvw-uploadbench --tls DIR [--tests N] [--senders K] [--keep]
+// --keep leaves the instruments' folders and the SQLite archive in place
+// (the folder is printed), for a closer look at verify or the server.
 // DIR holds ca.pem, srv.pem and srv.key for 127.0.0.1 (scripts/bench.sh
 // makes them with the openssl command).
 
@@ -293,10 +295,14 @@ int main(int argc, char **argv)
     const int tests = arg(args, QStringLiteral("--tests"), QStringLiteral("1000")).toInt();
     const int senders = std::max(1, arg(args, QStringLiteral("--senders"), QStringLiteral("4")).toInt());
     if (tls.isEmpty() || tests <= 0) {
-        std::fprintf(stderr, "usage: zpvw-uploadbench --tls DIR [--tests N] [--senders K]\n");
+        std::fprintf(stderr, "usage: zpvw-uploadbench --tls DIR [--tests N] [--senders K] [--keep]\n");
         return 2;
     }
     QTemporaryDir work;
+    if (args.contains(QStringLiteral("--keep"))) {
+        work.setAutoRemove(false);
+        std::printf("kept in %s\n", qUtf8Printable(work.path()));
+    }
 
     // A real report of a 300-sample hole: the bytes every test carries.
     const QString sample = work.filePath(QStringLiteral("sample.CZO"));

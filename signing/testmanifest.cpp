@@ -147,12 +147,23 @@ const ManifestSubject *SignedManifest::subject(const QString &name) const
 
 QStringList SignedManifest::subjectFaults(const QMap<QString, QByteArray> &files) const
 {
-    QStringList faults;
+    QMap<QString, QString> digests;
     for (const ManifestSubject &s : statement.subjects) {
         const auto it = files.constFind(s.name);
-        if (it == files.constEnd())
+        if (it != files.constEnd())
+            digests.insert(s.name, manifestSha256(*it));
+    }
+    return subjectDigestFaults(digests);
+}
+
+QStringList SignedManifest::subjectDigestFaults(const QMap<QString, QString> &sha256ByName) const
+{
+    QStringList faults;
+    for (const ManifestSubject &s : statement.subjects) {
+        const auto it = sha256ByName.constFind(s.name);
+        if (it == sha256ByName.constEnd())
             faults << QStringLiteral("%1 is missing").arg(s.name);
-        else if (manifestSha256(*it) != s.sha256)
+        else if (*it != s.sha256)
             faults << QStringLiteral("%1 does not match its SHA-256 in the manifest").arg(s.name);
     }
     return faults;

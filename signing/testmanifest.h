@@ -64,6 +64,9 @@ struct SignedManifest {
     // One line per subject whose bytes are missing from `files` (by name) or
     // differ from the SHA-256 it names.
     QStringList subjectFaults(const QMap<QString, QByteArray> &files) const;
+    // The same from the files' SHA-256 (lower-case hex) by name, for bytes
+    // whose digests are already known to hold.
+    QStringList subjectDigestFaults(const QMap<QString, QString> &sha256ByName) const;
     const ManifestSubject *subject(const QString &name) const;
 };
 

@@ -17,6 +17,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QtTest>
 #include <memory>
@@ -188,6 +189,8 @@ private slots:
     void demoSaysWhyStillQueued();
     void killedBetweenSaveAndAnswer();
     void folderImportAccountsForReplacedManifests();
+    void verifyRechecksStoredManifests_data();
+    void verifyRechecksStoredManifests();
 
 private:
     // The server's certificate and key in its folder.
@@ -572,6 +575,89 @@ void TestUpload::killedBetweenSaveAndAnswer()
     QVERIFY(sent.out.contains("sent test 1\n"));
     QCOMPARE(box.count(), 0);
     QCOMPARE(signedVersions(dir.path(), QStringLiteral("Demo"), QStringLiteral("DEMO1"), QStringLiteral("rig-9")), 1);
+}
+
+// A stored manifest swapped for another (each stored under its own SHA-256,
+// so that every stored byte still hashes right): verify checks each one's
+// signature with the archive's key of the device and its subjects against
+// the version's files.
+void TestUpload::verifyRechecksStoredManifests_data()
+{
+    QTest::addColumn<QString>("swap");
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("as imported") << "" << "";
+    QTest::newRow("signed by another key") << "other key" << "signature does not match";
+    QTest::newRow("signed over other bytes") << "other bytes" << "Z1.CZO does not match its SHA-256 in the manifest";
+    QTest::newRow("not a manifest") << "not a manifest" << "manifest of Z1.CZO";
+    QTest::newRow("bytes not stored") << "missing" << "its bytes are not in the archive";
+}
+
+void TestUpload::verifyRechecksStoredManifests()
+{
+    QFETCH(QString, swap);
+    QFETCH(QString, fault);
+    TestAppDir app;
+    QTemporaryDir dir;
+    sealHole(app, QStringLiteral("Z1"), 1);
+    sealHole(app, QStringLiteral("Z2"), 1);
+    QVERIFY(registerDevice(app, dir, QStringLiteral("rig-5")));
+    const QString usb = dir.filePath(QStringLiteral("usb/Bridge"));
+    QDir().mkpath(usb);
+    for (const QString &f : QStringList{"Z1.CZO", "Z1.SIG", "Z2.CZO", "Z2.SIG"})
+        QVERIFY(QFile::copy(app.file(QStringLiteral("data/Bridge/") + f), usb + QLatin1Char('/') + f));
+    QCOMPARE(archive(dir.path(), {"import", dir.filePath("usb")}).exitCode, 0);
+
+    // The replacement manifest of Z1.
+    const QString other = dir.filePath(QStringLiteral("other/Bridge/Z1.CZO"));
+    QDir().mkpath(QFileInfo(other).absolutePath());
+    QByteArray bytes = readFileBytes(usb + QStringLiteral("/Z1.CZO"));
+    if (swap == QLatin1String("other bytes"))
+        bytes[bytes.size() - 2] = char(bytes[bytes.size() - 2] ^ 1);
+    QVERIFY(writeFileBytes(other, bytes));
+    const SealFacts facts{QStringLiteral("Bridge"), QStringLiteral("Z1"), QStringLiteral("2026-03-01 10:00:00")};
+    SealResult seal;
+    QString error;
+    const QString keyFolder = swap == QLatin1String("other key") ? dir.filePath(QStringLiteral("other")) : app.path();
+    QVERIFY2(sealSavedFiles(keyFolder, {other}, facts, &seal, &error), qPrintable(error));
+    QByteArray manifest = readFileBytes(seal.manifestPath);
+    if (swap == QLatin1String("not a manifest"))
+        manifest = "{\"payloadType\":\"text/plain\"}";
+    const QString sha = manifestSha256(manifest);
+    if (!swap.isEmpty()) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("swap"));
+        db.setDatabaseName(dir.filePath(QStringLiteral("archive.sqlite")));
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        if (swap != QLatin1String("missing")) {
+            QVERIFY(q.prepare(QStringLiteral("INSERT INTO blobs (sha256, size, content) VALUES (?, ?, ?)")));
+            q.addBindValue(sha);
+            q.addBindValue(manifest.size());
+            q.addBindValue(manifest);
+            QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+        }
+        QVERIFY(q.prepare(QStringLiteral("UPDATE signed_versions SET manifest_sha256 = ? WHERE version_id ="
+                                         " (SELECT id FROM versions WHERE file_name = 'Z1.CZO')")));
+        q.addBindValue(sha);
+        QVERIFY2(q.exec() && q.numRowsAffected() == 1, qPrintable(q.lastError().text()));
+        q.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("swap"));
+
+    const ChildRun v = archive(dir.path(), {"verify"});
+    QVERIFY2(v.out.contains("2 manifests checked"), v.out.constData());
+    if (fault.isEmpty()) {
+        QVERIFY2(v.exitCode == 0, v.out.constData());
+        return;
+    }
+    QCOMPARE(v.exitCode, 3);
+    QStringList faults;
+    for (const QString &line : QString::fromUtf8(v.out).split(QLatin1Char('\n')))
+        if (line.startsWith(QStringLiteral("FAULT ")))
+            faults << line;
+    QCOMPARE(faults.size(), 1); // Z1's manifest only; every stored byte still holds
+    QVERIFY2(faults.first().contains(QStringLiteral("manifest of Z1.CZO")) && faults.first().contains(fault),
+             qUtf8Printable(faults.first()));
 }
 
 QTEST_GUILESS_MAIN(TestUpload)
