@@ -74,6 +74,14 @@ QByteArray stem(const QByteArray &name)
     return (dot > 0 ? name.left(dot) : name).toLower();
 }
 
+struct IncomingHole {
+    QString shownFolder;   // where it came from, for the version's source and the trail
+    QString projectFolder; // the instrument's project folder it was in
+    QString fileName;
+    QByteArray bytes;
+    QVector<QPair<QString, QByteArray>> companions;
+};
+
 class CImporter {
 public:
     CImporter(CArchiveDb &db, const ImportOptions &options, ImportSummary &summary)
@@ -218,20 +226,6 @@ private:
             refuse(path, reason);
             return true;
         }
-        const QString sha = sha256Hex(bytes);
-        if (!m_db.isPostgres()) {
-            if (!m_seen.run({sha}, error))
-                return false;
-            if (!m_seen.firstRow().isEmpty()) {
-                ++m_summary.skipped;
-                return true;
-            }
-        }
-        const HoleFactsResult read = readHoleFacts(bytes, FileNames::display(RawFiles::baseName(folderBytes)), name);
-        if (!read.ok) {
-            refuse(path, read.reason);
-            return true;
-        }
         // Each companion is read once: the manifest is checked against, and
         // the archive keeps, the same bytes.
         QVector<QPair<QString, QByteArray>> companions;
@@ -246,8 +240,40 @@ private:
             }
             companions.append({c, cb});
         }
+        const IncomingHole hole{folder, FileNames::display(RawFiles::baseName(folderBytes)), name, bytes, companions};
+        return importBytes(hole, [&] { return holeNamesIn(folderBytes); }, nullptr, stored, error);
+    }
+
+public:
+    // The hole file and its companions as read or received. judged: the
+    // verdict on its manifest when the caller has already reached it for
+    // these very bytes; else the manifest among the companions is judged
+    // here.
+    bool importBytes(const IncomingHole &in, const std::function<QStringList()> &holeNames,
+                     const ManifestVerdict *judged, bool *stored, QString *error)
+    {
+        const QString &folder = in.shownFolder;
+        const QString &name = in.fileName;
+        const QByteArray &bytes = in.bytes;
+        const QVector<QPair<QString, QByteArray>> &companions = in.companions;
+        const QString path = folder + QLatin1Char('/') + name;
+        const QString sha = sha256Hex(bytes);
+        if (!m_db.isPostgres()) {
+            if (!m_seen.run({sha}, error))
+                return false;
+            if (!m_seen.firstRow().isEmpty()) {
+                ++m_summary.skipped;
+                return true;
+            }
+        }
+        const HoleFactsResult read = readHoleFacts(bytes, in.projectFolder, name);
+        if (!read.ok) {
+            refuse(path, read.reason);
+            return true;
+        }
         // A manifest beside the file vouches for exactly these bytes, or the file is refused.
-        const std::optional<ManifestVerdict> manifest = companionManifestVerdict(m_db, name, bytes, companions);
+        const std::optional<ManifestVerdict> manifest =
+            judged ? std::optional<ManifestVerdict>(*judged) : companionManifestVerdict(m_db, name, bytes, companions);
         if (manifest && manifest->kind == ManifestVerdict::ArchiveFault) {
             *error = manifest->reason;
             return false;
@@ -257,9 +283,9 @@ private:
             return true;
         }
         const HoleFacts &f = read.facts;
-        const QString projectFolder = FileNames::display(RawFiles::baseName(folderBytes));
+        const QString &projectFolder = in.projectFolder;
         const QString testName = archivedTestName(name);
-        const QString hole = archivedHoleOf(f, name, [&] { return holeNamesIn(folderBytes); });
+        const QString hole = archivedHoleOf(f, name, holeNames);
         const QString now = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
         const QVariantList versionFields =
             QVariantList{sha, name, QDir::toNativeSeparators(path), now, m_who} + archiveVersionFacts(f);
@@ -329,6 +355,7 @@ private:
         return true;
     }
 
+private:
     CArchiveDb &m_db;
     const ImportOptions &m_options;
     ImportSummary &m_summary;
@@ -361,6 +388,25 @@ bool importIntoArchive(CArchiveDb &db, const QStringList &paths, const ImportOpt
                          .arg(FileNames::display(s.path), *error);
             return false;
         }
+    }
+    return true;
+}
+
+bool importReceivedHole(CArchiveDb &db, const ReceivedHole &received, const ManifestVerdict &judged,
+                        ImportSummary *summary, QString *error)
+{
+    ImportOptions options;
+    CImporter importer(db, options, *summary);
+    const IncomingHole in{QStringLiteral("upload/") + received.projectFolder, received.projectFolder, received.fileName,
+                          received.bytes, received.companions};
+    // Alone in its folder: the only name beside it is its own.
+    const auto holeNames = [&received] { return QStringList{received.fileName}; };
+    if (!db.begin(error))
+        return false;
+    bool stored = false;
+    if (!importer.importBytes(in, holeNames, &judged, &stored, error) || !db.commit(error)) {
+        db.rollback();
+        return false;
     }
     return true;
 }

@@ -13,8 +13,12 @@
 // either wholly in or wholly out, and the next import completes it.
 
 #include "archivedb.h"
+#include "manifestcheck.h"
 
+#include <QByteArray>
+#include <QPair>
 #include <QStringList>
+#include <QVector>
 #include <functional>
 
 struct ImportSummary {
@@ -46,3 +50,21 @@ constexpr qint64 LargestCompanionFile = 64 * 1024 * 1024;
 // being imported is then rolled back, folders before it stay imported).
 bool importIntoArchive(CArchiveDb &db, const QStringList &paths, const ImportOptions &options,
                        ImportSummary *summary, QString *error);
+
+// A test received whole over the network (an upload): its hole file and the
+// files that came with it, as they were in the instrument's project folder.
+struct ReceivedHole {
+    QString projectFolder;
+    QString fileName;
+    QByteArray bytes;
+    QVector<QPair<QString, QByteArray>> companions; // the manifest among them
+};
+
+// Imports a received test by the rules of a folder import, in a transaction
+// of its own, without writing it anywhere first; its source reads
+// "upload/<project folder>/<file name>". judged: the verdict the caller
+// reached on its manifest for exactly these bytes (a signed test only).
+// False with the reason when the archive itself failed; a refusal is in
+// the summary.
+bool importReceivedHole(CArchiveDb &db, const ReceivedHole &received, const ManifestVerdict &judged,
+                        ImportSummary *summary, QString *error);

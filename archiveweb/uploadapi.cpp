@@ -10,12 +10,9 @@
 #include "holefile.h"
 
 #include <QDateTime>
-#include <QDir>
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <httplib.h>
 
 namespace {
@@ -111,25 +108,22 @@ void receiveTest(CArchiveDb &db, const httplib::Request &req, httplib::Response 
     }
     // Imported as the instrument's project folder holding the sealed files:
     // the same rules make tests and versions as for a USB export.
-    QTemporaryDir tmp;
-    QString folder = s.projectFolder;
-    if (!plainName(folder))
-        folder = QStringLiteral("upload");
-    const QString dir = tmp.path() + QLatin1Char('/') + folder;
-    QDir().mkpath(dir);
+    ReceivedHole received;
+    received.projectFolder = plainName(s.projectFolder) ? s.projectFolder : QStringLiteral("upload");
+    received.fileName = holeName;
     const QString stem = holeName.left(holeName.lastIndexOf(QLatin1Char('.')));
     files.insert(stem + (holeName.endsWith(fileExt) ? QStringLiteral(".SIG") : QStringLiteral(".sig")), manifestBytes);
     for (auto it = files.cbegin(); it != files.cend(); ++it) {
-        QFile f(dir + QLatin1Char('/') + it.key());
-        if (!f.open(QIODevice::WriteOnly) || f.write(it.value()) != it.value().size())
-            return refuse(res, 500, QStringLiteral("cannot stage the upload: %1").arg(f.errorString()));
+        if (it.key() == holeName)
+            received.bytes = it.value();
+        else
+            received.companions.append({it.key(), it.value()});
     }
     ImportSummary summary;
-    // The staging folder is the server's own business, not the sender's.
-    if (!importIntoArchive(db, {dir + QLatin1Char('/') + holeName}, ImportOptions(), &summary, &error))
-        return refuse(res, 503, error.replace(tmp.path(), QStringLiteral("upload")));
+    if (!importReceivedHole(db, received, v, &summary, &error))
+        return refuse(res, 503, error);
     if (summary.refused > 0)
-        return refuse(res, 422, summary.refusals.join(QStringLiteral("; ")).replace(tmp.path(), QStringLiteral("upload")));
+        return refuse(res, 422, summary.refusals.join(QStringLiteral("; ")));
     body.insert(QStringLiteral("status"), summary.skipped > 0 ? QStringLiteral("known") : QStringLiteral("stored"));
     answer(res, summary.skipped > 0 ? 200 : 201, body);
 }

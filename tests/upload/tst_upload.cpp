@@ -241,6 +241,10 @@ void TestUpload::refusedUntilKnownThenDrainsInOrder()
     QCOMPARE(Outbox(outboxFolder(app.path())).count(), 0);
     const ChildRun history = archive(dir.path(), {"history", "Bridge", "Z2"});
     QVERIFY2(history.out.contains("\trig-7\n"), history.out.constData());
+    // The trail says where a test came from: an upload, not a folder of the server's.
+    const ChildRun log = archive(dir.path(), {"log", "Bridge"});
+    QVERIFY2(log.out.contains("Z1.CZO from upload/Bridge: test ") && !log.out.contains(QDir::tempPath().toUtf8()),
+             log.out.constData());
 
     // The acknowledgement lost: the item comes back after the archive
     // stored it; sent again, it is known, and nothing is stored twice.
