@@ -245,6 +245,9 @@ private:
     }
 
 public:
+    // The trail's head is read again (part of the transaction was undone).
+    void restart() { m_trail.restart(); }
+
     // The hole file and its companions as read or received. judged: the
     // verdict on its manifest when the caller has already reached it for
     // these very bytes; else the manifest among the companions is judged
@@ -392,21 +395,35 @@ bool importIntoArchive(CArchiveDb &db, const QStringList &paths, const ImportOpt
     return true;
 }
 
-bool importReceivedHole(CArchiveDb &db, const ReceivedHole &received, const ManifestVerdict &judged,
-                        ImportSummary *summary, QString *error)
-{
+struct CReceivedImporter::Private {
+    explicit Private(CArchiveDb &db)
+        : importer(db, options, summary)
+    {
+    }
     ImportOptions options;
-    CImporter importer(db, options, *summary);
+    ImportSummary summary;
+    CImporter importer;
+};
+
+CReceivedImporter::CReceivedImporter(CArchiveDb &db)
+    : d(new Private(db))
+{
+}
+
+CReceivedImporter::~CReceivedImporter() = default;
+
+bool CReceivedImporter::import(const ReceivedHole &received, const ManifestVerdict &judged, ImportSummary *summary,
+                               QString *error)
+{
+    d->summary = ImportSummary();
     const IncomingHole in{QStringLiteral("upload/") + received.projectFolder, received.projectFolder, received.fileName,
                           received.bytes, received.companions};
     // Alone in its folder: the only name beside it is its own.
     const auto holeNames = [&received] { return QStringList{received.fileName}; };
-    if (!db.begin(error))
-        return false;
     bool stored = false;
-    if (!importer.importBytes(in, holeNames, &judged, &stored, error) || !db.commit(error)) {
-        db.rollback();
-        return false;
-    }
-    return true;
+    const bool ok = d->importer.importBytes(in, holeNames, &judged, &stored, error);
+    *summary = d->summary;
+    return ok;
 }
+
+void CReceivedImporter::rolledBack() { d->importer.restart(); }

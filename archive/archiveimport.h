@@ -20,6 +20,7 @@
 #include <QStringList>
 #include <QVector>
 #include <functional>
+#include <memory>
 
 struct ImportSummary {
     int added = 0;     // new tests
@@ -60,11 +61,26 @@ struct ReceivedHole {
     QVector<QPair<QString, QByteArray>> companions; // the manifest among them
 };
 
-// Imports a received test by the rules of a folder import, in a transaction
-// of its own, without writing it anywhere first; its source reads
-// "upload/<project folder>/<file name>". judged: the verdict the caller
-// reached on its manifest for exactly these bytes (a signed test only).
-// False with the reason when the archive itself failed; a refusal is in
-// the summary.
-bool importReceivedHole(CArchiveDb &db, const ReceivedHole &received, const ManifestVerdict &judged,
-                        ImportSummary *summary, QString *error);
+// Imports received tests by the rules of a folder import, one after
+// another inside the caller's write transaction, without writing them
+// anywhere first; a source reads "upload/<project folder>/<file name>".
+class CReceivedImporter
+{
+public:
+    explicit CReceivedImporter(CArchiveDb &db);
+    ~CReceivedImporter();
+    CReceivedImporter(const CReceivedImporter &) = delete;
+    CReceivedImporter &operator=(const CReceivedImporter &) = delete;
+
+    // judged: the verdict the caller reached on the test's manifest for
+    // exactly these bytes (a signed test only). False with the reason when
+    // the archive itself failed (the caller then undoes the test's part of
+    // the transaction and says so with rolledBack()); a refusal is in the
+    // summary.
+    bool import(const ReceivedHole &received, const ManifestVerdict &judged, ImportSummary *summary, QString *error);
+    void rolledBack();
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};

@@ -10,8 +10,9 @@ CArchiveDb *threadArchive(const ArchiveAddress &address, QString *error)
     if (db)
         return db.get();
     auto fresh = std::make_unique<CArchiveDb>();
-    // Sixteen threads may be storing uploads at once, each behind the
-    // others' commits: on a busy disk that is seconds, not a fault.
+    // A thread may wait behind the upload writer's commits, an import at
+    // the command line or a re-judgement: on a busy disk that is seconds,
+    // not a fault.
     fresh->setLockWait(30000);
     if (!fresh->open(address, error))
         return nullptr;

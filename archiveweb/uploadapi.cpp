@@ -4,6 +4,7 @@
 #include "archiveimport.h"
 #include "audittrail.h"
 #include "manifestcheck.h"
+#include "receivedwriter.h"
 #include "threadarchive.h"
 
 #include "holefacts.h"
@@ -15,7 +16,15 @@
 #include <QSqlQuery>
 #include <httplib.h>
 
+#include <memory>
+
 namespace {
+// Another program's write transaction (a folder import) may hold the
+// archive for seconds; a sender waits for its answer at most this long
+// (its transfer timeout is 30 s).
+constexpr int kLockWaitMs = 20000;
+constexpr int kStoreWaitMs = 25000;
+
 void answer(httplib::Response &res, int status, QJsonObject body)
 {
     if (status >= 400 && !body.contains(QStringLiteral("status")))
@@ -61,7 +70,7 @@ bool alreadyHeld(CArchiveDb &db, const QString &sha, bool *held, QString *error)
     return true;
 }
 
-void receiveTest(CArchiveDb &db, const httplib::Request &req, httplib::Response &res)
+void receiveTest(CArchiveDb &db, CReceivedWriter &writer, const httplib::Request &req, httplib::Response &res)
 {
     if (!req.is_multipart_form_data() || !req.has_file("manifest"))
         return refuse(res, 400, QStringLiteral("expected multipart/form-data with a \"manifest\" and its files"));
@@ -119,9 +128,10 @@ void receiveTest(CArchiveDb &db, const httplib::Request &req, httplib::Response 
         else
             received.companions.append({it.key(), it.value()});
     }
-    ImportSummary summary;
-    if (!importReceivedHole(db, received, v, &summary, &error))
-        return refuse(res, 503, error);
+    const CReceivedWriter::Result stored = writer.store(received, v, kStoreWaitMs);
+    if (!stored.ok)
+        return refuse(res, 503, stored.error);
+    const ImportSummary &summary = stored.summary;
     if (summary.refused > 0)
         return refuse(res, 422, summary.refusals.join(QStringLiteral("; ")));
     body.insert(QStringLiteral("status"), summary.skipped > 0 ? QStringLiteral("known") : QStringLiteral("stored"));
@@ -131,11 +141,13 @@ void receiveTest(CArchiveDb &db, const httplib::Request &req, httplib::Response 
 
 void addUploadRoutes(httplib::Server &server, const ArchiveAddress &archive)
 {
-    server.Post("/api/v1/tests", [archive](const httplib::Request &req, httplib::Response &res) {
+    // Lives as long as the route, that is the server.
+    auto writer = std::make_shared<CReceivedWriter>(archive, kLockWaitMs);
+    server.Post("/api/v1/tests", [archive, writer](const httplib::Request &req, httplib::Response &res) {
         QString error;
         CArchiveDb *db = threadArchive(archive, &error);
         if (!db)
             return refuse(res, 503, error);
-        receiveTest(*db, req, res);
+        receiveTest(*db, *writer, req, res);
     });
 }

@@ -22,6 +22,7 @@
 #include "holereport.h"
 #include "outbox.h"
 #include "postgresserver.h"
+#include "procstat.h"
 #include "testmanifest.h"
 #include "testseal.h"
 #include "uploadsender.h"
@@ -65,18 +66,7 @@ public:
     QUrl url() const { return QUrl(QStringLiteral("https://127.0.0.1:%1").arg(m_port)); }
     // The server's CPU time so far (user and system), in seconds: what it
     // spends of the cores its senders share with it here.
-    double cpuSeconds() const
-    {
-        QFile f(QStringLiteral("/proc/%1/stat").arg(m_p.processId()));
-        if (!f.open(QIODevice::ReadOnly))
-            return 0;
-        const QByteArray stat = f.readAll();
-        // Fields after the command's closing parenthesis; utime and stime are the 12th and 13th.
-        const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() < 13)
-            return 0;
-        return double(fields.at(11).toLongLong() + fields.at(12).toLongLong()) / double(sysconf(_SC_CLK_TCK));
-    }
+    double cpuSeconds() const { return readProcCpu(pid_t(m_p.processId())).processSeconds; }
     bool up() const { return m_port > 0; }
 
 private:
@@ -252,12 +242,15 @@ bool measureRound(const QString &round, const QString &db, const QString &tls, i
                 queueSeconds, queueSeconds > 0 ? tests / queueSeconds : 0.0, left);
     const int crowdTests = (tests / senders) * senders;
     const double cpuBefore = server.cpuSeconds();
+    const double sendersBefore = readProcCpu(getpid()).processSeconds;
     const double crowdSeconds = drain(crowd, server.url(), ca, &left);
     const double cpuPerUpload = crowdTests > 0 ? (server.cpuSeconds() - cpuBefore) / crowdTests : 0.0;
+    const double senderCpuPerUpload = crowdTests > 0 ? (readProcCpu(getpid()).processSeconds - sendersBefore) / crowdTests : 0.0;
     std::printf("the server, %d senders at once over TLS: %d tests in %.1f s (%.0f uploads/s), %d left\n", senders,
                 crowdTests, crowdSeconds, crowdSeconds > 0 ? crowdTests / crowdSeconds : 0.0, left);
     std::printf("  the server's own CPU: %.2f ms per upload, %.0f uploads/s per core it is given\n",
                 cpuPerUpload * 1e3, cpuPerUpload > 0 ? 1.0 / cpuPerUpload : 0.0);
+    std::printf("  the senders' CPU (this process, on the same cores): %.2f ms per upload\n", senderCpuPerUpload * 1e3);
 
     QElapsedTimer t;
     t.start();

@@ -15,6 +15,12 @@
 #include "projectsummary.h"
 #include "summarywriters.h"
 #include "archiveverify.h"
+#include "archivedevices.h"
+#include "devicekey.h"
+#include "manifestcheck.h"
+#include "receivedwriter.h"
+#include "testmanifest.h"
+#include "testseal.h"
 #include "audittrail.h"
 #include "holefacts.h"
 #include "reportdata.h"
@@ -29,6 +35,7 @@
 #include <QtTest>
 #include <QTextCodec>
 #include <csignal>
+#include <thread>
 #include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -1154,6 +1161,106 @@ private slots:
     // Changes made behind the archive's back (the database's own client, or
     // anyone who can write the database) are found by verify. Every case is
     // checked against the head a clean verify printed, kept elsewhere.
+    // Tests received from several server threads at once go in through the
+    // one writer, many to a commit: each stored once, a refused file and an
+    // archive fault each affecting only its own test, and the whole of it
+    // clean for verify.
+    void receivedTestsShareCommits()
+    {
+        const QString db = m_engine->freshArchive();
+        CArchiveDb archive;
+        QVERIFY(openArchive(archive, db));
+        ArchiveAddress address;
+        QString error;
+        QVERIFY(parseArchiveAddress(db, &address, &error));
+        // Two instruments: rig-a sends twelve good tests (one of them twice),
+        // rig-b one the reader refuses and one whose manifest never arrives.
+        QTemporaryDir rigA, rigB;
+        for (const auto &[name, dir] : {std::pair<QString, QString>{"rig-a", rigA.path()}, {"rig-b", rigB.path()}}) {
+            DeviceKey key;
+            DeviceRow row;
+            QVERIFY(loadOrCreateDeviceKey(dir, &key, &error));
+            QVERIFY2(addDevice(archive, name, key.publicKeyBase64(), &row, &error), qUtf8Printable(error));
+        }
+        struct Sent {
+            ReceivedHole hole;
+            ManifestVerdict verdict;
+            CReceivedWriter::Result result;
+        };
+        auto seal = [&](const QString &appDir, const QString &name, const QByteArray &bytes, bool withManifest) {
+            Sent s;
+            const QString path = folder(QStringLiteral("received/P/")) + name;
+            writeFileBytes(path, bytes);
+            SealResult sealed;
+            QString why;
+            if (!sealSavedFiles(appDir, {path}, {QStringLiteral("Bridge 7"), name, QStringLiteral("2026-03-01 09:00:00")},
+                                &sealed, &why))
+                qWarning("%s", qUtf8Printable(why));
+            const QByteArray manifest = readFileBytes(sealed.manifestPath);
+            s.verdict = judgeManifest(archive, manifest, name, {{name, bytes}});
+            s.hole.projectFolder = QStringLiteral("P");
+            s.hole.fileName = name;
+            s.hole.bytes = bytes;
+            if (withManifest)
+                s.hole.companions.append({name.left(name.size() - 3) + QStringLiteral("SIG"), manifest});
+            return s;
+        };
+        std::vector<Sent> sent;
+        for (int i = 1; i <= 12; ++i) {
+            HoleShape shape;
+            shape.hole = QStringLiteral("R%1").arg(i);
+            sent.push_back(seal(rigA.path(), shape.hole + QStringLiteral(".CZO"), holeFileBytes(shape), true));
+        }
+        sent.push_back(sent.at(3)); // sent again while the first is still on its way
+        sent.push_back(seal(rigB.path(), QStringLiteral("X1.CZO"), QByteArray("no hole file at all"), true));
+        HoleShape lost;
+        lost.hole = QStringLiteral("X2");
+        sent.push_back(seal(rigB.path(), QStringLiteral("X2.CZO"), holeFileBytes(lost), false));
+        HoleShape after;
+        after.hole = QStringLiteral("X3");
+        sent.push_back(seal(rigB.path(), QStringLiteral("X3.CZO"), holeFileBytes(after), true));
+        for (const Sent &s : sent)
+            QVERIFY2(s.verdict.ok(), qUtf8Printable(s.verdict.reason));
+        {
+            CReceivedWriter writer(address, 20000);
+            std::vector<std::thread> threads;
+            for (Sent &s : sent)
+                threads.emplace_back([&writer, &s] { s.result = writer.store(s.hole, s.verdict, 60000); });
+            for (std::thread &t : threads)
+                t.join();
+        }
+        int stored = 0, known = 0;
+        for (size_t i = 0; i < 12; ++i) {
+            QVERIFY2(sent[i].result.ok, qUtf8Printable(sent[i].result.error));
+            stored += sent[i].result.summary.added;
+        }
+        const CReceivedWriter::Result &again = sent[12].result;
+        QVERIFY(again.ok);
+        known = again.summary.skipped;
+        // The one sent twice is stored once: by whichever came first.
+        QCOMPARE(stored + again.summary.added, 12);
+        QCOMPARE(known + (sent[3].result.summary.skipped), 1);
+        const CReceivedWriter::Result &refused = sent[13].result;
+        QVERIFY(refused.ok);
+        QCOMPARE(refused.summary.refused, 1);
+        const CReceivedWriter::Result &fault = sent[14].result;
+        QVERIFY(!fault.ok);
+        QVERIFY(!fault.error.isEmpty());
+
+        QVector<HoleRow> holes;
+        QVERIFY2(sent[15].result.ok && sent[15].result.summary.added == 1, qUtf8Printable(sent[15].result.error));
+        QVERIFY(listHoles(archive, QStringLiteral("Bridge 7"), &holes, &error));
+        QCOMPARE(holes.size(), 13);
+        VerifyReport report;
+        QVERIFY2(verifyArchive(archive, &report, &error), qUtf8Printable(error));
+        QCOMPARE(report.manifests, 13);
+        // rig-b's first two tests never made it in; nothing else is amiss.
+        QCOMPARE(report.faults, QStringList{report.faults.value(0)});
+        QVERIFY2(report.faults.value(0).startsWith(QStringLiteral("device rig-b"))
+                     && report.faults.value(0).endsWith(QStringLiteral("missing sequence numbers 1-2")),
+                 qUtf8Printable(report.faults.join(QLatin1Char('\n'))));
+    }
+
     void verifyFindsTampering_data()
     {
         QTest::addColumn<QString>("sql");
