@@ -36,9 +36,13 @@ bool fileNames(CArchiveDb &db, QHash<QString, QString> *names, QString *error)
 bool verifyArchive(CArchiveDb &db, VerifyReport *report, QString *error, const QString &keptHead)
 {
     VerifyReport r;
-    QHash<QString, QString> names;
-    if (!fileNames(db, &names, error))
-        return false;
+    // Faults found while a query streams; named after it (the files' names
+    // are needed for these messages only).
+    struct Altered {
+        QString sha, actual;
+    };
+    QVector<Altered> altered;
+    QStringList unentered;
     {
         // Stored files are read in batches of a few megabytes and each batch
         // is hashed on every core while the next is fetched.
@@ -70,8 +74,7 @@ bool verifyArchive(CArchiveDb &db, VerifyReport *report, QString *error, const Q
             for (const Stored &s : batch) {
                 const QString actual = QString::fromLatin1(s.actual);
                 if (actual != s.sha || s.bytes.size() != s.size)
-                    r.faults << QStringLiteral("stored bytes of %1 (SHA-256 %2) were altered: they now hash to %3")
-                                    .arg(names.value(s.sha, QStringLiteral("an unlisted file")), s.sha, actual);
+                    altered.append({s.sha, actual});
                 ++r.files;
                 r.bytes += s.bytes.size();
             }
@@ -109,11 +112,18 @@ bool verifyArchive(CArchiveDb &db, VerifyReport *report, QString *error, const Q
                                     " WHERE a.sha256 = v.sha256 AND a.action IN ('import', 'version', 'rejudge'))"),
                      {}, error))
             return false;
-        while (q.next()) {
-            const QString sha = q.value(0).toString().trimmed();
-            r.faults << QStringLiteral("%1 (SHA-256 %2) has no import entry in the audit trail")
-                            .arg(names.value(sha), sha);
-        }
+        while (q.next())
+            unentered << q.value(0).toString().trimmed();
+    }
+    if (!altered.isEmpty() || !unentered.isEmpty()) {
+        QHash<QString, QString> names;
+        if (!fileNames(db, &names, error))
+            return false;
+        for (const Altered &a : qAsConst(altered))
+            r.faults << QStringLiteral("stored bytes of %1 (SHA-256 %2) were altered: they now hash to %3")
+                            .arg(names.value(a.sha, QStringLiteral("an unlisted file")), a.sha, a.actual);
+        for (const QString &sha : qAsConst(unentered))
+            r.faults << QStringLiteral("%1 (SHA-256 %2) has no import entry in the audit trail").arg(names.value(sha), sha);
     }
     ManifestAudit manifests;
     if (!auditStoredManifests(db, &manifests, error))
