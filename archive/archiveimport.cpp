@@ -121,6 +121,11 @@ public:
                              " ?::integer, ?::integer, ?::integer, ?::text FROM t RETURNING id, version, test_id")
                              .arg(archiveVersionFactColumns())),
           m_addCompanion(db, QStringLiteral("INSERT INTO companions (version_id, name, sha256) VALUES (?, ?, ?)")),
+          // PostgreSQL: a companion's bytes and its row in one round trip.
+          m_storeCompanion(db, QStringLiteral("WITH b AS (INSERT INTO blobs (sha256, size, content)"
+                                              " VALUES (?::text, ?::bigint, ?::bytea) ON CONFLICT (sha256) DO NOTHING)"
+                                              " INSERT INTO companions (version_id, name, sha256)"
+                                              " VALUES (?::bigint, ?::text, ?::text)")),
           m_setLatest(db, archiveSetLatestVersion())
     {
         m_who = archiveUser();
@@ -245,9 +250,6 @@ private:
     }
 
 public:
-    // The trail's head is read again (part of the transaction was undone).
-    void restart() { m_trail.restart(); }
-
     // The hole file and its companions as read or received. judged: the
     // verdict on its manifest when the caller has already reached it for
     // these very bytes; else the manifest among the companions is judged
@@ -328,7 +330,10 @@ public:
             const QString &c = companion.first;
             const QByteArray &cb = companion.second;
             const QString csha = sha256Hex(cb);
-            if (!storeBlob(csha, cb, error) || !m_addCompanion.run({versionId, c, csha}, error))
+            const bool companionStored = m_db.isPostgres()
+                ? m_storeCompanion.run({csha, cb.size(), cb, versionId, c, csha}, error)
+                : storeBlob(csha, cb, error) && m_addCompanion.run({versionId, c, csha}, error);
+            if (!companionStored)
                 return false;
             kept << QStringLiteral("%1 %2").arg(c, csha);
         }
@@ -368,7 +373,8 @@ private:
     int m_stored = 0;
     QByteArray m_holeNamesFolder;
     QStringList m_holeNames;
-    CPreparedQuery m_seen, m_hole, m_test, m_addBlob, m_addVersion, m_storeAll, m_addCompanion, m_setLatest;
+    CPreparedQuery m_seen, m_hole, m_test, m_addBlob, m_addVersion, m_storeAll, m_addCompanion, m_storeCompanion,
+        m_setLatest;
 };
 } // namespace
 
@@ -425,5 +431,3 @@ bool CReceivedImporter::import(const ReceivedHole &received, const ManifestVerdi
     *summary = d->summary;
     return ok;
 }
-
-void CReceivedImporter::rolledBack() { d->importer.restart(); }

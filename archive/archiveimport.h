@@ -74,11 +74,9 @@ public:
 
     // judged: the verdict the caller reached on the test's manifest for
     // exactly these bytes (a signed test only). False with the reason when
-    // the archive itself failed (the caller then undoes the test's part of
-    // the transaction and says so with rolledBack()); a refusal is in the
-    // summary.
+    // the archive itself failed (the caller then rolls the transaction
+    // back); a refusal is in the summary.
     bool import(const ReceivedHole &received, const ManifestVerdict &judged, ImportSummary *summary, QString *error);
-    void rolledBack();
 
 private:
     struct Private;

@@ -80,37 +80,62 @@ void CReceivedWriter::run()
     }
 }
 
-void CReceivedWriter::storeBatch(CArchiveDb *db, std::vector<std::unique_ptr<Job>> *batch)
+namespace {
+// Stores the tests in one transaction; false when the archive failed at one
+// of them or at the commit (then nothing of them is stored).
+bool storeTogether(CArchiveDb *db, const std::vector<const ReceivedHole *> &holes,
+                   const std::vector<const ManifestVerdict *> &verdicts, std::vector<CReceivedWriter::Result> *results,
+                   QString *error)
 {
-    std::vector<Result> results(batch->size());
-    QString error;
-    if (!db->begin(&error)) {
-        for (auto &job : *batch)
-            job->done.set_value(failure(error));
-        return;
-    }
+    if (!db->begin(error))
+        return false;
     {
         CReceivedImporter importer(*db);
-        for (size_t i = 0; i < batch->size(); ++i) {
-            Result &r = results[i];
-            const Job &job = *(*batch)[i];
-            if (!db->exec(QStringLiteral("SAVEPOINT received"), &r.error))
-                continue;
-            r.ok = importer.import(job.hole, job.judged, &r.summary, &r.error);
-            QString ignored;
+        for (size_t i = 0; i < holes.size(); ++i) {
+            CReceivedWriter::Result &r = (*results)[i];
+            r.ok = importer.import(*holes[i], *verdicts[i], &r.summary, &r.error);
             if (!r.ok) {
-                db->exec(QStringLiteral("ROLLBACK TO SAVEPOINT received"), &ignored);
-                importer.rolledBack();
+                *error = r.error;
+                break;
             }
-            db->exec(QStringLiteral("RELEASE SAVEPOINT received"), &ignored);
         }
     }
-    if (!db->commit(&error)) {
-        db->rollback();
-        for (Result &r : results) {
-            if (r.ok)
-                r = failure(error);
+    for (const CReceivedWriter::Result &r : *results) {
+        if (!r.ok) {
+            db->rollback();
+            return false;
         }
+    }
+    if (!db->commit(error)) {
+        db->rollback();
+        return false;
+    }
+    return true;
+}
+} // namespace
+
+void CReceivedWriter::storeBatch(CArchiveDb *db, std::vector<std::unique_ptr<Job>> *batch)
+{
+    std::vector<const ReceivedHole *> holes;
+    std::vector<const ManifestVerdict *> verdicts;
+    for (const auto &job : *batch) {
+        holes.push_back(&job->hole);
+        verdicts.push_back(&job->judged);
+    }
+    std::vector<Result> results(batch->size());
+    QString error;
+    if (!storeTogether(db, holes, verdicts, &results, &error) && batch->size() > 1) {
+        // Nothing of the batch is stored: each test again on its own, so
+        // that only the one at fault fails.
+        for (size_t i = 0; i < batch->size(); ++i) {
+            std::vector<Result> one(1);
+            QString why;
+            if (!storeTogether(db, {holes[i]}, {verdicts[i]}, &one, &why))
+                one[0] = failure(why);
+            results[i] = one[0];
+        }
+    } else if (!error.isEmpty()) {
+        results[0] = failure(error);
     }
     for (size_t i = 0; i < batch->size(); ++i)
         (*batch)[i]->done.set_value(results[i]);

@@ -1,14 +1,14 @@
 #pragma once
 // Stores the tests that arrive over the network, for all of a server's
 // threads, from one thread of its own: as many as are waiting go into one
-// transaction, each behind a savepoint of its own, and one commit makes
-// them all durable. Sixteen instruments sending at once then cost one
+// transaction, and one commit makes them all durable. Sixteen instruments sending at once then cost one
 // flush of the archive per batch instead of one each, and no thread sleeps
 // in the database's lock wait while another commits.
 //
-// A test that fails is rolled back to its savepoint alone; a commit that
-// fails fails every test of the batch (their senders send them again).
-// The caller is answered only after the commit.
+// When the archive fails at one test of a batch, or at its commit, the
+// batch is undone and each of its tests stored again in a transaction of
+// its own: only the one at fault fails (its sender sends it again). The
+// caller is answered only after the commit.
 
 #include "archiveaddress.h"
 #include "archiveimport.h"
