@@ -38,10 +38,11 @@ QString CUploadStrip::text(const UploadStatus &s)
         why = tr("待上传的文件无法读取");
         break;
     }
+    // %n: the count, in the plural form the language wants.
     if (!why.isEmpty())
-        return tr("上传失败：%1，待上传 %2 个测试，稍后自动重试").arg(why, QString::number(s.pending));
+        return tr("上传失败：%1，待上传 %n 个测试，稍后自动重试", nullptr, s.pending).arg(why);
     if (s.pending > 0)
-        return tr("待上传 %1 个测试").arg(s.pending);
+        return tr("待上传 %n 个测试", nullptr, s.pending);
     return tr("已全部上传到档案");
 }
 

@@ -8,6 +8,13 @@
 #include <QEventLoop>
 #include <QTextStream>
 
+namespace {
+QString waiting(int tests)
+{
+    return QStringLiteral("%1 %2 waiting").arg(QString::number(tests), tests == 1 ? QStringLiteral("test") : QStringLiteral("tests"));
+}
+} // namespace
+
 int printDeviceLine(const QString &appDir, QTextStream &out, QTextStream &err)
 {
     DeviceKey key;
@@ -36,7 +43,7 @@ int syncOutbox(const QString &appDir, const QString &optionUrl, const QString &o
             out << "nothing waiting\n";
             return 0;
         }
-        err << "zpvw: " << left << " tests waiting, and no archive address (--archive-url, ZPVW_ARCHIVE_URL)\n";
+        err << "zpvw: " << waiting(left) << ", and no archive address (--archive-url, ZPVW_ARCHIVE_URL)\n";
         return 1;
     }
     CUploadSender sender(settings, box.folder());
@@ -50,7 +57,7 @@ int syncOutbox(const QString &appDir, const QString &optionUrl, const QString &o
         out << "all sent: nothing waiting\n";
         return 0;
     }
-    err << "zpvw: " << s.pending << " tests waiting: " << s.detail << '\n';
+    err << "zpvw: " << waiting(s.pending) << ": " << s.detail << '\n';
     for (const OutboxItem &item : box.pending())
         err << "  " << item.sequence << ' ' << item.project << ' ' << item.hole << '\n';
     return 1;

@@ -1992,13 +1992,19 @@ Parameter</translation>
         <source>待上传的文件无法读取</source>
         <translation>a waiting file cannot be read</translation>
     </message>
-    <message>
-        <source>上传失败：%1，待上传 %2 个测试，稍后自动重试</source>
-        <translation>Upload failed: %1; %2 tests waiting, trying again shortly</translation>
+    <message numerus="yes">
+        <source>上传失败：%1，待上传 %n 个测试，稍后自动重试</source>
+        <translation>
+            <numerusform>Upload failed: %1; %n test waiting, trying again shortly</numerusform>
+            <numerusform>Upload failed: %1; %n tests waiting, trying again shortly</numerusform>
+        </translation>
     </message>
-    <message>
-        <source>待上传 %1 个测试</source>
-        <translation>%1 tests waiting for upload</translation>
+    <message numerus="yes">
+        <source>待上传 %n 个测试</source>
+        <translation>
+            <numerusform>%n test waiting for upload</numerusform>
+            <numerusform>%n tests waiting for upload</numerusform>
+        </translation>
     </message>
     <message>
         <source>已全部上传到档案</source>

@@ -202,6 +202,8 @@ void TestUploadStatus::stripText_data()
     QTest::addColumn<QString>("text");
     QTest::newRow("waiting") << false << 2 << UploadStatus::None << QStringLiteral("待上传 2 个测试");
     QTest::newRow("waiting, English") << true << 2 << UploadStatus::None << QStringLiteral("2 tests waiting for upload");
+    QTest::newRow("one waiting, English") << true << 1 << UploadStatus::None << QStringLiteral("1 test waiting for upload");
+    QTest::newRow("one waiting") << false << 1 << UploadStatus::None << QStringLiteral("待上传 1 个测试");
     QTest::newRow("synchronised") << false << 0 << UploadStatus::None << QStringLiteral("已全部上传到档案");
     QTest::newRow("synchronised, English") << true << 0 << UploadStatus::None
                                            << QStringLiteral("All tests are in the archive");
@@ -211,6 +213,9 @@ void TestUploadStatus::stripText_data()
         << true << 3 << UploadStatus::Refused
         << QStringLiteral("Upload failed: the archive refused this instrument (not registered or revoked); 3 tests "
                           "waiting, trying again shortly");
+    QTest::newRow("failure, one, English")
+        << true << 1 << UploadStatus::ServerFault
+        << QStringLiteral("Upload failed: the archive server failed; 1 test waiting, trying again shortly");
 }
 
 void TestUploadStatus::stripText()
