@@ -3,14 +3,10 @@
 #include "filingcheck.h"
 #include "manifestcheck.h"
 #include "officerejudge.h"
-
-#include "sha256.h"
+#include "storedbytescheck.h"
 
 #include <QHash>
 #include <QSqlQuery>
-#include <QThread>
-#include <thread>
-#include <vector>
 
 namespace {
 // Names of the files stored under each SHA-256, for the messages.
@@ -36,74 +32,21 @@ bool fileNames(CArchiveDb &db, QHash<QString, QString> *names, QString *error)
 bool verifyArchive(CArchiveDb &db, VerifyReport *report, QString *error, const QString &keptHead)
 {
     VerifyReport r;
-    // Faults found while a query streams; named after it (the files' names
-    // are needed for these messages only).
-    struct Altered {
-        QString sha, actual;
-    };
-    QVector<Altered> altered;
-    QStringList unentered;
+    // Every stored file is read once: a hole file with its version's fields
+    // (checkDerivedFields), every other one here.
+    CStoredBytesCheck stored;
     {
-        // Stored files are read in batches of a few megabytes and each batch
-        // is hashed on every core while the next is fetched.
         QSqlQuery q = db.query();
         q.setForwardOnly(true);
-        if (!db.exec(q, QStringLiteral("SELECT sha256, size, content FROM blobs"), {}, error))
+        if (!db.exec(q,
+                     QStringLiteral("SELECT b.sha256, b.size, b.content FROM blobs b"
+                                    " WHERE NOT EXISTS (SELECT 1 FROM versions v WHERE v.sha256 = b.sha256)"),
+                     {}, error))
             return false;
-        struct Stored {
-            QString sha;
-            qint64 size;
-            QByteArray bytes;
-            QByteArray actual;
-        };
-        const int workers = qMax(1, QThread::idealThreadCount());
-        auto hashAll = [workers](QVector<Stored> *batch) {
-            std::vector<std::thread> pool;
-            for (int w = 0; w < workers; ++w) {
-                pool.emplace_back([batch, w, workers] {
-                    for (int i = w; i < batch->size(); i += workers) {
-                        Stored &s = (*batch)[i];
-                        s.actual = sha256Digest(s.bytes).toHex();
-                    }
-                });
-            }
-            for (std::thread &t : pool)
-                t.join();
-        };
-        auto check = [&](QVector<Stored> &batch) {
-            for (const Stored &s : batch) {
-                const QString actual = QString::fromLatin1(s.actual);
-                if (actual != s.sha || s.bytes.size() != s.size)
-                    altered.append({s.sha, actual});
-                ++r.files;
-                r.bytes += s.bytes.size();
-            }
-            batch.clear();
-        };
-        constexpr qint64 kBatchBytes = 8 * 1024 * 1024;
-        QVector<Stored> batch, hashing;
-        std::thread running;
-        qint64 batchBytes = 0;
-        auto flush = [&] {
-            if (running.joinable()) {
-                running.join();
-                check(hashing);
-            }
-            hashing.swap(batch);
-            batchBytes = 0;
-            running = std::thread([&hashing, &hashAll] { hashAll(&hashing); });
-        };
-        while (q.next()) {
-            Stored s{q.value(0).toString().trimmed(), q.value(1).toLongLong(), q.value(2).toByteArray(), {}};
-            batchBytes += s.bytes.size();
-            batch.append(std::move(s));
-            if (batchBytes >= kBatchBytes)
-                flush();
-        }
-        flush();
-        running.join();
-        check(hashing);
+        while (q.next())
+            stored.add(q.value(0).toString().trimmed(), q.value(1).toLongLong(), q.value(2).toByteArray());
     }
+    QStringList unentered;
     {
         // A version without its import entry: the entry was removed.
         QSqlQuery q = db.query();
@@ -115,24 +58,34 @@ bool verifyArchive(CArchiveDb &db, VerifyReport *report, QString *error, const Q
         while (q.next())
             unentered << q.value(0).toString().trimmed();
     }
-    if (!altered.isEmpty() || !unentered.isEmpty()) {
-        QHash<QString, QString> names;
-        if (!fileNames(db, &names, error))
-            return false;
-        for (const Altered &a : qAsConst(altered))
-            r.faults << QStringLiteral("stored bytes of %1 (SHA-256 %2) were altered: they now hash to %3")
-                            .arg(names.value(a.sha, QStringLiteral("an unlisted file")), a.sha, a.actual);
-        for (const QString &sha : qAsConst(unentered))
-            r.faults << QStringLiteral("%1 (SHA-256 %2) has no import entry in the audit trail").arg(names.value(sha), sha);
-    }
     ManifestAudit manifests;
     if (!auditStoredManifests(db, &manifests, error))
         return false;
     r.manifests = manifests.checked;
     r.faults << manifests.faults;
-    if (!checkTrailFiling(db, &r.faults, error) || !checkDerivedFields(db, &r.faults, &r.versions, error)
+    const auto storedHoleFile = [&stored](const QString &sha, qint64 size, const QByteArray &bytes) {
+        stored.add(sha, size, bytes);
+    };
+    if (!checkTrailFiling(db, &r.faults, error) || !checkDerivedFields(db, &r.faults, &r.versions, error, storedHoleFile)
         || !checkOfficeVersions(db, &r.faults, &r.officeVersions, error))
         return false;
+    const QVector<CStoredBytesCheck::Altered> altered = stored.finish();
+    r.files = stored.files();
+    r.bytes = stored.bytes();
+    if (!altered.isEmpty() || !unentered.isEmpty()) {
+        // The files' names are needed for these messages only; they come
+        // first, as the faults beneath all others.
+        QHash<QString, QString> names;
+        if (!fileNames(db, &names, error))
+            return false;
+        QStringList first;
+        for (const CStoredBytesCheck::Altered &a : altered)
+            first << QStringLiteral("stored bytes of %1 (SHA-256 %2) were altered: they now hash to %3")
+                         .arg(names.value(a.sha, QStringLiteral("an unlisted file")), a.sha, a.actual);
+        for (const QString &sha : qAsConst(unentered))
+            first << QStringLiteral("%1 (SHA-256 %2) has no import entry in the audit trail").arg(names.value(sha), sha);
+        r.faults = first + r.faults;
+    }
     if (!checkAuditChain(db, &r.chain, error, keptHead))
         return false;
     r.faults << r.chain.faults;

@@ -23,7 +23,8 @@ struct Field {
 };
 } // namespace
 
-bool checkDerivedFields(CArchiveDb &db, QStringList *faults, qint64 *checked, QString *error)
+bool checkDerivedFields(CArchiveDb &db, QStringList *faults, qint64 *checked, QString *error,
+                        const std::function<void(const QString &sha, qint64 size, const QByteArray &bytes)> &storedFile)
 {
     QSqlQuery q = db.query();
     q.setForwardOnly(true);
@@ -31,7 +32,8 @@ bool checkDerivedFields(CArchiveDb &db, QStringList *faults, qint64 *checked, QS
                  QStringLiteral("SELECT h.project, h.hole, v.file_name, v.version, t.project_folder, t.file_name,"
                                 " t.test_date, t.test_time, v.tester, v.test_unit, v.construction_unit, v.hole_depth,"
                                 " v.max_depth, v.move_distance, v.thickness_cm, v.quality, v.limit_mm, v.verdict,"
-                                " v.basis, v.position, v.sequence, v.samples, b.content, v.overridden, v.override_reason"
+                                " v.basis, v.position, v.sequence, v.samples, b.content, v.overridden, v.override_reason,"
+                                " b.sha256, b.size"
                                 " FROM versions v JOIN tests t ON t.id = v.test_id JOIN holes h ON h.id = t.hole_id"
                                 " JOIN blobs b ON b.sha256 = v.sha256 ORDER BY v.id"),
                  {}, error))
@@ -43,7 +45,10 @@ bool checkDerivedFields(CArchiveDb &db, QStringList *faults, qint64 *checked, QS
         const QString where = QStringLiteral("%1 / %2 / %3 version %4")
                                   .arg(project, hole, fileName, q.value(3).toString());
         ++*checked;
-        const HoleFactsResult read = readHoleFacts(q.value(22).toByteArray(), q.value(4).toString(), fileName);
+        const QByteArray bytes = q.value(22).toByteArray();
+        if (storedFile)
+            storedFile(q.value(25).toString().trimmed(), q.value(26).toLongLong(), bytes);
+        const HoleFactsResult read = readHoleFacts(bytes, q.value(4).toString(), fileName);
         if (!read.ok) {
             *faults << QStringLiteral("%1: the stored file no longer reads (%2)").arg(where, read.reason);
             continue;

@@ -16,9 +16,15 @@
 
 #include "archivedb.h"
 
+#include <QByteArray>
 #include <QStringList>
 
+#include <functional>
+
 // Appends one line per disagreement; false only when the archive could not
-// be read. checked receives the number of versions read again.
-bool checkDerivedFields(CArchiveDb &db, QStringList *faults, qint64 *checked, QString *error);
+// be read. checked receives the number of versions read again. storedFile,
+// when given, is handed each hole file as read (its SHA-256 key, recorded
+// size and bytes), so that verify reads each stored file once.
+bool checkDerivedFields(CArchiveDb &db, QStringList *faults, qint64 *checked, QString *error,
+                        const std::function<void(const QString &sha, qint64 size, const QByteArray &bytes)> &storedFile = {});
 bool checkTrailFiling(CArchiveDb &db, QStringList *faults, QString *error);

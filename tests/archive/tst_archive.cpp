@@ -1267,6 +1267,9 @@ private slots:
         QTest::addColumn<QString>("fault");
         QTest::newRow("stored byte") << "UPDATE blobs SET content = {bytes} WHERE sha256 = (SELECT sha256 FROM versions WHERE file_name = 'A2.CZO')"
                                      << "Bridge 7 / A2 / A2.CZO (SHA-256";
+        QTest::newRow("stored byte of a report")
+            << "UPDATE blobs SET content = {bytes} WHERE sha256 = (SELECT sha256 FROM companions WHERE name = 'A1.PDF')"
+            << "stored bytes of Bridge 7 / A1 / A1.PDF (SHA-256";
         QTest::newRow("entry changed") << "{unlock}; UPDATE audit SET who = 'mallory@pc' WHERE seq = 2"
                                        << "audit entry 2 was altered";
         QTest::newRow("entry rehashed") << "{unlock}; UPDATE audit SET detail = 'x', hash = 'ab' WHERE seq = 1"
@@ -1317,6 +1320,7 @@ private slots:
             QVERIFY(openArchive(archive, db));
             for (const char *h : {"A1", "A2", "A3"})
                 writeHole(folder(QStringLiteral("tamper")), QString::fromLatin1(h) + QStringLiteral(".CZO"), failed(h));
+            QVERIFY(writeFileBytes(folder(QStringLiteral("tamper/A1.PDF")), "%PDF-1.4\n" + QByteArray(2000, 'r')));
             QCOMPARE(importPaths(archive, {folder(QStringLiteral("tamper"))}).added, 3);
         }
         const ToolRun clean = runArchiveTool({QStringLiteral("--db"), db, QStringLiteral("verify")});
