@@ -42,7 +42,7 @@ bool addDevice(CArchiveDb &db, const QString &name, const QString &publicKeyBase
                          QStringLiteral("INSERT INTO devices (name, device_id, public_key, added_at) VALUES (?, ?, ?, ?)"),
                          {r.name, r.deviceId, r.publicKey, r.addedAt},
                          QStringLiteral("device add %1: %2 key %3").arg(r.name, r.deviceId, r.publicKey),
-                         manifestSha256(key), QStringLiteral("device"), QStringLiteral("no such device"), error))
+                         sha256Hex(key), QStringLiteral("device"), QStringLiteral("no such device"), error))
         return false;
     if (added)
         *added = r;

@@ -17,7 +17,7 @@ ManifestVerdict judgeManifest(CArchiveDb &db, const QByteArray &manifestBytes, c
                               const QMap<QString, QByteArray> &files)
 {
     ManifestVerdict v;
-    v.manifestSha256 = manifestSha256(manifestBytes);
+    v.manifestSha256 = sha256Hex(manifestBytes);
     QString error;
     if (!readManifest(manifestBytes, &v.manifest, &error)) {
         v.reason = QStringLiteral("signature does not match: %1").arg(error);
@@ -119,7 +119,7 @@ bool storedManifestFault(CArchiveDb &db, qint64 versionId, const QString &manife
         return false;
     QMap<QString, QString> digests;
     for (const StoredFile &f : files)
-        digests.insert(f.name, manifestSha256(f.bytes));
+        digests.insert(f.name, sha256Hex(f.bytes));
     QString why;
     const bool known = findDevice(db, deviceId, device, &why);
     *fault = manifestFault(manifest, known ? device : nullptr, digests, nullptr);

@@ -92,7 +92,7 @@ void receiveTest(CArchiveDb &db, CReceivedWriter &writer, const httplib::Request
     }
     if (holeName.isEmpty())
         return refuse(res, 400, QStringLiteral("no hole file among the files"));
-    const QString holeSha = manifestSha256(files.value(holeName));
+    const QString holeSha = sha256Hex(files.value(holeName));
     const ManifestVerdict v = judgeManifest(db, manifestBytes, holeName, files);
     if (v.kind == ManifestVerdict::ArchiveFault)
         return refuse(res, 503, v.reason);

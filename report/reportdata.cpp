@@ -21,11 +21,6 @@ bool readAll(const QString &path, QByteArray *bytes, QString *error)
 }
 } // namespace
 
-QString sha256Hex(const QByteArray &bytes)
-{
-    return QString::fromLatin1(sha256Digest(bytes).toHex());
-}
-
 bool readHoleReportData(const QString &holeFilePath, HoleReportData *out, QString *error)
 {
     const QString path = withHoleExtension(holeFilePath);

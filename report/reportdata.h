@@ -3,6 +3,7 @@
 // instrument and the office tool make the same report from the same bytes.
 
 #include "ctrlinfo.h"
+#include "sha256.h"
 #include "sedimentsuggest.h"
 #include "testrecord.h"
 
@@ -27,6 +28,3 @@ struct HoleReportData {
 // madeAt is the current time. False with a reason when the file cannot be
 // read, is refused by the loader, or changed while it was being read.
 bool readHoleReportData(const QString &holeFilePath, HoleReportData *out, QString *error);
-
-// SHA-256 of bytes as lower-case hex.
-QString sha256Hex(const QByteArray &bytes);

@@ -38,6 +38,8 @@ QByteArray sha256Digest(const QByteArray &bytes)
     return context.digest();
 }
 
+QString sha256Hex(const QByteArray &bytes) { return QString::fromLatin1(sha256Digest(bytes).toHex()); }
+
 bool sha256OfFile(const QString &path, QByteArray *digest, QString *error)
 {
     QFile f(path);

@@ -5,12 +5,13 @@
 // and its report are about 1.7 MB).
 
 #include <QByteArray>
-
-class QString;
+#include <QString>
 struct evp_md_ctx_st;
 
 // The 32-byte digest.
 QByteArray sha256Digest(const QByteArray &bytes);
+// The digest in lower-case hex, as manifests, the archive and reports name files.
+QString sha256Hex(const QByteArray &bytes);
 
 // The digest of a file's bytes, read in pieces. False with the reason when
 // the file cannot be read.

@@ -20,11 +20,6 @@ QString text(const QJsonObject &o, const char *key) { return o.value(QLatin1Stri
 
 QString manifestPayloadType() { return QStringLiteral("application/vnd.in-toto+json"); }
 
-QString manifestSha256(const QByteArray &bytes)
-{
-    return QString::fromLatin1(sha256Digest(bytes).toHex());
-}
-
 QByteArray statementToJson(const TestStatement &s)
 {
     QJsonArray subjects;
@@ -151,7 +146,7 @@ QStringList SignedManifest::subjectFaults(const QMap<QString, QByteArray> &files
     for (const ManifestSubject &s : statement.subjects) {
         const auto it = files.constFind(s.name);
         if (it != files.constEnd())
-            digests.insert(s.name, manifestSha256(*it));
+            digests.insert(s.name, sha256Hex(*it));
     }
     return subjectDigestFaults(digests);
 }

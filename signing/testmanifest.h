@@ -11,6 +11,8 @@
 //     if (!m.signedBy(publicKey)) ... signature does not match ...
 //     m.subjectFaults({{"Z1.CZO", holeBytes}, {"Z1.PDF", pdfBytes}});
 
+#include "sha256.h"
+
 #include <QByteArray>
 #include <QMap>
 #include <QString>
@@ -72,9 +74,6 @@ struct SignedManifest {
 
 // Parses the .SIG bytes; false with a reason when they are no manifest.
 bool readManifest(const QByteArray &bytes, SignedManifest *out, QString *error);
-
-// SHA-256 in lower-case hex.
-QString manifestSha256(const QByteArray &bytes);
 
 // The manifest beside a hole file: its last three characters replaced by
 // "sig" when they are the hole file extension in lower case, else "SIG".

@@ -102,7 +102,7 @@ bool sealSavedFiles(const QString &appDir, const QStringList &files, const SealF
     }
     const QString holeSha = s.subjects.first().sha256;
     const QByteArray manifest = signManifest(s, key);
-    const QString manifestSha = manifestSha256(manifest);
+    const QString manifestSha = sha256Hex(manifest);
     const QJsonObject next{{QStringLiteral("device"), s.device},
                            {QStringLiteral("sequence"), double(s.sequence)},
                            {QStringLiteral("previous"), manifestSha}};

@@ -118,12 +118,12 @@ void TestSigning::sealChainsManifests()
     QVERIFY(readManifest(readFileBytes(one.seal.manifestPath), &m1, nullptr));
     QVERIFY(readManifest(readFileBytes(two.seal.manifestPath), &m2, nullptr));
     QVERIFY(m1.statement.previousManifest.isEmpty());
-    QCOMPARE(m2.statement.previousManifest, manifestSha256(readFileBytes(one.seal.manifestPath)));
+    QCOMPARE(m2.statement.previousManifest, sha256Hex(readFileBytes(one.seal.manifestPath)));
     QCOMPARE(m2.statement.projectFolder, QStringLiteral("Bridge"));
     QCOMPARE(m2.statement.project, QStringLiteral("跨江大桥"));
     QCOMPARE(m2.statement.subjects.size(), 2);
     QCOMPARE(m2.statement.subjects.at(0).name, QStringLiteral("Z2.CZO"));
-    QCOMPARE(m2.statement.subjects.at(0).sha256, manifestSha256("hole two"));
+    QCOMPARE(m2.statement.subjects.at(0).sha256, sha256Hex("hole two"));
     QVERIFY(m2.signedBy(m2.statedPublicKey()));
     // Nothing replaced: the statement has the layout it always had.
     QVERIFY(m2.statement.supersedes.isEmpty());
@@ -219,8 +219,8 @@ void TestSigning::outboxKeepsSealedBytesInOrder()
     QCOMPARE(items.at(2).sequence, 3);
     QCOMPARE(readFileBytes(items.at(0).files.first()), QByteArray("Z1 first"));
     QCOMPARE(readFileBytes(items.at(2).files.first()), QByteArray("Z1 judged"));
-    QCOMPARE(manifestSha256(readFileBytes(items.at(0).files.last())), items.at(0).manifestSha256);
-    QCOMPARE(items.at(0).holeSha256, manifestSha256("Z1 first"));
+    QCOMPARE(sha256Hex(readFileBytes(items.at(0).files.last())), items.at(0).manifestSha256);
+    QCOMPARE(items.at(0).holeSha256, sha256Hex("Z1 first"));
     // The sender takes the oldest alone.
     QCOMPARE(box.pending(1).size(), 1);
     QCOMPARE(box.pending(1).first().sequence, 1);
@@ -356,7 +356,7 @@ void TestSigning::sealTakesDigestsWorkedOutAhead()
         const QMap<QString, QByteArray> files{{QStringLiteral("Z9.CZO"), readFileBytes(hole)},
                                               {QStringLiteral("Z9.PDF"), report}};
         QCOMPARE(m.subjectFaults(files), QStringList());
-        QCOMPARE(seal.holeSha256, manifestSha256("hole Z9"));
+        QCOMPARE(seal.holeSha256, sha256Hex("hole Z9"));
     }
     // Digests that are not those of the files are signed as given, and the
     // check of the manifest then finds the report changed.

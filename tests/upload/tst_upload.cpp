@@ -443,7 +443,7 @@ void TestUpload::farOffInstrumentClock()
     QVERIFY(loadOrCreateDeviceKey(app.path(), &key, nullptr));
     // Signed as a save does, with the instrument's clock at 1999.
     TestStatement s;
-    s.subjects.append({QStringLiteral("Z1.CZO"), manifestSha256(readFileBytes(hole))});
+    s.subjects.append({QStringLiteral("Z1.CZO"), sha256Hex(readFileBytes(hole))});
     s.device = key.deviceId();
     s.publicKey = key.publicKeyBase64();
     s.project = s.projectFolder = QStringLiteral("Bridge");
@@ -453,7 +453,7 @@ void TestUpload::farOffInstrumentClock()
     s.sequence = 1;
     const QByteArray manifest = signManifest(s, key);
     QVERIFY(writeFileBytes(manifestPathFor(hole), manifest));
-    const SealResult seal{manifestPathFor(hole), manifestSha256(manifest), s.subjects.first().sha256, 1};
+    const SealResult seal{manifestPathFor(hole), sha256Hex(manifest), s.subjects.first().sha256, 1};
     QString error;
     QVERIFY2(Outbox(outboxFolder(app.path())).enqueue(seal, {hole}, QStringLiteral("Bridge"), QStringLiteral("Z1"), &error),
              qPrintable(error));
@@ -626,7 +626,7 @@ void TestUpload::verifyRechecksStoredManifests()
     QByteArray manifest = readFileBytes(seal.manifestPath);
     if (swap == QLatin1String("not a manifest"))
         manifest = "{\"payloadType\":\"text/plain\"}";
-    const QString sha = manifestSha256(manifest);
+    const QString sha = sha256Hex(manifest);
     if (!swap.isEmpty()) {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("swap"));
         db.setDatabaseName(dir.filePath(QStringLiteral("archive.sqlite")));
