@@ -408,6 +408,9 @@ QByteArray styleSheet()
         "header input{width:260px;padding:5px 8px;border:1px solid #9fb3cf;border-radius:4px}\n"
         "header button{padding:5px 12px;margin-left:6px;border:0;border-radius:4px;background:#fff;color:#1f3b63}\n"
         "main{padding:8px 24px 40px;max-width:1200px}\n"
+        // A table wider than the window (the versions' SHA-256) scrolls in
+        // its own section; the page keeps the window's width.
+        "section{overflow-x:auto}\n"
         "h1{font-size:22px;margin:14px 0 8px}h2{font-size:17px;margin:22px 0 8px}\n"
         "a{color:var(--blue)}\n"
         "table{border-collapse:collapse}th,td{padding:4px 10px;border-bottom:1px solid var(--rule);text-align:left;"
