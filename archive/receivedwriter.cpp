@@ -57,8 +57,7 @@ void CReceivedWriter::run()
     // The connection lives and dies in this thread, as Qt SQL requires.
     CArchiveDb db;
     db.setLockWait(m_lockWaitMs);
-    QString openError;
-    const bool open = db.open(m_address, &openError);
+    bool open = false;
     for (;;) {
         std::vector<std::unique_ptr<Job>> batch;
         {
@@ -71,6 +70,11 @@ void CReceivedWriter::run()
             if (batch.empty())
                 return; // stopping, nothing left
         }
+        // Opened when first needed, and again after a failure: a database
+        // server that was down when this one started is used once it is up.
+        QString openError;
+        if (!open)
+            open = db.open(m_address, &openError);
         if (!open) {
             for (auto &job : batch)
                 job->done.set_value(failure(openError));

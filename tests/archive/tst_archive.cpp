@@ -1261,6 +1261,51 @@ private slots:
                  qUtf8Printable(report.faults.join(QLatin1Char('\n'))));
     }
 
+    // An archive that cannot be opened when the writer first needs it (its
+    // folder's name taken by a file) is opened at the next test received.
+    void receivedWriterOpensTheArchiveOnceItCan()
+    {
+        if (m_engine->isPostgres())
+            QSKIP("the folder case is SQLite's");
+        const QString blocker = folder(QStringLiteral("later"));
+        QVERIFY(writeFileBytes(blocker, "not a folder"));
+        ArchiveAddress address;
+        QString error;
+        QVERIFY(parseArchiveAddress(blocker + QStringLiteral("/archive.sqlite"), &address, &error));
+        CReceivedWriter writer(address, 2000);
+        HoleShape shape;
+        shape.hole = QStringLiteral("L1");
+        ReceivedHole hole;
+        hole.projectFolder = QStringLiteral("P");
+        hole.fileName = QStringLiteral("L1.CZO");
+        hole.bytes = holeFileBytes(shape);
+        const CReceivedWriter::Result refused = writer.store(hole, ManifestVerdict(), 30000);
+        QVERIFY(!refused.ok);
+        QVERIFY2(refused.error.contains(QStringLiteral("cannot create the folder")), qUtf8Printable(refused.error));
+
+        QVERIFY(QFile::remove(blocker));
+        CArchiveDb archive;
+        QVERIFY(openArchive(archive, address.path));
+        QTemporaryDir rig;
+        DeviceKey key;
+        DeviceRow row;
+        QVERIFY(loadOrCreateDeviceKey(rig.path(), &key, &error));
+        QVERIFY2(addDevice(archive, QStringLiteral("rig-l"), key.publicKeyBase64(), &row, &error), qUtf8Printable(error));
+        const QString path = folder(QStringLiteral("later-files/P/L1.CZO"));
+        QVERIFY(writeFileBytes(path, hole.bytes));
+        SealResult sealed;
+        QVERIFY2(sealSavedFiles(rig.path(), {path}, {shape.project, shape.hole, QStringLiteral("2026-03-01 09:00:00")},
+                                &sealed, &error),
+                 qUtf8Printable(error));
+        const QByteArray manifest = readFileBytes(sealed.manifestPath);
+        const ManifestVerdict verdict = judgeManifest(archive, manifest, hole.fileName, {{hole.fileName, hole.bytes}});
+        QVERIFY2(verdict.ok(), qUtf8Printable(verdict.reason));
+        hole.companions.append({QStringLiteral("L1.SIG"), manifest});
+        const CReceivedWriter::Result stored = writer.store(hole, verdict, 30000);
+        QVERIFY2(stored.ok, qUtf8Printable(stored.error));
+        QCOMPARE(stored.summary.added, 1);
+    }
+
     void verifyFindsTampering_data()
     {
         QTest::addColumn<QString>("sql");
