@@ -74,14 +74,6 @@ QByteArray stem(const QByteArray &name)
     return (dot > 0 ? name.left(dot) : name).toLower();
 }
 
-struct IncomingHole {
-    QString shownFolder;   // where it came from, for the version's source and the trail
-    QString projectFolder; // the instrument's project folder it was in
-    QString fileName;
-    QByteArray bytes;
-    QVector<QPair<QString, QByteArray>> companions;
-};
-
 class CImporter {
 public:
     CImporter(CArchiveDb &db, const ImportOptions &options, ImportSummary &summary)
@@ -245,19 +237,19 @@ private:
             }
             companions.append({c, cb});
         }
-        const IncomingHole hole{folder, FileNames::display(RawFiles::baseName(folderBytes)), name, bytes, companions};
-        return importBytes(hole, [&] { return holeNamesIn(folderBytes); }, nullptr, stored, error);
+        const ReceivedHole hole{FileNames::display(RawFiles::baseName(folderBytes)), name, bytes, companions};
+        return importBytes(folder, hole, [&] { return holeNamesIn(folderBytes); }, nullptr, stored, error);
     }
 
 public:
-    // The hole file and its companions as read or received. judged: the
+    // The hole file and its companions as read or received; folder: where
+    // they came from, for the version's source and the trail. judged: the
     // verdict on its manifest when the caller has already reached it for
     // these very bytes; else the manifest among the companions is judged
     // here.
-    bool importBytes(const IncomingHole &in, const std::function<QStringList()> &holeNames,
+    bool importBytes(const QString &folder, const ReceivedHole &in, const std::function<QStringList()> &holeNames,
                      const ManifestVerdict *judged, bool *stored, QString *error)
     {
-        const QString &folder = in.shownFolder;
         const QString &name = in.fileName;
         const QByteArray &bytes = in.bytes;
         const QVector<QPair<QString, QByteArray>> &companions = in.companions;
@@ -422,12 +414,11 @@ bool CReceivedImporter::import(const ReceivedHole &received, const ManifestVerdi
                                QString *error)
 {
     d->summary = ImportSummary();
-    const IncomingHole in{QStringLiteral("upload/") + received.projectFolder, received.projectFolder, received.fileName,
-                          received.bytes, received.companions};
     // Alone in its folder: the only name beside it is its own.
     const auto holeNames = [&received] { return QStringList{received.fileName}; };
     bool stored = false;
-    const bool ok = d->importer.importBytes(in, holeNames, &judged, &stored, error);
+    const bool ok = d->importer.importBytes(QStringLiteral("upload/") + received.projectFolder, received, holeNames,
+                                            &judged, &stored, error);
     *summary = d->summary;
     return ok;
 }

@@ -100,24 +100,31 @@ QByteArray renderHoleReportPdf(const HoleReportData &data, QString *error, Sha25
     return bytes;
 }
 
+namespace {
+bool renderAndWrite(const QString &holeFilePath, const QString &pdfPath, QString *error, const QString &deviceId,
+                    Sha256Pipeline *digest)
+{
+    HoleReportData data;
+    if (!readHoleReportData(holeFilePath, &data, error))
+        return false;
+    data.deviceId = deviceId;
+    const QByteArray pdf = renderHoleReportPdf(data, error, digest);
+    if (pdf.isEmpty())
+        return false;
+    CAtomicFileWriter w(pdfPath);
+    if (!w.open() || !w.write(pdf) || !w.commit())
+        return fail(error, QStringLiteral("%1: %2").arg(pdfPath, w.errorString()));
+    return true;
+}
+} // namespace
+
 bool writeHoleReportTo(const QString &holeFilePath, const QString &pdfPath, QString *error, const QString &deviceId,
                        Sha256Pipeline *digest)
 {
-    HoleReportData data;
-    if (!readHoleReportData(holeFilePath, &data, error)) {
-        if (digest)
-            digest->abandon();
-        return false;
-    }
-    data.deviceId = deviceId;
-    const QByteArray pdf = renderHoleReportPdf(data, error, digest);
-    CAtomicFileWriter w(pdfPath);
-    if (pdf.isEmpty() || !w.open() || !w.write(pdf) || !w.commit()) {
-        if (digest)
-            digest->abandon();
-        return pdf.isEmpty() ? false : fail(error, QStringLiteral("%1: %2").arg(pdfPath, w.errorString()));
-    }
-    return true;
+    const bool written = renderAndWrite(holeFilePath, pdfPath, error, deviceId, digest);
+    if (!written && digest)
+        digest->abandon(); // its bytes are not the file's
+    return written;
 }
 
 bool writeHoleReport(const QString &holeFilePath, QString *error, const QString &deviceId, Sha256Pipeline *digest)
